@@ -1,0 +1,51 @@
+# Sourced by the scripts: the Wine environment of this checkout.
+# Sets WINEPREFIX under the build folder, creates it on first use (with the CJK font
+# mapped for the program's "宋体" typeface) and starts a virtual X display when none is set.
+CORVANE_ROOT=${CORVANE_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+CORVANE_BUILD=${CORVANE_BUILD:-$CORVANE_ROOT/build}
+export WINEPREFIX=${WINEPREFIX:-$CORVANE_BUILD/wineprefix}
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+
+corvane_prefix() {
+  [ -f "$WINEPREFIX/.corvane-ready" ] && return 0
+  mkdir -p "$CORVANE_BUILD"
+  (
+    flock 9
+    [ -f "$WINEPREFIX/.corvane-ready" ] && exit 0
+    rm -rf "$WINEPREFIX"
+    echo "env: creating the Wine prefix (once)" >&2
+    wineboot -i >/dev/null 2>&1
+    local reg="$CORVANE_BUILD/fonts.reg"
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"宋体"="WenQuanYi Zen Hei"\r\n"SimSun"="WenQuanYi Zen Hei"\r\n\r\n' |
+      iconv -f UTF-8 -t UTF-16 >"$reg"
+    wine regedit /S "$reg" >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.corvane-ready"
+  ) 9>"$CORVANE_BUILD/.prefix.lock"
+}
+
+CORVANE_XVFB_PID=
+corvane_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local fd_file
+  fd_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+  CORVANE_XVFB_PID=$!
+  for _ in $(seq 1 100); do
+    [ -s "$fd_file" ] && break
+    sleep 0.05
+  done
+  export DISPLAY=":$(head -n1 "$fd_file")"
+  rm -f "$fd_file"
+}
+
+corvane_stop_display() {
+  if [ -n "$CORVANE_XVFB_PID" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    kill "$CORVANE_XVFB_PID" 2>/dev/null || true
+    wait "$CORVANE_XVFB_PID" 2>/dev/null || true
+    CORVANE_XVFB_PID=
+  fi
+}
