@@ -10,6 +10,7 @@
 
 class TObject;
 class TComponent;
+class TClassInfo;
 
 // Events are callable members that the owner of an object sets.
 using TNotifyEvent = std::function<void(TObject* sender)>;
@@ -28,6 +29,8 @@ public:
 class TPersistent : public TObject {
 public:
     const wchar_t* ClassName() const override { return L"TPersistent"; }
+    // The published properties of the object's class; nullptr when it has none.
+    virtual const TClassInfo* ClassProperties() const { return nullptr; }
     // Copies the settings of source; raises EConvertError when the classes do not fit.
     virtual void Assign(const TPersistent* source);
 
@@ -74,6 +77,10 @@ public:
     // Loading from a stored description: Loading() marks the start, Loaded() the end.
     virtual void Loading();
     virtual void Loaded();
+
+    // Places a component read from a stored description under the component that encloses
+    // it there; controls take it as their parent window, other components ignore it.
+    virtual void SetParentComponent(TComponent* parent) {}
 
     // Marks the start of destruction: derived destructors may call it first so that
     // handlers see the destroying state.

@@ -1,0 +1,205 @@
+// Window objects: every control owns its window handle and dispatches the messages of
+// that window to virtual handlers. Parent/child structure, bounds, alignment, fonts and
+// colours inherited from the parent, focus and tab order, load-time scaling.
+#pragma once
+
+#include "rtClasses.h"
+#include "rtGraphics.h"
+#include "rtHandles.h"
+#include "rtTypInfo.h"
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Messages of platform controls that their parent sends back to the control itself.
+constexpr UINT CN_BASE = WM_APP + 0x3000;
+constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;
+constexpr UINT CN_CTLCOLOREDIT = CN_BASE + WM_CTLCOLOREDIT;
+constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
+constexpr UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
+constexpr UINT CN_NOTIFY = CN_BASE + WM_NOTIFY;
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+struct TCreateParams {
+    std::wstring windowClass; // registered on first use unless systemClass is set
+    bool systemClass = false; // a class of the platform (EDIT, BUTTON...): subclassed after creation
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    UINT classStyle = CS_DBLCLKS;
+    HCURSOR cursor = nullptr;
+    HWND parent = nullptr;
+};
+
+class TCustomForm;
+
+class TWinControl : public TComponent {
+public:
+    explicit TWinControl(TComponent* owner);
+    ~TWinControl() override;
+    const wchar_t* ClassName() const override { return L"TWinControl"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+
+    // Structure.
+    TWinControl* Parent() const noexcept { return m_parent; }
+    void SetParent(TWinControl* parent);
+    void SetParentComponent(TComponent* parent) override;
+    int ControlCount() const noexcept { return static_cast<int>(m_controls.size()); }
+    TWinControl* Controls(int index) const { return m_controls.at(static_cast<size_t>(index)); }
+    TCustomForm* GetParentForm() const;
+
+    // Bounds, relative to the parent's client area (screen for top-level windows).
+    int Left() const noexcept { return m_left; }
+    int Top() const noexcept { return m_top; }
+    int Width() const noexcept { return m_width; }
+    int Height() const noexcept { return m_height; }
+    void SetLeft(int v) { SetBounds(v, m_top, m_width, m_height); }
+    void SetTop(int v) { SetBounds(m_left, v, m_width, m_height); }
+    void SetWidth(int v) { SetBounds(m_left, m_top, v, m_height); }
+    void SetHeight(int v) { SetBounds(m_left, m_top, m_width, v); }
+    virtual void SetBounds(int left, int top, int width, int height);
+    RECT BoundsRect() const noexcept { return {m_left, m_top, m_left + m_width, m_top + m_height}; }
+    virtual RECT ClientRect() const;
+    int ClientWidth() const;
+    int ClientHeight() const;
+    void SetClientWidth(int v);
+    void SetClientHeight(int v);
+    TAlign Align() const noexcept { return m_align; }
+    void SetAlign(TAlign value);
+    // Multiplies every stored position and size of the child controls by m / d.
+    void ScaleControls(int m, int d);
+
+    // Appearance.
+    bool Visible() const noexcept { return m_visible; }
+    void SetVisible(bool value);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    bool Enabled() const noexcept { return m_enabled; }
+    void SetEnabled(bool value);
+    // Enabled, and every enclosing control enabled too.
+    bool IsEnabledDeep() const;
+    const std::wstring& Text() const noexcept { return m_text; }
+    virtual void SetText(const std::wstring& value);
+    const std::wstring& Caption() const noexcept { return m_text; }
+    void SetCaption(const std::wstring& value) { SetText(value); }
+    TFont* Font() noexcept { return &m_font; }
+    void SetFont(const TFont* font) { m_font.Assign(font); }
+    bool ParentFont() const noexcept { return m_parentFont; }
+    void SetParentFont(bool value);
+    TColor Color() const noexcept { return m_color; }
+    virtual void SetColor(TColor value);
+    bool ParentColor() const noexcept { return m_parentColor; }
+    void SetParentColor(bool value);
+
+    // Focus and tab order.
+    int TabOrder() const noexcept { return m_tabOrder; }
+    void SetTabOrder(int value);
+    bool TabStop() const noexcept { return m_tabStop; }
+    void SetTabStop(bool value);
+    // Whether the control can take the focus at all (labels and frames answer false).
+    virtual bool CanTakeFocus() const { return true; }
+    bool CanFocus() const;
+    virtual bool Focused() const;
+    virtual void SetFocus();
+
+    // The window.
+    HWND Handle();
+    bool HandleAllocated() const noexcept { return m_handle != nullptr; }
+    void HandleNeeded() { Handle(); }
+    void DestroyHandle();
+    void RecreateWnd();
+    LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    void Invalidate();
+    void Update();
+    void Repaint();
+    // The object that owns a window created by this library, or nullptr.
+    static TWinControl* FromHandle(HWND wnd);
+    // The library control that owns wnd or, failing that, its nearest ancestor window.
+    static TWinControl* FindControl(HWND wnd);
+
+    virtual void Click();
+    // Dialog keys (Return, Escape) offered by the form before the focused control sees
+    // them; answer true to consume the key. focused tells whether this control has the focus.
+    virtual bool HandleDialogKey(WPARAM key, bool focused) { return false; }
+    TNotifyEvent OnClick;
+    TNotifyEvent OnResize;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+
+protected:
+    virtual void CreateParams(TCreateParams& params);
+    virtual void CreateWnd();
+    // Called after the window exists, before children get theirs.
+    virtual void HandleCreated() {}
+    virtual void HandleDestroying() {}
+    virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Painting of library-drawn controls; dc is clipped to the update region.
+    virtual void Paint(HDC dc, const RECT& updateRect) {}
+    virtual bool EraseBackground(HDC dc);
+    virtual void Resized();
+    virtual void AlignControls();
+    virtual void FontChanged();
+    virtual void ColorChanged();
+    virtual void EnabledChanged();
+    virtual void TextChanged();
+    virtual void VisibleChanged() {}
+    virtual void FocusEntered();
+    virtual void FocusLeft();
+    // Fires a user handler: errors go to the application's error box, and a close that a
+    // handler asks for waits until the outermost handler has returned.
+    void CallHandler(const std::function<void()>& handler);
+    void ChildFontChanged();
+
+private:
+    friend class TCustomForm;
+    static LRESULT CALLBACK StaticWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static void RegisterWindowClass(const TCreateParams& params);
+    LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+    void CreateChildHandles();
+    void UpdateBoundsFromWindow();
+    void ParentFontChanged();
+    void ParentColorChanged();
+    void InsertControl(TWinControl* control);
+    void RemoveControl(TWinControl* control);
+
+    TWinControl* m_parent = nullptr;
+    std::vector<TWinControl*> m_controls;
+    HWND m_handle = nullptr;
+    WNDPROC m_defaultProc = nullptr; // the platform class's procedure for subclassed windows
+    int m_left = 0, m_top = 0, m_width = 0, m_height = 0;
+    TAlign m_align = alNone;
+    bool m_visible = true;
+    bool m_enabled = true;
+    std::wstring m_text;
+    TFont m_font;
+    bool m_parentFont = true;
+    bool m_settingParentFont = false;
+    TColor m_color = clBtnFace;
+    bool m_parentColor = false;
+    int m_tabOrder = -1;
+    bool m_tabStop = false;
+    bool m_aligning = false;
+    bool m_settingBounds = false;
+};
+
+// Where errors that escape a handler go; the application installs the error box here.
+void SetExceptionRouter(std::function<void(std::exception_ptr)> router);
+void RouteException(std::exception_ptr error);
+
+// Brackets every user handler so that the application can defer work (a requested close)
+// until no handler is running.
+class THandlerScope {
+public:
+    THandlerScope();
+    ~THandlerScope();
+    THandlerScope(const THandlerScope&) = delete;
+    THandlerScope& operator=(const THandlerScope&) = delete;
+    static int Depth();
+    // Runs action now when no handler is running, else when the outermost one returns.
+    static void RunWhenIdle(std::function<void()> action);
+};
