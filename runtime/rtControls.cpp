@@ -2,6 +2,7 @@
 
 #include "rtExceptions.h"
 #include "rtForms.h"
+#include "rtGraphicsInfo.h"
 
 #include <algorithm>
 
@@ -73,7 +74,7 @@ void THandlerScope::RunWhenIdle(std::function<void()> action)
 
 TWinControl::TWinControl(TComponent* owner) : TComponent(owner)
 {
-    m_font.OnChange = [this](TObject*) { FontChanged(); };
+    m_font.OnChange = [this](TGraphicsObject*) { FontChanged(); };
 }
 
 TWinControl::~TWinControl()
@@ -90,6 +91,7 @@ TWinControl::~TWinControl()
 const TClassInfo* TWinControl::StaticProperties()
 {
     static const TClassInfo info = [] {
+        FontProperties();
         TClassInfo ci(L"TWinControl", nullptr);
         ci.AddInt<TWinControl>(L"Left", &TWinControl::SetLeft, &TWinControl::Left);
         ci.AddInt<TWinControl>(L"Top", &TWinControl::SetTop, &TWinControl::Top);
@@ -358,9 +360,18 @@ void TWinControl::FontChanged()
     if (!m_settingParentFont)
         m_parentFont = false;
     if (m_handle && m_defaultProc)
-        SendMessageW(m_handle, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Handle()), TRUE);
+        ApplyNativeFont(TRUE);
     ChildFontChanged();
     Invalidate();
+}
+
+void TWinControl::ApplyNativeFont(BOOL redraw)
+{
+    // The platform control keeps using the font it was given, so the old one may only go
+    // once the new one is in place.
+    UniqueFont font(CreateFontIndirectW(&m_font.LogFont()));
+    SendMessageW(m_handle, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), redraw);
+    m_nativeFont = std::move(font);
 }
 
 void TWinControl::ChildFontChanged()
@@ -540,7 +551,7 @@ void TWinControl::CreateWnd()
         m_handle = wnd;
         m_defaultProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StaticWndProc)));
-        SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Handle()), FALSE);
+        ApplyNativeFont(FALSE);
     }
     // Stored order is stacking order: the first child lies on top of its later siblings.
     if (m_parent)

@@ -163,6 +163,7 @@ private:
     void CreateChildHandles();
     void UpdateBoundsFromWindow();
     void ParentFontChanged();
+    void ApplyNativeFont(BOOL redraw);
     void ParentColorChanged();
     void InsertControl(TWinControl* control);
     void RemoveControl(TWinControl* control);
@@ -177,6 +178,7 @@ private:
     bool m_enabled = true;
     std::wstring m_text;
     TFont m_font;
+    UniqueFont m_nativeFont; // the font handed to a platform control
     bool m_parentFont = true;
     bool m_settingParentFont = false;
     TColor m_color = clBtnFace;

@@ -2,6 +2,7 @@
 
 #include "rtApplication.h"
 #include "rtExceptions.h"
+#include "rtGraphicsInfo.h"
 
 #include <algorithm>
 
@@ -64,7 +65,7 @@ void TCustomForm::Loaded()
 
 void TCustomForm::ScaleForScreen()
 {
-    int dpi = ScreenPixelsPerInch();
+    int dpi = ScreenLogPixelsY();
     if (m_pixelsPerInch > 0 && dpi != m_pixelsPerInch)
         Font()->SetHeight(MulDiv(Font()->Height(), dpi, m_pixelsPerInch));
     if (m_textHeight > 0) {

@@ -111,6 +111,29 @@ void TClassInfo::Add(TPropertyInfo info) { m_properties.push_back(std::move(info
 
 namespace {
 
+std::map<const std::type_info*, const TClassInfo*>& ExternalProperties()
+{
+    static std::map<const std::type_info*, const TClassInfo*> table;
+    return table;
+}
+
+} // namespace
+
+void RegisterExternalProperties(const std::type_info& type, const TClassInfo* info)
+{
+    ExternalProperties()[&type] = info;
+}
+
+const TClassInfo* PropertiesOf(const TPersistent& object)
+{
+    if (const TClassInfo* ci = object.ClassProperties())
+        return ci;
+    auto it = ExternalProperties().find(&typeid(object));
+    return it == ExternalProperties().end() ? nullptr : it->second;
+}
+
+namespace {
+
 // Walks a dotted path down to the object that holds the last segment.
 std::pair<TPersistent*, const TPropertyInfo*> Resolve(TPersistent& root, const std::wstring& path)
 {
@@ -119,7 +142,7 @@ std::pair<TPersistent*, const TPropertyInfo*> Resolve(TPersistent& root, const s
     for (;;) {
         size_t dot = path.find(L'.', start);
         std::wstring segment = path.substr(start, dot == std::wstring::npos ? std::wstring::npos : dot - start);
-        const TClassInfo* ci = object->ClassProperties();
+        const TClassInfo* ci = PropertiesOf(*object);
         const TPropertyInfo* p = ci ? ci->Find(segment) : nullptr;
         if (!p)
             throw EReadError(L"Property " + path + L" does not exist in " + object->ClassName());

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -132,6 +133,10 @@ private:
     const TClassInfo* m_parent;
     std::vector<TPropertyInfo> m_properties;
 };
+
+// Published properties for a class that does not answer ClassProperties() itself.
+void RegisterExternalProperties(const std::type_info& type, const TClassInfo* info);
+const TClassInfo* PropertiesOf(const TPersistent& object);
 
 // Property access by name, with dotted paths through owned settings objects
 // ("Style.LookAndFeel.Kind"). Unknown names raise EReadError naming the property.
