@@ -4,7 +4,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh"
 build=${CORVANE_BUILD:-$root/build}
-if [ ! -f "$build/CMakeCache.txt" ]; then
+if true; then
   cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw32.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi

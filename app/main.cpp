@@ -1,0 +1,23 @@
+// Program entry: builds the main window from its stored description and runs the loop.
+#include "Unit1.h"
+
+#include "controls/cxControlsRegister.h"
+#include "editors/cxEditRegister.h"
+#include "runtime/rtApplication.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    SetProcessDPIAware();
+    RegisterEditorClasses();
+    RegisterDisplayControlClasses();
+    TApplication application;
+    application.Initialize();
+    try {
+        application.CreateForm(Form1);
+    } catch (...) {
+        application.HandleException(std::current_exception());
+        return 1;
+    }
+    application.Run();
+    return 0;
+}

@@ -1,0 +1,751 @@
+#include "cxContainer.h"
+
+#include "runtime/rtGraphicsInfo.h"
+
+#include <windowsx.h>
+
+int ContainerBorderWidth(TcxContainerBorderStyle style)
+{
+    static const int widths[] = {0, 1, 2, 2, 2, 1, 1};
+    return widths[style];
+}
+
+TcxContainerBorderStyle DefaultBorderStyleFor(TcxLookAndFeelKind kind)
+{
+    static const TcxContainerBorderStyle styles[] = {cbsFlat, cbs3D, cbsUltraFlat, cbsOffice11};
+    return styles[kind];
+}
+
+namespace {
+
+// Border style of the focused, disabled and hot states when none is assigned, by the
+// normal style's border style (rows) and the state (columns).
+const TcxContainerBorderStyle kStateBorderStyles[7][4] = {
+    {cbsNone, cbsFlat, cbsNone, cbsFlat},
+    {cbsSingle, cbsThick, cbsSingle, cbsThick},
+    {cbsThick, cbsThick, cbsThick, cbsThick},
+    {cbsFlat, cbs3D, cbsFlat, cbs3D},
+    {cbs3D, cbs3D, cbs3D, cbs3D},
+    {cbsUltraFlat, cbsUltraFlat, cbsUltraFlat, cbsUltraFlat},
+    {cbsOffice11, cbsOffice11, cbsOffice11, cbsOffice11},
+};
+
+const TEnumNames kBorderStyleNames{{L"cbsNone", cbsNone},       {L"cbsSingle", cbsSingle}, {L"cbsThick", cbsThick},
+                                   {L"cbsFlat", cbsFlat},       {L"cbs3D", cbs3D},         {L"cbsUltraFlat", cbsUltraFlat},
+                                   {L"cbsOffice11", cbsOffice11}};
+
+const TEnumNames kEdgeNames{{L"bLeft", bLeft}, {L"bTop", bTop}, {L"bRight", bRight}, {L"bBottom", bBottom}};
+
+} // namespace
+
+// ---- TcxContainerStyle -------------------------------------------------------------------------
+
+TcxContainerStyle::TcxContainerStyle(TcxContainer* container, TcxContainerStateIndex state)
+    : m_container(container), m_state(state)
+{
+    m_font.OnChange = [this](TGraphicsObject*) {
+        if (m_fontAssignedLock == 0)
+            m_assigned |= svFont;
+        MarkChanged();
+    };
+    m_lookAndFeel.OnChanged = [this](TObject*) { MarkChanged(); };
+}
+
+const TClassInfo* TcxContainerStyle::StaticProperties()
+{
+    static const TClassInfo info = [] {
+        TClassInfo ci(L"TcxContainerStyle", nullptr);
+        FontProperties();
+        ci.AddColor<TcxContainerStyle>(L"BorderColor", &TcxContainerStyle::SetBorderColor,
+                                       &TcxContainerStyle::BorderColor);
+        ci.AddEnum<TcxContainerStyle, TcxContainerBorderStyle>(L"BorderStyle", kBorderStyleNames,
+                                                               &TcxContainerStyle::SetBorderStyle,
+                                                               &TcxContainerStyle::BorderStyle);
+        ci.AddColor<TcxContainerStyle>(L"Color", &TcxContainerStyle::SetColor, &TcxContainerStyle::Color);
+        ci.AddSet<TcxContainerStyle, TcxBorders>(L"Edges", kEdgeNames, &TcxContainerStyle::SetEdges,
+                                                 &TcxContainerStyle::Edges);
+        ci.AddObject<TcxContainerStyle, TFont>(L"Font", &TcxContainerStyle::Font);
+        ci.AddBool<TcxContainerStyle>(L"HotTrack", &TcxContainerStyle::SetHotTrack, &TcxContainerStyle::HotTrack);
+        ci.AddObject<TcxContainerStyle, TcxLookAndFeel>(L"LookAndFeel", &TcxContainerStyle::LookAndFeel);
+        ci.AddBool<TcxContainerStyle>(L"Shadow", &TcxContainerStyle::SetShadow, &TcxContainerStyle::Shadow);
+        ci.AddColor<TcxContainerStyle>(L"TextColor", &TcxContainerStyle::SetTextColor, &TcxContainerStyle::TextColor);
+        ci.AddBool<TcxContainerStyle>(L"TransparentBorder", &TcxContainerStyle::SetTransparentBorder,
+                                      &TcxContainerStyle::TransparentBorder);
+        ci.Add({L"IsFontAssigned",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    if (ValueToBool(v))
+                        static_cast<TcxContainerStyle&>(o).Root()->m_assigned |= svFont;
+                },
+                {},
+                {},
+                {}});
+        return ci;
+    }();
+    return &info;
+}
+
+TcxContainerStyle* TcxContainerStyle::Root()
+{
+    return IsRootStyle() || !m_container ? this : m_container->Style();
+}
+
+const TcxContainerStyle* TcxContainerStyle::Root() const
+{
+    return IsRootStyle() || !m_container ? this : m_container->Style();
+}
+
+void TcxContainerStyle::Assign(const TPersistent* source)
+{
+    auto* s = dynamic_cast<const TcxContainerStyle*>(source);
+    if (!s) {
+        TPersistent::Assign(source);
+        return;
+    }
+    LockUpdate();
+    try {
+        if (IsRootStyle())
+            m_lookAndFeel.Assign(&s->Root()->m_lookAndFeel);
+        m_borderColor = s->m_borderColor;
+        m_borderStyle = s->m_borderStyle;
+        m_edges = s->m_edges;
+        m_hotTrack = s->m_hotTrack;
+        m_shadow = s->m_shadow;
+        m_transparentBorder = s->m_transparentBorder;
+        m_color = s->m_color;
+        ++m_fontAssignedLock;
+        m_font.Assign(&s->m_font);
+        --m_fontAssignedLock;
+        m_textColor = s->m_textColor;
+        m_textStyle = s->m_textStyle;
+        m_assigned = s->m_assigned;
+        MarkChanged();
+    } catch (...) {
+        UnlockUpdate();
+        throw;
+    }
+    UnlockUpdate();
+}
+
+void TcxContainerStyle::RestoreDefaults()
+{
+    LockUpdate();
+    m_assigned = 0;
+    MarkChanged();
+    UnlockUpdate();
+}
+
+void TcxContainerStyle::MarkChanged()
+{
+    m_pendingChange = true;
+    if (m_lockCount == 0 && m_pendingChange) {
+        m_pendingChange = false;
+        if (m_container)
+            m_container->StyleValuesChanged(this);
+    }
+}
+
+void TcxContainerStyle::UnlockUpdate()
+{
+    if (m_lockCount > 0)
+        --m_lockCount;
+    if (m_lockCount == 0 && m_pendingChange)
+        MarkChanged();
+}
+
+TColor TcxContainerStyle::BorderColor() const
+{
+    if (IsAssigned(svBorderColor))
+        return m_borderColor;
+    if (IsRootStyle())
+        return clWindowFrame;
+    return m_state == csDisabled ? clBtnShadow : Root()->BorderColor();
+}
+
+void TcxContainerStyle::SetBorderColor(TColor v)
+{
+    if (IsAssigned(svBorderColor) && m_borderColor == v)
+        return;
+    m_borderColor = v;
+    m_assigned |= svBorderColor;
+    MarkChanged();
+}
+
+TcxContainerBorderStyle TcxContainerStyle::BorderStyle() const
+{
+    if (IsAssigned(svBorderStyle))
+        return m_borderStyle;
+    const TcxContainerStyle* root = Root();
+    if (IsRootStyle())
+        return FallbackBorderStyle();
+    int column = (root->HotTrack() || m_state == csDisabled) ? m_state : 0;
+    return kStateBorderStyles[root->BorderStyle()][column];
+}
+
+TcxContainerBorderStyle TcxContainerStyle::FallbackBorderStyle() const
+{
+    return DefaultBorderStyleFor(const_cast<TcxContainerStyle*>(this)->m_lookAndFeel.Kind());
+}
+
+void TcxContainerStyle::SetBorderStyle(TcxContainerBorderStyle v)
+{
+    if (IsAssigned(svBorderStyle) && m_borderStyle == v)
+        return;
+    m_borderStyle = v;
+    m_assigned |= svBorderStyle;
+    MarkChanged();
+}
+
+TColor TcxContainerStyle::Color() const
+{
+    if (IsRootStyle() && m_container && m_container->ParentColor() && m_container->Parent())
+        return m_container->Parent()->Color();
+    if (IsAssigned(svColor))
+        return m_color;
+    bool parentBackground = !m_container || m_container->UsesParentBackground();
+    if (IsRootStyle())
+        return parentBackground ? clBtnFace : clWindow;
+    if (m_state == csDisabled && m_container && !m_container->UsesParentBackground())
+        return clBtnFace;
+    return Root()->Color();
+}
+
+void TcxContainerStyle::SetColor(TColor v)
+{
+    if (IsAssigned(svColor) && m_color == v)
+        return;
+    m_color = v;
+    m_assigned |= svColor;
+    MarkChanged();
+}
+
+TcxBorders TcxContainerStyle::Edges() const
+{
+    const TcxContainerStyle* r = Root();
+    return r->IsAssigned(svEdges) ? r->m_edges : cxBordersAll;
+}
+
+void TcxContainerStyle::SetEdges(TcxBorders v)
+{
+    TcxContainerStyle* r = Root();
+    if (r->IsAssigned(svEdges) && r->m_edges == v)
+        return;
+    r->m_edges = v;
+    r->m_assigned |= svEdges;
+    r->MarkChanged();
+}
+
+bool TcxContainerStyle::HotTrack() const
+{
+    const TcxContainerStyle* r = Root();
+    return r->IsAssigned(svHotTrack) ? r->m_hotTrack : true;
+}
+
+void TcxContainerStyle::SetHotTrack(bool v)
+{
+    TcxContainerStyle* r = Root();
+    if (r->IsAssigned(svHotTrack) && r->m_hotTrack == v)
+        return;
+    r->m_hotTrack = v;
+    r->m_assigned |= svHotTrack;
+    r->MarkChanged();
+}
+
+bool TcxContainerStyle::Shadow() const
+{
+    const TcxContainerStyle* r = Root();
+    return r->IsAssigned(svShadow) ? r->m_shadow : false;
+}
+
+void TcxContainerStyle::SetShadow(bool v)
+{
+    TcxContainerStyle* r = Root();
+    if (r->IsAssigned(svShadow) && r->m_shadow == v)
+        return;
+    r->m_shadow = v;
+    r->m_assigned |= svShadow;
+    r->MarkChanged();
+}
+
+bool TcxContainerStyle::TransparentBorder() const
+{
+    const TcxContainerStyle* r = Root();
+    return r->IsAssigned(svTransparentBorder) ? r->m_transparentBorder : true;
+}
+
+void TcxContainerStyle::SetTransparentBorder(bool v)
+{
+    TcxContainerStyle* r = Root();
+    if (r->IsAssigned(svTransparentBorder) && r->m_transparentBorder == v)
+        return;
+    r->m_transparentBorder = v;
+    r->m_assigned |= svTransparentBorder;
+    r->MarkChanged();
+}
+
+TColor TcxContainerStyle::TextColor() const
+{
+    if (IsAssigned(svTextColor))
+        return m_textColor;
+    if (IsRootStyle())
+        return m_font.Color();
+    return m_state == csDisabled ? clBtnShadow : Root()->TextColor();
+}
+
+void TcxContainerStyle::SetTextColor(TColor v)
+{
+    if (IsAssigned(svTextColor) && TextColor() == v)
+        return;
+    m_textColor = v;
+    m_assigned |= svTextColor;
+    MarkChanged();
+}
+
+TFontStyles TcxContainerStyle::TextStyle() const
+{
+    if (IsAssigned(svTextStyle))
+        return m_textStyle;
+    return IsRootStyle() ? m_font.Style() : Root()->TextStyle();
+}
+
+void TcxContainerStyle::SetTextStyle(TFontStyles v)
+{
+    if (IsAssigned(svTextStyle) && TextStyle() == v)
+        return;
+    m_textStyle = v;
+    m_assigned |= svTextStyle;
+    MarkChanged();
+}
+
+void TcxContainerStyle::TakeControlFont(const TFont& font)
+{
+    TcxContainerStyle* r = Root();
+    bool wasAssigned = r->IsAssigned(svFont);
+    ++r->m_fontAssignedLock;
+    r->m_font.Assign(&font);
+    --r->m_fontAssignedLock;
+    if (!wasAssigned)
+        r->m_assigned &= ~svFont;
+}
+
+TFont* TcxContainerStyle::Font() noexcept { return &Root()->m_font; }
+
+TcxLookAndFeel* TcxContainerStyle::LookAndFeel() noexcept { return &Root()->m_lookAndFeel; }
+
+const TFont& TcxContainerStyle::EffectiveFont()
+{
+    m_effectiveFont.Assign(Font());
+    m_effectiveFont.SetColor(TextColor());
+    m_effectiveFont.SetStyle(TextStyle());
+    return m_effectiveFont;
+}
+
+// ---- TcxContainer ------------------------------------------------------------------------------
+
+TcxContainer::TcxContainer(TComponent* owner) : TcxControl(owner)
+{
+    SetTabStop(true);
+}
+
+TcxContainer::~TcxContainer()
+{
+    Destroying();
+    for (auto& s : m_styles)
+        s.reset();
+}
+
+void TcxContainer::CreateStyles()
+{
+    for (int i = 0; i < 4; ++i)
+        m_styles[i].reset(CreateStyle(static_cast<TcxContainerStateIndex>(i)));
+    m_currentStyle = Style();
+    // The control follows the look-and-feel of its normal style.
+    LookAndFeel()->SetMaster(Style()->LookAndFeel());
+    // A control drawn on its parent's surface takes the parent's colour unless a style says otherwise.
+    if (UsesParentBackground() && !Style()->IsAssigned(svColor))
+        SetParentColor(true);
+    else
+        SetColor(clWindow);
+    m_constructing = false;
+}
+
+TcxContainerStyle* TcxContainer::CreateStyle(TcxContainerStateIndex state) { return new TcxContainerStyle(this, state); }
+
+const TClassInfo* TcxContainer::StaticProperties()
+{
+    static const TClassInfo info = [] {
+        TClassInfo ci(L"TcxContainer", TcxControl::StaticProperties());
+        ci.AddObject<TcxContainer, TcxContainerStyle>(L"Style", &TcxContainer::Style);
+        ci.AddObject<TcxContainer, TcxContainerStyle>(L"StyleDisabled", &TcxContainer::StyleDisabled);
+        ci.AddObject<TcxContainer, TcxContainerStyle>(L"StyleFocused", &TcxContainer::StyleFocused);
+        ci.AddObject<TcxContainer, TcxContainerStyle>(L"StyleHot", &TcxContainer::StyleHot);
+        return ci;
+    }();
+    return &info;
+}
+
+void TcxContainer::SetInnerControl(TWinControl* control)
+{
+    if (m_innerControl)
+        RemoveFreeNotification(m_innerControl);
+    m_innerControl = control;
+    if (control)
+        FreeNotification(control);
+}
+
+void TcxContainer::Notification(TComponent* component, TOperation operation)
+{
+    TcxControl::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == m_innerControl)
+        m_innerControl = nullptr;
+}
+
+TcxContainerStyle* TcxContainer::CurrentStyle()
+{
+    TcxContainerState state = m_viewInfo.state;
+    if (m_currentStyle && state == m_currentStyleState)
+        return m_currentStyle;
+    if (state & csfDisabled)
+        m_currentStyle = StyleDisabled();
+    else if (state & csfFocused)
+        m_currentStyle = StyleFocused();
+    else if ((state & csfHot) && Style()->HotTrack())
+        m_currentStyle = StyleHot();
+    else
+        m_currentStyle = Style();
+    m_currentStyleState = state;
+    return m_currentStyle;
+}
+
+bool TcxContainer::Focused() const
+{
+    if (!const_cast<TcxContainer*>(this)->HandleAllocated())
+        return false;
+    HWND focus = GetFocus();
+    if (!focus)
+        return false;
+    HWND self = const_cast<TcxContainer*>(this)->Handle();
+    return focus == self || (m_innerControl && m_innerControl->HandleAllocated() && focus == m_innerControl->Handle());
+}
+
+void TcxContainer::SetFocus()
+{
+    if (m_innerControl && m_innerControl->CanFocus()) {
+        Handle();
+        m_innerControl->SetFocus();
+        return;
+    }
+    TcxControl::SetFocus();
+}
+
+TcxContainerState TcxContainer::ComputeState(POINT p, bool hotAllowed) const
+{
+    if (!IsEnabledDeep())
+        return csfDisabled;
+    if (IsDesigning())
+        return csfNormal;
+    TcxContainerState s = Focused() ? csfFocused : csfNormal;
+    RECT hot = const_cast<TcxContainer*>(this)->HotBounds();
+    if (hotAllowed && PtInRect(&hot, p))
+        s |= csfHot;
+    return s;
+}
+
+RECT TcxContainer::HotBounds()
+{
+    RECT r{0, 0, Width(), Height()};
+    if (m_viewInfo.shadow) {
+        r.right -= 3;
+        r.bottom -= 3;
+    }
+    return r;
+}
+
+RECT TcxContainer::BorderExtent()
+{
+    TcxContainerStyle* style = CurrentStyle();
+    RECT r{0, 0, 0, 0};
+    if (style->TransparentBorder() && m_viewInfo.borderStyle != cbsNone) {
+        r = {2, 2, 2, 2};
+    } else if (m_viewInfo.borderStyle != cbsNone) {
+        int w = m_viewInfo.borderWidth;
+        TcxBorders e = style->Edges();
+        r = {(e & bLeft) ? w : 0, (e & bTop) ? w : 0, (e & bRight) ? w : 0, (e & bBottom) ? w : 0};
+    }
+    if (m_viewInfo.shadow) {
+        r.right += 3;
+        r.bottom += 3;
+    }
+    return r;
+}
+
+TColor TcxContainer::CurrentBorderColor()
+{
+    TcxContainerStyle* style = CurrentStyle();
+    TcxContainerState s = m_viewInfo.state;
+    bool highlighted = (s & csfFocused) || ((s & csfHot) && style->HotTrack());
+    TcxContainerBorderStyle bs = style->BorderStyle();
+    if (bs != cbsUltraFlat && bs != cbsOffice11)
+        return style->BorderColor();
+    if (!highlighted)
+        return clBtnShadow;
+    // The Office 2003 selection colour replaces this once the colour scheme is in place.
+    return clHighlight;
+}
+
+TColor TcxContainer::CurrentBackgroundColor() { return CurrentStyle()->Color(); }
+
+void TcxContainer::ComputeViewInfo(POINT p, bool hotAllowed)
+{
+    m_viewInfo.state = ComputeState(p, hotAllowed);
+    TcxContainerStyle* style = CurrentStyle();
+    TcxContainerBorderStyle bs = style->BorderStyle();
+    if (bs == cbsUltraFlat || bs == cbsOffice11)
+        bs = cbsSingle;
+    m_viewInfo.borderStyle = bs;
+    m_viewInfo.borderWidth = ContainerBorderWidth(bs);
+    m_viewInfo.shadow = style->Shadow();
+    m_viewInfo.edges = style->Edges();
+    m_viewInfo.bounds = {0, 0, Width(), Height()};
+    RECT ext = BorderExtent();
+    m_viewInfo.borderRect = {ext.left, ext.top, Width() - ext.right, Height() - ext.bottom};
+    m_viewInfo.clientRect = m_viewInfo.borderRect;
+    m_viewInfo.borderColor = CurrentBorderColor();
+    m_viewInfo.backgroundColor = CurrentBackgroundColor();
+}
+
+void TcxContainer::PlaceInnerControl()
+{
+    if (!m_innerControl)
+        return;
+    const RECT& r = m_viewInfo.clientRect;
+    RECT b = m_innerControl->BoundsRect();
+    if (!EqualRect(&b, &r))
+        m_innerControl->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+void TcxContainer::SyncInnerControlLook()
+{
+    if (!m_innerControl)
+        return;
+    m_innerControl->SetColor(m_viewInfo.backgroundColor);
+    m_innerControl->SetFont(&CurrentStyle()->EffectiveFont());
+}
+
+void TcxContainer::UpdateVisualState(POINT p, bool isMouseEvent)
+{
+    m_refreshRequested = true;
+    if (m_visualStateLock > 0 || m_constructing || IsDestroying() || IsLoading() || !HandleAllocated())
+        return;
+    ++m_visualStateLock;
+    m_refreshRequested = false;
+    try {
+        bool hotAllowed = Style()->HotTrack() && GetKeyState(VK_LBUTTON) >= 0 && GetKeyState(VK_RBUTTON) >= 0;
+        ComputeViewInfo(p, hotAllowed);
+        PlaceInnerControl();
+        SyncInnerControlLook();
+        Invalidate();
+    } catch (...) {
+        --m_visualStateLock;
+        throw;
+    }
+    --m_visualStateLock;
+}
+
+void TcxContainer::UpdateVisualStateAtCursor(bool isMouseEvent)
+{
+    POINT p{-1, -1};
+    if (HandleAllocated()) {
+        POINT c;
+        GetCursorPos(&c);
+        HWND under = WindowFromPoint(c);
+        if (under == Handle() || IsChild(Handle(), under)) {
+            ScreenToClient(Handle(), &c);
+            p = c;
+        }
+    }
+    UpdateVisualState(p, isMouseEvent);
+}
+
+void TcxContainer::StyleValuesChanged(TcxContainerStyle* style)
+{
+    if (m_constructing || IsLoading() || IsDestroying())
+        return;
+    UpdateVisualStateAtCursor(false);
+    // The control's own colour and font follow the normal style.
+    m_settingOwnLook = true;
+    if (!(ParentColor() && !Style()->IsAssigned(svColor)))
+        SetColor(Style()->Color());
+    if (Style()->IsAssigned(svFont))
+        SetFont(Style()->Font());
+    m_settingOwnLook = false;
+}
+
+void TcxContainer::PaintControl(HDC dc)
+{
+    if (m_refreshRequested || !m_viewInfo.bounds.right)
+        UpdateVisualStateAtCursor(false);
+    PaintFrame(dc);
+    PaintContent(dc);
+}
+
+namespace {
+
+void FillColor(HDC dc, const RECT& r, TColor color)
+{
+    if (color == clNone)
+        return;
+    UniqueBrush b(CreateSolidBrush(ColorToRGB(color)));
+    FillRect(dc, &r, b.get());
+}
+
+void FrameColor(HDC dc, RECT r, TColor color, int width)
+{
+    for (int i = 0; i < width; ++i) {
+        UniqueBrush b(CreateSolidBrush(ColorToRGB(color)));
+        FrameRect(dc, &r, b.get());
+        InflateRect(&r, -1, -1);
+    }
+}
+
+void Edge(HDC dc, const RECT& r, TColor topLeft, TColor bottomRight, TcxBorders edges)
+{
+    if (edges & bLeft)
+        FillColor(dc, {r.left, r.top, r.left + 1, r.bottom}, topLeft);
+    if (edges & bTop)
+        FillColor(dc, {r.left, r.top, r.right, r.top + 1}, topLeft);
+    if (edges & bRight)
+        FillColor(dc, {r.right - 1, r.top, r.right, r.bottom}, bottomRight);
+    if (edges & bBottom)
+        FillColor(dc, {r.left, r.bottom - 1, r.right, r.bottom}, bottomRight);
+}
+
+} // namespace
+
+void TcxContainer::PaintFrame(HDC dc)
+{
+    const TcxContainerViewInfo& vi = m_viewInfo;
+    // What lies outside the border rectangle but inside the bounds (a transparent border).
+    if (UsesParentBackground())
+        PaintParentBackground(dc);
+    else
+        FillColor(dc, vi.bounds, vi.backgroundColor);
+    int w = vi.borderWidth;
+    RECT r = vi.borderRect;
+    r.left -= w;
+    r.top -= w;
+    if (vi.edges & bRight)
+        r.right += w;
+    if (vi.edges & bBottom)
+        r.bottom += w;
+    if (vi.shadow) {
+        FillColor(dc, {r.left + 3, r.bottom, r.right, r.bottom + 3}, clBtnShadow);
+        FillColor(dc, {r.right, r.top + 3, r.right + 3, r.bottom + 3}, clBtnShadow);
+    }
+    if (!(vi.edges & bRight))
+        r.right += w;
+    if (!(vi.edges & bBottom))
+        r.bottom += w;
+    switch (vi.borderStyle) {
+    case cbsSingle:
+    case cbsThick: FrameColor(dc, r, vi.borderColor, w); break;
+    case cbsFlat: {
+        Edge(dc, r, clBtnShadow, clBtnHighlight, vi.edges);
+        RECT inner = r;
+        InflateRect(&inner, -1, -1);
+        FrameColor(dc, inner, clBtnFace, 1);
+        break;
+    }
+    case cbs3D: {
+        Edge(dc, r, clBtnShadow, clBtnHighlight, vi.edges);
+        RECT inner = r;
+        InflateRect(&inner, -1, -1);
+        Edge(dc, inner, cl3DDkShadow, cl3DLight, vi.edges);
+        break;
+    }
+    default: break;
+    }
+    FillColor(dc, vi.borderRect, vi.backgroundColor);
+}
+
+LRESULT TcxContainer::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_SETFOCUS:
+        // The inner control takes the focus that reaches the frame.
+        if (m_innerControl && m_innerControl->HandleAllocated() &&
+            reinterpret_cast<HWND>(wParam) != m_innerControl->Handle() && m_innerControl->CanFocus()) {
+            ::SetFocus(m_innerControl->Handle());
+            return 0;
+        }
+        {
+            LRESULT r = TcxControl::WndProc(msg, wParam, lParam);
+            UpdateVisualStateAtCursor(false);
+            return r;
+        }
+    case WM_KILLFOCUS: {
+        LRESULT r = TcxControl::WndProc(msg, wParam, lParam);
+        UpdateVisualStateAtCursor(false);
+        return r;
+    }
+    case WM_SYSCOLORCHANGE: UpdateVisualStateAtCursor(false); break;
+    default: break;
+    }
+    return TcxControl::WndProc(msg, wParam, lParam);
+}
+
+void TcxContainer::HandleCreated()
+{
+    TcxControl::HandleCreated();
+    UpdateVisualStateAtCursor(false);
+}
+
+void TcxContainer::Resized()
+{
+    TcxControl::Resized();
+    UpdateVisualStateAtCursor(false);
+}
+
+void TcxContainer::Loaded()
+{
+    TcxControl::Loaded();
+    PlaceInnerControl();
+    StyleValuesChanged(Style());
+}
+
+void TcxContainer::EnabledChanged()
+{
+    TcxControl::EnabledChanged();
+    if (m_innerControl)
+        m_innerControl->SetEnabled(Enabled());
+    UpdateVisualStateAtCursor(false);
+}
+
+void TcxContainer::FontChanged()
+{
+    TcxControl::FontChanged();
+    if (!Style() || m_settingOwnLook)
+        return;
+    m_settingOwnLook = true;
+    Style()->TakeControlFont(*Font());
+    m_settingOwnLook = false;
+}
+
+void TcxContainer::LookAndFeelChanged()
+{
+    TcxControl::LookAndFeelChanged();
+    UpdateVisualStateAtCursor(false);
+}
+
+void TcxContainer::MouseEnter()
+{
+    TcxControl::MouseEnter();
+    UpdateVisualStateAtCursor(true);
+}
+
+void TcxContainer::MouseLeave()
+{
+    TcxControl::MouseLeave();
+    UpdateVisualState({-1, -1}, true);
+}
+
+void TcxContainer::MouseMove(POINT p) { UpdateVisualState(p, true); }

@@ -1,0 +1,196 @@
+// Containers: library controls that paint their own frame and background, keep four state
+// styles (normal, focused, disabled, hot), derive their visual state from enabling, focus
+// and the cursor, and may host one inner native control on their client rectangle.
+#pragma once
+
+#include "editors/cxControls.h"
+#include "runtime/rtGraphics.h"
+
+#include <array>
+
+enum TcxContainerBorderStyle { cbsNone, cbsSingle, cbsThick, cbsFlat, cbs3D, cbsUltraFlat, cbsOffice11 };
+
+enum TcxBorder : unsigned { bLeft = 1, bTop = 2, bRight = 4, bBottom = 8 };
+using TcxBorders = unsigned;
+constexpr TcxBorders cxBordersAll = bLeft | bTop | bRight | bBottom;
+
+enum TcxContainerStyleValue : unsigned {
+    svBorderColor = 1 << 0,
+    svBorderStyle = 1 << 1,
+    svColor = 1 << 2,
+    svEdges = 1 << 3,
+    svFont = 1 << 4,
+    svHotTrack = 1 << 5,
+    svShadow = 1 << 6,
+    svTextColor = 1 << 7,
+    svTextStyle = 1 << 8,
+    svTransparentBorder = 1 << 9,
+};
+using TcxContainerStyleValues = unsigned;
+
+enum TcxContainerStateFlag : unsigned { csfNormal = 1, csfFocused = 2, csfDisabled = 4, csfHot = 8 };
+using TcxContainerState = unsigned;
+
+enum TcxContainerStateIndex { csNormal = 0, csFocused = 1, csDisabled = 2, csHot = 3 };
+
+class TcxContainer;
+
+// The width of each border style's frame, in pixels.
+int ContainerBorderWidth(TcxContainerBorderStyle style);
+// The border style that a look-and-feel kind gives when none is assigned.
+TcxContainerBorderStyle DefaultBorderStyleFor(TcxLookAndFeelKind kind);
+
+class TcxContainerStyle : public TPersistent {
+public:
+    TcxContainerStyle(TcxContainer* container, TcxContainerStateIndex state);
+    const wchar_t* ClassName() const override { return L"TcxContainerStyle"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    void Assign(const TPersistent* source) override;
+
+    TcxContainerStyleValues AssignedValues() const noexcept { return m_assigned; }
+    bool IsAssigned(TcxContainerStyleValue v) const noexcept { return (m_assigned & v) != 0; }
+    void RestoreDefaults();
+
+    TColor BorderColor() const;
+    void SetBorderColor(TColor v);
+    TcxContainerBorderStyle BorderStyle() const;
+    void SetBorderStyle(TcxContainerBorderStyle v);
+    TColor Color() const;
+    void SetColor(TColor v);
+    TcxBorders Edges() const;
+    void SetEdges(TcxBorders v);
+    bool HotTrack() const;
+    void SetHotTrack(bool v);
+    bool Shadow() const;
+    void SetShadow(bool v);
+    bool TransparentBorder() const;
+    void SetTransparentBorder(bool v);
+    TColor TextColor() const;
+    void SetTextColor(TColor v);
+    TFontStyles TextStyle() const;
+    void SetTextStyle(TFontStyles v);
+    // Font and look-and-feel exist once per owner, in the normal style.
+    TFont* Font() noexcept;
+    TcxLookAndFeel* LookAndFeel() noexcept;
+    // The font with the state's text colour and text style.
+    const TFont& EffectiveFont();
+    bool IsRootStyle() const noexcept { return m_state == csNormal; }
+    // Takes the control's font (inherited from its parent, say) without marking it assigned.
+    void TakeControlFont(const TFont& font);
+
+    void LockUpdate() { ++m_lockCount; }
+    void UnlockUpdate();
+    TcxContainer* Container() const noexcept { return m_container; }
+    TcxContainerStateIndex State() const noexcept { return m_state; }
+
+protected:
+    void Changed();
+    // The normal style's border style when none is assigned anywhere.
+    virtual TcxContainerBorderStyle FallbackBorderStyle() const;
+    TcxContainerStyle* Root();
+    const TcxContainerStyle* Root() const;
+    void MarkChanged();
+
+private:
+    TcxContainer* m_container;
+    TcxContainerStateIndex m_state;
+    TcxContainerStyleValues m_assigned = 0;
+    TColor m_borderColor = clWindowText;
+    TcxContainerBorderStyle m_borderStyle = cbs3D;
+    TColor m_color = clWindow;
+    TcxBorders m_edges = cxBordersAll;
+    bool m_hotTrack = true;
+    bool m_shadow = false;
+    bool m_transparentBorder = true;
+    TColor m_textColor = clWindowText;
+    TFontStyles m_textStyle = 0;
+    TFont m_font;
+    TFont m_effectiveFont;
+    TcxLookAndFeel m_lookAndFeel;
+    int m_lockCount = 0;
+    bool m_pendingChange = false;
+    int m_fontAssignedLock = 0;
+};
+
+// Geometry and colours computed at each visual-state update.
+struct TcxContainerViewInfo {
+    TColor backgroundColor = clWindow;
+    TColor borderColor = clBtnShadow;
+    RECT bounds{};
+    RECT borderRect{};
+    RECT clientRect{};
+    TcxContainerBorderStyle borderStyle = cbsNone;
+    int borderWidth = 0;
+    TcxContainerState state = csfNormal;
+    TcxBorders edges = cxBordersAll;
+    bool shadow = false;
+};
+
+class TcxContainer : public TcxControl {
+public:
+    explicit TcxContainer(TComponent* owner);
+    ~TcxContainer() override;
+    const wchar_t* ClassName() const override { return L"TcxContainer"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+
+    TcxContainerStyle* Style() noexcept { return m_styles[csNormal].get(); }
+    TcxContainerStyle* StyleDisabled() noexcept { return m_styles[csDisabled].get(); }
+    TcxContainerStyle* StyleFocused() noexcept { return m_styles[csFocused].get(); }
+    TcxContainerStyle* StyleHot() noexcept { return m_styles[csHot].get(); }
+    TcxContainerStyle* StateStyle(TcxContainerStateIndex i) noexcept { return m_styles[i].get(); }
+
+    TWinControl* InnerControl() const noexcept { return m_innerControl; }
+    const TcxContainerViewInfo& ViewInfo() const noexcept { return m_viewInfo; }
+    TcxContainerStyle* CurrentStyle();
+    TcxContainerState ComputeState(POINT p, bool hotAllowed) const;
+    bool Focused() const override;
+    void SetFocus() override;
+
+    // Re-chooses the state style, recomputes the view info, places the inner control and
+    // repaints what changed. Skipped (and remembered) while the window does not exist.
+    void UpdateVisualState(POINT p, bool isMouseEvent);
+    void UpdateVisualStateAtCursor(bool isMouseEvent);
+    // Called by the four styles when one of their values changes.
+    virtual void StyleValuesChanged(TcxContainerStyle* style);
+    virtual bool UsesParentBackground() const { return false; }
+
+protected:
+    virtual TcxContainerStyle* CreateStyle(TcxContainerStateIndex state);
+    void CreateStyles();
+    void SetInnerControl(TWinControl* control);
+    virtual void ComputeViewInfo(POINT p, bool hotAllowed);
+    virtual RECT BorderExtent();
+    virtual TColor CurrentBorderColor();
+    virtual TColor CurrentBackgroundColor();
+    virtual void PlaceInnerControl();
+    virtual void SyncInnerControlLook();
+    virtual RECT HotBounds();
+    void PaintControl(HDC dc) override;
+    virtual void PaintFrame(HDC dc);
+    virtual void PaintContent(HDC dc) {}
+    void Notification(TComponent* component, TOperation operation) override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void HandleCreated() override;
+    void Resized() override;
+    void Loaded() override;
+    void EnabledChanged() override;
+    void FontChanged() override;
+    void LookAndFeelChanged() override;
+    void MouseEnter() override;
+    void MouseLeave() override;
+    void MouseMove(POINT p) override;
+
+    TcxContainerViewInfo m_viewInfo;
+    bool m_constructing = true;
+
+private:
+    std::array<std::unique_ptr<TcxContainerStyle>, 4> m_styles;
+    TWinControl* m_innerControl = nullptr;
+    TcxContainerStyle* m_currentStyle = nullptr;
+    TcxContainerState m_currentStyleState = ~0u;
+    int m_visualStateLock = 0;
+    bool m_refreshRequested = false;
+    bool m_settingOwnLook = false;
+};

@@ -1,0 +1,263 @@
+#include "cxControls.h"
+
+#include "runtime/rtApplication.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+TValue LookAndFeelKindName(const TPersistent& o);
+
+const TEnumNames kKinds{{L"lfFlat", lfFlat}, {L"lfStandard", lfStandard}, {L"lfUltraFlat", lfUltraFlat},
+                        {L"lfOffice11", lfOffice11}};
+
+TValue LookAndFeelKindName(const TPersistent& o)
+{
+    int k = static_cast<const TcxLookAndFeel&>(o).Kind();
+    for (auto& [n, v] : kKinds)
+        if (v == k)
+            return TValue::Id(n);
+    return TValue::Int(k);
+}
+
+// Look-and-feel settings as stored descriptions name them.
+const TClassInfo* LookAndFeelProperties()
+{
+    static const TClassInfo* info = [] {
+        static TClassInfo ci(L"TcxLookAndFeel", nullptr);
+        ci.Add({L"Kind",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<TcxLookAndFeel&>(o).SetKind(static_cast<TcxLookAndFeelKind>(ValueToEnum(v, kKinds)));
+                },
+                &LookAndFeelKindName,
+                {},
+                {}});
+        ci.AddBool<TcxLookAndFeel>(L"NativeStyle", &TcxLookAndFeel::SetNativeStyle, &TcxLookAndFeel::NativeStyle);
+        RegisterExternalProperties(typeid(TcxLookAndFeel), &ci);
+        return &ci;
+    }();
+    return info;
+}
+
+std::set<TcxTimer*>& RunningTimers()
+{
+    static std::set<TcxTimer*> timers;
+    return timers;
+}
+
+LRESULT CALLBACK TimerWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_TIMER) {
+        auto* timer = reinterpret_cast<TcxTimer*>(wParam);
+        // A tick of a timer that stopped (or was freed) in the meantime is dropped.
+        if (RunningTimers().count(timer)) {
+            try {
+                timer->Tick();
+            } catch (...) {
+                RouteException(std::current_exception());
+            }
+        }
+        return 0;
+    }
+    return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+HWND TimerWindow()
+{
+    static HWND wnd = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = &TimerWindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"Corvane.TimerWindow";
+        RegisterClassExW(&wc);
+        return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
+                               nullptr);
+    }();
+    return wnd;
+}
+
+} // namespace
+
+TcxControl::TcxControl(TComponent* owner) : TWinControl(owner)
+{
+    LookAndFeelProperties();
+    m_lookAndFeel.OnChanged = [this](TObject*) {
+        if (!IsDestroying())
+            LookAndFeelChanged();
+    };
+}
+
+TcxControl::~TcxControl()
+{
+    Destroying();
+    m_lookAndFeel.OnChanged = nullptr;
+}
+
+const TClassInfo* TcxControl::StaticProperties()
+{
+    static const TClassInfo info = [] {
+        TClassInfo ci(L"TcxControl", TWinControl::StaticProperties());
+        LookAndFeelProperties();
+        ci.AddObject<TcxControl, TcxLookAndFeel>(L"LookAndFeel", &TcxControl::LookAndFeel);
+        return ci;
+    }();
+    return &info;
+}
+
+void TcxControl::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.classStyle &= ~(CS_HREDRAW | CS_VREDRAW);
+}
+
+void TcxControl::Paint(HDC dc, const RECT& updateRect)
+{
+    // One off-screen bitmap per paint keeps the control from flickering.
+    int w = Width(), h = Height();
+    if (w <= 0 || h <= 0)
+        return;
+    UniqueMemoryDC mem(CreateCompatibleDC(dc));
+    UniqueBitmap bmp(CreateCompatibleBitmap(dc, w, h));
+    {
+        SelectGuard sel(mem.get(), bmp.get());
+        PaintControl(mem.get());
+        BitBlt(dc, updateRect.left, updateRect.top, updateRect.right - updateRect.left,
+               updateRect.bottom - updateRect.top, mem.get(), updateRect.left, updateRect.top, SRCCOPY);
+    }
+}
+
+void TcxControl::PaintTo(HDC dc) { PaintControl(dc); }
+
+void TcxControl::PaintParentBackground(HDC dc)
+{
+    TWinControl* parent = Parent();
+    if (!parent || !parent->HandleAllocated() || !HandleAllocated()) {
+        RECT r{0, 0, Width(), Height()};
+        UniqueBrush b(CreateSolidBrush(ColorToRGB(parent ? parent->Color() : Color())));
+        FillRect(dc, &r, b.get());
+        return;
+    }
+    POINT origin{0, 0};
+    MapWindowPoints(Handle(), parent->Handle(), &origin, 1);
+    SaveDCGuard saved(dc);
+    POINT old;
+    OffsetWindowOrgEx(dc, origin.x, origin.y, &old);
+    SendMessageW(parent->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    SetWindowOrgEx(dc, old.x, old.y, nullptr);
+}
+
+void TcxControl::MouseEnter()
+{
+    if (OnMouseEnter)
+        CallHandler([this] { OnMouseEnter(this); });
+}
+
+void TcxControl::MouseLeave()
+{
+    if (OnMouseLeave)
+        CallHandler([this] { OnMouseLeave(this); });
+}
+
+LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_MOUSEMOVE: {
+        if (!m_mouseInControl) {
+            m_mouseInControl = true;
+            TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, Handle(), 0};
+            TrackMouseEvent(&tme);
+            MouseEnter();
+        }
+        MouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        break;
+    }
+    case WM_MOUSELEAVE:
+        m_mouseInControl = false;
+        MouseLeave();
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        LRESULT r = TWinControl::WndProc(msg, wParam, lParam);
+        MouseDown(1, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return r;
+    }
+    case WM_LBUTTONUP:
+        MouseUp(1, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+        LRESULT r = TWinControl::WndProc(msg, wParam, lParam);
+        if (OnFocusChanged)
+            CallHandler([this] { OnFocusChanged(this); });
+        return r;
+    }
+    default: break;
+    }
+    return TWinControl::WndProc(msg, wParam, lParam);
+}
+
+// ---- TcxTimer ------------------------------------------------------------------------------
+
+TcxTimer::TcxTimer(TComponent* owner) : TComponent(owner) {}
+
+TcxTimer::~TcxTimer()
+{
+    Destroying();
+    Stop();
+}
+
+void TcxTimer::SetEnabled(bool value)
+{
+    if (value == m_enabled)
+        return;
+    m_enabled = value;
+    Restart();
+}
+
+void TcxTimer::SetInterval(unsigned value)
+{
+    if (value == 0 || value == m_interval)
+        return;
+    m_interval = value;
+    Restart();
+}
+
+void TcxTimer::SetOnTimer(TNotifyEvent handler)
+{
+    m_onTimer = std::move(handler);
+    Restart();
+}
+
+void TcxTimer::Stop()
+{
+    if (!m_running)
+        return;
+    KillTimer(TimerWindow(), reinterpret_cast<UINT_PTR>(this));
+    RunningTimers().erase(this);
+    m_running = false;
+}
+
+void TcxTimer::Restart()
+{
+    Stop();
+    if (!m_enabled || !m_onTimer)
+        return;
+    if (!SetTimer(TimerWindow(), reinterpret_cast<UINT_PTR>(this), m_interval, nullptr))
+        return;
+    RunningTimers().insert(this);
+    m_running = true;
+}
+
+void TcxTimer::Tick()
+{
+    if (m_onTimer) {
+        // The handler may free this timer: keep the handler alive for the call.
+        TNotifyEvent handler = m_onTimer;
+        THandlerScope scope;
+        handler(this);
+    }
+}

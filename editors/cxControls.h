@@ -1,0 +1,73 @@
+// The base of every library control: a window that paints itself through an off-screen
+// bitmap, owns a look-and-feel, notices the mouse entering and leaving, and the library
+// timer that runs on the user-interface thread.
+#pragma once
+
+#include "lookandfeel/cxLookAndFeels.h"
+#include "runtime/rtControls.h"
+
+class TcxControl : public TWinControl {
+public:
+    explicit TcxControl(TComponent* owner);
+    ~TcxControl() override;
+    const wchar_t* ClassName() const override { return L"TcxControl"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+
+    TcxLookAndFeel* LookAndFeel() noexcept { return &m_lookAndFeel; }
+    void SetLookAndFeel(const TcxLookAndFeel* value) { m_lookAndFeel.Assign(value); }
+    bool MouseInControl() const noexcept { return m_mouseInControl; }
+
+    TNotifyEvent OnFocusChanged;
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+
+    // Paints the control into dc at the origin, as a paint message would.
+    void PaintTo(HDC dc);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void Paint(HDC dc, const RECT& updateRect) override;
+    bool EraseBackground(HDC dc) override { return true; }
+    // Draws the whole control on dc (an off-screen bitmap of the control's size).
+    virtual void PaintControl(HDC dc) {}
+    virtual void LookAndFeelChanged() { Invalidate(); }
+    virtual void MouseEnter();
+    virtual void MouseLeave();
+    virtual void MouseDown(int button, POINT p) {}
+    virtual void MouseUp(int button, POINT p) {}
+    virtual void MouseMove(POINT p) {}
+    // Draws what lies behind the control (the parent's surface) into dc.
+    void PaintParentBackground(HDC dc);
+
+private:
+    TcxLookAndFeel m_lookAndFeel;
+    bool m_mouseInControl = false;
+};
+
+// A timer whose ticks arrive on the user-interface thread; all timers share one hidden window.
+class TcxTimer : public TComponent {
+public:
+    explicit TcxTimer(TComponent* owner);
+    ~TcxTimer() override;
+    const wchar_t* ClassName() const override { return L"TcxTimer"; }
+
+    bool Enabled() const noexcept { return m_enabled; }
+    void SetEnabled(bool value);
+    unsigned Interval() const noexcept { return m_interval; }
+    void SetInterval(unsigned value);
+    void SetOnTimer(TNotifyEvent handler);
+    bool Running() const noexcept { return m_running; }
+    // Runs the handler; called by the shared timer window.
+    void Tick();
+
+private:
+    void Restart();
+    void Stop();
+
+    bool m_enabled = true;
+    unsigned m_interval = 1000;
+    bool m_running = false;
+    TNotifyEvent m_onTimer;
+};

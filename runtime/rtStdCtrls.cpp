@@ -1,0 +1,173 @@
+#include "rtStdCtrls.h"
+
+#include "rtForms.h"
+
+TNativeEdit::TNativeEdit(TComponent* owner) : TWinControl(owner)
+{
+    SetTabStop(true);
+    SetColor(clWindow);
+}
+
+void TNativeEdit::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.windowClass = L"EDIT";
+    params.systemClass = true;
+    params.style = (params.style & ~(WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) | ES_AUTOHSCROLL | ES_LEFT;
+    if (m_readOnly)
+        params.style |= ES_READONLY;
+    params.exStyle &= ~WS_EX_CLIENTEDGE;
+}
+
+void TNativeEdit::HandleCreated()
+{
+    SetWindowTextW(Handle(), TWinControl::Text().c_str());
+    SetMargins(m_leftMargin, m_rightMargin);
+}
+
+std::wstring TNativeEdit::WindowText() const
+{
+    HWND wnd = const_cast<TNativeEdit*>(this)->HandleAllocated() ? const_cast<TNativeEdit*>(this)->Handle() : nullptr;
+    if (!wnd)
+        return TWinControl::Text();
+    int n = GetWindowTextLengthW(wnd);
+    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+    GetWindowTextW(wnd, s.data(), n + 1);
+    s.resize(static_cast<size_t>(n));
+    return s;
+}
+
+void TNativeEdit::SetText(const std::wstring& value)
+{
+    if (HandleAllocated()) {
+        if (WindowText() != value)
+            SetWindowTextW(Handle(), value.c_str());
+    }
+    TWinControl::SetText(value);
+}
+
+void TNativeEdit::SelectAll()
+{
+    if (HandleAllocated())
+        SendMessageW(Handle(), EM_SETSEL, 0, -1);
+}
+
+void TNativeEdit::SetReadOnly(bool value)
+{
+    m_readOnly = value;
+    if (HandleAllocated())
+        SendMessageW(Handle(), EM_SETREADONLY, value, 0);
+}
+
+void TNativeEdit::SetMargins(int left, int right)
+{
+    m_leftMargin = left;
+    m_rightMargin = right;
+    if (HandleAllocated())
+        SendMessageW(Handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(left, right));
+}
+
+void TNativeEdit::SetTextColor(TColor value)
+{
+    if (value == m_textColor)
+        return;
+    m_textColor = value;
+    Invalidate();
+}
+
+LRESULT TNativeEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case CN_COMMAND:
+        if (HIWORD(wParam) == EN_CHANGE) {
+            // Keep the stored text in step so that it survives the window.
+            std::wstring t = WindowText();
+            if (t != TWinControl::Text())
+                TWinControl::SetText(t);
+            if (OnChange)
+                CallHandler([this] { OnChange(this); });
+        }
+        return 0;
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        COLORREF back = ColorToRGB(Color());
+        ::SetTextColor(dc, ColorToRGB(m_textColor));
+        SetBkColor(dc, back);
+        if (!m_backgroundBrush || m_brushColor != back) {
+            m_backgroundBrush.reset(CreateSolidBrush(back));
+            m_brushColor = back;
+        }
+        return reinterpret_cast<LRESULT>(m_backgroundBrush.get());
+    }
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+        if (OnKey) {
+            bool consumed = false;
+            CallHandler([&] { consumed = OnKey(msg, wParam); });
+            if (consumed)
+                return 0;
+        }
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+        LRESULT r = TWinControl::WndProc(msg, wParam, lParam);
+        if (OnFocusChange)
+            CallHandler([&] { OnFocusChange(msg == WM_SETFOCUS); });
+        return r;
+    }
+    default: break;
+    }
+    return TWinControl::WndProc(msg, wParam, lParam);
+}
+
+TNativeButton::TNativeButton(TComponent* owner) : TWinControl(owner)
+{
+    SetTabStop(true);
+    SetBounds(0, 0, 75, 25);
+}
+
+void TNativeButton::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.windowClass = L"BUTTON";
+    params.systemClass = true;
+    params.style |= (m_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+}
+
+void TNativeButton::SetDefault(bool value)
+{
+    m_default = value;
+    if (HandleAllocated())
+        SendMessageW(Handle(), BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+void TNativeButton::Click()
+{
+    if (m_modalResult != 0)
+        if (TCustomForm* form = GetParentForm(); form && form->IsModal())
+            form->SetModalResult(static_cast<TModalResult>(m_modalResult));
+    TWinControl::Click();
+}
+
+bool TNativeButton::HandleDialogKey(WPARAM key, bool focused)
+{
+    if (!CanFocus())
+        return false;
+    if ((key == VK_RETURN && (focused || m_default)) || (key == VK_ESCAPE && m_cancel)) {
+        Click();
+        return true;
+    }
+    return false;
+}
+
+LRESULT TNativeButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == CN_COMMAND) {
+        if (HIWORD(wParam) == BN_CLICKED)
+            Click();
+        return 0;
+    }
+    return TWinControl::WndProc(msg, wParam, lParam);
+}

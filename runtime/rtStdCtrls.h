@@ -1,0 +1,66 @@
+// Wrappers of the platform's native controls that library controls host or derive from:
+// the single-line edit box and the push button. (The tree view wrapper lives with the
+// shell tree that hosts it.)
+#pragma once
+
+#include "rtControls.h"
+
+// A single-line edit box; the window text is the live text.
+class TNativeEdit : public TWinControl {
+public:
+    explicit TNativeEdit(TComponent* owner);
+    const wchar_t* ClassName() const override { return L"TNativeEdit"; }
+
+    // The live text of the edit box (the stored text while there is no window).
+    std::wstring WindowText() const;
+    void SetText(const std::wstring& value) override;
+    void SelectAll();
+    bool ReadOnly() const noexcept { return m_readOnly; }
+    void SetReadOnly(bool value);
+    void SetMargins(int left, int right);
+    TColor TextColor() const noexcept { return m_textColor; }
+    void SetTextColor(TColor value);
+
+    TNotifyEvent OnChange;
+    // Key messages reach the owner first; answer true to consume the key.
+    std::function<bool(UINT msg, WPARAM key)> OnKey;
+    std::function<void(bool gained)> OnFocusChange;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void HandleCreated() override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    bool m_readOnly = false;
+    TColor m_textColor = clWindowText;
+    UniqueBrush m_backgroundBrush;
+    COLORREF m_brushColor = CLR_INVALID;
+    int m_leftMargin = 0, m_rightMargin = 1;
+};
+
+// A platform push button.
+class TNativeButton : public TWinControl {
+public:
+    explicit TNativeButton(TComponent* owner);
+    const wchar_t* ClassName() const override { return L"TNativeButton"; }
+
+    bool Default() const noexcept { return m_default; }
+    void SetDefault(bool value);
+    bool Cancel() const noexcept { return m_cancel; }
+    void SetCancel(bool value) { m_cancel = value; }
+    int ModalResult() const noexcept { return m_modalResult; }
+    void SetModalResult(int value) { m_modalResult = value; }
+
+    void Click() override;
+    bool HandleDialogKey(WPARAM key, bool focused) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    bool m_default = false;
+    bool m_cancel = false;
+    int m_modalResult = 0;
+};
