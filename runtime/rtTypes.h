@@ -57,6 +57,14 @@ constexpr TColor clNavy = 0x800000;
 
 constexpr bool IsSystemColor(TColor c) { return (c & 0xFF000000) == clSystemColor; }
 
-// Resolves a system colour through GetSysColor; explicit colours pass unchanged.
-// clNone and clDefault have no RGB value and resolve to black.
+// Resolves a system colour through the system-colour source (GetSysColor unless a test
+// replaced it); explicit colours pass unchanged. clNone and clDefault have no RGB value
+// and resolve to black.
 COLORREF ColorToRGB(TColor color);
+
+// The source of system colours. Tests replace it to run colour rules on chosen system
+// colours without changing the desktop's; SetSysColorSource returns the previous source,
+// and nullptr restores GetSysColor.
+using TSysColorSource = COLORREF (*)(int index);
+TSysColorSource SetSysColorSource(TSysColorSource source);
+COLORREF SysColor(int index);
