@@ -138,6 +138,10 @@ LookAndFeelUnitState& Unit()
 const bool g_lookAndFeelStarted = (Unit(), true);
 } // namespace
 
+// Referenced by the link options of the library, so that every program that links the
+// layer also starts it, even when it names nothing of this unit.
+extern "C" const bool cxLookAndFeelUnitStarted = g_lookAndFeelStarted;
+
 TcxLookAndFeel* GlobalLookAndFeel()
 {
     Unit();
