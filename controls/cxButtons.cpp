@@ -1,8 +1,8 @@
 #include "cxButtons.h"
 
-TcxCustomButton::TcxCustomButton(TComponent* owner) : TNativeButton(owner)
+TcxCustomButton::TcxCustomButton(TComponent* owner) : TNativeButton(owner), m_lookAndFeel(this)
 {
-    m_lookAndFeel.OnChanged = [this](TObject*) { Invalidate(); };
+    m_lookAndFeel.OnChanged = [this](TcxLookAndFeel*, TcxLookAndFeelValues) { Invalidate(); };
 }
 
 const TClassInfo* TcxCustomButton::StaticProperties()

@@ -41,8 +41,8 @@ void TcxGroupBox::ComputeViewInfo(POINT p, bool hotAllowed)
     RECT f = FrameBounds();
     int w = m_viewInfo.borderStyle == cbsNone ? 0 : m_viewInfo.borderWidth;
     TcxBorders e = m_viewInfo.edges;
-    m_viewInfo.borderRect = {f.left + ((e & bLeft) ? w : 0), f.top + ((e & bTop) ? w : 0),
-                             f.right - ((e & bRight) ? w : 0), f.bottom - ((e & bBottom) ? w : 0)};
+    m_viewInfo.borderRect = {f.left + ((e & cxBorder(bLeft)) ? w : 0), f.top + ((e & cxBorder(bTop)) ? w : 0),
+                             f.right - ((e & cxBorder(bRight)) ? w : 0), f.bottom - ((e & cxBorder(bBottom)) ? w : 0)};
     m_viewInfo.clientRect = m_viewInfo.borderRect;
 }
 
@@ -63,13 +63,13 @@ void TcxGroupBox::PaintFrame(HDC dc)
         FillRect(dc, &rc, b.get());
     };
     auto edge = [&](RECT rc, TColor tl, TColor br) {
-        if (vi.edges & bLeft)
+        if (vi.edges & cxBorder(bLeft))
             line({rc.left, rc.top, rc.left + 1, rc.bottom}, tl);
-        if (vi.edges & bTop)
+        if (vi.edges & cxBorder(bTop))
             line({rc.left, rc.top, rc.right, rc.top + 1}, tl);
-        if (vi.edges & bRight)
+        if (vi.edges & cxBorder(bRight))
             line({rc.right - 1, rc.top, rc.right, rc.bottom}, br);
-        if (vi.edges & bBottom)
+        if (vi.edges & cxBorder(bBottom))
             line({rc.left, rc.bottom - 1, rc.right, rc.bottom}, br);
     };
     switch (vi.borderStyle) {

@@ -34,21 +34,21 @@ const TEnumNames kBorderStyleNames{{L"cbsNone", cbsNone},       {L"cbsSingle", c
                                    {L"cbsFlat", cbsFlat},       {L"cbs3D", cbs3D},         {L"cbsUltraFlat", cbsUltraFlat},
                                    {L"cbsOffice11", cbsOffice11}};
 
-const TEnumNames kEdgeNames{{L"bLeft", bLeft}, {L"bTop", bTop}, {L"bRight", bRight}, {L"bBottom", bBottom}};
+const TEnumNames kEdgeNames{{L"bLeft", cxBorder(bLeft)}, {L"bTop", cxBorder(bTop)}, {L"bRight", cxBorder(bRight)}, {L"bBottom", cxBorder(bBottom)}};
 
 } // namespace
 
 // ---- TcxContainerStyle -------------------------------------------------------------------------
 
 TcxContainerStyle::TcxContainerStyle(TcxContainer* container, TcxContainerStateIndex state)
-    : m_container(container), m_state(state)
+    : m_container(container), m_state(state), m_lookAndFeel(this)
 {
     m_font.OnChange = [this](TGraphicsObject*) {
         if (m_fontAssignedLock == 0)
             m_assigned |= svFont;
         MarkChanged();
     };
-    m_lookAndFeel.OnChanged = [this](TObject*) { MarkChanged(); };
+    m_lookAndFeel.OnChanged = [this](TcxLookAndFeel*, TcxLookAndFeelValues) { MarkChanged(); };
 }
 
 const TClassInfo* TcxContainerStyle::StaticProperties()
@@ -469,7 +469,7 @@ RECT TcxContainer::BorderExtent()
     } else if (m_viewInfo.borderStyle != cbsNone) {
         int w = m_viewInfo.borderWidth;
         TcxBorders e = style->Edges();
-        r = {(e & bLeft) ? w : 0, (e & bTop) ? w : 0, (e & bRight) ? w : 0, (e & bBottom) ? w : 0};
+        r = {(e & cxBorder(bLeft)) ? w : 0, (e & cxBorder(bTop)) ? w : 0, (e & cxBorder(bRight)) ? w : 0, (e & cxBorder(bBottom)) ? w : 0};
     }
     if (m_viewInfo.shadow) {
         r.right += 3;
@@ -609,13 +609,13 @@ void FrameColor(HDC dc, RECT r, TColor color, int width)
 
 void Edge(HDC dc, const RECT& r, TColor topLeft, TColor bottomRight, TcxBorders edges)
 {
-    if (edges & bLeft)
+    if (edges & cxBorder(bLeft))
         FillColor(dc, {r.left, r.top, r.left + 1, r.bottom}, topLeft);
-    if (edges & bTop)
+    if (edges & cxBorder(bTop))
         FillColor(dc, {r.left, r.top, r.right, r.top + 1}, topLeft);
-    if (edges & bRight)
+    if (edges & cxBorder(bRight))
         FillColor(dc, {r.right - 1, r.top, r.right, r.bottom}, bottomRight);
-    if (edges & bBottom)
+    if (edges & cxBorder(bBottom))
         FillColor(dc, {r.left, r.bottom - 1, r.right, r.bottom}, bottomRight);
 }
 
@@ -633,17 +633,17 @@ void TcxContainer::PaintFrame(HDC dc)
     RECT r = vi.borderRect;
     r.left -= w;
     r.top -= w;
-    if (vi.edges & bRight)
+    if (vi.edges & cxBorder(bRight))
         r.right += w;
-    if (vi.edges & bBottom)
+    if (vi.edges & cxBorder(bBottom))
         r.bottom += w;
     if (vi.shadow) {
         FillColor(dc, {r.left + 3, r.bottom, r.right, r.bottom + 3}, clBtnShadow);
         FillColor(dc, {r.right, r.top + 3, r.right + 3, r.bottom + 3}, clBtnShadow);
     }
-    if (!(vi.edges & bRight))
+    if (!(vi.edges & cxBorder(bRight)))
         r.right += w;
-    if (!(vi.edges & bBottom))
+    if (!(vi.edges & cxBorder(bBottom)))
         r.bottom += w;
     switch (vi.borderStyle) {
     case cbsSingle:

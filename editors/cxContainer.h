@@ -4,15 +4,13 @@
 #pragma once
 
 #include "editors/cxControls.h"
+#include "lookandfeel/cxGraphics.h"
 #include "runtime/rtGraphics.h"
 
 #include <array>
 
 enum TcxContainerBorderStyle { cbsNone, cbsSingle, cbsThick, cbsFlat, cbs3D, cbsUltraFlat, cbsOffice11 };
 
-enum TcxBorder : unsigned { bLeft = 1, bTop = 2, bRight = 4, bBottom = 8 };
-using TcxBorders = unsigned;
-constexpr TcxBorders cxBordersAll = bLeft | bTop | bRight | bBottom;
 
 enum TcxContainerStyleValue : unsigned {
     svBorderColor = 1 << 0,

@@ -82,10 +82,10 @@ HWND TimerWindow()
 
 } // namespace
 
-TcxControl::TcxControl(TComponent* owner) : TWinControl(owner)
+TcxControl::TcxControl(TComponent* owner) : TWinControl(owner), m_lookAndFeel(this)
 {
     LookAndFeelProperties();
-    m_lookAndFeel.OnChanged = [this](TObject*) {
+    m_lookAndFeel.OnChanged = [this](TcxLookAndFeel*, TcxLookAndFeelValues) {
         if (!IsDestroying())
             LookAndFeelChanged();
     };

@@ -340,9 +340,9 @@ HPEN TPen::Handle()
 
 TCanvas::TCanvas()
 {
-    m_font.OnChange = [this](TGraphicsObject*) { Deselect(stFont); };
-    m_brush.OnChange = [this](TGraphicsObject*) { Deselect(stBrush); };
-    m_pen.OnChange = [this](TGraphicsObject*) { Deselect(stPen); };
+    m_font.OnChange = [this](TGraphicsObject*) { Deselect(csFontValid); };
+    m_brush.OnChange = [this](TGraphicsObject*) { Deselect(csBrushValid); };
+    m_pen.OnChange = [this](TGraphicsObject*) { Deselect(csPenValid); };
 }
 
 TCanvas::~TCanvas()
@@ -364,7 +364,7 @@ void TCanvas::SetHandle(HDC dc)
 {
     if (dc == m_dc)
         return;
-    Deselect(stFont | stBrush | stPen);
+    Deselect(csFontValid | csBrushValid | csPenValid);
     m_dc = dc;
 }
 
@@ -381,37 +381,37 @@ void TCanvas::Deselect(unsigned what)
         m_selected &= ~what;
         return;
     }
-    if ((what & stFont) && (m_selected & stFont)) {
+    if ((what & csFontValid) && (m_selected & csFontValid)) {
         SelectObject(m_dc, m_oldFont);
         m_oldFont = nullptr;
     }
-    if ((what & stBrush) && (m_selected & stBrush)) {
+    if ((what & csBrushValid) && (m_selected & csBrushValid)) {
         SelectObject(m_dc, m_oldBrush);
         m_oldBrush = nullptr;
     }
-    if ((what & stPen) && (m_selected & stPen)) {
+    if ((what & csPenValid) && (m_selected & csPenValid)) {
         SelectObject(m_dc, m_oldPen);
         m_oldPen = nullptr;
     }
     m_selected &= ~what;
 }
 
-void TCanvas::RequireState(unsigned what)
+void TCanvas::RequiredState(unsigned what)
 {
     HDC dc = Handle();
     if (!dc)
         return;
-    if (what & stFont) {
-        if (!(m_selected & stFont)) {
+    if (what & csFontValid) {
+        if (!(m_selected & csFontValid)) {
             m_oldFont = SelectObject(dc, m_font.Handle());
-            m_selected |= stFont;
+            m_selected |= csFontValid;
         }
         SetTextColor(dc, ColorToRGB(m_font.Color()));
     }
-    if (what & stBrush) {
-        if (!(m_selected & stBrush)) {
+    if (what & csBrushValid) {
+        if (!(m_selected & csBrushValid)) {
             m_oldBrush = SelectObject(dc, m_brush.Handle());
-            m_selected |= stBrush;
+            m_selected |= csBrushValid;
         }
         if (m_brush.Style() == TBrushStyle::bsClear) {
             SetBkMode(dc, TRANSPARENT);
@@ -420,10 +420,10 @@ void TCanvas::RequireState(unsigned what)
             SetBkMode(dc, OPAQUE);
         }
     }
-    if (what & stPen) {
-        if (!(m_selected & stPen)) {
+    if (what & csPenValid) {
+        if (!(m_selected & csPenValid)) {
             m_oldPen = SelectObject(dc, m_pen.Handle());
-            m_selected |= stPen;
+            m_selected |= csPenValid;
         }
         SetROP2(dc, m_pen.Rop2());
     }
@@ -431,14 +431,14 @@ void TCanvas::RequireState(unsigned what)
 
 void TCanvas::FillRect(const RECT& r)
 {
-    RequireState(stBrush);
+    RequiredState(csBrushValid);
     if (m_dc)
         ::FillRect(m_dc, &r, m_brush.Handle());
 }
 
 void TCanvas::FrameRect(const RECT& r)
 {
-    RequireState(stBrush);
+    RequiredState(csBrushValid);
     if (m_dc)
         ::FrameRect(m_dc, &r, m_brush.Handle());
 }
@@ -451,28 +451,28 @@ void TCanvas::MoveTo(int x, int y)
 
 void TCanvas::LineTo(int x, int y)
 {
-    RequireState(stPen | stBrush);
+    RequiredState(csPenValid | csBrushValid);
     if (m_dc)
         ::LineTo(m_dc, x, y);
 }
 
 void TCanvas::Polygon(const POINT* points, int count)
 {
-    RequireState(stPen | stBrush);
+    RequiredState(csPenValid | csBrushValid);
     if (m_dc && count > 0)
         ::Polygon(m_dc, points, count);
 }
 
 void TCanvas::Polyline(const POINT* points, int count)
 {
-    RequireState(stPen | stBrush);
+    RequiredState(csPenValid | csBrushValid);
     if (m_dc && count > 0)
         ::Polyline(m_dc, points, count);
 }
 
 void TCanvas::TextOut(int x, int y, const std::wstring& text)
 {
-    RequireState(stFont | stBrush);
+    RequiredState(csFontValid | csBrushValid);
     if (m_dc)
         ExtTextOutW(m_dc, x, y, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
 }
@@ -480,7 +480,7 @@ void TCanvas::TextOut(int x, int y, const std::wstring& text)
 SIZE TCanvas::TextExtent(const std::wstring& text)
 {
     SIZE size{};
-    RequireState(stFont);
+    RequiredState(csFontValid);
     if (m_dc && !GetTextExtentPoint32W(m_dc, text.c_str(), static_cast<int>(text.size()), &size))
         size = SIZE{};
     return size;
@@ -496,7 +496,7 @@ void TCanvas::SetPixel(int x, int y, TColor color)
 
 void TCanvas::CopyRect(const RECT& dest, TCanvas& source, const RECT& sourceRect)
 {
-    RequireState(stBrush);
+    RequiredState(csBrushValid);
     HDC src = source.Handle();
     if (!m_dc || !src)
         return;

@@ -158,13 +158,18 @@ public:
     void SetPixel(int x, int y, TColor color);
     void CopyRect(const RECT& dest, TCanvas& source, const RECT& sourceRect);
 
+    // Selects what an operation needs (font with its colour, brush with the background
+    // mode, pen with its mode) before the caller draws on Handle() directly.
+    enum : unsigned { csFontValid = 1, csBrushValid = 2, csPenValid = 4, csAllValid = 7 };
+    void RequiredState(unsigned what);
+    // Takes the font, brush and pen out of the context again.
+    void ReleaseObjects() { Deselect(csAllValid); }
+
 protected:
     // Lets a canvas that owns its context (screen, bitmap) make one when asked.
     virtual void CreateHandle() {}
 
 private:
-    enum : unsigned { stFont = 1, stBrush = 2, stPen = 4 };
-    void RequireState(unsigned what);
     void Deselect(unsigned what);
 
     HDC m_dc = nullptr;
