@@ -1,6 +1,7 @@
 #include "rtTypInfo.h"
 
 #include "rtExceptions.h"
+#include "rtGraphicsInfo.h"
 
 #include <windows.h>
 
@@ -128,6 +129,8 @@ const TClassInfo* PropertiesOf(const TPersistent& object)
 {
     if (const TClassInfo* ci = object.ClassProperties())
         return ci;
+    if (dynamic_cast<const TFont*>(&object))
+        return FontProperties();
     auto it = ExternalProperties().find(&typeid(object));
     return it == ExternalProperties().end() ? nullptr : it->second;
 }
