@@ -8,29 +8,213 @@
 
 namespace {
 
-TEST(MainWindowDiag, Edit)
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegisterEditorClasses();
+        RegisterDisplayControlClasses();
+        app = std::make_unique<TApplication>();
+        app->SetMessageBoxFunction([this](HWND, const std::wstring& t, const std::wstring& c, UINT f) {
+            boxes.push_back(t + L"|" + c + L"|" + std::to_wstring(f));
+            return IDNO;
+        });
+        app->CreateForm(Form1);
+        form = Form1;
+        form->Show();
+        SetForegroundWindow(form->Handle());
+        app->ProcessMessages();
+    }
+    void TearDown() override
+    {
+        app.reset();
+        Form1 = nullptr;
+    }
+
+    // Height of text in the window's font, measured the way the controls measure it.
+    int TextHeight(const wchar_t* text)
+    {
+        HDC dc = GetDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, form->Font()->Handle());
+        SIZE s{};
+        GetTextExtentPoint32W(dc, text, lstrlenW(text), &s);
+        SelectObject(dc, old);
+        ReleaseDC(nullptr, dc);
+        return s.cy;
+    }
+    int TextWidth(const wchar_t* text)
+    {
+        HDC dc = GetDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, form->Font()->Handle());
+        SIZE s{};
+        GetTextExtentPoint32W(dc, text, lstrlenW(text), &s);
+        SelectObject(dc, old);
+        ReleaseDC(nullptr, dc);
+        return s.cx;
+    }
+    // Stored positions are for a text height of 15; the window scales them by the measured one.
+    int Scaled(int v) { return MulDiv(v, TextHeight(L"0"), 15); }
+
+    std::unique_ptr<TApplication> app;
+    TForm1* form = nullptr;
+    std::vector<std::wstring> boxes;
+};
+
+TEST_F(MainWindowTest, WindowHasItsCaptionPlaceAndSize)
 {
-    RegisterEditorClasses();
-    RegisterDisplayControlClasses();
-    TApplication app;
-    app.CreateForm(Form1);
-    Form1->Show();
-    app.ProcessMessages();
-    UpdateWindow(Form1->Handle());
-    auto* edit = Form1->cxTextEdit9;
-    HWND inner = edit->InnerEdit()->Handle();
+    wchar_t caption[64];
+    GetWindowTextW(form->Handle(), caption, 64);
+    EXPECT_STREQ(caption, L"Corvane");
     RECT r;
-    GetWindowRect(inner, &r);
-    MapWindowPoints(nullptr, edit->Handle(), reinterpret_cast<POINT*>(&r), 2);
-    wchar_t buf[64];
-    GetWindowTextW(inner, buf, 64);
-    HDC dc = GetDC(inner);
-    printf("inner %ld,%ld,%ld,%ld vis=%d text=%ls outer=%d,%d,%d,%d pixels %06lx %06lx color=%08x bg=%08x en=%d\n",
-           r.left, r.top, r.right, r.bottom, IsWindowVisible(inner), buf, edit->Left(), edit->Top(), edit->Width(),
-           edit->Height(), GetPixel(dc, 2, 5), GetPixel(dc, 30, 8), edit->InnerEdit()->Color(),
-           edit->ViewInfo().backgroundColor, IsWindowEnabled(inner));
-    ReleaseDC(inner, dc);
-    delete Form1;
+    GetWindowRect(form->Handle(), &r);
+    EXPECT_EQ(r.left, 412);
+    EXPECT_EQ(r.top, 221);
+    EXPECT_EQ(r.right - r.left, 844);
+    EXPECT_EQ(r.bottom - r.top, 418);
+    EXPECT_EQ(form->Color(), clBtnFace);
+    EXPECT_EQ(form->Font()->Name(), L"宋体");
+    EXPECT_EQ(form->Font()->Height(), -15);
+}
+
+struct ControlRow {
+    const wchar_t* name;
+    const wchar_t* className;
+    bool inGroupBox;
+    int left, top, width; // width -1: sized by the control
+    const wchar_t* text;
+};
+
+TEST_F(MainWindowTest, ControlsSitWhereTheStoredLayoutPutsThemScaledToTheFont)
+{
+    const ControlRow rows[] = {
+        {L"cxLabel33", L"TcxLabel", false, 142, 308, -1, L""},
+        {L"cxProgressBar", L"TcxProgressBar", true, 85, 259, 695, nullptr},
+        {L"cxLabel28", L"TcxLabel", true, 175, 58, -1, L"原后缀"},
+        {L"cxTextEdit9", L"TcxTextEdit", true, 230, 56, 77, L".tbi"},
+        {L"cxLabel29", L"TcxLabel", true, 375, 58, -1, L"修改成后缀"},
+        {L"cxTextEdit10", L"TcxTextEdit", true, 459, 56, 77, L".jpg"},
+        {L"cxLabel30", L"TcxLabel", true, 38, 115, -1, L"请选择源文件目录"},
+        {L"cxButtonEdit1", L"TcxButtonEdit", true, 186, 115, 490, L""},
+        {L"cxButtonEdit2", L"TcxButtonEdit", true, 186, 155, 489, L""},
+        {L"cxLabel31", L"TcxLabel", true, 38, 157, -1, L"修改后导出文件目录"},
+        {L"cxButton30", L"TcxButton", true, 85, 199, 189, L"开始修改"},
+        {L"cxLabel32", L"TcxLabel", true, 38, 261, -1, L"进度"},
+    };
+    for (const ControlRow& row : rows) {
+        SCOPED_TRACE(ToUtf8(row.name));
+        auto* c = dynamic_cast<TWinControl*>(form->FindComponent(row.name));
+        ASSERT_NE(c, nullptr);
+        EXPECT_STREQ(c->ClassName(), row.className);
+        EXPECT_EQ(c->Parent(), row.inGroupBox ? static_cast<TWinControl*>(form->cxGroupBox1) : form);
+        EXPECT_EQ(c->Left(), Scaled(row.left));
+        EXPECT_EQ(c->Top(), Scaled(row.top));
+        if (row.width >= 0)
+            EXPECT_EQ(c->Width(), Scaled(row.width));
+        if (row.text) {
+            if (auto* edit = dynamic_cast<TcxCustomTextEdit*>(c))
+                EXPECT_EQ(edit->Text(), row.text);
+            else
+                EXPECT_EQ(c->Caption(), row.text);
+        }
+    }
+    EXPECT_EQ(form->cxButton30->Height(), Scaled(35));
+    EXPECT_DOUBLE_EQ(form->cxProgressBar->Position(), 0);
+    EXPECT_EQ(form->cxProgressBar->Properties()->BarStyle(), cxbsAnimation);
+    EXPECT_EQ(form->cxProgressBar->Properties()->BeginColor(), 54056u);
+    EXPECT_EQ(form->cxProgressBar->Properties()->BarBevelOuter(), cxbvLowered);
+    EXPECT_DOUBLE_EQ(form->cxProgressBar->Properties()->PeakValue(), 2.0);
+    for (TcxButtonEdit* e : {form->cxButtonEdit1, form->cxButtonEdit2}) {
+        ASSERT_EQ(e->Properties()->Buttons()->Count(), 1);
+        EXPECT_TRUE(e->Properties()->Buttons()->Items(0)->Default());
+        EXPECT_EQ(e->Properties()->Buttons()->Items(0)->Kind(), bkEllipsis);
+        EXPECT_TRUE(e->Properties()->OnButtonClick);
+    }
+    for (TcxLabel* l : {form->cxLabel28, form->cxLabel33}) {
+        EXPECT_TRUE(l->Transparent());
+        EXPECT_EQ(l->Style()->LookAndFeel()->Kind(), lfOffice11);
+    }
+    EXPECT_EQ(form->cxTextEdit9->Style()->LookAndFeel()->Kind(), lfUltraFlat) << "editors follow the default";
+}
+
+TEST_F(MainWindowTest, AutoSizedControlsTakeTheHeightOfOneLineOfText)
+{
+    // Labels: the caption's extent (a blank when empty), no frame.
+    EXPECT_EQ(form->cxLabel33->Height(), TextHeight(L" "));
+    EXPECT_EQ(form->cxLabel28->Height(), TextHeight(L"原后缀"));
+    EXPECT_EQ(form->cxLabel28->Width(), TextWidth(L"原后缀"));
+    // Editors and the bar: one line of "Wg", a pixel of text offset above and below, and a
+    // two-pixel border ring (one-pixel frame inside a transparent border) on each side.
+    int editHeight = TextHeight(L"Wg") + 2 + 4;
+    EXPECT_EQ(form->cxTextEdit9->Height(), editHeight);
+    EXPECT_EQ(form->cxButtonEdit1->Height(), editHeight);
+    EXPECT_EQ(form->cxProgressBar->Height(), editHeight);
+}
+
+TEST_F(MainWindowTest, StatusLabelLiesAboveTheGroupBox)
+{
+    HWND top = GetWindow(form->Handle(), GW_CHILD);
+    EXPECT_EQ(top, form->cxLabel33->Handle());
+    EXPECT_EQ(GetWindow(top, GW_HWNDNEXT), form->cxGroupBox1->Handle());
+    // Its stored place is on the group box's surface, below the progress bar.
+    RECT label = form->cxLabel33->BoundsRect(), group = form->cxGroupBox1->BoundsRect(), hit;
+    EXPECT_TRUE(IntersectRect(&hit, &label, &group));
+}
+
+TEST_F(MainWindowTest, FocusStartsInTheSourceSuffixFieldAndTabWalksTheFiveFields)
+{
+    EXPECT_EQ(form->TabControlOf(GetFocus()), form->cxTextEdit9);
+    std::vector<TWinControl*> expected{form->cxTextEdit10, form->cxButtonEdit1, form->cxButtonEdit2, form->cxButton30,
+                                       form->cxTextEdit9};
+    for (TWinControl* next : expected) {
+        HWND focus = GetFocus();
+        MSG msg{focus, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+        EXPECT_TRUE(form->DialogKey(msg));
+        EXPECT_EQ(form->TabControlOf(GetFocus()), next);
+    }
+    auto list = form->TabList();
+    EXPECT_EQ(list.size(), 5u);
+}
+
+TEST_F(MainWindowTest, LabelsGroupBoxAndProgressBarNeverTakeTheFocus)
+{
+    form->cxTextEdit10->SetFocus();
+    HWND before = GetFocus();
+    for (TWinControl* c : std::vector<TWinControl*>{form->cxLabel28, form->cxLabel33, form->cxGroupBox1, form->cxProgressBar}) {
+        SendMessageW(c->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        SendMessageW(c->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        EXPECT_EQ(GetFocus(), before) << c->ClassName();
+        EXPECT_FALSE(c->CanFocus());
+    }
+}
+
+TEST_F(MainWindowTest, EnlargingTheWindowGrowsOnlyTheGroupBox)
+{
+    std::vector<RECT> before;
+    for (int i = 0; i < form->cxGroupBox1->ControlCount(); ++i)
+        before.push_back(form->cxGroupBox1->Controls(i)->BoundsRect());
+    RECT label = form->cxLabel33->BoundsRect();
+    SetWindowPos(form->Handle(), nullptr, 0, 0, 1000, 600, SWP_NOMOVE | SWP_NOZORDER);
+    app->ProcessMessages();
+    RECT client;
+    GetClientRect(form->Handle(), &client);
+    EXPECT_EQ(form->cxGroupBox1->Width(), client.right);
+    EXPECT_EQ(form->cxGroupBox1->Height(), client.bottom);
+    for (int i = 0; i < form->cxGroupBox1->ControlCount(); ++i) {
+        RECT now = form->cxGroupBox1->Controls(i)->BoundsRect();
+        EXPECT_TRUE(EqualRect(&now, &before[static_cast<size_t>(i)])) << form->cxGroupBox1->Controls(i)->ClassName();
+    }
+    RECT labelNow = form->cxLabel33->BoundsRect();
+    EXPECT_TRUE(EqualRect(&labelNow, &label));
+}
+
+TEST_F(MainWindowTest, BrowseHandlerRefusesASenderThatIsNoButtonEdit)
+{
+    try {
+        form->cxButtonEdit1PropertiesButtonClick(form->cxTextEdit9, 0);
+        FAIL() << "no error";
+    } catch (const EInvalidCast& e) {
+        EXPECT_EQ(e.Message(), L"Invalid class typecast");
+    }
 }
 
 } // namespace
