@@ -18,10 +18,12 @@ corvane_prefix() {
     echo "env: creating the Wine prefix (once)" >&2
     wineboot -i >/dev/null 2>&1
     local reg="$CORVANE_BUILD/fonts.reg"
-    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"宋体"="WenQuanYi Zen Hei"\r\n"SimSun"="WenQuanYi Zen Hei"\r\n\r\n' |
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"宋体"="WenQuanYi Zen Hei"\r\n"SimSun"="WenQuanYi Zen Hei"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n' |
       iconv -f UTF-8 -t UTF-16 >"$reg"
     wine regedit /S "$reg" >/dev/null 2>&1
     wineserver -w
+    # Without a window manager on the virtual display, managed windows make every hide and
+    # destroy wait two seconds for an answer that never comes; unmanaged ones draw their own frame.
     touch "$WINEPREFIX/.corvane-ready"
   ) 9>"$CORVANE_BUILD/.prefix.lock"
 }
