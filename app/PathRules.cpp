@@ -1,0 +1,117 @@
+#include "PathRules.h"
+
+#include "runtime/rtExceptions.h"
+
+#include <windows.h>
+
+namespace {
+
+constexpr wchar_t kDelimiters[] = L"\\:";
+
+wchar_t FoldAsciiCase(wchar_t c)
+{
+    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
+
+} // namespace
+
+std::wstring TrimText(const std::wstring& text)
+{
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && text[first] <= L' ')
+        ++first;
+    while (last > first && text[last - 1] <= L' ')
+        --last;
+    return text.substr(first, last - first);
+}
+
+std::wstring ExtractFileExt(const std::wstring& path)
+{
+    size_t dot = path.find_last_of(L'.');
+    if (dot == std::wstring::npos)
+        return {};
+    size_t delimiter = path.find_last_of(kDelimiters);
+    if (delimiter != std::wstring::npos && delimiter > dot)
+        return {};
+    return path.substr(dot);
+}
+
+std::wstring ExtractFileName(const std::wstring& path)
+{
+    size_t delimiter = path.find_last_of(kDelimiters);
+    return delimiter == std::wstring::npos ? path : path.substr(delimiter + 1);
+}
+
+std::wstring ExtractFilePath(const std::wstring& path)
+{
+    size_t delimiter = path.find_last_of(kDelimiters);
+    return delimiter == std::wstring::npos ? std::wstring() : path.substr(0, delimiter + 1);
+}
+
+std::wstring ChangeFileExt(const std::wstring& path, const std::wstring& ext)
+{
+    return path.substr(0, path.size() - ExtractFileExt(path).size()) + ext;
+}
+
+std::wstring ExtractRootPart(const std::wstring& path)
+{
+    if (path.size() >= 2 && path[1] == L':')
+        return path.substr(0, 2);
+    if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') {
+        size_t serverEnd = path.find(L'\\', 2);
+        if (serverEnd == std::wstring::npos)
+            return path;
+        size_t shareEnd = path.find(L'\\', serverEnd + 1);
+        return shareEnd == std::wstring::npos ? path : path.substr(0, shareEnd);
+    }
+    return {};
+}
+
+bool SameFileName(const std::wstring& a, const std::wstring& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (FoldAsciiCase(a[i]) != FoldAsciiCase(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool DirectoryExists(const std::wstring& path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool FileExists(const std::wstring& path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::wstring CurrentFolder()
+{
+    std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
+    folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
+    return folder;
+}
+
+void ChangeFolder(const std::wstring& path)
+{
+    if (!SetCurrentDirectoryW(path.c_str()))
+        throw EInOutError(GetLastError());
+}
+
+bool ForceDirectories(std::wstring dir)
+{
+    if (dir.empty())
+        throw Exception(L"Unable to create directory");
+    if (dir.back() == L'\\')
+        dir.pop_back();
+    std::wstring parent = ExtractFilePath(dir);
+    if (dir.size() < 3 || DirectoryExists(dir) || parent == dir)
+        return true;
+    return ForceDirectories(parent) && CreateDirectoryW(dir.c_str(), nullptr) != FALSE;
+}

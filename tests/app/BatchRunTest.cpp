@@ -1,0 +1,427 @@
+#include "app/BatchRun.h"
+
+#include "TempFolder.h"
+#include "runtime/rtExceptions.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+using Texts = std::vector<std::wstring>;
+
+const std::wstring kFinished = L"处理完毕！ ";
+
+std::wstring Renamed(int n)
+{
+    return L"命名成功，已经重命名 " + std::to_wstring(n) + L" 个文件，持续执行... ";
+}
+
+class NullBusyCursor final : public IBusyCursor {
+public:
+    void ShowBusy() override {}
+    void Restore() override {}
+};
+
+// Stands in for the main window: holds the four field texts, records what the run writes,
+// and keeps the progress position within Min..Max whenever Max > Min, as the bar does.
+class FakeHost final : public IBatchHost {
+public:
+    std::wstring sourceFolder;
+    std::wstring sourceSuffix = L".tbi";
+    std::wstring newSuffix = L".jpg";
+    std::wstring exportFolder;
+    bool answer = true;
+    std::function<void(int step)> onMessages; // step counts from 1
+
+    Texts statuses;
+    std::vector<double> positions; // the position after each write, as the bar keeps it
+    std::vector<double> maxes;
+    Texts questions;
+    Texts opened;
+    int messageSteps = 0;
+
+    std::wstring SourceFolderText() override { return sourceFolder; }
+    std::wstring SourceSuffixText() override { return sourceSuffix; }
+    std::wstring NewSuffixText() override { return newSuffix; }
+    std::wstring ExportFolderText() override { return exportFolder; }
+    void SetStatusText(const std::wstring& text) override { statuses.push_back(text); }
+    double ProgressPosition() override { return m_position; }
+    void SetProgressPosition(double position) override
+    {
+        m_position = Clamped(position);
+        positions.push_back(m_position);
+    }
+    void SetProgressMax(double max) override
+    {
+        m_max = max;
+        if (m_max < m_min)
+            m_min = m_max;
+        m_position = Clamped(m_position);
+        maxes.push_back(max);
+    }
+    void ProcessMessages() override
+    {
+        ++messageSteps;
+        if (onMessages)
+            onMessages(messageSteps);
+    }
+    bool AskClosingQuestion(const std::wstring& text) override
+    {
+        questions.push_back(text);
+        return answer;
+    }
+    void OpenExportFolder(const std::wstring& folder) override { opened.push_back(folder); }
+    IBusyCursor& BusyCursor() override { return m_cursor; }
+
+private:
+    double Clamped(double x) const { return m_max > m_min ? std::clamp(x, m_min, m_max) : x; }
+
+    double m_min = 0;
+    double m_max = 100;
+    double m_position = 0;
+    NullBusyCursor m_cursor;
+};
+
+Texts Sorted(Texts names)
+{
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class BatchRunTest : public testing::Test {
+protected:
+    // A folder with the given files, each holding its own path relative to the temporary folder.
+    std::wstring MakeSource(const std::wstring& relative, const Texts& files)
+    {
+        const std::wstring folder = temp.MakeFolder(relative);
+        for (const std::wstring& f : files)
+            temp.MakeFile(relative + L"\\" + f);
+        return folder;
+    }
+
+    void Run() { TBatchRun(host).Execute(); }
+
+    TempFolder temp;
+    FakeHost host;
+};
+
+TEST_F(BatchRunTest, MovesMatchingFilesUnderTheNewSuffixAndCopiesThemBack)
+{
+    const std::wstring src = MakeSource(L"src", {L"a.tbi", L"B.tbi", L"c.txt", L"d.TBI", L"photo"});
+    const std::wstring exportFolder = temp / L"export\\deep"; // two levels below an existing folder
+    host.sourceFolder = L"  " + src + L"\t";
+    host.exportFolder = L" " + exportFolder + L" ";
+
+    Run();
+
+    EXPECT_EQ(Sorted(NamesIn(exportFolder)), Sorted({L"a.jpg", L"B.jpg"}));
+    EXPECT_EQ(ReadFileContent(exportFolder + L"\\a.jpg"), "src\\a.tbi");
+    EXPECT_EQ(ReadFileContent(exportFolder + L"\\B.jpg"), "src\\B.tbi");
+    EXPECT_EQ(Sorted(NamesIn(src)), Sorted({L"a.tbi", L"B.tbi", L"c.txt", L"d.TBI", L"photo"}));
+    EXPECT_EQ(ReadFileContent(src + L"\\a.tbi"), "src\\a.tbi");
+
+    EXPECT_EQ(host.statuses, (Texts{Renamed(1), Renamed(2), kFinished}));
+    // Position 1, Max 5, one step per entry (the sixth kept at Max), 0 at the end.
+    EXPECT_EQ(host.positions, (std::vector<double>{1, 2, 3, 4, 5, 5, 0}));
+    EXPECT_EQ(host.maxes, (std::vector<double>{5}));
+    EXPECT_EQ(host.messageSteps, 5);
+    EXPECT_EQ(host.questions, (Texts{L"处理完毕，是否打开查看目录？"}));
+    EXPECT_EQ(host.opened, (Texts{exportFolder}));
+}
+
+TEST_F(BatchRunTest, SecondRunOverTheSameFoldersReportsTheExistingTargets)
+{
+    const std::wstring src = MakeSource(L"src", {L"a.tbi", L"b.tbi"});
+    host.sourceFolder = src;
+    host.exportFolder = temp / L"export";
+    Run();
+    host.statuses.clear();
+    host.opened.clear();
+    host.answer = false;
+
+    Run();
+
+    EXPECT_EQ(host.statuses, (Texts{L"命名失败，请重试！ 183", L"备份失败！ 80", L"命名失败，请重试！ 183",
+                                    L"备份失败！ 80", kFinished}));
+    EXPECT_EQ(Sorted(NamesIn(src)), Sorted({L"a.tbi", L"b.tbi"}));
+    EXPECT_EQ(ReadFileContent(temp / L"export\\b.jpg"), "src\\b.tbi");
+    EXPECT_EQ(host.opened, Texts{});
+}
+
+TEST_F(BatchRunTest, SuccessTextCountsTheFilesRenamedInThisRun)
+{
+    const std::wstring src = MakeSource(L"src", {L"a.txt", L"b.txt", L"c.tbi", L"d.txt", L"e.tbi", L"f.tbi"});
+    host.sourceFolder = src;
+    host.exportFolder = temp / L"export";
+    temp.MakeFolder(L"export");
+    temp.MakeFile(L"export\\e.jpg", std::string("earlier"));
+
+    Run();
+
+    EXPECT_EQ(host.statuses, (Texts{Renamed(1), L"命名失败，请重试！ 183", L"备份失败！ 80", Renamed(2), kFinished}));
+    EXPECT_EQ(ReadFileContent(temp / L"export\\e.jpg"), "earlier");
+    EXPECT_EQ(ReadFileContent(src + L"\\e.tbi"), "src\\e.tbi");
+}
+
+TEST_F(BatchRunTest, SuffixesAreMatchedExactlyAndTheNewOneIsUsedAsTyped)
+{
+    struct Case {
+        const char* what;
+        std::wstring sourceSuffix;
+        std::wstring newSuffix;
+        Texts files;
+        Texts exported;
+    };
+    const Case cases[] = {
+        {"letter case matters", L".tbi", L".jpg", {L"A.TBI", L"b.tbi"}, {L"b.jpg"}},
+        {"a suffix without its dot matches nothing", L"tbi", L".jpg", {L"a.tbi"}, {}},
+        {"an empty suffix matches names without extension", L"", L".jpg", {L"noext", L"a.tbi"}, {L"noext.jpg"}},
+        {"a new suffix without its dot is glued on", L".tbi", L"jpg", {L"a.tbi"}, {L"ajpg"}},
+        {"an empty new suffix drops the extension", L".tbi", L"", {L"a.b.tbi"}, {L"a.b"}},
+        {"suffix texts are trimmed", L" .tbi\t", L"  .jpg ", {L"a.tbi"}, {L"a.jpg"}},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring src = MakeSource(L"src" + std::to_wstring(++n), c.files);
+        host.sourceFolder = src;
+        host.exportFolder = temp / (L"export" + std::to_wstring(n));
+        host.sourceSuffix = c.sourceSuffix;
+        host.newSuffix = c.newSuffix;
+        Run();
+        EXPECT_EQ(Sorted(NamesIn(host.exportFolder)), Sorted(c.exported));
+        EXPECT_EQ(Sorted(NamesIn(src)), Sorted(c.files));
+    }
+}
+
+TEST_F(BatchRunTest, NothingMatchingCreatesNothingAndStillAsks)
+{
+    const std::wstring src = MakeSource(L"src", {L"a.txt"});
+    host.sourceFolder = src;
+    host.exportFolder = temp / L"export";
+    host.answer = false;
+
+    Run();
+
+    EXPECT_EQ(host.statuses, Texts{kFinished});
+    EXPECT_EQ(host.positions.back(), 0);
+    EXPECT_EQ(host.questions.size(), 1u);
+    EXPECT_FALSE(PathExists(host.exportFolder));
+}
+
+TEST_F(BatchRunTest, SingleEntryKeepsThePositionAtMaxUntilTheEnd)
+{
+    host.sourceFolder = MakeSource(L"src", {L"a.tbi"});
+    host.exportFolder = temp / L"export";
+    Run();
+    EXPECT_EQ(host.positions, (std::vector<double>{1, 1, 0}));
+    EXPECT_EQ(host.maxes, (std::vector<double>{1}));
+}
+
+TEST_F(BatchRunTest, EmptySourceTextWorksOnTheCurrentFolder)
+{
+    const std::wstring src = MakeSource(L"src", {L"a.tbi"});
+    ASSERT_TRUE(SetCurrentDirectoryW(src.c_str()));
+    host.sourceFolder = L"   ";
+    host.exportFolder = temp / L"export";
+    Run();
+    EXPECT_EQ(NamesIn(host.exportFolder), Texts{L"a.jpg"});
+}
+
+TEST_F(BatchRunTest, ExportFolderForms)
+{
+    struct Case {
+        const char* what;
+        std::wstring exportText;
+        std::wstring expectedBelowSource; // where the files go, when relative to the source folder
+        std::wstring expectedAbsolute;
+    };
+    const Case cases[] = {
+        {"trailing backslash", temp / L"out1\\", L"", temp / L"out1"},
+        {"relative to the source folder below an existing level", L"sub\\out2", L"sub\\out2", L""},
+        {"non-code-page names", temp / L"导出\\子目录", L"", temp / L"导出\\子目录"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring relative = L"src" + std::to_wstring(++n);
+        const std::wstring src = MakeSource(relative, {L"图片一.tbi", L"照片😀.tbi"});
+        temp.MakeFolder(relative + L"\\sub");
+        host.sourceFolder = src;
+        host.exportFolder = c.exportText;
+        const std::wstring expected =
+            c.expectedAbsolute.empty() ? src + L"\\" + c.expectedBelowSource : c.expectedAbsolute;
+        host.statuses.clear();
+        Run();
+        EXPECT_EQ(Sorted(NamesIn(expected)), Sorted({L"图片一.jpg", L"照片😀.jpg"}));
+        EXPECT_EQ(ReadFileContent(expected + L"\\照片😀.jpg"), Utf8(relative + L"\\照片😀.tbi"));
+        EXPECT_EQ(Sorted(NamesIn(src)), Sorted({L"sub", L"图片一.tbi", L"照片😀.tbi"}));
+        EXPECT_EQ(host.statuses, (Texts{Renamed(1), Renamed(2), kFinished}));
+    }
+}
+
+TEST_F(BatchRunTest, MissingExportFolderIsReportedWithThePlatformsCodes)
+{
+    // Two characters count as an existing folder for forcing, so nothing is created.
+    const std::wstring src = MakeSource(L"src", {L"a.tbi"});
+    host.sourceFolder = src;
+    host.exportFolder = L"zz";
+    Run();
+    EXPECT_EQ(host.statuses, (Texts{L"命名失败，请重试！ 3", L"备份失败！ 3", kFinished}));
+    EXPECT_EQ(ReadFileContent(src + L"\\a.tbi"), "src\\a.tbi");
+}
+
+TEST_F(BatchRunTest, UnforceableExportFolderEndsTheRunBeforeAnythingMoves)
+{
+    for (const wchar_t* exportText : {L"", L"  \t", L"missing", L"missing\\deeper"}) {
+        SCOPED_TRACE(Utf8(exportText));
+        FakeHost fresh;
+        const std::wstring src = temp / L"src";
+        if (!PathExists(src))
+            MakeSource(L"src", {L"a.txt", L"b.tbi"});
+        fresh.sourceFolder = src;
+        fresh.exportFolder = exportText;
+        try {
+            TBatchRun(fresh).Execute();
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), L"Unable to create directory");
+        }
+        EXPECT_EQ(Sorted(NamesIn(src)), Sorted({L"a.txt", L"b.tbi"}));
+        EXPECT_EQ(fresh.statuses, Texts{});
+        EXPECT_EQ(fresh.questions, Texts{});
+        EXPECT_NE(fresh.positions.back(), 0);
+    }
+}
+
+TEST_F(BatchRunTest, MissingSourceFolderEndsTheRunBeforeTheBarIsTouched)
+{
+    host.sourceFolder = temp / L"absent";
+    host.exportFolder = temp / L"export";
+    try {
+        Run();
+        ADD_FAILURE() << "no error";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.Message(), L"File not found");
+    }
+    EXPECT_EQ(host.positions, std::vector<double>{});
+    EXPECT_EQ(host.statuses, Texts{});
+    EXPECT_FALSE(PathExists(host.exportFolder));
+}
+
+TEST_F(BatchRunTest, FieldEditsDuringTheRunTakeEffectAtTheNextRead)
+{
+    host.sourceFolder = MakeSource(L"src", {L"a.tbi", L"b.tbi"});
+    host.exportFolder = temp / L"export";
+    host.onMessages = [this](int step) {
+        if (step == 2)
+            host.newSuffix = L".png";
+    };
+    Run();
+    EXPECT_EQ(Sorted(NamesIn(host.exportFolder)), Sorted({L"a.jpg", L"b.png"}));
+}
+
+TEST_F(BatchRunTest, ASecondRunFromTheMessageStepCompletesAndTheFirstGoesOnSafely)
+{
+    const std::wstring src = MakeSource(L"src", {L"a.tbi", L"b.tbi", L"c.tbi"});
+    host.sourceFolder = src;
+    host.exportFolder = temp / L"export";
+    bool started = false;
+    host.onMessages = [&](int) {
+        if (!started) {
+            started = true;
+            Run();
+        }
+    };
+
+    Run();
+
+    EXPECT_EQ(host.statuses,
+              (Texts{Renamed(1), Renamed(2), Renamed(3), kFinished, L"命名失败，请重试！ 183", L"备份失败！ 80",
+                     L"命名失败，请重试！ 183", L"备份失败！ 80", L"命名失败，请重试！ 183", L"备份失败！ 80",
+                     kFinished}));
+    EXPECT_EQ(host.questions.size(), 2u);
+    for (const wchar_t* name : {L"a", L"b", L"c"}) {
+        EXPECT_EQ(ReadFileContent(src + L"\\" + name + L".tbi"), Utf8(std::wstring(L"src\\") + name + L".tbi"));
+        EXPECT_EQ(ReadFileContent(temp / L"export\\" + name + L".jpg"),
+                  Utf8(std::wstring(L"src\\") + name + L".tbi"));
+    }
+}
+
+TEST_F(BatchRunTest, ASecondRunOnAnotherFolderLeavesTheFirstRunsRelativeExportInPlace)
+{
+    const std::wstring src1 = MakeSource(L"one", {L"a.tbi", L"b.tbi"});
+    const std::wstring src2 = MakeSource(L"two", {L"x.tbi"});
+    host.sourceFolder = src1;
+    host.exportFolder = L"out\\";
+    temp.MakeFolder(L"one\\out");
+    temp.MakeFolder(L"two\\out");
+    host.onMessages = [&](int step) {
+        if (step == 1) {
+            host.sourceFolder = src2;
+            Run();
+            host.sourceFolder = src1;
+        }
+    };
+
+    Run();
+
+    EXPECT_EQ(Sorted(NamesIn(src1 + L"\\out")), Sorted({L"a.jpg", L"b.jpg"}));
+    EXPECT_EQ(NamesIn(src2 + L"\\out"), Texts{L"x.jpg"});
+}
+
+// Whatever the inputs, each matching file ends in the export folder under its new name, in
+// the source folder, or in both.
+TEST_F(BatchRunTest, NoInputLosesAFile)
+{
+    struct Case {
+        const char* what;
+        std::wstring exportText; // relative to the source folder
+        std::wstring newSuffix;
+    };
+    const Case cases[] = {
+        {"export into the source folder, same suffix", L".", L".tbi"},
+        {"export into the source folder, other case", L".", L".TBI"},
+        {"export into the source folder, new suffix", L".", L".jpg"},
+        {"export to a name that is a file", L"c.txt", L".jpg"},
+        {"export folder that is not created", L"zz", L".jpg"},
+        {"suffix with a path in it", L"out", L"\\..\\x.jpg"},
+        {"suffix of dots", L"out", L"..."},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring relative = L"src" + std::to_wstring(++n);
+        const Texts files = {L"a.tbi", L"b.tbi", L"c.txt", L"a.jpg"};
+        const std::wstring src = MakeSource(relative, files);
+        temp.MakeFolder(relative + L"\\out");
+        FakeHost h;
+        h.sourceFolder = src;
+        h.exportFolder = src + L"\\" + c.exportText;
+        h.newSuffix = c.newSuffix;
+        try {
+            TBatchRun(h).Execute();
+        } catch (const Exception&) {
+        }
+        for (const std::wstring& f : files) {
+            const std::string content = Utf8(relative + L"\\" + f);
+            // The new name: the base name followed by the new suffix as typed.
+            const std::wstring moved = h.exportFolder + L"\\" + f.substr(0, f.size() - 4) + c.newSuffix;
+            const bool inSource = ReadFileContent(src + L"\\" + f) == content;
+            const bool inExport = f.ends_with(L".tbi") && ReadFileContent(moved) == content;
+            EXPECT_TRUE(inSource || inExport) << Utf8(f);
+        }
+    }
+}
+
+TEST(FileManagerParametersTest, TheFolderIsOneQuotedArgument)
+{
+    EXPECT_EQ(FileManagerParameters(L"C:\\my pictures,2024"), L"\"C:\\my pictures,2024\"");
+    EXPECT_EQ(FileManagerParameters(L"D:\\图片"), L"\"D:\\图片\"");
+    EXPECT_EQ(FileManagerParameters(L""), L"");
+}
+
+} // namespace
