@@ -1,5 +1,7 @@
 #include "Unit1.h"
 
+#include "BatchRun.h"
+
 #include "runtime/rtApplication.h"
 
 TForm1* Form1 = nullptr;
@@ -23,10 +25,46 @@ TForm1::TForm1(TComponent* owner) : TForm(owner)
     PublishMethod(L"cxButton30Click", TNotifyEvent([this](TObject* s) { cxButton30Click(s); }));
     PublishMethod(L"cxButtonEdit1PropertiesButtonClick",
                   TcxEditButtonClickEvent([this](TObject* s, int i) { cxButtonEdit1PropertiesButtonClick(s, i); }));
+    OpenFolder = &OpenFolderInFileManager;
     LoadFromResource(L"TFORM1");
 }
 
-void TForm1::cxButton30Click(TObject* Sender) {}
+// The batch run's view of the window: the four fields, the status line, the progress bar,
+// the message loop and the closing question.
+class TForm1::BatchHost final : public IBatchHost {
+public:
+    explicit BatchHost(TForm1& form) : m_form(form) {}
+
+    std::wstring SourceFolderText() override { return m_form.cxButtonEdit1->Text(); }
+    std::wstring SourceSuffixText() override { return m_form.cxTextEdit9->Text(); }
+    std::wstring NewSuffixText() override { return m_form.cxTextEdit10->Text(); }
+    std::wstring ExportFolderText() override { return m_form.cxButtonEdit2->Text(); }
+    void SetStatusText(const std::wstring& text) override { m_form.cxLabel33->SetCaption(text); }
+    double ProgressPosition() override { return m_form.cxProgressBar->Position(); }
+    void SetProgressPosition(double position) override { m_form.cxProgressBar->SetPosition(position); }
+    void SetProgressMax(double max) override { m_form.cxProgressBar->Properties()->SetMax(max); }
+    void ProcessMessages() override { Application->ProcessMessages(); }
+    bool AskClosingQuestion(const std::wstring& text) override
+    {
+        return Application->ShowMessageBox(text, L"", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    }
+    void OpenExportFolder(const std::wstring& folder) override
+    {
+        if (m_form.OpenFolder)
+            m_form.OpenFolder(m_form.Handle(), folder);
+    }
+    IBusyCursor& BusyCursor() override { return m_cursor; }
+
+private:
+    TForm1& m_form;
+    SystemBusyCursor m_cursor;
+};
+
+void TForm1::cxButton30Click(TObject* Sender)
+{
+    BatchHost host(*this);
+    TBatchRun(host).Execute();
+}
 
 void TForm1::cxButtonEdit1PropertiesButtonClick(TObject* Sender, int AButtonIndex)
 {

@@ -10,6 +10,8 @@
 #include "editors/cxTextEdit.h"
 #include "runtime/rtForms.h"
 
+#include <functional>
+
 class TForm1 : public TForm {
 public:
     explicit TForm1(TComponent* owner);
@@ -33,6 +35,12 @@ public:
     void cxButton30Click(TObject* Sender);
     // The browse handler shared by both folder fields.
     void cxButtonEdit1PropertiesButtonClick(TObject* Sender, int AButtonIndex);
+
+    // Opens the export folder in the file manager (tests replace it).
+    std::function<void(HWND owner, const std::wstring& folder)> OpenFolder;
+
+private:
+    class BatchHost;
 };
 
 extern TForm1* Form1;

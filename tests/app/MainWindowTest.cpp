@@ -1,3 +1,4 @@
+#include "TempFolder.h"
 #include "Unit1.h"
 
 #include "controls/cxControlsRegister.h"
@@ -205,6 +206,72 @@ TEST_F(MainWindowTest, EnlargingTheWindowGrowsOnlyTheGroupBox)
     }
     RECT labelNow = form->cxLabel33->BoundsRect();
     EXPECT_TRUE(EqualRect(&labelNow, &label));
+}
+
+// The start button runs over what the fields hold, reports in the status line, drives the
+// bar back to 0 and ends with the question; Yes opens the export folder.
+TEST_F(MainWindowTest, StartButtonMovesMatchingFilesAndOffersTheExportFolder)
+{
+    TempFolder dir;
+    std::wstring source = dir.MakeFolder(L"源 folder");
+    dir.MakeFile(L"源 folder\\a.tbi", std::string("alpha"));
+    dir.MakeFile(L"源 folder\\b.txt", std::string("beta"));
+    std::wstring target = dir / L"out, 1";
+    form->cxButtonEdit1->SetText(L"  " + source + L"  ");
+    form->cxButtonEdit2->SetText(target);
+    std::vector<std::wstring> opened;
+    form->OpenFolder = [&](HWND owner, const std::wstring& folder) {
+        EXPECT_EQ(owner, form->Handle());
+        opened.push_back(folder);
+    };
+    std::vector<double> positionsAtQuestion;
+    app->SetMessageBoxFunction([&](HWND, const std::wstring& t, const std::wstring& c, UINT f) {
+        boxes.push_back(t + L"|" + c + L"|" + std::to_wstring(f));
+        positionsAtQuestion.push_back(form->cxProgressBar->Position());
+        return IDYES;
+    });
+    SendMessageW(form->cxButton30->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(ReadFileContent(target + L"\\a.jpg"), "alpha");
+    EXPECT_EQ(ReadFileContent(source + L"\\a.tbi"), "alpha");
+    EXPECT_EQ(ReadFileContent(source + L"\\b.txt"), "beta");
+    EXPECT_EQ(form->cxLabel33->Caption(), L"处理完毕！ ");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], L"处理完毕，是否打开查看目录？||36");
+    EXPECT_EQ(positionsAtQuestion, std::vector<double>{0});
+    EXPECT_EQ(opened, std::vector<std::wstring>{target});
+}
+
+// Closing the window while a run processes messages takes effect once the run is over.
+TEST_F(MainWindowTest, CloseDuringARunWaitsForTheRunToFinish)
+{
+    TempFolder dir;
+    std::wstring source = dir.MakeFolder(L"src");
+    for (int i = 0; i < 5; ++i)
+        dir.MakeFile(L"src\\f" + std::to_wstring(i) + L".tbi");
+    form->cxButtonEdit1->SetText(source);
+    form->cxButtonEdit2->SetText(dir / L"dst");
+    form->OpenFolder = [](HWND, const std::wstring&) {};
+    bool quitDuringRun = false;
+        int secondRuns = 0;
+    app->SetMessageBoxFunction([&](HWND, const std::wstring&, const std::wstring&, UINT) {
+        MSG m;
+        quitDuringRun = quitDuringRun || PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
+        // A second run started from inside the first one's message step.
+        if (secondRuns++ == 0)
+            SendMessageW(form->cxButton30->Handle(), BM_CLICK, 0, 0);
+        return IDNO;
+    });
+    PostMessageW(form->Handle(), WM_CLOSE, 0, 0);
+    SendMessageW(form->cxButton30->Handle(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(quitDuringRun);
+    EXPECT_EQ(secondRuns, 2);
+    MSG m;
+    EXPECT_TRUE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    for (int i = 0; i < 5; ++i) {
+        std::wstring n = L"f" + std::to_wstring(i);
+        EXPECT_TRUE(PathExists(dir / (L"dst\\" + n + L".jpg"))) << Utf8(n);
+        EXPECT_TRUE(PathExists(source + L"\\" + n + L".tbi")) << Utf8(n);
+    }
 }
 
 TEST_F(MainWindowTest, BrowseHandlerRefusesASenderThatIsNoButtonEdit)
