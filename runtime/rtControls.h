@@ -154,6 +154,8 @@ protected:
     // handler asks for waits until the outermost handler has returned.
     void CallHandler(const std::function<void()>& handler);
     void ChildFontChanged();
+    // Records the text that the window itself already shows (an edit box the user typed into).
+    void StoreWindowText(const std::wstring& text) { m_text = text; }
 
 private:
     friend class TCustomForm;

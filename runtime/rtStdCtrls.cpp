@@ -81,9 +81,8 @@ LRESULT TNativeEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case CN_COMMAND:
         if (HIWORD(wParam) == EN_CHANGE) {
             // Keep the stored text in step so that it survives the window.
-            std::wstring t = WindowText();
-            if (t != TWinControl::Text())
-                TWinControl::SetText(t);
+            // Only the stored copy: setting the window text again would put the caret back at the start.
+            StoreWindowText(WindowText());
             if (OnChange)
                 CallHandler([this] { OnChange(this); });
         }
