@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Builds and runs the start-up benchmark under Wine.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+"$root/scripts/build.sh" --target Corvane bench_startup bench_minimal_window >/dev/null
+b="$root/build"
+"$root/scripts/wine.sh" "$b/bench/startup/bench_startup.exe" "$b/app/Corvane.exe" "$b/bench/startup/bench_minimal_window.exe" "${1:-9}"
