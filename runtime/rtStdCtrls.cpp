@@ -2,6 +2,10 @@
 
 #include "rtForms.h"
 
+#include <commctrl.h>
+
+#include <iterator>
+
 TNativeEdit::TNativeEdit(TComponent* owner) : TWinControl(owner)
 {
     SetTabStop(true);
@@ -167,6 +171,98 @@ LRESULT TNativeButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         if (HIWORD(wParam) == BN_CLICKED)
             Click();
         return 0;
+    }
+    return TWinControl::WndProc(msg, wParam, lParam);
+}
+
+TNativeTreeView::TNativeTreeView(TComponent* owner) : TWinControl(owner)
+{
+    SetTabStop(true);
+    SetColor(clWindow);
+    SetBounds(0, 0, 121, 97);
+}
+
+void TNativeTreeView::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.windowClass = WC_TREEVIEWW;
+    params.systemClass = true;
+    params.style |= TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
+}
+
+HTREEITEM TNativeTreeView::AddItem(HTREEITEM parent, const std::wstring& text, LPARAM data, HTREEITEM insertAfter,
+                                   bool hasChildren)
+{
+    TVINSERTSTRUCTW is{};
+    is.hParent = parent;
+    is.hInsertAfter = insertAfter;
+    is.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN;
+    is.item.pszText = const_cast<wchar_t*>(text.c_str());
+    is.item.lParam = data;
+    is.item.cChildren = hasChildren ? 1 : 0;
+    return reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&is)));
+}
+
+void TNativeTreeView::DeleteItem(HTREEITEM item) { SendMessageW(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)); }
+
+void TNativeTreeView::DeleteAll() { SendMessageW(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT)); }
+
+std::wstring TNativeTreeView::ItemText(HTREEITEM item)
+{
+    wchar_t buf[1024] = {};
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = buf;
+    tv.cchTextMax = static_cast<int>(std::size(buf));
+    SendMessageW(Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    return buf;
+}
+
+LPARAM TNativeTreeView::ItemData(HTREEITEM item)
+{
+    TVITEMW tv{};
+    tv.mask = TVIF_PARAM;
+    tv.hItem = item;
+    SendMessageW(Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    return tv.lParam;
+}
+
+HTREEITEM TNativeTreeView::Selected()
+{
+    return reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+void TNativeTreeView::Select(HTREEITEM item)
+{
+    SendMessageW(Handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+}
+
+void TNativeTreeView::Expand(HTREEITEM item, bool expand)
+{
+    SendMessageW(Handle(), TVM_EXPAND, expand ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
+}
+
+HTREEITEM TNativeTreeView::FirstChild(HTREEITEM item)
+{
+    return reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
+}
+
+HTREEITEM TNativeTreeView::NextSibling(HTREEITEM item)
+{
+    return reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+}
+
+int TNativeTreeView::Count() { return static_cast<int>(SendMessageW(Handle(), TVM_GETCOUNT, 0, 0)); }
+
+LRESULT TNativeTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == CN_NOTIFY) {
+        if (!OnNotify)
+            return 0;
+        LRESULT result = 0;
+        CallHandler([&] { result = OnNotify(reinterpret_cast<NMHDR*>(lParam)); });
+        return result;
     }
     return TWinControl::WndProc(msg, wParam, lParam);
 }

@@ -5,6 +5,8 @@
 
 #include "rtControls.h"
 
+#include <commctrl.h>
+
 // A single-line edit box; the window text is the live text.
 class TNativeEdit : public TWinControl {
 public:
@@ -63,4 +65,33 @@ private:
     bool m_default = false;
     bool m_cancel = false;
     int m_modalResult = 0;
+};
+
+// A platform tree view. Items are addressed by their platform handles; notifications of the
+// tree come back to the wrapper, which offers them to its owner.
+class TNativeTreeView : public TWinControl {
+public:
+    explicit TNativeTreeView(TComponent* owner);
+    const wchar_t* ClassName() const override { return L"TNativeTreeView"; }
+
+    // Adds an item under parent (TVI_ROOT for a top item) after insertAfter.
+    HTREEITEM AddItem(HTREEITEM parent, const std::wstring& text, LPARAM data = 0,
+                      HTREEITEM insertAfter = TVI_LAST, bool hasChildren = false);
+    void DeleteItem(HTREEITEM item);
+    void DeleteAll();
+    std::wstring ItemText(HTREEITEM item);
+    LPARAM ItemData(HTREEITEM item);
+    HTREEITEM Selected();
+    void Select(HTREEITEM item);
+    void Expand(HTREEITEM item, bool expand = true);
+    HTREEITEM FirstChild(HTREEITEM item);
+    HTREEITEM NextSibling(HTREEITEM item);
+    int Count();
+
+    // Notifications (TVN_*, NM_*) from the tree; answer the notification's result.
+    std::function<LRESULT(NMHDR* header)> OnNotify;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 };

@@ -274,6 +274,22 @@ TEST_F(MainWindowTest, CloseDuringARunWaitsForTheRunToFinish)
     }
 }
 
+// An empty export folder ends the run in the error box before anything moves.
+TEST_F(MainWindowTest, EmptyExportFolderShowsTheErrorBoxAndMovesNothing)
+{
+    TempFolder dir;
+    std::wstring source = dir.MakeFolder(L"src");
+    dir.MakeFile(L"src\\a.tbi");
+    form->cxButtonEdit1->SetText(source);
+    form->cxButtonEdit2->SetText(L"   ");
+    form->cxLabel33->SetCaption(L"before");
+    SendMessageW(form->cxButton30->Handle(), BM_CLICK, 0, 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], L"Unable to create directory.|" + app->Title() + L"|" + std::to_wstring(MB_OK | MB_ICONSTOP));
+    EXPECT_TRUE(PathExists(source + L"\\a.tbi"));
+    EXPECT_EQ(form->cxLabel33->Caption(), L"before");
+}
+
 TEST_F(MainWindowTest, BrowseHandlerRefusesASenderThatIsNoButtonEdit)
 {
     try {
