@@ -554,7 +554,8 @@ void TcxContainer::UpdateVisualState(POINT p, bool isMouseEvent)
 void TcxContainer::UpdateVisualStateAtCursor(bool isMouseEvent)
 {
     POINT p{-1, -1};
-    if (HandleAllocated()) {
+    // A window that is not on the screen cannot be under the cursor.
+    if (HandleAllocated() && IsWindowVisible(Handle())) {
         POINT c;
         GetCursorPos(&c);
         HWND under = WindowFromPoint(c);

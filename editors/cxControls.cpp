@@ -116,17 +116,19 @@ void TcxControl::CreateParams(TCreateParams& params)
 
 void TcxControl::Paint(HDC dc, const RECT& updateRect)
 {
-    // One off-screen bitmap per paint keeps the control from flickering.
-    int w = Width(), h = Height();
+    // One off-screen bitmap the size of the update rectangle keeps the control from flickering;
+    // its origin is moved so that the control paints in its own coordinates.
+    int w = updateRect.right - updateRect.left, h = updateRect.bottom - updateRect.top;
     if (w <= 0 || h <= 0)
         return;
     UniqueMemoryDC mem(CreateCompatibleDC(dc));
     UniqueBitmap bmp(CreateCompatibleBitmap(dc, w, h));
     {
         SelectGuard sel(mem.get(), bmp.get());
+        SetWindowOrgEx(mem.get(), updateRect.left, updateRect.top, nullptr);
         PaintControl(mem.get());
-        BitBlt(dc, updateRect.left, updateRect.top, updateRect.right - updateRect.left,
-               updateRect.bottom - updateRect.top, mem.get(), updateRect.left, updateRect.top, SRCCOPY);
+        SetWindowOrgEx(mem.get(), 0, 0, nullptr);
+        BitBlt(dc, updateRect.left, updateRect.top, w, h, mem.get(), 0, 0, SRCCOPY);
     }
 }
 

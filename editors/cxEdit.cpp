@@ -2,6 +2,8 @@
 
 #include "runtime/rtGraphicsInfo.h"
 
+#include <cstring>
+
 // ---- TcxCustomEditProperties -----------------------------------------------------------------
 
 const TClassInfo* TcxCustomEditProperties::StaticProperties()
@@ -159,10 +161,20 @@ void TcxCustomEdit::SetAutoSize(bool v)
 
 int TcxCustomEdit::TextLineHeight(const wchar_t* sample)
 {
+    // The common question ("Wg" in the style's font) is asked at every layout; keep the answer
+    // until the font changes.
+    bool common = lstrcmpW(sample, L"Wg") == 0;
+    const LOGFONTW& lf = Style()->Font()->LogFont();
+    if (common && m_lineHeight > 0 && memcmp(&lf, &m_lineHeightFont, sizeof(lf)) == 0)
+        return m_lineHeight;
     WindowDC dc(nullptr);
     SelectGuard sel(dc.get(), Style()->Font()->Handle());
     SIZE sz{};
     GetTextExtentPoint32W(dc.get(), sample, lstrlenW(sample), &sz);
+    if (common) {
+        m_lineHeight = sz.cy;
+        m_lineHeightFont = lf;
+    }
     return sz.cy;
 }
 

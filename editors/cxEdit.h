@@ -98,6 +98,8 @@ private:
     std::unique_ptr<TcxCustomEditProperties> m_properties;
     bool m_autoSize = true;
     bool m_applyingAutoSize = false;
+    int m_lineHeight = 0;
+    LOGFONTW m_lineHeightFont{};
 };
 
 // One button embedded in an editor.
