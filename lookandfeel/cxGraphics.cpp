@@ -411,6 +411,9 @@ void TcxCanvas::AdoptDCObjects(HDC dc)
 
 void TcxCanvas::PushState()
 {
+    // The canvas's own font, brush and pen are put into the context first, so adopting
+    // what the context holds keeps settings made on the canvas but not yet used.
+    m_canvas->RequiredState(TCanvas::csAllValid);
     AdoptDCObjects(Handle());
     PushDC();
     SavedState s{std::make_unique<TFont>(), std::make_unique<TBrush>(), std::make_unique<TPen>()};
