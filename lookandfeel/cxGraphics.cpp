@@ -177,8 +177,10 @@ void TcxCanvas::FillRectTiled(const RECT& r, const TcxBitmap* bitmap, bool exclu
             }
         }
     }
+    // The same as combining the clip with a region of r (in logical coordinates), without
+    // copying the clip region out and back.
     if (excludeRect)
-        ApplyClipRegion(TcxRegion::CreateFromRect(r), rgnExclude, true);
+        ExcludeFromClip(r);
 }
 
 void TcxCanvas::FrameRectBorders(const RECT& r, TColor color, int width, TcxBorders borders, bool excludeRect)
@@ -680,8 +682,10 @@ bool HasImage(HIMAGELIST images, int index)
     return images && index >= 0 && index < ImageList_GetImageCount(images);
 }
 
-TColor UltraFlatHotColor() { return NearestScreenColor(WeightedSystemColor(-2, 30, 72)); }
-TColor UltraFlatPressedColor() { return NearestScreenColor(WeightedSystemColor(14, 44, 40)); }
+// Computed with the Office 2003 colour set, that is once per system colour change rather
+// than on every paint of a hot or pressed button.
+TColor UltraFlatHotColor() { return Office11UltraFlatHotColor(); }
+TColor UltraFlatPressedColor() { return Office11UltraFlatPressedColor(); }
 
 // ---- painting what lies behind a control ----
 
