@@ -121,7 +121,7 @@ int main()
         return nullptr;
     };
 
-    std::printf("Painter operations on a %ldx%ld rectangle: median of %d samples x %d paints, each next to\n"
+    std::printf("Painter operations on a %dx%d rectangle: median of %d samples x %d paints, each next to\n"
                 "the plain GDI baseline (FillRect + FrameRect + DrawText of the same rectangle) sampled in turn\n\n",
                 RectWidth(kRect), RectHeight(kRect), kSamples, kReps);
     std::printf("%-32s %-24s %9s %9s %7s %s\n", "painter", "operation", "op us", "GDI us", "ratio",

@@ -1,5 +1,7 @@
 #include "LafTestSupport.h"
 
+#include "lookandfeel/cxLookAndFeelPainters.h"
+
 #include <gtest/gtest.h>
 
 using namespace laftest;
@@ -377,4 +379,24 @@ TEST_F(ParentFixture, AWindowWithoutParentPaintsNothing)
     Surface s(10, 10);
     PaintParentImage(parent, s.Cx(), RECT{0, 0, 10, 10}, true);
     EXPECT_EQ(s.CountNot(RECT{0, 0, 10, 10}, kSentinel), 0);
+}
+
+TEST_F(ParentFixture, Office11PanelWithoutColourShowsTheParent)
+{
+    Surface s(40, 30);
+    TcxOffice11LookAndFeelPainter::Instance()->PaintPanelBackground(s.Cx(), control, clDefault, clDefault,
+                                                                    RECT{0, 0, 40, 30});
+    EXPECT_EQ(s.At(0, 0), ParentColorAt(20, 10));
+    EXPECT_EQ(s.At(12, 12), RGB(0, 0, 255)) << "with the sibling below the control";
+}
+
+TEST(ScreenCanvasTest, MeasuringWithAFontUsesItsSizeAndGivesTheScreenBack)
+{
+    TFont font;
+    SIZE small = MeasureTextForFont(font, L"Measure", 8);
+    SIZE large = MeasureTextForFont(font, L"Measure", 16);
+    EXPECT_GT(small.cx, 0);
+    EXPECT_GT(large.cx, small.cx);
+    EXPECT_GT(large.cy, small.cy);
+    EXPECT_FALSE(SharedScreenCanvas()->Canvas()->HandleAllocated());
 }
