@@ -177,8 +177,10 @@ void TcxCanvas::FillRectTiled(const RECT& r, const TcxBitmap* bitmap, bool exclu
             }
         }
     }
+    // The same as combining the clip with a region of r (in logical coordinates), without
+    // copying the clip region out and back.
     if (excludeRect)
-        ApplyClipRegion(TcxRegion::CreateFromRect(r), rgnExclude, true);
+        ExcludeFromClip(r);
 }
 
 void TcxCanvas::FrameRectBorders(const RECT& r, TColor color, int width, TcxBorders borders, bool excludeRect)
@@ -411,6 +413,9 @@ void TcxCanvas::AdoptDCObjects(HDC dc)
 
 void TcxCanvas::PushState()
 {
+    // The canvas's own font, brush and pen are put into the context first, so adopting
+    // what the context holds keeps settings made on the canvas but not yet used.
+    m_canvas->RequiredState(TCanvas::csAllValid);
     AdoptDCObjects(Handle());
     PushDC();
     SavedState s{std::make_unique<TFont>(), std::make_unique<TBrush>(), std::make_unique<TPen>()};
@@ -677,8 +682,10 @@ bool HasImage(HIMAGELIST images, int index)
     return images && index >= 0 && index < ImageList_GetImageCount(images);
 }
 
-TColor UltraFlatHotColor() { return NearestScreenColor(WeightedSystemColor(-2, 30, 72)); }
-TColor UltraFlatPressedColor() { return NearestScreenColor(WeightedSystemColor(14, 44, 40)); }
+// Computed with the Office 2003 colour set, that is once per system colour change rather
+// than on every paint of a hot or pressed button.
+TColor UltraFlatHotColor() { return Office11UltraFlatHotColor(); }
+TColor UltraFlatPressedColor() { return Office11UltraFlatPressedColor(); }
 
 // ---- painting what lies behind a control ----
 

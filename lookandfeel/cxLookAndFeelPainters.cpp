@@ -3,6 +3,7 @@
 #include "dxOffice11.h"
 #include "dxThemeManager.h"
 
+#include <algorithm>
 #include <utility>
 
 // Theme parts, states and properties of the platform's visual styles.
@@ -194,21 +195,31 @@ void TcxCustomLookAndFeelPainter::PaintProgressText(TcxCanvas& canvas, bool vert
     }
     // Black text on white, inverted to white on black, then XOR-ed onto the canvas: every
     // glyph pixel shows the inverse of what lies below it, the rest stays unchanged.
-    TcxBitmap bitmap(RectWidth(textRect), RectHeight(textRect), 24);
-    if (bitmap.Empty())
+    if (RectIsEmpty(textRect))
         return;
+    // One scratch bitmap for every progress text, grown when a larger one is needed.
+    static TcxBitmap scratch;
+    if (scratch.Width() < RectWidth(textRect) || scratch.Height() < RectHeight(textRect))
+        scratch.SetSize(std::max(scratch.Width(), static_cast<int>(RectWidth(textRect))),
+                        std::max(scratch.Height(), static_cast<int>(RectHeight(textRect))));
+    TcxBitmap& bitmap = scratch;
+    const int w = RectWidth(textRect), h = RectHeight(textRect);
     TCanvas& bc = bitmap.Canvas();
     bc.Font().Assign(&canvas.Font());
     bc.Font().SetColor(clBlack);
     bc.Brush().SetColor(clWhite);
-    bc.FillRect(bitmap.ClientRect());
+    bc.FillRect(RECT{0, 0, w, h});
     bc.Brush().SetStyle(TBrushStyle::bsClear);
-    bc.TextOut(vertical ? bitmap.Width() : 0, 0, text);
-    PatBlt(bitmap.DC(), 0, 0, bitmap.Width(), bitmap.Height(), DSTINVERT);
+    // Glyphs beyond the text rectangle stay out of the copy, as with a bitmap of its size.
+    HRGN clip = CreateRectRgn(0, 0, w, h);
+    SelectClipRgn(bitmap.DC(), clip);
+    DeleteObject(clip);
+    bc.TextOut(vertical ? w : 0, 0, text);
+    SelectClipRgn(bitmap.DC(), nullptr);
+    PatBlt(bitmap.DC(), 0, 0, w, h, DSTINVERT);
     DWORD oldMode = canvas.CopyMode();
     canvas.SetCopyMode(SRCINVERT);
-    BitBlt(canvas.Handle(), textRect.left, textRect.top, bitmap.Width(), bitmap.Height(), bitmap.DC(), 0, 0,
-           SRCINVERT);
+    BitBlt(canvas.Handle(), textRect.left, textRect.top, w, h, bitmap.DC(), 0, 0, SRCINVERT);
     canvas.SetCopyMode(oldMode);
 }
 

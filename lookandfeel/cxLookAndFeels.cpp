@@ -297,7 +297,7 @@ void TcxLookAndFeel::AddListener(IcxLookAndFeelChangeListener* listener)
         ++g_controllerCount;
 }
 
-void TcxLookAndFeel::AddListener(TObject* object)
+void TcxLookAndFeel::AddListenerObject(TObject* object)
 {
     AddListener(dynamic_cast<IcxLookAndFeelChangeListener*>(object));
 }
@@ -313,7 +313,7 @@ void TcxLookAndFeel::RemoveListener(IcxLookAndFeelChangeListener* listener)
         SetAssignedValues(0);
 }
 
-void TcxLookAndFeel::RemoveListener(TObject* object)
+void TcxLookAndFeel::RemoveListenerObject(TObject* object)
 {
     RemoveListener(dynamic_cast<IcxLookAndFeelChangeListener*>(object));
 }

@@ -103,9 +103,10 @@ public:
     const TcxLookAndFeelData& CurrentState() const noexcept { return m_current; }
 
     void AddListener(IcxLookAndFeelChangeListener* listener);
-    void AddListener(TObject* object);
     void RemoveListener(IcxLookAndFeelChangeListener* listener);
-    void RemoveListener(TObject* object);
+    // For an object that may or may not implement the listener interface (ignored if not).
+    void AddListenerObject(TObject* object);
+    void RemoveListenerObject(TObject* object);
     int ListenerCount() const { return m_listeners.Count(); }
     bool HasListener(const IcxLookAndFeelChangeListener* listener) const { return m_listeners.Contains(listener); }
 

@@ -33,6 +33,7 @@ struct Office11State {
     TcxOffice11Scheme scheme = schNone;
     bool usesThemeColors = false;
     TColor colors[ciCount]{};
+    TColor ultraFlatHot = 0, ultraFlatPressed = 0;
     UniqueBrush shadeBrush;
     UniqueBrush highlightBrush;
     int users = 0;
@@ -102,6 +103,8 @@ void ComputeOffice11Colors()
     ++s.computeCount;
     s.scheme = DetectOffice11Scheme();
     s.usesThemeColors = VisualStylesActive() && s.scheme != schNone;
+    s.ultraFlatHot = NearestScreenColor(WeightedSystemColor(-2, 30, 72));
+    s.ultraFlatPressed = NearestScreenColor(WeightedSystemColor(14, 44, 40));
     TColor* c = s.colors;
     if (s.usesThemeColors) {
         for (int i = 0; i < ciCount; ++i)
@@ -115,9 +118,9 @@ void ComputeOffice11Colors()
     c[ciGripHighlight] = ColorToRGB(clWindow);
     c[ciFrameColor] = ColorToRGB(clBtnShadow);
     c[ciSelectionBorder] = ColorToRGB(clHighlight);
-    c[ciHotLight] = NearestScreenColor(WeightedSystemColor(-2, 30, 72));
+    c[ciHotLight] = s.ultraFlatHot;
     c[ciHotDark] = c[ciHotLight];
-    c[ciPressedLight] = NearestScreenColor(WeightedSystemColor(14, 44, 40));
+    c[ciPressedLight] = s.ultraFlatPressed;
     c[ciPressedDark] = c[ciPressedLight];
     c[ciButtonText] = ColorToRGB(clBtnText);
     c[ciDisabledText] = ColorToRGB(clGrayText);
@@ -171,6 +174,8 @@ TColor Office11PressedLight() { return State().colors[ciPressedLight]; }
 TColor Office11PressedDark() { return State().colors[ciPressedDark]; }
 TColor Office11ButtonText() { return State().colors[ciButtonText]; }
 TColor Office11DisabledText() { return State().colors[ciDisabledText]; }
+TColor Office11UltraFlatHotColor() { return State().ultraFlatHot; }
+TColor Office11UltraFlatPressedColor() { return State().ultraFlatPressed; }
 HBRUSH GripShadeBrush() { return State().shadeBrush.get(); }
 HBRUSH GripHighlightBrush() { return State().highlightBrush.get(); }
 

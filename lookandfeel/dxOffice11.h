@@ -40,6 +40,10 @@ TColor Office11PressedLight();
 TColor Office11PressedDark();
 TColor Office11ButtonText();
 TColor Office11DisabledText();
+// The ultra-flat hot and pressed faces (the weighted system colours, snapped), computed
+// with the set even where a scheme gives the Office 2003 colours.
+TColor Office11UltraFlatHotColor();
+TColor Office11UltraFlatPressedColor();
 // The brushes of the grip dots (null while nobody holds the colour set).
 HBRUSH GripShadeBrush();
 HBRUSH GripHighlightBrush();

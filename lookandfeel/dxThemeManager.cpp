@@ -205,6 +205,9 @@ TdxThemeApi* SetThemeApi(TdxThemeApi* api)
     ThemeState& s = State();
     TdxThemeApi* old = s.api;
     CloseAllThemeHandles();
+    // Class lists asked of another service mean nothing to this one.
+    for (TdxThemeData& data : s.cache)
+        data.classList.clear();
     s.api = api ? api : &SystemThemeApi();
     s.activeFlag = s.api->Loaded() && s.api->IsThemeActive();
     return old;

@@ -10,6 +10,12 @@ void TGraphicsObject::Changed()
         OnChange(this);
 }
 
+void TGraphicsObject::HandleChanging()
+{
+    if (OnHandleChange)
+        OnHandleChange(this);
+}
+
 int ScreenLogPixelsY()
 {
     static const int ppi = [] {
@@ -50,8 +56,9 @@ void TFont::Assign(const TPersistent* source)
 void TFont::Modify(const LOGFONTW& lf)
 {
     m_lf = lf;
-    Changed();
+    HandleChanging();
     m_handle.reset();
+    Changed();
 }
 
 void TFont::SetName(const std::wstring& name)
@@ -180,8 +187,9 @@ void TBrush::Assign(const TPersistent* source)
 
 void TBrush::Recreate()
 {
-    Changed();
+    HandleChanging();
     m_handle.reset();
+    Changed();
 }
 
 void TBrush::SetColor(TColor color)
@@ -254,8 +262,9 @@ void TPen::Assign(const TPersistent* source)
 
 void TPen::Recreate()
 {
-    Changed();
+    HandleChanging();
     m_handle.reset();
+    Changed();
 }
 
 void TPen::SetColor(TColor color)
@@ -340,17 +349,17 @@ HPEN TPen::Handle()
 
 TCanvas::TCanvas()
 {
-    m_font.OnChange = [this](TGraphicsObject*) { Deselect(csFontValid); };
-    m_brush.OnChange = [this](TGraphicsObject*) { Deselect(csBrushValid); };
-    m_pen.OnChange = [this](TGraphicsObject*) { Deselect(csPenValid); };
+    m_font.OnHandleChange = [this](TGraphicsObject*) { Deselect(csFontValid); };
+    m_brush.OnHandleChange = [this](TGraphicsObject*) { Deselect(csBrushValid); };
+    m_pen.OnHandleChange = [this](TGraphicsObject*) { Deselect(csPenValid); };
 }
 
 TCanvas::~TCanvas()
 {
     SetHandle(nullptr);
-    m_font.OnChange = nullptr;
-    m_brush.OnChange = nullptr;
-    m_pen.OnChange = nullptr;
+    m_font.OnHandleChange = nullptr;
+    m_brush.OnHandleChange = nullptr;
+    m_pen.OnHandleChange = nullptr;
 }
 
 HDC TCanvas::Handle()

@@ -13,12 +13,15 @@
 class TGraphicsObject : public TPersistent {
 public:
     const wchar_t* ClassName() const override { return L"TGraphicsObject"; }
-    // Called after a setting changed and before the handle is made again, so that a
-    // canvas can take the old handle out of its device context first.
+    // Called after any setting changed.
     std::function<void(TGraphicsObject*)> OnChange;
+    // Called before the handle is given up for a new one, so that a canvas can take the
+    // old handle out of its device context first (a font's colour keeps the handle).
+    std::function<void(TGraphicsObject*)> OnHandleChange;
 
 protected:
     void Changed();
+    void HandleChanging();
 };
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };

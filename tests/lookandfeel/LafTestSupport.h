@@ -28,6 +28,14 @@ inline std::string ColorText(COLORREF c)
     return buf;
 }
 
+// Glyph edges in one colour, so ink can be told apart by exact colour.
+inline void UseCrispFont(TFont& font)
+{
+    LOGFONTW lf = font.LogFont();
+    lf.lfQuality = NONANTIALIASED_QUALITY;
+    font.SetLogFont(lf);
+}
+
 // A top-down 32-bit DIB section filled with the sentinel colour, with a canvas on it.
 class Surface {
 public:
