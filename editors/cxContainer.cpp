@@ -528,7 +528,11 @@ void TcxContainer::SyncInnerControlLook()
     if (!m_innerControl)
         return;
     m_innerControl->SetColor(m_viewInfo.backgroundColor);
-    m_innerControl->SetFont(&CurrentStyle()->EffectiveFont());
+    // A font object announces every assignment, even of equal settings; the platform control
+    // only needs a new font when something differs.
+    const TFont& font = CurrentStyle()->EffectiveFont();
+    if (!m_innerControl->Font()->SameAs(font))
+        m_innerControl->SetFont(&font);
 }
 
 void TcxContainer::UpdateVisualState(POINT p, bool isMouseEvent)
