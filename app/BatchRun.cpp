@@ -30,6 +30,8 @@ void TBatchRun::Execute()
     const int count = list.Count();
     m_host.SetProgressMax(count);
 
+    // The success text tells how many files this run has renamed so far, not where the entry
+    // stands in the listing.
     int renamed = 0;
     for (int i = 0; i < count; ++i) {
         list.SetItemIndex(i);

@@ -255,12 +255,17 @@ void TFileListBox::ReadEntries()
         } while (FindNextFileW(find.get(), &data));
     }
 
-    // Stable, so names that compare equal keep the order in which they were found.
-    std::stable_sort(entries.begin(), entries.end(),
-                     [&keys](const Entry& a, const Entry& b) { return keys.View(a.key) < keys.View(b.key); });
+    // Sorting indexes moves four bytes per step instead of a whole entry. Stable, so names
+    // that compare equal keep the order in which they were found.
+    std::vector<unsigned> order(entries.size());
+    for (unsigned i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](unsigned a, unsigned b) {
+        return keys.View(entries[a].key) < keys.View(entries[b].key);
+    });
     m_items.reserve(entries.size());
-    for (Entry& e : entries)
-        m_items.push_back(std::move(e.text));
+    for (unsigned i : order)
+        m_items.push_back(std::move(entries[i].text));
 }
 
 void TFileListBox::ApplyTypedPath(const std::wstring& text)

@@ -18,7 +18,7 @@ namespace {
 constexpr int kFiles = 2000;
 constexpr DWORD kFileSize = 4096;
 // Other work on the machine makes single rounds noisy; the best round of each side is the
-// steadiest figure, the totals are printed beside it.
+// steadiest figure.
 constexpr int kRounds = 4;
 
 double Seconds()
@@ -31,6 +31,43 @@ double Seconds()
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The process's own processor time (user and kernel): less disturbed by other work on a
+// shared machine than the wall clock.
+double CpuSeconds()
+{
+    FILETIME creation, exit, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
+    auto value = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return value(kernel) + value(user);
+}
+
+struct Times {
+    double wall = 1e30;
+    double cpu = 1e30;
+};
+
+class Stopwatch {
+public:
+    Times Elapsed() const { return {Seconds() - m_wall, CpuSeconds() - m_cpu}; }
+
+private:
+    double m_wall = Seconds();
+    double m_cpu = CpuSeconds();
+};
+
+Times Best(Times a, Times b)
+{
+    return {std::min(a.wall, b.wall), std::min(a.cpu, b.cpu)};
+}
+
+void PrintPair(const char* what, const char* subject, Times t, const char* baselineName, Times b, double target)
+{
+    std::printf("%s: %s best %.3f s (cpu %.3f s), %s best %.3f s (cpu %.3f s), ratio %.3f (cpu %.3f), target <= %.2f\n",
+                what, subject, t.wall, t.cpu, baselineName, b.wall, b.cpu, t.wall / b.wall, t.cpu / b.cpu, target);
 }
 
 std::wstring FileName(int i)
@@ -142,9 +179,9 @@ private:
     SystemBusyCursor m_cursor;
 };
 
-double TimeBaseline(const std::wstring& root)
+Times TimeBaseline(const std::wstring& root)
 {
-    const double start = Seconds();
+    const Stopwatch watch;
     int failures = 0;
     for (int i = 0; i < kFiles; ++i) {
         const std::wstring source = root + L"\\src\\" + FileName(i) + L".tbi";
@@ -152,18 +189,18 @@ double TimeBaseline(const std::wstring& root)
         failures += MoveFileW(source.c_str(), target.c_str()) ? 0 : 1;
         failures += CopyFileW(target.c_str(), source.c_str(), TRUE) ? 0 : 1;
     }
-    const double elapsed = Seconds() - start;
+    const Times elapsed = watch.Elapsed();
     if (failures)
         std::printf("  baseline: %d failed operations\n", failures);
     return elapsed;
 }
 
-double TimeBatchRun(const std::wstring& root)
+Times TimeBatchRun(const std::wstring& root)
 {
     WindowLikeHost host(root + L"\\src", root + L"\\export");
-    const double start = Seconds();
+    const Stopwatch watch;
     TBatchRun(host).Execute();
-    const double elapsed = Seconds() - start;
+    const Times elapsed = watch.Elapsed();
     const size_t moved = [&] {
         size_t n = 0;
         WIN32_FIND_DATAW data;
@@ -181,9 +218,9 @@ double TimeBatchRun(const std::wstring& root)
     return elapsed;
 }
 
-double TimeBareEnumeration(const std::wstring& folder, size_t& count)
+Times TimeBareEnumeration(const std::wstring& folder, size_t& count)
 {
-    const double start = Seconds();
+    const Stopwatch watch;
     count = 0;
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW((folder + L"\\*.*").c_str(), &data);
@@ -193,18 +230,66 @@ double TimeBareEnumeration(const std::wstring& folder, size_t& count)
         while (FindNextFileW(find, &data));
         FindClose(find);
     }
-    return Seconds() - start;
+    return watch.Elapsed();
 }
 
-double TimeListing(const std::wstring& folder, size_t& count)
+Times TimeListing(const std::wstring& folder, size_t& count)
 {
     SetCurrentDirectoryW(L"C:\\");
     SystemBusyCursor cursor;
-    const double start = Seconds();
+    const Stopwatch watch;
     TFileListBox list(&cursor);
     list.ApplyTypedPath(folder);
     count = static_cast<size_t>(list.Count());
-    return Seconds() - start;
+    return watch.Elapsed();
+}
+
+
+void BenchBatchRun(const std::wstring& base, const wchar_t* tempPath)
+{
+    std::printf("batch run over %d matching files of %lu bytes (%d rounds)\n", kFiles, kFileSize, kRounds);
+    Times bestBaseline;
+    Times bestRun;
+    for (int round = 0; round < kRounds; ++round) {
+        // Alternate which side goes first, so neither always meets the other's leftovers.
+        MakeFixture(base + L"\\baseline");
+        MakeFixture(base + L"\\run");
+        Times baseline;
+        Times run;
+        if (round % 2 == 0) {
+            baseline = TimeBaseline(base + L"\\baseline");
+            run = TimeBatchRun(base + L"\\run");
+        } else {
+            run = TimeBatchRun(base + L"\\run");
+            baseline = TimeBaseline(base + L"\\baseline");
+        }
+        std::printf("  round %d: move+copy baseline %.3f s (cpu %.3f s), batch run %.3f s (cpu %.3f s)\n", round + 1,
+                    baseline.wall, baseline.cpu, run.wall, run.cpu);
+        bestBaseline = Best(bestBaseline, baseline);
+        bestRun = Best(bestRun, run);
+    }
+    SetCurrentDirectoryW(tempPath);
+    RemoveTree(base);
+    PrintPair("batch", "batch run", bestRun, "move+copy baseline", bestBaseline, 1.15);
+}
+
+void BenchListing(const std::wstring& folder)
+{
+    Times bestBare;
+    Times bestList;
+    for (int round = 0; round < kRounds; ++round) {
+        size_t bareCount = 0;
+        size_t listCount = 0;
+        const Times bare = TimeBareEnumeration(folder, bareCount);
+        const Times list = TimeListing(folder, listCount);
+        std::printf("  round %d: bare enumeration %.3f s (cpu %.3f s, %u entries), listing %.3f s (cpu %.3f s, %u "
+                    "entries)\n",
+                    round + 1, bare.wall, bare.cpu, static_cast<unsigned>(bareCount), list.wall, list.cpu,
+                    static_cast<unsigned>(listCount));
+        bestBare = Best(bestBare, bare);
+        bestList = Best(bestList, list);
+    }
+    PrintPair("listing", "listing", bestList, "bare enumeration", bestBare, 1.3);
 }
 
 } // namespace
@@ -214,58 +299,18 @@ int wmain(int argc, wchar_t** argv)
     wchar_t tempPath[MAX_PATH + 1];
     GetTempPathW(MAX_PATH + 1, tempPath);
     const std::wstring base = std::wstring(tempPath) + L"corvane_bench_batch";
-    CreateDirectoryW(base.c_str(), nullptr);
 
-    std::printf("batch run over %d matching files of %lu bytes (%d rounds)\n", kFiles, kFileSize, kRounds);
-    double baselineTotal = 0;
-    double runTotal = 0;
-    double bestBaseline = 1e30;
-    double bestRun = 1e30;
-    for (int round = 0; round < kRounds; ++round) {
-        // Alternate which side goes first, so neither always meets the other's leftovers.
-        MakeFixture(base + L"\\baseline");
-        MakeFixture(base + L"\\run");
-        double baseline = 0;
-        double run = 0;
-        if (round % 2 == 0) {
-            baseline = TimeBaseline(base + L"\\baseline");
-            run = TimeBatchRun(base + L"\\run");
-        } else {
-            run = TimeBatchRun(base + L"\\run");
-            baseline = TimeBaseline(base + L"\\baseline");
-        }
-        std::printf("  round %d: baseline %.3f s, batch run %.3f s, ratio %.3f\n", round + 1, baseline, run,
-                    run / baseline);
-        baselineTotal += baseline;
-        runTotal += run;
-        bestBaseline = std::min(bestBaseline, baseline);
-        bestRun = std::min(bestRun, run);
+    // "--listing-only" after the folder skips the batch part.
+    const bool listingOnly = argc >= 3 && std::wstring(argv[2]) == L"--listing-only";
+    if (!listingOnly) {
+        CreateDirectoryW(base.c_str(), nullptr);
+        BenchBatchRun(base, tempPath);
     }
-    SetCurrentDirectoryW(tempPath);
-    RemoveTree(base);
-    std::printf("batch run total %.3f s, move+copy baseline total %.3f s, ratio %.3f\n", runTotal, baselineTotal,
-                runTotal / baselineTotal);
-    std::printf("batch run best %.3f s, move+copy baseline best %.3f s, ratio %.3f (target <= 1.15)\n", bestRun,
-                bestBaseline, bestRun / bestBaseline);
 
     if (argc < 2) {
         std::printf("no listing folder given: listing skipped (bench/batch/run.sh makes one)\n");
         return 0;
     }
-    const std::wstring folder = argv[1];
-    double bestBare = 1e30;
-    double bestList = 1e30;
-    size_t bareCount = 0;
-    size_t listCount = 0;
-    for (int round = 0; round < kRounds; ++round) {
-        const double bare = TimeBareEnumeration(folder, bareCount);
-        const double list = TimeListing(folder, listCount);
-        std::printf("  round %d: bare enumeration %.3f s (%u entries), listing %.3f s (%u entries)\n", round + 1,
-                    bare, static_cast<unsigned>(bareCount), list, static_cast<unsigned>(listCount));
-        bestBare = std::min(bestBare, bare);
-        bestList = std::min(bestList, list);
-    }
-    std::printf("listing best %.3f s, bare enumeration best %.3f s, ratio %.3f (target <= 1.3)\n", bestList, bestBare,
-                bestList / bestBare);
+    BenchListing(argv[1]);
     return 0;
 }

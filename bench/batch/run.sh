@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds bench_batch, makes a folder of 100,000 files in the Wine prefix's drive_c from the
 # Linux side (much faster than through Wine), runs the benchmark and removes the folder.
+# Usage: bench/batch/run.sh [--listing-only]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # Builds on a shared machine take turns through one lock.
@@ -19,4 +20,4 @@ trap 'rm -rf "$fixture"' EXIT
   xargs touch)
 echo "fixture: $(ls "$fixture" | wc -l) files"
 
-"$root/scripts/wine.sh" "$CORVANE_BUILD/bench/batch/bench_batch.exe" 'C:\corvane_bench_list'
+"$root/scripts/wine.sh" "$CORVANE_BUILD/bench/batch/bench_batch.exe" 'C:\corvane_bench_list' "$@"
