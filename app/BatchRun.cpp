@@ -47,8 +47,10 @@ void TBatchRun::Execute()
 
         // A relative export folder belongs to this run's source folder, even when a run
         // started from the message step has made another folder current meanwhile.
-        SetCurrentDirectoryW(list.Folder().c_str());
-        ForceDirectories(TrimText(m_host.ExportFolderText()));
+        const std::wstring exportFolder = TrimText(m_host.ExportFolderText());
+        if (!IsFullyQualified(exportFolder))
+            SetCurrentDirectoryW(list.Folder().c_str());
+        ForceDirectories(exportFolder);
 
         if (MoveFileW(path.c_str(), target.c_str()))
             ++renamed;
