@@ -30,6 +30,8 @@ void TBatchRun::Execute()
     const int count = list.Count();
     m_host.SetProgressMax(count);
 
+    // The success text tells how many files this run has renamed so far, not where the entry
+    // stands in the listing.
     int renamed = 0;
     for (int i = 0; i < count; ++i) {
         list.SetItemIndex(i);
@@ -45,8 +47,10 @@ void TBatchRun::Execute()
 
         // A relative export folder belongs to this run's source folder, even when a run
         // started from the message step has made another folder current meanwhile.
-        SetCurrentDirectoryW(list.Folder().c_str());
-        ForceDirectories(TrimText(m_host.ExportFolderText()));
+        const std::wstring exportFolder = TrimText(m_host.ExportFolderText());
+        if (!IsFullyQualified(exportFolder))
+            SetCurrentDirectoryW(list.Folder().c_str());
+        ForceDirectories(exportFolder);
 
         if (MoveFileW(path.c_str(), target.c_str()))
             ++renamed;

@@ -68,6 +68,13 @@ std::wstring ExtractRootPart(const std::wstring& path)
     return {};
 }
 
+bool IsFullyQualified(const std::wstring& path)
+{
+    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\')
+        return true;
+    return path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\';
+}
+
 bool SameFileName(const std::wstring& a, const std::wstring& b)
 {
     if (a.size() != b.size())

@@ -27,6 +27,9 @@ std::wstring ChangeFileExt(const std::wstring& path, const std::wstring& ext);
 // with "\\", the text up to (not including) the "\" that follows the share name; else empty.
 std::wstring ExtractRootPart(const std::wstring& path);
 
+// True for "X:\..." and "\\..." texts, which mean the same whatever the current folder is.
+bool IsFullyQualified(const std::wstring& path);
+
 // Compares two texts as file names: the letters A to Z without regard to case, every other
 // character as it is.
 bool SameFileName(const std::wstring& a, const std::wstring& b);

@@ -95,6 +95,14 @@ TEST(PathRulesTest, RootPartIsTheDriveOrTheServerAndShare)
         EXPECT_EQ(ExtractRootPart(c.input), c.expected) << Utf8(c.input);
 }
 
+TEST(PathRulesTest, OnlyDriveRootedAndDoubleBackslashPathsAreFullyQualified)
+{
+    for (const wchar_t* path : {L"C:\\", L"C:\\a\\b", L"\\\\server\\share", L"\\\\?\\C:\\a"})
+        EXPECT_TRUE(IsFullyQualified(path)) << Utf8(path);
+    for (const wchar_t* path : {L"", L"C:", L"C:a\\b", L"\\a", L"a\\b", L".", L"\\"})
+        EXPECT_FALSE(IsFullyQualified(path)) << Utf8(path);
+}
+
 TEST(PathRulesTest, SameFileNameFoldsOnlyTheLettersAToZ)
 {
     EXPECT_TRUE(SameFileName(L"C:\\Dir\\A.tbi", L"c:\\dIR\\a.TBI"));

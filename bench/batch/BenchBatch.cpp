@@ -1,0 +1,316 @@
+// Times the batch run over 2,000 matching files of 4 KiB against a loop that only moves and
+// copies the same kind of files, and (given a folder) the source folder listing against a
+// bare enumeration of that folder. Both pairs are measured in the same process; the ratios
+// are what to watch.
+#include "app/BatchRun.h"
+#include "app/FileListBox.h"
+#include "app/PathRules.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kFiles = 2000;
+constexpr DWORD kFileSize = 4096;
+// Other work on the machine makes single rounds noisy; the best round of each side is the
+// steadiest figure.
+constexpr int kRounds = 4;
+
+double Seconds()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The process's own processor time (user and kernel): less disturbed by other work on a
+// shared machine than the wall clock.
+double CpuSeconds()
+{
+    FILETIME creation, exit, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
+    auto value = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return value(kernel) + value(user);
+}
+
+struct Times {
+    double wall = 1e30;
+    double cpu = 1e30;
+};
+
+class Stopwatch {
+public:
+    Times Elapsed() const { return {Seconds() - m_wall, CpuSeconds() - m_cpu}; }
+
+private:
+    double m_wall = Seconds();
+    double m_cpu = CpuSeconds();
+};
+
+Times Best(Times a, Times b)
+{
+    return {std::min(a.wall, b.wall), std::min(a.cpu, b.cpu)};
+}
+
+void PrintPair(const char* what, const char* subject, Times t, const char* baselineName, Times b, double target)
+{
+    std::printf("%s: %s best %.3f s (cpu %.3f s), %s best %.3f s (cpu %.3f s), ratio %.3f (cpu %.3f), target <= %.2f\n",
+                what, subject, t.wall, t.cpu, baselineName, b.wall, b.cpu, t.wall / b.wall, t.cpu / b.cpu, target);
+}
+
+std::wstring FileName(int i)
+{
+    wchar_t name[32];
+    swprintf(name, 32, L"pic%05d", i);
+    return name;
+}
+
+void RemoveTree(const std::wstring& path)
+{
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring child = path + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+// A fresh source folder of kFiles files "picNNNNN.tbi" of kFileSize bytes, and an empty
+// export folder beside it.
+void MakeFixture(const std::wstring& root)
+{
+    RemoveTree(root);
+    CreateDirectoryW(root.c_str(), nullptr);
+    CreateDirectoryW((root + L"\\src").c_str(), nullptr);
+    CreateDirectoryW((root + L"\\export").c_str(), nullptr);
+    std::vector<char> content(kFileSize, 'x');
+    for (int i = 0; i < kFiles; ++i) {
+        const std::wstring path = root + L"\\src\\" + FileName(i) + L".tbi";
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        WriteFile(file, content.data(), kFileSize, &written, nullptr);
+        CloseHandle(file);
+    }
+}
+
+// Does what the main window does for the run: keeps the status text on a real (hidden)
+// control, does the bar's range arithmetic, and pumps the thread's messages.
+class WindowLikeHost final : public IBatchHost {
+public:
+    WindowLikeHost(std::wstring source, std::wstring exportFolder)
+        : m_source(std::move(source)), m_export(std::move(exportFolder))
+    {
+        m_window = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 100, nullptr, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+        m_status = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 380, 20, m_window, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    }
+    ~WindowLikeHost() { DestroyWindow(m_window); }
+
+    std::wstring SourceFolderText() override { return m_source; }
+    std::wstring SourceSuffixText() override { return L".tbi"; }
+    std::wstring NewSuffixText() override { return L".jpg"; }
+    std::wstring ExportFolderText() override { return m_export; }
+    void SetStatusText(const std::wstring& text) override { SetWindowTextW(m_status, text.c_str()); }
+    double ProgressPosition() override { return m_position; }
+    void SetProgressPosition(double position) override
+    {
+        m_position = m_max > m_min ? std::clamp(position, m_min, m_max) : position;
+        UpdateBar();
+    }
+    void SetProgressMax(double max) override
+    {
+        m_max = max;
+        if (m_max < m_min)
+            m_min = m_max;
+        SetProgressPosition(m_position);
+    }
+    void ProcessMessages() override
+    {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    bool AskClosingQuestion(const std::wstring&) override { return false; }
+    void OpenExportFolder(const std::wstring&) override {}
+    IBusyCursor& BusyCursor() override { return m_cursor; }
+
+    int BarWidth() const { return m_barWidth; }
+
+private:
+    void UpdateBar()
+    {
+        const double range = m_max - m_min == 0 ? 1 : m_max - m_min;
+        m_barWidth = static_cast<int>(695 * (m_position - m_min) / range);
+    }
+
+    std::wstring m_source;
+    std::wstring m_export;
+    HWND m_window = nullptr;
+    HWND m_status = nullptr;
+    double m_min = 0;
+    double m_max = 100;
+    double m_position = 0;
+    int m_barWidth = 0;
+    SystemBusyCursor m_cursor;
+};
+
+Times TimeBaseline(const std::wstring& root)
+{
+    const Stopwatch watch;
+    int failures = 0;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::wstring source = root + L"\\src\\" + FileName(i) + L".tbi";
+        const std::wstring target = root + L"\\export\\" + FileName(i) + L".jpg";
+        failures += MoveFileW(source.c_str(), target.c_str()) ? 0 : 1;
+        failures += CopyFileW(target.c_str(), source.c_str(), TRUE) ? 0 : 1;
+    }
+    const Times elapsed = watch.Elapsed();
+    if (failures)
+        std::printf("  baseline: %d failed operations\n", failures);
+    return elapsed;
+}
+
+Times TimeBatchRun(const std::wstring& root)
+{
+    WindowLikeHost host(root + L"\\src", root + L"\\export");
+    const Stopwatch watch;
+    TBatchRun(host).Execute();
+    const Times elapsed = watch.Elapsed();
+    const size_t moved = [&] {
+        size_t n = 0;
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW((root + L"\\export\\*.jpg").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE)
+            return n;
+        do
+            ++n;
+        while (FindNextFileW(find, &data));
+        FindClose(find);
+        return n;
+    }();
+    if (moved != kFiles)
+        std::printf("  batch run: %u files in the export folder, expected %d\n", static_cast<unsigned>(moved), kFiles);
+    return elapsed;
+}
+
+Times TimeBareEnumeration(const std::wstring& folder, size_t& count)
+{
+    const Stopwatch watch;
+    count = 0;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*.*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do
+            ++count;
+        while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    return watch.Elapsed();
+}
+
+Times TimeListing(const std::wstring& folder, size_t& count)
+{
+    SetCurrentDirectoryW(L"C:\\");
+    SystemBusyCursor cursor;
+    const Stopwatch watch;
+    TFileListBox list(&cursor);
+    list.ApplyTypedPath(folder);
+    count = static_cast<size_t>(list.Count());
+    return watch.Elapsed();
+}
+
+
+void BenchBatchRun(const std::wstring& base, const wchar_t* tempPath)
+{
+    std::printf("batch run over %d matching files of %lu bytes (%d rounds)\n", kFiles, kFileSize, kRounds);
+    Times bestBaseline;
+    Times bestRun;
+    for (int round = 0; round < kRounds; ++round) {
+        // Alternate which side goes first, so neither always meets the other's leftovers.
+        MakeFixture(base + L"\\baseline");
+        MakeFixture(base + L"\\run");
+        Times baseline;
+        Times run;
+        if (round % 2 == 0) {
+            baseline = TimeBaseline(base + L"\\baseline");
+            run = TimeBatchRun(base + L"\\run");
+        } else {
+            run = TimeBatchRun(base + L"\\run");
+            baseline = TimeBaseline(base + L"\\baseline");
+        }
+        std::printf("  round %d: move+copy baseline %.3f s (cpu %.3f s), batch run %.3f s (cpu %.3f s)\n", round + 1,
+                    baseline.wall, baseline.cpu, run.wall, run.cpu);
+        bestBaseline = Best(bestBaseline, baseline);
+        bestRun = Best(bestRun, run);
+    }
+    SetCurrentDirectoryW(tempPath);
+    RemoveTree(base);
+    PrintPair("batch", "batch run", bestRun, "move+copy baseline", bestBaseline, 1.15);
+}
+
+void BenchListing(const std::wstring& folder)
+{
+    Times bestBare;
+    Times bestList;
+    for (int round = 0; round < kRounds; ++round) {
+        size_t bareCount = 0;
+        size_t listCount = 0;
+        const Times bare = TimeBareEnumeration(folder, bareCount);
+        const Times list = TimeListing(folder, listCount);
+        std::printf("  round %d: bare enumeration %.3f s (cpu %.3f s, %u entries), listing %.3f s (cpu %.3f s, %u "
+                    "entries)\n",
+                    round + 1, bare.wall, bare.cpu, static_cast<unsigned>(bareCount), list.wall, list.cpu,
+                    static_cast<unsigned>(listCount));
+        bestBare = Best(bestBare, bare);
+        bestList = Best(bestList, list);
+    }
+    PrintPair("listing", "listing", bestList, "bare enumeration", bestBare, 1.3);
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    wchar_t tempPath[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, tempPath);
+    const std::wstring base = std::wstring(tempPath) + L"corvane_bench_batch";
+
+    // "--listing-only" after the folder skips the batch part.
+    const bool listingOnly = argc >= 3 && std::wstring(argv[2]) == L"--listing-only";
+    if (!listingOnly) {
+        CreateDirectoryW(base.c_str(), nullptr);
+        BenchBatchRun(base, tempPath);
+    }
+
+    if (argc < 2) {
+        std::printf("no listing folder given: listing skipped (bench/batch/run.sh makes one)\n");
+        return 0;
+    }
+    BenchListing(argv[1]);
+    return 0;
+}
