@@ -8,23 +8,28 @@ export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 
+# Bump when the prefix settings below change: older prefixes get the settings applied again.
+CORVANE_PREFIX_VERSION=2
+
 corvane_prefix() {
-  [ -f "$WINEPREFIX/.corvane-ready" ] && return 0
+  [ "$(cat "$WINEPREFIX/.corvane-ready" 2>/dev/null)" = "$CORVANE_PREFIX_VERSION" ] && return 0
   mkdir -p "$CORVANE_BUILD"
   (
     flock 9
-    [ -f "$WINEPREFIX/.corvane-ready" ] && exit 0
-    rm -rf "$WINEPREFIX"
-    echo "env: creating the Wine prefix (once)" >&2
-    wineboot -i >/dev/null 2>&1
-    local reg="$CORVANE_BUILD/fonts.reg"
+    [ "$(cat "$WINEPREFIX/.corvane-ready" 2>/dev/null)" = "$CORVANE_PREFIX_VERSION" ] && exit 0
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      echo "env: creating the Wine prefix (once)" >&2
+      wineboot -i >/dev/null 2>&1
+    fi
+    # The CJK font stands in for the program's "宋体" typeface. Without a window manager on
+    # the virtual display, managed windows make every hide and destroy wait two seconds for
+    # an answer that never comes; unmanaged ones draw their own frame.
+    local reg="$CORVANE_BUILD/prefix.reg"
     printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"宋体"="WenQuanYi Zen Hei"\r\n"SimSun"="WenQuanYi Zen Hei"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n' |
       iconv -f UTF-8 -t UTF-16 >"$reg"
     wine regedit /S "$reg" >/dev/null 2>&1
     wineserver -w
-    # Without a window manager on the virtual display, managed windows make every hide and
-    # destroy wait two seconds for an answer that never comes; unmanaged ones draw their own frame.
-    touch "$WINEPREFIX/.corvane-ready"
+    echo "$CORVANE_PREFIX_VERSION" >"$WINEPREFIX/.corvane-ready"
   ) 9>"$CORVANE_BUILD/.prefix.lock"
 }
 
