@@ -345,7 +345,25 @@ bool ItemHasChildren(IShellFolder* folder, PCItemIDList absoluteList, DWORD enum
     return enumerator->Next(1, first.put(), &fetched) == S_OK && fetched == 1;
 }
 
+namespace {
+std::wstring PlatformPath(PCItemIDList list);
+
+// Some shells answer a virtual folder with its class path; that is no file-system path.
+std::wstring FileSystemPathOnly(std::wstring path)
+{
+    if (path.size() >= 2 && path[0] == L':' && path[1] == L':')
+        return {};
+    return path;
+}
+} // namespace
+
 std::wstring IdListToPath(PCItemIDList list)
+{
+    return FileSystemPathOnly(PlatformPath(list));
+}
+
+namespace {
+std::wstring PlatformPath(PCItemIDList list)
 {
     if (!list)
         return {};
@@ -365,6 +383,8 @@ std::wstring IdListToPath(PCItemIDList list)
     wchar_t path[MAX_PATH + 1] = {};
     return SHGetPathFromIDListW(list, path) ? std::wstring(path) : std::wstring();
 }
+
+} // namespace
 
 HRESULT SpecialFolderIdList(HWND owner, int csidl, UniqueIdList& list)
 {
