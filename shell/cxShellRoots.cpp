@@ -33,7 +33,7 @@ const BrowseFolderEntry BrowseFolderTable[] = {
     {bfHistory, CSIDL_HISTORY},
     {bfMyMusic, CSIDL_MYMUSIC},
     {bfMyPictures, CSIDL_MYPICTURES},
-    {bfNetHood, CSIDL_NETHOOD},
+    {bfNetHood, 0x12}, // the network neighbourhood folder
     {bfProfile, CSIDL_PROFILE},
     {bfProgramFiles, CSIDL_PROGRAM_FILES},
     {bfPrograms, CSIDL_PROGRAMS},
