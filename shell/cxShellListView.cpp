@@ -227,16 +227,23 @@ void BuildSpecialFolderTable()
             else
                 parent.reset();
         }
-        PCItemIDList last = IdListLastItem(list.get());
-        entry.DisplayName = ItemDisplayName(parent.get(), last, SHGDN_NORMAL);
-        entry.UpperDisplayName = UpperCaseText(entry.DisplayName);
-        entry.UpperPath = UpperCaseText(IdListToPath(list.get()));
-        // A folder that does not answer keeps no attributes rather than stopping start-up.
-        SFGAOF attributes = SFGAO_FOLDER | SFGAO_HIDDEN;
-        if (parent && SUCCEEDED(parent->GetAttributesOf(1, &last, &attributes)))
-            entry.Attributes = attributes & (SFGAO_FOLDER | SFGAO_HIDDEN);
-        entry.IdList = std::move(list);
+        entry = MakeSpecialFolderEntry(parent.get(), std::move(list));
     }
+}
+
+TcxShellSpecialFolderInfoTableItem MakeSpecialFolderEntry(IShellFolder* parent, UniqueIdList list)
+{
+    TcxShellSpecialFolderInfoTableItem entry;
+    PCItemIDList last = IdListLastItem(list.get());
+    entry.DisplayName = ItemDisplayName(parent, last, SHGDN_NORMAL);
+    entry.UpperDisplayName = UpperCaseText(entry.DisplayName);
+    entry.UpperPath = UpperCaseText(IdListToPath(list.get()));
+    // A folder that does not answer keeps no attributes rather than stopping start-up.
+    SFGAOF attributes = SFGAO_FOLDER | SFGAO_HIDDEN;
+    if (parent && last && SUCCEEDED(parent->GetAttributesOf(1, &last, &attributes)))
+        entry.Attributes = attributes & (SFGAO_FOLDER | SFGAO_HIDDEN);
+    entry.IdList = std::move(list);
+    return entry;
 }
 
 void FreeSpecialFolderTable() { g_specialFolders.clear(); }

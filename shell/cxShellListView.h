@@ -56,6 +56,9 @@ struct TcxShellSpecialFolderInfoTableItem {
 
 constexpr int cxSpecialFolderCount = 35;
 
+// One table entry for a special folder's list, asked of the folder's parent.
+TcxShellSpecialFolderInfoTableItem MakeSpecialFolderEntry(IShellFolder* parent, UniqueIdList list);
+
 // Fills the table for the special folder numbers 0 to 34 (unit start); frees it (stop).
 void BuildSpecialFolderTable();
 void FreeSpecialFolderTable();
