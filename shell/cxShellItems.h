@@ -183,6 +183,8 @@ protected:
     // Lists the folder into a new vector of records (names read, nothing fetched).
     bool ReadChildren(std::vector<std::unique_ptr<TcxShellItemInfo>>& items, bool filter, int syncCount);
     int CompareItems(const TcxShellItemInfo& a, const TcxShellItemInfo& b, bool custom);
+    void SortByFolderOrder(std::vector<std::unique_ptr<TcxShellItemInfo>>& items, bool custom);
+    static std::string CollationKey(const TcxShellItemInfo& item);
     void SendToOwner(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:

@@ -62,6 +62,14 @@ TEST_F(FakeProducerTest, ContainersFirstThenTheFoldersOrder)
     EXPECT_EQ(ItemNames(producer), (std::vector<std::wstring>{L"A", L"B", L"c", L"a", L"b"}));
 }
 
+TEST_F(FakeProducerTest, TheFoldersOrderWinsOverTheNamesOrder)
+{
+    auto folder = MakeFakeFolder({{L"b"}, {L"A", true}, {L"c", true}, {L"a"}, {L"d"}, {L"B", true}});
+    folder->reverseCompare = true;
+    Produce(folder.get());
+    EXPECT_EQ(ItemNames(producer), (std::vector<std::wstring>{L"c", L"B", L"A", L"d", L"b", L"a"}));
+}
+
 class ReverseProducer : public TestProducer {
 public:
     using TestProducer::TestProducer;

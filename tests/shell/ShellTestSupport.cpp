@@ -419,7 +419,9 @@ HRESULT FakeFolder::CompareIDs(LPARAM, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE 
     const int ib = IndexOf(b);
     if (ia < 0 || ib < 0)
         return E_INVALIDARG;
-    const int order = lstrcmpiW(items[static_cast<size_t>(ia)].name.c_str(), items[static_cast<size_t>(ib)].name.c_str());
+    int order = lstrcmpiW(items[static_cast<size_t>(ia)].name.c_str(), items[static_cast<size_t>(ib)].name.c_str());
+    if (reverseCompare)
+        order = -order;
     return MAKE_HRESULT(SEVERITY_SUCCESS, 0, static_cast<USHORT>(static_cast<short>(order < 0 ? -1 : order > 0 ? 1 : 0)));
 }
 

@@ -75,6 +75,7 @@ public:
     bool partialLastBatch = true;   // the last batch comes with S_FALSE and items
     bool offerShellIcon = false;
     bool failEnum = false;
+    bool reverseCompare = false;    // the folder's order is the reverse of the names' order
     FakeNameKind nameKind = FakeNameKind::wide;
     std::atomic<int> detailQueries{0};
     std::vector<ULONG> nextRequests;
