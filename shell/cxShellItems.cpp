@@ -535,14 +535,11 @@ void TcxCustomItemProducer::QueueItemFetch(int index, bool priority)
 
 void TcxCustomItemProducer::QueueUnfetchedItems(int firstInView, int countInView)
 {
+    // The gatherer guards its queue itself, so queueing never waits for a request that
+    // the worker is in the middle of.
     TcxShellItemsInfoGatherer* gatherer = InfoGatherer();
     if (!gatherer)
         return;
-    gatherer->PauseFetching();
-    struct Resume {
-        TcxShellItemsInfoGatherer* gatherer;
-        ~Resume() { gatherer->ResumeFetching(); }
-    } resume{gatherer};
     BeginReadItems();
     ReadGuard guard{m_itemsLock};
     const int count = ItemCount();
@@ -691,6 +688,7 @@ TcxCustomItemProducer::TcxFetchOutcome TcxCustomItemProducer::HandleFetchRequest
         revision = target->m_revision;
         work.reset(new TcxShellItemInfo(*target, 0));
         folder = m_listedFolder;
+        work->ItemFolderInfo = std::make_unique<TcxShellFolder>(work->AbsoluteItemIdList.get(), folder.get());
         folderList = IdListClone(m_listedIdList.get());
     }
     // The slow part runs on the private copy without any lock held.

@@ -118,7 +118,9 @@ struct TcxFetchRequest {
     bool Priority;
 };
 
-// Lists one folder's children for a shell control.
+// Lists one folder's children for a shell control. A derived producer calls ClearItems
+// first thing in its destructor: the background worker may be serving one of its
+// requests and calls its virtual operations until the cancellation has returned.
 class TcxCustomItemProducer {
 public:
     explicit TcxCustomItemProducer(IcxShellOwner* ownerControl);

@@ -210,6 +210,16 @@ TEST_F(GathererTest, StoppingWithQueuedRequestsServesNone)
     gatherer.CancelRequests(nullptr);
 }
 
+TEST(GathererModuleTest, ModuleStopEndsEveryWorker)
+{
+    TcxShellItemsInfoGatherer first;
+    TcxShellItemsInfoGatherer second;
+    ASSERT_TRUE(first.WorkerRunning());
+    TcxShellItemsInfoGatherer::StopAllWorkers();
+    EXPECT_FALSE(first.WorkerRunning());
+    EXPECT_FALSE(second.WorkerRunning());
+}
+
 // Thousands of pause/resume/cancel cycles against a worker kept busy with slow items.
 // When a pause returns the worker must be idle and stay idle until the resume.
 TEST_F(GathererTest, StressPauseResumeCancelAgainstABusyWorker)
