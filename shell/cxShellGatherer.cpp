@@ -70,6 +70,7 @@ void TcxShellItemsInfoGatherer::WorkerLoop()
             const TcxFetchRequest request = RequestQueue.front();
             RequestQueue.pop_front();
             m_current = request;
+            m_hasCurrent = true;
             m_currentCancelled = false;
             m_currentStop = std::stop_source();
             const std::stop_token stop = m_currentStop.get_token();
@@ -80,7 +81,7 @@ void TcxShellItemsInfoGatherer::WorkerLoop()
             // released by its guards and the worker goes on with the next.
             auto outcome = TcxCustomItemProducer::TcxFetchOutcome::Dropped;
             try {
-                outcome = request.Producer->HandleFetchRequest(request.Index, stop);
+                outcome = request.Producer->HandleFetchRequest(request.Index, stop, this);
                 if (outcome == TcxCustomItemProducer::TcxFetchOutcome::Done)
                     request.Producer->NotifyItemUpdated(request);
             } catch (...) {
@@ -92,6 +93,7 @@ void TcxShellItemsInfoGatherer::WorkerLoop()
             if (outcome == TcxCustomItemProducer::TcxFetchOutcome::Interrupted && !m_currentCancelled && !m_terminate)
                 RequestQueue.push_front(request);
             m_busy = false;
+            m_hasCurrent = false;
             m_idle.notify_all();
         }
     } catch (...) {
@@ -102,6 +104,22 @@ void TcxShellItemsInfoGatherer::WorkerLoop()
     m_busy = false;
     m_workerAlive = false;
     m_idle.notify_all();
+}
+
+void TcxShellItemsInfoGatherer::Detach()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_busy = false;
+    m_idle.notify_all();
+}
+
+bool TcxShellItemsInfoGatherer::Reattach()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_terminate || m_pauseCount > 0 || m_currentCancelled)
+        return false;
+    m_busy = true;
+    return true;
 }
 
 void TcxShellItemsInfoGatherer::PauseFetching()
@@ -150,9 +168,10 @@ void TcxShellItemsInfoGatherer::CancelRequests(TcxCustomItemProducer* producer)
     RequestQueue.erase(std::remove_if(RequestQueue.begin(), RequestQueue.end(),
                            [producer](const TcxFetchRequest& r) { return !producer || r.Producer == producer; }),
         RequestQueue.end());
-    if (m_busy && (!producer || m_current.Producer == producer)) {
+    if (m_hasCurrent && (!producer || m_current.Producer == producer)) {
         m_currentCancelled = true;
-        m_currentStop.request_stop();
+        if (m_busy)
+            m_currentStop.request_stop();
         WaitForIdle(lock);
     }
     m_cancelling = false;

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-class TcxShellItemsInfoGatherer {
+class TcxShellItemsInfoGatherer : private IcxFetchGate {
 public:
     explicit TcxShellItemsInfoGatherer(IcxShellOwner* ownerControl = nullptr);
     TcxShellItemsInfoGatherer(const TcxShellItemsInfoGatherer&) = delete;
@@ -41,6 +41,8 @@ public:
     static void StopAllWorkers();
 
 private:
+    void Detach() override;
+    bool Reattach() override;
     void WorkerLoop();
     bool OnWorkerThread() const;
     // Waits, with the state lock held, until the worker is idle or gone.
@@ -56,6 +58,7 @@ private:
     bool m_cancelling = false;
     bool m_workerAlive = false;
     bool m_busy = false;
+    bool m_hasCurrent = false; // the worker holds a request (busy, or detached from it)
     TcxFetchRequest m_current{};
     bool m_currentCancelled = false;
     std::stop_source m_currentStop;

@@ -297,14 +297,16 @@ void TcxShellItemInfo::FetchDetails(IShellFolder* folder, PCItemIDList folderLis
         DetailsFetched = true;
 }
 
-void TcxShellItemInfo::FetchExactIcons(PCItemIDList folderList)
+void TcxShellItemInfo::FetchExactIcons(PCItemIDList folderList, std::stop_token stop)
 {
     UniqueIdList absolute = IdListJoin(folderList, ItemIdList.get());
     if (!absolute)
         return;
     SHFILEINFOW info{};
-    if (SafeFileInfo(absolute.get(), info, SHGFI_SYSICONINDEX | SHGFI_TYPENAME))
-        IconSlot = info.iIcon;
+    const int closed = SafeFileInfo(absolute.get(), info, SHGFI_SYSICONINDEX | SHGFI_TYPENAME) ? info.iIcon : IconSlot;
+    if (stop.stop_requested())
+        return;
+    IconSlot = closed;
     if (IsContainer) {
         SHFILEINFOW openInfo{};
         if (SafeFileInfo(absolute.get(), openInfo, SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_OPENICON))
@@ -669,7 +671,7 @@ bool TcxCustomItemProducer::RefreshItems()
     return true;
 }
 
-TcxCustomItemProducer::TcxFetchOutcome TcxCustomItemProducer::HandleFetchRequest(int index, std::stop_token stop)
+TcxCustomItemProducer::TcxFetchOutcome TcxCustomItemProducer::HandleFetchRequest(int index, std::stop_token stop, IcxFetchGate* gate)
 {
     std::unique_ptr<TcxShellItemInfo> work;
     TcxShellItemInfo* target = nullptr;
@@ -691,10 +693,15 @@ TcxCustomItemProducer::TcxFetchOutcome TcxCustomItemProducer::HandleFetchRequest
         work->ItemFolderInfo = std::make_unique<TcxShellFolder>(work->AbsoluteItemIdList.get(), folder.get());
         folderList = IdListClone(m_listedIdList.get());
     }
-    // The slow part runs on the private copy without any lock held.
+    // The slow part runs on the private copy, without any lock and without touching this
+    // producer, which may even go away meanwhile: the gate then refuses to go on.
+    if (gate)
+        gate->Detach();
     work->FetchDetails(folder.get(), folderList.get(), false);
     if (!work->IconsExact)
-        work->FetchExactIcons(folderList.get());
+        work->FetchExactIcons(folderList.get(), stop);
+    if (gate ? !gate->Reattach() : stop.stop_requested())
+        return TcxFetchOutcome::Interrupted;
     ItemFetched(work.get());
     work->DetailsFetched = true;
 

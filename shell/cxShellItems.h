@@ -73,7 +73,8 @@ public:
     // absolute query would give exactly are left generic until FetchExactIcons.
     void FetchDetails(IShellFolder* folder, PCItemIDList folderList, bool fast);
     // The exact system icons, asked with the absolute list (cost grows with siblings).
-    void FetchExactIcons(PCItemIDList folderList);
+    // Gives up, changing nothing, when stop is requested between the two queries.
+    void FetchExactIcons(PCItemIDList folderList, std::stop_token stop = {});
     // After a rename: takes the new relative list and reads everything again.
     void ReplaceIdList(IShellFolder* folder, PCItemIDList folderList, PCItemIDList newRelativeList);
     // Whether the background worker still has something to fetch for this item.
@@ -109,6 +110,20 @@ private:
     void TakeFetchedFields(const TcxShellItemInfo& fetched);
     void ApplyGenericIcons();
     unsigned m_revision = 0; // raised whenever the item's list changes
+};
+
+// Lets the worker leave its busy state while it works on private copies only, so that a
+// pause does not have to wait for the shell's slow queries.
+class IcxFetchGate {
+public:
+    // From now on the worker touches no producer until Reattach.
+    virtual void Detach() = 0;
+    // Answers whether the worker may go on with the request (no pause, cancel or end
+    // came meanwhile); when it may, it is busy again.
+    virtual bool Reattach() = 0;
+
+protected:
+    ~IcxFetchGate() = default;
 };
 
 // One fetch request of the background gatherer.
@@ -179,7 +194,7 @@ public:
     enum class TcxFetchOutcome { Done, Dropped, Interrupted };
     // Serves one background request on the worker thread; gives up, leaving the item as
     // it was, when stop is requested while it waits for the lock.
-    TcxFetchOutcome HandleFetchRequest(int index, std::stop_token stop);
+    TcxFetchOutcome HandleFetchRequest(int index, std::stop_token stop, IcxFetchGate* gate = nullptr);
 
 protected:
     // Lists the folder into a new vector of records (names read, nothing fetched).

@@ -145,23 +145,21 @@ void Bench(const std::wstring& base, int size)
     producer.ProduceItems(folder.get(), list.get(), 0);
     const int sample = std::min(size, 200);
     counter.updated = 0;
-    const double gatherStart = Now();
     producer.QueueUnfetchedItems(0, 0);
     const double gatherTime = counter.WaitFor(sample, 30.0);
     const int served = counter.updated;
     std::printf("        gatherer %d items in %.1f ms: %.0f items/s\n", served, gatherTime * 1000, served / gatherTime);
-    (void)gatherStart;
 
-    // Pause round trip while the worker is busy with the rest of the queue.
+    // Pause round trip while the worker is busy with the rest of the queue: each pause
+    // comes right after the worker has posted a result, so it meets a request under way.
     std::vector<double> trips;
-    for (int i = 0; i < 300 && gatherer.QueuedRequests().size() > 0; ++i) {
+    for (int i = 0; i < 100 && !gatherer.QueuedRequests().empty(); ++i) {
+        const int seen = counter.updated;
+        counter.WaitFor(seen + 1, 5.0);
         const double start = Now();
         gatherer.PauseFetching();
         gatherer.ResumeFetching();
         trips.push_back(Now() - start);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
     }
     std::vector<double> idle;
     gatherer.CancelRequests(nullptr);
@@ -172,10 +170,10 @@ void Bench(const std::wstring& base, int size)
         idle.push_back(Now() - start);
     }
     if (!trips.empty())
-        std::printf("        pause round trip, busy worker (%zu): median %.3f ms  p99 %.3f ms\n", trips.size(),
-            Median(trips) * 1000, Percentile(trips, 0.99) * 1000);
-    std::printf("        pause round trip, idle worker (%zu): median %.3f ms  p99 %.3f ms\n", idle.size(),
-        Median(idle) * 1000, Percentile(idle, 0.99) * 1000);
+        std::printf("        pause round trip, busy worker (%zu): median %.1f us  p99 %.1f us\n", trips.size(),
+            Median(trips) * 1e6, Percentile(trips, 0.99) * 1e6);
+    std::printf("        pause round trip, idle worker (%zu): median %.1f us  p99 %.1f us\n", idle.size(),
+        Median(idle) * 1e6, Percentile(idle, 0.99) * 1e6);
 }
 
 } // namespace

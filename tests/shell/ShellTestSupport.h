@@ -125,6 +125,11 @@ public:
     DWORD EnumFlags() override { return enumFlags; }
     TcxShellItemsInfoGatherer* InfoGatherer() override { return gatherer; }
     bool InfoTipsEnabled() override { return infoTips; }
+    void NotifyItemUpdated(const TcxFetchRequest& request) override
+    {
+        ++notifiedOnWorker;
+        TcxCustomItemProducer::NotifyItemUpdated(request);
+    }
     void ItemFetched(TcxShellItemInfo* item) override
     {
         ++fetchedOnWorker;
@@ -139,6 +144,7 @@ public:
     std::function<bool(TcxShellFolder*)> canAdd;
     std::function<void(TcxShellItemInfo*)> onItemFetched;
     std::atomic<int> fetchedOnWorker{0};
+    std::atomic<int> notifiedOnWorker{0};
 };
 
 std::vector<std::wstring> ItemNames(TcxCustomItemProducer& producer);
