@@ -1,0 +1,67 @@
+// The background worker of a shell control: fetches item details from a queue of
+// requests on its own thread and posts item-updated messages to the control's window.
+#pragma once
+
+#include "cxShellItems.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <stop_token>
+#include <thread>
+#include <vector>
+
+class TcxShellItemsInfoGatherer : private IcxFetchGate {
+public:
+    explicit TcxShellItemsInfoGatherer(IcxShellOwner* ownerControl = nullptr);
+    TcxShellItemsInfoGatherer(const TcxShellItemsInfoGatherer&) = delete;
+    TcxShellItemsInfoGatherer& operator=(const TcxShellItemsInfoGatherer&) = delete;
+    ~TcxShellItemsInfoGatherer();
+
+    // Keeps the worker from taking requests; returns once the worker is idle (or has
+    // ended). Nested pauses count; only the first one waits.
+    void PauseFetching();
+    void ResumeFetching();
+    // Queues a fetch; an item already queued keeps one request, moved to the front when
+    // priority is asked.
+    void QueueRequest(TcxCustomItemProducer* producer, int index, bool priority);
+    // Removes the queued requests of a producer (all of them for null); on return the
+    // worker no longer touches that producer.
+    void CancelRequests(TcxCustomItemProducer* producer);
+    // Ends the worker without serving what is still queued; harmless when repeated.
+    void StopWorker();
+
+    int PauseCount() const;
+    bool WorkerRunning() const;
+    std::vector<TcxFetchRequest> QueuedRequests() const;
+
+    // Cancels a producer's requests in every gatherer of the process.
+    static void CancelRequestsEverywhere(TcxCustomItemProducer* producer);
+    // Ends the worker of every gatherer still alive (module stop).
+    static void StopAllWorkers();
+
+private:
+    void Detach() override;
+    bool Reattach() override;
+    void WorkerLoop();
+    bool OnWorkerThread() const;
+    // Waits, with the state lock held, until the worker is idle or gone.
+    void WaitForIdle(std::unique_lock<std::mutex>& lock);
+
+    IcxShellOwner* m_ownerControl;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake; // the worker waits here for work or the end
+    std::condition_variable m_idle; // pausing threads wait here for the worker
+    std::deque<TcxFetchRequest> RequestQueue;
+    int m_pauseCount = 0;
+    bool m_terminate = false;
+    bool m_cancelling = false;
+    bool m_workerAlive = false;
+    bool m_busy = false;
+    bool m_hasCurrent = false; // the worker holds a request (busy, or detached from it)
+    TcxFetchRequest m_current{};
+    bool m_currentCancelled = false;
+    std::stop_source m_currentStop;
+    std::thread::id m_workerId;
+    std::thread WorkerThread;
+};

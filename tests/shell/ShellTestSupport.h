@@ -1,0 +1,150 @@
+// Helpers of the shell layer's tests: the allocation spy, a message sink window, temp
+// folders on the Wine drive, and a small fake folder for what the real shell never does.
+#pragma once
+
+#include "shell/cxShellCommon.h"
+#include "shell/cxShellItems.h"
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Blocks of the task allocator made while the spy is registered and not yet freed.
+size_t LiveSpiedBlocks();
+
+// A hidden window that records every message it receives from the shell layer.
+class MessageSink : public IcxShellOwner {
+public:
+    MessageSink();
+    ~MessageSink();
+    HWND ShellOwnerWindow() const override { return m_wnd; }
+
+    struct Entry {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    std::vector<Entry> Received;
+    // Pumps messages until pred holds or the bound runs out; answers pred().
+    bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs = 10000);
+    int Count(UINT message) const;
+    void Clear() { Received.clear(); }
+
+private:
+    static LRESULT CALLBACK WndProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND m_wnd = nullptr;
+};
+
+// A folder under the temp folder, removed with everything in it at the end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    const std::wstring& Path() const { return m_path; }
+    std::wstring MakeFolder(const std::wstring& relative, DWORD attributes = 0) const;
+    std::wstring MakeFile(const std::wstring& relative, DWORD attributes = 0) const;
+
+private:
+    std::wstring m_path;
+};
+
+// The absolute list of a path parsed from the desktop, and the folder bound to it.
+UniqueIdList ParsePath(const std::wstring& path);
+ComPtr<IShellFolder> BindFolder(PCItemIDList absolute);
+
+// ---- fake namespace ----
+
+struct FakeItem {
+    std::wstring name;
+    bool folder = false;
+    bool hidden = false;
+    bool hasSubfolder = false;      // what the attribute query reports
+    int children = 0;               // what an enumeration of the bound item yields
+    bool failAttributes = false;    // GetAttributesOf fails for this item
+    bool throwOnDetails = false;    // the detail attribute query throws (worker error)
+    int spin = 0;                   // busy work in the detail query (slow item)
+};
+
+enum class FakeNameKind { wide, offset, ansi };
+
+class FakeFolder : public IShellFolder, public IShellIcon {
+public:
+    std::vector<FakeItem> items;
+    bool refuseBatch = false;       // Next with more than one item answers E_INVALIDARG
+    bool partialLastBatch = true;   // the last batch comes with S_FALSE and items
+    bool offerShellIcon = false;
+    bool failEnum = false;
+    bool reverseCompare = false;    // the folder's order is the reverse of the names' order
+    FakeNameKind nameKind = FakeNameKind::wide;
+    std::atomic<int> detailQueries{0};
+    std::vector<ULONG> nextRequests;
+    HANDLE detailReached = nullptr; // signalled when a detail query starts (optional)
+
+    // A one-item list for item i: its count, a marker byte and the index.
+    UniqueIdList MakeItem(int index) const;
+    static int IndexOf(PCUIDLIST_RELATIVE item);
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
+    ULONG STDMETHODCALLTYPE Release() override;
+    // IShellFolder
+    HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, PIDLIST_RELATIVE*, ULONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF flags, IEnumIDList** result) override;
+    HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE item, IBindCtx*, REFIID riid, void** result) override;
+    HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override;
+    HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY items, SFGAOF* attributes) override;
+    HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void**) override;
+    HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD item, SHGDNF flags, STRRET* name) override;
+    HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*) override { return E_NOTIMPL; }
+    // IShellIcon
+    HRESULT STDMETHODCALLTYPE GetIconOf(PCUITEMID_CHILD item, UINT flags, int* index) override;
+
+    std::function<HRESULT(REFIID, void**)> uiObject; // answers GetUIObjectOf when set
+
+private:
+    std::atomic<ULONG> m_refs{1};
+};
+
+// A fake folder owned by a COM pointer.
+ComPtr<FakeFolder> MakeFakeFolder(std::vector<FakeItem> items);
+
+// A producer whose virtual answers the tests choose.
+class TestProducer : public TcxCustomItemProducer {
+public:
+    explicit TestProducer(IcxShellOwner* owner, TcxShellItemsInfoGatherer* gatherer = nullptr)
+        : TcxCustomItemProducer(owner), gatherer(gatherer)
+    {
+    }
+    ~TestProducer() override { ClearItems(); }
+    bool FetchInBackground() override { return background; }
+    bool CanAddItem(TcxShellFolder* info) override { return !canAdd || canAdd(info); }
+    DWORD EnumFlags() override { return enumFlags; }
+    TcxShellItemsInfoGatherer* InfoGatherer() override { return gatherer; }
+    bool InfoTipsEnabled() override { return infoTips; }
+    void NotifyItemUpdated(const TcxFetchRequest& request) override
+    {
+        ++notifiedOnWorker;
+        TcxCustomItemProducer::NotifyItemUpdated(request);
+    }
+    void ItemFetched(TcxShellItemInfo* item) override
+    {
+        ++fetchedOnWorker;
+        if (onItemFetched)
+            onItemFetched(item);
+    }
+
+    TcxShellItemsInfoGatherer* gatherer;
+    bool background = false;
+    bool infoTips = true;
+    DWORD enumFlags = cxEnumFolders | cxEnumNonFolders;
+    std::function<bool(TcxShellFolder*)> canAdd;
+    std::function<void(TcxShellItemInfo*)> onItemFetched;
+    std::atomic<int> fetchedOnWorker{0};
+    std::atomic<int> notifiedOnWorker{0};
+};
+
+std::vector<std::wstring> ItemNames(TcxCustomItemProducer& producer);
