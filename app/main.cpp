@@ -4,10 +4,14 @@
 #include "controls/cxControlsRegister.h"
 #include "editors/cxEditRegister.h"
 #include "runtime/rtApplication.h"
+#include "shell/cxShellListView.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     SetProcessDPIAware();
+    // The shell module (OLE, the icon-query lock, its entry points, the special-folder table)
+    // lives from before the main window until after it.
+    TcxShellModuleScope shellModule;
     RegisterEditorClasses();
     RegisterDisplayControlClasses();
     TApplication application;

@@ -5,6 +5,7 @@
 
 #include "editors/cxControls.h"
 #include "lookandfeel/cxGraphics.h"
+#include "editors/cxEditErrors.h"
 #include "runtime/rtGraphics.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 #include "cxShellRoots.h"
 
-#include "cxShellErrors.h"
+#include "editors/cxEditErrors.h"
 #include "cxShellItems.h"
 
 #include <vector>

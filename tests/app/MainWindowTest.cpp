@@ -109,8 +109,9 @@ TEST_F(MainWindowTest, ControlsSitWhereTheStoredLayoutPutsThemScaledToTheFont)
         EXPECT_EQ(c->Parent(), row.inGroupBox ? static_cast<TWinControl*>(form->cxGroupBox1) : form);
         EXPECT_EQ(c->Left(), Scaled(row.left));
         EXPECT_EQ(c->Top(), Scaled(row.top));
-        if (row.width >= 0)
+        if (row.width >= 0) {
             EXPECT_EQ(c->Width(), Scaled(row.width));
+        }
         if (row.text) {
             if (auto* edit = dynamic_cast<TcxCustomTextEdit*>(c))
                 EXPECT_EQ(edit->Text(), row.text);

@@ -44,8 +44,9 @@ TEST(PathClassificationTest, Kinds)
     for (const auto& c : cases) {
         const auto result = ClassifyPath(c.text, c.root);
         EXPECT_EQ(result.Kind, c.kind) << ToUtf8(c.text);
-        if (c.kind != K::pkUnusable)
+        if (c.kind != K::pkUnusable) {
             EXPECT_EQ(result.Text, c.resolved) << ToUtf8(c.text);
+        }
     }
 }
 

@@ -2,7 +2,7 @@
 #include "ShellTestSupport.h"
 
 #include "shell/cxShellDlgs.h"
-#include "shell/cxShellErrors.h"
+#include "editors/cxEditErrors.h"
 #include "shell/cxShellRoots.h"
 
 #include <gtest/gtest.h>

@@ -135,7 +135,7 @@ private:
 
 const wchar_t* const SinkClass = L"CorvaneShellTestSink";
 
-class FakeEnum : public IEnumIDList {
+class FakeEnum final : public IEnumIDList {
 public:
     FakeEnum(FakeFolder* folder, std::vector<int> indexes) : m_folder(folder), m_indexes(std::move(indexes))
     {

@@ -68,7 +68,7 @@ struct FakeItem {
 
 enum class FakeNameKind { wide, offset, ansi };
 
-class FakeFolder : public IShellFolder, public IShellIcon {
+class FakeFolder final : public IShellFolder, public IShellIcon {
 public:
     std::vector<FakeItem> items;
     bool refuseBatch = false;       // Next with more than one item answers E_INVALIDARG
