@@ -3,6 +3,7 @@
 
 #include "controls/cxControlsRegister.h"
 #include "editors/cxEditRegister.h"
+#include "lookandfeel/dxThemeManager.h"
 #include "runtime/rtApplication.h"
 #include "shell/cxShellListView.h"
 
@@ -16,6 +17,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     RegisterDisplayControlClasses();
     TApplication application;
     application.Initialize();
+    // Errors inside the look-and-feel layer's own window callbacks end in the error box too.
+    SetCallbackErrorHandler([&application](const std::exception* error) {
+        if (dynamic_cast<const EAbort*>(error))
+            return;
+        if (auto* e = dynamic_cast<const Exception*>(error))
+            application.ShowException(e->Message());
+        else
+            application.ShowException(error ? FromUtf8(error->what()) : std::wstring(L"Unknown error"));
+    });
     try {
         application.CreateForm(Form1);
     } catch (...) {
@@ -23,5 +33,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         return 1;
     }
     application.Run();
+    SetCallbackErrorHandler(nullptr);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "cxContainer.h"
 
+#include "lookandfeel/dxOffice11.h"
 #include "runtime/rtGraphicsInfo.h"
 
 #include <windowsx.h>
@@ -488,8 +489,7 @@ TColor TcxContainer::CurrentBorderColor()
         return style->BorderColor();
     if (!highlighted)
         return clBtnShadow;
-    // The Office 2003 selection colour replaces this once the colour scheme is in place.
-    return clHighlight;
+    return bs == cbsOffice11 ? Office11SelectionBorder() : clHighlight;
 }
 
 TColor TcxContainer::CurrentBackgroundColor() { return CurrentStyle()->Color(); }

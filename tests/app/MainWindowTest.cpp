@@ -32,8 +32,8 @@ protected:
         Form1 = nullptr;
     }
 
-    // Height of text in the window's font, measured the way the controls measure it.
-    int TextHeight(const wchar_t* text)
+    // Extent of text in the window's font, measured the way the controls measure it.
+    SIZE Extent(const wchar_t* text)
     {
         HDC dc = GetDC(nullptr);
         HGDIOBJ old = SelectObject(dc, form->Font()->Handle());
@@ -41,18 +41,10 @@ protected:
         GetTextExtentPoint32W(dc, text, lstrlenW(text), &s);
         SelectObject(dc, old);
         ReleaseDC(nullptr, dc);
-        return s.cy;
+        return s;
     }
-    int TextWidth(const wchar_t* text)
-    {
-        HDC dc = GetDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, form->Font()->Handle());
-        SIZE s{};
-        GetTextExtentPoint32W(dc, text, lstrlenW(text), &s);
-        SelectObject(dc, old);
-        ReleaseDC(nullptr, dc);
-        return s.cx;
-    }
+    int TextHeight(const wchar_t* text) { return Extent(text).cy; }
+    int TextWidth(const wchar_t* text) { return Extent(text).cx; }
     // Stored positions are for a text height of 15; the window scales them by the measured one.
     int Scaled(int v) { return MulDiv(v, TextHeight(L"0"), 15); }
 

@@ -1,5 +1,6 @@
 #include "editors/cxButtonEdit.h"
 #include "editors/cxTextEdit.h"
+#include "lookandfeel/dxOffice11.h"
 #include "tests/common/WindowFixture.h"
 
 namespace {
@@ -78,6 +79,19 @@ TEST_F(EditorsTest, UltraFlatFrameIsOnePixelInsideATransparentRingAndLightsUpWhe
     PixelCanvas canvas(w, h);
     edit->PaintTo(canvas.dc());
     EXPECT_EQ(canvas.At(1, 1), ColorToRGB(clHighlight));
+}
+
+TEST_F(EditorsTest, Office2003FrameTakesTheSchemeSelectionColourWhenFocused)
+{
+    auto* edit = Make<TcxTextEdit>(10, 10, 120, 21);
+    edit->Style()->LookAndFeel()->SetKind(lfOffice11);
+    EXPECT_EQ(edit->Style()->BorderStyle(), cbsOffice11);
+    edit->UpdateVisualStateAtCursor(false);
+    EXPECT_EQ(edit->ViewInfo().borderStyle, cbsSingle);
+    EXPECT_EQ(edit->ViewInfo().borderWidth, 1);
+    EXPECT_EQ(edit->ViewInfo().borderColor, clBtnShadow);
+    edit->SetFocus();
+    EXPECT_EQ(edit->ViewInfo().borderColor, Office11SelectionBorder());
 }
 
 TEST_F(EditorsTest, TextEditHostsTheEditBoxOnItsClientArea)
