@@ -10,6 +10,10 @@ namespace {
 constexpr size_t PseudoPrefixLength = 40;
 
 std::vector<TcxShellSpecialFolderInfoTableItem> g_specialFolders;
+// The table is filled on its first use: asking the shell about every special folder costs
+// more than the whole main window, and only path resolution needs the answers.
+bool g_specialFoldersWanted = false;
+bool g_specialFoldersBuilt = false;
 
 bool IsLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 bool IsDriveStart(const std::wstring& t) { return t.size() >= 2 && IsLetter(t[0]) && t[1] == L':'; }
@@ -186,7 +190,7 @@ UniqueIdList ResolvePath(const std::wstring& text, TcxCustomShellRoot& root, uns
             result = IdListJoin(root.RootIdList(), child.get());
             break;
         }
-        for (const auto& entry : g_specialFolders) {
+        for (const auto& entry : SpecialFolderTable()) {
             if (entry.IdList && entry.UpperDisplayName == path.Text && ItemVisible(entry.Attributes, showFlags)) {
                 result = IdListClone(entry.IdList.get());
                 break;
@@ -208,6 +212,7 @@ UniqueIdList ResolvePath(const std::wstring& text, TcxCustomShellRoot& root, uns
 void BuildSpecialFolderTable()
 {
     FreeSpecialFolderTable();
+    g_specialFoldersBuilt = true;
     ComPtr<IShellFolder> desktop = DesktopFolder();
     g_specialFolders.resize(cxSpecialFolderCount);
     for (int csidl = 0; csidl < cxSpecialFolderCount; ++csidl) {
@@ -246,18 +251,28 @@ TcxShellSpecialFolderInfoTableItem MakeSpecialFolderEntry(IShellFolder* parent, 
     return entry;
 }
 
-void FreeSpecialFolderTable() { g_specialFolders.clear(); }
+void FreeSpecialFolderTable()
+{
+    g_specialFolders.clear();
+    g_specialFoldersBuilt = false;
+}
 
-const std::vector<TcxShellSpecialFolderInfoTableItem>& SpecialFolderTable() { return g_specialFolders; }
+const std::vector<TcxShellSpecialFolderInfoTableItem>& SpecialFolderTable()
+{
+    if (g_specialFoldersWanted && !g_specialFoldersBuilt)
+        BuildSpecialFolderTable();
+    return g_specialFolders;
+}
 
 TcxShellModuleScope::TcxShellModuleScope()
 {
     ShellModuleStart();
-    BuildSpecialFolderTable();
+    g_specialFoldersWanted = true;
 }
 
 TcxShellModuleScope::~TcxShellModuleScope()
 {
     FreeSpecialFolderTable();
+    g_specialFoldersWanted = false;
     ShellModuleStop();
 }
