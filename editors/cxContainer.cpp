@@ -535,7 +535,9 @@ void TcxContainer::SyncInnerControlLook()
         m_innerControl->SetFont(&font);
 }
 
-void TcxContainer::UpdateVisualState(POINT p, bool isMouseEvent)
+void TcxContainer::UpdateVisualState(POINT p, bool isMouseEvent) { RunVisualStateUpdate(p, true); }
+
+void TcxContainer::RunVisualStateUpdate(POINT p, bool invalidate)
 {
     m_refreshRequested = true;
     if (m_visualStateLock > 0 || m_constructing || IsDestroying() || IsLoading() || !HandleAllocated())
@@ -547,7 +549,8 @@ void TcxContainer::UpdateVisualState(POINT p, bool isMouseEvent)
         ComputeViewInfo(p, hotAllowed);
         PlaceInnerControl();
         SyncInnerControlLook();
-        Invalidate();
+        if (invalidate)
+            Invalidate();
     } catch (...) {
         --m_visualStateLock;
         throw;
@@ -555,7 +558,9 @@ void TcxContainer::UpdateVisualState(POINT p, bool isMouseEvent)
     --m_visualStateLock;
 }
 
-void TcxContainer::UpdateVisualStateAtCursor(bool isMouseEvent)
+void TcxContainer::UpdateVisualStateAtCursor(bool isMouseEvent) { UpdateVisualState(CursorPoint(), isMouseEvent); }
+
+POINT TcxContainer::CursorPoint()
 {
     POINT p{-1, -1};
     // A window that is not on the screen cannot be under the cursor.
@@ -568,7 +573,7 @@ void TcxContainer::UpdateVisualStateAtCursor(bool isMouseEvent)
             p = c;
         }
     }
-    UpdateVisualState(p, isMouseEvent);
+    return p;
 }
 
 void TcxContainer::StyleValuesChanged(TcxContainerStyle* style)
@@ -587,8 +592,10 @@ void TcxContainer::StyleValuesChanged(TcxContainerStyle* style)
 
 void TcxContainer::PaintControl(HDC dc)
 {
+    // An update skipped earlier runs now; the paint under way shows its result, so it asks
+    // for no further repaint.
     if (m_refreshRequested || !m_viewInfo.bounds.right)
-        UpdateVisualStateAtCursor(false);
+        RunVisualStateUpdate(CursorPoint(), false);
     PaintFrame(dc);
     PaintContent(dc);
 }

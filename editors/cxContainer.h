@@ -185,6 +185,10 @@ protected:
     bool m_constructing = true;
 
 private:
+    void RunVisualStateUpdate(POINT p, bool invalidate);
+    // The cursor in client coordinates when it is over the control, else (-1, -1).
+    POINT CursorPoint();
+
     std::array<std::unique_ptr<TcxContainerStyle>, 4> m_styles;
     TWinControl* m_innerControl = nullptr;
     TcxContainerStyle* m_currentStyle = nullptr;
