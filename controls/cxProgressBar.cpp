@@ -1,5 +1,7 @@
 #include "cxProgressBar.h"
 
+#include "lookandfeel/dxOffice11.h"
+
 #include <cmath>
 #include <cwchar>
 
@@ -15,6 +17,11 @@ const TEnumNames kPaths{{L"cxapCycle", cxapCycle}, {L"cxapPingPong", cxapPingPon
 const TEnumNames kOrientations{{L"cxorHorizontal", cxorHorizontal}, {L"cxorVertical", cxorVertical}};
 
 constexpr TColor kAnimationBeginColor = 54056; // red 40, green 211, blue 0
+
+bool IsAnimationStyle(TcxProgressBarBarStyle s) { return s == cxbsAnimation || s == cxbsAnimationLEDs; }
+
+constexpr int kSegmentHalf = 25; // half the animated segment's length
+constexpr unsigned kStepInterval = 30;
 
 } // namespace
 
@@ -36,6 +43,13 @@ const TClassInfo* TcxProgressBarProperties::StaticProperties()
         ci.AddString<P>(L"Text", &P::SetText, &P::Text);
         ci.AddBool<P>(L"Marquee", &P::SetMarquee, &P::Marquee);
         ci.AddInt<P>(L"AnimationSpeed", &P::SetAnimationSpeed, &P::AnimationSpeed);
+        ci.Add({L"AnimationRestartDelay",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<P&>(o).SetAnimationRestartDelay(static_cast<unsigned>(ValueToInt(v)));
+                },
+                {},
+                {},
+                {}});
         ci.AddEnum<P, TcxProgressBarAnimationPath>(L"AnimationPath", kPaths, &P::SetAnimationPath, &P::AnimationPath);
         ci.AddEnum<P, TcxProgressBarOrientation>(L"Orientation", kOrientations, &P::SetOrientation, &P::Orientation);
         ci.AddBool<P>(L"SolidTextColor", &P::SetSolidTextColor, &P::SolidTextColor);
@@ -64,6 +78,7 @@ void TcxProgressBarProperties::Assign(const TPersistent* source)
         m_text = p->m_text;
         m_marquee = p->m_marquee;
         m_animationSpeed = p->m_animationSpeed;
+        m_restartDelay = p->m_restartDelay;
         m_animationPath = p->m_animationPath;
         m_orientation = p->m_orientation;
         m_solidTextColor = p->m_solidTextColor;
@@ -256,22 +271,213 @@ void TcxCustomProgressBar::ComputeViewInfo(POINT p, bool hotAllowed)
             m_filledArea.top =
                 m_barArea.bottom - static_cast<int>(std::trunc(v * (m_barArea.bottom - m_barArea.top) / ValueRange()));
     }
+    if (props->Orientation() == cxorHorizontal)
+        m_segmentRect = {m_filledArea.left - kSegmentHalf, m_filledArea.top, m_filledArea.left + kSegmentHalf,
+                         m_filledArea.bottom};
+    else
+        m_segmentRect = {m_filledArea.left, -kSegmentHalf, m_filledArea.right, kSegmentHalf};
+    // The animation restarts when its look changes, and when the speed comes up from 0.
+    int look = props->Orientation() | (props->BarStyle() << 1) | (props->Marquee() << 4) | (props->AnimationPath() << 5);
+    int speed = props->AnimationSpeed();
+    if (look != m_animatedLook || (m_animatedSpeed == 0 && speed > 0) || (m_stepTimer && !m_stepTimer->Enabled()))
+        StartAnimation();
+    else if (speed == 0)
+        m_stepTimer.reset();
+    m_animatedLook = look;
+    m_animatedSpeed = speed;
     // The peak follows the highest position reached.
     double shownPeak = std::max(m_position, std::min(props->Max(), std::max(props->Min(), props->PeakValue())));
     if (shownPeak > props->PeakValue())
         props->TrackPeak(shownPeak);
 }
 
+void PaintGlossyBar(HDC dc, RECT r, TColor colour, TcxGlossyKind kind, bool vertical)
+{
+    if (r.right <= r.left || r.bottom <= r.top)
+        return;
+    TColor l40 = LightenColor(colour, 40), l80 = LightenColor(colour, 80);
+    TColor d90 = ScaleColor(colour, 90), d80 = ScaleColor(colour, 80);
+    int e = kind == TcxGlossyKind::Bar ? 4 : 1;
+    int ramp = kind == TcxGlossyKind::Bar ? 20 : 8;
+    FillRectSolid(dc, r, colour);
+    int length = vertical ? r.bottom - r.top : r.right - r.left;
+    // Short bars shrink both bands in proportion (horizontal bars only for the bar kind).
+    if ((vertical || kind == TcxGlossyKind::Bar) && length < 3 * (e + ramp)) {
+        int whole = 3 * (e + ramp);
+        e = e * length / whole;
+        ramp = ramp * length / whole;
+    }
+    int t = e + ramp;
+    if (!vertical) {
+        FillRectGradient(dc, {r.left, r.top, r.left + e, r.bottom}, d90, true, d80);
+        FillRectGradient(dc, {r.right - e, r.top, r.right, r.bottom}, d80, true, d90);
+        FillRectGradient(dc, {r.left + e, r.top, r.left + t, r.bottom}, d80, true, colour);
+        FillRectGradient(dc, {r.right - t, r.top, r.right - e, r.bottom}, colour, true, d80);
+        FillRectGradient(dc, {r.left, r.top, r.right, r.top + 6}, l40, false, l80);
+    } else {
+        FillRectGradient(dc, {r.left, r.top, r.right, r.top + e}, d90, false, d80);
+        FillRectGradient(dc, {r.left, r.bottom - e, r.right, r.bottom}, d80, false, d90);
+        FillRectGradient(dc, {r.left, r.top + e, r.right, r.top + t}, d80, false, colour);
+        FillRectGradient(dc, {r.left, r.bottom - t, r.right, r.bottom - e}, colour, false, d80);
+        FillRectGradient(dc, {r.left, r.top, r.left + 6, r.bottom}, l40, true, l80);
+    }
+}
+
+bool TcxCustomProgressBar::AnimationWanted()
+{
+    TcxProgressBarProperties* p = Properties();
+    return (IsAnimationStyle(p->BarStyle()) || p->Marquee()) && p->AnimationSpeed() > 0;
+}
+
+int TcxCustomProgressBar::SegmentStart()
+{
+    if (Properties()->Orientation() == cxorHorizontal)
+        return 0;
+    double v = Properties()->Marquee() ? Properties()->Max() : m_position - Properties()->Min();
+    return Height() - static_cast<int>(std::trunc(Height() / ValueRange() * v));
+}
+
+int TcxCustomProgressBar::SegmentEnd()
+{
+    if (Properties()->Orientation() != cxorHorizontal)
+        return Height();
+    double v = Properties()->Marquee() ? Properties()->Max() : m_position - Properties()->Min();
+    return static_cast<int>(std::trunc(Width() / ValueRange() * v));
+}
+
+void TcxCustomProgressBar::ResetSegment()
+{
+    m_segmentOffset = Properties()->AnimationPath() == cxapCycle ? -kSegmentHalf : kSegmentHalf;
+    if (Properties()->Orientation() == cxorVertical) {
+        m_segmentOffset = -m_segmentOffset;
+        m_segmentDirection = -1;
+    } else {
+        m_segmentDirection = 1;
+    }
+    m_segmentOffset += m_segmentDirection <= 0 ? SegmentEnd() : SegmentStart();
+}
+
+void TcxCustomProgressBar::StartPause()
+{
+    m_pauseTimer.reset();
+    unsigned delay = Properties()->AnimationRestartDelay();
+    if (delay == 0)
+        return;
+    m_pauseTimer = std::make_unique<TcxTimer>(nullptr);
+    m_pauseTimer->SetInterval(delay);
+    // One-shot: the first tick ends the pause. The timer cannot be freed inside its own tick,
+    // so the tick only stops it and the next step frees it.
+    m_pauseTimer->SetOnTimer([this](TObject*) { m_pauseTimer->SetEnabled(false); });
+}
+
+void TcxCustomProgressBar::StepSegment()
+{
+    if (m_pauseTimer) {
+        if (m_pauseTimer->Enabled())
+            return;
+        m_pauseTimer.reset();
+    }
+    m_segmentOffset += 2 * Properties()->AnimationSpeed() * m_segmentDirection;
+    if (Properties()->AnimationPath() == cxapCycle) {
+        if (m_segmentOffset > SegmentEnd() + kSegmentHalf || m_segmentOffset < SegmentStart() - kSegmentHalf) {
+            ResetSegment();
+            StartPause();
+        }
+        return;
+    }
+    if (m_segmentDirection > 0 && m_segmentOffset > SegmentEnd() - kSegmentHalf) {
+        m_segmentDirection = -m_segmentDirection;
+        m_segmentOffset -= 1;
+        StartPause();
+    } else if (m_segmentDirection < 0 && m_segmentOffset < SegmentStart() + kSegmentHalf) {
+        m_segmentDirection = -m_segmentDirection;
+        m_segmentOffset += 1;
+        StartPause();
+    }
+}
+
+void TcxCustomProgressBar::StartAnimation()
+{
+    m_stepTimer.reset();
+    if (!AnimationWanted())
+        return;
+    m_stepTimer = std::make_unique<TcxTimer>(nullptr);
+    m_stepTimer->SetInterval(kStepInterval);
+    m_stepTimer->SetOnTimer([this](TObject*) {
+        if (!AnimationWanted()) {
+            // Freed on the next layout; a timer is not freed inside its own tick.
+            m_stepTimer->SetEnabled(false);
+            return;
+        }
+        StepSegment();
+        if (HandleAllocated() && IsWindowVisible(Handle())) {
+            InvalidateRect(Handle(), &m_barArea, FALSE);
+            UpdateWindow(Handle());
+        }
+    });
+    ResetSegment();
+}
+
+RECT TcxCustomProgressBar::CurrentSegment() const
+{
+    RECT s = m_segmentRect;
+    if (const_cast<TcxCustomProgressBar*>(this)->Properties()->Orientation() == cxorHorizontal)
+        OffsetRect(&s, m_segmentOffset, 0);
+    else
+        OffsetRect(&s, 0, m_segmentOffset);
+    return s;
+}
+
+void TcxCustomProgressBar::PaintSegmentGlow(HDC dc, const RECT& seg, const RECT& filled)
+{
+    if (Properties()->Orientation() != cxorHorizontal)
+        return;
+    int h = (seg.right - seg.left) / 2;
+    for (int y = seg.top; y < seg.top + 6 && y < seg.bottom; ++y) {
+        COLORREF base = GetPixel(dc, filled.left + 1, y);
+        TColor b = base == CLR_INVALID ? ColorToRGB(Properties()->BeginColor()) : base;
+        TColor g = LightenColor(b, 60);
+        FillRectGradient(dc, {seg.left - h, y, seg.left + h - 5, y + 1}, b, true, g);
+        FillRectSolid(dc, {seg.left + h - 5, y, seg.left + h + 5, y + 1}, g);
+        FillRectGradient(dc, {seg.left + h + 5, y, seg.right + h, y + 1}, g, true, b);
+    }
+    SaveDCGuard saved(dc);
+    IntersectClipRect(dc, seg.left, seg.top, seg.right, seg.bottom);
+    for (int x = seg.left; x <= seg.right; ++x) {
+        int d = 0;
+        if (x < seg.left + h - 5)
+            d = seg.left + h - 5 - x;
+        else if (x > seg.left + h + 5)
+            d = x - seg.left - h - 5;
+        int percent = 60 + d * 40 / std::max(h - 5, 1);
+        COLORREF c = GetPixel(dc, x, seg.top + 6);
+        if (c == CLR_INVALID)
+            continue;
+        FillRectSolid(dc, {x, seg.top + 6, x + 1, seg.bottom}, LightenColor(c, percent));
+    }
+}
+
 void TcxCustomProgressBar::PaintContent(HDC dc)
 {
     TcxProgressBarProperties* props = Properties();
+    bool vertical = props->Orientation() == cxorVertical;
     RECT fill = m_filledArea;
+    bool animated = IsAnimationStyle(props->BarStyle());
+    if (animated)
+        PaintGlossyBar(dc, m_barArea, m_viewInfo.backgroundColor, TcxGlossyKind::Background, vertical);
     if (fill.right > fill.left && fill.bottom > fill.top) {
-        UniqueBrush b(CreateSolidBrush(ColorToRGB(props->BeginColor())));
-        FillRect(dc, &fill, b.get());
-        bool animated = props->BarStyle() == cxbsAnimation || props->BarStyle() == cxbsAnimationLEDs;
-        if (!animated && props->BarBevelOuter() != cxbvNone)
-            DrawEdge(dc, &fill, props->BarBevelOuter() == cxbvLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+        SaveDCGuard saved(dc);
+        IntersectClipRect(dc, fill.left, fill.top, fill.right, fill.bottom);
+        if (animated) {
+            PaintGlossyBar(dc, fill, props->BeginColor(), TcxGlossyKind::Bar, vertical);
+            if (m_stepTimer && !props->Marquee())
+                PaintSegmentGlow(dc, CurrentSegment(), fill);
+        } else {
+            FillRectSolid(dc, fill, props->BeginColor());
+            if (props->BarBevelOuter() != cxbvNone)
+                DrawEdge(dc, &fill, props->BarBevelOuter() == cxbvLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER,
+                         BF_RECT);
+        }
     }
     if (!props->ShowText())
         return;

@@ -59,6 +59,8 @@ public:
     void SetMarquee(bool v);
     int AnimationSpeed() const noexcept { return m_animationSpeed; }
     void SetAnimationSpeed(int v);
+    unsigned AnimationRestartDelay() const noexcept { return m_restartDelay; }
+    void SetAnimationRestartDelay(unsigned v) { SetValue(m_restartDelay, v); }
     TcxProgressBarAnimationPath AnimationPath() const noexcept { return m_animationPath; }
     void SetAnimationPath(TcxProgressBarAnimationPath v) { SetValue(m_animationPath, v); }
     TcxProgressBarOrientation Orientation() const noexcept { return m_orientation; }
@@ -90,11 +92,18 @@ private:
     std::wstring m_text;
     bool m_marquee = false;
     int m_animationSpeed = 10;
+    unsigned m_restartDelay = 0;
     TcxProgressBarAnimationPath m_animationPath = cxapCycle;
     TcxProgressBarOrientation m_orientation = cxorHorizontal;
     bool m_solidTextColor = false;
     int m_borderWidth = 0;
 };
+
+enum class TcxGlossyKind { Bar, Background };
+
+// The shaded look of the animation styles: rect filled with colour, darker ramps at both
+// ends and a light band along the top (left band for vertical bars).
+void PaintGlossyBar(HDC dc, RECT rect, TColor colour, TcxGlossyKind kind, bool vertical);
 
 class TcxCustomProgressBar : public TcxCustomEdit {
 public:
@@ -118,17 +127,40 @@ public:
     RECT BarArea() const noexcept { return m_barArea; }
     RECT FilledArea() const noexcept { return m_filledArea; }
 
+    // The animated segment: 50 pixels long, moved along the bar by SegmentOffset.
+    bool AnimationWanted();
+    bool AnimationRunning() const noexcept { return m_stepTimer != nullptr; }
+    int SegmentOffset() const noexcept { return m_segmentOffset; }
+    int SegmentDirection() const noexcept { return m_segmentDirection; }
+    int SegmentStart();
+    int SegmentEnd();
+    RECT CurrentSegment() const;
+    void ResetSegment();
+    // One step of the animation (what each 30 ms tick does before repainting).
+    void StepSegment();
+
 protected:
     void PropertiesChanged() override;
     void ComputeViewInfo(POINT p, bool hotAllowed) override;
     void PaintContent(HDC dc) override;
     double ValueRange();
     void ClampPosition();
+    void StartAnimation();
+    void StartPause();
+    void PaintSegmentGlow(HDC dc, const RECT& segment, const RECT& filled);
 
 private:
     double m_position = 0;
     RECT m_barArea{};
     RECT m_filledArea{};
+    RECT m_segmentRect{};
+    int m_segmentOffset = 0;
+    int m_segmentDirection = 1;
+    std::unique_ptr<TcxTimer> m_stepTimer;
+    std::unique_ptr<TcxTimer> m_pauseTimer;
+    // The settings the running animation was started for.
+    int m_animatedLook = -1;
+    int m_animatedSpeed = -1;
 };
 
 class TcxProgressBar : public TcxCustomProgressBar {

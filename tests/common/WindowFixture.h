@@ -73,6 +73,40 @@ public:
         return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
     }
 
+    // Writes the pixels as a 24-bit BMP file.
+    bool SaveBmp(const wchar_t* path) const
+    {
+        GdiFlush();
+        int stride = (m_width * 3 + 3) & ~3;
+        BITMAPFILEHEADER fh{};
+        BITMAPINFOHEADER ih{};
+        ih.biSize = sizeof(ih);
+        ih.biWidth = m_width;
+        ih.biHeight = -m_height;
+        ih.biPlanes = 1;
+        ih.biBitCount = 24;
+        fh.bfType = 0x4D42;
+        fh.bfOffBits = sizeof(fh) + sizeof(ih);
+        fh.bfSize = fh.bfOffBits + static_cast<DWORD>(stride * m_height);
+        std::vector<BYTE> row(static_cast<size_t>(stride));
+        HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        DWORD written = 0;
+        bool ok = WriteFile(file, &fh, sizeof(fh), &written, nullptr) && WriteFile(file, &ih, sizeof(ih), &written, nullptr);
+        for (int y = 0; ok && y < m_height; ++y) {
+            for (int x = 0; x < m_width; ++x) {
+                DWORD v = m_bits[y * m_width + x];
+                row[static_cast<size_t>(x * 3)] = static_cast<BYTE>(v & 0xFF);
+                row[static_cast<size_t>(x * 3 + 1)] = static_cast<BYTE>((v >> 8) & 0xFF);
+                row[static_cast<size_t>(x * 3 + 2)] = static_cast<BYTE>((v >> 16) & 0xFF);
+            }
+            ok = WriteFile(file, row.data(), static_cast<DWORD>(stride), &written, nullptr);
+        }
+        CloseHandle(file);
+        return ok;
+    }
+
 private:
     int m_width, m_height;
     HDC m_dc;

@@ -2,9 +2,13 @@
 #include "controls/cxGroupBox.h"
 #include "controls/cxLabel.h"
 #include "controls/cxProgressBar.h"
+#include "tests/common/Artifacts.h"
 #include "tests/common/WindowFixture.h"
 
+#include "lookandfeel/dxOffice11.h"
+
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -81,6 +85,110 @@ TEST_F(ControlsTest, FilledPartCoversTheTruncatedShareOfTheBar)
     int y = (area.top + area.bottom) / 2;
     EXPECT_EQ(canvas.At(filled.left + 1, y), ColorToRGB(bar->Properties()->BeginColor()));
     EXPECT_NE(canvas.At(filled.right + 2, y), ColorToRGB(bar->Properties()->BeginColor()));
+}
+
+class ProgressAnimationTest : public WindowFixture {
+protected:
+    // A horizontal bar whose segment end is 200 pixels: a 200-pixel wide control, full.
+    TcxProgressBar* FullBar(TcxProgressBarAnimationPath path)
+    {
+        auto* bar = Make<TcxProgressBar>(10, 10, 200, 20);
+        bar->Properties()->SetAnimationPath(path);
+        bar->Properties()->SetBarStyle(cxbsAnimation);
+        bar->SetPosition(100);
+        bar->UpdateVisualStateAtCursor(false);
+        return bar;
+    }
+};
+
+TEST_F(ProgressAnimationTest, CycleRunsTheSegmentAlongTheBarAndPutsItBackInTheSameStep)
+{
+    auto* bar = FullBar(cxapCycle);
+    ASSERT_TRUE(bar->AnimationRunning());
+    EXPECT_EQ(bar->SegmentEnd(), 200);
+    std::vector<int> offsets{bar->SegmentOffset()};
+    for (int i = 0; i < 13; ++i) {
+        bar->StepSegment();
+        offsets.push_back(bar->SegmentOffset());
+    }
+    std::vector<int> expected;
+    for (int v = -25; v <= 215; v += 20)
+        expected.push_back(v);
+    expected.push_back(-25); // 235 passes 225 and the segment starts over at once
+    EXPECT_EQ(offsets, expected);
+}
+
+TEST_F(ProgressAnimationTest, PingPongTurnsOneSegmentHalfBeforeTheEnds)
+{
+    auto* bar = FullBar(cxapPingPong);
+    EXPECT_EQ(bar->SegmentOffset(), 25);
+    int turns = 0, last = bar->SegmentDirection();
+    for (int i = 0; i < 40; ++i) {
+        bar->StepSegment();
+        EXPECT_GE(bar->SegmentOffset(), 0);
+        EXPECT_LE(bar->SegmentOffset(), 200);
+        if (bar->SegmentDirection() != last) {
+            ++turns;
+            last = bar->SegmentDirection();
+        }
+    }
+    EXPECT_GE(turns, 2);
+}
+
+TEST_F(ProgressAnimationTest, SpeedZeroStopsTheTimer)
+{
+    auto* bar = FullBar(cxapCycle);
+    bar->Properties()->SetAnimationSpeed(0);
+    EXPECT_FALSE(bar->AnimationRunning());
+    bar->Properties()->SetAnimationSpeed(5);
+    EXPECT_TRUE(bar->AnimationRunning());
+    bar->Properties()->SetBarStyle(cxbsSolid);
+    EXPECT_FALSE(bar->AnimationRunning());
+}
+
+bool Near(COLORREF a, COLORREF b)
+{
+    return std::abs(GetRValue(a) - GetRValue(b)) <= 1 && std::abs(GetGValue(a) - GetGValue(b)) <= 1 &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= 1;
+}
+
+TEST(GlossyBarTest, DarkEndsLightTopBandAndTheColourBetween)
+{
+    const TColor k = RGB(40, 211, 0);
+    PixelCanvas canvas(200, 30);
+    PaintGlossyBar(canvas.dc(), {0, 0, 200, 30}, k, TcxGlossyKind::Bar, false);
+    // The edge band is 4 pixels wide, the ramp 20; between them and below the top band, K itself.
+    EXPECT_EQ(canvas.At(100, 20), ColorToRGB(k));
+    EXPECT_TRUE(Near(canvas.At(0, 20), ColorToRGB(ScaleColor(k, 90))));
+    EXPECT_TRUE(Near(canvas.At(196, 20), ColorToRGB(ScaleColor(k, 80)))) << "the right band runs back from D80";
+    EXPECT_TRUE(Near(canvas.At(4, 20), ColorToRGB(ScaleColor(k, 80))));
+    EXPECT_TRUE(Near(canvas.At(100, 0), ColorToRGB(LightenColor(k, 40))));
+    EXPECT_TRUE(Near(canvas.At(100, 5), ColorToRGB(LightenColor(k, 80))) || canvas.At(100, 5) != ColorToRGB(k));
+    EXPECT_EQ(canvas.At(100, 6), ColorToRGB(k)) << "the light band is six rows high";
+}
+
+// A picture of the bar in its animation style at several positions, for a person to look at.
+TEST_F(ProgressAnimationTest, WritesAPictureOfTheAnimatedBar)
+{
+    auto* bar = Make<TcxProgressBar>(10, 10, 300, 24);
+    bar->Properties()->SetBarStyle(cxbsAnimation);
+    bar->Properties()->SetBarBevelOuter(cxbvLowered);
+    const int rows = 4, w = bar->Width(), h = bar->Height();
+    PixelCanvas canvas(w, rows * (h + 4), RGB(255, 255, 255));
+    const double positions[rows] = {0, 2.5, 60, 100};
+    for (int i = 0; i < rows; ++i) {
+        bar->SetPosition(positions[i]);
+        bar->UpdateVisualStateAtCursor(false);
+        for (int s = 0; s < 4; ++s)
+            bar->StepSegment();
+        SetWindowOrgEx(canvas.dc(), 0, -i * (h + 4), nullptr);
+        bar->PaintTo(canvas.dc());
+        SetWindowOrgEx(canvas.dc(), 0, 0, nullptr);
+    }
+    ASSERT_TRUE(canvas.SaveBmp((ArtifactFolder() / L"progress-bar.bmp").c_str()));
+    // The filled part of the 60 % row carries the bar colour in its middle.
+    RECT f = bar->FilledArea();
+    EXPECT_NE(canvas.At((f.left + f.right) / 2, 2 * (h + 4) + 12), RGB(255, 255, 255));
 }
 
 TEST_F(ControlsTest, LabelSizesToItsCaptionAndAnEmptyOneKeepsALine)

@@ -1,5 +1,6 @@
 // Paints every painter's elements side by side into one picture, saved as
 // artifacts/painters.bmp in the build folder, for a person to look at.
+#include "tests/common/Artifacts.h"
 #include "LafTestSupport.h"
 
 #include "lookandfeel/cxLookAndFeelPainters.h"
@@ -108,14 +109,6 @@ void WriteBmp(const std::filesystem::path& file, const Surface& s)
         }
         out.write(row.data(), stride);
     }
-}
-
-std::filesystem::path ArtifactFolder()
-{
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    // build/tests/lookandfeel/test_lookandfeel.exe -> build/artifacts
-    return std::filesystem::path(exe).parent_path().parent_path().parent_path() / L"artifacts";
 }
 
 } // namespace
