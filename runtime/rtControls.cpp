@@ -762,6 +762,14 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
                 return child->WndProc(CN_NOTIFY, wParam, lParam);
         }
         break;
+    case WM_DRAWITEM:
+        if (auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam); dis && dis->CtlType != ODT_MENU) {
+            if (TWinControl* child = FromHandle(dis->hwndItem); child && child != this) {
+                child->WndProc(CN_DRAWITEM, wParam, lParam);
+                return TRUE;
+            }
+        }
+        break;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:

@@ -136,14 +136,14 @@ void TNativeButton::CreateParams(TCreateParams& params)
     TWinControl::CreateParams(params);
     params.windowClass = L"BUTTON";
     params.systemClass = true;
-    params.style |= (m_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    params.style |= ButtonStyle();
 }
 
 void TNativeButton::SetDefault(bool value)
 {
     m_default = value;
     if (HandleAllocated())
-        SendMessageW(Handle(), BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+        SendMessageW(Handle(), BM_SETSTYLE, ButtonStyle(), TRUE);
 }
 
 void TNativeButton::Click()

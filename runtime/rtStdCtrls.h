@@ -60,6 +60,8 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // The platform button style: a push button, or the default push button.
+    virtual DWORD ButtonStyle() const { return m_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON; }
 
 private:
     bool m_default = false;

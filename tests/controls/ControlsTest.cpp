@@ -1,4 +1,6 @@
+#include "controls/cxButtons.h"
 #include "controls/cxControlsRegister.h"
+#include "lookandfeel/dxThemeManager.h"
 #include "controls/cxGroupBox.h"
 #include "controls/cxLabel.h"
 #include "controls/cxProgressBar.h"
@@ -189,6 +191,46 @@ TEST_F(ProgressAnimationTest, WritesAPictureOfTheAnimatedBar)
     // The filled part of the 60 % row carries the bar colour in its middle.
     RECT f = bar->FilledArea();
     EXPECT_NE(canvas.At((f.left + f.right) / 2, 2 * (h + 4) + 12), RGB(255, 255, 255));
+}
+
+TEST_F(ControlsTest, ButtonPaintsWithTheNativeOrStandardPainterForOffice2003)
+{
+    auto* button = Make<TcxButton>(10, 10, 120, 30);
+    button->LookAndFeel()->SetKind(lfOffice11);
+    TcxCustomLookAndFeelPainterClass expected = VisualStylesActive(ThemedTypes({totButton}))
+                                                    ? TcxWinXPLookAndFeelPainter::Instance()
+                                                    : TcxStandardLookAndFeelPainter::Instance();
+    EXPECT_EQ(button->Painter(), expected);
+    button->LookAndFeel()->SetKind(lfFlat);
+    EXPECT_EQ(button->Painter()->PainterStyle(), TcxFlatLookAndFeelPainter::Instance()->PainterStyle());
+    EXPECT_EQ(GetWindowLongW(button->Handle(), GWL_STYLE) & BS_TYPEMASK, static_cast<LONG>(BS_OWNERDRAW));
+}
+
+TEST_F(ControlsTest, ButtonStateFollowsEnablingPressFocusAndDefault)
+{
+    auto* button = Make<TcxButton>(10, 10, 120, 30);
+    auto* other = Make<TcxButton>(10, 50, 120, 30);
+    SetForegroundWindow(form->Handle());
+    other->SetFocus();
+    EXPECT_EQ(button->PaintState(false), cxbsNormal);
+    EXPECT_EQ(button->PaintState(true), cxbsPressed);
+    button->SetDefault(true);
+    EXPECT_EQ(button->PaintState(false), cxbsNormal) << "another button has the focus";
+    button->SetFocus();
+    EXPECT_EQ(button->PaintState(false), cxbsDefault);
+    button->SetEnabled(false);
+    EXPECT_EQ(button->PaintState(true), cxbsDisabled);
+    // The painted face differs between the states the painter tells apart.
+    button->SetEnabled(true);
+    PixelCanvas normal(120, 30), disabled(120, 30);
+    button->PaintButtonTo(normal.dc(), cxbsNormal, false);
+    button->PaintButtonTo(disabled.dc(), cxbsDisabled, false);
+    bool differs = false;
+    for (int x = 0; x < 120 && !differs; x += 3)
+        for (int y = 0; y < 30 && !differs; y += 3)
+            differs = normal.At(x, y) != disabled.At(x, y);
+    EXPECT_TRUE(differs);
+    EXPECT_NE(normal.At(60, 15), RGB(1, 2, 3)) << "the face covers the button";
 }
 
 TEST_F(ControlsTest, LabelSizesToItsCaptionAndAnEmptyOneKeepsALine)
