@@ -1,5 +1,7 @@
 #include "cxLabel.h"
 
+#include "runtime/rtGraphicsInfo.h"
+
 namespace {
 
 const TEnumNames kHorz{{L"taLeftJustify", taLeftJustify}, {L"taRightJustify", taRightJustify}, {L"taCenter", taCenter}};
@@ -110,10 +112,10 @@ UINT TcxLabel::TextFlags() const
 SIZE TcxLabel::ContentSize()
 {
     std::wstring text = Caption().empty() ? L" " : Caption();
-    WindowDC dc(nullptr);
-    SelectGuard sel(dc.get(), Style()->Font()->Handle());
+    HDC dc = MeasureDC();
+    SelectGuard sel(dc, Style()->Font()->Handle());
     RECT r{0, 0, Properties()->WordWrap() ? std::max(Width(), 1) : 0, 0};
-    DrawTextW(dc.get(), text.c_str(), -1, &r, (TextFlags() & ~(DT_VCENTER | DT_BOTTOM | DT_RIGHT | DT_CENTER)) | DT_CALCRECT);
+    DrawTextW(dc, text.c_str(), -1, &r, (TextFlags() & ~(DT_VCENTER | DT_BOTTOM | DT_RIGHT | DT_CENTER)) | DT_CALCRECT);
     return {r.right - r.left, r.bottom - r.top};
 }
 
@@ -143,10 +145,27 @@ void TcxLabel::SetBounds(int left, int top, int width, int height)
 
 void TcxLabel::TextChanged()
 {
-    TcxCustomEdit::TextChanged();
     if (AutoSize())
         SetBounds(Left(), Top(), Width(), Height());
-    UpdateVisualStateAtCursor(false);
+    if (!HandleAllocated() || GetTickCount64() - m_lastPaintTick >= kRepaintInterval) {
+        UpdateVisualStateAtCursor(false);
+        return;
+    }
+    if (!m_repaintTimer) {
+        m_repaintTimer = std::make_unique<TcxTimer>(nullptr);
+        m_repaintTimer->SetInterval(static_cast<unsigned>(kRepaintInterval));
+        m_repaintTimer->SetOnTimer([this](TObject*) {
+            m_repaintTimer->SetEnabled(false);
+            UpdateVisualStateAtCursor(false);
+        });
+    }
+    m_repaintTimer->SetEnabled(true);
+}
+
+void TcxLabel::PaintControl(HDC dc)
+{
+    m_lastPaintTick = GetTickCount64();
+    TcxCustomEdit::PaintControl(dc);
 }
 
 void TcxLabel::PaintFrame(HDC dc)

@@ -57,6 +57,8 @@ public:
     int AutoHeight() override;
     int AutoWidth();
     void SetBounds(int left, int top, int width, int height) override;
+    // True while a caption change waits for its repaint.
+    bool RepaintPending() const noexcept { return m_repaintTimer && m_repaintTimer->Enabled(); }
 
 protected:
     TcxContainerStyle* CreateStyle(TcxContainerStateIndex state) override { return new TcxLabelEditStyle(this, state); }
@@ -65,6 +67,13 @@ protected:
     void PaintContent(HDC dc) override;
     UINT TextFlags() const;
 
+    void PaintControl(HDC dc) override;
+
 private:
     bool m_transparent = false;
+    // A status line may change far faster than a screen can show: repaints come at most at
+    // this pace, the last change always shown.
+    static constexpr ULONGLONG kRepaintInterval = 16;
+    ULONGLONG m_lastPaintTick = 0;
+    std::unique_ptr<TcxTimer> m_repaintTimer;
 };

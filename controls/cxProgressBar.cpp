@@ -218,10 +218,32 @@ void TcxCustomProgressBar::SetPosition(double v)
 {
     if (v == m_position)
         return;
+    RECT filledBefore = m_filledArea;
+    std::wstring textBefore = ProgressText();
     m_position = v;
     if (!IsLoading())
         ClampPosition();
-    UpdateVisualStateAtCursor(false);
+    if (!HandleAllocated() || IsLoading() || !m_viewInfo.bounds.right) {
+        UpdateVisualStateAtCursor(false);
+        return;
+    }
+    // A step too small to move the filled part or change the text paints the same picture:
+    // only the layout is brought up to date (the running segment repaints on its own).
+    RecomputeFilledArea();
+    bool textChanged = textBefore != ProgressText();
+    if (EqualRect(&filledBefore, &m_filledArea) && !textChanged)
+        return;
+    RECT changed = m_barArea;
+    // Only the end of the filled part changes (with the shading ramp that sits at it), unless
+    // the text does too.
+    // (A short filled part shrinks both ramps, so it repaints whole.)
+    if (!textChanged && Properties()->Orientation() == cxorHorizontal && !Properties()->Marquee() &&
+        std::min(filledBefore.right - filledBefore.left, m_filledArea.right - m_filledArea.left) > 3 * 24) {
+        const int ramp = 24 + 2;
+        changed.left = std::max(m_barArea.left, std::min(filledBefore.right, m_filledArea.right) - ramp);
+        changed.right = std::min(m_barArea.right, std::max(filledBefore.right, m_filledArea.right) + 2);
+    }
+    InvalidateRect(Handle(), &changed, FALSE);
 }
 
 void TcxCustomProgressBar::PropertiesChanged()
@@ -261,6 +283,21 @@ void TcxCustomProgressBar::ComputeViewInfo(POINT p, bool hotAllowed)
     int bw = props->BorderWidth();
     m_barArea = m_viewInfo.borderRect;
     InflateRect(&m_barArea, -bw, -bw);
+    RecomputeFilledArea();
+    // The animation restarts when its look changes, and when the speed comes up from 0.
+    int look = props->Orientation() | (props->BarStyle() << 1) | (props->Marquee() << 4) | (props->AnimationPath() << 5);
+    int speed = props->AnimationSpeed();
+    if (look != m_animatedLook || (m_animatedSpeed == 0 && speed > 0) || (m_stepTimer && !m_stepTimer->Enabled()))
+        StartAnimation();
+    else if (speed == 0)
+        m_stepTimer.reset();
+    m_animatedLook = look;
+    m_animatedSpeed = speed;
+}
+
+void TcxCustomProgressBar::RecomputeFilledArea()
+{
+    TcxProgressBarProperties* props = Properties();
     m_filledArea = m_barArea;
     if (!props->Marquee()) {
         double v = m_position - props->Min();
@@ -276,15 +313,6 @@ void TcxCustomProgressBar::ComputeViewInfo(POINT p, bool hotAllowed)
                          m_filledArea.bottom};
     else
         m_segmentRect = {m_filledArea.left, -kSegmentHalf, m_filledArea.right, kSegmentHalf};
-    // The animation restarts when its look changes, and when the speed comes up from 0.
-    int look = props->Orientation() | (props->BarStyle() << 1) | (props->Marquee() << 4) | (props->AnimationPath() << 5);
-    int speed = props->AnimationSpeed();
-    if (look != m_animatedLook || (m_animatedSpeed == 0 && speed > 0) || (m_stepTimer && !m_stepTimer->Enabled()))
-        StartAnimation();
-    else if (speed == 0)
-        m_stepTimer.reset();
-    m_animatedLook = look;
-    m_animatedSpeed = speed;
     // The peak follows the highest position reached.
     double shownPeak = std::max(m_position, std::min(props->Max(), std::max(props->Min(), props->PeakValue())));
     if (shownPeak > props->PeakValue())

@@ -146,6 +146,7 @@ protected:
     double ValueRange();
     void ClampPosition();
     void StartAnimation();
+    void RecomputeFilledArea();
     void StartPause();
     void PaintSegmentGlow(HDC dc, const RECT& segment, const RECT& filled);
 

@@ -33,6 +33,8 @@ protected:
     // Draws the whole control on dc (an off-screen bitmap of the control's size).
     virtual void PaintControl(HDC dc) {}
     virtual void LookAndFeelChanged() { Invalidate(); }
+    // The text lives in the object and is drawn by the control: the window needs no copy.
+    void TextChanged() override { Invalidate(); }
     virtual void MouseEnter();
     virtual void MouseLeave();
     virtual void MouseDown(int button, POINT p) {}

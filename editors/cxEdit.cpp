@@ -167,10 +167,10 @@ int TcxCustomEdit::TextLineHeight(const wchar_t* sample)
     const LOGFONTW& lf = Style()->Font()->LogFont();
     if (common && m_lineHeight > 0 && memcmp(&lf, &m_lineHeightFont, sizeof(lf)) == 0)
         return m_lineHeight;
-    WindowDC dc(nullptr);
-    SelectGuard sel(dc.get(), Style()->Font()->Handle());
+    HDC dc = MeasureDC();
+    SelectGuard sel(dc, Style()->Font()->Handle());
     SIZE sz{};
-    GetTextExtentPoint32W(dc.get(), sample, lstrlenW(sample), &sz);
+    GetTextExtentPoint32W(dc, sample, lstrlenW(sample), &sz);
     if (common) {
         m_lineHeight = sz.cy;
         m_lineHeightFont = lf;

@@ -46,11 +46,16 @@ const TClassInfo* FontProperties()
     return info;
 }
 
+HDC MeasureDC()
+{
+    static UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
+    return dc.get();
+}
+
 int MeasureTextHeight(HFONT font)
 {
-    WindowDC dc(nullptr);
-    SelectGuard sel(dc.get(), font);
+    SelectGuard sel(MeasureDC(), font);
     SIZE sz{};
-    GetTextExtentPoint32W(dc.get(), L"0", 1, &sz);
+    GetTextExtentPoint32W(MeasureDC(), L"0", 1, &sz);
     return sz.cy;
 }

@@ -233,6 +233,56 @@ TEST_F(ControlsTest, ButtonStateFollowsEnablingPressFocusAndDefault)
     EXPECT_NE(normal.At(60, 15), RGB(1, 2, 3)) << "the face covers the button";
 }
 
+// Fast caption changes repaint at the display's pace; the last one is always painted.
+TEST_F(ControlsTest, LabelShowsItsLastCaptionAfterAFastSeriesOfChanges)
+{
+    auto* label = Make<TcxLabel>(5, 5, 10, 10);
+    label->SetCaption(L"first");
+    UpdateWindow(label->Handle());
+    label->SetCaption(L"second");
+    label->SetCaption(L"third");
+    ASSERT_TRUE(label->RepaintPending());
+    for (int i = 0; i < 50 && label->RepaintPending(); ++i) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        app->ProcessMessages();
+    }
+    EXPECT_FALSE(label->RepaintPending());
+    RECT update;
+    EXPECT_TRUE(GetUpdateRect(label->Handle(), &update, FALSE) || label->Caption() == L"third");
+    EXPECT_EQ(label->Caption(), L"third");
+}
+
+// The bar repaints only where a step changes it; what the screen shows matches a bar set at once.
+TEST_F(ControlsTest, SteppedBarShowsWhatABarSetAtOnceShows)
+{
+    auto* stepped = Make<TcxProgressBar>(10, 10, 300, 24);
+    auto* direct = Make<TcxProgressBar>(10, 50, 300, 24);
+    for (TcxProgressBar* bar : {stepped, direct}) {
+        bar->Properties()->SetBarStyle(cxbsAnimation);
+        bar->Properties()->SetAnimationSpeed(0);
+        bar->Properties()->SetShowText(false);
+        bar->Properties()->SetMax(500);
+        bar->UpdateVisualStateAtCursor(false);
+        UpdateWindow(bar->Handle());
+    }
+    for (int i = 1; i <= 400; ++i) {
+        stepped->SetPosition(i);
+        UpdateWindow(stepped->Handle());
+    }
+    direct->SetPosition(400);
+    UpdateWindow(direct->Handle());
+    auto row = [](TcxProgressBar* bar, int y) {
+        std::vector<COLORREF> pixels;
+        HDC dc = GetDC(bar->Handle());
+        for (int x = 0; x < bar->Width(); ++x)
+            pixels.push_back(GetPixel(dc, x, y));
+        ReleaseDC(bar->Handle(), dc);
+        return pixels;
+    };
+    for (int y : {3, 12, 20})
+        EXPECT_EQ(row(stepped, y), row(direct, y)) << "row " << y;
+}
+
 TEST_F(ControlsTest, LabelSizesToItsCaptionAndAnEmptyOneKeepsALine)
 {
     auto* label = Make<TcxLabel>(5, 5, 10, 10);
