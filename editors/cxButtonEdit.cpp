@@ -202,8 +202,7 @@ void TcxButtonEdit::PaintContent(HDC dc)
         bool flatLook = bs == btsUltraFlat || bs == btsOffice11 || bs == btsFlat || bs == btsHotFlat;
         if (flatLook) {
             // Flat buttons lie in the frame and light up under the cursor or when pressed.
-            TColor face = vi.pressed ? clHighlight : (vi.hot ? clBtnFace : clBtnFace);
-            Fill(dc, r, face);
+            Fill(dc, r, vi.pressed ? clHighlight : clBtnFace);
             if (vi.hot || vi.pressed) {
                 UniqueBrush frame(CreateSolidBrush(ColorToRGB(clHighlight)));
                 FrameRect(dc, &r, frame.get());

@@ -8,18 +8,14 @@
 
 void TPersistent::Assign(const TPersistent* source)
 {
-    if (source) {
-        source->AssignTo(this);
-        return;
-    }
-    AssignTo(this);
+    if (!source)
+        throw EConvertError(std::wstring(L"Cannot assign a nil to a ") + ClassName());
+    source->AssignTo(this);
 }
 
 void TPersistent::AssignTo(TPersistent* dest) const
 {
-    std::wstring from = L"nil";
-    from = ClassName();
-    throw EConvertError(L"Cannot assign a " + from + L" to a " + dest->ClassName());
+    throw EConvertError(std::wstring(L"Cannot assign a ") + ClassName() + L" to a " + dest->ClassName());
 }
 
 TComponent::TComponent(TComponent* owner)
