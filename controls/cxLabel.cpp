@@ -147,7 +147,7 @@ void TcxLabel::TextChanged()
 {
     if (AutoSize())
         SetBounds(Left(), Top(), Width(), Height());
-    if (!HandleAllocated() || GetTickCount64() - m_lastPaintTick >= kRepaintInterval) {
+    if (!HandleAllocated() || (!RepaintPending() && GetTickCount64() - LastPaintTick() >= kRepaintInterval)) {
         UpdateVisualStateAtCursor(false);
         return;
     }
@@ -162,11 +162,6 @@ void TcxLabel::TextChanged()
     m_repaintTimer->SetEnabled(true);
 }
 
-void TcxLabel::PaintControl(HDC dc)
-{
-    m_lastPaintTick = GetTickCount64();
-    TcxCustomEdit::PaintControl(dc);
-}
 
 void TcxLabel::PaintFrame(HDC dc)
 {

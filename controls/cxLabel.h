@@ -67,13 +67,10 @@ protected:
     void PaintContent(HDC dc) override;
     UINT TextFlags() const;
 
-    void PaintControl(HDC dc) override;
 
 private:
     bool m_transparent = false;
     // A status line may change far faster than a screen can show: repaints come at most at
-    // this pace, the last change always shown.
-    static constexpr ULONGLONG kRepaintInterval = 16;
-    ULONGLONG m_lastPaintTick = 0;
+    // the display's pace, the last change always shown.
     std::unique_ptr<TcxTimer> m_repaintTimer;
 };

@@ -230,7 +230,7 @@ void TcxCustomProgressBar::SetPosition(double v)
     // A step too small to move the filled part or change the text paints the same picture:
     // only the layout is brought up to date (the running segment repaints on its own).
     RecomputeFilledArea();
-    bool textChanged = textBefore != ProgressText();
+    bool textChanged = Properties()->ShowText() && textBefore != ProgressText();
     if (EqualRect(&filledBefore, &m_filledArea) && !textChanged)
         return;
     RECT changed = m_barArea;
@@ -243,7 +243,7 @@ void TcxCustomProgressBar::SetPosition(double v)
         changed.left = std::max(m_barArea.left, std::min(filledBefore.right, m_filledArea.right) - ramp);
         changed.right = std::min(m_barArea.right, std::max(filledBefore.right, m_filledArea.right) + 2);
     }
-    InvalidateRect(Handle(), &changed, FALSE);
+    InvalidatePaced(changed);
 }
 
 void TcxCustomProgressBar::PropertiesChanged()

@@ -121,6 +121,7 @@ void TcxControl::Paint(HDC dc, const RECT& updateRect)
     int w = updateRect.right - updateRect.left, h = updateRect.bottom - updateRect.top;
     if (w <= 0 || h <= 0)
         return;
+    m_lastPaintTick = GetTickCount64();
     UniqueMemoryDC mem(CreateCompatibleDC(dc));
     UniqueBitmap bmp(CreateCompatibleBitmap(dc, w, h));
     {
@@ -133,6 +134,32 @@ void TcxControl::Paint(HDC dc, const RECT& updateRect)
 }
 
 void TcxControl::PaintTo(HDC dc) { PaintControl(dc); }
+
+void TcxControl::InvalidatePaced(const RECT& rect)
+{
+    if (!HandleAllocated())
+        return;
+    if (!PacedRepaintPending() && GetTickCount64() - m_lastPaintTick >= kRepaintInterval) {
+        InvalidateRect(Handle(), &rect, FALSE);
+        return;
+    }
+    if (PacedRepaintPending())
+        UnionRect(&m_pendingRect, &m_pendingRect, &rect);
+    else
+        m_pendingRect = rect;
+    if (!m_paceTimer) {
+        m_paceTimer = std::make_unique<TcxTimer>(nullptr);
+        m_paceTimer->SetInterval(static_cast<unsigned>(kRepaintInterval));
+        m_paceTimer->SetOnTimer([this](TObject*) {
+            m_paceTimer->SetEnabled(false);
+            if (HandleAllocated())
+                InvalidateRect(Handle(), &m_pendingRect, FALSE);
+        });
+    }
+    m_paceTimer->SetEnabled(true);
+}
+
+bool TcxControl::PacedRepaintPending() const { return m_paceTimer && m_paceTimer->Enabled(); }
 
 void TcxControl::PaintParentBackground(HDC dc)
 {

@@ -6,6 +6,10 @@
 #include "lookandfeel/cxLookAndFeels.h"
 #include "runtime/rtControls.h"
 
+#include <memory>
+
+class TcxTimer;
+
 class TcxControl : public TWinControl {
 public:
     explicit TcxControl(TComponent* owner);
@@ -24,6 +28,8 @@ public:
 
     // Paints the control into dc at the origin, as a paint message would.
     void PaintTo(HDC dc);
+    // True while a repaint waits for the display's pace.
+    bool PacedRepaintPending() const;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -42,8 +48,17 @@ protected:
     virtual void MouseMove(POINT p) {}
     // Draws what lies behind the control (the parent's surface) into dc.
     void PaintParentBackground(HDC dc);
+    // Repaints rect at most once per display frame: changes that come faster are gathered
+    // and shown together, the last one always.
+    void InvalidatePaced(const RECT& rect);
+    // When the control last painted itself (GetTickCount64).
+    ULONGLONG LastPaintTick() const noexcept { return m_lastPaintTick; }
+    static constexpr ULONGLONG kRepaintInterval = 16;
 
 private:
+    ULONGLONG m_lastPaintTick = 0;
+    RECT m_pendingRect{};
+    std::unique_ptr<TcxTimer> m_paceTimer;
     TcxLookAndFeel m_lookAndFeel;
     bool m_mouseInControl = false;
 };

@@ -265,12 +265,22 @@ TEST_F(ControlsTest, SteppedBarShowsWhatABarSetAtOnceShows)
         bar->UpdateVisualStateAtCursor(false);
         UpdateWindow(bar->Handle());
     }
-    for (int i = 1; i <= 400; ++i) {
+    // Steps faster than the display's pace are shown together a frame later; each step here
+    // is shown on its own before the next.
+    auto settle = [&](TcxProgressBar* bar) {
+        for (int i = 0; i < 50 && bar->PacedRepaintPending(); ++i) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+            app->ProcessMessages();
+        }
+        EXPECT_FALSE(bar->PacedRepaintPending());
+        UpdateWindow(bar->Handle());
+    };
+    for (int i = 300; i <= 400; i += 5) {
         stepped->SetPosition(i);
-        UpdateWindow(stepped->Handle());
+        settle(stepped);
     }
     direct->SetPosition(400);
-    UpdateWindow(direct->Handle());
+    settle(direct);
     auto row = [](TcxProgressBar* bar, int y) {
         std::vector<COLORREF> pixels;
         HDC dc = GetDC(bar->Handle());

@@ -185,7 +185,7 @@ TEST_F(ButtonEditTest, ClickKeyRunsTheDefaultButton)
         in[i].ki.dwFlags = keys[i][1];
     }
     SendInput(4, in, sizeof(INPUT));
-    for (int i = 0; i < 20 && clicks.empty(); ++i) {
+    for (int i = 0; i < 100 && clicks.empty(); ++i) {
         app->ProcessMessages();
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     }
