@@ -2,6 +2,7 @@
 // copies the same kind of files, and (given a folder) the source folder listing against a
 // bare enumeration of that folder. Both pairs are measured in the same process; the ratios
 // are what to watch.
+#include "tests/common/RemoveTree.h"
 #include "app/BatchRun.h"
 #include "app/FileListBox.h"
 #include "app/PathRules.h"
@@ -81,25 +82,6 @@ std::wstring FileName(int i)
     return name;
 }
 
-void RemoveTree(const std::wstring& path)
-{
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring child = path + L"\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(path.c_str());
-}
 
 // A fresh source folder of kFiles files "picNNNNN.tbi" of kFileSize bytes, and an empty
 // export folder beside it.

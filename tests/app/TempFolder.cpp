@@ -1,5 +1,7 @@
 #include "TempFolder.h"
 
+#include "tests/common/RemoveTree.h"
+
 #include "runtime/rtExceptions.h"
 
 #include <stdexcept>
@@ -14,27 +16,6 @@ std::wstring TempRoot()
     if (!root.empty() && root.back() == L'\\')
         root.pop_back();
     return root;
-}
-
-void RemoveTree(const std::wstring& path)
-{
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(path.c_str());
 }
 
 } // namespace
