@@ -3,6 +3,7 @@
 #include "FakeBatchHost.h"
 #include "TempFolder.h"
 #include "runtime/rtExceptions.h"
+#include "tests/common/RemoveTree.h"
 
 #include <gtest/gtest.h>
 
@@ -484,6 +485,51 @@ TEST_F(BatchRunTest, AFailedMoveLeavesNoNewFileAndRemovesNothingThatWasThere)
         EXPECT_EQ(ReadFileContent(src + L"\\a.tbi"), c.sourceAfter);
         EXPECT_EQ(h.statuses, c.statuses);
     }
+}
+
+// The same on a real volume that runs full. It needs a small empty volume (256 KiB is enough)
+// whose folder is given in CORVANE_SMALL_VOLUME, so it runs only where one can be set up; the
+// test above stands in for such a volume everywhere else.
+TEST_F(BatchRunTest, OnAVolumeThatRunsFullNoEmptyFileIsLeftAndNoFileIsLost)
+{
+    std::wstring volume(GetEnvironmentVariableW(L"CORVANE_SMALL_VOLUME", nullptr, 0), L'\0');
+    if (volume.empty())
+        GTEST_SKIP() << "CORVANE_SMALL_VOLUME names no small volume";
+    volume.resize(
+        GetEnvironmentVariableW(L"CORVANE_SMALL_VOLUME", volume.data(), static_cast<DWORD>(volume.size())));
+    const std::wstring exportFolder = volume + L"\\cvfull" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring src = temp.MakeFolder(L"src");
+    constexpr size_t kFileSize = 3 * 1024;
+    std::vector<std::pair<std::wstring, std::string>> files;
+    for (int i = 0; i < 300; ++i) {
+        const std::wstring base = L"f" + std::to_wstring(1000 + i);
+        std::string content = Utf8(base) + ":";
+        content.resize(kFileSize, static_cast<char>('a' + i % 26));
+        temp.MakeFile(L"src\\" + base + L".tbi", content);
+        files.emplace_back(base, content);
+    }
+    host.sourceFolder = src;
+    host.exportFolder = exportFolder;
+    host.answer = false;
+
+    Run();
+
+    const auto moveFailures =
+        std::count_if(host.statuses.begin(), host.statuses.end(),
+                      [](const std::wstring& s) { return s.starts_with(L"命名失败，请重试！ "); });
+    EXPECT_GT(moveFailures, 0) << "the volume never ran full";
+    for (const auto& [base, content] : files) {
+        const bool inSource = ReadFileContent(src + L"\\" + base + L".tbi") == content;
+        const bool inExport = ReadFileContent(exportFolder + L"\\" + base + L".jpg") == content;
+        EXPECT_TRUE(inSource || inExport) << "lost: " << Utf8(base);
+    }
+    size_t partial = 0;
+    for (const std::wstring& name : NamesIn(exportFolder)) {
+        if (ReadFileContent(exportFolder + L"\\" + name).size() != kFileSize)
+            ++partial;
+    }
+    EXPECT_EQ(partial, 0u) << "empty or partial files left in the export folder";
+    RemoveTree(exportFolder);
 }
 
 TEST(FileManagerParametersTest, TheFolderIsOneQuotedArgument)
