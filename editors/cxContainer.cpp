@@ -350,6 +350,7 @@ TcxContainer::TcxContainer(TComponent* owner) : TcxControl(owner)
 TcxContainer::~TcxContainer()
 {
     Destroying();
+    StopHoverWatch(this);
     for (auto& s : m_styles)
         s.reset();
 }
@@ -458,6 +459,29 @@ RECT TcxContainer::HotBounds()
         r.right -= 3;
         r.bottom -= 3;
     }
+    TcxContainerStyle* style = Style();
+    TcxContainerBorderStyle bs = style->BorderStyle();
+    if (bs == cbsUltraFlat || bs == cbsOffice11)
+        bs = cbsSingle;
+    bool transparent = style->TransparentBorder();
+    if (bs != cbsNone) {
+        int w = ContainerBorderWidth(bs);
+        if (transparent)
+            InflateRect(&r, w - 2, w - 2);
+        TcxBorders e = style->Edges();
+        if (!(e & cxBorder(bLeft)))
+            r.left += w;
+        if (!(e & cxBorder(bTop)))
+            r.top += w;
+        if (!(e & cxBorder(bRight)))
+            r.right -= w;
+        if (!(e & cxBorder(bBottom)))
+            r.bottom -= w;
+    } else if (transparent) {
+        InflateRect(&r, -2, -2);
+    }
+    if (r.bottom < r.top)
+        r.top = r.bottom = 0;
     return r;
 }
 
@@ -535,27 +559,58 @@ void TcxContainer::SyncInnerControlLook()
         m_innerControl->SetFont(&font);
 }
 
-void TcxContainer::UpdateVisualState(POINT p, bool isMouseEvent) { RunVisualStateUpdate(p, true); }
+void TcxContainer::UpdateVisualState(POINT p, bool isMouseEvent) { RunVisualStateUpdate(p, true, isMouseEvent); }
 
-void TcxContainer::RunVisualStateUpdate(POINT p, bool invalidate)
+namespace {
+
+// True while a modifier key or a mouse button is held: the control is not made hot then.
+bool KeyOrButtonHeld()
+{
+    static const int keys[] = {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
+    for (int k : keys)
+        if (GetKeyState(k) < 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+void TcxContainer::RunVisualStateUpdate(POINT p, bool invalidate, bool isMouseEvent)
 {
     m_refreshRequested = true;
-    if (m_visualStateLock > 0 || m_constructing || IsDestroying() || IsLoading() || !HandleAllocated())
+    auto canUpdate = [this] {
+        return m_visualStateLock == 0 && !m_constructing && !IsDestroying() && !IsLoading() && HandleAllocated();
+    };
+    if (!canUpdate())
         return;
     ++m_visualStateLock;
     m_refreshRequested = false;
     try {
-        bool hotAllowed = Style()->HotTrack() && GetKeyState(VK_LBUTTON) >= 0 && GetKeyState(VK_RBUTTON) >= 0;
+        bool hotAllowed = Style()->HotTrack() && !KeyOrButtonHeld();
         ComputeViewInfo(p, hotAllowed);
         PlaceInnerControl();
         SyncInnerControlLook();
         if (invalidate)
             Invalidate();
+        // While hot, the watch notices the cursor leaving, also over the inner control,
+        // whose window takes the platform's leave notices away from this one.
+        if (m_viewInfo.state & csfHot)
+            StartHoverWatch(this, m_viewInfo.bounds, this);
     } catch (...) {
         --m_visualStateLock;
         throw;
     }
     --m_visualStateLock;
+    if (isMouseEvent && m_afterMouseLock == 0 && canUpdate()) {
+        ++m_afterMouseLock;
+        try {
+            AfterMouseUpdate();
+        } catch (...) {
+            --m_afterMouseLock;
+            throw;
+        }
+        --m_afterMouseLock;
+    }
 }
 
 void TcxContainer::UpdateVisualStateAtCursor(bool isMouseEvent) { UpdateVisualState(CursorPoint(), isMouseEvent); }
@@ -595,7 +650,7 @@ void TcxContainer::PaintControl(HDC dc)
     // An update skipped earlier runs now; the paint under way shows its result, so it asks
     // for no further repaint.
     if (m_refreshRequested || !m_viewInfo.bounds.right)
-        RunVisualStateUpdate(CursorPoint(), false);
+        RunVisualStateUpdate(CursorPoint(), false, false);
     PaintFrame(dc);
     PaintContent(dc);
 }
@@ -752,12 +807,26 @@ void TcxContainer::MouseEnter()
 {
     TcxControl::MouseEnter();
     UpdateVisualStateAtCursor(true);
+    StartHoverWatch(this, {0, 0, Width(), Height()}, this);
 }
 
 void TcxContainer::MouseLeave()
 {
     TcxControl::MouseLeave();
-    UpdateVisualState({-1, -1}, true);
+    // The platform says "left" also when the cursor moves onto the inner control: the state
+    // comes from where the cursor really is, and a control still hot is watched again.
+    StopHoverWatch(this);
+    UpdateVisualStateAtCursor(true);
 }
 
-void TcxContainer::MouseMove(POINT p) { UpdateVisualState(p, true); }
+void TcxContainer::MouseMove(POINT p)
+{
+    UpdateVisualState(p, true);
+    StartHoverWatch(this, {0, 0, Width(), Height()}, this);
+}
+
+void TcxContainer::HoverEnded()
+{
+    UpdateVisualStateAtCursor(true);
+    StopHoverWatch(this);
+}

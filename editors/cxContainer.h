@@ -126,7 +126,7 @@ struct TcxContainerViewInfo {
     bool shadow = false;
 };
 
-class TcxContainer : public TcxControl {
+class TcxContainer : public TcxControl, public IcxMouseTrackingCaller {
 public:
     explicit TcxContainer(TComponent* owner);
     ~TcxContainer() override;
@@ -154,6 +154,13 @@ public:
     // Called by the four styles when one of their values changes.
     virtual void StyleValuesChanged(TcxContainerStyle* style);
     virtual bool UsesParentBackground() const { return false; }
+    // The part of the control where the cursor makes it hot (client coordinates).
+    virtual RECT HotBounds();
+    // The hover watch noticed that the cursor has gone.
+    void HoverEnded() override;
+    // The cursor moved over the inner control (p in this control's client coordinates):
+    // the platform tells only the inner control's window.
+    void InnerControlMouseMove(POINT p) { MouseMove(p); }
 
 protected:
     virtual TcxContainerStyle* CreateStyle(TcxContainerStateIndex state);
@@ -165,7 +172,8 @@ protected:
     virtual TColor CurrentBackgroundColor();
     virtual void PlaceInnerControl();
     virtual void SyncInnerControlLook();
-    virtual RECT HotBounds();
+    // Runs after a mouse-driven update (editors detect button clicks here).
+    virtual void AfterMouseUpdate() {}
     void PaintControl(HDC dc) override;
     virtual void PaintFrame(HDC dc);
     virtual void PaintContent(HDC dc) {}
@@ -185,7 +193,7 @@ protected:
     bool m_constructing = true;
 
 private:
-    void RunVisualStateUpdate(POINT p, bool invalidate);
+    void RunVisualStateUpdate(POINT p, bool invalidate, bool isMouseEvent);
     // The cursor in client coordinates when it is over the control, else (-1, -1).
     POINT CursorPoint();
 
@@ -194,6 +202,7 @@ private:
     TcxContainerStyle* m_currentStyle = nullptr;
     TcxContainerState m_currentStyleState = ~0u;
     int m_visualStateLock = 0;
+    int m_afterMouseLock = 0;
     bool m_refreshRequested = false;
     bool m_settingOwnLook = false;
 };

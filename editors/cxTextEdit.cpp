@@ -1,5 +1,18 @@
 #include "cxTextEdit.h"
 
+#include <windowsx.h>
+
+LRESULT TcxCustomInnerTextEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT r = TNativeEdit::WndProc(msg, wParam, lParam);
+    if (msg == WM_MOUSEMOVE && m_container && m_container->HandleAllocated() && HandleAllocated()) {
+        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        MapWindowPoints(Handle(), m_container->Handle(), &p, 1);
+        m_container->InnerControlMouseMove(p);
+    }
+    return r;
+}
+
 
 const TClassInfo* TcxTextEditProperties::StaticProperties()
 {
@@ -33,7 +46,7 @@ TcxCustomTextEdit::~TcxCustomTextEdit() { Destroying(); }
 
 void TcxCustomTextEdit::Construct(TcxTextEditProperties* properties)
 {
-    m_innerEdit = new TNativeEdit(this);
+    m_innerEdit = new TcxCustomInnerTextEdit(this, this);
     m_innerEdit->SetTabStop(false);
     m_innerEdit->SetParent(this);
     m_innerEdit->OnChange = [this](TObject*) {

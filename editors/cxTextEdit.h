@@ -19,6 +19,19 @@ private:
     int m_maxLength = 0;
 };
 
+// The platform's edit box inside a text editor; the cursor over it counts as over the editor.
+class TcxCustomInnerTextEdit : public TNativeEdit {
+public:
+    TcxCustomInnerTextEdit(TComponent* owner, TcxContainer* container) : TNativeEdit(owner), m_container(container) {}
+    const wchar_t* ClassName() const override { return L"TcxCustomInnerTextEdit"; }
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    TcxContainer* m_container;
+};
+
 class TcxCustomTextEdit : public TcxCustomEdit {
 public:
     explicit TcxCustomTextEdit(TComponent* owner);
