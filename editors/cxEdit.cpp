@@ -93,17 +93,77 @@ const TClassInfo* TcxEditStyle::StaticProperties()
                 {},
                 {},
                 {}});
+        ci.AddEnum<TcxEditStyle, TcxEditButtonTransparency>(
+            L"ButtonTransparency",
+            {{L"ebtNone", ebtNone}, {L"ebtInactive", ebtInactive}, {L"ebtAlways", ebtAlways},
+             {L"ebtHideInactive", ebtHideInactive}, {L"ebtHideUnselected", ebtHideUnselected}},
+            &TcxEditStyle::SetButtonTransparency, &TcxEditStyle::ButtonTransparency);
         return ci;
     }();
     return &info;
 }
 
-TcxEditButtonStyle TcxEditStyle::ButtonStyle()
+const TcxEditStyle* TcxEditStyle::RootEdit() const
+{
+    return IsRootStyle() || !Container() ? this : static_cast<const TcxEditStyle*>(Container()->Style());
+}
+
+TcxEditStyle* TcxEditStyle::RootEdit()
+{
+    return IsRootStyle() || !Container() ? this : static_cast<TcxEditStyle*>(Container()->Style());
+}
+
+TcxEditButtonStyle TcxEditStyle::ButtonStyle() const
 {
     if (m_buttonStyleAssigned)
         return m_buttonStyle;
-    static const TcxEditButtonStyle byKind[] = {btsFlat, bts3D, btsUltraFlat, btsOffice11};
-    return byKind[LookAndFeel()->Kind()];
+    return IsRootStyle() ? btsDefault : RootEdit()->ButtonStyle();
+}
+
+TcxEditButtonStyle TcxEditStyle::EffectiveButtonStyle()
+{
+    TcxEditButtonStyle assigned = ButtonStyle();
+    if (assigned != btsDefault)
+        return assigned;
+    TcxContainerBorderStyle border = BorderStyle();
+    if (border == cbsNone && !HotTrack()) {
+        static const TcxEditButtonStyle byKind[] = {btsFlat, bts3D, btsUltraFlat, btsOffice11};
+        return byKind[LookAndFeel()->Kind()];
+    }
+    static const TcxEditButtonStyle byBorder[] = {btsSimple, btsHotFlat, bts3D, btsFlat, bts3D, btsUltraFlat, btsOffice11};
+    return byBorder[border];
+}
+
+TcxEditButtonTransparency TcxEditStyle::ButtonTransparency() const
+{
+    const TcxEditStyle* r = RootEdit();
+    return r->m_buttonTransparencyAssigned ? r->m_buttonTransparency : ebtNone;
+}
+
+void TcxEditStyle::SetButtonTransparency(TcxEditButtonTransparency v)
+{
+    TcxEditStyle* r = RootEdit();
+    if (r->m_buttonTransparencyAssigned && r->m_buttonTransparency == v)
+        return;
+    r->m_buttonTransparency = v;
+    r->m_buttonTransparencyAssigned = true;
+    r->MarkChanged();
+}
+
+bool TcxEditStyle::GradientButtons() const
+{
+    const TcxEditStyle* r = RootEdit();
+    return r->m_gradientButtonsAssigned && r->m_gradientButtons;
+}
+
+void TcxEditStyle::SetGradientButtons(bool v)
+{
+    TcxEditStyle* r = RootEdit();
+    if (r->m_gradientButtonsAssigned && r->m_gradientButtons == v)
+        return;
+    r->m_gradientButtons = v;
+    r->m_gradientButtonsAssigned = true;
+    r->MarkChanged();
 }
 
 void TcxEditStyle::SetButtonStyle(TcxEditButtonStyle v)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "editors/cxContainer.h"
+#include "editors/cxEditButtons.h"
 
 #include <algorithm>
 #include <memory>
@@ -10,8 +11,6 @@
 
 class TcxCustomEdit;
 
-enum TcxEditButtonStyle { btsDefault, bts3D, btsFlat, btsSimple, btsHotFlat, btsUltraFlat, btsOffice11 };
-enum TcxEditButtonKind { bkEllipsis, bkDown, bkGlyph, bkText };
 
 // Settings of an editor; the editor listens to their changes.
 class TcxCustomEditProperties : public TPersistent {
@@ -52,14 +51,28 @@ public:
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
 
-    // The button style: assigned, else the one that goes with the look-and-feel kind.
-    TcxEditButtonStyle ButtonStyle();
+    // The button style of this state: assigned here, else the normal style's, else btsDefault.
+    TcxEditButtonStyle ButtonStyle() const;
     void SetButtonStyle(TcxEditButtonStyle v);
     bool IsButtonStyleAssigned() const noexcept { return m_buttonStyleAssigned; }
+    // The style buttons are drawn in: the assigned one, else the one that goes with the
+    // border style (or, without border and hot tracking, with the look-and-feel kind).
+    TcxEditButtonStyle EffectiveButtonStyle();
+    // Per owner (kept in the normal style), like the edges.
+    TcxEditButtonTransparency ButtonTransparency() const;
+    void SetButtonTransparency(TcxEditButtonTransparency v);
+    bool GradientButtons() const;
+    void SetGradientButtons(bool v);
 
 private:
+    const TcxEditStyle* RootEdit() const;
+    TcxEditStyle* RootEdit();
     TcxEditButtonStyle m_buttonStyle = btsDefault;
     bool m_buttonStyleAssigned = false;
+    TcxEditButtonTransparency m_buttonTransparency = ebtNone;
+    bool m_buttonTransparencyAssigned = false;
+    bool m_gradientButtons = false;
+    bool m_gradientButtonsAssigned = false;
 };
 
 class TcxCustomEdit : public TcxContainer {
