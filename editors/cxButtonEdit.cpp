@@ -4,8 +4,7 @@
 
 #include <windowsx.h>
 
-TcxButtonEditProperties::TcxButtonEditProperties(TcxCustomEdit* owner)
-    : TcxTextEditProperties(owner), m_clickKey(VK_RETURN | scCtrl)
+TcxButtonEditProperties::TcxButtonEditProperties(TcxCustomEdit* owner) : TcxTextEditProperties(owner)
 {
     m_buttons.OnChanged = [this](TObject*) { Changed(); };
 }
@@ -14,18 +13,10 @@ const TClassInfo* TcxButtonEditProperties::StaticProperties()
 {
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxButtonEditProperties", TcxTextEditProperties::StaticProperties());
-        ci.AddCollection<TcxButtonEditProperties, TcxEditButtons>(L"Buttons", &TcxButtonEditProperties::Buttons);
-        ci.AddEvent<TcxButtonEditProperties, TcxEditButtonClickEvent>(L"OnButtonClick",
-                                                                      &TcxButtonEditProperties::OnButtonClick);
-        ci.Add({L"ClickKey",
-                [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<TcxButtonEditProperties&>(o).SetClickKey(static_cast<unsigned>(ValueToInt(v)));
-                },
-                [](const TPersistent& o) {
-                    return TValue::Int(static_cast<const TcxButtonEditProperties&>(o).ClickKey());
-                },
-                {},
-                {}});
+        ci.AddCollection<TcxButtonEditProperties, TcxEditButtons>(L"Buttons",
+                                                                  &TcxButtonEditProperties::Buttons);
+        ci.AddEvent<TcxButtonEditProperties, TcxEditButtonClickEvent>(
+            L"OnButtonClick", &TcxButtonEditProperties::OnButtonClick);
         return ci;
     }();
     return &info;
@@ -34,12 +25,16 @@ const TClassInfo* TcxButtonEditProperties::StaticProperties()
 void TcxButtonEditProperties::Assign(const TPersistent* source)
 {
     if (auto* p = dynamic_cast<const TcxButtonEditProperties*>(source)) {
-        BeginUpdate();
-        m_buttons.Assign(&p->m_buttons);
-        m_clickKey = p->m_clickKey;
-        OnButtonClick = p->OnButtonClick;
-        TcxTextEditProperties::Assign(source);
-        EndUpdate();
+        LockUpdate();
+        try {
+            m_buttons.Assign(&p->m_buttons);
+            OnButtonClick = p->OnButtonClick;
+            TcxTextEditProperties::Assign(source);
+        } catch (...) {
+            UnlockUpdate();
+            throw;
+        }
+        UnlockUpdate();
         return;
     }
     TcxTextEditProperties::Assign(source);
@@ -93,7 +88,8 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
     TcxContainerState state = m_viewInfo.state;
     bool focused = (state & csfFocused) != 0, hot = (state & csfHot) != 0;
     TcxEditButtonTransparency transparency = style->ButtonTransparency();
-    if ((transparency == ebtHideInactive && !focused) || (transparency == ebtHideUnselected && !focused && !hot))
+    if ((transparency == ebtHideInactive && !focused) ||
+        (transparency == ebtHideUnselected && !focused && !hot))
         return;
     TcxEditButtonStyle buttonStyle = style->EffectiveButtonStyle();
     bool transparent = transparency == ebtAlways || (transparency == ebtInactive && !focused && !hot);
@@ -260,10 +256,8 @@ void TcxButtonEdit::MouseUp(int button, POINT p)
 bool TcxButtonEdit::EditKey(UINT msg, WPARAM key)
 {
     if (msg == WM_KEYDOWN) {
-        unsigned shift = (GetKeyState(VK_SHIFT) < 0 ? scShift : 0) | (GetKeyState(VK_CONTROL) < 0 ? scCtrl : 0) |
-                         (GetKeyState(VK_MENU) < 0 ? scAlt : 0);
         int k = DefaultButtonIndex();
-        if (Properties()->ClickKey() != 0 && (static_cast<unsigned>(key) | shift) == Properties()->ClickKey() && k >= 0) {
+        if (Properties()->ClickKey() != 0 && ShortCutOf(key) == Properties()->ClickKey() && k >= 0) {
             // The key's character (a line feed for Ctrl+Enter) must not reach the text.
             MSG pending;
             if (InnerEdit() && InnerEdit()->HandleAllocated())

@@ -15,21 +15,12 @@ public:
     void Assign(const TPersistent* source) override;
 
     TcxEditButtons* Buttons() noexcept { return &m_buttons; }
-    // Key (virtual-key code with the shift state in the high word) that clicks the default button.
-    unsigned ClickKey() const noexcept { return m_clickKey; }
-    void SetClickKey(unsigned v) { m_clickKey = v; }
 
     TcxEditButtonClickEvent OnButtonClick;
 
 private:
     TcxEditButtons m_buttons;
-    unsigned m_clickKey;
 };
-
-// Shift-state bits of a ClickKey.
-constexpr unsigned scShift = 0x2000;
-constexpr unsigned scCtrl = 0x4000;
-constexpr unsigned scAlt = 0x8000;
 
 class TcxButtonEdit : public TcxCustomTextEdit {
 public:

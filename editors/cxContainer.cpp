@@ -31,11 +31,15 @@ const TcxContainerBorderStyle kStateBorderStyles[7][4] = {
     {cbsOffice11, cbsOffice11, cbsOffice11, cbsOffice11},
 };
 
-const TEnumNames kBorderStyleNames{{L"cbsNone", cbsNone},       {L"cbsSingle", cbsSingle}, {L"cbsThick", cbsThick},
-                                   {L"cbsFlat", cbsFlat},       {L"cbs3D", cbs3D},         {L"cbsUltraFlat", cbsUltraFlat},
-                                   {L"cbsOffice11", cbsOffice11}};
+const TEnumNames kBorderStyleNames{
+    {L"cbsNone", cbsNone},        {L"cbsSingle", cbsSingle}, {L"cbsThick", cbsThick},
+    {L"cbsFlat", cbsFlat},        {L"cbs3D", cbs3D},         {L"cbsUltraFlat", cbsUltraFlat},
+    {L"cbsOffice11", cbsOffice11}};
 
-const TEnumNames kEdgeNames{{L"bLeft", cxBorder(bLeft)}, {L"bTop", cxBorder(bTop)}, {L"bRight", cxBorder(bRight)}, {L"bBottom", cxBorder(bBottom)}};
+const TEnumNames kEdgeNames{{L"bLeft", cxBorder(bLeft)},
+                            {L"bTop", cxBorder(bTop)},
+                            {L"bRight", cxBorder(bRight)},
+                            {L"bBottom", cxBorder(bBottom)}};
 
 } // namespace
 
@@ -66,10 +70,12 @@ const TClassInfo* TcxContainerStyle::StaticProperties()
         ci.AddSet<TcxContainerStyle, TcxBorders>(L"Edges", kEdgeNames, &TcxContainerStyle::SetEdges,
                                                  &TcxContainerStyle::Edges);
         ci.AddObject<TcxContainerStyle, TFont>(L"Font", &TcxContainerStyle::Font);
-        ci.AddBool<TcxContainerStyle>(L"HotTrack", &TcxContainerStyle::SetHotTrack, &TcxContainerStyle::HotTrack);
+        ci.AddBool<TcxContainerStyle>(L"HotTrack", &TcxContainerStyle::SetHotTrack,
+                                      &TcxContainerStyle::HotTrack);
         ci.AddObject<TcxContainerStyle, TcxLookAndFeel>(L"LookAndFeel", &TcxContainerStyle::LookAndFeel);
         ci.AddBool<TcxContainerStyle>(L"Shadow", &TcxContainerStyle::SetShadow, &TcxContainerStyle::Shadow);
-        ci.AddColor<TcxContainerStyle>(L"TextColor", &TcxContainerStyle::SetTextColor, &TcxContainerStyle::TextColor);
+        ci.AddColor<TcxContainerStyle>(L"TextColor", &TcxContainerStyle::SetTextColor,
+                                       &TcxContainerStyle::TextColor);
         ci.AddBool<TcxContainerStyle>(L"TransparentBorder", &TcxContainerStyle::SetTransparentBorder,
                                       &TcxContainerStyle::TransparentBorder);
         ci.Add({L"IsFontAssigned",
@@ -328,9 +334,15 @@ void TcxContainerStyle::TakeControlFont(const TFont& font)
         r->m_assigned &= ~svFont;
 }
 
-TFont* TcxContainerStyle::Font() noexcept { return &Root()->m_font; }
+TFont* TcxContainerStyle::Font() noexcept
+{
+    return &Root()->m_font;
+}
 
-TcxLookAndFeel* TcxContainerStyle::LookAndFeel() noexcept { return &Root()->m_lookAndFeel; }
+TcxLookAndFeel* TcxContainerStyle::LookAndFeel() noexcept
+{
+    return &Root()->m_lookAndFeel;
+}
 
 const TFont& TcxContainerStyle::EffectiveFont()
 {
@@ -370,7 +382,10 @@ void TcxContainer::CreateStyles()
     m_constructing = false;
 }
 
-TcxContainerStyle* TcxContainer::CreateStyle(TcxContainerStateIndex state) { return new TcxContainerStyle(this, state); }
+TcxContainerStyle* TcxContainer::CreateStyle(TcxContainerStateIndex state)
+{
+    return new TcxContainerStyle(this, state);
+}
 
 const TClassInfo* TcxContainer::StaticProperties()
 {
@@ -426,7 +441,8 @@ bool TcxContainer::Focused() const
     if (!focus)
         return false;
     HWND self = const_cast<TcxContainer*>(this)->Handle();
-    return focus == self || (m_innerControl && m_innerControl->HandleAllocated() && focus == m_innerControl->Handle());
+    return focus == self ||
+           (m_innerControl && m_innerControl->HandleAllocated() && focus == m_innerControl->Handle());
 }
 
 void TcxContainer::SetFocus()
@@ -494,7 +510,8 @@ RECT TcxContainer::BorderExtent()
     } else if (m_viewInfo.borderStyle != cbsNone) {
         int w = m_viewInfo.borderWidth;
         TcxBorders e = style->Edges();
-        r = {(e & cxBorder(bLeft)) ? w : 0, (e & cxBorder(bTop)) ? w : 0, (e & cxBorder(bRight)) ? w : 0, (e & cxBorder(bBottom)) ? w : 0};
+        r = {(e & cxBorder(bLeft)) ? w : 0, (e & cxBorder(bTop)) ? w : 0, (e & cxBorder(bRight)) ? w : 0,
+             (e & cxBorder(bBottom)) ? w : 0};
     }
     if (m_viewInfo.shadow) {
         r.right += 3;
@@ -516,7 +533,10 @@ TColor TcxContainer::CurrentBorderColor()
     return bs == cbsOffice11 ? Office11SelectionBorder() : clHighlight;
 }
 
-TColor TcxContainer::CurrentBackgroundColor() { return CurrentStyle()->Color(); }
+TColor TcxContainer::CurrentBackgroundColor()
+{
+    return CurrentStyle()->Color();
+}
 
 void TcxContainer::ComputeViewInfo(POINT p, bool hotAllowed)
 {
@@ -559,7 +579,10 @@ void TcxContainer::SyncInnerControlLook()
         m_innerControl->SetFont(&font);
 }
 
-void TcxContainer::UpdateVisualState(POINT p, bool isMouseEvent) { RunVisualStateUpdate(p, true, isMouseEvent); }
+void TcxContainer::UpdateVisualState(POINT p, bool isMouseEvent)
+{
+    RunVisualStateUpdate(p, true, isMouseEvent);
+}
 
 namespace {
 
@@ -579,7 +602,8 @@ void TcxContainer::RunVisualStateUpdate(POINT p, bool invalidate, bool isMouseEv
 {
     m_refreshRequested = true;
     auto canUpdate = [this] {
-        return m_visualStateLock == 0 && !m_constructing && !IsDestroying() && !IsLoading() && HandleAllocated();
+        return m_visualStateLock == 0 && !m_constructing && !IsDestroying() && !IsLoading() &&
+               HandleAllocated();
     };
     if (!canUpdate())
         return;
@@ -613,7 +637,10 @@ void TcxContainer::RunVisualStateUpdate(POINT p, bool invalidate, bool isMouseEv
     }
 }
 
-void TcxContainer::UpdateVisualStateAtCursor(bool isMouseEvent) { UpdateVisualState(CursorPoint(), isMouseEvent); }
+void TcxContainer::UpdateVisualStateAtCursor(bool isMouseEvent)
+{
+    UpdateVisualState(CursorPoint(), isMouseEvent);
+}
 
 POINT TcxContainer::CursorPoint()
 {
@@ -741,6 +768,7 @@ LRESULT TcxContainer::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         // The inner control takes the focus that reaches the frame.
         if (m_innerControl && m_innerControl->HandleAllocated() &&
             reinterpret_cast<HWND>(wParam) != m_innerControl->Handle() && m_innerControl->CanFocus()) {
+            m_focusFromOutside = true;
             ::SetFocus(m_innerControl->Handle());
             return 0;
         }

@@ -12,7 +12,6 @@
 
 enum TcxContainerBorderStyle { cbsNone, cbsSingle, cbsThick, cbsFlat, cbs3D, cbsUltraFlat, cbsOffice11 };
 
-
 enum TcxContainerStyleValue : unsigned {
     svBorderColor = 1 << 0,
     svBorderStyle = 1 << 1,
@@ -191,6 +190,9 @@ protected:
 
     TcxContainerViewInfo m_viewInfo;
     bool m_constructing = true;
+    // The focus last reached the container's own window from outside the control (and was
+    // passed on to the inner control).
+    bool m_focusFromOutside = false;
 
 private:
     void RunVisualStateUpdate(POINT p, bool invalidate, bool isMouseEvent);

@@ -12,7 +12,9 @@ namespace {
 
 TValue LookAndFeelKindName(const TPersistent& o);
 
-const TEnumNames kKinds{{L"lfFlat", lfFlat}, {L"lfStandard", lfStandard}, {L"lfUltraFlat", lfUltraFlat},
+const TEnumNames kKinds{{L"lfFlat", lfFlat},
+                        {L"lfStandard", lfStandard},
+                        {L"lfUltraFlat", lfUltraFlat},
                         {L"lfOffice11", lfOffice11}};
 
 TValue LookAndFeelKindName(const TPersistent& o)
@@ -31,12 +33,14 @@ const TClassInfo* LookAndFeelProperties()
         static TClassInfo ci(L"TcxLookAndFeel", nullptr);
         ci.Add({L"Kind",
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<TcxLookAndFeel&>(o).SetKind(static_cast<TcxLookAndFeelKind>(ValueToEnum(v, kKinds)));
+                    static_cast<TcxLookAndFeel&>(o).SetKind(
+                        static_cast<TcxLookAndFeelKind>(ValueToEnum(v, kKinds)));
                 },
                 &LookAndFeelKindName,
                 {},
                 {}});
-        ci.AddBool<TcxLookAndFeel>(L"NativeStyle", &TcxLookAndFeel::SetNativeStyle, &TcxLookAndFeel::NativeStyle);
+        ci.AddBool<TcxLookAndFeel>(L"NativeStyle", &TcxLookAndFeel::SetNativeStyle,
+                                   &TcxLookAndFeel::NativeStyle);
         RegisterExternalProperties(typeid(TcxLookAndFeel), &ci);
         return &ci;
     }();
@@ -142,7 +146,10 @@ void TcxControl::Paint(HDC dc, const RECT& updateRect)
     }
 }
 
-void TcxControl::PaintTo(HDC dc) { PaintControl(dc); }
+void TcxControl::PaintTo(HDC dc)
+{
+    PaintControl(dc);
+}
 
 void TcxControl::InvalidatePaced(const RECT& rect)
 {
@@ -168,7 +175,10 @@ void TcxControl::InvalidatePaced(const RECT& rect)
     m_paceTimer->SetEnabled(true);
 }
 
-bool TcxControl::PacedRepaintPending() const { return m_paceTimer && m_paceTimer->Enabled(); }
+bool TcxControl::PacedRepaintPending() const
+{
+    return m_paceTimer && m_paceTimer->Enabled();
+}
 
 void TcxControl::PaintParentBackground(HDC dc)
 {
@@ -223,9 +233,7 @@ LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         MouseDown(1, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return r;
     }
-    case WM_LBUTTONUP:
-        MouseUp(1, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        break;
+    case WM_LBUTTONUP: MouseUp(1, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {
         LRESULT r = TWinControl::WndProc(msg, wParam, lParam);
@@ -349,7 +357,9 @@ void ShutDownHoverWatch()
 
 // ---- TcxTimer ------------------------------------------------------------------------------
 
-TcxTimer::TcxTimer(TComponent* owner) : TComponent(owner) {}
+TcxTimer::TcxTimer(TComponent* owner) : TComponent(owner)
+{
+}
 
 TcxTimer::~TcxTimer()
 {
