@@ -93,12 +93,112 @@ const TClassInfo* TcxContainerStyle::StaticProperties()
 
 TcxContainerStyle* TcxContainerStyle::Root()
 {
-    return IsRootStyle() || !m_container ? this : m_container->Style();
+    if (IsRootStyle())
+        return this;
+    if (m_root)
+        return m_root;
+    return m_container ? m_container->Style() : this;
 }
 
 const TcxContainerStyle* TcxContainerStyle::Root() const
 {
-    return IsRootStyle() || !m_container ? this : m_container->Style();
+    return const_cast<TcxContainerStyle*>(this)->Root();
+}
+
+TcxContainerStyle::~TcxContainerStyle()
+{
+    m_destroying = true;
+    if (IsRootStyle() && m_controller) {
+        TcxStyleController* c = m_controller;
+        m_controller = nullptr;
+        c->DetachStyle(this);
+    }
+}
+
+const TcxContainerStyle* TcxContainerStyle::AssignedSource(TcxContainerStyleValue v, int depth) const
+{
+    if (m_assigned & v)
+        return this;
+    // Cycles are refused when a controller is set; the bound only guards against a chain
+    // that was made some other way.
+    TcxStyleController* c = Root()->m_controller;
+    if (!c || depth > 32 || c->IsDestroying())
+        return nullptr;
+    const TcxContainerStyle* s = c->StateStyle(m_state);
+    return s && s != this ? s->AssignedSource(v, depth + 1) : nullptr;
+}
+
+TcxStyleController* TcxContainerStyle::StyleController() const
+{
+    TcxStyleController* c = Root()->m_controller;
+    return c && c->IsDefault() ? nullptr : c;
+}
+
+void TcxContainerStyle::SetStyleController(TcxStyleController* controller)
+{
+    TcxContainerStyle* r = Root();
+    if (r != this) {
+        r->SetStyleController(controller);
+        return;
+    }
+    if (!controller)
+        controller = DefaultStyleController();
+    if (controller == m_controller)
+        return;
+    // Refused when the new controller takes its values, directly or further up its chain,
+    // from this very style.
+    int steps = 0;
+    for (TcxStyleController* c = controller; c && steps < 64; c = c->Style()->m_controller, ++steps)
+        if (c->Style() == this)
+            return;
+    if (m_controller)
+        m_controller->DetachStyle(this);
+    m_controller = controller;
+    if (m_controller)
+        m_controller->AttachStyle(this);
+    ControllerStyleChanged();
+}
+
+void TcxContainerStyle::ConnectDefaultController()
+{
+    if (!IsRootStyle() || m_controller)
+        return;
+    if (TcxStyleController* c = DefaultStyleController()) {
+        m_controller = c;
+        c->AttachStyle(this);
+    }
+}
+
+void TcxContainerStyle::ControllerStyleChanged()
+{
+    UpdateFont();
+    MarkChanged();
+}
+
+void TcxContainerStyle::ControllerFreed(TcxStyleController* controller)
+{
+    if (m_controller != controller)
+        return;
+    // The default controller itself going away leaves the style without one; any other
+    // hands the style back to the default.
+    if (controller->IsDefault()) {
+        m_controller = nullptr;
+        m_lookAndFeel.SetMaster(nullptr);
+        return;
+    }
+    SetStyleController(nullptr);
+}
+
+void TcxContainerStyle::UpdateFont()
+{
+    if (!IsRootStyle() || IsAssigned(svFont))
+        return;
+    const TcxContainerStyle* source = AssignedSource(svFont);
+    if (!source || source == this)
+        return;
+    ++m_fontAssignedLock;
+    m_font.Assign(&source->m_font);
+    --m_fontAssignedLock;
 }
 
 void TcxContainerStyle::Assign(const TPersistent* source)
@@ -146,7 +246,11 @@ void TcxContainerStyle::MarkChanged()
     m_pendingChange = true;
     if (m_lockCount == 0 && m_pendingChange) {
         m_pendingChange = false;
-        if (m_container)
+        if (m_destroying)
+            return;
+        if (OwnerNotify)
+            OwnerNotify(this);
+        else if (m_container)
             m_container->StyleValuesChanged(this);
     }
 }
@@ -161,8 +265,8 @@ void TcxContainerStyle::UnlockUpdate()
 
 TColor TcxContainerStyle::BorderColor() const
 {
-    if (IsAssigned(svBorderColor))
-        return m_borderColor;
+    if (const TcxContainerStyle* src = AssignedSource(svBorderColor))
+        return src->m_borderColor;
     if (IsRootStyle())
         return clWindowFrame;
     return m_state == csDisabled ? clBtnShadow : Root()->BorderColor();
@@ -179,8 +283,8 @@ void TcxContainerStyle::SetBorderColor(TColor v)
 
 TcxContainerBorderStyle TcxContainerStyle::BorderStyle() const
 {
-    if (IsAssigned(svBorderStyle))
-        return m_borderStyle;
+    if (const TcxContainerStyle* src = AssignedSource(svBorderStyle))
+        return src->m_borderStyle;
     const TcxContainerStyle* root = Root();
     if (IsRootStyle())
         return FallbackBorderStyle();
@@ -206,8 +310,8 @@ TColor TcxContainerStyle::Color() const
 {
     if (IsRootStyle() && m_container && m_container->ParentColor() && m_container->Parent())
         return m_container->Parent()->Color();
-    if (IsAssigned(svColor))
-        return m_color;
+    if (const TcxContainerStyle* src = AssignedSource(svColor))
+        return src->m_color;
     bool parentBackground = !m_container || m_container->UsesParentBackground();
     if (IsRootStyle())
         return parentBackground ? clBtnFace : clWindow;
@@ -227,8 +331,8 @@ void TcxContainerStyle::SetColor(TColor v)
 
 TcxBorders TcxContainerStyle::Edges() const
 {
-    const TcxContainerStyle* r = Root();
-    return r->IsAssigned(svEdges) ? r->m_edges : cxBordersAll;
+    const TcxContainerStyle* src = Root()->AssignedSource(svEdges);
+    return src ? src->m_edges : cxBordersAll;
 }
 
 void TcxContainerStyle::SetEdges(TcxBorders v)
@@ -243,8 +347,8 @@ void TcxContainerStyle::SetEdges(TcxBorders v)
 
 bool TcxContainerStyle::HotTrack() const
 {
-    const TcxContainerStyle* r = Root();
-    return r->IsAssigned(svHotTrack) ? r->m_hotTrack : true;
+    const TcxContainerStyle* src = Root()->AssignedSource(svHotTrack);
+    return src ? src->m_hotTrack : true;
 }
 
 void TcxContainerStyle::SetHotTrack(bool v)
@@ -259,8 +363,8 @@ void TcxContainerStyle::SetHotTrack(bool v)
 
 bool TcxContainerStyle::Shadow() const
 {
-    const TcxContainerStyle* r = Root();
-    return r->IsAssigned(svShadow) ? r->m_shadow : false;
+    const TcxContainerStyle* src = Root()->AssignedSource(svShadow);
+    return src ? src->m_shadow : false;
 }
 
 void TcxContainerStyle::SetShadow(bool v)
@@ -275,8 +379,8 @@ void TcxContainerStyle::SetShadow(bool v)
 
 bool TcxContainerStyle::TransparentBorder() const
 {
-    const TcxContainerStyle* r = Root();
-    return r->IsAssigned(svTransparentBorder) ? r->m_transparentBorder : true;
+    const TcxContainerStyle* src = Root()->AssignedSource(svTransparentBorder);
+    return src ? src->m_transparentBorder : true;
 }
 
 void TcxContainerStyle::SetTransparentBorder(bool v)
@@ -291,8 +395,8 @@ void TcxContainerStyle::SetTransparentBorder(bool v)
 
 TColor TcxContainerStyle::TextColor() const
 {
-    if (IsAssigned(svTextColor))
-        return m_textColor;
+    if (const TcxContainerStyle* src = AssignedSource(svTextColor))
+        return src->m_textColor;
     if (IsRootStyle())
         return m_font.Color();
     return m_state == csDisabled ? clBtnShadow : Root()->TextColor();
@@ -309,8 +413,8 @@ void TcxContainerStyle::SetTextColor(TColor v)
 
 TFontStyles TcxContainerStyle::TextStyle() const
 {
-    if (IsAssigned(svTextStyle))
-        return m_textStyle;
+    if (const TcxContainerStyle* src = AssignedSource(svTextStyle))
+        return src->m_textStyle;
     return IsRootStyle() ? m_font.Style() : Root()->TextStyle();
 }
 
@@ -363,8 +467,9 @@ TcxContainer::~TcxContainer()
 {
     Destroying();
     StopHoverWatch(this);
-    for (auto& s : m_styles)
-        s.reset();
+    // The styles go in reverse state order, the normal one (which the others read) last.
+    for (int i = 3; i >= 0; --i)
+        m_styles[static_cast<size_t>(i)].reset();
 }
 
 void TcxContainer::CreateStyles()
@@ -372,6 +477,7 @@ void TcxContainer::CreateStyles()
     for (int i = 0; i < 4; ++i)
         m_styles[i].reset(CreateStyle(static_cast<TcxContainerStateIndex>(i)));
     m_currentStyle = Style();
+    Style()->ConnectDefaultController();
     // The control follows the look-and-feel of its normal style.
     LookAndFeel()->SetMaster(Style()->LookAndFeel());
     // A control drawn on its parent's surface takes the parent's colour unless a style says otherwise.
@@ -857,4 +963,77 @@ void TcxContainer::HoverEnded()
 {
     UpdateVisualStateAtCursor(true);
     StopHoverWatch(this);
+}
+
+// ---- TcxStyleController ------------------------------------------------------------------------
+
+TcxStyleController::TcxStyleController(TComponent* owner, StyleFactory factory, bool isDefault)
+    : TComponent(owner), m_isDefault(isDefault)
+{
+    for (int i = 0; i < 4; ++i) {
+        auto state = static_cast<TcxContainerStateIndex>(i);
+        m_styles[static_cast<size_t>(i)].reset(factory ? factory(this, state)
+                                                       : new TcxContainerStyle(nullptr, state));
+        TcxContainerStyle* s = m_styles[static_cast<size_t>(i)].get();
+        if (i > 0)
+            s->SetRootStyle(m_styles[0].get());
+        s->OwnerNotify = [this](TcxContainerStyle*) { MarkChanged(); };
+    }
+    // The default controller ends every chain; any other takes what it leaves from it.
+    if (!isDefault)
+        m_styles[0]->ConnectDefaultController();
+}
+
+TcxStyleController::~TcxStyleController()
+{
+    m_destroying = true;
+    std::vector<TcxContainerStyle*> listeners = m_listeners;
+    for (auto it = listeners.rbegin(); it != listeners.rend(); ++it)
+        (*it)->ControllerFreed(this);
+    m_listeners.clear();
+    for (int i = 3; i >= 0; --i)
+        m_styles[static_cast<size_t>(i)].reset();
+}
+
+const TClassInfo* TcxStyleController::StaticProperties()
+{
+    static const TClassInfo info = [] {
+        TClassInfo ci(L"TcxStyleController", nullptr);
+        return ci;
+    }();
+    return &info;
+}
+
+void TcxStyleController::AttachStyle(TcxContainerStyle* style)
+{
+    if (std::find(m_listeners.begin(), m_listeners.end(), style) == m_listeners.end())
+        m_listeners.push_back(style);
+    style->LookAndFeel()->SetMaster(Style()->LookAndFeel());
+}
+
+void TcxStyleController::DetachStyle(TcxContainerStyle* style)
+{
+    auto it = std::find(m_listeners.begin(), m_listeners.end(), style);
+    if (it == m_listeners.end())
+        return;
+    m_listeners.erase(it);
+    style->LookAndFeel()->SetMaster(nullptr);
+}
+
+void TcxStyleController::MarkChanged()
+{
+    if (OnStyleChanged)
+        OnStyleChanged(this);
+    if (m_destroying)
+        return;
+    std::vector<TcxContainerStyle*> listeners = m_listeners;
+    for (TcxContainerStyle* s : listeners)
+        if (std::find(m_listeners.begin(), m_listeners.end(), s) != m_listeners.end())
+            s->ControllerStyleChanged();
+}
+
+void TcxStyleController::Loaded()
+{
+    TComponent::Loaded();
+    MarkChanged();
 }

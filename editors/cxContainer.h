@@ -9,6 +9,8 @@
 #include "runtime/rtGraphics.h"
 
 #include <array>
+#include <functional>
+#include <vector>
 
 enum TcxContainerBorderStyle { cbsNone, cbsSingle, cbsThick, cbsFlat, cbs3D, cbsUltraFlat, cbsOffice11 };
 
@@ -32,6 +34,7 @@ using TcxContainerState = unsigned;
 enum TcxContainerStateIndex { csNormal = 0, csFocused = 1, csDisabled = 2, csHot = 3 };
 
 class TcxContainer;
+class TcxStyleController;
 
 // The width of each border style's frame, in pixels.
 int ContainerBorderWidth(TcxContainerBorderStyle style);
@@ -41,6 +44,7 @@ TcxContainerBorderStyle DefaultBorderStyleFor(TcxLookAndFeelKind kind);
 class TcxContainerStyle : public TPersistent {
 public:
     TcxContainerStyle(TcxContainer* container, TcxContainerStateIndex state);
+    ~TcxContainerStyle() override;
     const wchar_t* ClassName() const override { return L"TcxContainerStyle"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
@@ -77,6 +81,25 @@ public:
     // Takes the control's font (inherited from its parent, say) without marking it assigned.
     void TakeControlFont(const TFont& font);
 
+    // The controller whose styles give the values this style leaves unassigned; nullptr
+    // stands for the default controller. A controller that would lead back to this style
+    // is refused.
+    TcxStyleController* StyleController() const;
+    void SetStyleController(TcxStyleController* controller);
+    // The controller in use, the default one included.
+    TcxStyleController* ActiveController() const noexcept { return Root()->m_controller; }
+    // Connects a root style to the default controller (owners call this once).
+    void ConnectDefaultController();
+    void ControllerStyleChanged();
+    void ControllerFreed(TcxStyleController* controller);
+    // The style whose stored value counts for v: this one when it assigns v, else the
+    // controller chain's style of the same state; nullptr when no style assigns it.
+    const TcxContainerStyle* AssignedSource(TcxContainerStyleValue v, int depth = 0) const;
+    // The normal style of the same owner (for owners that are not containers).
+    void SetRootStyle(TcxContainerStyle* root) noexcept { m_root = root; }
+    // Where an owner that is not a container hears of changes.
+    std::function<void(TcxContainerStyle*)> OwnerNotify;
+
     void LockUpdate() { ++m_lockCount; }
     void UnlockUpdate();
     TcxContainer* Container() const noexcept { return m_container; }
@@ -91,7 +114,12 @@ protected:
     void MarkChanged();
 
 private:
+    void UpdateFont();
+
     TcxContainer* m_container;
+    TcxContainerStyle* m_root = nullptr;
+    TcxStyleController* m_controller = nullptr;
+    bool m_destroying = false;
     TcxContainerStateIndex m_state;
     TcxContainerStyleValues m_assigned = 0;
     TColor m_borderColor = clWindowText;
@@ -110,6 +138,49 @@ private:
     bool m_pendingChange = false;
     int m_fontAssignedLock = 0;
 };
+
+// Four state styles that other styles take their unassigned values from. A controller
+// tells the styles that use it when one of its values changes, and hands them back to the
+// default controller when it is freed.
+class TcxStyleController : public TComponent {
+public:
+    using StyleFactory = std::function<TcxContainerStyle*(TcxStyleController*, TcxContainerStateIndex)>;
+    explicit TcxStyleController(TComponent* owner, StyleFactory factory = {}, bool isDefault = false);
+    ~TcxStyleController() override;
+    const wchar_t* ClassName() const override { return L"TcxStyleController"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+
+    TcxContainerStyle* StateStyle(TcxContainerStateIndex i) const noexcept { return m_styles[i].get(); }
+    TcxContainerStyle* Style() noexcept { return m_styles[csNormal].get(); }
+    TcxContainerStyle* StyleDisabled() noexcept { return m_styles[csDisabled].get(); }
+    TcxContainerStyle* StyleFocused() noexcept { return m_styles[csFocused].get(); }
+    TcxContainerStyle* StyleHot() noexcept { return m_styles[csHot].get(); }
+    virtual void AttachStyle(TcxContainerStyle* style);
+    virtual void DetachStyle(TcxContainerStyle* style);
+    // Raises OnStyleChanged and tells every style that uses this controller.
+    void MarkChanged();
+    bool IsDestroying() const noexcept { return m_destroying; }
+    bool IsDefault() const noexcept { return m_isDefault; }
+    const std::vector<TcxContainerStyle*>& Listeners() const noexcept { return m_listeners; }
+
+    TNotifyEvent OnStyleChanged;
+
+protected:
+    void Loaded() override;
+
+private:
+    std::array<std::unique_ptr<TcxContainerStyle>, 4> m_styles;
+    std::vector<TcxContainerStyle*> m_listeners;
+    bool m_destroying = false;
+    bool m_isDefault;
+};
+
+// The one controller every root style uses when none is set. Created on first use, freed
+// with the library (or by FreeDefaultStyleController); the styles that use it are then
+// left without a controller.
+TcxStyleController* DefaultStyleController();
+void FreeDefaultStyleController();
 
 // Geometry and colours computed at each visual-state update.
 struct TcxContainerViewInfo {

@@ -3,6 +3,7 @@
 #include "runtime/rtGraphicsInfo.h"
 
 #include <cstring>
+#include <utility>
 
 // ---- TcxCustomEditProperties -----------------------------------------------------------------
 
@@ -217,10 +218,32 @@ TcxEditStyle* TcxEditStyle::RootEdit()
     return IsRootStyle() || !Container() ? this : static_cast<TcxEditStyle*>(Container()->Style());
 }
 
-TcxEditButtonStyle TcxEditStyle::ButtonStyle() const
+const TcxEditStyle* TcxEditStyle::ButtonStyleSource(int depth) const
 {
     if (m_buttonStyleAssigned)
-        return m_buttonStyle;
+        return this;
+    TcxStyleController* c = ActiveController();
+    if (!c || depth > 32 || c->IsDestroying())
+        return nullptr;
+    auto* s = dynamic_cast<const TcxEditStyle*>(c->StateStyle(State()));
+    return s && s != this ? s->ButtonStyleSource(depth + 1) : nullptr;
+}
+
+const TcxEditStyle* TcxEditStyle::ButtonTransparencySource(int depth) const
+{
+    if (m_buttonTransparencyAssigned)
+        return this;
+    TcxStyleController* c = ActiveController();
+    if (!c || depth > 32 || c->IsDestroying())
+        return nullptr;
+    auto* s = dynamic_cast<const TcxEditStyle*>(c->StateStyle(csNormal));
+    return s && s != this ? s->ButtonTransparencySource(depth + 1) : nullptr;
+}
+
+TcxEditButtonStyle TcxEditStyle::ButtonStyle() const
+{
+    if (const TcxEditStyle* src = ButtonStyleSource())
+        return src->m_buttonStyle;
     return IsRootStyle() ? btsDefault : RootEdit()->ButtonStyle();
 }
 
@@ -241,8 +264,8 @@ TcxEditButtonStyle TcxEditStyle::EffectiveButtonStyle()
 
 TcxEditButtonTransparency TcxEditStyle::ButtonTransparency() const
 {
-    const TcxEditStyle* r = RootEdit();
-    return r->m_buttonTransparencyAssigned ? r->m_buttonTransparency : ebtNone;
+    const TcxEditStyle* src = RootEdit()->ButtonTransparencySource();
+    return src ? src->m_buttonTransparency : ebtNone;
 }
 
 void TcxEditStyle::SetButtonTransparency(TcxEditButtonTransparency v)
@@ -278,6 +301,62 @@ void TcxEditStyle::SetButtonStyle(TcxEditButtonStyle v)
     m_buttonStyle = v;
     m_buttonStyleAssigned = true;
     MarkChanged();
+}
+
+// ---- TcxEditStyleController and the default controller ----------------------------------------
+
+TcxEditStyleController::TcxEditStyleController(TComponent* owner, bool isDefault)
+    : TcxStyleController(
+          owner,
+          [](TcxStyleController*, TcxContainerStateIndex state) { return new TcxEditStyle(nullptr, state); },
+          isDefault)
+{
+}
+
+const TClassInfo* TcxEditStyleController::StaticProperties()
+{
+    static const TClassInfo info = [] {
+        using C = TcxEditStyleController;
+        TClassInfo ci(L"TcxEditStyleController", TcxStyleController::StaticProperties());
+        ci.AddObject<C, TcxEditStyle>(L"Style", &C::Style);
+        ci.AddObject<C, TcxEditStyle>(L"StyleDisabled", &C::StyleDisabled);
+        ci.AddObject<C, TcxEditStyle>(L"StyleFocused", &C::StyleFocused);
+        ci.AddObject<C, TcxEditStyle>(L"StyleHot", &C::StyleHot);
+        ci.AddEvent<C, TNotifyEvent>(L"OnStyleChanged", &C::OnStyleChanged);
+        return ci;
+    }();
+    return &info;
+}
+
+namespace {
+
+// Frees the default controller when the program ends. It is made after the look-and-feel
+// layer has started, so it goes before that layer's shared objects do.
+struct DefaultControllerHolder {
+    TcxStyleController* controller = nullptr;
+    ~DefaultControllerHolder() { delete std::exchange(controller, nullptr); }
+};
+
+DefaultControllerHolder& DefaultHolder()
+{
+    GlobalLookAndFeel();
+    static DefaultControllerHolder holder;
+    return holder;
+}
+
+} // namespace
+
+TcxStyleController* DefaultStyleController()
+{
+    DefaultControllerHolder& h = DefaultHolder();
+    if (!h.controller)
+        h.controller = new TcxEditStyleController(nullptr, true);
+    return h.controller;
+}
+
+void FreeDefaultStyleController()
+{
+    delete std::exchange(DefaultHolder().controller, nullptr);
 }
 
 // ---- TcxCustomEdit -----------------------------------------------------------------------------

@@ -143,6 +143,9 @@ public:
     void SetGradientButtons(bool v);
 
 private:
+    // The editor style of the controller chain that assigns the value, or nullptr.
+    const TcxEditStyle* ButtonStyleSource(int depth = 0) const;
+    const TcxEditStyle* ButtonTransparencySource(int depth = 0) const;
     const TcxEditStyle* RootEdit() const;
     TcxEditStyle* RootEdit();
     TcxEditButtonStyle m_buttonStyle = btsDefault;
@@ -151,6 +154,19 @@ private:
     bool m_buttonTransparencyAssigned = false;
     bool m_gradientButtons = false;
     bool m_gradientButtonsAssigned = false;
+};
+
+// A style controller whose styles are editor styles; the default controller is one.
+class TcxEditStyleController : public TcxStyleController {
+public:
+    explicit TcxEditStyleController(TComponent* owner, bool isDefault = false);
+    const wchar_t* ClassName() const override { return L"TcxEditStyleController"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    TcxEditStyle* Style() noexcept { return static_cast<TcxEditStyle*>(StateStyle(csNormal)); }
+    TcxEditStyle* StyleDisabled() noexcept { return static_cast<TcxEditStyle*>(StateStyle(csDisabled)); }
+    TcxEditStyle* StyleFocused() noexcept { return static_cast<TcxEditStyle*>(StateStyle(csFocused)); }
+    TcxEditStyle* StyleHot() noexcept { return static_cast<TcxEditStyle*>(StateStyle(csHot)); }
 };
 
 class TcxCustomEdit : public TcxContainer {
