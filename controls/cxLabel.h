@@ -30,7 +30,8 @@ private:
     bool m_showAccelChar = true;
 };
 
-// Labels have no frame unless a style gives one.
+// Labels have no frame unless a style gives one, and do not track the cursor unless asked
+// to: a hot frame would take room from the caption and make it jump under the mouse.
 class TcxLabelEditStyle : public TcxEditStyle {
 public:
     using TcxEditStyle::TcxEditStyle;
@@ -38,6 +39,7 @@ public:
 
 protected:
     TcxContainerBorderStyle FallbackBorderStyle() const override { return cbsNone; }
+    bool FallbackHotTrack() const override { return false; }
 };
 
 class TcxLabel : public TcxCustomEdit {
@@ -47,7 +49,10 @@ public:
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
 
-    TcxLabelProperties* Properties() noexcept { return static_cast<TcxLabelProperties*>(TcxCustomEdit::Properties()); }
+    TcxLabelProperties* Properties() noexcept
+    {
+        return static_cast<TcxLabelProperties*>(TcxCustomEdit::Properties());
+    }
     bool Transparent() const noexcept { return m_transparent; }
     void SetTransparent(bool v);
     bool CanTakeFocus() const override { return false; }
@@ -61,12 +66,14 @@ public:
     bool RepaintPending() const noexcept { return m_repaintTimer && m_repaintTimer->Enabled(); }
 
 protected:
-    TcxContainerStyle* CreateStyle(TcxContainerStateIndex state) override { return new TcxLabelEditStyle(this, state); }
+    TcxContainerStyle* CreateStyle(TcxContainerStateIndex state) override
+    {
+        return new TcxLabelEditStyle(this, state);
+    }
     void TextChanged() override;
     void PaintFrame(HDC dc) override;
     void PaintContent(HDC dc) override;
     UINT TextFlags() const;
-
 
 private:
     bool m_transparent = false;

@@ -238,7 +238,7 @@ void TcxContainerStyle::SetEdges(TcxBorders v)
 bool TcxContainerStyle::HotTrack() const
 {
     const TcxContainerStyle* r = Root();
-    return r->IsAssigned(svHotTrack) ? r->m_hotTrack : true;
+    return r->IsAssigned(svHotTrack) ? r->m_hotTrack : r->FallbackHotTrack();
 }
 
 void TcxContainerStyle::SetHotTrack(bool v)
