@@ -1,23 +1,67 @@
 #include "cxLabel.h"
 
+#include "lookandfeel/dxOffice11.h"
 #include "runtime/rtGraphicsInfo.h"
 
 namespace {
 
-const TEnumNames kHorz{{L"taLeftJustify", taLeftJustify}, {L"taRightJustify", taRightJustify}, {L"taCenter", taCenter}};
-const TEnumNames kVert{{L"taTopJustify", taTopJustify}, {L"taBottomJustify", taBottomJustify}, {L"taVCenter", taVCenter}};
+const TEnumNames kHorz{
+    {L"taLeftJustify", taLeftJustify}, {L"taRightJustify", taRightJustify}, {L"taCenter", taCenter}};
+const TEnumNames kVert{
+    {L"taTopJustify", taTopJustify}, {L"taBottomJustify", taBottomJustify}, {L"taVCenter", taVCenter}};
 
 } // namespace
+
+const TClassInfo* TcxEditAlignment::StaticProperties()
+{
+    static const TClassInfo info = [] {
+        TClassInfo ci(L"TcxEditAlignment", nullptr);
+        ci.AddEnum<TcxEditAlignment, TcxEditHorzAlignment>(L"Horz", kHorz, &TcxEditAlignment::SetHorz,
+                                                           &TcxEditAlignment::Horz);
+        ci.AddEnum<TcxEditAlignment, TcxEditVertAlignment>(L"Vert", kVert, &TcxEditAlignment::SetVert,
+                                                           &TcxEditAlignment::Vert);
+        return ci;
+    }();
+    return &info;
+}
+
+void TcxEditAlignment::Assign(const TPersistent* source)
+{
+    auto* a = dynamic_cast<const TcxEditAlignment*>(source);
+    if (!a) {
+        TPersistent::Assign(source);
+        return;
+    }
+    if (a->m_horz == m_horz && a->m_vert == m_vert)
+        return;
+    m_horz = a->m_horz;
+    m_vert = a->m_vert;
+    m_owner->OwnedSettingsChanged();
+}
+
+void TcxEditAlignment::SetHorz(TcxEditHorzAlignment v)
+{
+    if (v == m_horz)
+        return;
+    m_horz = v;
+    m_owner->OwnedSettingsChanged();
+}
+
+void TcxEditAlignment::SetVert(TcxEditVertAlignment v)
+{
+    if (v == m_vert)
+        return;
+    m_vert = v;
+    m_owner->OwnedSettingsChanged();
+}
 
 const TClassInfo* TcxLabelProperties::StaticProperties()
 {
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxLabelProperties", TcxCustomEditProperties::StaticProperties());
-        ci.AddEnum<TcxLabelProperties, TcxEditHorzAlignment>(L"Alignment.Horz", kHorz, &TcxLabelProperties::SetAlignmentHorz,
-                                                            &TcxLabelProperties::AlignmentHorz);
-        ci.AddEnum<TcxLabelProperties, TcxEditVertAlignment>(L"Alignment.Vert", kVert, &TcxLabelProperties::SetAlignmentVert,
-                                                            &TcxLabelProperties::AlignmentVert);
-        ci.AddBool<TcxLabelProperties>(L"WordWrap", &TcxLabelProperties::SetWordWrap, &TcxLabelProperties::WordWrap);
+        ci.AddObject<TcxLabelProperties, TcxEditAlignment>(L"Alignment", &TcxLabelProperties::Alignment);
+        ci.AddBool<TcxLabelProperties>(L"WordWrap", &TcxLabelProperties::SetWordWrap,
+                                       &TcxLabelProperties::WordWrap);
         ci.AddBool<TcxLabelProperties>(L"ShowAccelChar", &TcxLabelProperties::SetShowAccelChar,
                                        &TcxLabelProperties::ShowAccelChar);
         return ci;
@@ -28,28 +72,11 @@ const TClassInfo* TcxLabelProperties::StaticProperties()
 void TcxLabelProperties::Assign(const TPersistent* source)
 {
     if (auto* p = dynamic_cast<const TcxLabelProperties*>(source)) {
-        m_horz = p->m_horz;
-        m_vert = p->m_vert;
+        m_alignment.Assign(&p->m_alignment);
         m_wordWrap = p->m_wordWrap;
         m_showAccelChar = p->m_showAccelChar;
     }
     TcxCustomEditProperties::Assign(source);
-}
-
-void TcxLabelProperties::SetAlignmentHorz(TcxEditHorzAlignment v)
-{
-    if (v != m_horz) {
-        m_horz = v;
-        Changed();
-    }
-}
-
-void TcxLabelProperties::SetAlignmentVert(TcxEditVertAlignment v)
-{
-    if (v != m_vert) {
-        m_vert = v;
-        Changed();
-    }
 }
 
 void TcxLabelProperties::SetWordWrap(bool v)
@@ -90,6 +117,7 @@ void TcxLabel::SetTransparent(bool v)
     if (v == m_transparent)
         return;
     m_transparent = v;
+    m_cacheDirty = true;
     Invalidate();
 }
 
@@ -115,7 +143,8 @@ SIZE TcxLabel::ContentSize()
     HDC dc = MeasureDC();
     SelectGuard sel(dc, Style()->Font()->Handle());
     RECT r{0, 0, Properties()->WordWrap() ? std::max(Width(), 1) : 0, 0};
-    DrawTextW(dc, text.c_str(), -1, &r, (TextFlags() & ~(DT_VCENTER | DT_BOTTOM | DT_RIGHT | DT_CENTER)) | DT_CALCRECT);
+    DrawTextW(dc, text.c_str(), -1, &r,
+              (TextFlags() & ~(DT_VCENTER | DT_BOTTOM | DT_RIGHT | DT_CENTER)) | DT_CALCRECT);
     return {r.right - r.left, r.bottom - r.top};
 }
 
@@ -143,8 +172,31 @@ void TcxLabel::SetBounds(int left, int top, int width, int height)
     TcxContainer::SetBounds(left, top, width, height);
 }
 
+void TcxLabel::PropertiesChanged()
+{
+    m_cacheDirty = true;
+    TcxCustomEdit::PropertiesChanged();
+}
+
+void TcxLabel::StyleValuesChanged(TcxContainerStyle* style)
+{
+    m_cacheDirty = true;
+    TcxCustomEdit::StyleValuesChanged(style);
+}
+
+void TcxLabel::ComputeViewInfo(POINT p, bool hotAllowed)
+{
+    TcxCustomEdit::ComputeViewInfo(p, hotAllowed);
+    // A new size, background or text colour (a state's style, say) draws the content anew.
+    TColor text = CurrentStyle()->TextColor();
+    if (!EqualRect(&m_cachedClient, &m_viewInfo.clientRect) ||
+        m_cachedBackground != m_viewInfo.backgroundColor || m_cachedTextColor != text)
+        m_cacheDirty = true;
+}
+
 void TcxLabel::TextChanged()
 {
+    m_cacheDirty = true;
     if (AutoSize())
         SetBounds(Left(), Top(), Width(), Height());
     if (!HandleAllocated() || (!RepaintPending() && GetTickCount64() - LastPaintTick() >= kRepaintInterval)) {
@@ -162,7 +214,6 @@ void TcxLabel::TextChanged()
     m_repaintTimer->SetEnabled(true);
 }
 
-
 void TcxLabel::PaintFrame(HDC dc)
 {
     if (m_transparent)
@@ -173,15 +224,39 @@ void TcxLabel::PaintFrame(HDC dc)
     }
 }
 
-void TcxLabel::PaintContent(HDC dc)
+void TcxLabel::DrawContent(HDC dc, const RECT& r)
 {
     std::wstring text = Caption();
     if (text.empty())
         return;
-    TcxContainerStyle* style = CurrentStyle();
     SelectGuard sel(dc, Style()->Font()->Handle());
     SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, ColorToRGB(style->TextColor()));
-    RECT r = m_viewInfo.clientRect;
-    DrawTextW(dc, text.c_str(), -1, &r, TextFlags());
+    ::SetTextColor(dc, ColorToRGB(CurrentStyle()->TextColor()));
+    RECT box = r;
+    DrawTextW(dc, text.c_str(), -1, &box, TextFlags());
+}
+
+void TcxLabel::PaintContent(HDC dc)
+{
+    const RECT& client = m_viewInfo.clientRect;
+    int w = client.right - client.left, h = client.bottom - client.top;
+    if (w <= 0 || h <= 0)
+        return;
+    // A transparent label shows whatever lies behind it, so it draws its text every time.
+    if (m_transparent) {
+        DrawContent(dc, client);
+        return;
+    }
+    if (m_cacheDirty || !m_captionBitmap || m_captionBitmap->Width() != w || m_captionBitmap->Height() != h) {
+        if (!m_captionBitmap || m_captionBitmap->Width() != w || m_captionBitmap->Height() != h)
+            m_captionBitmap = std::make_unique<TcxBitmap>(w, h, 32);
+        HDC cache = m_captionBitmap->DC();
+        FillRectSolid(cache, {0, 0, w, h}, m_viewInfo.backgroundColor);
+        DrawContent(cache, {0, 0, w, h});
+        m_cachedClient = client;
+        m_cachedBackground = m_viewInfo.backgroundColor;
+        m_cachedTextColor = CurrentStyle()->TextColor();
+        m_cacheDirty = false;
+    }
+    BitBlt(dc, client.left, client.top, w, h, m_captionBitmap->DC(), 0, 0, SRCCOPY);
 }

@@ -2,30 +2,57 @@
 #pragma once
 
 #include "editors/cxEdit.h"
+#include "lookandfeel/cxGraphics.h"
+
+#include <memory>
 
 enum TcxEditHorzAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TcxEditVertAlignment { taTopJustify, taBottomJustify, taVCenter };
 
+class TcxLabelProperties;
+
+// Placement of the text in the label, loadable as "Alignment.Horz" and "Alignment.Vert".
+class TcxEditAlignment : public TPersistent {
+public:
+    explicit TcxEditAlignment(TcxLabelProperties* owner) : m_owner(owner) {}
+    const wchar_t* ClassName() const override { return L"TcxEditAlignment"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    void Assign(const TPersistent* source) override;
+
+    TcxEditHorzAlignment Horz() const noexcept { return m_horz; }
+    void SetHorz(TcxEditHorzAlignment v);
+    TcxEditVertAlignment Vert() const noexcept { return m_vert; }
+    void SetVert(TcxEditVertAlignment v);
+
+private:
+    TcxLabelProperties* m_owner;
+    TcxEditHorzAlignment m_horz = taLeftJustify;
+    TcxEditVertAlignment m_vert = taTopJustify;
+};
+
 class TcxLabelProperties : public TcxCustomEditProperties {
 public:
-    using TcxCustomEditProperties::TcxCustomEditProperties;
+    explicit TcxLabelProperties(TcxCustomEdit* owner) : TcxCustomEditProperties(owner), m_alignment(this) {}
     const wchar_t* ClassName() const override { return L"TcxLabelProperties"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
     void Assign(const TPersistent* source) override;
 
-    TcxEditHorzAlignment AlignmentHorz() const noexcept { return m_horz; }
-    void SetAlignmentHorz(TcxEditHorzAlignment v);
-    TcxEditVertAlignment AlignmentVert() const noexcept { return m_vert; }
-    void SetAlignmentVert(TcxEditVertAlignment v);
+    TcxEditAlignment* Alignment() noexcept { return &m_alignment; }
+    TcxEditHorzAlignment AlignmentHorz() const noexcept { return m_alignment.Horz(); }
+    void SetAlignmentHorz(TcxEditHorzAlignment v) { m_alignment.SetHorz(v); }
+    TcxEditVertAlignment AlignmentVert() const noexcept { return m_alignment.Vert(); }
+    void SetAlignmentVert(TcxEditVertAlignment v) { m_alignment.SetVert(v); }
+    // Announces a change of a settings object the properties own.
+    void OwnedSettingsChanged() { Changed(); }
     bool WordWrap() const noexcept { return m_wordWrap; }
     void SetWordWrap(bool v);
     bool ShowAccelChar() const noexcept { return m_showAccelChar; }
     void SetShowAccelChar(bool v);
 
 private:
-    TcxEditHorzAlignment m_horz = taLeftJustify;
-    TcxEditVertAlignment m_vert = taTopJustify;
+    TcxEditAlignment m_alignment;
     bool m_wordWrap = false;
     bool m_showAccelChar = true;
 };
@@ -64,6 +91,9 @@ public:
     void SetBounds(int left, int top, int width, int height) override;
     // True while a caption change waits for its repaint.
     bool RepaintPending() const noexcept { return m_repaintTimer && m_repaintTimer->Enabled(); }
+    // The cached picture of the content and whether it must be drawn again before use.
+    bool CacheDirty() const noexcept { return m_cacheDirty; }
+    const TcxBitmap* CaptionBitmap() const noexcept { return m_captionBitmap.get(); }
 
 protected:
     TcxContainerStyle* CreateStyle(TcxContainerStateIndex state) override
@@ -71,12 +101,22 @@ protected:
         return new TcxLabelEditStyle(this, state);
     }
     void TextChanged() override;
+    void PropertiesChanged() override;
+    void StyleValuesChanged(TcxContainerStyle* style) override;
+    void ComputeViewInfo(POINT p, bool hotAllowed) override;
     void PaintFrame(HDC dc) override;
     void PaintContent(HDC dc) override;
     UINT TextFlags() const;
 
 private:
+    void DrawContent(HDC dc, const RECT& r);
     bool m_transparent = false;
+    // What the cached picture was drawn for; any difference makes it dirty.
+    std::unique_ptr<TcxBitmap> m_captionBitmap;
+    bool m_cacheDirty = true;
+    RECT m_cachedClient{};
+    TColor m_cachedBackground = clNone;
+    TColor m_cachedTextColor = clNone;
     // A status line may change far faster than a screen can show: repaints come at most at
     // the display's pace, the last change always shown.
     std::unique_ptr<TcxTimer> m_repaintTimer;

@@ -1,7 +1,11 @@
+#include "controls/cxControlsRegister.h"
 #include "controls/cxLabel.h"
+#include "runtime/rtStreaming.h"
 #include "tests/common/Artifacts.h"
 #include "tests/common/WindowFixture.h"
 
+#include <functional>
+#include <map>
 #include <vector>
 
 namespace {
@@ -77,6 +81,98 @@ TEST_F(LabelTest, LooksTheSameWithTheCursorOverItAndAwayFromIt)
     ASSERT_TRUE(MoveCursorTo(over, label->Handle()));
     EXPECT_NE(Pixels(label), before);
     ASSERT_TRUE(MoveCursorTo(away, form->Handle()));
+}
+
+TEST_F(LabelTest, AlignmentAndTheOtherPropertiesLoadFromADescription)
+{
+    RegisterDisplayControlClasses();
+    TForm root(app.get());
+    root.LoadFromDescription(LR"(object Root: TForm
+  object Caption1: TcxLabel
+    Left = 4
+    Top = 8
+    AutoSize = False
+    Width = 150
+    Height = 40
+    Caption = '&Name'
+    Transparent = True
+    Properties.Alignment.Horz = taCenter
+    Properties.Alignment.Vert = taVCenter
+    Properties.WordWrap = True
+    Properties.ShowAccelChar = False
+  end
+end
+)");
+    TcxLabel* label = nullptr;
+    for (int i = 0; i < root.ControlCount(); ++i)
+        if (root.Controls(i)->Name() == L"Caption1")
+            label = dynamic_cast<TcxLabel*>(root.Controls(i));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->Properties()->AlignmentHorz(), taCenter);
+    EXPECT_EQ(label->Properties()->AlignmentVert(), taVCenter);
+    EXPECT_TRUE(label->Properties()->WordWrap());
+    EXPECT_FALSE(label->Properties()->ShowAccelChar());
+    EXPECT_TRUE(label->Transparent());
+    EXPECT_EQ(label->Caption(), L"&Name");
+}
+
+// Every change of what the label shows reaches the screen: after each change the label looks
+// like a new label made with the final settings (its cached picture is drawn anew).
+TEST_F(LabelTest, EveryChangeOfContentShowsAsANewLabelWouldShowIt)
+{
+    form->SetColor(RGB(240, 240, 240));
+    auto make = [&](int top) {
+        auto* l = Make<TcxLabel>(10, top, 10, 10);
+        l->SetAutoSize(false);
+        l->SetBounds(10, top, 160, 24);
+        l->SetCaption(L"Status");
+        return l;
+    };
+    struct Change {
+        const char* what;
+        std::function<void(TcxLabel*)> apply;
+    } changes[] = {
+        {"caption", [](TcxLabel* l) { l->SetCaption(L"Finished"); }},
+        {"font", [](TcxLabel* l) { l->Style()->Font()->SetHeight(-20); }},
+        {"text colour", [](TcxLabel* l) { l->Style()->SetTextColor(RGB(200, 0, 0)); }},
+        {"background colour",
+         [](TcxLabel* l) {
+             l->SetParentColor(false);
+             l->Style()->SetColor(RGB(0, 90, 200));
+         }},
+        {"alignment", [](TcxLabel* l) { l->Properties()->SetAlignmentHorz(taRightJustify); }},
+        {"vertical alignment", [](TcxLabel* l) { l->Properties()->SetAlignmentVert(taBottomJustify); }},
+        {"size", [](TcxLabel* l) { l->SetBounds(l->Left(), l->Top(), 100, 24); }},
+        {"accelerator",
+         [](TcxLabel* l) {
+             l->SetCaption(L"&Status");
+             l->Properties()->SetShowAccelChar(false);
+         }},
+    };
+    auto picture = [](TcxLabel* l) {
+        PixelCanvas canvas(l->Width(), l->Height());
+        SendMessageW(l->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < l->Height(); ++y)
+            for (int x = 0; x < l->Width(); ++x)
+                pixels.push_back(canvas.At(x, y));
+        return pixels;
+    };
+    for (const Change& c : changes) {
+        TcxLabel* changed = make(10);
+        std::vector<COLORREF> first = picture(changed); // fills the cache
+        c.apply(changed);
+        app->ProcessMessages();
+        TcxLabel* fresh = make(50);
+        c.apply(fresh);
+        app->ProcessMessages();
+        std::vector<COLORREF> expected = picture(fresh);
+        EXPECT_NE(expected, first) << c.what << " changes the picture at all";
+        EXPECT_EQ(picture(changed), expected) << c.what;
+        EXPECT_FALSE(changed->CacheDirty()) << c.what;
+        delete changed;
+        delete fresh;
+    }
 }
 
 } // namespace
