@@ -22,11 +22,6 @@ protected:
     }
 };
 
-COLORREF Inverse(COLORREF c)
-{
-    return RGB(255 - GetRValue(c), 255 - GetGValue(c), 255 - GetBValue(c));
-}
-
 bool Near(COLORREF a, COLORREF b, int tolerance = 2)
 {
     return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
