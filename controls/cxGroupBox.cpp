@@ -1,5 +1,7 @@
 #include "cxGroupBox.h"
 
+#include "controls/cxWindowText.h"
+
 TcxGroupBox::TcxGroupBox(TComponent* owner) : TcxCustomEdit(owner)
 {
     SetTabStop(false);
@@ -42,7 +44,8 @@ void TcxGroupBox::ComputeViewInfo(POINT p, bool hotAllowed)
     int w = m_viewInfo.borderStyle == cbsNone ? 0 : m_viewInfo.borderWidth;
     TcxBorders e = m_viewInfo.edges;
     m_viewInfo.borderRect = {f.left + ((e & cxBorder(bLeft)) ? w : 0), f.top + ((e & cxBorder(bTop)) ? w : 0),
-                             f.right - ((e & cxBorder(bRight)) ? w : 0), f.bottom - ((e & cxBorder(bBottom)) ? w : 0)};
+                             f.right - ((e & cxBorder(bRight)) ? w : 0),
+                             f.bottom - ((e & cxBorder(bBottom)) ? w : 0)};
     m_viewInfo.clientRect = m_viewInfo.borderRect;
 }
 
@@ -120,5 +123,10 @@ LRESULT TcxGroupBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         PaintTo(reinterpret_cast<HDC>(wParam));
         return 0;
     }
+    // Read from outside as the caption it shows.
+    if (msg == WM_GETTEXTLENGTH)
+        return static_cast<LRESULT>(Caption().size());
+    if (msg == WM_GETTEXT)
+        return CopyWindowText(Caption(), wParam, lParam);
     return TcxCustomEdit::WndProc(msg, wParam, lParam);
 }

@@ -1,5 +1,7 @@
 #include "cxLabel.h"
 
+#include "controls/cxWindowText.h"
+
 #include "lookandfeel/dxOffice11.h"
 #include "runtime/rtGraphicsInfo.h"
 
@@ -107,6 +109,13 @@ const TClassInfo* TcxLabel::StaticProperties()
         TClassInfo ci(L"TcxLabel", TcxCustomEdit::StaticProperties());
         ci.AddObject<TcxLabel, TcxLabelProperties>(L"Properties", &TcxLabel::Properties);
         ci.AddBool<TcxLabel>(L"Transparent", &TcxLabel::SetTransparent, &TcxLabel::Transparent);
+        ci.Add({L"FocusControl",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<TcxLabel&>(o).SetFocusControlName(v.text);
+                },
+                {},
+                {},
+                {}});
         return ci;
     }();
     return &info;
@@ -259,4 +268,74 @@ void TcxLabel::PaintContent(HDC dc)
         m_cacheDirty = false;
     }
     BitBlt(dc, client.left, client.top, w, h, m_captionBitmap->DC(), 0, 0, SRCCOPY);
+}
+
+void TcxLabel::SetFocusControl(TWinControl* control)
+{
+    if (control == this || control == m_focusControl)
+        return;
+    if (m_focusControl)
+        m_focusControl->RemoveFreeNotification(this);
+    m_focusControl = control;
+    if (control)
+        control->FreeNotification(this);
+    PlaceBeforeFocusControl();
+}
+
+void TcxLabel::SetFocusControlName(const std::wstring& name)
+{
+    m_focusControlName = name;
+    if (!IsLoading())
+        Loaded();
+}
+
+void TcxLabel::Loaded()
+{
+    TcxCustomEdit::Loaded();
+    if (m_focusControlName.empty() || !Owner())
+        return;
+    if (auto* control = dynamic_cast<TWinControl*>(Owner()->FindComponent(m_focusControlName)))
+        SetFocusControl(control);
+    m_focusControlName.clear();
+}
+
+void TcxLabel::Notification(TComponent* component, TOperation operation)
+{
+    TcxCustomEdit::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == m_focusControl)
+        m_focusControl = nullptr;
+}
+
+void TcxLabel::HandleCreated()
+{
+    TcxCustomEdit::HandleCreated();
+    PlaceBeforeFocusControl();
+}
+
+// The platform's accessibility proxies name a field after the static text just before it in
+// the window order, so the label's window goes right before its control's.
+void TcxLabel::PlaceBeforeFocusControl()
+{
+    if (!m_focusControl || !HandleAllocated() || !m_focusControl->HandleAllocated() ||
+        GetParent(Handle()) != GetParent(m_focusControl->Handle()))
+        return;
+    HWND field = m_focusControl->Handle();
+    HWND before = GetWindow(field, GW_HWNDPREV);
+    if (before == Handle())
+        return;
+    SetWindowPos(Handle(), before ? before : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+LRESULT TcxLabel::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    // Asked from outside (a screen reader), the label reads as what it shows, and as static
+    // text, so that the field after it takes its caption as name.
+    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(Caption().size());
+    case WM_GETTEXT: return CopyWindowText(Caption(), wParam, lParam);
+    case WM_GETDLGCODE: return DLGC_STATIC;
+    default: break;
+    }
+    return TcxCustomEdit::WndProc(msg, wParam, lParam);
 }

@@ -91,6 +91,13 @@ public:
     void SetBounds(int left, int top, int width, int height) override;
     // True while a caption change waits for its repaint.
     bool RepaintPending() const noexcept { return m_repaintTimer && m_repaintTimer->Enabled(); }
+    // The control a reader of the screen takes this label as the name of (the label's window
+    // is kept just before it); cleared when that control is freed.
+    TWinControl* FocusControl() const noexcept { return m_focusControl; }
+    void SetFocusControl(TWinControl* control);
+    // The name of the focus control as a description gives it, looked up among the owner's
+    // components once loading ends.
+    void SetFocusControlName(const std::wstring& name);
     // The cached picture of the content and whether it must be drawn again before use.
     bool CacheDirty() const noexcept { return m_cacheDirty; }
     const TcxBitmap* CaptionBitmap() const noexcept { return m_captionBitmap.get(); }
@@ -101,6 +108,10 @@ protected:
         return new TcxLabelEditStyle(this, state);
     }
     void TextChanged() override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void HandleCreated() override;
+    void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
     void PropertiesChanged() override;
     void StyleValuesChanged(TcxContainerStyle* style) override;
     void ComputeViewInfo(POINT p, bool hotAllowed) override;
@@ -110,6 +121,9 @@ protected:
 
 private:
     void DrawContent(HDC dc, const RECT& r);
+    void PlaceBeforeFocusControl();
+    TWinControl* m_focusControl = nullptr;
+    std::wstring m_focusControlName;
     bool m_transparent = false;
     // What the cached picture was drawn for; any difference makes it dirty.
     std::unique_ptr<TcxBitmap> m_captionBitmap;

@@ -1,10 +1,14 @@
 #include "cxProgressBar.h"
 
+#include "controls/cxWindowText.h"
+
 #include "lookandfeel/cxLookAndFeelPainters.h"
 #include "lookandfeel/dxOffice11.h"
 
 #include <algorithm>
 #include <vector>
+
+#include <commctrl.h>
 
 #include <cmath>
 #include <cwchar>
@@ -829,4 +833,26 @@ void TcxCustomProgressBar::PaintContent(HDC dc)
     if (m_peakShown && !animated && HasArea(m_peakMark))
         FillRectSolid(dc, m_peakMark, props->PeakColor());
     PaintText(dc);
+}
+
+LRESULT TcxCustomProgressBar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    // A screen reader reads the bar as its text ("42 %") and asks its value and range the way
+    // it asks the platform's own progress bar.
+    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(ProgressText().size());
+    case WM_GETTEXT: return CopyWindowText(ProgressText(), wParam, lParam);
+    case PBM_GETPOS: return static_cast<LRESULT>(std::lround(m_position));
+    case PBM_GETRANGE: {
+        auto low = static_cast<int>(std::lround(Properties()->Min()));
+        auto high = static_cast<int>(std::lround(Properties()->Max()));
+        if (auto* range = reinterpret_cast<PBRANGE*>(lParam)) {
+            range->iLow = low;
+            range->iHigh = high;
+        }
+        return wParam ? low : high;
+    }
+    default: break;
+    }
+    return TcxCustomEdit::WndProc(msg, wParam, lParam);
 }

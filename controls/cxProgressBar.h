@@ -182,6 +182,7 @@ public:
 
 protected:
     void PropertiesChanged() override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void ComputeViewInfo(POINT p, bool hotAllowed) override;
     void PaintContent(HDC dc) override;
     double ValueRange();
