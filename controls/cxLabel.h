@@ -11,6 +11,53 @@ enum TcxEditVertAlignment { taTopJustify, taBottomJustify, taVCenter };
 
 class TcxLabelProperties;
 
+enum TcxLabelEffect { cxleNormal, cxleFun, cxleExtrude, cxleCool };
+enum TcxLabelStyle { cxlsNormal, cxlsRaised, cxlsLowered, cxlsOutLine };
+enum TcxLabelOrientation {
+    cxoLeft,
+    cxoRight,
+    cxoTop,
+    cxoBottom,
+    cxoLeftTop,
+    cxoLeftBottom,
+    cxoRightTop,
+    cxoRightBottom
+};
+enum TcxLabelLineAlignment { cxllaTop, cxllaCenter, cxllaBottom };
+
+// Angle reduced to 0 .. 359, or 0 for a font that cannot be turned.
+int EffectiveLabelAngle(int angle, bool rotatableFont);
+// How far the depth effect reaches on each axis.
+POINT LabelDepthOffset(TcxLabelEffect effect, TcxLabelOrientation orientation, int depth);
+// The box a w x h text needs when turned by angle degrees.
+SIZE RotatedTextSize(int w, int h, int angle);
+
+// The divider line beside the text.
+class TcxLabelLineOptions : public TPersistent {
+public:
+    explicit TcxLabelLineOptions(TcxLabelProperties* owner) : m_owner(owner) {}
+    const wchar_t* ClassName() const override { return L"TcxLabelLineOptions"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    void Assign(const TPersistent* source) override;
+
+    TcxLabelLineAlignment Alignment() const noexcept { return m_alignment; }
+    void SetAlignment(TcxLabelLineAlignment v);
+    TColor InnerColor() const noexcept { return m_innerColor; }
+    void SetInnerColor(TColor v);
+    TColor OuterColor() const noexcept { return m_outerColor; }
+    void SetOuterColor(TColor v);
+    bool Visible() const noexcept { return m_visible; }
+    void SetVisible(bool v);
+
+private:
+    TcxLabelProperties* m_owner;
+    TcxLabelLineAlignment m_alignment = cxllaCenter;
+    TColor m_innerColor = clDefault;
+    TColor m_outerColor = clDefault;
+    bool m_visible = false;
+};
+
 // Placement of the text in the label, loadable as "Alignment.Horz" and "Alignment.Vert".
 class TcxEditAlignment : public TPersistent {
 public:
@@ -33,7 +80,10 @@ private:
 
 class TcxLabelProperties : public TcxCustomEditProperties {
 public:
-    explicit TcxLabelProperties(TcxCustomEdit* owner) : TcxCustomEditProperties(owner), m_alignment(this) {}
+    explicit TcxLabelProperties(TcxCustomEdit* owner)
+        : TcxCustomEditProperties(owner), m_alignment(this), m_lineOptions(this)
+    {
+    }
     const wchar_t* ClassName() const override { return L"TcxLabelProperties"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
@@ -44,6 +94,21 @@ public:
     void SetAlignmentHorz(TcxEditHorzAlignment v) { m_alignment.SetHorz(v); }
     TcxEditVertAlignment AlignmentVert() const noexcept { return m_alignment.Vert(); }
     void SetAlignmentVert(TcxEditVertAlignment v) { m_alignment.SetVert(v); }
+    int Angle() const noexcept { return m_angle; }
+    void SetAngle(int v) { SetValue(m_angle, v); }
+    int Depth() const noexcept { return m_depth; }
+    void SetDepth(int v) { SetValue(m_depth, v < 0 ? 0 : (v > 65535 ? 65535 : v)); }
+    TcxLabelEffect LabelEffect() const noexcept { return m_effect; }
+    void SetLabelEffect(TcxLabelEffect v) { SetValue(m_effect, v); }
+    TcxLabelStyle LabelStyle() const noexcept { return m_style; }
+    void SetLabelStyle(TcxLabelStyle v) { SetValue(m_style, v); }
+    TcxLabelOrientation Orientation() const noexcept { return m_orientation; }
+    void SetOrientation(TcxLabelOrientation v) { SetValue(m_orientation, v); }
+    int PenWidth() const noexcept { return m_penWidth; }
+    void SetPenWidth(int v) { SetValue(m_penWidth, v); }
+    TColor ShadowedColor() const noexcept { return m_shadowedColor; }
+    void SetShadowedColor(TColor v) { SetValue(m_shadowedColor, v); }
+    TcxLabelLineOptions* LineOptions() noexcept { return &m_lineOptions; }
     // Announces a change of a settings object the properties own.
     void OwnedSettingsChanged() { Changed(); }
     bool WordWrap() const noexcept { return m_wordWrap; }
@@ -52,7 +117,22 @@ public:
     void SetShowAccelChar(bool v);
 
 private:
+    template <typename T> void SetValue(T& field, T v)
+    {
+        if (field == v)
+            return;
+        field = v;
+        Changed();
+    }
     TcxEditAlignment m_alignment;
+    TcxLabelLineOptions m_lineOptions;
+    int m_angle = 0;
+    int m_depth = 0;
+    TcxLabelEffect m_effect = cxleNormal;
+    TcxLabelStyle m_style = cxlsNormal;
+    TcxLabelOrientation m_orientation = cxoRightBottom;
+    int m_penWidth = 1;
+    TColor m_shadowedColor = clGrayText;
     bool m_wordWrap = false;
     bool m_showAccelChar = true;
 };
@@ -84,6 +164,13 @@ public:
     void SetTransparent(bool v);
     bool CanTakeFocus() const override { return false; }
     bool UsesParentBackground() const override { return true; }
+    // Computed at each layout: the turn of the text, the depth effect's reach, the shift of
+    // raised and lowered lettering, and where text and divider line go (client coordinates).
+    int EffectiveAngle();
+    POINT DepthOffset();
+    int LetteringShift();
+    RECT CaptionRect() const noexcept { return m_captionRect; }
+    RECT LineRect() const noexcept { return m_lineRect; }
     // The size the caption needs (one blank when empty), before the frame.
     SIZE ContentSize();
     int AutoHeight() override;
@@ -121,6 +208,12 @@ protected:
 
 private:
     void DrawContent(HDC dc, const RECT& r);
+    void CalculateRects();
+    SIZE TextSize();
+    bool RotatableFont();
+    void DrawCaptionAt(HDC dc, POINT at, TColor colour, const RECT& captionRect);
+    RECT m_captionRect{};
+    RECT m_lineRect{};
     void PlaceBeforeFocusControl();
     TWinControl* m_focusControl = nullptr;
     std::wstring m_focusControlName;
