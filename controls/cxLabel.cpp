@@ -173,6 +173,16 @@ const TClassInfo* TcxLabelProperties::StaticProperties()
                                        &TcxLabelProperties::WordWrap);
         ci.AddBool<TcxLabelProperties>(L"ShowAccelChar", &TcxLabelProperties::SetShowAccelChar,
                                        &TcxLabelProperties::ShowAccelChar);
+        using P = TcxLabelProperties;
+        ci.AddInt<P>(L"Angle", &P::SetAngle, &P::Angle);
+        ci.AddInt<P>(L"Depth", &P::SetDepth, &P::Depth);
+        ci.AddEnum<P, TcxLabelEffect>(L"LabelEffect", kEffects, &P::SetLabelEffect, &P::LabelEffect);
+        ci.AddEnum<P, TcxLabelStyle>(L"LabelStyle", kStyles, &P::SetLabelStyle, &P::LabelStyle);
+        ci.AddEnum<P, TcxLabelOrientation>(L"Orientation", kOrientations, &P::SetOrientation,
+                                           &P::Orientation);
+        ci.AddInt<P>(L"PenWidth", &P::SetPenWidth, &P::PenWidth);
+        ci.AddColor<P>(L"ShadowedColor", &P::SetShadowedColor, &P::ShadowedColor);
+        ci.AddObject<P, TcxLabelLineOptions>(L"LineOptions", &P::LineOptions);
         return ci;
     }();
     return &info;
