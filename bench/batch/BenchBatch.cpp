@@ -211,7 +211,7 @@ Times TimeMainWindowRun(const std::wstring& root)
     TApplication application;
     application.SetMessageBoxFunction([](HWND, const std::wstring&, const std::wstring&, UINT) { return IDNO; });
     application.CreateForm(Form1);
-    Form1->Show();
+    application.ShowMainForm();
     application.ProcessMessages();
     Form1->cxButtonEdit1->SetText(root + L"\\src");
     Form1->cxButtonEdit2->SetText(root + L"\\export");
@@ -310,7 +310,7 @@ void PartsProbe()
 {
     TApplication application;
     application.CreateForm(Form1);
-    Form1->Show();
+    application.ShowMainForm();
     application.ProcessMessages();
     Form1->cxProgressBar->Properties()->SetMax(2000);
     auto time = [&](const char* what, auto step) {
