@@ -4,6 +4,7 @@
 
 #include "lookandfeel/cxLookAndFeelPainters.h"
 #include "lookandfeel/dxOffice11.h"
+#include "lookandfeel/dxThemeManager.h"
 
 #include <algorithm>
 #include <vector>
@@ -364,6 +365,15 @@ void TcxCustomProgressBar::ComputeViewInfo(POINT p, bool hotAllowed)
     int bw = props->BorderWidth();
     m_barArea = m_viewInfo.borderRect;
     InflateRect(&m_barArea, -bw, -bw);
+    if (Themed()) {
+        // The theme draws its own frame around the whole control.
+        int inset = bw + 1;
+        m_barArea = {0, 0, Width(), Height()};
+        if (IsAnimationStyle(props->BarStyle()))
+            InflateRect(&m_barArea, -inset, -inset);
+        else
+            m_barArea = {bw + 3, bw + 3, Width() - bw - 2, Height() - bw - 2};
+    }
     // A border wider than the bar leaves no bar at all (not an inverted one).
     if (m_barArea.right < m_barArea.left)
         m_barArea.left = m_barArea.right = (m_viewInfo.borderRect.left + m_viewInfo.borderRect.right) / 2;
@@ -400,7 +410,8 @@ void TcxCustomProgressBar::RecomputeFilledArea()
     double shownPeak =
         std::max(m_position, std::min(props->Max(), std::max(props->Min(), props->PeakValue())));
     // The overload zone: the part of the filled bar beyond OverloadValue, in its own colours.
-    m_overloadShown = !props->Marquee() && props->ShowOverload() && m_position >= props->OverloadValue();
+    m_overloadShown =
+        !props->Marquee() && props->ShowOverload() && !Themed() && m_position >= props->OverloadValue();
     m_overloadArea = {};
     if (m_overloadShown) {
         double ov = props->OverloadValue() - props->Min();
@@ -688,6 +699,25 @@ RECT Union(const RECT& a, const RECT& b)
 
 } // namespace
 
+bool TcxCustomProgressBar::Themed()
+{
+    return Style()->LookAndFeel()->NativeStyle() && VisualStylesActive(ThemedTypes({totProgress})) &&
+           ThemeHandleFor(totProgress) != nullptr;
+}
+
+void TcxCustomProgressBar::PaintFrame(HDC dc)
+{
+    if (!Themed()) {
+        TcxCustomEdit::PaintFrame(dc);
+        return;
+    }
+    // The theme's track (horizontal or vertical) over what lies behind the control.
+    PaintParentBackground(dc);
+    RECT all{0, 0, Width(), Height()};
+    ThemeApi().DrawThemeBackground(ThemeHandleFor(totProgress), dc,
+                                   Properties()->Orientation() == cxorVertical ? 2 : 1, 1, &all, nullptr);
+}
+
 void TcxCustomProgressBar::PaintFill(HDC dc, const RECT& f)
 {
     TcxProgressBarProperties* p = Properties();
@@ -695,6 +725,12 @@ void TcxCustomProgressBar::PaintFill(HDC dc, const RECT& f)
     switch (p->BarStyle()) {
     case cxbsSolid:
     case cxbsLEDs:
+        if (Themed()) {
+            // The theme's chunk, stretched over the filled part.
+            ThemeApi().DrawThemeBackground(ThemeHandleFor(totProgress), dc, vertical ? 4 : 3, 1,
+                                           &m_filledArea, nullptr);
+            break;
+        }
         FillRectSolid(dc, m_filledArea, p->BeginColor());
         if (m_overloadShown)
             FillRectSolid(dc, m_overloadArea, p->OverloadBeginColor());
@@ -807,7 +843,8 @@ void TcxCustomProgressBar::PaintContent(HDC dc)
     if (!HasArea(m_barArea))
         return;
     bool animated = IsAnimationStyle(props->BarStyle());
-    if (animated)
+    bool themed = Themed();
+    if (animated && !themed)
         PaintGlossyBar(dc, m_barArea, m_viewInfo.backgroundColor, TcxGlossyKind::Background, vertical);
     RECT f = Union(m_filledArea, m_overloadShown ? m_overloadArea : RECT{});
     if (props->Marquee()) {
@@ -817,6 +854,15 @@ void TcxCustomProgressBar::PaintContent(HDC dc)
     if (HasArea(f)) {
         SaveDCGuard saved(dc);
         IntersectClipRect(dc, f.left, f.top, f.right, f.bottom);
+        if (themed && animated) {
+            // Inside the theme's track the bar keeps its rounded corners.
+            POINT org{};
+            GetWindowOrgEx(dc, &org);
+            UniqueRegion round(CreateRoundRectRgn(m_barArea.left - org.x, m_barArea.top - org.y,
+                                                  m_barArea.right - org.x + 1, m_barArea.bottom - org.y + 1,
+                                                  2, 2));
+            ExtSelectClipRgn(dc, round.get(), RGN_AND);
+        }
         if (props->BarStyle() & 1) {
             // Every full cell ends in a 2-pixel gap.
             int led = LedSize();

@@ -165,6 +165,9 @@ public:
     bool PeakShown() const noexcept { return m_peakShown; }
     // Length of one LED cell (with its 2-pixel gap) along the bar.
     int LedSize();
+    // Whether the platform's theme draws the frame, the track and the solid fill: under the
+    // native look when the progress theme opens.
+    bool Themed();
     // Where the text goes: its measured size centred in the bar area.
     RECT TextRect();
 
@@ -185,6 +188,7 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void ComputeViewInfo(POINT p, bool hotAllowed) override;
     void PaintContent(HDC dc) override;
+    void PaintFrame(HDC dc) override;
     double ValueRange();
     void ClampPosition();
     void StartAnimation();

@@ -3,6 +3,8 @@
 #include "tests/common/Artifacts.h"
 #include "tests/common/WindowFixture.h"
 
+#include <uxtheme.h>
+
 #include <cmath>
 #include <limits>
 #include <string>
@@ -320,6 +322,47 @@ TEST_F(ProgressBarPaintTest, WritesPicturesOfEveryStyle)
     RECT f = column->FilledArea(), a = column->BarArea();
     EXPECT_EQ(f.bottom, a.bottom);
     EXPECT_GT(f.top, a.top);
+}
+
+// Under the native look the platform's theme draws the track and the solid fill; the bar sits
+// inside the theme's frame.
+TEST_F(ProgressBarPaintTest, TheNativeLookDrawsThroughTheProgressTheme)
+{
+    const COLORREF back = RGB(200, 220, 240);
+    form->SetColor(back);
+    auto* bar = Bar(10, 10, 200, 20);
+    bar->Style()->LookAndFeel()->SetNativeStyle(true);
+    if (!bar->Themed())
+        GTEST_SKIP() << "no progress theme on this display";
+    bar->Properties()->SetShowText(false);
+    bar->Properties()->SetShowOverload(true);
+    bar->Properties()->SetOverloadValue(10);
+    bar->SetPosition(50);
+    bar->UpdateVisualStateAtCursor(false);
+    RECT area = bar->BarArea();
+    EXPECT_EQ(area.left, 3);
+    EXPECT_EQ(area.top, 3);
+    EXPECT_EQ(area.right, 198);
+    EXPECT_EQ(area.bottom, 18);
+    EXPECT_FALSE(bar->OverloadShown()) << "no overload zone in the theme";
+    // What the theme alone draws: the track over the parent, the chunk over the filled part.
+    HTHEME theme = OpenThemeData(bar->Handle(), L"Progress");
+    ASSERT_NE(theme, nullptr);
+    PixelCanvas expected(200, 20, back);
+    RECT all{0, 0, 200, 20}, filled = bar->FilledArea();
+    DrawThemeBackground(theme, expected.dc(), 1, 1, &all, nullptr);
+    DrawThemeBackground(theme, expected.dc(), 3, 1, &filled, nullptr);
+    CloseThemeData(theme);
+    PixelCanvas shown(200, 20);
+    bar->PaintTo(shown.dc());
+    for (POINT p : {POINT{0, 0}, POINT{1, 10}, POINT{50, 10}, POINT{150, 10}, POINT{199, 19}})
+        EXPECT_EQ(shown.At(p.x, p.y), expected.At(p.x, p.y)) << p.x << "," << p.y;
+    // The animation style keeps its glossy fill, the bar one pixel inside the frame.
+    bar->Properties()->SetBarStyle(cxbsAnimation);
+    bar->Properties()->SetAnimationSpeed(0);
+    bar->UpdateVisualStateAtCursor(false);
+    EXPECT_EQ(bar->BarArea().left, 1);
+    EXPECT_EQ(bar->BarArea().bottom, 19);
 }
 
 } // namespace
