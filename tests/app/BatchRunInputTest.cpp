@@ -24,23 +24,19 @@
 
 namespace {
 
-// The fixture's folders with their depth below its root. Relative texts resolve against the
-// source folder (or the listed folder), which lies five levels down, so that ".." has room to
-// climb and still stay inside.
-struct FixtureFolder {
-    const wchar_t* relative;
-    int depth;
-};
-constexpr FixtureFolder kFolders[] = {
-    {L"", 0},
-    {L"z1", 1},
-    {L"z1\\z2", 2},
-    {L"z1\\z2\\z3", 3},
-    {L"z1\\z2\\z3\\z4", 4},
-    {L"z1\\z2\\z3\\z4\\src", 5},
-    {L"z1\\z2\\z3\\z4\\src\\sub", 6},
-    {L"z1\\z2\\z3\\z4\\out", 5},
-    {L"out2", 1},
+// The fixture's folders below its root. Relative texts resolve against the source folder (or
+// the listed folder), which lies five levels down, so that ".." has room to climb and still
+// stay inside.
+constexpr const wchar_t* kFolders[] = {
+    L"",
+    L"z1",
+    L"z1\\z2",
+    L"z1\\z2\\z3",
+    L"z1\\z2\\z3\\z4",
+    L"z1\\z2\\z3\\z4\\src",
+    L"z1\\z2\\z3\\z4\\src\\sub",
+    L"z1\\z2\\z3\\z4\\out",
+    L"out2",
 };
 constexpr int kSourceDepth = 5;
 constexpr wchar_t kSourceFolder[] = L"z1\\z2\\z3\\z4\\src";
@@ -286,8 +282,8 @@ private:
         static constexpr const wchar_t* kEmpty[] = {L"", L"   ", L"\t"};
         static constexpr const wchar_t* kNetwork[] = {
             L"\\\\srv\\share", L"\\\\srv", L"\\\\?\\UNC\\srv\\share", L"\\\\srv\\😀", L"//srv/share"};
-        const FixtureFolder& base = kFolders[Below(std::size(kFolders))];
-        const std::wstring absolute = base.relative[0] ? m_root + L"\\" + base.relative : m_root;
+        const std::wstring base = PickFrom(kFolders);
+        const std::wstring absolute = base.empty() ? m_root : m_root + L"\\" + base;
         std::wstring text;
         switch (Below(11)) {
         case 0: return PickFrom(kEmpty);
@@ -507,9 +503,9 @@ TEST(BatchRunInputTest, EveryTypedInputFinishesOrReportsAndLosesNoFile)
 
         std::vector<std::string> originals;
         temp.MakeFolder(rootName);
-        for (const FixtureFolder& f : kFolders) {
-            if (f.relative[0])
-                temp.MakeFolder(rootName + L"\\" + f.relative);
+        for (const wchar_t* f : kFolders) {
+            if (f[0])
+                temp.MakeFolder(rootName + L"\\" + f);
         }
         for (const wchar_t* f : kFiles) {
             temp.MakeFile(rootName + L"\\" + f);
