@@ -395,6 +395,19 @@ private:
     std::wstring m_root;
 };
 
+// The input being run, for the crash report below; a crash ends the program before any
+// test output could name it.
+char g_crashInput[4096];
+
+LONG WINAPI ReportCrashInput(EXCEPTION_POINTERS* info)
+{
+    std::fprintf(stderr, "crash (exception 0x%08lx) for %s\n", info->ExceptionRecord->ExceptionCode,
+                 g_crashInput);
+    std::fflush(stderr);
+    // Ends the program at once, without waiting on a debugger that nobody will attach.
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 // Ends the test program with the input that hangs, when one input takes longer than the
 // bound; a hang would otherwise only show as the test runner's time-out, without the input.
 class HangWatch {
@@ -492,6 +505,7 @@ TEST(BatchRunInputTest, EveryTypedInputFinishesOrReportsAndLosesNoFile)
     const std::wstring root = temp / rootName;
     InputMaker maker(seed, root);
     HangWatch watch(60000);
+    const LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = SetUnhandledExceptionFilter(ReportCrashInput);
     std::map<std::string, int> outcomes;
 
     for (unsigned i = 0; i < inputs; ++i) {
@@ -500,6 +514,7 @@ TEST(BatchRunInputTest, EveryTypedInputFinishesOrReportsAndLosesNoFile)
             "input " + std::to_string(i) + " of seed " + std::to_string(seed) + ": " + Shown(input);
         SCOPED_TRACE(shown);
         watch.Beat(shown);
+        std::snprintf(g_crashInput, sizeof g_crashInput, "%s", shown.c_str());
 
         std::vector<std::string> originals;
         temp.MakeFolder(rootName);
@@ -549,6 +564,7 @@ TEST(BatchRunInputTest, EveryTypedInputFinishesOrReportsAndLosesNoFile)
         if (HasFailure())
             break;
     }
+    SetUnhandledExceptionFilter(previousFilter);
     for (const auto& [outcome, count] : outcomes)
         std::printf("  %4d  %s\n", count, outcome.c_str());
 }
