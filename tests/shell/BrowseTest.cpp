@@ -1,0 +1,514 @@
+// The shell folder tree and the browse-for-folder dialog, on real windows, with trees rooted
+// at temporary folders (the desktop differs from machine to machine).
+#include "ShellTestSupport.h"
+
+#include "../common/Artifacts.h"
+#include "../common/WindowFixture.h"
+#include "editors/cxEditErrors.h"
+#include "shell/cxShellBrowserDialog.h"
+#include "shell/cxShellRegister.h"
+#include "shell/cxShellTreeView.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Dispatches messages until pred holds or timeoutMs has passed; answers pred().
+bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs = 10000)
+{
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (!pred()) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+            if (pred())
+                return true;
+        }
+        ULONGLONG now = GetTickCount64();
+        if (now >= end)
+            return pred();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+    }
+    return true;
+}
+
+// Runs every message already queued, without waiting.
+void Drain()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+std::vector<std::wstring> ChildTexts(TcxInnerShellTreeView* tree, HTREEITEM node)
+{
+    std::vector<std::wstring> texts;
+    for (int i = 0; i < tree->ChildCount(node); ++i)
+        texts.push_back(tree->ItemText(tree->ChildAt(node, i)));
+    return texts;
+}
+
+HTREEITEM ChildNamed(TcxInnerShellTreeView* tree, HTREEITEM node, const std::wstring& name)
+{
+    for (int i = 0; i < tree->ChildCount(node); ++i)
+        if (tree->ItemText(tree->ChildAt(node, i)) == name)
+            return tree->ChildAt(node, i);
+    return nullptr;
+}
+
+void Announce(LONG event, const std::wstring& path)
+{
+    SHChangeNotify(event, SHCNF_PATHW | SHCNF_FLUSH, path.c_str(), nullptr);
+}
+
+// A temp folder with: a\a1, a\a2, b (empty), c.txt.
+class ShellTreeTest : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        RegisterShellClasses();
+        a = temp.MakeFolder(L"a");
+        a1 = temp.MakeFolder(L"a\\a1");
+        temp.MakeFolder(L"a\\a2");
+        b = temp.MakeFolder(L"b");
+        temp.MakeFile(L"c.txt");
+    }
+
+    // A tree rooted at the temp folder; path is selected before the window exists.
+    TcxShellTreeView* MakeTree(const std::wstring* path = nullptr)
+    {
+        auto* tv = new TcxShellTreeView(form);
+        tv->SetBounds(10, 10, 300, 250);
+        tv->Options()->SetShowNonFolders(false);
+        tv->Root()->SetBrowseFolder(bfCustomPath);
+        tv->Root()->SetCustomPath(temp.Path());
+        if (path)
+            tv->SetSelectedPath(*path);
+        tv->SetParent(form);
+        app->ProcessMessages();
+        tree = tv->InnerTree();
+        top = tree->TopLevelItem();
+        return tv;
+    }
+
+    TempFolder temp;
+    std::wstring a, a1, b;
+    TcxInnerShellTreeView* tree = nullptr;
+    HTREEITEM top = nullptr;
+};
+
+TEST_F(ShellTreeTest, ListsFoldersOnlyWhenOpenedAndDropsTheButtonOfAnEmptyOne)
+{
+    MakeTree();
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(ChildTexts(tree, top), (std::vector<std::wstring>{L"a", L"b"})) << "folders only, files left out";
+    HTREEITEM nodeA = tree->ChildAt(top, 0);
+    HTREEITEM nodeB = tree->ChildAt(top, 1);
+    EXPECT_EQ(tree->ChildCount(nodeA), 0) << "nothing listed before the node is opened";
+    EXPECT_TRUE(tree->HasChildren(nodeA));
+    EXPECT_EQ(tree->ProducerCount(), 1u) << "only the opened top node has a producer";
+
+    tree->Expand(nodeA);
+    EXPECT_EQ(ChildTexts(tree, nodeA), (std::vector<std::wstring>{L"a1", L"a2"}));
+    EXPECT_EQ(tree->ProducerCount(), 2u);
+    EXPECT_EQ(tree->IndexOf(tree->ChildAt(nodeA, 1)), 1);
+    EXPECT_EQ(tree->ParentItem(tree->ChildAt(nodeA, 1)), nodeA);
+
+    EXPECT_TRUE(tree->HasChildren(nodeB)) << "the shell reports subfolders for every folder";
+    tree->Expand(nodeB);
+    EXPECT_EQ(tree->ChildCount(nodeB), 0);
+    EXPECT_FALSE(tree->HasChildren(nodeB)) << "the button goes once the empty folder was opened";
+}
+
+TEST_F(ShellTreeTest, SelectedPathSetBeforeTheWindowExists)
+{
+    struct Case {
+        const wchar_t* name;
+        std::wstring path;
+        std::wstring expectedSelected; // empty: nothing selected
+    };
+    TempFolder outside;
+    const std::vector<Case> cases = {
+        {L"a nested folder", a1, a1},
+        {L"empty text selects the root", L"", temp.Path()},
+        {L"a folder outside the root", outside.Path(), L""},
+        {L"text that names nothing", temp.Path() + L"\\missing\\deeper", L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TcxShellTreeView* tv = MakeTree(&c.path);
+        if (c.expectedSelected.empty()) {
+            EXPECT_EQ(tree->Selected(), nullptr);
+            EXPECT_EQ(tv->SelectedPath(), L"");
+        } else {
+            EXPECT_NE(tree->Selected(), nullptr);
+            EXPECT_EQ(tv->SelectedPath(), c.expectedSelected);
+        }
+        delete tv;
+    }
+}
+
+TEST_F(ShellTreeTest, AStaleItemUpdateIsDroppedAfterARebuild)
+{
+    MakeTree();
+    tree->Expand(tree->ChildAt(top, 0));
+    TcxShellTreeItemProducer* producer = tree->NodeProducer(tree->ChildAt(top, 0));
+    ASSERT_NE(producer, nullptr);
+    const unsigned serial = producer->Serial();
+    // The worker's result for the old node arrives after a rebuild freed it.
+    tree->BuildNode(nullptr, false);
+    EXPECT_EQ(tree->ProducerBySerial(serial), nullptr);
+    PostMessageW(tree->Handle(), MsgItemUpdated, 0, static_cast<LPARAM>(serial));
+    PumpUntil([&] { return tree->StaleUpdatesDropped() == 1; }, 2000);
+    EXPECT_EQ(tree->StaleUpdatesDropped(), 1);
+    EXPECT_EQ(ChildTexts(tree, tree->TopLevelItem()), (std::vector<std::wstring>{L"a", L"b"}));
+}
+
+TEST_F(ShellTreeTest, AFolderMadeInTheWatchedFolderKeepsExpansionAndSelection)
+{
+    TcxShellTreeView* tv = MakeTree(&a);
+    int changes = 0;
+    tv->OnShellChange = [&](TObject*, LONG, PCItemIDList, PCItemIDList) { ++changes; };
+    HTREEITEM nodeA = ChildNamed(tree, tree->TopLevelItem(), L"a");
+    ASSERT_NE(nodeA, nullptr);
+    tree->Expand(nodeA);
+    ASSERT_TRUE(tree->ChangeWatchRegistered());
+
+    const std::wstring made = a + L"\\a3";
+    ASSERT_TRUE(CreateDirectoryW(made.c_str(), nullptr));
+    Announce(SHCNE_MKDIR, made);
+    ASSERT_TRUE(PumpUntil([&] { return changes == 1; }));
+    Drain();
+
+    nodeA = ChildNamed(tree, tree->TopLevelItem(), L"a");
+    ASSERT_NE(nodeA, nullptr);
+    EXPECT_TRUE(tree->Expanded(nodeA));
+    EXPECT_EQ(ChildTexts(tree, nodeA), (std::vector<std::wstring>{L"a1", L"a2", L"a3"}));
+    EXPECT_EQ(tv->SelectedPath(), a);
+}
+
+TEST_F(ShellTreeTest, ADeletedSelectedFolderLeavesItsParentSelected)
+{
+    TcxShellTreeView* tv = MakeTree(&a1);
+    int changes = 0;
+    tv->OnShellChange = [&](TObject*, LONG, PCItemIDList, PCItemIDList) { ++changes; };
+    ASSERT_EQ(tv->SelectedPath(), a1);
+    ASSERT_TRUE(RemoveDirectoryW(a1.c_str()));
+    Announce(SHCNE_RMDIR, a1);
+    ASSERT_TRUE(PumpUntil([&] { return changes == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return tv->SelectedPath() == a; }, 2000));
+    EXPECT_EQ(tv->SelectedPath(), a);
+}
+
+TEST_F(ShellTreeTest, ARefreshNeverClimbsAboveTheRoot)
+{
+    TcxShellTreeView* tv = MakeTree(&a);
+    UniqueIdList rootBefore = IdListClone(tv->Root()->RootIdList());
+    // The whole root goes: the walk up from the selection must stop at the root.
+    ASSERT_TRUE(RemoveDirectoryW(a1.c_str()));
+    ASSERT_TRUE(RemoveDirectoryW((a + L"\\a2").c_str()));
+    ASSERT_TRUE(RemoveDirectoryW(a.c_str()));
+    tree->RefreshKeepingState();
+    Drain();
+    EXPECT_TRUE(IdListEqual(tv->Root()->RootIdList(), rootBefore.get())) << "the refresh re-rooted the tree";
+    EXPECT_EQ(tree->Selected(), tree->TopLevelItem());
+}
+
+TEST_F(ShellTreeTest, UpdateItemOfAnItemNotInTheTreeChangesNothing)
+{
+    TcxShellTreeView* tv = MakeTree();
+    int changes = 0;
+    tv->OnShellChange = [&](TObject*, LONG, PCItemIDList, PCItemIDList) { ++changes; };
+    UniqueIdList elsewhere = ParsePath(a1); // a1 is not listed: its parent was never opened
+    tree->HandleShellChange(SHCNE_UPDATEITEM, elsewhere.get(), nullptr);
+    EXPECT_EQ(changes, 0);
+    tree->HandleShellChange(SHCNE_UPDATEDIR, elsewhere.get(), nullptr);
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(ShellTreeTest, F5ShowsAFolderMadeWithoutAnnouncement)
+{
+    TcxShellTreeView* tv = MakeTree();
+    int changes = 0;
+    LONG lastEvent = -1;
+    tv->OnShellChange = [&](TObject*, LONG e, PCItemIDList, PCItemIDList) {
+        ++changes;
+        lastEvent = e;
+    };
+    temp.MakeFolder(L"d");
+    SendMessageW(tree->Handle(), WM_KEYDOWN, VK_F5, 0);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(lastEvent, 0);
+    EXPECT_EQ(ChildTexts(tree, tree->TopLevelItem()), (std::vector<std::wstring>{L"a", L"b", L"d"}));
+}
+
+TEST_F(ShellTreeTest, RenameInPlaceRenamesOnDiskAndKeepsTheWatch)
+{
+    TcxShellTreeView* tv = MakeTree(&b);
+    HTREEITEM nodeB = tree->Selected();
+    ASSERT_NE(nodeB, nullptr);
+    HWND edit = tree->EditLabel(nodeB);
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextW(edit, L"b2");
+    tree->EndEditLabel(false);
+    Drain();
+    EXPECT_EQ(GetFileAttributesW(b.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW((temp.Path() + L"\\b2").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(tree->ItemText(nodeB), L"b2");
+    EXPECT_EQ(tv->SelectedPath(), temp.Path() + L"\\b2") << "the item took its new list";
+    EXPECT_TRUE(tree->ChangeWatchRegistered());
+    EXPECT_EQ(IdListToPath(tree->WatchedIdList()), temp.Path() + L"\\b2");
+
+    // A name the file system refuses: the label stays, the watch comes back.
+    edit = tree->EditLabel(nodeB);
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextW(edit, L"bad|name");
+    tree->EndEditLabel(false);
+    Drain();
+    EXPECT_EQ(tree->ItemText(nodeB), L"b2");
+    EXPECT_TRUE(tree->ChangeWatchRegistered());
+}
+
+TEST_F(ShellTreeTest, SelectLaterWaitsForTheContextMenuWithoutSpinning)
+{
+    TcxShellTreeView* tv = MakeTree(&a);
+    tree->SetContextMenuOpen(true);
+    tree->RefreshKeepingState();
+    Drain();
+    MSG pending;
+    EXPECT_FALSE(PeekMessageW(&pending, tree->Handle(), MsgSelectLater, MsgSelectLater, PM_NOREMOVE))
+        << "the selection must wait without posting itself again";
+    EXPECT_EQ(tree->Selected(), nullptr) << "nothing is selected while the menu is open";
+    tree->SetContextMenuOpen(false);
+    EXPECT_EQ(tv->SelectedPath(), a);
+}
+
+// ---- the dialog ---------------------------------------------------------------------------
+
+class BrowseDialogTest : public ShellTreeTest {
+protected:
+    void SetUp() override
+    {
+        ShellTreeTest::SetUp();
+        dialog = new TcxShellBrowserDialog(form);
+        dialog->Root()->BrowseFolder = bfCustomPath;
+        dialog->Root()->CustomPath = temp.Path();
+    }
+
+    // Runs the dialog; act is called once the form is on the screen.
+    bool Run(const std::function<void(TcxShellBrowserDlg*)>& act)
+    {
+        dialog->OnShow = [&](TObject* sender) { act(static_cast<TcxShellBrowserDlg*>(sender)); };
+        return dialog->RunDialog();
+    }
+
+    static void PostKey(HWND wnd, WPARAM key)
+    {
+        PostMessageW(wnd, WM_KEYDOWN, key, 1);
+        PostMessageW(wnd, WM_KEYUP, key, 0xC0000001);
+    }
+
+    TcxShellBrowserDialog* dialog = nullptr;
+};
+
+TEST_F(BrowseDialogTest, ReturnConfirmsTheFolderGivenAtTheStart)
+{
+    dialog->SetPath(a1);
+    std::wstring shownField, selectedAtStart, caption, label;
+    bool ownerDisabled = false;
+    HWND owner = nullptr;
+    TScreenCursor cursorInLoop = crHourGlass;
+    bool confirmed = Run([&](TcxShellBrowserDlg* dlg) {
+        selectedAtStart = dlg->cxStv->SelectedPath();
+        shownField = dlg->cxTeFolder->Text();
+        caption = dlg->Caption();
+        label = dlg->lblFolder->Caption();
+        owner = GetWindow(dlg->Handle(), GW_OWNER);
+        ownerDisabled = !IsWindowEnabled(form->Handle());
+        cursorInLoop = ScreenCursor();
+        PostKey(dlg->cxStv->InnerTree()->Handle(), VK_RETURN);
+    });
+    EXPECT_TRUE(confirmed);
+    EXPECT_EQ(dialog->Path(), a1);
+    EXPECT_EQ(selectedAtStart, a1);
+    EXPECT_EQ(shownField.substr(shownField.size() - 3), L"\\a1");
+    EXPECT_EQ(caption, L"Browse for Folder");
+    EXPECT_EQ(label, L"Current Folder");
+    EXPECT_EQ(owner, form->Handle()) << "the dialog is owned by the window it was opened from";
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(IsWindowEnabled(form->Handle()));
+    EXPECT_EQ(cursorInLoop, crDefault) << "the modal loop shows the normal cursor";
+    EXPECT_EQ(ScreenCursor(), crDefault);
+    EXPECT_EQ(dialog->Form(), nullptr);
+}
+
+TEST_F(BrowseDialogTest, EscapeCancelsAndKeepsThePath)
+{
+    const std::wstring given = L"  " + a + L"  ";
+    dialog->SetPath(given);
+    bool confirmed = Run([&](TcxShellBrowserDlg* dlg) { PostKey(dlg->cxStv->InnerTree()->Handle(), VK_ESCAPE); });
+    EXPECT_FALSE(confirmed);
+    EXPECT_EQ(dialog->Path(), given);
+}
+
+TEST_F(BrowseDialogTest, ConfirmingWithoutASelectionGivesAnEmptyPath)
+{
+    struct Case {
+        const wchar_t* name;
+        std::wstring path;
+        std::wstring expected;
+    };
+    const std::vector<Case> cases = {
+        {L"empty path: the root", L"", temp.Path()},
+        {L"a path that names nothing", temp.Path() + L"\\nothing", L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dialog->SetPath(c.path);
+        bool confirmed = Run([&](TcxShellBrowserDlg* dlg) { dlg->cxButton1->Click(); });
+        EXPECT_TRUE(confirmed);
+        EXPECT_EQ(dialog->Path(), c.expected);
+    }
+}
+
+TEST_F(BrowseDialogTest, ReturnWhileALabelIsEditedKeepsTheDialogOpen)
+{
+    dialog->SetPath(b);
+    bool editEnded = false;
+    bool confirmed = Run([&](TcxShellBrowserDlg* dlg) {
+        TcxInnerShellTreeView* inner = dlg->cxStv->InnerTree();
+        HWND edit = inner->EditLabel(inner->Selected());
+        ASSERT_NE(edit, nullptr);
+        // Return ends the edit; the dialog must still be there for the Escape after it.
+        PostKey(edit, VK_RETURN);
+        PumpUntil([&] { return inner->EditControl() == nullptr; }, 3000);
+        editEnded = inner->EditControl() == nullptr;
+        EXPECT_EQ(dlg->ModalResult(), mrNone);
+        PostKey(inner->Handle(), VK_ESCAPE);
+    });
+    EXPECT_TRUE(editEnded);
+    EXPECT_FALSE(confirmed) << "Return in the label edit closed the dialog with OK";
+}
+
+TEST_F(BrowseDialogTest, MinimumSizeAnchorsAndGrip)
+{
+    RECT shrunk{}, grown{};
+    RECT stvBefore{}, stvAfter{}, okBefore{}, okAfter{};
+    LRESULT gripHit = 0, middleHit = 0;
+    bool confirmed = Run([&](TcxShellBrowserDlg* dlg) {
+        HWND wnd = dlg->Handle();
+        RECT client;
+        GetClientRect(wnd, &client);
+        EXPECT_EQ(client.right, 308);
+        EXPECT_EQ(client.bottom, 358);
+        stvBefore = dlg->cxStv->BoundsRect();
+        okBefore = dlg->cxButton1->BoundsRect();
+        EXPECT_EQ(stvBefore.left, 12);
+        EXPECT_EQ(stvBefore.top, 56);
+        EXPECT_EQ(okBefore.right, 214);
+
+        SetWindowPos(wnd, nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
+        GetWindowRect(wnd, &shrunk);
+        RECT w;
+        GetWindowRect(wnd, &w);
+        SetWindowPos(wnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOSIZE);
+        // Grow from the designed size by 50 x 40.
+        RECT frame{0, 0, 308, 358};
+        AdjustWindowRectEx(&frame, GetWindowLongW(wnd, GWL_STYLE), FALSE, GetWindowLongW(wnd, GWL_EXSTYLE));
+        SetWindowPos(wnd, nullptr, 0, 0, frame.right - frame.left + 50, frame.bottom - frame.top + 40,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        GetWindowRect(wnd, &grown);
+        stvAfter = dlg->cxStv->BoundsRect();
+        okAfter = dlg->cxButton1->BoundsRect();
+
+        GetClientRect(wnd, &client);
+        POINT grip{client.right - 2, client.bottom - 2};
+        POINT middle{client.right / 2, client.bottom / 2};
+        ClientToScreen(wnd, &grip);
+        ClientToScreen(wnd, &middle);
+        gripHit = SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(grip.x, grip.y));
+        middleHit = SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(middle.x, middle.y));
+        PostKey(dlg->cxStv->InnerTree()->Handle(), VK_ESCAPE);
+    });
+    EXPECT_FALSE(confirmed);
+    EXPECT_EQ(shrunk.right - shrunk.left, 250);
+    EXPECT_EQ(shrunk.bottom - shrunk.top, 300);
+    EXPECT_EQ(stvAfter.right - stvAfter.left, (stvBefore.right - stvBefore.left) + 50) << "tree anchored on all sides";
+    EXPECT_EQ(stvAfter.bottom - stvAfter.top, (stvBefore.bottom - stvBefore.top) + 40);
+    EXPECT_EQ(stvAfter.left, stvBefore.left);
+    EXPECT_EQ(okAfter.left, okBefore.left + 50) << "OK anchored right and bottom";
+    EXPECT_EQ(okAfter.top, okBefore.top + 40);
+    EXPECT_EQ(okAfter.right - okAfter.left, 75);
+    EXPECT_EQ(gripHit, HTBOTTOMRIGHT);
+    EXPECT_EQ(middleHit, HTCLIENT);
+}
+
+TEST_F(BrowseDialogTest, AnUnresolvableRootRaisesAndCleansUp)
+{
+    dialog->Root()->CustomPath = temp.Path() + L"\\no such folder";
+    bool shown = false;
+    EXPECT_THROW(Run([&](TcxShellBrowserDlg*) { shown = true; }), EcxEditError);
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(dialog->Form(), nullptr);
+    EXPECT_EQ(ScreenCursor(), crDefault);
+}
+
+TEST_F(BrowseDialogTest, PictureOfTheOpenDialog)
+{
+    dialog->SetPath(a1);
+    dialog->LookAndFeel()->SetKind(lfOffice11);
+    bool saved = false;
+    Run([&](TcxShellBrowserDlg* dlg) {
+        app->ProcessMessages();
+        RedrawWindow(dlg->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        RECT w;
+        GetWindowRect(dlg->Handle(), &w);
+        PixelCanvas canvas(w.right - w.left, w.bottom - w.top);
+        HDC screen = GetDC(nullptr);
+        BitBlt(canvas.dc(), 0, 0, w.right - w.left, w.bottom - w.top, screen, w.left, w.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+        saved = canvas.SaveBmp((ArtifactFolder() / L"browse-dialog.bmp").c_str());
+        PostKey(dlg->cxStv->InnerTree()->Handle(), VK_ESCAPE);
+    });
+    EXPECT_TRUE(saved);
+}
+
+// ---- shortening ---------------------------------------------------------------------------
+
+TEST(ShortenPathToWidthTest, ReplacesLeadingDirectoriesFirstThenTheDrive)
+{
+    // Every character one unit wide, so the widths below can be counted by hand.
+    auto length = [](const std::wstring& s) { return static_cast<int>(s.size()); };
+    struct Case {
+        const wchar_t* path;
+        int width;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {L"C:\\aa\\bb\\cc\\name", 100, L"C:\\aa\\bb\\cc\\name"},
+        {L"C:\\aa\\bb\\cc\\name", 16, L"C:\\aa\\bb\\cc\\name"},
+        {L"C:\\aa\\bb\\cc\\name", 15, L"C:\\...\\cc\\name"},
+        {L"C:\\aa\\bb\\cc\\name", 11, L"C:\\...\\name"},
+        {L"C:\\aa\\bb\\cc\\name", 10, L"...\\name"},
+        {L"C:\\aa\\bb\\cc\\name", 5, L"name"},
+        {L"C:\\aa\\bb\\cc\\name", 1, L"name"},
+        // A folder whose name starts with a dot is a directory like any other.
+        {L"C:\\.a\\name", 9, L"...\\name"},
+        {L"C:\\...x\\.b\\name", 13, L"C:\\...\\name"},
+        {L"name", 1, L"name"},
+        {L"\\\\server\\share\\name", 14, L"\\...\\name"},
+        {L"", 0, L""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ShortenPathToWidth(c.path, c.width, length), c.expected) << c.path << " at " << c.width;
+}
+
+} // namespace
