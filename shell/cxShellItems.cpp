@@ -334,6 +334,12 @@ void TcxShellItemInfo::ReplaceIdList(IShellFolder* folder, PCItemIDList folderLi
         }
     } release{lock};
     ItemIdList = IdListClone(newRelativeList);
+    // Everything derived from the old list goes with it: the absolute list and the folder
+    // info that the add-folder event and the change watch see.
+    AbsoluteItemIdList = IdListJoin(folderList, newRelativeList);
+    if (AbsoluteItemIdList)
+        ItemFolderInfo = folder ? std::make_unique<TcxShellFolder>(AbsoluteItemIdList.get(), folder)
+                                : std::make_unique<TcxShellFolder>(AbsoluteItemIdList.get());
     DetailsFetched = false;
     BasicsReady = false;
     IconsExact = false;
@@ -653,7 +659,14 @@ bool TcxCustomItemProducer::RefreshItems()
         const long match = findFresh(*m_items[i]);
         if (match >= 0) {
             taken[static_cast<size_t>(match)] = true;
-            m_items[i] = std::move(fresh[static_cast<size_t>(match)]);
+            auto& candidate = fresh[static_cast<size_t>(match)];
+            // An item whose list is byte for byte the same keeps its record with the details
+            // already fetched (rename rights, hidden flag, exact icons); one the folder only
+            // calls equal takes the fresh record and has its details fetched again.
+            if (ListBytes(candidate->ItemIdList.get()) != ListBytes(m_items[i]->ItemIdList.get())) {
+                m_items[i] = std::move(candidate);
+                m_items[i]->FetchDetails(m_listedFolder.get(), m_listedIdList.get(), false);
+            }
             ++i;
         } else {
             NotifyItemRemoved(static_cast<int>(i));

@@ -265,7 +265,7 @@ TEST_F(ShellTreeTest, RenameInPlaceRenamesOnDiskAndKeepsTheWatch)
     EXPECT_EQ(tree->ItemText(nodeB), L"b2");
     EXPECT_EQ(tv->SelectedPath(), temp.Path() + L"\\b2") << "the item took its new list";
     EXPECT_TRUE(tree->ChangeWatchRegistered());
-    EXPECT_EQ(IdListToPath(tree->WatchedIdList()), temp.Path() + L"\\b2");
+    EXPECT_EQ(IdListToPath(tree->WatchedIdList()), temp.Path() + L"\\b2") << "the watch follows the new name";
 
     // A name the file system refuses: the label stays, the watch comes back.
     edit = tree->EditLabel(nodeB);
