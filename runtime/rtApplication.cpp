@@ -56,18 +56,23 @@ int TApplication::StartupShowCommand()
     return (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : SW_SHOWNORMAL;
 }
 
+void TApplication::ShowMainForm()
+{
+    if (!m_mainForm)
+        return;
+    int command = SW_SHOWNORMAL;
+    switch (StartupShowCommand()) {
+    case SW_SHOWMAXIMIZED: command = SW_SHOWMAXIMIZED; break;
+    case SW_SHOWMINNOACTIVE: command = SW_SHOWMINNOACTIVE; break;
+    default: break;
+    }
+    m_mainForm->ShowWithCommand(command);
+    UpdateWindow(m_mainForm->Handle());
+}
+
 void TApplication::Run()
 {
-    if (m_mainForm) {
-        HWND wnd = m_mainForm->Handle();
-        switch (StartupShowCommand()) {
-        case SW_SHOWMAXIMIZED: ShowWindow(wnd, SW_SHOWMAXIMIZED); break;
-        case SW_SHOWMINNOACTIVE: ShowWindow(wnd, SW_SHOWMINNOACTIVE); break;
-        default: ShowWindow(wnd, SW_SHOWNORMAL); break;
-        }
-        m_mainForm->SetVisible(true);
-        UpdateWindow(wnd);
-    }
+    ShowMainForm();
     while (!m_terminated)
         HandleMessage();
 }

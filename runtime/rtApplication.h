@@ -33,6 +33,8 @@ public:
 
     // Shows the main form as the process was asked to and runs the loop until Terminate.
     void Run();
+    // The show step of Run on its own: the main form shown with the start-up command.
+    void ShowMainForm();
     // Takes and dispatches one message, waiting for it; false once the loop must end.
     bool HandleMessage();
     // Dispatches every message already waiting, then returns.

@@ -113,9 +113,50 @@ void TCustomForm::ScaleForScreen()
         Font()->SetHeight(MulDiv(Font()->Height(), dpi, m_pixelsPerInch));
     if (m_textHeight > 0) {
         int measured = MeasureTextHeight(Font()->Handle());
-        if (measured > 0 && measured != m_textHeight)
+        if (measured > 0 && measured != m_textHeight) {
+            // The stored client size belongs to the stored layout: it grows with the controls,
+            // or the controls reach past the window's edge.
+            int clientWidth = ClientWidth();
+            int clientHeight = ClientHeight();
             ScaleControls(measured, m_textHeight);
+            SetClientWidth(MulDiv(clientWidth, measured, m_textHeight));
+            SetClientHeight(MulDiv(clientHeight, measured, m_textHeight));
+        }
     }
+    KeepInsideWorkArea();
+}
+
+RECT FitRectIntoArea(const RECT& r, const RECT& area)
+{
+    LONG width = std::min(r.right - r.left, area.right - area.left);
+    LONG height = std::min(r.bottom - r.top, area.bottom - area.top);
+    LONG left = std::clamp(r.left, area.left, area.right - width);
+    LONG top = std::clamp(r.top, area.top, area.bottom - height);
+    return {left, top, left + width, top + height};
+}
+
+void TCustomForm::KeepInsideWorkArea()
+{
+    RECT bounds = BoundsRect();
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoW(MonitorFromRect(&bounds, MONITOR_DEFAULTTONEAREST), &info))
+        return;
+    RECT fitted = FitRectIntoArea(bounds, info.rcWork);
+    if (!EqualRect(&fitted, &bounds))
+        SetBounds(fitted.left, fitted.top, fitted.right - fitted.left, fitted.bottom - fitted.top);
+}
+
+RECT TCustomForm::ClientRect() const
+{
+    if (const_cast<TCustomForm*>(this)->HandleAllocated())
+        return TWinControl::ClientRect();
+    TCreateParams params;
+    const_cast<TCustomForm*>(this)->CreateParams(params);
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, params.style, FALSE, params.exStyle);
+    return {0, 0, std::max(0L, Width() - (frame.right - frame.left)),
+            std::max(0L, Height() - (frame.bottom - frame.top))};
 }
 
 void TCustomForm::CreateParams(TCreateParams& params)
@@ -254,6 +295,16 @@ void TCustomForm::FocusFirst()
         list.front()->SetFocus();
     else
         ::SetFocus(Handle());
+}
+
+void TCustomForm::ShowWithCommand(int command)
+{
+    HWND wnd = Handle();
+    bool wasVisible = m_visible;
+    m_visible = true;
+    ShowWindow(wnd, command);
+    if (!wasVisible)
+        VisibleChanged();
 }
 
 void TCustomForm::Close()

@@ -46,6 +46,10 @@ public:
     // Handles Tab, Return and Escape before the focused control sees them.
     virtual bool DialogKey(const MSG& msg);
 
+    // Before the window exists the client area is the outer size less the frame that the
+    // form's window styles will give it, so a stored client size can be set at any time.
+    RECT ClientRect() const override;
+
     int PixelsPerInch() const noexcept { return m_pixelsPerInch; }
     void SetPixelsPerInch(int v) { m_pixelsPerInch = v; }
     int TextHeight() const noexcept { return m_textHeight; }
@@ -54,6 +58,11 @@ public:
     void SetOldCreateOrder(bool v) { m_oldCreateOrder = v; }
     TPosition Position() const noexcept { return m_position; }
     void SetPosition(TPosition v) { m_position = v; }
+
+    // Shows the form with a platform show command (SW_SHOWNORMAL, SW_SHOWMAXIMIZED...). The
+    // form counts itself visible before the platform activates it, so that the first-focus
+    // step run by the activation finds the controls focusable.
+    void ShowWithCommand(int command);
 
     // Closing: a close that a running handler asks for waits until it has returned.
     void Close();
@@ -92,8 +101,11 @@ protected:
     {
         m_fields[name] = [&field](TComponent* c) { field = As<T>(c); };
     }
-    // Scales the stored layout to the screen and the measured text height.
+    // Scales the stored layout to the screen and the measured text height: the controls and
+    // the client area by the same factor, then keeps the window inside the work area.
     virtual void ScaleForScreen();
+    // Moves (and if need be shrinks) the window into the work area of its monitor.
+    void KeepInsideWorkArea();
     virtual void DoClose();
 
 private:
@@ -118,6 +130,9 @@ private:
     HWND m_popupParent = nullptr;
     HDC m_paintDC = nullptr;
 };
+
+// The rectangle r moved into area, and shrunk to it where it is larger.
+RECT FitRectIntoArea(const RECT& r, const RECT& area);
 
 class TForm : public TCustomForm {
 public:

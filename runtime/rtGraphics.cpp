@@ -16,8 +16,16 @@ void TGraphicsObject::HandleChanging()
         OnHandleChange(this);
 }
 
+namespace {
+int g_logPixelsOverride = 0;
+}
+
+void OverrideScreenLogPixelsY(int ppi) { g_logPixelsOverride = ppi > 0 ? ppi : 0; }
+
 int ScreenLogPixelsY()
 {
+    if (g_logPixelsOverride > 0)
+        return g_logPixelsOverride;
     static const int ppi = [] {
         WindowDC screen(nullptr);
         int v = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;

@@ -29,6 +29,9 @@ using TFontStyles = unsigned;
 
 // The pixels per inch of the screen, read once.
 int ScreenLogPixelsY();
+// Makes ScreenLogPixelsY answer ppi instead of the screen's value (0 restores the screen's):
+// lets a test load forms as on a screen of another resolution.
+void OverrideScreenLogPixelsY(int ppi);
 
 class TFont : public TGraphicsObject {
 public:

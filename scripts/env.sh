@@ -38,7 +38,7 @@ corvane_display() {
   [ -n "${DISPLAY:-}" ] && return 0
   local fd_file
   fd_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
   CORVANE_XVFB_PID=$!
   for _ in $(seq 1 100); do
     [ -s "$fd_file" ] && break

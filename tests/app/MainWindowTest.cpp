@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 class MainWindowTest : public testing::Test {
@@ -23,8 +25,8 @@ protected:
         });
         app->CreateForm(Form1);
         form = Form1;
-        form->Show();
-        SetForegroundWindow(form->Handle());
+        // The program's own start path: shown with the start-up command, activated by it.
+        app->ShowMainForm();
         app->ProcessMessages();
     }
     void TearDown() override
@@ -59,12 +61,20 @@ TEST_F(MainWindowTest, WindowHasItsCaptionPlaceAndSize)
     wchar_t caption[64];
     GetWindowTextW(form->Handle(), caption, 64);
     EXPECT_STREQ(caption, L"Corvane");
-    RECT r;
-    GetWindowRect(form->Handle(), &r);
-    EXPECT_EQ(r.left, 412);
-    EXPECT_EQ(r.top, 221);
-    EXPECT_EQ(r.right - r.left, 844);
-    EXPECT_EQ(r.bottom - r.top, 418);
+    // The stored outer size (844 x 418) less the frame this platform draws is the stored
+    // client area; it grows with the layout by the measured text height over 15.
+    RECT client, window;
+    GetClientRect(form->Handle(), &client);
+    GetWindowRect(form->Handle(), &window);
+    const int frameX = window.right - window.left - client.right;
+    const int frameY = window.bottom - window.top - client.bottom;
+    EXPECT_EQ(client.right, Scaled(844 - frameX));
+    EXPECT_EQ(client.bottom, Scaled(418 - frameY));
+    // At its stored place where that fits on the screen; moved in just far enough where not.
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(window.left, std::min(412L, work.right - (window.right - window.left)));
+    EXPECT_EQ(window.top, std::min(221L, work.bottom - (window.bottom - window.top)));
     EXPECT_EQ(form->Color(), clBtnFace);
     EXPECT_EQ(form->Font()->Name(), L"宋体");
     EXPECT_EQ(form->Font()->Height(), -15);
@@ -129,6 +139,48 @@ TEST_F(MainWindowTest, ControlsSitWhereTheStoredLayoutPutsThemScaledToTheFont)
         EXPECT_EQ(l->Style()->LookAndFeel()->Kind(), lfOffice11);
     }
     EXPECT_EQ(form->cxTextEdit9->Style()->LookAndFeel()->Kind(), lfUltraFlat) << "editors follow the default";
+}
+
+// Every control inside its parent's client area, at the text height this screen's font
+// gives and at 144 dots per inch, where the font itself grows by half.
+TEST(MainWindowLayoutTest, EveryControlLiesInsideItsParentsClientArea)
+{
+    RegisterEditorClasses();
+    RegisterDisplayControlClasses();
+    for (int dpi : {96, 144}) {
+        SCOPED_TRACE(dpi);
+        OverrideScreenLogPixelsY(dpi);
+        auto app = std::make_unique<TApplication>();
+        app->CreateForm(Form1);
+        app->ShowMainForm();
+        app->ProcessMessages();
+        std::function<void(TWinControl*)> check = [&](TWinControl* parent) {
+            RECT client;
+            GetClientRect(parent->Handle(), &client);
+            for (int i = 0; i < parent->ControlCount(); ++i) {
+                TWinControl* c = parent->Controls(i);
+                RECT r;
+                GetWindowRect(c->Handle(), &r);
+                MapWindowPoints(nullptr, parent->Handle(), reinterpret_cast<POINT*>(&r), 2);
+                EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
+                    << ToUtf8(c->Name()) << " at " << r.left << "," << r.top << "," << r.right << "," << r.bottom
+                    << " in " << client.right << "x" << client.bottom;
+                check(c);
+            }
+        };
+        check(Form1);
+        RECT window, work;
+        GetWindowRect(Form1->Handle(), &window);
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        EXPECT_TRUE(window.left >= work.left && window.top >= work.top && window.right <= work.right &&
+                    window.bottom <= work.bottom);
+        if (dpi == 144) {
+            EXPECT_EQ(Form1->Font()->Height(), -23) << "-15 at 96 dots per inch, half as large again";
+        }
+        app.reset();
+        Form1 = nullptr;
+        OverrideScreenLogPixelsY(0);
+    }
 }
 
 TEST_F(MainWindowTest, AutoSizedControlsTakeTheHeightOfOneLineOfText)

@@ -161,32 +161,97 @@ TEST_F(ApplicationTest, ClientAlignedChildFollowsEveryResize)
     }
 }
 
-TEST_F(ApplicationTest, StoredLayoutScalesByMeasuredTextHeight)
+// Height of the digit zero in a font, as the forms measure their text height.
+int DigitHeight(HFONT font)
 {
-    TForm form(app.get());
-    form.LoadFromDescription(LR"(object F: TForm
-  Width = 400
-  Height = 300
-  Font.Height = -30
-  Font.Name = 'Arial'
-  PixelsPerInch = 96
-  TextHeight = 15
-end)");
-    // The stored text height is 15; a -30 font measures about twice that.
-    auto* child = new TNativeEdit(&form);
-    child->SetParent(&form);
-    child->SetBounds(30, 45, 150, 15);
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, form.Font()->Handle());
+    HGDIOBJ old = SelectObject(dc, font);
     SIZE sz{};
     GetTextExtentPoint32W(dc, L"0", 1, &sz);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    form.ScaleControls(sz.cy, 15);
-    EXPECT_EQ(child->Left(), MulDiv(30, sz.cy, 15));
-    EXPECT_EQ(child->Top(), MulDiv(45, sz.cy, 15));
-    EXPECT_EQ(child->Width(), MulDiv(150, sz.cy, 15));
-    EXPECT_EQ(form.Width(), 400) << "the window keeps its stored size";
+    return sz.cy;
+}
+
+// Loads a form whose description stores a client area of 308 x 358 and one control, for a
+// text height of `stored`; `measured` is what the form's font measures on this screen.
+struct ScaleCase {
+    const char* name;
+    int storedOffset; // stored text height = measured + storedOffset
+};
+
+class StoredLayoutTest : public ApplicationTest, public testing::WithParamInterface<ScaleCase> {};
+
+TEST_P(StoredLayoutTest, ControlsAndClientAreaScaleTogether)
+{
+    TFont font;
+    font.SetName(L"Arial");
+    font.SetHeight(-13);
+    const int measured = DigitHeight(font.Handle());
+    const int stored = measured + GetParam().storedOffset;
+    TForm form(app.get());
+    auto* child = new TNativeEdit(&form);
+    child->SetParent(&form);
+    child->SetBounds(30, 45, 150, 15);
+    // The client size is set before the window exists, as a description sets it.
+    form.LoadFromDescription(L"object F: TForm\n  Left = 20\n  Top = 30\n  ClientWidth = 308\n  ClientHeight = 358\n"
+                             L"  Font.Height = -13\n  Font.Name = 'Arial'\n  PixelsPerInch = 96\n  TextHeight = " +
+                             std::to_wstring(stored) + L"\nend");
+    form.HandleNeeded();
+    RECT client;
+    GetClientRect(form.Handle(), &client);
+    // Every stored length grows by measured / stored, rounded to the nearest pixel.
+    auto scaled = [&](int v) { return (v * measured * 2 + stored) / (stored * 2); };
+    EXPECT_EQ(client.right, scaled(308));
+    EXPECT_EQ(client.bottom, scaled(358));
+    EXPECT_EQ(child->Left(), scaled(30));
+    EXPECT_EQ(child->Top(), scaled(45));
+    EXPECT_EQ(child->Width(), scaled(150));
+    RECT placed = child->BoundsRect(), inside;
+    EXPECT_TRUE(IntersectRect(&inside, &placed, &client) && EqualRect(&inside, &placed)) << "the control lies inside";
+}
+
+INSTANTIATE_TEST_SUITE_P(TextHeights, StoredLayoutTest,
+                         testing::Values(ScaleCase{"AsStored", 0}, ScaleCase{"SmallerThanStored", -4},
+                                         ScaleCase{"LargerThanStored", 5}),
+                         [](const testing::TestParamInfo<ScaleCase>& i) { return std::string(i.param.name); });
+
+TEST(FitRectIntoAreaTest, MovesIntoTheAreaAndShrinksOnlyWhatIsTooLarge)
+{
+    const RECT area{0, 0, 1280, 1000};
+    struct Case {
+        RECT in, out;
+    } cases[] = {
+        {{412, 221, 1256, 639}, {412, 221, 1256, 639}},    // fits: stays
+        {{412, 221, 1423, 715}, {269, 221, 1280, 715}},    // past the right edge: moved left
+        {{-50, -20, 250, 180}, {0, 0, 300, 200}},          // past the top left: moved in
+        {{100, 900, 400, 1100}, {100, 800, 400, 1000}},    // past the bottom
+        {{412, 221, 2000, 1500}, {0, 0, 1280, 1000}},      // larger than the area: the area
+    };
+    for (const Case& c : cases) {
+        RECT got = FitRectIntoArea(c.in, area);
+        EXPECT_TRUE(EqualRect(&got, &c.out)) << c.in.left << "," << c.in.top << " -> " << got.left << "," << got.top
+                                             << "," << got.right << "," << got.bottom;
+    }
+}
+
+TEST_F(ApplicationTest, ShownMainFormIsVisibleWhenActivatedAndFocusesItsFirstControl)
+{
+    auto* form = new TForm(app.get());
+    app->SetMainForm(form);
+    form->SetBounds(60, 60, 300, 200);
+    auto* edit = new TNativeEdit(form);
+    edit->SetParent(form);
+    edit->SetBounds(10, 10, 100, 22);
+    bool visibleWhenActivated = false;
+    form->OnShow = [&](TObject*) { visibleWhenActivated = form->Visible(); };
+    app->ShowMainForm();
+    app->ProcessMessages();
+    EXPECT_TRUE(form->Visible());
+    EXPECT_TRUE(visibleWhenActivated);
+    EXPECT_EQ(GetActiveWindow(), form->Handle());
+    EXPECT_EQ(GetFocus(), edit->Handle());
+    delete form;
 }
 
 } // namespace
