@@ -64,7 +64,6 @@ TcxShellBrowserDlg::TcxShellBrowserDlg(TComponent* owner) : TForm(owner), m_look
     PublishMethod(L"FormResize", TNotifyEvent([this](TObject* s) { FormResize(s); }));
     PublishMethod(L"cxStvChange", TNotifyEvent([this](TObject* s) { cxStvChange(s); }));
     LoadFromDescription(kFormDescription);
-    m_designedClient = {ClientWidth(), ClientHeight()};
     // The form's own look and feel leads the controls'; the dialog component leads it.
     cxStv->Style()->LookAndFeel()->SetMaster(&m_lookAndFeel);
     cxTeFolder->Style()->LookAndFeel()->SetMaster(&m_lookAndFeel);
@@ -80,17 +79,6 @@ void TcxShellBrowserDlg::CreateParams(TCreateParams& params)
 {
     TForm::CreateParams(params);
     params.exStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
-}
-
-void TcxShellBrowserDlg::CreateWnd()
-{
-    // The description gives the client size: the window gets it plus its frame.
-    TCreateParams params;
-    CreateParams(params);
-    RECT r{0, 0, m_designedClient.cx, m_designedClient.cy};
-    AdjustWindowRectEx(&r, params.style, FALSE, params.exStyle);
-    SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
-    TForm::CreateWnd();
 }
 
 void TcxShellBrowserDlg::HandleCreated()

@@ -41,7 +41,6 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
-    void CreateWnd() override;
     void HandleCreated() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -51,5 +50,4 @@ private:
     TcxLookAndFeel m_lookAndFeel;
     SIZE m_gripSize{};
     RECT m_gripRect{};
-    SIZE m_designedClient{};
 };

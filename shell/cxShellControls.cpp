@@ -4,6 +4,7 @@
 #include "runtime/rtApplication.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
@@ -12,6 +13,8 @@ namespace {
 constexpr LONG WatchedEvents = 0x2B81F;
 // Interrupt-level and shell-level sources, delivered through the lock/unlock entries.
 constexpr int WatchSources = 0x8003;
+// Posted to itself once per burst of change announcements.
+constexpr UINT MsgShellChangesQueued = 0xB147;
 
 struct ReadItemsGuard {
     TcxCustomItemProducer* producer;
@@ -45,9 +48,16 @@ int OverlayNumber(const TcxShellItemInfo& item)
 
 // ---- producer ------------------------------------------------------------------------------
 
+namespace {
+std::atomic<int> g_liveTreeProducers{0};
+}
+
+int TcxShellTreeItemProducer::LiveCount() noexcept { return g_liveTreeProducers.load(); }
+
 TcxShellTreeItemProducer::TcxShellTreeItemProducer(TcxCustomInnerShellTreeView* tree, HTREEITEM node, unsigned serial)
     : TcxCustomItemProducer(tree), m_tree(tree), m_node(node), m_serial(serial)
 {
+    ++g_liveTreeProducers;
     m_tree->ProducerCreated(this);
 }
 
@@ -55,6 +65,7 @@ TcxShellTreeItemProducer::~TcxShellTreeItemProducer()
 {
     ClearItems();
     m_tree->ProducerDestroyed(this);
+    --g_liveTreeProducers;
 }
 
 DWORD TcxShellTreeItemProducer::EnumFlags() { return m_tree->Options()->EnumFlags(); }
@@ -617,6 +628,7 @@ void TcxCustomInnerShellTreeView::RefreshKeepingState()
 {
     if (!m_window || m_refreshing)
         return;
+    ++m_refreshCount;
     BeginUpdate();
     FlagGuard refreshing(m_refreshing);
     SendMessageW(m_window, WM_SETREDRAW, FALSE, 0);
@@ -745,7 +757,39 @@ void TcxCustomInnerShellTreeView::ShellNotify(WPARAM wParam, LPARAM lParam)
     UniqueIdList first = lists ? IdListClone(lists[0]) : UniqueIdList();
     UniqueIdList second = lists ? IdListClone(lists[1]) : UniqueIdList();
     entries.UnlockChangeNotify(lock);
-    HandleShellChange(eventId, first.get(), second.get());
+    // Announcements come in bursts (a copy of many files): gather them and rebuild once.
+    m_queuedChanges.push_back({eventId, std::move(first), std::move(second)});
+    if (!m_changesPosted && m_window) {
+        m_changesPosted = true;
+        PostMessageW(m_window, MsgShellChangesQueued, 0, 0);
+    }
+}
+
+void TcxCustomInnerShellTreeView::HandleQueuedChanges()
+{
+    m_changesPosted = false;
+    std::vector<QueuedChange> changes;
+    changes.swap(m_queuedChanges);
+    if (m_registering || m_refreshing)
+        return;
+    std::vector<QueuedChange*> relevant;
+    for (QueuedChange& change : changes)
+        if (change.eventId != SHCNE_UPDATEITEM || NodeForIdList(change.list1.get()))
+            relevant.push_back(&change);
+    if (relevant.empty())
+        return;
+    try {
+        RefreshKeepingState();
+    } catch (...) {
+        // The events are reported all the same; the error goes on after them.
+        for (QueuedChange* change : relevant)
+            if (OnShellChange)
+                OnShellChange(this, change->eventId, change->list1.get(), change->list2.get());
+        throw;
+    }
+    for (QueuedChange* change : relevant)
+        if (OnShellChange)
+            OnShellChange(this, change->eventId, change->list1.get(), change->list2.get());
 }
 
 // ---- renaming, context menu, info tips, keys -----------------------------------------------
@@ -940,6 +984,7 @@ LRESULT TcxCustomInnerShellTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lPa
     }
     case MsgSelectLater: ApplyPendingSelectLater(); return 0;
     case MsgShellNotify: ShellNotify(wParam, lParam); return 0;
+    case MsgShellChangesQueued: HandleQueuedChanges(); return 0;
     case WM_SETFOCUS: {
         FlagGuard focusing(m_focusing);
         return TNativeTreeView::WndProc(msg, wParam, lParam);

@@ -26,6 +26,8 @@ public:
 
     HTREEITEM OwnerNode() const noexcept { return m_node; }
     unsigned Serial() const noexcept { return m_serial; }
+    // Tree producers alive in the process (leak checks).
+    static int LiveCount() noexcept;
 
     bool FetchInBackground() override { return true; }
     DWORD EnumFlags() override;
@@ -96,6 +98,8 @@ public:
     TcxShellTreeItemProducer* ProducerBySerial(unsigned serial) const;
     // Counters that tests read: posted item updates dropped because their node had gone.
     int StaleUpdatesDropped() const noexcept { return m_staleUpdates; }
+    // How many times the nodes were rebuilt keeping their state.
+    int RefreshCount() const noexcept { return m_refreshCount; }
     bool ChangeWatchRegistered() const noexcept { return m_watchId != 0; }
     PCItemIDList WatchedIdList() const noexcept { return m_watchedList.get(); }
     bool Navigating() const noexcept { return m_navigating; }
@@ -139,6 +143,7 @@ private:
     void RegisterChangeWatch(HTREEITEM node);
     void UnregisterChangeWatch();
     void ShellNotify(WPARAM wParam, LPARAM lParam);
+    void HandleQueuedChanges();
     void ApplyTipStyle();
     bool IsLoadingNow() const;
     bool BeginLabelEdit(HTREEITEM node);
@@ -173,6 +178,14 @@ private:
     UniqueIdList m_selectLater;
     bool m_selectLaterPosted = false;
     int m_staleUpdates = 0;
+    int m_refreshCount = 0;
+    // Announcements that arrived since the last refresh; a burst is handled with one.
+    struct QueuedChange {
+        LONG eventId;
+        UniqueIdList list1, list2;
+    };
+    std::vector<QueuedChange> m_queuedChanges;
+    bool m_changesPosted = false;
 };
 
 class TcxInnerShellTreeView : public TcxCustomInnerShellTreeView {

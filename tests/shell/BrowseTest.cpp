@@ -195,6 +195,25 @@ TEST_F(ShellTreeTest, AFolderMadeInTheWatchedFolderKeepsExpansionAndSelection)
     EXPECT_EQ(tv->SelectedPath(), a);
 }
 
+TEST_F(ShellTreeTest, ABurstOfAnnouncementsIsHandledWithOneRefresh)
+{
+    TcxShellTreeView* tv = MakeTree(&a);
+    int changes = 0;
+    tv->OnShellChange = [&](TObject*, LONG, PCItemIDList, PCItemIDList) { ++changes; };
+    tree->Expand(ChildNamed(tree, tree->TopLevelItem(), L"a"));
+    const int refreshesBefore = tree->RefreshCount();
+    for (const wchar_t* name : {L"n1", L"n2", L"n3"}) {
+        const std::wstring made = a + L"\\" + name;
+        ASSERT_TRUE(CreateDirectoryW(made.c_str(), nullptr));
+        Announce(SHCNE_MKDIR, made);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return changes == 3; }));
+    Drain();
+    EXPECT_EQ(tree->RefreshCount() - refreshesBefore, 1);
+    EXPECT_EQ(ChildTexts(tree, ChildNamed(tree, tree->TopLevelItem(), L"a")),
+              (std::vector<std::wstring>{L"a1", L"a2", L"n1", L"n2", L"n3"}));
+}
+
 TEST_F(ShellTreeTest, ADeletedSelectedFolderLeavesItsParentSelected)
 {
     TcxShellTreeView* tv = MakeTree(&a1);
