@@ -310,6 +310,108 @@ TEST_F(ShellTreeTest, SelectLaterWaitsForTheContextMenuWithoutSpinning)
     EXPECT_EQ(tv->SelectedPath(), a);
 }
 
+// ---- a fake folder for what the real shell under Wine never shows --------------------------
+
+class TipSource : public IQueryInfo {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
+    {
+        *object = (riid == IID_IUnknown || riid == IID_IQueryInfo) ? this : nullptr;
+        if (!*object)
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    HRESULT STDMETHODCALLTYPE GetInfoTip(DWORD, LPWSTR* tip) override
+    {
+        const wchar_t text[] = L"Type: fake folder";
+        *tip = static_cast<LPWSTR>(CoTaskMemAlloc(sizeof(text)));
+        memcpy(*tip, text, sizeof(text));
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetInfoFlags(DWORD*) override { return E_NOTIMPL; }
+    ULONG refs = 1;
+};
+
+// The top node lists a fake folder instead of the temp folder, through the producer's own
+// listing and the message it sends to the tree.
+class FakeBranchTest : public ShellTreeTest {
+protected:
+    void ListFake(std::vector<FakeItem> items)
+    {
+        MakeTree();
+        fake = MakeFakeFolder(std::move(items));
+        fake->uiObject = [this](REFIID riid, void** result) -> HRESULT {
+            if (riid != IID_IQueryInfo)
+                return E_NOINTERFACE;
+            tips.AddRef();
+            *result = &tips;
+            return S_OK;
+        };
+        producer = tree->NodeProducer(tree->TopLevelItem());
+        ASSERT_NE(producer, nullptr);
+        producer->ProduceItems(fake.get(), tree->Root()->RootIdList(), 0);
+    }
+    ComPtr<FakeFolder> fake;
+    TipSource tips;
+    TcxShellTreeItemProducer* producer = nullptr;
+};
+
+TEST_F(FakeBranchTest, ButtonsFollowTheFolderAndAnEmptyOneLosesItsButtonWhenOpened)
+{
+    ListFake({{L"empty", true, false, false, 0}, {L"full", true, false, true, 2}, {L"file.txt"}});
+    HTREEITEM top = tree->TopLevelItem();
+    ASSERT_EQ(ChildTexts(tree, top), (std::vector<std::wstring>{L"empty", L"full"})) << "folders only";
+    EXPECT_TRUE(tree->HasChildren(tree->ChildAt(top, 0)));
+    EXPECT_TRUE(tree->HasChildren(tree->ChildAt(top, 1)));
+    tree->Expand(tree->ChildAt(top, 0));
+    EXPECT_FALSE(tree->HasChildren(tree->ChildAt(top, 0)));
+    tree->Expand(tree->ChildAt(top, 1));
+    EXPECT_EQ(tree->ChildCount(tree->ChildAt(top, 1)), 2);
+}
+
+TEST_F(FakeBranchTest, AnItemUpdateShowsOverlayCutStateAndText)
+{
+    ListFake({{L"x", true}, {L"y", true}});
+    HTREEITEM y = tree->ChildAt(tree->TopLevelItem(), 1);
+    // What the worker would have found: a link that is hidden, under a new name.
+    producer->BeginWriteItems();
+    producer->Item(1)->LinkItem = true;
+    producer->Item(1)->HiddenItem = true;
+    producer->Item(1)->DisplayText = L"y (link)";
+    producer->EndWriteItems();
+    PostMessageW(tree->Handle(), MsgItemUpdated, 1, static_cast<LPARAM>(producer->Serial()));
+    ASSERT_TRUE(PumpUntil([&] { return tree->ItemText(y) == L"y (link)"; }, 3000));
+    EXPECT_EQ(tree->OverlayIndex(y), 2) << "the link arrow";
+    EXPECT_TRUE(tree->Cut(y));
+    EXPECT_EQ(tree->OverlayIndex(tree->ChildAt(tree->TopLevelItem(), 0)), 0);
+}
+
+TEST_F(FakeBranchTest, InfoTipsComeFromTheShellWhenSwitchedOn)
+{
+    ListFake({{L"x", true}});
+    HTREEITEM x = tree->ChildAt(tree->TopLevelItem(), 0);
+    auto ask = [&](HTREEITEM item) {
+        wchar_t buffer[64] = L"unchanged";
+        NMTVGETINFOTIPW request{};
+        request.hdr.hwndFrom = tree->Handle();
+        request.hdr.idFrom = 0;
+        request.hdr.code = TVN_GETINFOTIPW;
+        request.hItem = item;
+        request.pszText = buffer;
+        request.cchTextMax = 64;
+        SendMessageW(GetParent(tree->Handle()), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
+        return std::wstring(buffer);
+    };
+    EXPECT_EQ(ask(x), L"") << "info tips are off by default";
+    tree->SetShowInfoTips(true);
+    EXPECT_TRUE(GetWindowLongW(tree->Handle(), GWL_STYLE) & TVS_INFOTIP);
+    EXPECT_EQ(ask(x), L"Type: fake folder");
+    EXPECT_EQ(ask(tree->TopLevelItem()), L"unchanged") << "the top node has no tip";
+}
+
 // ---- the dialog ---------------------------------------------------------------------------
 
 class BrowseDialogTest : public ShellTreeTest {
