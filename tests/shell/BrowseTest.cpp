@@ -359,17 +359,19 @@ protected:
     TcxShellTreeItemProducer* producer = nullptr;
 };
 
-TEST_F(FakeBranchTest, ButtonsFollowTheFolderAndAnEmptyOneLosesItsButtonWhenOpened)
+TEST_F(FakeBranchTest, FoldersWithNothingToShowLoseTheirButtonWhenOpened)
 {
-    ListFake({{L"empty", true, false, false, 0}, {L"full", true, false, true, 2}, {L"file.txt"}});
+    // "files" holds two files only, which a folders-only tree does not show.
+    ListFake({{L"empty", true, false, false, 0}, {L"files", true, false, true, 2}, {L"file.txt"}});
     HTREEITEM top = tree->TopLevelItem();
-    ASSERT_EQ(ChildTexts(tree, top), (std::vector<std::wstring>{L"empty", L"full"})) << "folders only";
+    ASSERT_EQ(ChildTexts(tree, top), (std::vector<std::wstring>{L"empty", L"files"})) << "folders only";
     EXPECT_TRUE(tree->HasChildren(tree->ChildAt(top, 0)));
     EXPECT_TRUE(tree->HasChildren(tree->ChildAt(top, 1)));
     tree->Expand(tree->ChildAt(top, 0));
     EXPECT_FALSE(tree->HasChildren(tree->ChildAt(top, 0)));
     tree->Expand(tree->ChildAt(top, 1));
-    EXPECT_EQ(tree->ChildCount(tree->ChildAt(top, 1)), 2);
+    EXPECT_EQ(tree->ChildCount(tree->ChildAt(top, 1)), 0);
+    EXPECT_FALSE(tree->HasChildren(tree->ChildAt(top, 1)));
 }
 
 TEST_F(FakeBranchTest, AnItemUpdateShowsOverlayCutStateAndText)
