@@ -183,6 +183,12 @@ void TcxCustomInnerShellTreeView::HandleCreated()
         }
         BuildNode(nullptr, false);
     }
+    m_dropTarget = new TcxTreeDropTarget(this, m_dragDropSettings->DefaultEffect());
+    if (FAILED(RegisterDragDrop(m_window, m_dropTarget))) {
+        m_dropTarget->Detach();
+        m_dropTarget->Release();
+        m_dropTarget = nullptr;
+    }
     if (m_hasPendingSelected) {
         UniqueIdList pending = std::move(m_pendingSelected);
         m_hasPendingSelected = false;
@@ -194,6 +200,12 @@ void TcxCustomInnerShellTreeView::HandleDestroying()
 {
     FlagGuard destroying(m_destroyingWindow);
     UnregisterChangeWatch();
+    if (m_dropTarget) {
+        RevokeDragDrop(m_window);
+        m_dropTarget->Detach();
+        m_dropTarget->Release();
+        m_dropTarget = nullptr;
+    }
     if (HTREEITEM selected = Selected()) {
         m_pendingSelected = NodeIdList(selected);
         m_hasPendingSelected = static_cast<bool>(m_pendingSelected);
@@ -628,6 +640,11 @@ void TcxCustomInnerShellTreeView::RefreshKeepingState()
 {
     if (!m_window || m_refreshing)
         return;
+    if (m_dragOver || m_draggingFromTree) {
+        // Rebuilding under a drag would pull the nodes from under it: wait for its end.
+        m_refreshPending = true;
+        return;
+    }
     ++m_refreshCount;
     BeginUpdate();
     FlagGuard refreshing(m_refreshing);
@@ -768,6 +785,10 @@ void TcxCustomInnerShellTreeView::ShellNotify(WPARAM wParam, LPARAM lParam)
 void TcxCustomInnerShellTreeView::HandleQueuedChanges()
 {
     m_changesPosted = false;
+    if (m_dragOver || m_draggingFromTree) {
+        m_refreshPending = true; // handled when the drag ends, not dropped
+        return;
+    }
     std::vector<QueuedChange> changes;
     changes.swap(m_queuedChanges);
     if (m_registering || m_refreshing)
@@ -790,6 +811,102 @@ void TcxCustomInnerShellTreeView::HandleQueuedChanges()
     for (QueuedChange* change : relevant)
         if (OnShellChange)
             OnShellChange(this, change->eventId, change->list1.get(), change->list2.get());
+}
+
+// ---- drag and drop -------------------------------------------------------------------------
+
+ComPtr<IDropTarget> TcxCustomInnerShellTreeView::NodeDropTarget(HTREEITEM node)
+{
+    ComPtr<IDropTarget> target;
+    HTREEITEM parent = ParentItem(node);
+    if (!parent) {
+        if (IShellFolder* folder = m_root->RootFolder())
+            folder->CreateViewObject(m_window, IID_IDropTarget, target.put_void());
+        return target;
+    }
+    TcxShellTreeItemProducer* parentProducer = NodeProducer(parent);
+    if (!parentProducer || !parentProducer->ListedFolder())
+        return target;
+    ReadItemsGuard read(parentProducer);
+    TcxShellItemInfo* item = NodeItem(node);
+    if (!item)
+        return target;
+    PCItemIDList list = item->ItemIdList.get();
+    if (item->IsContainer) {
+        ComPtr<IShellFolder> folder;
+        if (SUCCEEDED(parentProducer->ListedFolder()->BindToObject(list, nullptr, IID_IShellFolder, folder.put_void())) &&
+            folder)
+            folder->CreateViewObject(m_window, IID_IDropTarget, target.put_void());
+    } else {
+        parentProducer->ListedFolder()->GetUIObjectOf(m_window, 1, &list, IID_IDropTarget, nullptr, target.put_void());
+    }
+    return target;
+}
+
+void TcxCustomInnerShellTreeView::DroppedOn(HTREEITEM node)
+{
+    // Posted with the producer's serial: the node may be gone when it arrives.
+    if (TcxShellTreeItemProducer* producer = NodeProducer(node))
+        PostMessageW(m_window, MsgRefreshAfterDrop, static_cast<WPARAM>(producer->Serial()), 0);
+}
+
+void TcxCustomInnerShellTreeView::RefreshAfterDrop(unsigned serial)
+{
+    TcxShellTreeItemProducer* producer = ProducerBySerial(serial);
+    if (!producer)
+        return;
+    if (!producer->RefreshItems())
+        BuildNode(producer->OwnerNode(), false);
+}
+
+void TcxCustomInnerShellTreeView::DragOverChanged(bool over)
+{
+    m_dragOver = over;
+    if (!over)
+        RunPendingRefresh();
+}
+
+void TcxCustomInnerShellTreeView::RunPendingRefresh()
+{
+    if (m_dragOver || m_draggingFromTree || !m_refreshPending)
+        return;
+    m_refreshPending = false;
+    if (!m_queuedChanges.empty())
+        HandleQueuedChanges();
+    else
+        RefreshKeepingState();
+}
+
+void TcxCustomInnerShellTreeView::BeginDrag(HTREEITEM node)
+{
+    if (!node || !m_dragDropSettings->AllowDragObjects())
+        return;
+    Select(node);
+    HTREEITEM parent = ParentItem(node);
+    TcxShellTreeItemProducer* parentProducer = NodeProducer(parent);
+    if (!parent || !parentProducer || !parentProducer->ListedFolder())
+        return;
+    const unsigned parentSerial = parentProducer->Serial();
+    ComPtr<IDataObject> data;
+    {
+        ReadItemsGuard read(parentProducer);
+        TcxShellItemInfo* item = NodeItem(node);
+        if (!item)
+            return;
+        PCItemIDList list = item->ItemIdList.get();
+        parentProducer->ListedFolder()->GetUIObjectOf(m_window, 1, &list, IID_IDataObject, nullptr, data.put_void());
+    }
+    if (!data)
+        return;
+    ComPtr<IDropSource> source = ComPtr<IDropSource>::Attach(new TcxDropSource());
+    DWORD effect = DROPEFFECT_NONE;
+    {
+        FlagGuard dragging(m_draggingFromTree);
+        DoDragDrop(data.get(), source.get(), m_dragDropSettings->AllowedEffects(), &effect);
+    }
+    if (TcxShellTreeItemProducer* after = ProducerBySerial(parentSerial); after && !after->RefreshItems())
+        BuildNode(after->OwnerNode(), false);
+    RunPendingRefresh();
 }
 
 // ---- renaming, context menu, info tips, keys -----------------------------------------------
@@ -957,6 +1074,8 @@ LRESULT TcxCustomInnerShellTreeView::OnTreeNotify(NMHDR* header)
         return FALSE; // the label was set from the renamed item, or stays as it was
     }
     case TVN_GETINFOTIPW: InfoTip(reinterpret_cast<NMTVGETINFOTIPW*>(header)); return 0;
+    case TVN_BEGINDRAGW:
+    case TVN_BEGINRDRAGW: BeginDrag(reinterpret_cast<NMTREEVIEWW*>(header)->itemNew.hItem); return 0;
     default: return 0;
     }
 }
@@ -985,6 +1104,7 @@ LRESULT TcxCustomInnerShellTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lPa
     case MsgSelectLater: ApplyPendingSelectLater(); return 0;
     case MsgShellNotify: ShellNotify(wParam, lParam); return 0;
     case MsgShellChangesQueued: HandleQueuedChanges(); return 0;
+    case MsgRefreshAfterDrop: RefreshAfterDrop(static_cast<unsigned>(wParam)); return 0;
     case WM_SETFOCUS: {
         FlagGuard focusing(m_focusing);
         return TNativeTreeView::WndProc(msg, wParam, lParam);

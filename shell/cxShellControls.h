@@ -4,6 +4,7 @@
 // info tips.
 #pragma once
 
+#include "cxShellDragDrop.h"
 #include "cxShellGatherer.h"
 #include "cxShellItems.h"
 #include "cxShellRoots.h"
@@ -59,7 +60,7 @@ private:
 using TcxShellAddFolderEvent = std::function<void(TObject* sender, TcxShellFolder* folder, bool& canAdd)>;
 using TcxShellChangeEvent = std::function<void(TObject* sender, LONG eventId, PCItemIDList list1, PCItemIDList list2)>;
 
-class TcxCustomInnerShellTreeView : public TNativeTreeView, public IcxShellOwner {
+class TcxCustomInnerShellTreeView : public TNativeTreeView, public IcxShellOwner, private IcxDropTargetOwner {
 public:
     explicit TcxCustomInnerShellTreeView(TComponent* owner);
     ~TcxCustomInnerShellTreeView() override;
@@ -104,6 +105,10 @@ public:
     PCItemIDList WatchedIdList() const noexcept { return m_watchedList.get(); }
     bool Navigating() const noexcept { return m_navigating; }
     bool ContextMenuOpen() const noexcept { return m_contextMenuOpen; }
+    // The drop target registered for the window (null while there is none).
+    IDropTarget* DropTarget() const noexcept { return m_dropTarget; }
+    // A refresh waits for a drag over or from the tree to end.
+    bool RefreshPending() const noexcept { return m_refreshPending; }
     // Marks a context menu as open (as ShowContextMenu does while the menu runs).
     void SetContextMenuOpen(bool open);
 
@@ -151,6 +156,16 @@ private:
     void ShowContextMenu(POINT screenPoint);
     void InfoTip(NMTVGETINFOTIPW* request);
     void DeleteNodeData(HTREEITEM node, LPARAM data);
+    void BeginDrag(HTREEITEM node);
+    void RefreshAfterDrop(unsigned serial);
+    void RunPendingRefresh();
+    // IcxDropTargetOwner
+    HTREEITEM DropNodeAt(POINT clientPoint) override { return HitTest(clientPoint); }
+    ComPtr<IDropTarget> NodeDropTarget(HTREEITEM node) override;
+    void HighlightDropNode(HTREEITEM node, bool on) override { SetDropHighlighted(node, on); }
+    void DroppedOn(HTREEITEM node) override;
+    void DragOverChanged(bool over) override;
+    HWND DropWindow() const override { return m_window; }
     bool KeyPressed(UINT msg, WPARAM key);
     unsigned ShowFlags() const;
 
@@ -179,6 +194,10 @@ private:
     bool m_selectLaterPosted = false;
     int m_staleUpdates = 0;
     int m_refreshCount = 0;
+    TcxTreeDropTarget* m_dropTarget = nullptr;
+    bool m_dragOver = false;
+    bool m_draggingFromTree = false;
+    bool m_refreshPending = false;
     // Announcements that arrived since the last refresh; a burst is handled with one.
     struct QueuedChange {
         LONG eventId;

@@ -214,6 +214,56 @@ TEST_F(ShellTreeTest, ABurstOfAnnouncementsIsHandledWithOneRefresh)
               (std::vector<std::wstring>{L"a1", L"a2", L"n1", L"n2", L"n3"}));
 }
 
+TEST_F(ShellTreeTest, AChangeAnnouncedDuringADragIsHandledAfterIt)
+{
+    TcxShellTreeView* tv = MakeTree(&a);
+    int changes = 0;
+    tv->OnShellChange = [&](TObject*, LONG, PCItemIDList, PCItemIDList) { ++changes; };
+    tree->Expand(ChildNamed(tree, tree->TopLevelItem(), L"a"));
+    IDropTarget* target = tree->DropTarget();
+    ASSERT_NE(target, nullptr) << "the tree registers itself as its window's drop target";
+    RECT r = tree->ItemRect(ChildNamed(tree, tree->TopLevelItem(), L"b"), true);
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(tree->Handle(), &p);
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    ASSERT_HRESULT_SUCCEEDED(target->DragEnter(nullptr, MK_LBUTTON, POINTL{p.x, p.y}, &effect));
+    EXPECT_TRUE(tree->DropHighlighted(ChildNamed(tree, tree->TopLevelItem(), L"b")));
+
+    const std::wstring made = a + L"\\during";
+    ASSERT_TRUE(CreateDirectoryW(made.c_str(), nullptr));
+    Announce(SHCNE_MKDIR, made);
+    ASSERT_TRUE(PumpUntil([&] { return tree->RefreshPending(); }));
+    EXPECT_EQ(changes, 0) << "nothing is rebuilt under the drag";
+
+    target->DragLeave();
+    EXPECT_EQ(changes, 1);
+    EXPECT_FALSE(tree->RefreshPending());
+    EXPECT_EQ(ChildTexts(tree, ChildNamed(tree, tree->TopLevelItem(), L"a")),
+              (std::vector<std::wstring>{L"a1", L"a2", L"during"}));
+    EXPECT_FALSE(tree->DropHighlighted(ChildNamed(tree, tree->TopLevelItem(), L"b")));
+}
+
+TEST(DropSourceTest, CancelsOnEscapeAndDropsOnceTheButtonsAreUp)
+{
+    TcxDropSource* source = new TcxDropSource();
+    struct Case {
+        BOOL escape;
+        DWORD keys;
+        HRESULT expected;
+    };
+    const Case cases[] = {
+        {TRUE, MK_LBUTTON, DRAGDROP_S_CANCEL},
+        {FALSE, MK_LBUTTON, S_OK},
+        {FALSE, MK_RBUTTON, S_OK},
+        {FALSE, 0, DRAGDROP_S_DROP},
+        {FALSE, MK_SHIFT, DRAGDROP_S_DROP},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(source->QueryContinueDrag(c.escape, c.keys), c.expected) << c.escape << " " << c.keys;
+    EXPECT_EQ(source->GiveFeedback(DROPEFFECT_MOVE), DRAGDROP_S_USEDEFAULTCURSORS);
+    source->Release();
+}
+
 TEST_F(ShellTreeTest, ADeletedSelectedFolderLeavesItsParentSelected)
 {
     TcxShellTreeView* tv = MakeTree(&a1);
