@@ -169,7 +169,7 @@ TcxShellFolder::TcxShellFolder(PCItemIDList absoluteList, IShellFolder* parentFo
 // ---- TcxShellItemInfo ----
 
 TcxShellItemInfo::TcxShellItemInfo(TcxCustomItemProducer* producer, bool placeholder, PCItemIDList relativeList,
-    PCItemIDList folderList, IShellFolder* folder)
+    PCItemIDList folderList, IShellFolder* folder, bool knownFolder)
     : OwnerProducer(producer)
 {
     ItemIdList = IdListClone(relativeList);
@@ -178,7 +178,7 @@ TcxShellItemInfo::TcxShellItemInfo(TcxCustomItemProducer* producer, bool placeho
         IconSlot = GenericFileIcon();
         OpenIconSlot = IconSlot;
     } else {
-        InitializeBasics(folder, ItemIdList.get());
+        InitializeBasics(folder, ItemIdList.get(), knownFolder);
     }
     AbsoluteItemIdList = IdListJoin(folderList, relativeList);
     if (folder)
@@ -230,13 +230,15 @@ void TcxShellItemInfo::ApplyGenericIcons()
     }
 }
 
-void TcxShellItemInfo::InitializeBasics(IShellFolder* folder, PCItemIDList list)
+void TcxShellItemInfo::InitializeBasics(IShellFolder* folder, PCItemIDList list, bool knownFolder)
 {
     if (BasicsReady)
         return;
     PCItemIDList last = IdListLastItem(list);
     SFGAOF attributes = SFGAO_FOLDER;
-    if (folder && last && SUCCEEDED(folder->GetAttributesOf(1, &last, &attributes))) {
+    if (knownFolder) {
+        IsContainer = true;
+    } else if (folder && last && SUCCEEDED(folder->GetAttributesOf(1, &last, &attributes))) {
         IsContainer = (attributes & SFGAO_FOLDER) != 0;
     } else {
         IsContainer = false;
@@ -416,6 +418,9 @@ bool TcxCustomItemProducer::ReadChildren(std::vector<std::unique_ptr<TcxShellIte
     ULONG ask = 1;
     bool singleOnly = false;
     PItemIDList batch[MaxEnumBatch];
+    // A listing of folders alone gives nothing but folders.
+    const DWORD kinds = EnumFlags() & (cxEnumFolders | cxEnumNonFolders);
+    const bool foldersOnly = kinds == cxEnumFolders;
     for (;;) {
         ULONG fetched = 0;
         std::fill(std::begin(batch), std::end(batch), nullptr);
@@ -435,7 +440,8 @@ bool TcxCustomItemProducer::ReadChildren(std::vector<std::unique_ptr<TcxShellIte
         for (auto& list : lists) {
             if (!list)
                 continue;
-            auto item = std::make_unique<TcxShellItemInfo>(this, false, list.get(), m_listedIdList.get(), m_listedFolder.get());
+            auto item = std::make_unique<TcxShellItemInfo>(this, false, list.get(), m_listedIdList.get(),
+                                                           m_listedFolder.get(), foldersOnly);
             if (item->DisplayText.empty())
                 continue;
             if (filter) {
