@@ -92,8 +92,26 @@ void TcxShellTreeItemProducer::NotifyItemUpdated(const TcxFetchRequest& request)
 {
     // Posted from the worker: by the time it arrives the node may be gone, so it names the
     // producer by serial number, which the tree checks against its live producers.
-    if (HWND wnd = MessageWindow())
-        PostMessageW(wnd, MsgItemUpdated, static_cast<WPARAM>(request.Index), static_cast<LPARAM>(m_serial));
+    HWND wnd = MessageWindow();
+    if (!wnd)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_updatesMutex);
+        m_updatedIndexes.push_back(request.Index);
+        if (m_updatePosted)
+            return; // the message already on its way takes this item along
+        m_updatePosted = true;
+    }
+    PostMessageW(wnd, MsgItemUpdated, static_cast<WPARAM>(request.Index), static_cast<LPARAM>(m_serial));
+}
+
+std::vector<int> TcxShellTreeItemProducer::TakeUpdatedIndexes()
+{
+    std::lock_guard<std::mutex> lock(m_updatesMutex);
+    m_updatePosted = false;
+    std::vector<int> taken;
+    taken.swap(m_updatedIndexes);
+    return taken;
 }
 
 void TcxShellTreeItemProducer::NotifyItemRemoved(int index)
@@ -426,6 +444,9 @@ void TcxCustomInnerShellTreeView::ItemsProduced(int count, unsigned serial)
         for (int i = 0; i < producer->ItemCount(); ++i)
             AddChildNode(node, producer, i);
         EndUpdate();
+        // The children a person sees first get their details first.
+        const int rows = static_cast<int>(SendMessageW(m_window, TVM_GETVISIBLECOUNT, 0, 0));
+        producer->QueueUnfetchedItems(0, std::max(rows, 1));
     }
     if (ChildCount(node) == 0)
         SetHasChildren(node, false);
@@ -438,12 +459,21 @@ void TcxCustomInnerShellTreeView::ItemUpdated(int index, unsigned serial)
         ++m_staleUpdates;
         return;
     }
-    HTREEITEM child = ChildAt(producer->OwnerNode(), index);
-    if (!child)
-        return;
+    std::vector<int> indexes = producer->TakeUpdatedIndexes();
+    if (indexes.empty())
+        indexes.push_back(index);
+    HTREEITEM node = producer->OwnerNode();
     ReadItemsGuard read(producer);
-    if (index < producer->ItemCount())
-        ApplyItemToNode(child, *producer->Item(index));
+    const bool many = indexes.size() > 16;
+    if (many)
+        BeginUpdate();
+    for (int i : indexes) {
+        HTREEITEM child = ChildAt(node, i);
+        if (child && i < producer->ItemCount())
+            ApplyItemToNode(child, *producer->Item(i));
+    }
+    if (many)
+        EndUpdate();
 }
 
 void TcxCustomInnerShellTreeView::ItemRemoved(int index, unsigned serial)

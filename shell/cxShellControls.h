@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -39,9 +40,15 @@ public:
     void NotifyItemUpdated(const TcxFetchRequest& request) override;
     void NotifyItemRemoved(int index) override;
     void NotifyItemAdded(int index) override;
+    // The items the worker finished since the last call; the worker posts one message
+    // for all the items it finishes before the tree gets round to them.
+    std::vector<int> TakeUpdatedIndexes();
 
 private:
     TcxCustomInnerShellTreeView* m_tree;
+    std::mutex m_updatesMutex;
+    std::vector<int> m_updatedIndexes;
+    bool m_updatePosted = false;
     HTREEITEM m_node;
     unsigned m_serial;
 };

@@ -499,7 +499,15 @@ TEST_F(BrowseDialogTest, ReturnConfirmsTheFolderGivenAtTheStart)
     bool ownerDisabled = false;
     HWND owner = nullptr;
     TScreenCursor cursorInLoop = crHourGlass;
+    bool focusInTree = false, activeIsTree = false, dialogFrame = false, onlySystemMenu = false, noBigIcon = false;
     bool confirmed = Run([&](TcxShellBrowserDlg* dlg) {
+        HWND wnd = dlg->Handle();
+        focusInTree = GetFocus() == dlg->cxStv->InnerTree()->Handle();
+        activeIsTree = dlg->ActiveControl() == dlg->cxStv;
+        dialogFrame = (GetWindowLongW(wnd, GWL_EXSTYLE) & 0x101) == 0x101;
+        const LONG style = GetWindowLongW(wnd, GWL_STYLE);
+        onlySystemMenu = (style & WS_SYSMENU) && !(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+        noBigIcon = SendMessageW(wnd, WM_GETICON, ICON_BIG, 0) == 0;
         selectedAtStart = dlg->cxStv->SelectedPath();
         shownField = dlg->cxTeFolder->Text();
         caption = dlg->Caption();
@@ -521,6 +529,45 @@ TEST_F(BrowseDialogTest, ReturnConfirmsTheFolderGivenAtTheStart)
     EXPECT_EQ(cursorInLoop, crDefault) << "the modal loop shows the normal cursor";
     EXPECT_EQ(ScreenCursor(), crDefault);
     EXPECT_EQ(dialog->Form(), nullptr);
+    EXPECT_TRUE(focusInTree) << "the tree is the active control of the description";
+    EXPECT_TRUE(activeIsTree);
+    EXPECT_TRUE(dialogFrame);
+    EXPECT_TRUE(onlySystemMenu);
+    EXPECT_TRUE(noBigIcon);
+}
+
+// Records the screen cursor while the form is being built, before the modal loop runs.
+class CursorWatchingDialog : public TcxShellBrowserDialog {
+public:
+    using TcxShellBrowserDialog::TcxShellBrowserDialog;
+    TScreenCursor cursorWhileBuilding = crDefault;
+
+protected:
+    TcxShellBrowserDlg* CreateBrowserForm() override
+    {
+        cursorWhileBuilding = ScreenCursor();
+        return TcxShellBrowserDialog::CreateBrowserForm();
+    }
+};
+
+TEST_F(BrowseDialogTest, TheHourglassShowsWhileTheFormIsBuiltAndNestsInsideAnOuterOne)
+{
+    CursorWatchingDialog watching(form);
+    watching.Root()->BrowseFolder = bfCustomPath;
+    watching.Root()->CustomPath = temp.Path();
+    TScreenCursor inLoop = crHourGlass;
+    watching.OnShow = [&](TObject* sender) {
+        inLoop = ScreenCursor();
+        static_cast<TcxShellBrowserDlg*>(sender)->SetModalResult(mrCancel);
+    };
+    {
+        TScreenCursorScope outer(crHourGlass);
+        watching.RunDialog();
+        EXPECT_EQ(ScreenCursor(), crHourGlass) << "the outer hourglass comes back";
+    }
+    EXPECT_EQ(watching.cursorWhileBuilding, crHourGlass);
+    EXPECT_EQ(inLoop, crDefault);
+    EXPECT_EQ(ScreenCursor(), crDefault);
 }
 
 TEST_F(BrowseDialogTest, EscapeCancelsAndKeepsThePath)
@@ -576,6 +623,8 @@ TEST_F(BrowseDialogTest, MinimumSizeAnchorsAndGrip)
     RECT shrunk{}, grown{};
     RECT stvBefore{}, stvAfter{}, okBefore{}, okAfter{};
     LRESULT gripHit = 0, middleHit = 0;
+    RECT gripRect{}, clientAfter{};
+    int gripPixels = 0;
     bool confirmed = Run([&](TcxShellBrowserDlg* dlg) {
         HWND wnd = dlg->Handle();
         RECT client;
@@ -608,6 +657,15 @@ TEST_F(BrowseDialogTest, MinimumSizeAnchorsAndGrip)
         ClientToScreen(wnd, &grip);
         ClientToScreen(wnd, &middle);
         gripHit = SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(grip.x, grip.y));
+        gripRect = dlg->GripRect();
+        clientAfter = client;
+        // The grip is painted by the form's paint handler into its rectangle.
+        PixelCanvas canvas(client.right, client.bottom);
+        SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT | PRF_ERASEBKGND);
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        for (int y = gripRect.top; y < gripRect.bottom; ++y)
+            for (int x = gripRect.left; x < gripRect.right; ++x)
+                gripPixels += canvas.At(x, y) != face ? 1 : 0;
         middleHit = SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(middle.x, middle.y));
         PostKey(dlg->cxStv->InnerTree()->Handle(), VK_ESCAPE);
     });
@@ -621,6 +679,11 @@ TEST_F(BrowseDialogTest, MinimumSizeAnchorsAndGrip)
     EXPECT_EQ(okAfter.top, okBefore.top + 40);
     EXPECT_EQ(okAfter.right - okAfter.left, 75);
     EXPECT_EQ(gripHit, HTBOTTOMRIGHT);
+    EXPECT_EQ(gripRect.right, clientAfter.right);
+    EXPECT_EQ(gripRect.bottom, clientAfter.bottom);
+    EXPECT_EQ(gripRect.right - gripRect.left, GetSystemMetrics(SM_CXVSCROLL));
+    EXPECT_EQ(gripRect.bottom - gripRect.top, GetSystemMetrics(SM_CYHSCROLL));
+    EXPECT_GT(gripPixels, 0) << "nothing painted in the grip";
     EXPECT_EQ(middleHit, HTCLIENT);
 }
 
