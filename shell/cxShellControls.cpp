@@ -252,6 +252,7 @@ void TcxCustomInnerShellTreeView::RootChanged()
 {
     if (m_window && !IsLoadingNow()) {
         UnregisterChangeWatch();
+        m_gatherer->CancelRequests(nullptr);
         DeleteAll();
         BuildNode(nullptr, false);
     }
@@ -326,8 +327,10 @@ void TcxCustomInnerShellTreeView::BuildNode(HTREEITEM node, bool refresh)
     if (IsLoadingNow() || !m_window || !IsWindow(m_window) || !m_root->IsResolved())
         return;
     if (!node) {
-        if (HTREEITEM top = TopLevelItem(); top && ItemData(top))
+        if (HTREEITEM top = TopLevelItem(); top && ItemData(top)) {
+            m_gatherer->CancelRequests(nullptr);
             DeleteAll();
+        }
         node = TopLevelItem();
         if (!node)
             node = AddItem(nullptr, L"", 0, TVI_LAST, true);
@@ -697,6 +700,9 @@ void TcxCustomInnerShellTreeView::RefreshKeepingState()
         selected = NodeIdList(s);
 
     try {
+        // One cancellation for all the producers about to go, instead of one scan of the
+        // queue for each of them.
+        m_gatherer->CancelRequests(nullptr);
         DeleteAll();
         BuildNode(nullptr, false);
     } catch (...) {
