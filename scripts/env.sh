@@ -9,7 +9,7 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 
 # Bump when the prefix settings below change: older prefixes get the settings applied again.
-CORVANE_PREFIX_VERSION=2
+CORVANE_PREFIX_VERSION=3
 
 corvane_prefix() {
   [ "$(cat "$WINEPREFIX/.corvane-ready" 2>/dev/null)" = "$CORVANE_PREFIX_VERSION" ] && return 0
@@ -28,9 +28,40 @@ corvane_prefix() {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"宋体"="WenQuanYi Zen Hei"\r\n"SimSun"="WenQuanYi Zen Hei"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n' |
       iconv -f UTF-8 -t UTF-16 >"$reg"
     wine regedit /S "$reg" >/dev/null 2>&1
+    # The symbol font of the caption buttons that Wine draws (without it they read "0 1 r").
+    if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+      mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+      cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    fi
     wineserver -w
     echo "$CORVANE_PREFIX_VERSION" >"$WINEPREFIX/.corvane-ready"
   ) 9>"$CORVANE_BUILD/.prefix.lock"
+}
+
+# A copy of the prefix whose windows are left to a window manager: for a real desktop, and
+# for the end-to-end runs under a window manager. Files are hard links, the registry is copied.
+corvane_managed_prefix() {
+  corvane_prefix
+  local base=$WINEPREFIX managed="$CORVANE_BUILD/wineprefix-managed"
+  if [ "$(cat "$managed/.corvane-ready" 2>/dev/null)" != "$CORVANE_PREFIX_VERSION" ]; then
+    (
+      flock 9
+      if [ "$(cat "$managed/.corvane-ready" 2>/dev/null)" != "$CORVANE_PREFIX_VERSION" ]; then
+        WINEPREFIX=$base wineserver -w
+        rm -rf "$managed"
+        cp -al "$base" "$managed"
+        for f in system.reg user.reg userdef.reg; do
+          rm -f "$managed/$f"
+          cp "$base/$f" "$managed/$f"
+        done
+        rm -f "$managed/.corvane-ready"
+        WINEPREFIX=$managed wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d Y /f >/dev/null 2>&1
+        WINEPREFIX=$managed wineserver -w
+        echo "$CORVANE_PREFIX_VERSION" >"$managed/.corvane-ready"
+      fi
+    ) 9>"$CORVANE_BUILD/.prefix.lock"
+  fi
+  export WINEPREFIX=$managed
 }
 
 CORVANE_XVFB_PID=

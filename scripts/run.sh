@@ -4,7 +4,12 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/build.sh" --target Corvane >/dev/null
 source "$root/scripts/env.sh"
-corvane_prefix
-corvane_display
+if [ -n "${DISPLAY:-}" ]; then
+  # A real display: its window manager moves and decorates the window.
+  corvane_managed_prefix
+else
+  corvane_prefix
+  corvane_display
+fi
 trap corvane_stop_display EXIT
 wine "$CORVANE_BUILD/app/Corvane.exe"
