@@ -8,52 +8,30 @@ set -euo pipefail
 exe=$1
 artifacts=$2
 mkdir -p "$artifacts"
-: "${WINEPREFIX:?}" "${DISPLAY:?}"
 
-drive_c="$WINEPREFIX/drive_c"
-root="$drive_c/corvane-e2e-browse"
+source "$(dirname "$0")/lib.sh"
+suffix=$([ "$E2E_WM" = 1 ] && echo -wm || true)
+
+root="$WINEPREFIX/drive_c/corvane-e2e-browse"
 rm -rf "$root"
 mkdir -p "$root/src"
 printf 'first' >"$root/src/a.tbi"
 printf 'other' >"$root/src/c.txt"
 
-fail() {
-  echo "e2e: $*" >&2
-  import -window root "$artifacts/e2e-browse-failure.png" 2>/dev/null || true
-  exit 1
-}
-
-wine "$exe" &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-
-wait_window() { # name: prints the window id once it exists
-  local w=""
-  for _ in $(seq 1 100); do
-    w=$(xdotool search --name "$1" 2>/dev/null | head -n1 || true)
-    [ -n "$w" ] && { echo "$w"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
 wait_gone() { # window id
   for _ in $(seq 1 100); do
-    xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
-    xdotool search --name '^Browse for Folder$' 2>/dev/null | grep -qx "$1" || return 0
+    xdotool search --onlyvisible --name '^Browse for Folder$' 2>/dev/null | grep -qx "$1" || return 0
     sleep 0.1
   done
   return 1
 }
 
-win=$(wait_window '^Corvane$') || fail "main window did not appear"
-sleep 0.5
+start_corvane "$exe"
+win=$e2e_win
 
-# Window coordinates of stored positions: scaled by 18/15, plus the 4-pixel border and the
-# 20-pixel caption Wine draws without a window manager.
-at() { echo $((4 + $1 * 18 / 15)) $((24 + $2 * 18 / 15)); }
 # The ellipsis button sits at the right end of a field (stored left 186, width 490 or 489).
 ellipsis() { # stored-width stored-y
-  echo $((4 + 186 * 18 / 15 + $1 * 18 / 15 - 10)) $((24 + $2 * 18 / 15))
+  echo $((frame_x + 186 * 18 / 15 + $1 * 18 / 15 - 10)) $((frame_y + $2 * 18 / 15))
 }
 # The text of a field, read through the clipboard (a marker first: copying an empty field
 # leaves the clipboard as it was).
@@ -69,22 +47,26 @@ set_field() { # stored-y text
   xdotool key Home shift+End BackSpace
   xdotool type --delay 20 "$2"
 }
-# Opens the dialog with the mouse on a field's button and gives it the keyboard.
+# Waits for the dialog and gives it the keyboard (the window manager does that itself).
+take_dialog() {
+  dlg=$(wait_window '^Browse for Folder$')
+  [ -n "$dlg" ] || fail "$1"
+  sleep 0.5
+  if [ "$E2E_WM" != 1 ]; then
+    xdotool windowfocus "$dlg" 2>/dev/null || true
+  fi
+  sleep 0.3
+}
 open_dialog_with_button() { # stored-width stored-y
   xdotool mousemove --window "$win" $(ellipsis "$1" "$2") click 1
-  dlg=$(wait_window '^Browse for Folder$') || fail "the dialog did not open"
-  sleep 0.5
-  xdotool windowfocus "$dlg" 2>/dev/null || true
-  sleep 0.3
+  take_dialog "the dialog did not open"
 }
 
 # 1. The source field's button opens the dialog on the typed folder; Right opens it, Down
 #    goes to its child, Return confirms.
 set_field 124 'C:\corvane-e2e-browse'
 open_dialog_with_button 490 124
-geometry=$(xdotool getwindowgeometry --shell "$dlg")
-eval "$geometry"
-import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$artifacts/browse-dialog.png" 2>/dev/null || true
+shot "$dlg" "$artifacts/browse-dialog$suffix.png"
 xdotool key Right
 sleep 0.2
 xdotool key Down
@@ -115,10 +97,7 @@ sleep 0.5
 typed='  C:\corvane-e2e-browse\out  '
 set_field 164 "$typed"
 xdotool key ctrl+Return
-dlg=$(wait_window '^Browse for Folder$') || fail "Ctrl+Enter did not open the dialog"
-sleep 0.5
-xdotool windowfocus "$dlg" 2>/dev/null || true
-sleep 0.3
+take_dialog "Ctrl+Enter did not open the dialog"
 xdotool key Escape
 wait_gone "$dlg" || fail "Escape did not close the dialog"
 sleep 0.3
@@ -142,12 +121,6 @@ got=$(field_text 124)
 
 # Closing the window ends the program.
 xdotool mousemove --window "$win" $(at 400 20) click 1
-xdotool key alt+F4
-for _ in $(seq 1 50); do
-  kill -0 $pid 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 $pid 2>/dev/null && fail "program still running after closing its window"
-trap - EXIT
+close_corvane
 rm -rf "$root"
 echo "e2e: browse dialog passed"
