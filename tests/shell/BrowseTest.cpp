@@ -128,6 +128,48 @@ TEST_F(ShellTreeTest, ListsFoldersOnlyWhenOpenedAndDropsTheButtonOfAnEmptyOne)
     EXPECT_FALSE(tree->HasChildren(nodeB)) << "the button goes once the empty folder was opened";
 }
 
+TEST_F(ShellTreeTest, OptionsAndTheAddFolderEventDecideWhatIsListed)
+{
+    TcxShellTreeView* tv = MakeTree();
+    tv->Options()->SetShowNonFolders(true); // the window exists: the tree is rebuilt at once
+    EXPECT_EQ(ChildTexts(tree, tree->TopLevelItem()), (std::vector<std::wstring>{L"a", L"b", L"c.txt"}));
+    tv->OnAddFolder = [](TObject*, TcxShellFolder* folder, bool& canAdd) {
+        canAdd = IdListToPath(folder->AbsoluteIdList()).find(L"\\b") == std::wstring::npos;
+    };
+    tv->Options()->SetShowNonFolders(false);
+    EXPECT_EQ(ChildTexts(tree, tree->TopLevelItem()), (std::vector<std::wstring>{L"a"}));
+}
+
+TEST_F(ShellTreeTest, AFolderThatWentLosesItsButtonWhenOpened)
+{
+    MakeTree();
+    HTREEITEM nodeB = ChildNamed(tree, tree->TopLevelItem(), L"b");
+    ASSERT_TRUE(tree->HasChildren(nodeB));
+    ASSERT_TRUE(RemoveDirectoryW(b.c_str()));
+    tree->Expand(nodeB);
+    EXPECT_FALSE(tree->HasChildren(nodeB));
+    EXPECT_EQ(tree->ChildCount(nodeB), 0);
+}
+
+TEST_F(ShellTreeTest, SelectingSomethingOutsideTheRootOrUnknownChangesNothing)
+{
+    TcxShellTreeView* tv = MakeTree(&a);
+    TempFolder outside;
+    for (const std::wstring& path : {outside.Path(), temp.Path() + L"\\missing", std::wstring(L"::{bad}")}) {
+        tv->SetSelectedPath(path);
+        EXPECT_EQ(tv->SelectedPath(), a) << path;
+    }
+}
+
+TEST_F(ShellTreeTest, WithoutTrackingNoWatchIsRegistered)
+{
+    TcxShellTreeView* tv = MakeTree();
+    EXPECT_TRUE(tree->ChangeWatchRegistered());
+    tv->Options()->SetTrackShellChanges(false);
+    tv->SetSelectedPath(a); // a selection change registers the watch again, or ends it
+    EXPECT_FALSE(tree->ChangeWatchRegistered());
+}
+
 TEST_F(ShellTreeTest, SelectedPathSetBeforeTheWindowExists)
 {
     struct Case {
