@@ -10,6 +10,7 @@
 #include "cxShellRoots.h"
 #include "runtime/rtStdCtrls.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -73,7 +74,8 @@ public:
     ~TcxCustomInnerShellTreeView() override;
     const wchar_t* ClassName() const override { return L"TcxCustomInnerShellTreeView"; }
 
-    HWND ShellOwnerWindow() const override { return m_window; }
+    // Read by the background worker too.
+    HWND ShellOwnerWindow() const override { return m_window.load(); }
 
     TcxShellTreeRoot* Root() noexcept { return m_root.get(); }
     TcxShellTreeViewOptions* Options() noexcept { return m_options.get(); }
@@ -176,7 +178,7 @@ private:
     bool KeyPressed(UINT msg, WPARAM key);
     unsigned ShowFlags() const;
 
-    HWND m_window = nullptr;
+    std::atomic<HWND> m_window{nullptr};
     std::unique_ptr<TcxShellItemsInfoGatherer> m_gatherer;
     std::unique_ptr<TcxShellTreeRoot> m_root;
     std::unique_ptr<TcxShellTreeViewOptions> m_options;

@@ -663,7 +663,7 @@ TEST_F(BrowseDialogTest, ReturnWhileALabelIsEditedKeepsTheDialogOpen)
 TEST_F(BrowseDialogTest, MinimumSizeAnchorsAndGrip)
 {
     RECT shrunk{}, grown{};
-    RECT stvBefore{}, stvAfter{}, okBefore{}, okAfter{};
+    RECT stvBefore{}, stvAfter{}, okBefore{}, okAfter{}, fieldBefore{}, fieldAfter{};
     LRESULT gripHit = 0, middleHit = 0;
     RECT gripRect{}, clientAfter{};
     int gripPixels = 0;
@@ -675,6 +675,7 @@ TEST_F(BrowseDialogTest, MinimumSizeAnchorsAndGrip)
         EXPECT_EQ(client.bottom, 358);
         stvBefore = dlg->cxStv->BoundsRect();
         okBefore = dlg->cxButton1->BoundsRect();
+        fieldBefore = dlg->cxTeFolder->BoundsRect();
         EXPECT_EQ(stvBefore.left, 12);
         EXPECT_EQ(stvBefore.top, 56);
         EXPECT_EQ(okBefore.right, 214);
@@ -692,6 +693,7 @@ TEST_F(BrowseDialogTest, MinimumSizeAnchorsAndGrip)
         GetWindowRect(wnd, &grown);
         stvAfter = dlg->cxStv->BoundsRect();
         okAfter = dlg->cxButton1->BoundsRect();
+        fieldAfter = dlg->cxTeFolder->BoundsRect();
 
         GetClientRect(wnd, &client);
         POINT grip{client.right - 2, client.bottom - 2};
@@ -720,6 +722,8 @@ TEST_F(BrowseDialogTest, MinimumSizeAnchorsAndGrip)
     EXPECT_EQ(okAfter.left, okBefore.left + 50) << "OK anchored right and bottom";
     EXPECT_EQ(okAfter.top, okBefore.top + 40);
     EXPECT_EQ(okAfter.right - okAfter.left, 75);
+    EXPECT_EQ(fieldAfter.right - fieldAfter.left, (fieldBefore.right - fieldBefore.left) + 50) << "the field widens";
+    EXPECT_EQ(fieldAfter.bottom - fieldAfter.top, fieldBefore.bottom - fieldBefore.top) << "one line high whatever the size";
     EXPECT_EQ(gripHit, HTBOTTOMRIGHT);
     EXPECT_EQ(gripRect.right, clientAfter.right);
     EXPECT_EQ(gripRect.bottom, clientAfter.bottom);
