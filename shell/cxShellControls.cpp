@@ -663,7 +663,11 @@ void TcxCustomInnerShellTreeView::ApplyPendingSelectLater()
 void TcxCustomInnerShellTreeView::SetContextMenuOpen(bool open)
 {
     m_contextMenuOpen = open;
-    if (!open && m_selectLater)
+    if (open)
+        return;
+    // The menu's node was watched while it was up; the selection is watched again after.
+    RegisterChangeWatch(nullptr);
+    if (m_selectLater)
         ApplyPendingSelectLater();
 }
 

@@ -285,6 +285,42 @@ TEST_F(ShellTreeTest, AChangeAnnouncedDuringADragIsHandledAfterIt)
     EXPECT_FALSE(tree->DropHighlighted(ChildNamed(tree, tree->TopLevelItem(), L"b")));
 }
 
+// What the tree looked like while its context menu was up; the timer closes the menu.
+struct MenuObservation {
+    TcxInnerShellTreeView* tree = nullptr;
+    bool seen = false;
+    bool openFlag = false;
+    std::wstring watched;
+};
+MenuObservation g_menu;
+
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    g_menu.seen = true;
+    g_menu.openFlag = g_menu.tree->ContextMenuOpen();
+    g_menu.watched = IdListToPath(g_menu.tree->WatchedIdList());
+    EndMenu();
+}
+
+TEST_F(ShellTreeTest, TheShellsContextMenuRunsForANodeAndWatchesItWhileOpen)
+{
+    MakeTree(&a);
+    HTREEITEM nodeB = ChildNamed(tree, tree->TopLevelItem(), L"b");
+    RECT r = tree->ItemRect(nodeB, true);
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(tree->Handle(), &p);
+    g_menu = {};
+    g_menu.tree = tree;
+    SetTimer(nullptr, 0, 200, &CloseMenu);
+    SendMessageW(tree->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree->Handle()), MAKELPARAM(p.x, p.y));
+    ASSERT_TRUE(g_menu.seen) << "the shell's menu did not run";
+    EXPECT_TRUE(g_menu.openFlag);
+    EXPECT_EQ(g_menu.watched, b) << "the node under the menu is watched meanwhile";
+    EXPECT_FALSE(tree->ContextMenuOpen());
+    EXPECT_EQ(IdListToPath(tree->WatchedIdList()), a) << "the selected folder is watched again afterwards";
+}
+
 TEST(DropSourceTest, CancelsOnEscapeAndDropsOnceTheButtonsAreUp)
 {
     TcxDropSource* source = new TcxDropSource();
