@@ -118,7 +118,8 @@ const TClassInfo* TWinControl::StaticProperties()
         ci.AddInt<TWinControl>(L"TabOrder", &TWinControl::SetTabOrder, &TWinControl::TabOrder);
         ci.AddBool<TWinControl>(L"TabStop", &TWinControl::SetTabStop, &TWinControl::TabStop);
         ci.AddSet<TWinControl, TAnchors>(
-            L"Anchors", {{L"akLeft", akLeft}, {L"akTop", akTop}, {L"akRight", akRight}, {L"akBottom", akBottom}},
+            L"Anchors",
+            {{L"akLeft", akLeft}, {L"akTop", akTop}, {L"akRight", akRight}, {L"akBottom", akBottom}},
             &TWinControl::SetAnchors, &TWinControl::Anchors);
         ci.AddObject<TWinControl, TSizeConstraints>(L"Constraints", &TWinControl::Constraints);
         ci.AddEvent<TWinControl, TNotifyEvent>(L"OnClick", &TWinControl::OnClick);
@@ -857,9 +858,11 @@ const TClassInfo* TSizeConstraints::StaticProperties()
     static const TClassInfo info = [] {
         TClassInfo ci(L"TSizeConstraints", nullptr);
         ci.AddInt<TSizeConstraints>(L"MinWidth", &TSizeConstraints::SetMinWidth, &TSizeConstraints::MinWidth);
-        ci.AddInt<TSizeConstraints>(L"MinHeight", &TSizeConstraints::SetMinHeight, &TSizeConstraints::MinHeight);
+        ci.AddInt<TSizeConstraints>(L"MinHeight", &TSizeConstraints::SetMinHeight,
+                                    &TSizeConstraints::MinHeight);
         ci.AddInt<TSizeConstraints>(L"MaxWidth", &TSizeConstraints::SetMaxWidth, &TSizeConstraints::MaxWidth);
-        ci.AddInt<TSizeConstraints>(L"MaxHeight", &TSizeConstraints::SetMaxHeight, &TSizeConstraints::MaxHeight);
+        ci.AddInt<TSizeConstraints>(L"MaxHeight", &TSizeConstraints::SetMaxHeight,
+                                    &TSizeConstraints::MaxHeight);
         return ci;
     }();
     return &info;
@@ -890,7 +893,10 @@ namespace {
 TScreenCursor g_screenCursor = crDefault;
 }
 
-TScreenCursor ScreenCursor() noexcept { return g_screenCursor; }
+TScreenCursor ScreenCursor() noexcept
+{
+    return g_screenCursor;
+}
 
 void SetScreenCursor(TScreenCursor cursor)
 {

@@ -32,7 +32,8 @@ const TClassInfo* TCustomForm::StaticProperties()
             {{L"poDesigned", poDesigned}, {L"poScreenCenter", poScreenCenter}, {L"poOwnerFormCenter", poOwnerFormCenter}},
             &TCustomForm::SetPosition, &TCustomForm::Position);
         ci.AddSet<TCustomForm, TBorderIcons>(
-            L"BorderIcons", {{L"biSystemMenu", biSystemMenu}, {L"biMinimize", biMinimize}, {L"biMaximize", biMaximize}},
+            L"BorderIcons",
+            {{L"biSystemMenu", biSystemMenu}, {L"biMinimize", biMinimize}, {L"biMaximize", biMaximize}},
             &TCustomForm::SetBorderIcons, &TCustomForm::BorderIcons);
         ci.Add({L"ActiveControl",
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {

@@ -283,7 +283,8 @@ HTREEITEM TNativeTreeView::AddItem(HTREEITEM parent, const std::wstring& text, L
     is.item.pszText = const_cast<wchar_t*>(text.c_str());
     is.item.lParam = data;
     is.item.cChildren = hasChildren ? 1 : 0;
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&is)));
+    auto item = reinterpret_cast<HTREEITEM>(
+        SendMessageW(Handle(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&is)));
     if (item)
         NoteInserted(parent == TVI_ROOT ? nullptr : parent, item);
     return item;
@@ -301,7 +302,8 @@ HTREEITEM TNativeTreeView::AddChild(HTREEITEM parent, const std::wstring& text, 
     is.item.cChildren = hasChildren ? 1 : 0;
     is.item.iImage = image;
     is.item.iSelectedImage = selectedImage;
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&is)));
+    auto item = reinterpret_cast<HTREEITEM>(
+        SendMessageW(Handle(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&is)));
     if (item)
         NoteInserted(parent == TVI_ROOT ? nullptr : parent, item);
     return item;
@@ -474,18 +476,30 @@ void TNativeTreeView::SetState(HTREEITEM item, UINT mask, UINT state)
     SetItem(tv);
 }
 
-int TNativeTreeView::OverlayIndex(HTREEITEM item) { return static_cast<int>((State(item, TVIS_OVERLAYMASK) & TVIS_OVERLAYMASK) >> 8); }
+int TNativeTreeView::OverlayIndex(HTREEITEM item)
+{
+    return static_cast<int>((State(item, TVIS_OVERLAYMASK) & TVIS_OVERLAYMASK) >> 8);
+}
 
 void TNativeTreeView::SetOverlayIndex(HTREEITEM item, int overlay)
 {
     SetState(item, TVIS_OVERLAYMASK, INDEXTOOVERLAYMASK(overlay < 0 ? 0 : overlay));
 }
 
-bool TNativeTreeView::Cut(HTREEITEM item) { return (State(item, TVIS_CUT) & TVIS_CUT) != 0; }
+bool TNativeTreeView::Cut(HTREEITEM item)
+{
+    return (State(item, TVIS_CUT) & TVIS_CUT) != 0;
+}
 
-void TNativeTreeView::SetCut(HTREEITEM item, bool value) { SetState(item, TVIS_CUT, value ? TVIS_CUT : 0); }
+void TNativeTreeView::SetCut(HTREEITEM item, bool value)
+{
+    SetState(item, TVIS_CUT, value ? TVIS_CUT : 0);
+}
 
-bool TNativeTreeView::DropHighlighted(HTREEITEM item) { return (State(item, TVIS_DROPHILITED) & TVIS_DROPHILITED) != 0; }
+bool TNativeTreeView::DropHighlighted(HTREEITEM item)
+{
+    return (State(item, TVIS_DROPHILITED) & TVIS_DROPHILITED) != 0;
+}
 
 void TNativeTreeView::SetDropHighlighted(HTREEITEM item, bool value)
 {
@@ -510,7 +524,10 @@ void TNativeTreeView::SetHasChildren(HTREEITEM item, bool value)
     SetItem(tv);
 }
 
-bool TNativeTreeView::Expanded(HTREEITEM item) { return (State(item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0; }
+bool TNativeTreeView::Expanded(HTREEITEM item)
+{
+    return (State(item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+}
 
 HTREEITEM TNativeTreeView::Selected()
 {
@@ -529,7 +546,10 @@ void TNativeTreeView::Expand(HTREEITEM item, bool expand)
     SendMessageW(Handle(), TVM_EXPAND, expand ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
 }
 
-HTREEITEM TNativeTreeView::FirstChild(HTREEITEM item) { return ChildAt(item, 0); }
+HTREEITEM TNativeTreeView::FirstChild(HTREEITEM item)
+{
+    return ChildAt(item, 0);
+}
 
 HTREEITEM TNativeTreeView::NextSibling(HTREEITEM item)
 {
@@ -539,7 +559,10 @@ HTREEITEM TNativeTreeView::NextSibling(HTREEITEM item)
     return ChildAt(it->second.parent, it->second.index + 1);
 }
 
-int TNativeTreeView::Count() { return HandleAllocated() ? static_cast<int>(SendMessageW(Handle(), TVM_GETCOUNT, 0, 0)) : 0; }
+int TNativeTreeView::Count()
+{
+    return HandleAllocated() ? static_cast<int>(SendMessageW(Handle(), TVM_GETCOUNT, 0, 0)) : 0;
+}
 
 HTREEITEM TNativeTreeView::ParentItem(HTREEITEM item) const
 {
@@ -615,9 +638,9 @@ HTREEITEM TNativeTreeView::HitTest(POINT clientPoint, UINT* flags)
 {
     TVHITTESTINFO info{};
     info.pt = clientPoint;
-    HTREEITEM item = HandleAllocated()
-                         ? reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)))
-                         : nullptr;
+    HTREEITEM item = HandleAllocated() ? reinterpret_cast<HTREEITEM>(SendMessageW(
+                                             Handle(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)))
+                                       : nullptr;
     if (flags)
         *flags = info.flags;
     return item;
@@ -627,7 +650,8 @@ RECT TNativeTreeView::ItemRect(HTREEITEM item, bool textOnly)
 {
     RECT r{};
     *reinterpret_cast<HTREEITEM*>(&r) = item;
-    if (!HandleAllocated() || !SendMessageW(Handle(), TVM_GETITEMRECT, textOnly ? TRUE : FALSE, reinterpret_cast<LPARAM>(&r)))
+    if (!HandleAllocated() ||
+        !SendMessageW(Handle(), TVM_GETITEMRECT, textOnly ? TRUE : FALSE, reinterpret_cast<LPARAM>(&r)))
         return RECT{};
     return r;
 }
@@ -668,7 +692,8 @@ void TNativeTreeView::EndEditLabel(bool cancel)
 
 HWND TNativeTreeView::EditControl()
 {
-    return HandleAllocated() ? reinterpret_cast<HWND>(SendMessageW(Handle(), TVM_GETEDITCONTROL, 0, 0)) : nullptr;
+    return HandleAllocated() ? reinterpret_cast<HWND>(SendMessageW(Handle(), TVM_GETEDITCONTROL, 0, 0))
+                             : nullptr;
 }
 
 void TNativeTreeView::BeginUpdate()

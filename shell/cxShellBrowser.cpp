@@ -31,7 +31,8 @@ std::wstring CutFirstDirectory(std::wstring dir)
 
 } // namespace
 
-std::wstring ShortenPathToWidth(const std::wstring& path, int width, const std::function<int(const std::wstring&)>& measure)
+std::wstring ShortenPathToWidth(const std::wstring& path, int width,
+                                const std::function<int(const std::wstring&)>& measure)
 {
     std::wstring drive = path.size() >= 2 && path[1] == L':' ? path.substr(0, 2) : std::wstring();
     std::wstring rest = path.substr(drive.size());
@@ -73,7 +74,10 @@ TcxShellBrowserDlg::TcxShellBrowserDlg(TComponent* owner) : TForm(owner), m_look
     cxButton2->SetCaption(L"Cancel");
 }
 
-TcxShellBrowserDlg::~TcxShellBrowserDlg() { Destroying(); }
+TcxShellBrowserDlg::~TcxShellBrowserDlg()
+{
+    Destroying();
+}
 
 void TcxShellBrowserDlg::CreateParams(TCreateParams& params)
 {
@@ -113,7 +117,10 @@ void TcxShellBrowserDlg::FormPaint(TObject*)
     canvas.SetHandle(nullptr);
 }
 
-void TcxShellBrowserDlg::cxStvChange(TObject*) { ShowSelectedPath(); }
+void TcxShellBrowserDlg::cxStvChange(TObject*)
+{
+    ShowSelectedPath();
+}
 
 void TcxShellBrowserDlg::ShowSelectedPath()
 {

@@ -14,7 +14,8 @@
 // Shortens a path to a width by putting "...\" in place of its leading directories, the
 // first one first; the drive goes once all of them are replaced, the final name never.
 // measure gives the width of a text.
-std::wstring ShortenPathToWidth(const std::wstring& path, int width, const std::function<int(const std::wstring&)>& measure);
+std::wstring ShortenPathToWidth(const std::wstring& path, int width,
+                                const std::function<int(const std::wstring&)>& measure);
 
 class TcxShellBrowserDlg : public TForm {
 public:

@@ -4,9 +4,15 @@
 
 #include <memory>
 
-TcxCustomShellBrowserDialog::TcxCustomShellBrowserDialog(TComponent* owner) : TComponent(owner), m_lookAndFeel(this) {}
+TcxCustomShellBrowserDialog::TcxCustomShellBrowserDialog(TComponent* owner)
+    : TComponent(owner), m_lookAndFeel(this)
+{
+}
 
-TcxCustomShellBrowserDialog::~TcxCustomShellBrowserDialog() { Destroying(); }
+TcxCustomShellBrowserDialog::~TcxCustomShellBrowserDialog()
+{
+    Destroying();
+}
 
 const TClassInfo* TcxCustomShellBrowserDialog::StaticProperties()
 {

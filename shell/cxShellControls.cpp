@@ -52,9 +52,13 @@ namespace {
 std::atomic<int> g_liveTreeProducers{0};
 }
 
-int TcxShellTreeItemProducer::LiveCount() noexcept { return g_liveTreeProducers.load(); }
+int TcxShellTreeItemProducer::LiveCount() noexcept
+{
+    return g_liveTreeProducers.load();
+}
 
-TcxShellTreeItemProducer::TcxShellTreeItemProducer(TcxCustomInnerShellTreeView* tree, HTREEITEM node, unsigned serial)
+TcxShellTreeItemProducer::TcxShellTreeItemProducer(TcxCustomInnerShellTreeView* tree, HTREEITEM node,
+                                                   unsigned serial)
     : TcxCustomItemProducer(tree), m_tree(tree), m_node(node), m_serial(serial)
 {
     ++g_liveTreeProducers;
@@ -68,11 +72,20 @@ TcxShellTreeItemProducer::~TcxShellTreeItemProducer()
     --g_liveTreeProducers;
 }
 
-DWORD TcxShellTreeItemProducer::EnumFlags() { return m_tree->Options()->EnumFlags(); }
+DWORD TcxShellTreeItemProducer::EnumFlags()
+{
+    return m_tree->Options()->EnumFlags();
+}
 
-TcxShellItemsInfoGatherer* TcxShellTreeItemProducer::InfoGatherer() { return m_tree->ItemsInfoGatherer(); }
+TcxShellItemsInfoGatherer* TcxShellTreeItemProducer::InfoGatherer()
+{
+    return m_tree->ItemsInfoGatherer();
+}
 
-bool TcxShellTreeItemProducer::InfoTipsEnabled() { return m_tree->ShowInfoTips(); }
+bool TcxShellTreeItemProducer::InfoTipsEnabled()
+{
+    return m_tree->ShowInfoTips();
+}
 
 bool TcxShellTreeItemProducer::CanAddItem(TcxShellFolder* folderInfo)
 {
@@ -128,7 +141,10 @@ void TcxShellTreeItemProducer::NotifyItemAdded(int index)
 
 // ---- root ----------------------------------------------------------------------------------
 
-TcxShellTreeRoot::TcxShellTreeRoot(TcxCustomInnerShellTreeView* tree) : TcxCustomShellRoot(tree, nullptr), m_tree(tree) {}
+TcxShellTreeRoot::TcxShellTreeRoot(TcxCustomInnerShellTreeView* tree)
+    : TcxCustomShellRoot(tree, nullptr), m_tree(tree)
+{
+}
 
 void TcxShellTreeRoot::RootResolved()
 {
@@ -379,8 +395,8 @@ bool TcxCustomInnerShellTreeView::PopulateNode(HTREEITEM node)
         SetHasChildren(node, item->IsContainer);
         if (!item->IsContainer)
             return false;
-        if (FAILED(parentProducer->ListedFolder()->BindToObject(item->ItemIdList.get(), nullptr, IID_IShellFolder,
-                                                                 folder.put_void())) ||
+        if (FAILED(parentProducer->ListedFolder()->BindToObject(item->ItemIdList.get(), nullptr,
+                                                                IID_IShellFolder, folder.put_void())) ||
             !folder)
             return false;
         absolute = IdListJoin(parentProducer->ListedIdList(), item->ItemIdList.get());
@@ -422,10 +438,12 @@ void TcxCustomInnerShellTreeView::ApplyItemToNode(HTREEITEM node, const TcxShell
     SendMessageW(m_window, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
 }
 
-void TcxCustomInnerShellTreeView::AddChildNode(HTREEITEM parent, TcxShellTreeItemProducer* producer, int index)
+void TcxCustomInnerShellTreeView::AddChildNode(HTREEITEM parent, TcxShellTreeItemProducer* producer,
+                                               int index)
 {
     const TcxShellItemInfo& item = *producer->Item(index);
-    HTREEITEM node = AddChild(parent, item.DisplayText, 0, item.IconSlot, item.OpenIconSlot, item.ShowsExpandButton);
+    HTREEITEM node =
+        AddChild(parent, item.DisplayText, 0, item.IconSlot, item.OpenIconSlot, item.ShowsExpandButton);
     if (node && (item.HiddenItem || OverlayNumber(item)))
         ApplyItemToNode(node, item);
 }
@@ -560,8 +578,9 @@ std::wstring TcxCustomInnerShellTreeView::SelectedPath()
     if (IsDestroying() || m_destroyingWindow)
         return {};
     if (!m_window)
-        return m_hasPendingSelected ? IdListToPath(m_pendingSelected ? m_pendingSelected.get() : m_root->RootIdList())
-                                    : std::wstring();
+        return m_hasPendingSelected
+                   ? IdListToPath(m_pendingSelected ? m_pendingSelected.get() : m_root->RootIdList())
+                   : std::wstring();
     HTREEITEM selected = Selected();
     if (!selected)
         return {};
@@ -788,7 +807,8 @@ void TcxCustomInnerShellTreeView::RegisterChangeWatch(HTREEITEM node)
         return;
     UnregisterChangeWatch();
     TcxShellEntryPoints::ChangeNotifyEntry entry{list.get(), TRUE};
-    m_watchId = entries.ChangeNotifyRegister(m_window, WatchSources, WatchedEvents, MsgShellNotify, 1, &entry);
+    m_watchId =
+        entries.ChangeNotifyRegister(m_window, WatchSources, WatchedEvents, MsgShellNotify, 1, &entry);
     if (m_watchId)
         m_watchedList = std::move(list);
 }
@@ -808,7 +828,8 @@ void TcxCustomInnerShellTreeView::ShellNotify(WPARAM wParam, LPARAM lParam)
         return;
     PIDLIST_ABSOLUTE* lists = nullptr;
     LONG eventId = 0;
-    HANDLE lock = entries.LockChangeNotify(reinterpret_cast<HANDLE>(wParam), static_cast<DWORD>(lParam), &lists, &eventId);
+    HANDLE lock = entries.LockChangeNotify(reinterpret_cast<HANDLE>(wParam), static_cast<DWORD>(lParam),
+                                           &lists, &eventId);
     if (!lock)
         return;
     UniqueIdList first = lists ? IdListClone(lists[0]) : UniqueIdList();
@@ -874,11 +895,13 @@ ComPtr<IDropTarget> TcxCustomInnerShellTreeView::NodeDropTarget(HTREEITEM node)
     PCItemIDList list = item->ItemIdList.get();
     if (item->IsContainer) {
         ComPtr<IShellFolder> folder;
-        if (SUCCEEDED(parentProducer->ListedFolder()->BindToObject(list, nullptr, IID_IShellFolder, folder.put_void())) &&
+        if (SUCCEEDED(parentProducer->ListedFolder()->BindToObject(list, nullptr, IID_IShellFolder,
+                                                                   folder.put_void())) &&
             folder)
             folder->CreateViewObject(m_window, IID_IDropTarget, target.put_void());
     } else {
-        parentProducer->ListedFolder()->GetUIObjectOf(m_window, 1, &list, IID_IDropTarget, nullptr, target.put_void());
+        parentProducer->ListedFolder()->GetUIObjectOf(m_window, 1, &list, IID_IDropTarget, nullptr,
+                                                      target.put_void());
     }
     return target;
 }
@@ -934,7 +957,8 @@ void TcxCustomInnerShellTreeView::BeginDrag(HTREEITEM node)
         if (!item)
             return;
         PCItemIDList list = item->ItemIdList.get();
-        parentProducer->ListedFolder()->GetUIObjectOf(m_window, 1, &list, IID_IDataObject, nullptr, data.put_void());
+        parentProducer->ListedFolder()->GetUIObjectOf(m_window, 1, &list, IID_IDataObject, nullptr,
+                                                      data.put_void());
     }
     if (!data)
         return;
@@ -984,13 +1008,14 @@ bool TcxCustomInnerShellTreeView::EndLabelEdit(HTREEITEM node, const wchar_t* te
     bool renamed = false;
     if (oldList) {
         PITEMID_CHILD newList = nullptr;
-        HRESULT status = parentProducer->ListedFolder()->SetNameOf(m_window, oldList.get(), text,
-                                                                   SHGDN_INFOLDER | SHGDN_FORPARSING, &newList);
+        HRESULT status = parentProducer->ListedFolder()->SetNameOf(
+            m_window, oldList.get(), text, SHGDN_INFOLDER | SHGDN_FORPARSING, &newList);
         UniqueIdList owned(newList);
         if (SUCCEEDED(status) && owned) {
             if (TcxShellItemInfo* item = NodeItem(node)) {
                 // The record takes the new list and everything derived from it.
-                item->ReplaceIdList(parentProducer->ListedFolder(), parentProducer->ListedIdList(), owned.get());
+                item->ReplaceIdList(parentProducer->ListedFolder(), parentProducer->ListedIdList(),
+                                    owned.get());
                 ReadItemsGuard read(parentProducer);
                 ApplyItemToNode(node, *item);
             }

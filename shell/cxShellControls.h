@@ -66,7 +66,8 @@ private:
 };
 
 using TcxShellAddFolderEvent = std::function<void(TObject* sender, TcxShellFolder* folder, bool& canAdd)>;
-using TcxShellChangeEvent = std::function<void(TObject* sender, LONG eventId, PCItemIDList list1, PCItemIDList list2)>;
+using TcxShellChangeEvent =
+    std::function<void(TObject* sender, LONG eventId, PCItemIDList list1, PCItemIDList list2)>;
 
 class TcxCustomInnerShellTreeView : public TNativeTreeView, public IcxShellOwner, private IcxDropTargetOwner {
 public:

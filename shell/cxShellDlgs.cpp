@@ -29,14 +29,15 @@ void TcxDlgShellRoot::Assign(const TPersistent* source)
 namespace {
 
 // A published Boolean that is a plain field of the record.
-template <typename T>
-TPropertyInfo BoolField(const wchar_t* name, bool T::*field)
+template <typename T> TPropertyInfo BoolField(const wchar_t* name, bool T::*field)
 {
     return {name,
             [field](TPersistent& o, const TValue& v, const TReaderContext*) {
                 static_cast<T&>(o).*field = ValueToBool(v);
             },
-            [field](const TPersistent& o) { return TValue::Id(static_cast<const T&>(o).*field ? L"True" : L"False"); },
+            [field](const TPersistent& o) {
+                return TValue::Id(static_cast<const T&>(o).*field ? L"True" : L"False");
+            },
             {},
             {}};
 }
@@ -66,13 +67,16 @@ const TClassInfo* TcxDlgShellRoot::StaticProperties()
         TClassInfo ci(L"TcxDlgShellRoot", nullptr);
         ci.Add({L"BrowseFolder",
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<T&>(o).BrowseFolder = static_cast<TcxBrowseFolder>(ValueToEnum(v, TcxBrowseFolderNames()));
+                    static_cast<T&>(o).BrowseFolder =
+                        static_cast<TcxBrowseFolder>(ValueToEnum(v, TcxBrowseFolderNames()));
                 },
                 {},
                 {},
                 {}});
         ci.Add({L"CustomPath",
-                [](TPersistent& o, const TValue& v, const TReaderContext*) { static_cast<T&>(o).CustomPath = v.text; },
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<T&>(o).CustomPath = v.text;
+                },
                 [](const TPersistent& o) { return TValue::Str(static_cast<const T&>(o).CustomPath); },
                 {},
                 {}});

@@ -28,7 +28,10 @@ HRESULT TcxDropSource::QueryContinueDrag(BOOL escapePressed, DWORD keyState)
     return S_OK;
 }
 
-HRESULT TcxDropSource::GiveFeedback(DWORD) { return DRAGDROP_S_USEDEFAULTCURSORS; }
+HRESULT TcxDropSource::GiveFeedback(DWORD)
+{
+    return DRAGDROP_S_USEDEFAULTCURSORS;
+}
 
 HRESULT TcxTreeDropTarget::QueryInterface(REFIID riid, void** object)
 {

@@ -45,7 +45,10 @@ protected:
 
 class TcxTreeDropTarget final : public IDropTarget {
 public:
-    TcxTreeDropTarget(IcxDropTargetOwner* owner, DWORD defaultEffect) : m_owner(owner), m_defaultEffect(defaultEffect) {}
+    TcxTreeDropTarget(IcxDropTargetOwner* owner, DWORD defaultEffect)
+        : m_owner(owner), m_defaultEffect(defaultEffect)
+    {
+    }
     void SetDefaultEffect(DWORD effect) { m_defaultEffect = effect; }
     // The tree goes: no call reaches it any more.
     void Detach() { m_owner = nullptr; }
@@ -53,7 +56,8 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
     ULONG STDMETHODCALLTYPE Release() override;
-    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keyState, POINTL point,
+                                        DWORD* effect) override;
     HRESULT STDMETHODCALLTYPE DragOver(DWORD keyState, POINTL point, DWORD* effect) override;
     HRESULT STDMETHODCALLTYPE DragLeave() override;
     HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;

@@ -64,7 +64,8 @@ void TcxShellItemsInfoGatherer::WorkerLoop()
     std::unique_lock<std::mutex> lock(m_mutex);
     try {
         for (;;) {
-            m_wake.wait(lock, [this] { return m_terminate || (m_pauseCount == 0 && !m_queuedSerials.empty()); });
+            m_wake.wait(lock,
+                        [this] { return m_terminate || (m_pauseCount == 0 && !m_queuedSerials.empty()); });
             if (m_terminate)
                 break;
             while (!RequestQueue.empty() && !IsLive(RequestQueue.front()))
@@ -95,8 +96,8 @@ void TcxShellItemsInfoGatherer::WorkerLoop()
 
             lock.lock();
             // A request given up because of a pause is served again after it.
-            if (outcome == TcxCustomItemProducer::TcxFetchOutcome::Interrupted && !m_currentCancelled && !m_terminate &&
-                !m_queuedSerials.count(RequestKey(request.Producer, request.Index)))
+            if (outcome == TcxCustomItemProducer::TcxFetchOutcome::Interrupted && !m_currentCancelled &&
+                !m_terminate && !m_queuedSerials.count(RequestKey(request.Producer, request.Index)))
                 PushRequest(request, true);
             m_busy = false;
             m_hasCurrent = false;
@@ -182,11 +183,13 @@ void TcxShellItemsInfoGatherer::CancelRequests(TcxCustomItemProducer* producer)
         RequestQueue.clear();
         m_queuedSerials.clear();
     } else if (!m_queuedSerials.empty()) {
-        RequestQueue.erase(std::remove_if(RequestQueue.begin(), RequestQueue.end(),
-                               [producer](const QueuedRequest& r) { return r.request.Producer == producer; }),
+        RequestQueue.erase(
+            std::remove_if(RequestQueue.begin(), RequestQueue.end(),
+                           [producer](const QueuedRequest& r) { return r.request.Producer == producer; }),
             RequestQueue.end());
         for (auto it = m_queuedSerials.begin(); it != m_queuedSerials.end();)
-            it = (it->first >> 32) == static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(producer))
+            it = (it->first >> 32) ==
+                         static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(producer))
                      ? m_queuedSerials.erase(it)
                      : std::next(it);
     }

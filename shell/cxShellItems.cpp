@@ -168,8 +168,9 @@ TcxShellFolder::TcxShellFolder(PCItemIDList absoluteList, IShellFolder* parentFo
 
 // ---- TcxShellItemInfo ----
 
-TcxShellItemInfo::TcxShellItemInfo(TcxCustomItemProducer* producer, bool placeholder, PCItemIDList relativeList,
-    PCItemIDList folderList, IShellFolder* folder, bool knownFolder)
+TcxShellItemInfo::TcxShellItemInfo(TcxCustomItemProducer* producer, bool placeholder,
+                                   PCItemIDList relativeList, PCItemIDList folderList, IShellFolder* folder,
+                                   bool knownFolder)
     : OwnerProducer(producer)
 {
     ItemIdList = IdListClone(relativeList);

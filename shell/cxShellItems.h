@@ -65,7 +65,7 @@ public:
     // knownFolder: the item came from a listing of folders only, so it is a container
     // without asking (that question scans the folder on some file systems).
     TcxShellItemInfo(TcxCustomItemProducer* producer, bool placeholder, PCItemIDList relativeList,
-        PCItemIDList folderList, IShellFolder* folder, bool knownFolder = false);
+                     PCItemIDList folderList, IShellFolder* folder, bool knownFolder = false);
     TcxShellItemInfo(const TcxShellItemInfo&) = delete;
     TcxShellItemInfo& operator=(const TcxShellItemInfo&) = delete;
 

@@ -13,7 +13,8 @@ void RegisterShellClasses()
     registered = true;
     RegisterEditorClasses();
     RegisterDisplayControlClasses();
-    RegisterComponentClass(L"TcxShellTreeView", [](TComponent* o) -> TComponent* { return new TcxShellTreeView(o); });
+    RegisterComponentClass(L"TcxShellTreeView",
+                           [](TComponent* o) -> TComponent* { return new TcxShellTreeView(o); });
     RegisterComponentClass(L"TcxShellBrowserDialog",
                            [](TComponent* o) -> TComponent* { return new TcxShellBrowserDialog(o); });
 }

@@ -348,14 +348,18 @@ const TEnumNames& BrowseFolderNames()
 
 } // namespace
 
-const TEnumNames& TcxBrowseFolderNames() { return BrowseFolderNames(); }
+const TEnumNames& TcxBrowseFolderNames()
+{
+    return BrowseFolderNames();
+}
 
 const TClassInfo* TcxCustomShellRoot::StaticProperties()
 {
     static const TClassInfo info = [] {
         using T = TcxCustomShellRoot;
         TClassInfo ci(L"TcxCustomShellRoot", nullptr);
-        ci.AddEnum<T, TcxBrowseFolder>(L"BrowseFolder", BrowseFolderNames(), &T::SetBrowseFolder, &T::BrowseFolder);
+        ci.AddEnum<T, TcxBrowseFolder>(L"BrowseFolder", BrowseFolderNames(), &T::SetBrowseFolder,
+                                       &T::BrowseFolder);
         ci.AddString<T>(L"CustomPath", &T::SetCustomPath, &T::CustomPath);
         return ci;
     }();
@@ -384,7 +388,8 @@ const TClassInfo* TcxDragDropSettings::StaticProperties()
         using T = TcxDragDropSettings;
         TClassInfo ci(L"TcxDragDropSettings", nullptr);
         ci.AddBool<T>(L"AllowDragObjects", &T::SetAllowDragObjects, &T::AllowDragObjects);
-        ci.AddEnum<T, TcxDropEffect>(L"DefaultDropEffect", {{L"deCopy", deCopy}, {L"deMove", deMove}, {L"deLink", deLink}},
+        ci.AddEnum<T, TcxDropEffect>(L"DefaultDropEffect",
+                                     {{L"deCopy", deCopy}, {L"deMove", deMove}, {L"deLink", deLink}},
                                      &T::SetDefaultDropEffect, &T::DefaultDropEffect);
         ci.AddSet<T, TcxDropEffectSet>(L"DropEffect", {{L"deCopy", 1}, {L"deMove", 2}, {L"deLink", 4}},
                                        &T::SetDropEffect, &T::DropEffect);

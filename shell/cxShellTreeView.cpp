@@ -29,7 +29,10 @@ TcxCustomShellTreeView::TcxCustomShellTreeView(TComponent* owner) : TcxContainer
     SetBounds(Left(), Top(), 121, 97);
 }
 
-TcxCustomShellTreeView::~TcxCustomShellTreeView() { Destroying(); }
+TcxCustomShellTreeView::~TcxCustomShellTreeView()
+{
+    Destroying();
+}
 
 const TClassInfo* TcxCustomShellTreeView::StaticProperties()
 {

@@ -232,7 +232,8 @@ int wmain(int argc, wchar_t** argv)
         ours = std::min(ours, t);
     }
     double platform = TimePlatformPicker(target);
-    std::printf("reach child of a %d-subfolder folder: dialog %.3f s, platform picker %.3f s, ratio %.0f (target >= 100)\n",
+    std::printf("reach child of a %d-subfolder folder: dialog %.3f s, platform picker %.3f s, ratio %.0f "
+                "(target >= 100)\n",
                 large, ours, platform, platform > 0 ? platform / ours : 0.0);
 
     int bareCount = 0, treeCount = 0;
@@ -265,9 +266,10 @@ int wmain(int argc, wchar_t** argv)
     const int producersBefore = TcxShellTreeItemProducer::LiveCount();
     for (int i = 0; i < 200; ++i)
         cycle();
-    std::printf("200 open-browse-close cycles: GDI objects %d -> %d, allocator blocks %u -> %u, tree producers %d -> %d\n",
-                gdiBefore, CountGdiObjects(), static_cast<unsigned>(blocksBefore), static_cast<unsigned>(g_spy.Live()),
-                producersBefore, TcxShellTreeItemProducer::LiveCount());
+    std::printf("200 open-browse-close cycles: GDI objects %d -> %d, allocator blocks %u -> %u, tree "
+                "producers %d -> %d\n",
+                gdiBefore, CountGdiObjects(), static_cast<unsigned>(blocksBefore),
+                static_cast<unsigned>(g_spy.Live()), producersBefore, TcxShellTreeItemProducer::LiveCount());
     CoRevokeMallocSpy();
     return 0;
 }

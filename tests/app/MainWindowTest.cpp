@@ -391,7 +391,8 @@ TEST_F(MainWindowTest, EachFolderButtonBrowsesIntoItsOwnFieldAndCancelKeepsTheTe
         EXPECT_EQ(handedIn, step.typed) << "the field's text goes to the dialog as it is";
         EXPECT_EQ(step.field->Text(), step.expectedField);
     }
-    EXPECT_EQ(form->cxButtonEdit1->Text(), typedWithBlanks) << "the second field's button filled only its own field";
+    EXPECT_EQ(form->cxButtonEdit1->Text(), typedWithBlanks)
+        << "the second field's button filled only its own field";
     EXPECT_TRUE(IsWindowEnabled(form->Handle()));
 }
 

@@ -109,7 +109,8 @@ TEST_F(ShellTreeTest, ListsFoldersOnlyWhenOpenedAndDropsTheButtonOfAnEmptyOne)
 {
     MakeTree();
     ASSERT_NE(top, nullptr);
-    EXPECT_EQ(ChildTexts(tree, top), (std::vector<std::wstring>{L"a", L"b"})) << "folders only, files left out";
+    EXPECT_EQ(ChildTexts(tree, top), (std::vector<std::wstring>{L"a", L"b"}))
+        << "folders only, files left out";
     HTREEITEM nodeA = tree->ChildAt(top, 0);
     HTREEITEM nodeB = tree->ChildAt(top, 1);
     EXPECT_EQ(tree->ChildCount(nodeA), 0) << "nothing listed before the node is opened";
@@ -313,7 +314,8 @@ TEST_F(ShellTreeTest, TheShellsContextMenuRunsForANodeAndWatchesItWhileOpen)
     g_menu = {};
     g_menu.tree = tree;
     SetTimer(nullptr, 0, 200, &CloseMenu);
-    SendMessageW(tree->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree->Handle()), MAKELPARAM(p.x, p.y));
+    SendMessageW(tree->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree->Handle()),
+                 MAKELPARAM(p.x, p.y));
     ASSERT_TRUE(g_menu.seen) << "the shell's menu did not run";
     EXPECT_TRUE(g_menu.openFlag);
     EXPECT_EQ(g_menu.watched, b) << "the node under the menu is watched meanwhile";
@@ -330,11 +332,8 @@ TEST(DropSourceTest, CancelsOnEscapeAndDropsOnceTheButtonsAreUp)
         HRESULT expected;
     };
     const Case cases[] = {
-        {TRUE, MK_LBUTTON, DRAGDROP_S_CANCEL},
-        {FALSE, MK_LBUTTON, S_OK},
-        {FALSE, MK_RBUTTON, S_OK},
-        {FALSE, 0, DRAGDROP_S_DROP},
-        {FALSE, MK_SHIFT, DRAGDROP_S_DROP},
+        {TRUE, MK_LBUTTON, DRAGDROP_S_CANCEL}, {FALSE, MK_LBUTTON, S_OK},          {FALSE, MK_RBUTTON, S_OK},
+        {FALSE, 0, DRAGDROP_S_DROP},           {FALSE, MK_SHIFT, DRAGDROP_S_DROP},
     };
     for (const Case& c : cases)
         EXPECT_EQ(source->QueryContinueDrag(c.escape, c.keys), c.expected) << c.escape << " " << c.keys;
@@ -577,7 +576,8 @@ TEST_F(BrowseDialogTest, ReturnConfirmsTheFolderGivenAtTheStart)
     bool ownerDisabled = false;
     HWND owner = nullptr;
     TScreenCursor cursorInLoop = crHourGlass;
-    bool focusInTree = false, activeIsTree = false, dialogFrame = false, onlySystemMenu = false, noBigIcon = false;
+    bool focusInTree = false, activeIsTree = false, dialogFrame = false, onlySystemMenu = false,
+         noBigIcon = false;
     bool confirmed = Run([&](TcxShellBrowserDlg* dlg) {
         HWND wnd = dlg->Handle();
         focusInTree = GetFocus() == dlg->cxStv->InnerTree()->Handle();
@@ -652,7 +652,8 @@ TEST_F(BrowseDialogTest, EscapeCancelsAndKeepsThePath)
 {
     const std::wstring given = L"  " + a + L"  ";
     dialog->SetPath(given);
-    bool confirmed = Run([&](TcxShellBrowserDlg* dlg) { PostKey(dlg->cxStv->InnerTree()->Handle(), VK_ESCAPE); });
+    bool confirmed =
+        Run([&](TcxShellBrowserDlg* dlg) { PostKey(dlg->cxStv->InnerTree()->Handle(), VK_ESCAPE); });
     EXPECT_FALSE(confirmed);
     EXPECT_EQ(dialog->Path(), given);
 }
@@ -752,14 +753,17 @@ TEST_F(BrowseDialogTest, MinimumSizeAnchorsAndGrip)
     EXPECT_FALSE(confirmed);
     EXPECT_EQ(shrunk.right - shrunk.left, 250);
     EXPECT_EQ(shrunk.bottom - shrunk.top, 300);
-    EXPECT_EQ(stvAfter.right - stvAfter.left, (stvBefore.right - stvBefore.left) + 50) << "tree anchored on all sides";
+    EXPECT_EQ(stvAfter.right - stvAfter.left, (stvBefore.right - stvBefore.left) + 50)
+        << "tree anchored on all sides";
     EXPECT_EQ(stvAfter.bottom - stvAfter.top, (stvBefore.bottom - stvBefore.top) + 40);
     EXPECT_EQ(stvAfter.left, stvBefore.left);
     EXPECT_EQ(okAfter.left, okBefore.left + 50) << "OK anchored right and bottom";
     EXPECT_EQ(okAfter.top, okBefore.top + 40);
     EXPECT_EQ(okAfter.right - okAfter.left, 75);
-    EXPECT_EQ(fieldAfter.right - fieldAfter.left, (fieldBefore.right - fieldBefore.left) + 50) << "the field widens";
-    EXPECT_EQ(fieldAfter.bottom - fieldAfter.top, fieldBefore.bottom - fieldBefore.top) << "one line high whatever the size";
+    EXPECT_EQ(fieldAfter.right - fieldAfter.left, (fieldBefore.right - fieldBefore.left) + 50)
+        << "the field widens";
+    EXPECT_EQ(fieldAfter.bottom - fieldAfter.top, fieldBefore.bottom - fieldBefore.top)
+        << "one line high whatever the size";
     EXPECT_EQ(gripHit, HTBOTTOMRIGHT);
     EXPECT_EQ(gripRect.right, clientAfter.right);
     EXPECT_EQ(gripRect.bottom, clientAfter.bottom);

@@ -348,7 +348,8 @@ TEST_F(RealProducerTest, ARenamedItemTakesTheNewAbsoluteListAndFolderInfo)
     TcxShellItemInfo* item = producer.Item(2);
     ASSERT_EQ(item->DisplayText, L"c");
     PITEMID_CHILD renamed = nullptr;
-    ASSERT_HRESULT_SUCCEEDED(folder->SetNameOf(nullptr, item->ItemIdList.get(), L"c2", SHGDN_INFOLDER | SHGDN_FORPARSING, &renamed));
+    ASSERT_HRESULT_SUCCEEDED(folder->SetNameOf(nullptr, item->ItemIdList.get(), L"c2",
+                                               SHGDN_INFOLDER | SHGDN_FORPARSING, &renamed));
     UniqueIdList owned(renamed);
     item->ReplaceIdList(folder.get(), list.get(), owned.get());
     EXPECT_EQ(item->DisplayText, L"c2");
