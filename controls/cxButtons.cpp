@@ -1,5 +1,7 @@
 #include "cxButtons.h"
 
+#include "controls/cxAccelerator.h"
+
 #include "lookandfeel/cxGraphics.h"
 #include "lookandfeel/dxThemeManager.h"
 #include "runtime/rtForms.h"
@@ -369,4 +371,13 @@ void TcxCustomButton::SetLayout(TButtonLayout v)
         return;
     m_layout = v;
     Invalidate();
+}
+
+bool TcxCustomButton::HandleAccelerator(wchar_t key)
+{
+    if (!IsAccelerator(key, Caption()) || !CanFocus())
+        return false;
+    SetFocus();
+    Click();
+    return true;
 }

@@ -90,6 +90,8 @@ public:
     TButtonLayout Layout() const noexcept { return m_layout; }
     void SetLayout(TButtonLayout v);
     void FormFocusChanged() override;
+    // Alt with the caption's accelerator clicks the button when it can take the focus.
+    bool HandleAccelerator(wchar_t key) override;
 
 protected:
     DWORD ButtonStyle() const override { return BS_OWNERDRAW; }
