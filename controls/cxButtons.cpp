@@ -1,6 +1,7 @@
 #include "cxButtons.h"
 
 #include "controls/cxAccelerator.h"
+#include "controls/cxBitmapCopy.h"
 
 #include "lookandfeel/cxGraphics.h"
 #include "lookandfeel/dxThemeManager.h"
@@ -8,6 +9,7 @@
 
 namespace {
 
+const TEnumNames kPaintStyles{{L"bpsDefault", bpsDefault}, {L"bpsCaption", bpsCaption}, {L"bpsGlyph", bpsGlyph}};
 const TEnumNames kLayouts{{L"blGlyphLeft", blGlyphLeft},
                           {L"blGlyphRight", blGlyphRight},
                           {L"blGlyphTop", blGlyphTop},
@@ -201,6 +203,8 @@ const TClassInfo* TcxCustomButton::StaticProperties()
         ci.AddInt<TcxCustomButton>(L"NumGlyphs", &TcxCustomButton::SetNumGlyphs, &TcxCustomButton::NumGlyphs);
         ci.AddInt<TcxCustomButton>(L"Margin", &TcxCustomButton::SetMargin, &TcxCustomButton::Margin);
         ci.AddInt<TcxCustomButton>(L"Spacing", &TcxCustomButton::SetSpacing, &TcxCustomButton::Spacing);
+        ci.AddEnum<TcxCustomButton, TcxButtonPaintStyle>(L"PaintStyle", kPaintStyles, &TcxCustomButton::SetPaintStyle,
+                                                         &TcxCustomButton::PaintStyle);
         ci.AddEnum<TcxCustomButton, TButtonLayout>(L"Layout", kLayouts, &TcxCustomButton::SetLayout,
                                                    &TcxCustomButton::Layout);
         ci.AddBool<TNativeButton>(L"Default", &TNativeButton::SetDefault, &TNativeButton::Default);
@@ -243,6 +247,53 @@ TcxButtonState TcxCustomButton::PaintState(bool pressed) const
     return cxbsNormal;
 }
 
+TcxButtonContentLayout TcxCustomButton::ContentLayout(TcxButtonState state)
+{
+    TcxCustomLookAndFeelPainterClass painter = Painter();
+    int frame = painter->ButtonFrameWidth(state);
+    RECT content{frame, frame, Width() - frame, Height() - frame};
+    bool showGlyph = m_glyph && m_paintStyle != bpsCaption;
+    bool showCaption = m_paintStyle != bpsGlyph || !m_glyph;
+    SIZE glyph{0, 0}, caption{0, 0};
+    if (showGlyph)
+        glyph = {m_glyph->Width() / m_numGlyphs, m_glyph->Height()};
+    if (showCaption && !Caption().empty())
+        caption = MeasureTextForFont(*Font(), Caption());
+    TcxButtonContentLayout l = LayoutGlyphAndCaption(content.right - content.left, content.bottom - content.top,
+                                                     glyph, caption, m_layout, m_margin, m_spacing);
+    int shift = state == cxbsPressed ? painter->ButtonPressShift() : 0;
+    OffsetRect(&l.glyph, content.left + shift, content.top + shift);
+    OffsetRect(&l.caption, content.left + shift, content.top + shift);
+    return l;
+}
+
+void TcxCustomButton::PaintGlyph(HDC dc, const RECT& at, TcxButtonState state)
+{
+    // The image for the state when the picture holds it, else the normal one.
+    int index = 0;
+    if (state == cxbsDisabled && m_numGlyphs >= 2)
+        index = 1;
+    else if (state == cxbsPressed && m_numGlyphs >= 3)
+        index = 2;
+    int w = m_glyph->Width() / m_numGlyphs, h = m_glyph->Height();
+    HDC src = m_glyph->DC();
+    COLORREF key = GetPixel(src, 0, h - 1);
+    // Transparent copy: the key colour's pixels masked out.
+    UniqueMemoryDC maskDC(CreateCompatibleDC(dc));
+    UniqueBitmap mask(CreateBitmap(w, h, 1, 1, nullptr));
+    SelectGuard maskSel(maskDC.get(), mask.get());
+    COLORREF oldBk = SetBkColor(src, key);
+    BitBlt(maskDC.get(), 0, 0, w, h, src, index * w, 0, SRCCOPY);
+    SetBkColor(src, oldBk);
+    COLORREF oldText = ::SetTextColor(dc, RGB(0, 0, 0));
+    COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
+    BitBlt(dc, at.left, at.top, w, h, src, index * w, 0, SRCINVERT);
+    BitBlt(dc, at.left, at.top, w, h, maskDC.get(), 0, 0, SRCAND);
+    BitBlt(dc, at.left, at.top, w, h, src, index * w, 0, SRCINVERT);
+    ::SetTextColor(dc, oldText);
+    SetBkColor(dc, oldBack);
+}
+
 void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
 {
     TcxCustomLookAndFeelPainterClass painter = Painter();
@@ -256,11 +307,40 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
         if (text == clDefault)
             text = painter->ButtonTextColor(state);
         cx.Font().SetColor(text);
-        painter->PaintButton(cx, r, Caption(), state, true, m_colors.FaceColor(state), text);
+        if (!m_glyph) {
+            painter->PaintButton(cx, r, Caption(), state, true, m_colors.FaceColor(state), text);
+        } else {
+            // Face without caption; glyph and caption laid out in the content rectangle.
+            painter->PaintButton(cx, r, L"", state, true, m_colors.FaceColor(state), text);
+            TcxButtonContentLayout l = ContentLayout(state);
+            if (m_paintStyle != bpsCaption)
+                PaintGlyph(dc, l.glyph, state);
+            if (m_paintStyle != bpsGlyph && !Caption().empty()) {
+                canvas.RequiredState(TCanvas::csFontValid);
+                SetBkMode(dc, TRANSPARENT);
+                ::SetTextColor(dc, ColorToRGB(text));
+                RECT c = l.caption;
+                DrawTextW(dc, Caption().c_str(), -1, &c, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP);
+            }
+        }
         if (focused)
             cx.DrawFocusMark(painter->ButtonFocusBounds(cx, r));
     }
     canvas.SetHandle(nullptr);
+}
+
+void TcxCustomButton::SetPaintStyle(TcxButtonPaintStyle v)
+{
+    if (v == m_paintStyle)
+        return;
+    m_paintStyle = v;
+    Invalidate();
+}
+
+void TcxCustomButton::SetGlyph(HBITMAP bitmap)
+{
+    m_glyph = CopyBitmap(bitmap);
+    Invalidate();
 }
 
 LRESULT TcxCustomButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)

@@ -3,7 +3,10 @@
 // painters.
 #pragma once
 
+#include <memory>
+
 #include "lookandfeel/cxLookAndFeelPainters.h"
+#include "lookandfeel/cxGraphics.h"
 #include "lookandfeel/cxLookAndFeels.h"
 #include "runtime/rtStdCtrls.h"
 
@@ -45,6 +48,8 @@ private:
     TColor m_colors[10] = {clDefault, clDefault, clDefault, clDefault, clDefault,
                            clDefault, clDefault, clDefault, clDefault, clDefault};
 };
+
+enum TcxButtonPaintStyle { bpsDefault, bpsCaption, bpsGlyph };
 
 // Where glyph and caption go in the content rectangle.
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
@@ -89,6 +94,14 @@ public:
     void SetSpacing(int v);
     TButtonLayout Layout() const noexcept { return m_layout; }
     void SetLayout(TButtonLayout v);
+    TcxButtonPaintStyle PaintStyle() const noexcept { return m_paintStyle; }
+    void SetPaintStyle(TcxButtonPaintStyle v);
+    // The picture: NumGlyphs images side by side (normal, disabled, pressed, down); its
+    // bottom-left pixel is the transparent colour. A copy is kept; none frees it.
+    const TcxBitmap* Glyph() const noexcept { return m_glyph.get(); }
+    void SetGlyph(HBITMAP bitmap);
+    // Where glyph and caption go for the given state (client coordinates).
+    TcxButtonContentLayout ContentLayout(TcxButtonState state);
     void FormFocusChanged() override;
     // Alt with the caption's accelerator clicks the button when it can take the focus.
     bool HandleAccelerator(wchar_t key) override;
@@ -108,6 +121,9 @@ private:
     int m_margin = -1;
     int m_spacing = 4;
     TButtonLayout m_layout = blGlyphLeft;
+    TcxButtonPaintStyle m_paintStyle = bpsDefault;
+    std::unique_ptr<TcxBitmap> m_glyph;
+    void PaintGlyph(HDC dc, const RECT& at, TcxButtonState state);
 };
 
 class TcxButton : public TcxCustomButton {

@@ -1,5 +1,6 @@
 #include "cxProgressBar.h"
 
+#include "controls/cxBitmapCopy.h"
 #include "controls/cxWindowText.h"
 
 #include "lookandfeel/cxLookAndFeelPainters.h"
@@ -184,30 +185,7 @@ void TcxProgressBarProperties::SetTransparentImage(bool v)
 
 void TcxProgressBarProperties::SetForegroundImage(HBITMAP bitmap)
 {
-    BITMAP info{};
-    if (!bitmap || !GetObjectW(bitmap, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight <= 0) {
-        m_image.reset();
-    } else {
-        // Copied through device-independent bits: the caller's bitmap may still be selected
-        // into a device context of its own, where no second context can select it.
-        auto copy = std::make_unique<TcxBitmap>(info.bmWidth, info.bmHeight, 32);
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = info.bmWidth;
-        bi.bmiHeader.biHeight = -info.bmHeight;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        std::vector<DWORD> bits(static_cast<size_t>(info.bmWidth) * static_cast<size_t>(info.bmHeight));
-        HDC screen = GetDC(nullptr);
-        int rows =
-            GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), bits.data(), &bi, DIB_RGB_COLORS);
-        ReleaseDC(nullptr, screen);
-        if (rows > 0)
-            SetDIBitsToDevice(copy->DC(), 0, 0, static_cast<DWORD>(info.bmWidth),
-                              static_cast<DWORD>(info.bmHeight), 0, 0, 0, static_cast<UINT>(info.bmHeight),
-                              bits.data(), &bi, DIB_RGB_COLORS);
-        m_image = std::move(copy);
-    }
+    m_image = CopyBitmap(bitmap);
     m_imageChanged = true;
     Changed();
 }

@@ -241,4 +241,47 @@ TEST(ButtonLayoutTest, GlyphAndCaptionPlacement)
     EXPECT_EQ(alone.caption.left, 30);
 }
 
+// A glyph beside the caption: its own colour shows, its transparent colour (bottom-left pixel)
+// does not; the disabled state takes the second image when there is one.
+TEST_F(ButtonTest, GlyphIsDrawnTransparentlyInItsPlace)
+{
+    auto* button = Make<TcxButton>(20, 20, 120, 30);
+    button->LookAndFeel()->SetKind(lfStandard);
+    button->SetCaption(L"Go");
+    // Two 16 x 16 images: a red square on magenta, a green one on magenta.
+    TcxBitmap picture(32, 16, 32);
+    FillRectSolid(picture.DC(), {0, 0, 32, 16}, RGB(255, 0, 255));
+    FillRectSolid(picture.DC(), {4, 4, 12, 12}, RGB(255, 0, 0));
+    FillRectSolid(picture.DC(), {20, 4, 28, 12}, RGB(0, 255, 0));
+    button->SetGlyph(picture.Handle());
+    button->SetNumGlyphs(2);
+    TcxButtonContentLayout l = button->ContentLayout(cxbsNormal);
+    EXPECT_EQ(l.glyph.right - l.glyph.left, 16);
+    EXPECT_LT(l.glyph.right, l.caption.left) << "glyph left of the caption";
+    PixelCanvas normal(120, 30);
+    button->PaintButtonTo(normal.dc(), cxbsNormal, false);
+    EXPECT_EQ(normal.At(l.glyph.left + 8, l.glyph.top + 8), RGB(255, 0, 0));
+    COLORREF face = normal.At(l.glyph.left + 1, l.glyph.top + 1);
+    EXPECT_NE(face, RGB(255, 0, 255)) << "the transparent colour does not show";
+    PixelCanvas disabled(120, 30);
+    button->PaintButtonTo(disabled.dc(), cxbsDisabled, false);
+    EXPECT_EQ(disabled.At(l.glyph.left + 8, l.glyph.top + 8), RGB(0, 255, 0));
+    // Glyph only: the glyph centred, no caption.
+    button->SetPaintStyle(bpsGlyph);
+    TcxButtonContentLayout g = button->ContentLayout(cxbsNormal);
+    EXPECT_NEAR((g.glyph.left + g.glyph.right) / 2, 60, 2);
+    EXPECT_EQ(g.caption.right - g.caption.left, 0);
+    PixelCanvas sheet(4 * 124, 34, RGB(255, 255, 255));
+    int i = 0;
+    for (TButtonLayout layout : {blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom}) {
+        button->SetPaintStyle(bpsDefault);
+        button->SetLayout(layout);
+        button->SetBounds(20, 20, 120, layout >= blGlyphTop ? 34 : 30);
+        PixelCanvas one(120, button->Height());
+        button->PaintButtonTo(one.dc(), cxbsNormal, false);
+        BitBlt(sheet.dc(), i++ * 124, 0, 120, button->Height(), one.dc(), 0, 0, SRCCOPY);
+    }
+    ASSERT_TRUE(sheet.SaveBmp((ArtifactFolder() / L"button-glyph-layouts.bmp").c_str()));
+}
+
 } // namespace
