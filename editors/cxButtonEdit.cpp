@@ -1,9 +1,10 @@
 #include "cxButtonEdit.h"
 
+#include "runtime/rtGraphicsInfo.h"
+
 #include <windowsx.h>
 
-TcxButtonEditProperties::TcxButtonEditProperties(TcxCustomEdit* owner)
-    : TcxTextEditProperties(owner), m_clickKey(VK_RETURN | scCtrl)
+TcxButtonEditProperties::TcxButtonEditProperties(TcxCustomEdit* owner) : TcxTextEditProperties(owner)
 {
     m_buttons.OnChanged = [this](TObject*) { Changed(); };
 }
@@ -12,18 +13,10 @@ const TClassInfo* TcxButtonEditProperties::StaticProperties()
 {
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxButtonEditProperties", TcxTextEditProperties::StaticProperties());
-        ci.AddCollection<TcxButtonEditProperties, TcxEditButtons>(L"Buttons", &TcxButtonEditProperties::Buttons);
-        ci.AddEvent<TcxButtonEditProperties, TcxEditButtonClickEvent>(L"OnButtonClick",
-                                                                      &TcxButtonEditProperties::OnButtonClick);
-        ci.Add({L"ClickKey",
-                [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<TcxButtonEditProperties&>(o).SetClickKey(static_cast<unsigned>(ValueToInt(v)));
-                },
-                [](const TPersistent& o) {
-                    return TValue::Int(static_cast<const TcxButtonEditProperties&>(o).ClickKey());
-                },
-                {},
-                {}});
+        ci.AddCollection<TcxButtonEditProperties, TcxEditButtons>(L"Buttons",
+                                                                  &TcxButtonEditProperties::Buttons);
+        ci.AddEvent<TcxButtonEditProperties, TcxEditButtonClickEvent>(
+            L"OnButtonClick", &TcxButtonEditProperties::OnButtonClick);
         return ci;
     }();
     return &info;
@@ -32,12 +25,16 @@ const TClassInfo* TcxButtonEditProperties::StaticProperties()
 void TcxButtonEditProperties::Assign(const TPersistent* source)
 {
     if (auto* p = dynamic_cast<const TcxButtonEditProperties*>(source)) {
-        BeginUpdate();
-        m_buttons.Assign(&p->m_buttons);
-        m_clickKey = p->m_clickKey;
-        OnButtonClick = p->OnButtonClick;
-        TcxTextEditProperties::Assign(source);
-        EndUpdate();
+        LockUpdate();
+        try {
+            m_buttons.Assign(&p->m_buttons);
+            OnButtonClick = p->OnButtonClick;
+            TcxTextEditProperties::Assign(source);
+        } catch (...) {
+            UnlockUpdate();
+            throw;
+        }
+        UnlockUpdate();
         return;
     }
     TcxTextEditProperties::Assign(source);
@@ -63,47 +60,144 @@ const TClassInfo* TcxButtonEdit::StaticProperties()
     return &info;
 }
 
-void TcxButtonEdit::LayoutButtons()
+int TcxButtonEdit::ButtonWidth(const TcxEditButton& button)
 {
+    const int margin = 4;
+    if (button.Width() > 0)
+        return std::max(button.Width(), margin);
+    int scrollBar = GetSystemMetrics(SM_CYHSCROLL);
+    if (button.Kind() == bkText) {
+        std::wstring caption = EditButtonDisplayCaption(button.Caption());
+        HDC dc = MeasureDC();
+        SelectGuard sel(dc, Style()->Font()->Handle());
+        SIZE sz{};
+        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &sz);
+        return std::max(scrollBar, margin + static_cast<int>(sz.cx) + 3);
+    }
+    return scrollBar;
+}
+
+void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
+{
+    m_previousPressedButton = m_pressedButton;
+    m_previousHotButton = m_hotButton;
+    m_pressedButton = m_hotButton = -1;
     m_buttonInfos.clear();
     TcxEditButtons* buttons = Properties()->Buttons();
+    auto* style = static_cast<TcxEditStyle*>(CurrentStyle());
+    TcxContainerState state = m_viewInfo.state;
+    bool focused = (state & csfFocused) != 0, hot = (state & csfHot) != 0;
+    TcxEditButtonTransparency transparency = style->ButtonTransparency();
+    if ((transparency == ebtHideInactive && !focused) ||
+        (transparency == ebtHideUnselected && !focused && !hot))
+        return;
+    TcxEditButtonStyle buttonStyle = style->EffectiveButtonStyle();
+    bool transparent = transparency == ebtAlways || (transparency == ebtInactive && !focused && !hot);
     RECT area = m_viewInfo.borderRect;
-    // Right-aligned buttons fill from the right edge inwards, left-aligned ones from the left.
+    // Walked from the last button to the first, each taking its column at the edge of what
+    // is left; the array ends up in collection order.
+    int leftFirst = -1, leftLast = -1, rightFirst = -1, rightLast = -1;
+    std::vector<TcxEditButtonViewInfo> infos;
     for (int i = buttons->Count() - 1; i >= 0; --i) {
         TcxEditButton* b = buttons->Items(i);
-        if (!b->Visible() || b->LeftAlignment())
+        if (!b->Visible())
             continue;
-        int w = EditButtonWidth(*b);
         TcxEditButtonViewInfo vi;
         vi.index = i;
-        vi.enabled = b->Enabled() && IsEnabledDeep();
-        vi.bounds = {std::max(area.right - w, area.left), area.top, area.right, area.bottom};
-        area.right = vi.bounds.left;
-        m_buttonInfos.insert(m_buttonInfos.begin(), vi);
+        vi.kind = b->Kind();
+        vi.caption = EditButtonDisplayCaption(b->Caption());
+        vi.isDefault = b->Default();
+        vi.leftAligned = b->LeftAlignment();
+        vi.style = buttonStyle;
+        vi.transparent = transparent;
+        vi.gradient = style->GradientButtons();
+        vi.backgroundColor = m_viewInfo.backgroundColor;
+        int w = std::min(ButtonWidth(*b), std::max(0, static_cast<int>(area.right - area.left)));
+        if (area.right <= area.left || area.bottom <= area.top) {
+            vi.bounds = {};
+        } else if (vi.leftAligned) {
+            vi.bounds = {area.left, area.top, area.left + w, area.bottom};
+            area.left += w;
+        } else {
+            vi.bounds = {area.right - w, area.top, area.right, area.bottom};
+            area.right -= w;
+        }
+        vi.visibleBounds = vi.bounds;
+        infos.insert(infos.begin(), vi);
     }
-    for (int i = 0; i < buttons->Count(); ++i) {
-        TcxEditButton* b = buttons->Items(i);
-        if (!b->Visible() || !b->LeftAlignment())
-            continue;
-        int w = EditButtonWidth(*b);
-        TcxEditButtonViewInfo vi;
-        vi.index = i;
-        vi.enabled = b->Enabled() && IsEnabledDeep();
-        vi.bounds = {area.left, area.top, std::min(area.left + w, area.right), area.bottom};
-        area.left = vi.bounds.right;
-        m_buttonInfos.push_back(vi);
+    // Which buttons sit at the edges of each side (positions counted after the walk).
+    int n = static_cast<int>(infos.size());
+    for (int k = 0; k < n; ++k) {
+        if (infos[k].leftAligned) {
+            if (leftFirst < 0 || infos[k].bounds.left < infos[leftFirst].bounds.left)
+                leftFirst = k;
+            if (leftLast < 0 || infos[k].bounds.right > infos[leftLast].bounds.right)
+                leftLast = k;
+        } else {
+            if (rightFirst < 0 || infos[k].bounds.left < infos[rightFirst].bounds.left)
+                rightFirst = k;
+            if (rightLast < 0 || infos[k].bounds.right > infos[rightLast].bounds.right)
+                rightLast = k;
+        }
     }
+    if (leftFirst >= 0) {
+        infos[leftFirst].leftmost = true;
+        infos[leftLast].rightmost = true;
+    }
+    if (rightFirst >= 0) {
+        infos[rightFirst].leftmost = true;
+        infos[rightLast].rightmost = true;
+    }
+    bool enabled = IsEnabledDeep();
+    if (m_capturedButton >= n)
+        m_capturedButton = -1;
+    for (int k = 0; k < n; ++k) {
+        TcxEditButtonViewInfo& vi = infos[k];
+        if (!enabled || !buttons->Items(vi.index)->Enabled()) {
+            vi.state = ebsDisabled;
+        } else if (!IsDesigning() && PtInRect(&vi.visibleBounds, p)) {
+            if (k == m_capturedButton) {
+                vi.state = ebsPressed;
+                m_pressedButton = k;
+            } else if (hotAllowed) {
+                vi.state = ebsSelected;
+                m_hotButton = k;
+            } else {
+                vi.state = ebsNormal;
+            }
+        } else {
+            vi.state = ebsNormal;
+        }
+    }
+    m_buttonInfos = std::move(infos);
     m_viewInfo.clientRect = area;
 }
 
 void TcxButtonEdit::ComputeViewInfo(POINT p, bool hotAllowed)
 {
     TcxCustomTextEdit::ComputeViewInfo(p, hotAllowed);
-    LayoutButtons();
-    for (auto& vi : m_buttonInfos) {
-        vi.pressed = vi.index == m_pressedButton && PtInRect(&vi.bounds, p);
-        vi.hot = hotAllowed && PtInRect(&vi.bounds, p);
+    // A button under the mouse the editor has captured may be hot although a button is held.
+    bool buttonsHotAllowed = hotAllowed || (HandleAllocated() && GetCapture() == Handle());
+    CalculateButtons(p, buttonsHotAllowed);
+}
+
+void TcxButtonEdit::AfterMouseUpdate()
+{
+    if (m_pressedButton == m_previousPressedButton && m_hotButton == m_previousHotButton)
+        return;
+    int released = m_previousPressedButton;
+    int pressed = m_pressedButton;
+    int hot = m_hotButton;
+    m_previousPressedButton = pressed;
+    m_previousHotButton = hot;
+    if (released != -1 && released != pressed) {
+        DoButtonUp(released);
+        // Released over itself: that is a click.
+        if (released == hot)
+            DoButtonClick(released);
     }
+    if (pressed != -1 && released == -1)
+        DoButtonDown(pressed);
 }
 
 RECT TcxButtonEdit::TextArea()
@@ -115,14 +209,25 @@ RECT TcxButtonEdit::TextArea()
 
 int TcxButtonEdit::ButtonAt(POINT p) const
 {
-    for (const auto& vi : m_buttonInfos)
-        if (PtInRect(&vi.bounds, p))
-            return vi.index;
+    for (size_t k = 0; k < m_buttonInfos.size(); ++k)
+        if (PtInRect(&m_buttonInfos[k].bounds, p))
+            return static_cast<int>(k);
+    return PtInRect(&m_viewInfo.borderRect, p) ? -1 : -2;
+}
+
+int TcxButtonEdit::DefaultButtonIndex() const
+{
+    for (size_t k = 0; k < m_buttonInfos.size(); ++k)
+        if (m_buttonInfos[k].isDefault)
+            return static_cast<int>(k);
     return -1;
 }
 
-void TcxButtonEdit::DoButtonClick(int index)
+void TcxButtonEdit::DoButtonClick(int viewIndex)
 {
+    if (viewIndex < 0 || viewIndex >= static_cast<int>(m_buttonInfos.size()))
+        return;
+    int index = m_buttonInfos[static_cast<size_t>(viewIndex)].index;
     TcxButtonEditProperties* props = Properties();
     if (props->OnButtonClick)
         CallHandler([&] { props->OnButtonClick(this, index); });
@@ -130,40 +235,37 @@ void TcxButtonEdit::DoButtonClick(int index)
 
 void TcxButtonEdit::MouseDown(int button, POINT p)
 {
-    int index = ButtonAt(p);
-    if (button != 1 || index < 0 || !Properties()->Buttons()->Items(index)->Enabled())
+    int k = ButtonAt(p);
+    if (button != 1 || k < 0 || m_buttonInfos[static_cast<size_t>(k)].state == ebsDisabled)
         return;
-    m_pressedButton = index;
+    m_capturedButton = k;
     SetCapture(Handle());
     UpdateVisualState(p, true);
 }
 
 void TcxButtonEdit::MouseUp(int button, POINT p)
 {
-    if (button != 1 || m_pressedButton < 0)
+    if (button != 1 || m_capturedButton < 0)
         return;
-    int pressed = m_pressedButton;
-    m_pressedButton = -1;
+    m_capturedButton = -1;
     if (GetCapture() == Handle())
         ReleaseCapture();
     UpdateVisualState(p, true);
-    // A click is a press and a release over the same button.
-    if (ButtonAt(p) == pressed)
-        DoButtonClick(pressed);
 }
 
 bool TcxButtonEdit::EditKey(UINT msg, WPARAM key)
 {
     if (msg == WM_KEYDOWN) {
-        unsigned shift = (GetKeyState(VK_SHIFT) < 0 ? scShift : 0) | (GetKeyState(VK_CONTROL) < 0 ? scCtrl : 0) |
-                         (GetKeyState(VK_MENU) < 0 ? scAlt : 0);
-        if ((static_cast<unsigned>(key) | shift) == Properties()->ClickKey()) {
-            TcxEditButtons* buttons = Properties()->Buttons();
-            for (int i = 0; i < buttons->Count(); ++i)
-                if (buttons->Items(i)->Default() && buttons->Items(i)->Visible() && buttons->Items(i)->Enabled()) {
-                    DoButtonClick(i);
-                    return true;
-                }
+        int k = DefaultButtonIndex();
+        if (Properties()->ClickKey() != 0 && ShortCutOf(key) == Properties()->ClickKey() && k >= 0) {
+            // The key's character (a line feed for Ctrl+Enter) must not reach the text.
+            MSG pending;
+            if (InnerEdit() && InnerEdit()->HandleAllocated())
+                PeekMessageW(&pending, InnerEdit()->Handle(), WM_CHAR, WM_CHAR, PM_REMOVE);
+            // A disabled default button is not clicked by key either.
+            if (m_buttonInfos[static_cast<size_t>(k)].state != ebsDisabled)
+                DoButtonClick(k);
+            return true;
         }
     }
     return TcxCustomTextEdit::EditKey(msg, key);
@@ -175,70 +277,26 @@ LRESULT TcxButtonEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
         return TRUE;
     }
-    if (msg == WM_CAPTURECHANGED && m_pressedButton >= 0 && reinterpret_cast<HWND>(lParam) != Handle()) {
-        m_pressedButton = -1;
-        UpdateVisualStateAtCursor(false);
+    if (msg == WM_CAPTURECHANGED && m_capturedButton >= 0 && reinterpret_cast<HWND>(lParam) != Handle()) {
+        m_capturedButton = -1;
+        UpdateVisualStateAtCursor(true);
     }
     return TcxCustomTextEdit::WndProc(msg, wParam, lParam);
 }
 
-namespace {
-
-void Fill(HDC dc, const RECT& r, TColor c)
-{
-    UniqueBrush b(CreateSolidBrush(ColorToRGB(c)));
-    FillRect(dc, &r, b.get());
-}
-
-} // namespace
-
 void TcxButtonEdit::PaintContent(HDC dc)
 {
-    TcxEditStyle* style = static_cast<TcxEditStyle*>(CurrentStyle());
-    TcxEditButtonStyle bs = style->ButtonStyle();
-    for (const auto& vi : m_buttonInfos) {
-        RECT r = vi.bounds;
-        TcxEditButton* b = Properties()->Buttons()->Items(vi.index);
-        bool flatLook = bs == btsUltraFlat || bs == btsOffice11 || bs == btsFlat || bs == btsHotFlat;
-        if (flatLook) {
-            // Flat buttons lie in the frame and light up under the cursor or when pressed.
-            Fill(dc, r, vi.pressed ? clHighlight : clBtnFace);
-            if (vi.hot || vi.pressed) {
-                UniqueBrush frame(CreateSolidBrush(ColorToRGB(clHighlight)));
-                FrameRect(dc, &r, frame.get());
-            } else {
-                Fill(dc, {r.left, r.top, r.left + 1, r.bottom}, clBtnShadow);
-            }
-        } else {
-            Fill(dc, r, clBtnFace);
-            DrawEdge(dc, &r, vi.pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-        }
-        TColor ink = vi.enabled ? (vi.pressed && flatLook ? clHighlightText : clBtnText) : clGrayText;
-        int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
-        switch (b->Kind()) {
-        case bkEllipsis: {
-            // Three dots, two pixels each when there is room, one pixel apart.
-            int dot = (r.right - r.left - 4) > 11 ? 2 : 1;
-            int gap = dot == 2 ? 2 : 1;
-            int total = 3 * dot + 2 * gap;
-            int x = cx - total / 2;
-            for (int i = 0; i < 3; ++i)
-                Fill(dc, {x + i * (dot + gap), cy - dot / 2, x + i * (dot + gap) + dot, cy - dot / 2 + dot}, ink);
-            break;
-        }
-        case bkDown: {
-            for (int i = 0; i < 4; ++i)
-                Fill(dc, {cx - 3 + i, cy - 1 + i, cx + 4 - i, cy + i}, ink);
-            break;
-        }
-        case bkText: {
-            SetBkMode(dc, TRANSPARENT);
-            ::SetTextColor(dc, ColorToRGB(ink));
-            SelectGuard font(dc, Font()->Handle());
-            DrawTextW(dc, b->Caption().c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-            break;
-        }
-        default: break;
-        }
+    TCanvas canvas;
+    canvas.SetHandle(dc);
+    {
+        TcxCanvas cx(&canvas);
+        TcxEditButtonPaintContext context;
+        context.borderRect = m_viewInfo.borderRect;
+        context.hasBorder = m_viewInfo.borderStyle != cbsNone;
+        context.textColor = CurrentStyle()->TextColor();
+        context.font = Style()->Font()->Handle();
+        for (const auto& vi : m_buttonInfos)
+            DrawEditButton(cx, vi, context);
     }
+    canvas.SetHandle(nullptr);
 }

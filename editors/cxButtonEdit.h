@@ -15,28 +15,11 @@ public:
     void Assign(const TPersistent* source) override;
 
     TcxEditButtons* Buttons() noexcept { return &m_buttons; }
-    // Key (virtual-key code with the shift state in the high word) that clicks the default button.
-    unsigned ClickKey() const noexcept { return m_clickKey; }
-    void SetClickKey(unsigned v) { m_clickKey = v; }
 
     TcxEditButtonClickEvent OnButtonClick;
 
 private:
     TcxEditButtons m_buttons;
-    unsigned m_clickKey;
-};
-
-// Shift-state bits of a ClickKey.
-constexpr unsigned scShift = 0x2000;
-constexpr unsigned scCtrl = 0x4000;
-constexpr unsigned scAlt = 0x8000;
-
-struct TcxEditButtonViewInfo {
-    int index = -1; // in the collection
-    RECT bounds{};
-    bool pressed = false;
-    bool hot = false;
-    bool enabled = true;
 };
 
 class TcxButtonEdit : public TcxCustomTextEdit {
@@ -50,23 +33,38 @@ public:
         return static_cast<TcxButtonEditProperties*>(TcxCustomEdit::Properties());
     }
 
+    // The visible buttons, in collection order.
     const std::vector<TcxEditButtonViewInfo>& ButtonViewInfos() const noexcept { return m_buttonInfos; }
-    // The index of the visible button under p (client coordinates), or -1.
+    // The position in ButtonViewInfos of the button under p (client coordinates); -1 when p
+    // is elsewhere inside the border rectangle, -2 outside it.
     int ButtonAt(POINT p) const;
-    // Raises OnButtonClick for the button (as a click on it would).
-    void DoButtonClick(int index);
+    // Raises OnButtonClick for the button at that position of ButtonViewInfos, with its
+    // index in the collection.
+    void DoButtonClick(int viewIndex);
+    // The first visible button that is the default one (position in ButtonViewInfos), or -1.
+    int DefaultButtonIndex() const;
+    int PressedButton() const noexcept { return m_pressedButton; }
+    int HotButton() const noexcept { return m_hotButton; }
+    // The width a button takes when its Width is 0 (or its Width, at least the margin).
+    int ButtonWidth(const TcxEditButton& button);
 
 protected:
     void ComputeViewInfo(POINT p, bool hotAllowed) override;
+    void AfterMouseUpdate() override;
     RECT TextArea() override;
     void PaintContent(HDC dc) override;
     void MouseDown(int button, POINT p) override;
     void MouseUp(int button, POINT p) override;
     bool EditKey(UINT msg, WPARAM key) override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Hooks of a button going down and coming up (the click follows the up).
+    virtual void DoButtonDown(int viewIndex) {}
+    virtual void DoButtonUp(int viewIndex) {}
 
 private:
-    void LayoutButtons();
+    void CalculateButtons(POINT p, bool hotAllowed);
     std::vector<TcxEditButtonViewInfo> m_buttonInfos;
-    int m_pressedButton = -1;
+    int m_capturedButton = -1; // the button the mouse went down on, while the mouse is held
+    int m_pressedButton = -1, m_hotButton = -1;
+    int m_previousPressedButton = -1, m_previousHotButton = -1;
 };

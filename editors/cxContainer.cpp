@@ -31,11 +31,15 @@ const TcxContainerBorderStyle kStateBorderStyles[7][4] = {
     {cbsOffice11, cbsOffice11, cbsOffice11, cbsOffice11},
 };
 
-const TEnumNames kBorderStyleNames{{L"cbsNone", cbsNone},       {L"cbsSingle", cbsSingle}, {L"cbsThick", cbsThick},
-                                   {L"cbsFlat", cbsFlat},       {L"cbs3D", cbs3D},         {L"cbsUltraFlat", cbsUltraFlat},
-                                   {L"cbsOffice11", cbsOffice11}};
+const TEnumNames kBorderStyleNames{
+    {L"cbsNone", cbsNone},        {L"cbsSingle", cbsSingle}, {L"cbsThick", cbsThick},
+    {L"cbsFlat", cbsFlat},        {L"cbs3D", cbs3D},         {L"cbsUltraFlat", cbsUltraFlat},
+    {L"cbsOffice11", cbsOffice11}};
 
-const TEnumNames kEdgeNames{{L"bLeft", cxBorder(bLeft)}, {L"bTop", cxBorder(bTop)}, {L"bRight", cxBorder(bRight)}, {L"bBottom", cxBorder(bBottom)}};
+const TEnumNames kEdgeNames{{L"bLeft", cxBorder(bLeft)},
+                            {L"bTop", cxBorder(bTop)},
+                            {L"bRight", cxBorder(bRight)},
+                            {L"bBottom", cxBorder(bBottom)}};
 
 } // namespace
 
@@ -66,10 +70,12 @@ const TClassInfo* TcxContainerStyle::StaticProperties()
         ci.AddSet<TcxContainerStyle, TcxBorders>(L"Edges", kEdgeNames, &TcxContainerStyle::SetEdges,
                                                  &TcxContainerStyle::Edges);
         ci.AddObject<TcxContainerStyle, TFont>(L"Font", &TcxContainerStyle::Font);
-        ci.AddBool<TcxContainerStyle>(L"HotTrack", &TcxContainerStyle::SetHotTrack, &TcxContainerStyle::HotTrack);
+        ci.AddBool<TcxContainerStyle>(L"HotTrack", &TcxContainerStyle::SetHotTrack,
+                                      &TcxContainerStyle::HotTrack);
         ci.AddObject<TcxContainerStyle, TcxLookAndFeel>(L"LookAndFeel", &TcxContainerStyle::LookAndFeel);
         ci.AddBool<TcxContainerStyle>(L"Shadow", &TcxContainerStyle::SetShadow, &TcxContainerStyle::Shadow);
-        ci.AddColor<TcxContainerStyle>(L"TextColor", &TcxContainerStyle::SetTextColor, &TcxContainerStyle::TextColor);
+        ci.AddColor<TcxContainerStyle>(L"TextColor", &TcxContainerStyle::SetTextColor,
+                                       &TcxContainerStyle::TextColor);
         ci.AddBool<TcxContainerStyle>(L"TransparentBorder", &TcxContainerStyle::SetTransparentBorder,
                                       &TcxContainerStyle::TransparentBorder);
         ci.Add({L"IsFontAssigned",
@@ -87,12 +93,112 @@ const TClassInfo* TcxContainerStyle::StaticProperties()
 
 TcxContainerStyle* TcxContainerStyle::Root()
 {
-    return IsRootStyle() || !m_container ? this : m_container->Style();
+    if (IsRootStyle())
+        return this;
+    if (m_root)
+        return m_root;
+    return m_container ? m_container->Style() : this;
 }
 
 const TcxContainerStyle* TcxContainerStyle::Root() const
 {
-    return IsRootStyle() || !m_container ? this : m_container->Style();
+    return const_cast<TcxContainerStyle*>(this)->Root();
+}
+
+TcxContainerStyle::~TcxContainerStyle()
+{
+    m_destroying = true;
+    if (IsRootStyle() && m_controller) {
+        TcxStyleController* c = m_controller;
+        m_controller = nullptr;
+        c->DetachStyle(this);
+    }
+}
+
+const TcxContainerStyle* TcxContainerStyle::AssignedSource(TcxContainerStyleValue v, int depth) const
+{
+    if (m_assigned & v)
+        return this;
+    // Cycles are refused when a controller is set; the bound only guards against a chain
+    // that was made some other way.
+    TcxStyleController* c = Root()->m_controller;
+    if (!c || depth > 32 || c->IsDestroying())
+        return nullptr;
+    const TcxContainerStyle* s = c->StateStyle(m_state);
+    return s && s != this ? s->AssignedSource(v, depth + 1) : nullptr;
+}
+
+TcxStyleController* TcxContainerStyle::StyleController() const
+{
+    TcxStyleController* c = Root()->m_controller;
+    return c && c->IsDefault() ? nullptr : c;
+}
+
+void TcxContainerStyle::SetStyleController(TcxStyleController* controller)
+{
+    TcxContainerStyle* r = Root();
+    if (r != this) {
+        r->SetStyleController(controller);
+        return;
+    }
+    if (!controller)
+        controller = DefaultStyleController();
+    if (controller == m_controller)
+        return;
+    // Refused when the new controller takes its values, directly or further up its chain,
+    // from this very style.
+    int steps = 0;
+    for (TcxStyleController* c = controller; c && steps < 64; c = c->Style()->m_controller, ++steps)
+        if (c->Style() == this)
+            return;
+    if (m_controller)
+        m_controller->DetachStyle(this);
+    m_controller = controller;
+    if (m_controller)
+        m_controller->AttachStyle(this);
+    ControllerStyleChanged();
+}
+
+void TcxContainerStyle::ConnectDefaultController()
+{
+    if (!IsRootStyle() || m_controller)
+        return;
+    if (TcxStyleController* c = DefaultStyleController()) {
+        m_controller = c;
+        c->AttachStyle(this);
+    }
+}
+
+void TcxContainerStyle::ControllerStyleChanged()
+{
+    UpdateFont();
+    MarkChanged();
+}
+
+void TcxContainerStyle::ControllerFreed(TcxStyleController* controller)
+{
+    if (m_controller != controller)
+        return;
+    // The default controller itself going away leaves the style without one; any other
+    // hands the style back to the default.
+    if (controller->IsDefault()) {
+        m_controller = nullptr;
+        m_lookAndFeel.SetMaster(nullptr);
+        return;
+    }
+    SetStyleController(nullptr);
+}
+
+void TcxContainerStyle::UpdateFont()
+{
+    if (!IsRootStyle() || IsAssigned(svFont))
+        return;
+    const TcxContainerStyle* source = AssignedSource(svFont);
+    if (!source || source == this)
+        return;
+    ++m_fontAssignedLock;
+    m_font.Assign(&source->m_font);
+    --m_fontAssignedLock;
 }
 
 void TcxContainerStyle::Assign(const TPersistent* source)
@@ -140,7 +246,11 @@ void TcxContainerStyle::MarkChanged()
     m_pendingChange = true;
     if (m_lockCount == 0 && m_pendingChange) {
         m_pendingChange = false;
-        if (m_container)
+        if (m_destroying)
+            return;
+        if (OwnerNotify)
+            OwnerNotify(this);
+        else if (m_container)
             m_container->StyleValuesChanged(this);
     }
 }
@@ -155,8 +265,8 @@ void TcxContainerStyle::UnlockUpdate()
 
 TColor TcxContainerStyle::BorderColor() const
 {
-    if (IsAssigned(svBorderColor))
-        return m_borderColor;
+    if (const TcxContainerStyle* src = AssignedSource(svBorderColor))
+        return src->m_borderColor;
     if (IsRootStyle())
         return clWindowFrame;
     return m_state == csDisabled ? clBtnShadow : Root()->BorderColor();
@@ -173,8 +283,8 @@ void TcxContainerStyle::SetBorderColor(TColor v)
 
 TcxContainerBorderStyle TcxContainerStyle::BorderStyle() const
 {
-    if (IsAssigned(svBorderStyle))
-        return m_borderStyle;
+    if (const TcxContainerStyle* src = AssignedSource(svBorderStyle))
+        return src->m_borderStyle;
     const TcxContainerStyle* root = Root();
     if (IsRootStyle())
         return FallbackBorderStyle();
@@ -200,8 +310,8 @@ TColor TcxContainerStyle::Color() const
 {
     if (IsRootStyle() && m_container && m_container->ParentColor() && m_container->Parent())
         return m_container->Parent()->Color();
-    if (IsAssigned(svColor))
-        return m_color;
+    if (const TcxContainerStyle* src = AssignedSource(svColor))
+        return src->m_color;
     bool parentBackground = !m_container || m_container->UsesParentBackground();
     if (IsRootStyle())
         return parentBackground ? clBtnFace : clWindow;
@@ -221,8 +331,8 @@ void TcxContainerStyle::SetColor(TColor v)
 
 TcxBorders TcxContainerStyle::Edges() const
 {
-    const TcxContainerStyle* r = Root();
-    return r->IsAssigned(svEdges) ? r->m_edges : cxBordersAll;
+    const TcxContainerStyle* src = Root()->AssignedSource(svEdges);
+    return src ? src->m_edges : cxBordersAll;
 }
 
 void TcxContainerStyle::SetEdges(TcxBorders v)
@@ -238,7 +348,8 @@ void TcxContainerStyle::SetEdges(TcxBorders v)
 bool TcxContainerStyle::HotTrack() const
 {
     const TcxContainerStyle* r = Root();
-    return r->IsAssigned(svHotTrack) ? r->m_hotTrack : r->FallbackHotTrack();
+    const TcxContainerStyle* src = r->AssignedSource(svHotTrack);
+    return src ? src->m_hotTrack : r->FallbackHotTrack();
 }
 
 void TcxContainerStyle::SetHotTrack(bool v)
@@ -253,8 +364,8 @@ void TcxContainerStyle::SetHotTrack(bool v)
 
 bool TcxContainerStyle::Shadow() const
 {
-    const TcxContainerStyle* r = Root();
-    return r->IsAssigned(svShadow) ? r->m_shadow : false;
+    const TcxContainerStyle* src = Root()->AssignedSource(svShadow);
+    return src ? src->m_shadow : false;
 }
 
 void TcxContainerStyle::SetShadow(bool v)
@@ -269,8 +380,8 @@ void TcxContainerStyle::SetShadow(bool v)
 
 bool TcxContainerStyle::TransparentBorder() const
 {
-    const TcxContainerStyle* r = Root();
-    return r->IsAssigned(svTransparentBorder) ? r->m_transparentBorder : true;
+    const TcxContainerStyle* src = Root()->AssignedSource(svTransparentBorder);
+    return src ? src->m_transparentBorder : true;
 }
 
 void TcxContainerStyle::SetTransparentBorder(bool v)
@@ -285,8 +396,8 @@ void TcxContainerStyle::SetTransparentBorder(bool v)
 
 TColor TcxContainerStyle::TextColor() const
 {
-    if (IsAssigned(svTextColor))
-        return m_textColor;
+    if (const TcxContainerStyle* src = AssignedSource(svTextColor))
+        return src->m_textColor;
     if (IsRootStyle())
         return m_font.Color();
     return m_state == csDisabled ? clBtnShadow : Root()->TextColor();
@@ -303,8 +414,8 @@ void TcxContainerStyle::SetTextColor(TColor v)
 
 TFontStyles TcxContainerStyle::TextStyle() const
 {
-    if (IsAssigned(svTextStyle))
-        return m_textStyle;
+    if (const TcxContainerStyle* src = AssignedSource(svTextStyle))
+        return src->m_textStyle;
     return IsRootStyle() ? m_font.Style() : Root()->TextStyle();
 }
 
@@ -328,9 +439,15 @@ void TcxContainerStyle::TakeControlFont(const TFont& font)
         r->m_assigned &= ~svFont;
 }
 
-TFont* TcxContainerStyle::Font() noexcept { return &Root()->m_font; }
+TFont* TcxContainerStyle::Font() noexcept
+{
+    return &Root()->m_font;
+}
 
-TcxLookAndFeel* TcxContainerStyle::LookAndFeel() noexcept { return &Root()->m_lookAndFeel; }
+TcxLookAndFeel* TcxContainerStyle::LookAndFeel() noexcept
+{
+    return &Root()->m_lookAndFeel;
+}
 
 const TFont& TcxContainerStyle::EffectiveFont()
 {
@@ -350,8 +467,10 @@ TcxContainer::TcxContainer(TComponent* owner) : TcxControl(owner)
 TcxContainer::~TcxContainer()
 {
     Destroying();
-    for (auto& s : m_styles)
-        s.reset();
+    StopHoverWatch(this);
+    // The styles go in reverse state order, the normal one (which the others read) last.
+    for (int i = 3; i >= 0; --i)
+        m_styles[static_cast<size_t>(i)].reset();
 }
 
 void TcxContainer::CreateStyles()
@@ -359,6 +478,7 @@ void TcxContainer::CreateStyles()
     for (int i = 0; i < 4; ++i)
         m_styles[i].reset(CreateStyle(static_cast<TcxContainerStateIndex>(i)));
     m_currentStyle = Style();
+    Style()->ConnectDefaultController();
     // The control follows the look-and-feel of its normal style.
     LookAndFeel()->SetMaster(Style()->LookAndFeel());
     // A control drawn on its parent's surface takes the parent's colour unless a style says otherwise.
@@ -369,7 +489,10 @@ void TcxContainer::CreateStyles()
     m_constructing = false;
 }
 
-TcxContainerStyle* TcxContainer::CreateStyle(TcxContainerStateIndex state) { return new TcxContainerStyle(this, state); }
+TcxContainerStyle* TcxContainer::CreateStyle(TcxContainerStateIndex state)
+{
+    return new TcxContainerStyle(this, state);
+}
 
 const TClassInfo* TcxContainer::StaticProperties()
 {
@@ -425,7 +548,8 @@ bool TcxContainer::Focused() const
     if (!focus)
         return false;
     HWND self = const_cast<TcxContainer*>(this)->Handle();
-    return focus == self || (m_innerControl && m_innerControl->HandleAllocated() && focus == m_innerControl->Handle());
+    return focus == self ||
+           (m_innerControl && m_innerControl->HandleAllocated() && focus == m_innerControl->Handle());
 }
 
 void TcxContainer::SetFocus()
@@ -458,6 +582,29 @@ RECT TcxContainer::HotBounds()
         r.right -= 3;
         r.bottom -= 3;
     }
+    TcxContainerStyle* style = Style();
+    TcxContainerBorderStyle bs = style->BorderStyle();
+    if (bs == cbsUltraFlat || bs == cbsOffice11)
+        bs = cbsSingle;
+    bool transparent = style->TransparentBorder();
+    if (bs != cbsNone) {
+        int w = ContainerBorderWidth(bs);
+        if (transparent)
+            InflateRect(&r, w - 2, w - 2);
+        TcxBorders e = style->Edges();
+        if (!(e & cxBorder(bLeft)))
+            r.left += w;
+        if (!(e & cxBorder(bTop)))
+            r.top += w;
+        if (!(e & cxBorder(bRight)))
+            r.right -= w;
+        if (!(e & cxBorder(bBottom)))
+            r.bottom -= w;
+    } else if (transparent) {
+        InflateRect(&r, -2, -2);
+    }
+    if (r.bottom < r.top)
+        r.top = r.bottom = 0;
     return r;
 }
 
@@ -470,7 +617,8 @@ RECT TcxContainer::BorderExtent()
     } else if (m_viewInfo.borderStyle != cbsNone) {
         int w = m_viewInfo.borderWidth;
         TcxBorders e = style->Edges();
-        r = {(e & cxBorder(bLeft)) ? w : 0, (e & cxBorder(bTop)) ? w : 0, (e & cxBorder(bRight)) ? w : 0, (e & cxBorder(bBottom)) ? w : 0};
+        r = {(e & cxBorder(bLeft)) ? w : 0, (e & cxBorder(bTop)) ? w : 0, (e & cxBorder(bRight)) ? w : 0,
+             (e & cxBorder(bBottom)) ? w : 0};
     }
     if (m_viewInfo.shadow) {
         r.right += 3;
@@ -492,7 +640,10 @@ TColor TcxContainer::CurrentBorderColor()
     return bs == cbsOffice11 ? Office11SelectionBorder() : clHighlight;
 }
 
-TColor TcxContainer::CurrentBackgroundColor() { return CurrentStyle()->Color(); }
+TColor TcxContainer::CurrentBackgroundColor()
+{
+    return CurrentStyle()->Color();
+}
 
 void TcxContainer::ComputeViewInfo(POINT p, bool hotAllowed)
 {
@@ -535,30 +686,68 @@ void TcxContainer::SyncInnerControlLook()
         m_innerControl->SetFont(&font);
 }
 
-void TcxContainer::UpdateVisualState(POINT p, bool isMouseEvent) { RunVisualStateUpdate(p, true); }
+void TcxContainer::UpdateVisualState(POINT p, bool isMouseEvent)
+{
+    RunVisualStateUpdate(p, true, isMouseEvent);
+}
 
-void TcxContainer::RunVisualStateUpdate(POINT p, bool invalidate)
+namespace {
+
+// True while a modifier key or a mouse button is held: the control is not made hot then.
+bool KeyOrButtonHeld()
+{
+    static const int keys[] = {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
+    for (int k : keys)
+        if (GetKeyState(k) < 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+void TcxContainer::RunVisualStateUpdate(POINT p, bool invalidate, bool isMouseEvent)
 {
     m_refreshRequested = true;
-    if (m_visualStateLock > 0 || m_constructing || IsDestroying() || IsLoading() || !HandleAllocated())
+    auto canUpdate = [this] {
+        return m_visualStateLock == 0 && !m_constructing && !IsDestroying() && !IsLoading() &&
+               HandleAllocated();
+    };
+    if (!canUpdate())
         return;
     ++m_visualStateLock;
     m_refreshRequested = false;
     try {
-        bool hotAllowed = Style()->HotTrack() && GetKeyState(VK_LBUTTON) >= 0 && GetKeyState(VK_RBUTTON) >= 0;
+        bool hotAllowed = Style()->HotTrack() && !KeyOrButtonHeld();
         ComputeViewInfo(p, hotAllowed);
         PlaceInnerControl();
         SyncInnerControlLook();
         if (invalidate)
             Invalidate();
+        // While hot, the watch notices the cursor leaving, also over the inner control,
+        // whose window takes the platform's leave notices away from this one.
+        if (m_viewInfo.state & csfHot)
+            StartHoverWatch(this, m_viewInfo.bounds, this);
     } catch (...) {
         --m_visualStateLock;
         throw;
     }
     --m_visualStateLock;
+    if (isMouseEvent && m_afterMouseLock == 0 && canUpdate()) {
+        ++m_afterMouseLock;
+        try {
+            AfterMouseUpdate();
+        } catch (...) {
+            --m_afterMouseLock;
+            throw;
+        }
+        --m_afterMouseLock;
+    }
 }
 
-void TcxContainer::UpdateVisualStateAtCursor(bool isMouseEvent) { UpdateVisualState(CursorPoint(), isMouseEvent); }
+void TcxContainer::UpdateVisualStateAtCursor(bool isMouseEvent)
+{
+    UpdateVisualState(CursorPoint(), isMouseEvent);
+}
 
 POINT TcxContainer::CursorPoint()
 {
@@ -595,7 +784,7 @@ void TcxContainer::PaintControl(HDC dc)
     // An update skipped earlier runs now; the paint under way shows its result, so it asks
     // for no further repaint.
     if (m_refreshRequested || !m_viewInfo.bounds.right)
-        RunVisualStateUpdate(CursorPoint(), false);
+        RunVisualStateUpdate(CursorPoint(), false, false);
     PaintFrame(dc);
     PaintContent(dc);
 }
@@ -686,6 +875,7 @@ LRESULT TcxContainer::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         // The inner control takes the focus that reaches the frame.
         if (m_innerControl && m_innerControl->HandleAllocated() &&
             reinterpret_cast<HWND>(wParam) != m_innerControl->Handle() && m_innerControl->CanFocus()) {
+            m_focusFromOutside = true;
             ::SetFocus(m_innerControl->Handle());
             return 0;
         }
@@ -752,12 +942,99 @@ void TcxContainer::MouseEnter()
 {
     TcxControl::MouseEnter();
     UpdateVisualStateAtCursor(true);
+    StartHoverWatch(this, {0, 0, Width(), Height()}, this);
 }
 
 void TcxContainer::MouseLeave()
 {
     TcxControl::MouseLeave();
-    UpdateVisualState({-1, -1}, true);
+    // The platform says "left" also when the cursor moves onto the inner control: the state
+    // comes from where the cursor really is, and a control still hot is watched again.
+    StopHoverWatch(this);
+    UpdateVisualStateAtCursor(true);
 }
 
-void TcxContainer::MouseMove(POINT p) { UpdateVisualState(p, true); }
+void TcxContainer::MouseMove(POINT p)
+{
+    UpdateVisualState(p, true);
+    StartHoverWatch(this, {0, 0, Width(), Height()}, this);
+}
+
+void TcxContainer::HoverEnded()
+{
+    UpdateVisualStateAtCursor(true);
+    StopHoverWatch(this);
+}
+
+// ---- TcxStyleController ------------------------------------------------------------------------
+
+TcxStyleController::TcxStyleController(TComponent* owner, StyleFactory factory, bool isDefault)
+    : TComponent(owner), m_isDefault(isDefault)
+{
+    for (int i = 0; i < 4; ++i) {
+        auto state = static_cast<TcxContainerStateIndex>(i);
+        m_styles[static_cast<size_t>(i)].reset(factory ? factory(this, state)
+                                                       : new TcxContainerStyle(nullptr, state));
+        TcxContainerStyle* s = m_styles[static_cast<size_t>(i)].get();
+        if (i > 0)
+            s->SetRootStyle(m_styles[0].get());
+        s->OwnerNotify = [this](TcxContainerStyle*) { MarkChanged(); };
+    }
+    // The default controller ends every chain; any other takes what it leaves from it.
+    if (!isDefault)
+        m_styles[0]->ConnectDefaultController();
+}
+
+TcxStyleController::~TcxStyleController()
+{
+    m_destroying = true;
+    std::vector<TcxContainerStyle*> listeners = m_listeners;
+    for (auto it = listeners.rbegin(); it != listeners.rend(); ++it)
+        (*it)->ControllerFreed(this);
+    m_listeners.clear();
+    for (int i = 3; i >= 0; --i)
+        m_styles[static_cast<size_t>(i)].reset();
+}
+
+const TClassInfo* TcxStyleController::StaticProperties()
+{
+    static const TClassInfo info = [] {
+        TClassInfo ci(L"TcxStyleController", nullptr);
+        return ci;
+    }();
+    return &info;
+}
+
+void TcxStyleController::AttachStyle(TcxContainerStyle* style)
+{
+    if (std::find(m_listeners.begin(), m_listeners.end(), style) == m_listeners.end())
+        m_listeners.push_back(style);
+    style->LookAndFeel()->SetMaster(Style()->LookAndFeel());
+}
+
+void TcxStyleController::DetachStyle(TcxContainerStyle* style)
+{
+    auto it = std::find(m_listeners.begin(), m_listeners.end(), style);
+    if (it == m_listeners.end())
+        return;
+    m_listeners.erase(it);
+    style->LookAndFeel()->SetMaster(nullptr);
+}
+
+void TcxStyleController::MarkChanged()
+{
+    if (OnStyleChanged)
+        OnStyleChanged(this);
+    if (m_destroying)
+        return;
+    std::vector<TcxContainerStyle*> listeners = m_listeners;
+    for (TcxContainerStyle* s : listeners)
+        if (std::find(m_listeners.begin(), m_listeners.end(), s) != m_listeners.end())
+            s->ControllerStyleChanged();
+}
+
+void TcxStyleController::Loaded()
+{
+    TComponent::Loaded();
+    MarkChanged();
+}

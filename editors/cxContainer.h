@@ -9,9 +9,10 @@
 #include "runtime/rtGraphics.h"
 
 #include <array>
+#include <functional>
+#include <vector>
 
 enum TcxContainerBorderStyle { cbsNone, cbsSingle, cbsThick, cbsFlat, cbs3D, cbsUltraFlat, cbsOffice11 };
-
 
 enum TcxContainerStyleValue : unsigned {
     svBorderColor = 1 << 0,
@@ -33,6 +34,7 @@ using TcxContainerState = unsigned;
 enum TcxContainerStateIndex { csNormal = 0, csFocused = 1, csDisabled = 2, csHot = 3 };
 
 class TcxContainer;
+class TcxStyleController;
 
 // The width of each border style's frame, in pixels.
 int ContainerBorderWidth(TcxContainerBorderStyle style);
@@ -42,6 +44,7 @@ TcxContainerBorderStyle DefaultBorderStyleFor(TcxLookAndFeelKind kind);
 class TcxContainerStyle : public TPersistent {
 public:
     TcxContainerStyle(TcxContainer* container, TcxContainerStateIndex state);
+    ~TcxContainerStyle() override;
     const wchar_t* ClassName() const override { return L"TcxContainerStyle"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
@@ -78,6 +81,25 @@ public:
     // Takes the control's font (inherited from its parent, say) without marking it assigned.
     void TakeControlFont(const TFont& font);
 
+    // The controller whose styles give the values this style leaves unassigned; nullptr
+    // stands for the default controller. A controller that would lead back to this style
+    // is refused.
+    TcxStyleController* StyleController() const;
+    void SetStyleController(TcxStyleController* controller);
+    // The controller in use, the default one included.
+    TcxStyleController* ActiveController() const noexcept { return Root()->m_controller; }
+    // Connects a root style to the default controller (owners call this once).
+    void ConnectDefaultController();
+    void ControllerStyleChanged();
+    void ControllerFreed(TcxStyleController* controller);
+    // The style whose stored value counts for v: this one when it assigns v, else the
+    // controller chain's style of the same state; nullptr when no style assigns it.
+    const TcxContainerStyle* AssignedSource(TcxContainerStyleValue v, int depth = 0) const;
+    // The normal style of the same owner (for owners that are not containers).
+    void SetRootStyle(TcxContainerStyle* root) noexcept { m_root = root; }
+    // Where an owner that is not a container hears of changes.
+    std::function<void(TcxContainerStyle*)> OwnerNotify;
+
     void LockUpdate() { ++m_lockCount; }
     void UnlockUpdate();
     TcxContainer* Container() const noexcept { return m_container; }
@@ -94,7 +116,12 @@ protected:
     void MarkChanged();
 
 private:
+    void UpdateFont();
+
     TcxContainer* m_container;
+    TcxContainerStyle* m_root = nullptr;
+    TcxStyleController* m_controller = nullptr;
+    bool m_destroying = false;
     TcxContainerStateIndex m_state;
     TcxContainerStyleValues m_assigned = 0;
     TColor m_borderColor = clWindowText;
@@ -114,6 +141,49 @@ private:
     int m_fontAssignedLock = 0;
 };
 
+// Four state styles that other styles take their unassigned values from. A controller
+// tells the styles that use it when one of its values changes, and hands them back to the
+// default controller when it is freed.
+class TcxStyleController : public TComponent {
+public:
+    using StyleFactory = std::function<TcxContainerStyle*(TcxStyleController*, TcxContainerStateIndex)>;
+    explicit TcxStyleController(TComponent* owner, StyleFactory factory = {}, bool isDefault = false);
+    ~TcxStyleController() override;
+    const wchar_t* ClassName() const override { return L"TcxStyleController"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+
+    TcxContainerStyle* StateStyle(TcxContainerStateIndex i) const noexcept { return m_styles[i].get(); }
+    TcxContainerStyle* Style() noexcept { return m_styles[csNormal].get(); }
+    TcxContainerStyle* StyleDisabled() noexcept { return m_styles[csDisabled].get(); }
+    TcxContainerStyle* StyleFocused() noexcept { return m_styles[csFocused].get(); }
+    TcxContainerStyle* StyleHot() noexcept { return m_styles[csHot].get(); }
+    virtual void AttachStyle(TcxContainerStyle* style);
+    virtual void DetachStyle(TcxContainerStyle* style);
+    // Raises OnStyleChanged and tells every style that uses this controller.
+    void MarkChanged();
+    bool IsDestroying() const noexcept { return m_destroying; }
+    bool IsDefault() const noexcept { return m_isDefault; }
+    const std::vector<TcxContainerStyle*>& Listeners() const noexcept { return m_listeners; }
+
+    TNotifyEvent OnStyleChanged;
+
+protected:
+    void Loaded() override;
+
+private:
+    std::array<std::unique_ptr<TcxContainerStyle>, 4> m_styles;
+    std::vector<TcxContainerStyle*> m_listeners;
+    bool m_destroying = false;
+    bool m_isDefault;
+};
+
+// The one controller every root style uses when none is set. Created on first use, freed
+// with the library (or by FreeDefaultStyleController); the styles that use it are then
+// left without a controller.
+TcxStyleController* DefaultStyleController();
+void FreeDefaultStyleController();
+
 // Geometry and colours computed at each visual-state update.
 struct TcxContainerViewInfo {
     TColor backgroundColor = clWindow;
@@ -128,7 +198,7 @@ struct TcxContainerViewInfo {
     bool shadow = false;
 };
 
-class TcxContainer : public TcxControl {
+class TcxContainer : public TcxControl, public IcxMouseTrackingCaller {
 public:
     explicit TcxContainer(TComponent* owner);
     ~TcxContainer() override;
@@ -156,6 +226,13 @@ public:
     // Called by the four styles when one of their values changes.
     virtual void StyleValuesChanged(TcxContainerStyle* style);
     virtual bool UsesParentBackground() const { return false; }
+    // The part of the control where the cursor makes it hot (client coordinates).
+    virtual RECT HotBounds();
+    // The hover watch noticed that the cursor has gone.
+    void HoverEnded() override;
+    // The cursor moved over the inner control (p in this control's client coordinates):
+    // the platform tells only the inner control's window.
+    void InnerControlMouseMove(POINT p) { MouseMove(p); }
 
 protected:
     virtual TcxContainerStyle* CreateStyle(TcxContainerStateIndex state);
@@ -167,7 +244,8 @@ protected:
     virtual TColor CurrentBackgroundColor();
     virtual void PlaceInnerControl();
     virtual void SyncInnerControlLook();
-    virtual RECT HotBounds();
+    // Runs after a mouse-driven update (editors detect button clicks here).
+    virtual void AfterMouseUpdate() {}
     void PaintControl(HDC dc) override;
     virtual void PaintFrame(HDC dc);
     virtual void PaintContent(HDC dc) {}
@@ -185,9 +263,12 @@ protected:
 
     TcxContainerViewInfo m_viewInfo;
     bool m_constructing = true;
+    // The focus last reached the container's own window from outside the control (and was
+    // passed on to the inner control).
+    bool m_focusFromOutside = false;
 
 private:
-    void RunVisualStateUpdate(POINT p, bool invalidate);
+    void RunVisualStateUpdate(POINT p, bool invalidate, bool isMouseEvent);
     // The cursor in client coordinates when it is over the control, else (-1, -1).
     POINT CursorPoint();
 
@@ -196,6 +277,7 @@ private:
     TcxContainerStyle* m_currentStyle = nullptr;
     TcxContainerState m_currentStyleState = ~0u;
     int m_visualStateLock = 0;
+    int m_afterMouseLock = 0;
     bool m_refreshRequested = false;
     bool m_settingOwnLook = false;
 };

@@ -5,13 +5,16 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <set>
+#include <map>
+#include <vector>
 
 namespace {
 
 TValue LookAndFeelKindName(const TPersistent& o);
 
-const TEnumNames kKinds{{L"lfFlat", lfFlat}, {L"lfStandard", lfStandard}, {L"lfUltraFlat", lfUltraFlat},
+const TEnumNames kKinds{{L"lfFlat", lfFlat},
+                        {L"lfStandard", lfStandard},
+                        {L"lfUltraFlat", lfUltraFlat},
                         {L"lfOffice11", lfOffice11}};
 
 TValue LookAndFeelKindName(const TPersistent& o)
@@ -30,32 +33,42 @@ const TClassInfo* LookAndFeelProperties()
         static TClassInfo ci(L"TcxLookAndFeel", nullptr);
         ci.Add({L"Kind",
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<TcxLookAndFeel&>(o).SetKind(static_cast<TcxLookAndFeelKind>(ValueToEnum(v, kKinds)));
+                    static_cast<TcxLookAndFeel&>(o).SetKind(
+                        static_cast<TcxLookAndFeelKind>(ValueToEnum(v, kKinds)));
                 },
                 &LookAndFeelKindName,
                 {},
                 {}});
-        ci.AddBool<TcxLookAndFeel>(L"NativeStyle", &TcxLookAndFeel::SetNativeStyle, &TcxLookAndFeel::NativeStyle);
+        ci.AddBool<TcxLookAndFeel>(L"NativeStyle", &TcxLookAndFeel::SetNativeStyle,
+                                   &TcxLookAndFeel::NativeStyle);
         RegisterExternalProperties(typeid(TcxLookAndFeel), &ci);
         return &ci;
     }();
     return info;
 }
 
-std::set<TcxTimer*>& RunningTimers()
+std::map<UINT_PTR, TcxTimer*>& RunningTimers()
 {
-    static std::set<TcxTimer*> timers;
+    static std::map<UINT_PTR, TcxTimer*> timers;
     return timers;
+}
+
+UINT_PTR NextTimerId()
+{
+    static UINT_PTR last = 0;
+    if (++last == 0)
+        ++last;
+    return last;
 }
 
 LRESULT CALLBACK TimerWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_TIMER) {
-        auto* timer = reinterpret_cast<TcxTimer*>(wParam);
         // A tick of a timer that stopped (or was freed) in the meantime is dropped.
-        if (RunningTimers().count(timer)) {
+        auto it = RunningTimers().find(wParam);
+        if (it != RunningTimers().end()) {
             try {
-                timer->Tick();
+                it->second->Tick();
             } catch (...) {
                 RouteException(std::current_exception());
             }
@@ -133,7 +146,10 @@ void TcxControl::Paint(HDC dc, const RECT& updateRect)
     }
 }
 
-void TcxControl::PaintTo(HDC dc) { PaintControl(dc); }
+void TcxControl::PaintTo(HDC dc)
+{
+    PaintControl(dc);
+}
 
 void TcxControl::InvalidatePaced(const RECT& rect)
 {
@@ -159,7 +175,10 @@ void TcxControl::InvalidatePaced(const RECT& rect)
     m_paceTimer->SetEnabled(true);
 }
 
-bool TcxControl::PacedRepaintPending() const { return m_paceTimer && m_paceTimer->Enabled(); }
+bool TcxControl::PacedRepaintPending() const
+{
+    return m_paceTimer && m_paceTimer->Enabled();
+}
 
 void TcxControl::PaintParentBackground(HDC dc)
 {
@@ -214,9 +233,7 @@ LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         MouseDown(1, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return r;
     }
-    case WM_LBUTTONUP:
-        MouseUp(1, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        break;
+    case WM_LBUTTONUP: MouseUp(1, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {
         LRESULT r = TWinControl::WndProc(msg, wParam, lParam);
@@ -229,9 +246,120 @@ LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     return TWinControl::WndProc(msg, wParam, lParam);
 }
 
+// ---- hover watch ---------------------------------------------------------------------------
+
+namespace {
+
+// One watched client: the control, its rectangle on the screen and the timer that checks.
+struct TMouseTrackingTimer {
+    TWinControl* control;
+    RECT screenRect;
+    IcxMouseTrackingCaller* client;
+    std::unique_ptr<TcxTimer> timer;
+};
+
+struct HoverWatchService {
+    std::vector<std::unique_ptr<TMouseTrackingTimer>> list;
+    bool shutDown = false;
+};
+
+HoverWatchService& HoverWatch()
+{
+    static HoverWatchService service;
+    return service;
+}
+
+bool WindowChainEnabled(HWND wnd)
+{
+    for (; wnd; wnd = (GetWindowLongW(wnd, GWL_STYLE) & WS_CHILD) ? GetParent(wnd) : nullptr)
+        if (!IsWindowEnabled(wnd))
+            return false;
+    return true;
+}
+
+void HoverTick(TMouseTrackingTimer* watch)
+{
+    TWinControl* control = watch->control;
+    IcxMouseTrackingCaller* client = watch->client;
+    bool hasWindow = control->HandleAllocated();
+    POINT cursor;
+    GetCursorPos(&cursor);
+    bool inside;
+    if (client->HasHoverPointTest()) {
+        POINT p = cursor;
+        inside = hasWindow && ScreenToClient(control->Handle(), &p) && client->HoverPointInside(p);
+    } else {
+        inside = PtInRect(&watch->screenRect, cursor) != FALSE;
+    }
+    if (inside && hasWindow && WindowChainEnabled(control->Handle()))
+        return;
+    if (hasWindow) {
+        HWND wnd = control->Handle();
+        RECT client{};
+        GetClientRect(wnd, &client);
+        MapWindowPoints(wnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        if (!PtInRect(&client, cursor) || !WindowChainEnabled(wnd))
+            SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
+    }
+    // The leave notice may already have ended the watch; HoverEnded runs once either way.
+    if (IsHoverWatched(client)) {
+        client->HoverEnded();
+        StopHoverWatch(client);
+    }
+}
+
+} // namespace
+
+void StartHoverWatch(TWinControl* control, const RECT& rect, IcxMouseTrackingCaller* client)
+{
+    HoverWatchService& service = HoverWatch();
+    if (service.shutDown || !control || !client || IsHoverWatched(client))
+        return;
+    auto watch = std::make_unique<TMouseTrackingTimer>();
+    watch->control = control;
+    watch->client = client;
+    watch->screenRect = rect;
+    if (control->HandleAllocated())
+        MapWindowPoints(control->Handle(), nullptr, reinterpret_cast<POINT*>(&watch->screenRect), 2);
+    watch->timer = std::make_unique<TcxTimer>(nullptr);
+    watch->timer->SetInterval(10);
+    TMouseTrackingTimer* raw = watch.get();
+    service.list.push_back(std::move(watch));
+    raw->timer->SetOnTimer([raw](TObject*) { HoverTick(raw); });
+}
+
+void StopHoverWatch(IcxMouseTrackingCaller* client)
+{
+    auto& list = HoverWatch().list;
+    for (auto it = list.begin(); it != list.end(); ++it)
+        if ((*it)->client == client) {
+            // The timer may be the one ticking right now: take it out of the list first.
+            std::unique_ptr<TMouseTrackingTimer> watch = std::move(*it);
+            list.erase(it);
+            return;
+        }
+}
+
+bool IsHoverWatched(const IcxMouseTrackingCaller* client)
+{
+    for (auto& w : HoverWatch().list)
+        if (w->client == client)
+            return true;
+    return false;
+}
+
+void ShutDownHoverWatch()
+{
+    HoverWatchService& service = HoverWatch();
+    service.shutDown = true;
+    service.list.clear();
+}
+
 // ---- TcxTimer ------------------------------------------------------------------------------
 
-TcxTimer::TcxTimer(TComponent* owner) : TComponent(owner) {}
+TcxTimer::TcxTimer(TComponent* owner) : TComponent(owner)
+{
+}
 
 TcxTimer::~TcxTimer()
 {
@@ -265,8 +393,8 @@ void TcxTimer::Stop()
 {
     if (!m_running)
         return;
-    KillTimer(TimerWindow(), reinterpret_cast<UINT_PTR>(this));
-    RunningTimers().erase(this);
+    KillTimer(TimerWindow(), m_id);
+    RunningTimers().erase(m_id);
     m_running = false;
 }
 
@@ -275,9 +403,10 @@ void TcxTimer::Restart()
     Stop();
     if (!m_enabled || !m_onTimer)
         return;
-    if (!SetTimer(TimerWindow(), reinterpret_cast<UINT_PTR>(this), m_interval, nullptr))
+    m_id = NextTimerId();
+    if (!SetTimer(TimerWindow(), m_id, m_interval, nullptr))
         return;
-    RunningTimers().insert(this);
+    RunningTimers()[m_id] = this;
     m_running = true;
 }
 

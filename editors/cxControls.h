@@ -9,6 +9,36 @@
 #include <memory>
 
 class TcxTimer;
+class IcxMouseTrackingCaller;
+
+// The hover watch: while a client is watched, the cursor is checked every 10 ms, and when
+// it has left the rectangle (given in the control's client coordinates) or the control's
+// window, or an enclosing window, was disabled, the control receives WM_MOUSELEAVE and the
+// client HoverEnded; the watch then ends. The platform's own leave notice is not enough for
+// a control with child windows: it arrives as soon as the cursor moves onto a child.
+void StartHoverWatch(TWinControl* control, const RECT& rect, IcxMouseTrackingCaller* client);
+void StopHoverWatch(IcxMouseTrackingCaller* client);
+bool IsHoverWatched(const IcxMouseTrackingCaller* client);
+// After this, starts are ignored (the library is shutting down); running watches end.
+void ShutDownHoverWatch();
+
+// A client of the hover watch. Its watch ends when it is destroyed, so no tick can reach a
+// freed client; derived classes that need the watch gone earlier (before their members
+// die) stop it in their own destructor.
+class IcxMouseTrackingCaller {
+public:
+    virtual void HoverEnded() = 0;
+    // A client with a shape of its own answers whether p (client coordinates of the
+    // control) is inside; the others are asked nothing and the rectangle counts.
+    virtual bool HasHoverPointTest() const { return false; }
+    virtual bool HoverPointInside(POINT p) { return false; }
+
+protected:
+    IcxMouseTrackingCaller() = default;
+    IcxMouseTrackingCaller(const IcxMouseTrackingCaller&) = delete;
+    IcxMouseTrackingCaller& operator=(const IcxMouseTrackingCaller&) = delete;
+    ~IcxMouseTrackingCaller() { StopHoverWatch(this); }
+};
 
 class TcxControl : public TWinControl {
 public:
@@ -83,6 +113,9 @@ private:
     void Restart();
     void Stop();
 
+    // The platform timer's id: a number never used twice, so that a tick still queued for a
+    // freed timer cannot reach a later timer that happens to live at the same address.
+    UINT_PTR m_id = 0;
     bool m_enabled = true;
     unsigned m_interval = 1000;
     bool m_running = false;

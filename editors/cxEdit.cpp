@@ -3,20 +3,51 @@
 #include "runtime/rtGraphicsInfo.h"
 
 #include <cstring>
+#include <utility>
 
 // ---- TcxCustomEditProperties -----------------------------------------------------------------
+
+const wchar_t* const cxSEditValidateErrorText = L"Invalid input value. Use escape key to abandon changes";
+
+unsigned ShortCutOf(WPARAM key)
+{
+    return static_cast<unsigned>(key) | (GetKeyState(VK_SHIFT) < 0 ? scShift : 0) |
+           (GetKeyState(VK_CONTROL) < 0 ? scCtrl : 0) | (GetKeyState(VK_MENU) < 0 ? scAlt : 0);
+}
 
 const TClassInfo* TcxCustomEditProperties::StaticProperties()
 {
     static const TClassInfo info = [] {
+        using P = TcxCustomEditProperties;
         TClassInfo ci(L"TcxCustomEditProperties", nullptr);
-        ci.AddBool<TcxCustomEditProperties>(L"ReadOnly", &TcxCustomEditProperties::SetReadOnly,
-                                            &TcxCustomEditProperties::ReadOnly);
-        ci.AddBool<TcxCustomEditProperties>(L"AutoSelect", &TcxCustomEditProperties::SetAutoSelect,
-                                            &TcxCustomEditProperties::AutoSelect);
-        ci.AddEvent<TcxCustomEditProperties, TNotifyEvent>(L"OnChange", &TcxCustomEditProperties::OnChange);
-        ci.AddEvent<TcxCustomEditProperties, TNotifyEvent>(L"OnEditValueChanged",
-                                                           &TcxCustomEditProperties::OnEditValueChanged);
+        ci.AddSet<P, unsigned>(
+            L"AssignedValues",
+            {{L"evsReadOnly", epvReadOnly}, {L"evsMinValue", epvMinValue}, {L"evsMaxValue", epvMaxValue}},
+            &P::SetAssignedValues, &P::AssignedValues);
+        ci.AddBool<P>(L"AutoSelect", &P::SetAutoSelect, &P::AutoSelect);
+        ci.AddBool<P>(L"BeepOnError", &P::SetBeepOnError, &P::BeepOnError);
+        auto shortCut = [](const wchar_t* name, void (P::*set)(unsigned), unsigned (P::*get)() const) {
+            return TPropertyInfo{name,
+                                 [set](TPersistent& o, const TValue& v, const TReaderContext*) {
+                                     (static_cast<P&>(o).*set)(static_cast<unsigned>(ValueToInt(v)));
+                                 },
+                                 [get](const TPersistent& o) {
+                                     return TValue::Int(static_cast<int>((static_cast<const P&>(o).*get)()));
+                                 },
+                                 {},
+                                 {}};
+        };
+        ci.Add(shortCut(L"ClearKey", &P::SetClearKey, &P::ClearKey));
+        ci.Add(shortCut(L"ClickKey", &P::SetClickKey, &P::ClickKey));
+        ci.AddFloat<P>(L"MaxValue", &P::SetMaxValue, &P::MaxValue);
+        ci.AddFloat<P>(L"MinValue", &P::SetMinValue, &P::MinValue);
+        ci.AddBool<P>(L"ReadOnly", &P::SetReadOnly, &P::ReadOnly);
+        ci.AddBool<P>(L"UseLeftAlignmentOnEditing", &P::SetUseLeftAlignmentOnEditing,
+                      &P::UseLeftAlignmentOnEditing);
+        ci.AddBool<P>(L"ValidateOnEnter", &P::SetValidateOnEnter, &P::ValidateOnEnter);
+        ci.AddEvent<P, TNotifyEvent>(L"OnChange", &P::OnChange);
+        ci.AddEvent<P, TNotifyEvent>(L"OnEditValueChanged", &P::OnEditValueChanged);
+        ci.AddEvent<P, TcxEditValidateEvent>(L"OnValidate", &P::OnValidate);
         return ci;
     }();
     return &info;
@@ -24,50 +55,114 @@ const TClassInfo* TcxCustomEditProperties::StaticProperties()
 
 void TcxCustomEditProperties::Assign(const TPersistent* source)
 {
-    if (auto* p = dynamic_cast<const TcxCustomEditProperties*>(source)) {
-        BeginUpdate();
-        m_readOnly = p->m_readOnly;
-        m_autoSelect = p->m_autoSelect;
-        OnChange = p->OnChange;
-        OnEditValueChanged = p->OnEditValueChanged;
-        Changed();
-        EndUpdate();
+    auto* p = dynamic_cast<const TcxCustomEditProperties*>(source);
+    if (!p) {
+        TPersistent::Assign(source);
         return;
     }
-    TPersistent::Assign(source);
+    LockUpdate();
+    try {
+        m_autoSelect = p->m_autoSelect;
+        m_beepOnError = p->m_beepOnError;
+        m_clearKey = p->m_clearKey;
+        m_clickKey = p->m_clickKey;
+        m_useLeftAlignmentOnEditing = p->m_useLeftAlignmentOnEditing;
+        // The range and read-only settings are taken only where the source set them.
+        m_assignedValues = 0;
+        if (p->m_assignedValues & epvMaxValue)
+            SetMaxValue(p->m_maxValue);
+        if (p->m_assignedValues & epvMinValue)
+            SetMinValue(p->m_minValue);
+        if (p->m_assignedValues & epvReadOnly)
+            SetReadOnly(p->m_readOnly);
+        m_immediatePost = p->m_immediatePost;
+        m_validateOnEnter = p->m_validateOnEnter;
+        OnChange = p->OnChange;
+        OnEditValueChanged = p->OnEditValueChanged;
+        OnValidate = p->OnValidate;
+        MarkChanged();
+    } catch (...) {
+        UnlockUpdate();
+        throw;
+    }
+    UnlockUpdate();
 }
 
 void TcxCustomEditProperties::SetReadOnly(bool v)
 {
-    if (v == m_readOnly)
+    if ((m_assignedValues & epvReadOnly) && v == m_readOnly)
         return;
     m_readOnly = v;
-    Changed();
+    m_assignedValues |= epvReadOnly;
+    MarkChanged();
 }
 
-void TcxCustomEditProperties::SetAutoSelect(bool v)
+void TcxCustomEditProperties::SetMinValue(double v)
 {
-    if (v == m_autoSelect)
+    if ((m_assignedValues & epvMinValue) && v == m_minValue)
         return;
-    m_autoSelect = v;
-    Changed();
+    m_minValue = v;
+    m_assignedValues |= epvMinValue;
+    MarkChanged();
 }
 
-void TcxCustomEditProperties::EndUpdate()
+void TcxCustomEditProperties::SetMaxValue(double v)
 {
-    if (m_updateCount > 0 && --m_updateCount == 0 && m_changed)
-        Changed();
+    if ((m_assignedValues & epvMaxValue) && v == m_maxValue)
+        return;
+    m_maxValue = v;
+    m_assignedValues |= epvMaxValue;
+    MarkChanged();
 }
 
-void TcxCustomEditProperties::Changed()
+void TcxCustomEditProperties::SetAssignedValues(unsigned v)
 {
-    if (m_updateCount > 0) {
+    v &= epvReadOnly | epvMinValue | epvMaxValue;
+    if (v == m_assignedValues)
+        return;
+    m_assignedValues = v;
+    MarkChanged();
+}
+
+void TcxCustomEditProperties::ValidateDisplayValue(std::wstring& displayValue, std::wstring& errorText,
+                                                   bool& error, TcxCustomEdit* editor)
+{
+    if (OnValidate)
+        OnValidate(editor, displayValue, errorText, error);
+}
+
+void TcxCustomEditProperties::LockUpdate()
+{
+    if (m_updateCount == 0)
+        m_changed = false;
+    ++m_updateCount;
+}
+
+void TcxCustomEditProperties::UnlockUpdate(bool deliver)
+{
+    if (m_updateCount > 0)
+        --m_updateCount;
+    if (m_updateCount == 0 && deliver && m_changed)
+        MarkChanged();
+}
+
+void TcxCustomEditProperties::MarkChanged()
+{
+    if (m_updateCount > 0 || m_changing > 0) {
         m_changed = true;
         return;
     }
     m_changed = false;
-    if (m_owner)
+    if (!m_owner)
+        return;
+    ++m_changing;
+    try {
         m_owner->PropertiesChangedFromProperties();
+    } catch (...) {
+        --m_changing;
+        throw;
+    }
+    --m_changing;
 }
 
 // ---- TcxEditStyle ------------------------------------------------------------------------------
@@ -77,33 +172,126 @@ const TClassInfo* TcxEditStyle::StaticProperties()
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxEditStyle", TcxContainerStyle::StaticProperties());
         // Editors name their border styles with their own prefix; the values are the container's.
-        ci.AddEnum<TcxContainerStyle, TcxContainerBorderStyle>(
-            L"BorderStyle",
-            {{L"ebsNone", cbsNone}, {L"ebsSingle", cbsSingle}, {L"ebsThick", cbsThick}, {L"ebsFlat", cbsFlat},
-             {L"ebs3D", cbs3D}, {L"ebsUltraFlat", cbsUltraFlat}, {L"ebsOffice11", cbsOffice11}},
-            &TcxContainerStyle::SetBorderStyle, &TcxContainerStyle::BorderStyle);
+        ci.AddEnum<TcxContainerStyle, TcxContainerBorderStyle>(L"BorderStyle",
+                                                               {{L"ebsNone", cbsNone},
+                                                                {L"ebsSingle", cbsSingle},
+                                                                {L"ebsThick", cbsThick},
+                                                                {L"ebsFlat", cbsFlat},
+                                                                {L"ebs3D", cbs3D},
+                                                                {L"ebsUltraFlat", cbsUltraFlat},
+                                                                {L"ebsOffice11", cbsOffice11}},
+                                                               &TcxContainerStyle::SetBorderStyle,
+                                                               &TcxContainerStyle::BorderStyle);
         ci.Add({L"ButtonStyle",
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static const TEnumNames names{{L"btsDefault", btsDefault}, {L"bts3D", bts3D},
-                                                  {L"btsFlat", btsFlat},       {L"btsSimple", btsSimple},
-                                                  {L"btsHotFlat", btsHotFlat}, {L"btsUltraFlat", btsUltraFlat},
-                                                  {L"btsOffice11", btsOffice11}};
-                    static_cast<TcxEditStyle&>(o).SetButtonStyle(static_cast<TcxEditButtonStyle>(ValueToEnum(v, names)));
+                    static const TEnumNames names{
+                        {L"btsDefault", btsDefault},  {L"bts3D", bts3D},
+                        {L"btsFlat", btsFlat},        {L"btsSimple", btsSimple},
+                        {L"btsHotFlat", btsHotFlat},  {L"btsUltraFlat", btsUltraFlat},
+                        {L"btsOffice11", btsOffice11}};
+                    static_cast<TcxEditStyle&>(o).SetButtonStyle(
+                        static_cast<TcxEditButtonStyle>(ValueToEnum(v, names)));
                 },
                 {},
                 {},
                 {}});
+        ci.AddEnum<TcxEditStyle, TcxEditButtonTransparency>(L"ButtonTransparency",
+                                                            {{L"ebtNone", ebtNone},
+                                                             {L"ebtInactive", ebtInactive},
+                                                             {L"ebtAlways", ebtAlways},
+                                                             {L"ebtHideInactive", ebtHideInactive},
+                                                             {L"ebtHideUnselected", ebtHideUnselected}},
+                                                            &TcxEditStyle::SetButtonTransparency,
+                                                            &TcxEditStyle::ButtonTransparency);
         return ci;
     }();
     return &info;
 }
 
-TcxEditButtonStyle TcxEditStyle::ButtonStyle()
+const TcxEditStyle* TcxEditStyle::RootEdit() const
+{
+    return IsRootStyle() || !Container() ? this : static_cast<const TcxEditStyle*>(Container()->Style());
+}
+
+TcxEditStyle* TcxEditStyle::RootEdit()
+{
+    return IsRootStyle() || !Container() ? this : static_cast<TcxEditStyle*>(Container()->Style());
+}
+
+const TcxEditStyle* TcxEditStyle::ButtonStyleSource(int depth) const
 {
     if (m_buttonStyleAssigned)
-        return m_buttonStyle;
-    static const TcxEditButtonStyle byKind[] = {btsFlat, bts3D, btsUltraFlat, btsOffice11};
-    return byKind[LookAndFeel()->Kind()];
+        return this;
+    TcxStyleController* c = ActiveController();
+    if (!c || depth > 32 || c->IsDestroying())
+        return nullptr;
+    auto* s = dynamic_cast<const TcxEditStyle*>(c->StateStyle(State()));
+    return s && s != this ? s->ButtonStyleSource(depth + 1) : nullptr;
+}
+
+const TcxEditStyle* TcxEditStyle::ButtonTransparencySource(int depth) const
+{
+    if (m_buttonTransparencyAssigned)
+        return this;
+    TcxStyleController* c = ActiveController();
+    if (!c || depth > 32 || c->IsDestroying())
+        return nullptr;
+    auto* s = dynamic_cast<const TcxEditStyle*>(c->StateStyle(csNormal));
+    return s && s != this ? s->ButtonTransparencySource(depth + 1) : nullptr;
+}
+
+TcxEditButtonStyle TcxEditStyle::ButtonStyle() const
+{
+    if (const TcxEditStyle* src = ButtonStyleSource())
+        return src->m_buttonStyle;
+    return IsRootStyle() ? btsDefault : RootEdit()->ButtonStyle();
+}
+
+TcxEditButtonStyle TcxEditStyle::EffectiveButtonStyle()
+{
+    TcxEditButtonStyle assigned = ButtonStyle();
+    if (assigned != btsDefault)
+        return assigned;
+    TcxContainerBorderStyle border = BorderStyle();
+    if (border == cbsNone && !HotTrack()) {
+        static const TcxEditButtonStyle byKind[] = {btsFlat, bts3D, btsUltraFlat, btsOffice11};
+        return byKind[LookAndFeel()->Kind()];
+    }
+    static const TcxEditButtonStyle byBorder[] = {btsSimple, btsHotFlat,   bts3D,      btsFlat,
+                                                  bts3D,     btsUltraFlat, btsOffice11};
+    return byBorder[border];
+}
+
+TcxEditButtonTransparency TcxEditStyle::ButtonTransparency() const
+{
+    const TcxEditStyle* src = RootEdit()->ButtonTransparencySource();
+    return src ? src->m_buttonTransparency : ebtNone;
+}
+
+void TcxEditStyle::SetButtonTransparency(TcxEditButtonTransparency v)
+{
+    TcxEditStyle* r = RootEdit();
+    if (r->m_buttonTransparencyAssigned && r->m_buttonTransparency == v)
+        return;
+    r->m_buttonTransparency = v;
+    r->m_buttonTransparencyAssigned = true;
+    r->MarkChanged();
+}
+
+bool TcxEditStyle::GradientButtons() const
+{
+    const TcxEditStyle* r = RootEdit();
+    return r->m_gradientButtonsAssigned && r->m_gradientButtons;
+}
+
+void TcxEditStyle::SetGradientButtons(bool v)
+{
+    TcxEditStyle* r = RootEdit();
+    if (r->m_gradientButtonsAssigned && r->m_gradientButtons == v)
+        return;
+    r->m_gradientButtons = v;
+    r->m_gradientButtonsAssigned = true;
+    r->MarkChanged();
 }
 
 void TcxEditStyle::SetButtonStyle(TcxEditButtonStyle v)
@@ -115,11 +303,73 @@ void TcxEditStyle::SetButtonStyle(TcxEditButtonStyle v)
     MarkChanged();
 }
 
+// ---- TcxEditStyleController and the default controller ----------------------------------------
+
+TcxEditStyleController::TcxEditStyleController(TComponent* owner, bool isDefault)
+    : TcxStyleController(
+          owner,
+          [](TcxStyleController*, TcxContainerStateIndex state) { return new TcxEditStyle(nullptr, state); },
+          isDefault)
+{
+}
+
+const TClassInfo* TcxEditStyleController::StaticProperties()
+{
+    static const TClassInfo info = [] {
+        using C = TcxEditStyleController;
+        TClassInfo ci(L"TcxEditStyleController", TcxStyleController::StaticProperties());
+        ci.AddObject<C, TcxEditStyle>(L"Style", &C::Style);
+        ci.AddObject<C, TcxEditStyle>(L"StyleDisabled", &C::StyleDisabled);
+        ci.AddObject<C, TcxEditStyle>(L"StyleFocused", &C::StyleFocused);
+        ci.AddObject<C, TcxEditStyle>(L"StyleHot", &C::StyleHot);
+        ci.AddEvent<C, TNotifyEvent>(L"OnStyleChanged", &C::OnStyleChanged);
+        return ci;
+    }();
+    return &info;
+}
+
+namespace {
+
+// Frees the default controller when the program ends. It is made after the look-and-feel
+// layer has started, so it goes before that layer's shared objects do.
+struct DefaultControllerHolder {
+    TcxStyleController* controller = nullptr;
+    ~DefaultControllerHolder() { delete std::exchange(controller, nullptr); }
+};
+
+DefaultControllerHolder& DefaultHolder()
+{
+    GlobalLookAndFeel();
+    static DefaultControllerHolder holder;
+    return holder;
+}
+
+} // namespace
+
+TcxStyleController* DefaultStyleController()
+{
+    DefaultControllerHolder& h = DefaultHolder();
+    if (!h.controller)
+        h.controller = new TcxEditStyleController(nullptr, true);
+    return h.controller;
+}
+
+void FreeDefaultStyleController()
+{
+    delete std::exchange(DefaultHolder().controller, nullptr);
+}
+
 // ---- TcxCustomEdit -----------------------------------------------------------------------------
 
-TcxCustomEdit::TcxCustomEdit(TComponent* owner) : TcxContainer(owner) { SetBounds(0, 0, 121, 21); }
+TcxCustomEdit::TcxCustomEdit(TComponent* owner) : TcxContainer(owner)
+{
+    SetBounds(0, 0, 121, 21);
+}
 
-TcxCustomEdit::~TcxCustomEdit() { Destroying(); }
+TcxCustomEdit::~TcxCustomEdit()
+{
+    Destroying();
+}
 
 void TcxCustomEdit::InitEdit(TcxCustomEditProperties* properties)
 {
@@ -127,7 +377,10 @@ void TcxCustomEdit::InitEdit(TcxCustomEditProperties* properties)
     CreateStyles();
 }
 
-TcxContainerStyle* TcxCustomEdit::CreateStyle(TcxContainerStateIndex state) { return new TcxEditStyle(this, state); }
+TcxContainerStyle* TcxCustomEdit::CreateStyle(TcxContainerStateIndex state)
+{
+    return new TcxEditStyle(this, state);
+}
 
 const TClassInfo* TcxCustomEdit::StaticProperties()
 {
@@ -141,14 +394,332 @@ const TClassInfo* TcxCustomEdit::StaticProperties()
     return &info;
 }
 
-void TcxCustomEdit::PropertiesChangedFromProperties() { PropertiesChanged(); }
+void TcxCustomEdit::PropertiesChangedFromProperties()
+{
+    PropertiesChanged();
+}
 
 void TcxCustomEdit::PropertiesChanged()
 {
+    m_validated = false;
+    if (m_modifiedAfterEnter && ReadOnly())
+        m_modifiedAfterEnter = false;
     if (m_constructing || IsLoading() || IsDestroying())
         return;
     ApplyAutoSize();
     UpdateVisualStateAtCursor(false);
+}
+
+// ---- edit value, change events, validation ----------------------------------------------------
+
+namespace {
+
+// Runs undo when the scope ends, also when an error leaves it.
+template <typename F> class ScopeExit {
+public:
+    explicit ScopeExit(F f) : m_f(std::move(f)) {}
+    ~ScopeExit() { m_f(); }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+
+private:
+    F m_f;
+};
+
+} // namespace
+
+bool TcxCustomEdit::CanModify()
+{
+    return !ReadOnly();
+}
+
+bool TcxCustomEdit::DoEditing()
+{
+    if (!CanModify())
+        return false;
+    bool canEdit = true;
+    if (OnEditing)
+        OnEditing(this, canEdit);
+    return canEdit;
+}
+
+void TcxCustomEdit::SetModifiedAfterEnter(bool v)
+{
+    m_modifiedAfterEnter = v;
+    if (v) {
+        m_validated = false;
+        m_editModified = true;
+    }
+}
+
+void TcxCustomEdit::SetEditModified(bool v)
+{
+    m_editModified = v;
+    if (!v)
+        m_modifiedAfterEnter = false;
+}
+
+void TcxCustomEdit::PushModifiedFlags()
+{
+    m_flagStack.push_back({m_modifiedAfterEnter, m_editModified});
+}
+
+void TcxCustomEdit::PopModifiedFlags()
+{
+    if (m_flagStack.empty())
+        return;
+    m_modifiedAfterEnter = m_flagStack.back().modifiedAfterEnter;
+    m_editModified = m_flagStack.back().editModified;
+    m_flagStack.pop_back();
+}
+
+void TcxCustomEdit::SetEditValue(const TcxEditValue& value)
+{
+    bool user = m_userChanging;
+    m_userChanging = false;
+    ScopeExit restore([&] { m_userChanging = user; });
+    SetInternalEditValue(value);
+}
+
+void TcxCustomEdit::SetInternalEditValue(const TcxEditValue& value)
+{
+    TcxCustomEditProperties* p = Properties();
+    if (m_userChanging && !DoEditing())
+        return;
+    bool changed = p && p->CompareEditValues() && value != m_editValue;
+    m_editValue = value;
+    SetDisplayValue(value.kind == TcxEditValue::Kind::Text ? value.text : std::wstring());
+    if (m_userChanging)
+        SetModifiedAfterEnter(true);
+    else
+        SetEditModified(false);
+    if (changed) {
+        EditValueChangedHandler();
+        if (!p->SeparateValueChangedEvent())
+            ChangeHandler();
+    }
+}
+
+void TcxCustomEdit::ContentChangedByUser(const TcxEditValue& value)
+{
+    bool changed = value != m_editValue;
+    m_editValue = value;
+    SetModifiedAfterEnter(true);
+    ChangeHandler();
+    if (changed && Properties() && Properties()->SeparateValueChangedEvent())
+        EditValueChangedHandler();
+}
+
+void TcxCustomEdit::ChangeHandler()
+{
+    if (IsLoading() || IsDestroying() || !Properties())
+        return;
+    TcxCustomEditProperties* p = Properties();
+    if (p->OnChange || OnChange) {
+        if (m_changeEventsLock > 0) {
+            m_pendingChange = true;
+        } else {
+            if (p->OnChange)
+                CallHandler([&] { p->OnChange(this); });
+            if (OnChange)
+                CallHandler([&] { OnChange(this); });
+        }
+    }
+    if (!p->SeparateValueChangedEvent() && !p->CompareEditValues())
+        EditValueChangedHandler();
+}
+
+void TcxCustomEdit::EditValueChangedHandler()
+{
+    if (IsLoading() || IsDestroying() || !Properties())
+        return;
+    TcxCustomEditProperties* p = Properties();
+    if (!p->OnEditValueChanged && !OnEditValueChanged)
+        return;
+    if (m_changeEventsLock > 0) {
+        m_pendingEditValueChanged = true;
+        return;
+    }
+    if (p->OnEditValueChanged)
+        CallHandler([&] { p->OnEditValueChanged(this); });
+    if (OnEditValueChanged)
+        CallHandler([&] { OnEditValueChanged(this); });
+}
+
+void TcxCustomEdit::LockChangeEvents(bool lock, bool fire)
+{
+    if (lock) {
+        if (m_changeEventsLock == 0)
+            m_pendingChange = m_pendingEditValueChanged = false;
+        ++m_changeEventsLock;
+        return;
+    }
+    if (m_changeEventsLock == 0)
+        return;
+    if (--m_changeEventsLock > 0 || !fire || IsLoading() || IsDestroying() || !Properties())
+        return;
+    TcxCustomEditProperties* p = Properties();
+    bool change = m_pendingChange, valueChanged = m_pendingEditValueChanged;
+    m_pendingChange = m_pendingEditValueChanged = false;
+    if (change) {
+        if (p->OnChange)
+            CallHandler([&] { p->OnChange(this); });
+        if (OnChange)
+            CallHandler([&] { OnChange(this); });
+    }
+    if (valueChanged) {
+        if (p->OnEditValueChanged)
+            CallHandler([&] { p->OnEditValueChanged(this); });
+        if (OnEditValueChanged)
+            CallHandler([&] { OnEditValueChanged(this); });
+    }
+}
+
+bool TcxCustomEdit::ValidateEdit(bool raiseOnError)
+{
+    if (!m_modifiedAfterEnter || m_validated)
+        return true;
+    TcxCustomEditProperties* p = Properties();
+    // Whatever happens below, also an error raised on the failure path, the editor leaves
+    // the validating state.
+    m_isValidating = true;
+    ScopeExit done([this] { m_isValidating = false; });
+    std::wstring display = DisplayText();
+    std::wstring shown = display;
+    bool error = false;
+    std::wstring errorText;
+    if (p->CanValidate()) {
+        errorText = cxSEditValidateErrorText;
+        p->ValidateDisplayValue(display, errorText, error, this);
+        if (display != shown)
+            SetDisplayValue(display);
+    }
+    if (error) {
+        if (raiseOnError)
+            ValidationError(errorText);
+        if (DisplayText() != display) {
+            SetDisplayValue(display);
+            if (Visible())
+                SelectAllText();
+        }
+        return false;
+    }
+    if (m_userChanging && !CanModify())
+        return true;
+    m_editValue = DisplayToEditValue(display);
+    if (!Focused())
+        m_modifiedAfterEnter = false;
+    m_validated = true;
+    return true;
+}
+
+void TcxCustomEdit::ValidationError(const std::wstring& errorText)
+{
+    if (!CanFocus()) {
+        // An editor that cannot take the focus would fail again and again.
+        m_validated = true;
+    } else if (Visible()) {
+        if (!Focused()) {
+            m_focusingForError = true;
+            ScopeExit lower([this] { m_focusingForError = false; });
+            SetFocus();
+        }
+        SelectAllText();
+    }
+    if (Properties()->BeepOnError())
+        MessageBeep(MB_OK);
+    if (!errorText.empty())
+        throw EcxEditValidationError(errorText);
+    throw EAbort();
+}
+
+void TcxCustomEdit::PostEditValue(bool validateFirst)
+{
+    if (validateFirst && !ValidateEdit(true))
+        return;
+    // A stand-alone editor keeps its value itself: posting means the value is taken.
+    SetEditModified(false);
+}
+
+bool TcxCustomEdit::EditorKeyDown(WPARAM key)
+{
+    TcxCustomEditProperties* p = Properties();
+    m_escapeHandled = false;
+    unsigned shortCut = ShortCutOf(key);
+    if (p->ClearKey() != 0 && shortCut == p->ClearKey()) {
+        LockChangeEvents(true);
+        ScopeExit unlock([this] { LockChangeEvents(false); });
+        bool user = m_userChanging;
+        m_userChanging = true;
+        ScopeExit restore([&] { m_userChanging = user; });
+        SetInternalEditValue(TcxEditValue::Null());
+        if (p->ImmediatePost())
+            PostEditValue(false);
+        m_validated = true;
+        return true;
+    }
+    bool ctrlOrAlt = (shortCut & (scCtrl | scAlt)) != 0;
+    if (key == VK_RETURN && !ctrlOrAlt && p->ValidateOnEnter()) {
+        LockChangeEvents(true);
+        ScopeExit unlock([this] { LockChangeEvents(false); });
+        if (ValidateEdit(true))
+            PostEditValue(false);
+        return true;
+    }
+    if (key == VK_ESCAPE && m_modifiedAfterEnter && p->RememberValueOnEnter()) {
+        LockChangeEvents(true);
+        ScopeExit unlock([this] { LockChangeEvents(false); });
+        m_modifiedAfterEnter = false;
+        SetEditValue(m_valueOnEnter);
+        m_editModified = true;
+        SelectAllText();
+        if (p->ImmediatePost())
+            PostEditValue(false);
+        m_escapeHandled = true;
+        return true;
+    }
+    return false;
+}
+
+void TcxCustomEdit::DoEnter()
+{
+    if (m_focusingForError)
+        return;
+    PushModifiedFlags();
+    ScopeExit pop([this] {
+        PopModifiedFlags();
+        m_modifiedAfterEnter = false;
+    });
+    if (OnEnter)
+        CallHandler([this] { OnEnter(this); });
+    if (Properties() && Properties()->RememberValueOnEnter())
+        m_valueOnEnter = m_editValue;
+}
+
+void TcxCustomEdit::DoExit()
+{
+    bool user = m_userChanging;
+    m_userChanging = false;
+    ScopeExit restore([&] { m_userChanging = user; });
+    PushModifiedFlags();
+    bool popped = false;
+    ScopeExit pop([&] {
+        if (!popped)
+            PopModifiedFlags();
+    });
+    {
+        LockChangeEvents(true);
+        ScopeExit unlock([this] { LockChangeEvents(false); });
+        // A failed validation raises: the focus stays in the editor and the error box shows.
+        ValidateEdit(true);
+        PostEditValue(false);
+    }
+    UpdateVisualStateAtCursor(false);
+    PopModifiedFlags();
+    popped = true;
+    if (OnExit)
+        CallHandler([this] { OnExit(this); });
+    SetEditModified(false);
 }
 
 void TcxCustomEdit::SetAutoSize(bool v)
@@ -185,7 +756,9 @@ int TcxCustomEdit::AutoHeight()
     TcxContainerBorderStyle bs = style->BorderStyle();
     int frame = 0;
     if (bs != cbsNone)
-        frame = style->TransparentBorder() ? 2 : ContainerBorderWidth(bs == cbsUltraFlat || bs == cbsOffice11 ? cbsSingle : bs);
+        frame = style->TransparentBorder()
+                    ? 2
+                    : ContainerBorderWidth(bs == cbsUltraFlat || bs == cbsOffice11 ? cbsSingle : bs);
     int shadow = style->Shadow() ? 3 : 0;
     return TextLineHeight() + 2 + 2 * frame + shadow;
 }
@@ -240,9 +813,11 @@ const TClassInfo* TcxEditButton::StaticProperties()
         ci.AddBool<TcxEditButton>(L"Default", &TcxEditButton::SetDefault, &TcxEditButton::Default);
         ci.AddBool<TcxEditButton>(L"Enabled", &TcxEditButton::SetEnabled, &TcxEditButton::Enabled);
         ci.AddEnum<TcxEditButton, TcxEditButtonKind>(
-            L"Kind", {{L"bkEllipsis", bkEllipsis}, {L"bkDown", bkDown}, {L"bkGlyph", bkGlyph}, {L"bkText", bkText}},
+            L"Kind",
+            {{L"bkEllipsis", bkEllipsis}, {L"bkDown", bkDown}, {L"bkGlyph", bkGlyph}, {L"bkText", bkText}},
             &TcxEditButton::SetKind, &TcxEditButton::Kind);
-        ci.AddBool<TcxEditButton>(L"LeftAlignment", &TcxEditButton::SetLeftAlignment, &TcxEditButton::LeftAlignment);
+        ci.AddBool<TcxEditButton>(L"LeftAlignment", &TcxEditButton::SetLeftAlignment,
+                                  &TcxEditButton::LeftAlignment);
         ci.AddBool<TcxEditButton>(L"Visible", &TcxEditButton::SetVisible, &TcxEditButton::Visible);
         ci.AddInt<TcxEditButton>(L"Width", &TcxEditButton::SetWidth, &TcxEditButton::Width);
         return ci;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "editors/cxContainer.h"
+#include "editors/cxEditButtons.h"
 
 #include <algorithm>
 #include <memory>
@@ -10,10 +11,37 @@
 
 class TcxCustomEdit;
 
-enum TcxEditButtonStyle { btsDefault, bts3D, btsFlat, btsSimple, btsHotFlat, btsUltraFlat, btsOffice11 };
-enum TcxEditButtonKind { bkEllipsis, bkDown, bkGlyph, bkText };
+// A value of an editor: nothing yet, null (a cleared editor), or a text. Two values are
+// equal only when kind and text are.
+struct TcxEditValue {
+    enum class Kind { Unassigned, Null, Text };
+    Kind kind = Kind::Unassigned;
+    std::wstring text;
+    static TcxEditValue Null() { return {Kind::Null, {}}; }
+    static TcxEditValue Of(std::wstring t) { return {Kind::Text, std::move(t)}; }
+    bool operator==(const TcxEditValue& o) const { return kind == o.kind && text == o.text; }
+    bool operator!=(const TcxEditValue& o) const { return !(*this == o); }
+};
 
-// Settings of an editor; the editor listens to their changes.
+// Shortcuts: a virtual-key code with the shift state in the high bits.
+constexpr unsigned scShift = 0x2000;
+constexpr unsigned scCtrl = 0x4000;
+constexpr unsigned scAlt = 0x8000;
+// The shortcut of key with the modifier keys held now.
+unsigned ShortCutOf(WPARAM key);
+
+using TcxEditValidateEvent =
+    std::function<void(TObject* Sender, std::wstring& DisplayValue, std::wstring& ErrorText, bool& Error)>;
+using TcxEditEditingEvent = std::function<void(TObject* Sender, bool& CanEdit)>;
+
+// The default error text of a failed validation.
+extern const wchar_t* const cxSEditValidateErrorText;
+
+// Which of the range and read-only settings were set explicitly.
+enum TcxEditPropertiesValue : unsigned { epvReadOnly = 1, epvMinValue = 2, epvMaxValue = 4 };
+
+// Settings of an editor; the editor listens to their changes. Changes made between
+// LockUpdate and UnlockUpdate reach the editor once, at the end.
 class TcxCustomEditProperties : public TPersistent {
 public:
     explicit TcxCustomEditProperties(TcxCustomEdit* owner) : m_owner(owner) {}
@@ -22,27 +50,76 @@ public:
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
     void Assign(const TPersistent* source) override;
 
-    bool ReadOnly() const noexcept { return m_readOnly; }
+    bool ReadOnly() const noexcept { return (m_assignedValues & epvReadOnly) && m_readOnly; }
     void SetReadOnly(bool v);
+    double MinValue() const noexcept { return (m_assignedValues & epvMinValue) ? m_minValue : 0; }
+    void SetMinValue(double v);
+    double MaxValue() const noexcept { return (m_assignedValues & epvMaxValue) ? m_maxValue : 0; }
+    void SetMaxValue(double v);
+    unsigned AssignedValues() const noexcept { return m_assignedValues; }
+    void SetAssignedValues(unsigned v);
     bool AutoSelect() const noexcept { return m_autoSelect; }
-    void SetAutoSelect(bool v);
+    void SetAutoSelect(bool v) { SetValue(m_autoSelect, v); }
+    bool BeepOnError() const noexcept { return m_beepOnError; }
+    void SetBeepOnError(bool v) { SetValue(m_beepOnError, v); }
+    unsigned ClearKey() const noexcept { return m_clearKey; }
+    void SetClearKey(unsigned v) { SetValue(m_clearKey, v); }
+    // Clicks the default button (Ctrl+Enter unless changed; 0: none).
+    unsigned ClickKey() const noexcept { return m_clickKey; }
+    void SetClickKey(unsigned v) { SetValue(m_clickKey, v); }
+    bool ValidateOnEnter() const noexcept { return m_validateOnEnter; }
+    void SetValidateOnEnter(bool v) { SetValue(m_validateOnEnter, v); }
+    bool UseLeftAlignmentOnEditing() const noexcept { return m_useLeftAlignmentOnEditing; }
+    void SetUseLeftAlignmentOnEditing(bool v) { SetValue(m_useLeftAlignmentOnEditing, v); }
+    bool ImmediatePost() const noexcept { return m_immediatePost; }
+    void SetImmediatePost(bool v) { SetValue(m_immediatePost, v); }
 
-    void BeginUpdate() { ++m_updateCount; }
-    void EndUpdate();
+    // What the editor kind answers.
+    virtual bool CanValidate() const { return false; }
+    virtual bool SeparateValueChangedEvent() const { return false; }
+    virtual bool CompareEditValues() const { return false; }
+    virtual bool RememberValueOnEnter() const { return false; }
+    // Checks a display value; handlers may change it or report an error.
+    void ValidateDisplayValue(std::wstring& displayValue, std::wstring& errorText, bool& error,
+                              TcxCustomEdit* editor);
+
+    void LockUpdate();
+    void UnlockUpdate(bool deliver = true);
+    void BeginUpdate() { LockUpdate(); }
+    void EndUpdate() { UnlockUpdate(true); }
+    // Delivers the change now, or once the update lock is released.
+    void MarkChanged();
     TcxCustomEdit* Owner() const noexcept { return m_owner; }
 
     TNotifyEvent OnChange;
     TNotifyEvent OnEditValueChanged;
+    TcxEditValidateEvent OnValidate;
 
 protected:
-    void Changed();
+    void Changed() { MarkChanged(); }
+    template <typename T> void SetValue(T& field, T value)
+    {
+        if (field == value)
+            return;
+        field = value;
+        MarkChanged();
+    }
 
 private:
     TcxCustomEdit* m_owner;
     bool m_readOnly = false;
+    double m_minValue = 0, m_maxValue = 0;
+    unsigned m_assignedValues = 0;
     bool m_autoSelect = true;
+    bool m_beepOnError = false;
+    unsigned m_clearKey = 0;
+    unsigned m_clickKey = VK_RETURN | scCtrl;
+    bool m_validateOnEnter = true;
+    bool m_useLeftAlignmentOnEditing = true;
+    bool m_immediatePost = false;
     int m_updateCount = 0;
     bool m_changed = false;
+    int m_changing = 0;
 };
 
 class TcxEditStyle : public TcxContainerStyle {
@@ -52,14 +129,44 @@ public:
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
 
-    // The button style: assigned, else the one that goes with the look-and-feel kind.
-    TcxEditButtonStyle ButtonStyle();
+    // The button style of this state: assigned here, else the normal style's, else btsDefault.
+    TcxEditButtonStyle ButtonStyle() const;
     void SetButtonStyle(TcxEditButtonStyle v);
     bool IsButtonStyleAssigned() const noexcept { return m_buttonStyleAssigned; }
+    // The style buttons are drawn in: the assigned one, else the one that goes with the
+    // border style (or, without border and hot tracking, with the look-and-feel kind).
+    TcxEditButtonStyle EffectiveButtonStyle();
+    // Per owner (kept in the normal style), like the edges.
+    TcxEditButtonTransparency ButtonTransparency() const;
+    void SetButtonTransparency(TcxEditButtonTransparency v);
+    bool GradientButtons() const;
+    void SetGradientButtons(bool v);
 
 private:
+    // The editor style of the controller chain that assigns the value, or nullptr.
+    const TcxEditStyle* ButtonStyleSource(int depth = 0) const;
+    const TcxEditStyle* ButtonTransparencySource(int depth = 0) const;
+    const TcxEditStyle* RootEdit() const;
+    TcxEditStyle* RootEdit();
     TcxEditButtonStyle m_buttonStyle = btsDefault;
     bool m_buttonStyleAssigned = false;
+    TcxEditButtonTransparency m_buttonTransparency = ebtNone;
+    bool m_buttonTransparencyAssigned = false;
+    bool m_gradientButtons = false;
+    bool m_gradientButtonsAssigned = false;
+};
+
+// A style controller whose styles are editor styles; the default controller is one.
+class TcxEditStyleController : public TcxStyleController {
+public:
+    explicit TcxEditStyleController(TComponent* owner, bool isDefault = false);
+    const wchar_t* ClassName() const override { return L"TcxEditStyleController"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    TcxEditStyle* Style() noexcept { return static_cast<TcxEditStyle*>(StateStyle(csNormal)); }
+    TcxEditStyle* StyleDisabled() noexcept { return static_cast<TcxEditStyle*>(StateStyle(csDisabled)); }
+    TcxEditStyle* StyleFocused() noexcept { return static_cast<TcxEditStyle*>(StateStyle(csFocused)); }
+    TcxEditStyle* StyleHot() noexcept { return static_cast<TcxEditStyle*>(StateStyle(csHot)); }
 };
 
 class TcxCustomEdit : public TcxContainer {
@@ -78,13 +185,59 @@ public:
     virtual int AutoHeight();
     void SetBounds(int left, int top, int width, int height) override;
 
+    // The value being edited. Setting it by code stores it, shows it and raises
+    // OnEditValueChanged when it differs; it never marks the editor modified.
+    const TcxEditValue& EditValue() const noexcept { return m_editValue; }
+    void SetEditValue(const TcxEditValue& value);
+    // Checks the shown value (OnValidate) and takes it as the edit value; on failure with
+    // raiseOnError the editor keeps the focus, its text is selected and
+    // EcxEditValidationError is raised.
+    bool ValidateEdit(bool raiseOnError);
+    void PostEditValue(bool validateFirst);
+    // Holds OnChange and OnEditValueChanged back; the outermost unlock delivers each once
+    // (fire) or drops them.
+    void LockChangeEvents(bool lock, bool fire = true);
+    bool ChangeEventsLocked() const noexcept { return m_changeEventsLock > 0; }
+    bool ModifiedAfterEnter() const noexcept { return m_modifiedAfterEnter; }
+    bool EditModified() const noexcept { return m_editModified; }
+    bool Validated() const noexcept { return m_validated; }
+    bool IsValidating() const noexcept { return m_isValidating; }
+    // Whether the user may change the content (not read-only).
+    bool CanModify();
+    // CanModify, and OnEditing does not refuse.
+    bool DoEditing();
+    bool ReadOnly() { return Properties() && Properties()->ReadOnly(); }
+
     TNotifyEvent OnChange;
     TNotifyEvent OnEditValueChanged;
+    TcxEditEditingEvent OnEditing;
     // Called by the properties object after a change.
     void PropertiesChangedFromProperties();
 
 protected:
     void InitEdit(TcxCustomEditProperties* properties);
+    // The text shown for the value, and showing a text (descendants with text override).
+    virtual std::wstring DisplayText() { return {}; }
+    virtual void SetDisplayValue(const std::wstring& text) {}
+    virtual TcxEditValue DisplayToEditValue(const std::wstring& text) { return TcxEditValue::Of(text); }
+    virtual void SelectAllText() {}
+    // Stores a value; a change by the user (UserChanging) is dropped when editing is refused.
+    void SetInternalEditValue(const TcxEditValue& value);
+    // Every content change; OnChange now, or later while change events are locked.
+    void ChangeHandler();
+    void EditValueChangedHandler();
+    void SetModifiedAfterEnter(bool v);
+    // The user changed the content shown (typing, pasting): it becomes the edit value.
+    void ContentChangedByUser(const TcxEditValue& value);
+    bool FocusingForError() const noexcept { return m_focusingForError; }
+    void SetEditModified(bool v);
+    // The keys the editor itself handles (clear key, Enter, Escape); true consumes the key.
+    virtual bool EditorKeyDown(WPARAM key);
+    // The focus arrived in the editor from outside, or left it.
+    virtual void DoEnter();
+    virtual void DoExit();
+    bool m_userChanging = false;
+    bool m_escapeHandled = false;
     TcxContainerStyle* CreateStyle(TcxContainerStateIndex state) override;
     virtual void PropertiesChanged();
     void Loaded() override;
@@ -95,7 +248,26 @@ protected:
     int TextLineHeight(const wchar_t* sample = L"Wg");
 
 private:
+    struct ModifiedFlags {
+        bool modifiedAfterEnter, editModified;
+    };
+    void PushModifiedFlags();
+    void PopModifiedFlags();
+    // The failure path of ValidateEdit: focus the editor, select its text, beep and raise.
+    void ValidationError(const std::wstring& errorText);
+
     std::unique_ptr<TcxCustomEditProperties> m_properties;
+    TcxEditValue m_editValue;
+    TcxEditValue m_valueOnEnter;
+    bool m_modifiedAfterEnter = false;
+    bool m_editModified = false;
+    bool m_validated = false;
+    bool m_isValidating = false;
+    bool m_focusingForError = false;
+    std::vector<ModifiedFlags> m_flagStack;
+    int m_changeEventsLock = 0;
+    bool m_pendingChange = false;
+    bool m_pendingEditValueChanged = false;
     bool m_autoSize = true;
     bool m_applyingAutoSize = false;
     int m_lineHeight = 0;
@@ -129,8 +301,7 @@ public:
     class TcxEditButtons* Collection = nullptr;
 
 private:
-    template <typename T>
-    void Set(T& field, T value)
+    template <typename T> void Set(T& field, T value)
     {
         if (field == value)
             return;

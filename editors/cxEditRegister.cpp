@@ -5,6 +5,11 @@
 
 void RegisterEditorClasses()
 {
-    RegisterComponentClass(L"TcxTextEdit", [](TComponent* owner) -> TComponent* { return new TcxTextEdit(owner); });
-    RegisterComponentClass(L"TcxButtonEdit", [](TComponent* owner) -> TComponent* { return new TcxButtonEdit(owner); });
+    RegisterComponentClass(L"TcxTextEdit",
+                           [](TComponent* owner) -> TComponent* { return new TcxTextEdit(owner); });
+    RegisterComponentClass(L"TcxEditStyleController", [](TComponent* owner) -> TComponent* {
+        return new TcxEditStyleController(owner);
+    });
+    RegisterComponentClass(L"TcxButtonEdit",
+                           [](TComponent* owner) -> TComponent* { return new TcxButtonEdit(owner); });
 }

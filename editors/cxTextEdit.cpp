@@ -1,12 +1,37 @@
 #include "cxTextEdit.h"
 
+#include <windowsx.h>
+
+// ---- TcxTextEditProperties ---------------------------------------------------------------------
 
 const TClassInfo* TcxTextEditProperties::StaticProperties()
 {
     static const TClassInfo info = [] {
+        using P = TcxTextEditProperties;
         TClassInfo ci(L"TcxTextEditProperties", TcxCustomEditProperties::StaticProperties());
-        ci.AddInt<TcxTextEditProperties>(L"MaxLength", &TcxTextEditProperties::SetMaxLength,
-                                         &TcxTextEditProperties::MaxLength);
+        ci.AddEnum<P, TEditCharCase>(
+            L"CharCase",
+            {{L"ecNormal", ecNormal}, {L"ecUpperCase", ecUpperCase}, {L"ecLowerCase", ecLowerCase}},
+            &P::SetCharCase, &P::CharCase);
+        ci.AddEnum<P, TcxEditEchoMode>(L"EchoMode",
+                                       {{L"eemNormal", eemNormal}, {L"eemPassword", eemPassword}},
+                                       &P::SetEchoMode, &P::EchoMode);
+        ci.AddBool<P>(L"HideSelection", &P::SetHideSelection, &P::HideSelection);
+        ci.AddInt<P>(L"ImeMode", &P::SetImeMode, &P::ImeMode);
+        ci.AddString<P>(L"ImeName", &P::SetImeName, &P::ImeName);
+        ci.AddBool<P>(L"IncrementalSearch", &P::SetIncrementalSearch, &P::IncrementalSearch);
+        ci.AddInt<P>(L"MaxLength", &P::SetMaxLength, &P::MaxLength);
+        ci.AddBool<P>(L"OEMConvert", &P::SetOEMConvert, &P::OEMConvert);
+        // Stored as the character's code or as a one-character text.
+        ci.Add({L"PasswordChar",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    wchar_t c = v.kind == TValue::Kind::String ? (v.text.empty() ? 0 : v.text[0])
+                                                               : static_cast<wchar_t>(ValueToInt(v));
+                    static_cast<P&>(o).SetPasswordChar(c);
+                },
+                [](const TPersistent& o) { return TValue::Int(static_cast<const P&>(o).PasswordChar()); },
+                {},
+                {}});
         return ci;
     }();
     return &info;
@@ -14,39 +39,152 @@ const TClassInfo* TcxTextEditProperties::StaticProperties()
 
 void TcxTextEditProperties::Assign(const TPersistent* source)
 {
-    if (auto* p = dynamic_cast<const TcxTextEditProperties*>(source))
-        m_maxLength = p->m_maxLength;
-    TcxCustomEditProperties::Assign(source);
+    auto* p = dynamic_cast<const TcxTextEditProperties*>(source);
+    if (!p) {
+        TcxCustomEditProperties::Assign(source);
+        return;
+    }
+    LockUpdate();
+    try {
+        TcxCustomEditProperties::Assign(source);
+        m_charCase = p->m_charCase;
+        m_echoMode = p->m_echoMode;
+        m_hideSelection = p->m_hideSelection;
+        m_incrementalSearch = p->m_incrementalSearch;
+        m_maxLengthAssigned = false;
+        if (p->m_maxLengthAssigned)
+            SetMaxLength(p->m_maxLength);
+        m_oemConvert = p->m_oemConvert;
+        m_imeMode = p->m_imeMode;
+        m_imeName = p->m_imeName;
+        m_passwordChar = p->m_passwordChar;
+        MarkChanged();
+    } catch (...) {
+        UnlockUpdate();
+        throw;
+    }
+    UnlockUpdate();
 }
 
 void TcxTextEditProperties::SetMaxLength(int v)
 {
-    if (v < 0 || v == m_maxLength)
+    v = std::max(v, 0);
+    if (m_maxLengthAssigned && v == m_maxLength)
         return;
     m_maxLength = v;
-    Changed();
+    m_maxLengthAssigned = true;
+    MarkChanged();
 }
 
-TcxCustomTextEdit::TcxCustomTextEdit(TComponent* owner) : TcxCustomEdit(owner) {}
+std::wstring TcxTextEditProperties::CheckedText(const std::wstring& text) const
+{
+    std::wstring t = text;
+    if (m_charCase == ecUpperCase && !t.empty())
+        CharUpperBuffW(t.data(), static_cast<DWORD>(t.size()));
+    else if (m_charCase == ecLowerCase && !t.empty())
+        CharLowerBuffW(t.data(), static_cast<DWORD>(t.size()));
+    return t;
+}
 
-TcxCustomTextEdit::~TcxCustomTextEdit() { Destroying(); }
+// ---- TcxCustomInnerTextEdit --------------------------------------------------------------------
+
+void TcxCustomInnerTextEdit::SetMaxLength(int v)
+{
+    m_maxLength = std::max(v, 0);
+    if (HandleAllocated())
+        SendMessageW(Handle(), EM_LIMITTEXT, static_cast<WPARAM>(m_maxLength), 0);
+}
+
+void TcxCustomInnerTextEdit::SetStyleSettings(TcxEditEchoMode echo, wchar_t passwordChar,
+                                              TEditCharCase charCase, bool hideSelection, bool oemConvert)
+{
+    bool recreate = echo != m_echoMode || (echo == eemPassword && passwordChar != m_passwordChar) ||
+                    charCase != m_charCase || hideSelection != m_hideSelection || oemConvert != m_oemConvert;
+    m_echoMode = echo;
+    m_passwordChar = passwordChar;
+    m_charCase = charCase;
+    m_hideSelection = hideSelection;
+    m_oemConvert = oemConvert;
+    if (recreate && HandleAllocated())
+        RecreateWnd();
+}
+
+void TcxCustomInnerTextEdit::CreateParams(TCreateParams& params)
+{
+    TNativeEdit::CreateParams(params);
+    // The edit box masks the text where it shows it; its text and the editor's value stay
+    // the real text.
+    if (m_echoMode == eemPassword)
+        params.style |= ES_PASSWORD;
+    if (m_charCase == ecUpperCase)
+        params.style |= ES_UPPERCASE;
+    else if (m_charCase == ecLowerCase)
+        params.style |= ES_LOWERCASE;
+    if (!m_hideSelection)
+        params.style |= ES_NOHIDESEL;
+    if (m_oemConvert)
+        params.style |= ES_OEMCONVERT;
+}
+
+void TcxCustomInnerTextEdit::HandleCreated()
+{
+    TNativeEdit::HandleCreated();
+    SendMessageW(Handle(), EM_LIMITTEXT, static_cast<WPARAM>(m_maxLength), 0);
+    if (m_echoMode == eemPassword)
+        SendMessageW(Handle(), EM_SETPASSWORDCHAR, m_passwordChar ? m_passwordChar : L'*', 0);
+}
+
+LRESULT TcxCustomInnerTextEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (!m_passThrough && m_editor) {
+        switch (msg) {
+        case WM_PASTE:
+        case WM_CUT:
+        case WM_CLEAR:
+        case WM_UNDO:
+        case EM_UNDO: {
+            bool allowed = true;
+            CallHandler([&] { allowed = m_editor->InnerEditAllowed(msg, wParam); });
+            if (!allowed)
+                return 0;
+            break;
+        }
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS: {
+            LRESULT r = TNativeEdit::WndProc(msg, wParam, lParam);
+            CallHandler(
+                [&] { m_editor->InnerFocusChanged(msg == WM_SETFOCUS, reinterpret_cast<HWND>(wParam)); });
+            return r;
+        }
+        default: break;
+        }
+    }
+    LRESULT r = TNativeEdit::WndProc(msg, wParam, lParam);
+    if (msg == WM_MOUSEMOVE && m_editor && m_editor->HandleAllocated() && HandleAllocated()) {
+        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        MapWindowPoints(Handle(), m_editor->Handle(), &p, 1);
+        m_editor->InnerControlMouseMove(p);
+    }
+    return r;
+}
+
+// ---- TcxCustomTextEdit -------------------------------------------------------------------------
+
+TcxCustomTextEdit::TcxCustomTextEdit(TComponent* owner) : TcxCustomEdit(owner)
+{
+}
+
+TcxCustomTextEdit::~TcxCustomTextEdit()
+{
+    Destroying();
+}
 
 void TcxCustomTextEdit::Construct(TcxTextEditProperties* properties)
 {
-    m_innerEdit = new TNativeEdit(this);
+    m_innerEdit = new TcxCustomInnerTextEdit(this, this);
     m_innerEdit->SetTabStop(false);
     m_innerEdit->SetParent(this);
-    m_innerEdit->OnChange = [this](TObject*) {
-        if (OnChange)
-            OnChange(this);
-    };
-    m_innerEdit->OnFocusChange = [this](bool gained) {
-        if (gained && Properties()->AutoSelect())
-            m_innerEdit->SelectAll();
-        UpdateVisualStateAtCursor(false);
-        if (OnFocusChanged)
-            OnFocusChanged(this);
-    };
+    m_innerEdit->OnChange = [this](TObject*) { InnerTextChanged(); };
     m_innerEdit->OnKey = [this](UINT msg, WPARAM key) { return EditKey(msg, key); };
     SetInnerControl(m_innerEdit);
     InitEdit(properties);
@@ -64,7 +202,9 @@ const TClassInfo* TcxCustomTextEdit::StaticProperties()
                         ValueToInt(v);
                     static_cast<TcxCustomTextEdit&>(o).SetText(v.text);
                 },
-                [](const TPersistent& o) { return TValue::Str(static_cast<const TcxCustomTextEdit&>(o).Text()); },
+                [](const TPersistent& o) {
+                    return TValue::Str(static_cast<const TcxCustomTextEdit&>(o).Text());
+                },
                 {},
                 {}});
         return ci;
@@ -79,15 +219,251 @@ std::wstring TcxCustomTextEdit::Text() const
 
 void TcxCustomTextEdit::SetText(const std::wstring& value)
 {
-    if (m_innerEdit)
-        m_innerEdit->SetText(value);
-    TcxCustomEdit::SetText(value);
+    std::wstring checked = TextProperties() ? TextProperties()->CheckedText(value) : value;
+    if (!TextProperties() || m_constructing) {
+        SetDisplayValue(checked);
+        return;
+    }
+    SetEditValue(TcxEditValue::Of(checked));
+    // The same text again still replaces the shown one (a user change may differ from it).
+    if (DisplayText() != checked)
+        SetDisplayValue(checked);
+}
+
+std::wstring TcxCustomTextEdit::DisplayText()
+{
+    return Text();
+}
+
+void TcxCustomTextEdit::SetDisplayValue(const std::wstring& text)
+{
+    bool was = m_internalUpdating;
+    m_internalUpdating = true;
+    try {
+        if (m_innerEdit)
+            m_innerEdit->SetText(text);
+        TcxCustomEdit::SetText(text);
+    } catch (...) {
+        m_internalUpdating = was;
+        throw;
+    }
+    m_internalUpdating = was;
+}
+
+void TcxCustomTextEdit::InnerTextChanged()
+{
+    if (m_internalUpdating || m_constructing) {
+        ChangeHandler();
+        return;
+    }
+    bool was = m_userChanging;
+    m_userChanging = true;
+    try {
+        ContentChangedByUser(TcxEditValue::Of(Text()));
+    } catch (...) {
+        m_userChanging = was;
+        throw;
+    }
+    m_userChanging = was;
 }
 
 void TcxCustomTextEdit::SelectAll()
 {
     if (m_innerEdit)
         m_innerEdit->SelectAll();
+}
+
+int TcxCustomTextEdit::SelStart() const
+{
+    if (!m_innerEdit || !m_innerEdit->HandleAllocated())
+        return 0;
+    DWORD start = 0, end = 0;
+    SendMessageW(m_innerEdit->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    return static_cast<int>(start);
+}
+
+int TcxCustomTextEdit::SelLength() const
+{
+    if (!m_innerEdit || !m_innerEdit->HandleAllocated())
+        return 0;
+    DWORD start = 0, end = 0;
+    SendMessageW(m_innerEdit->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    return static_cast<int>(end - start);
+}
+
+void TcxCustomTextEdit::SetSelStart(int v)
+{
+    if (m_innerEdit && m_innerEdit->HandleAllocated())
+        SendMessageW(m_innerEdit->Handle(), EM_SETSEL, static_cast<WPARAM>(v), static_cast<LPARAM>(v));
+}
+
+void TcxCustomTextEdit::SetSelLength(int v)
+{
+    int start = SelStart();
+    if (m_innerEdit && m_innerEdit->HandleAllocated())
+        SendMessageW(m_innerEdit->Handle(), EM_SETSEL, static_cast<WPARAM>(start),
+                     static_cast<LPARAM>(start + v));
+}
+
+std::wstring TcxCustomTextEdit::SelText() const
+{
+    std::wstring t = Text();
+    int start = std::min(SelStart(), static_cast<int>(t.size()));
+    return t.substr(static_cast<size_t>(start), static_cast<size_t>(SelLength()));
+}
+
+void TcxCustomTextEdit::SetSelText(const std::wstring& v)
+{
+    if (m_innerEdit && m_innerEdit->HandleAllocated())
+        m_innerEdit->DefaultMessage(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(v.c_str()));
+}
+
+std::wstring TcxCustomTextEdit::ClipboardText() const
+{
+    std::wstring text;
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(nullptr))
+        return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = p;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+namespace {
+
+bool PutOnClipboard(HWND owner, const std::wstring& text)
+{
+    if (!OpenClipboard(owner))
+        return false;
+    EmptyClipboard();
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    bool ok = false;
+    if (mem) {
+        if (auto* p = static_cast<wchar_t*>(GlobalLock(mem))) {
+            memcpy(p, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+            GlobalUnlock(mem);
+            ok = SetClipboardData(CF_UNICODETEXT, mem) != nullptr;
+        }
+        if (!ok)
+            GlobalFree(mem);
+    }
+    CloseClipboard();
+    return ok;
+}
+
+} // namespace
+
+bool TcxCustomTextEdit::ReplaceSelectionAllowed(const std::wstring& inserted)
+{
+    if (!DoEditing())
+        return false;
+    int max = TextProperties()->MaxLength();
+    if (max > 0) {
+        std::wstring t = Text();
+        int start = SelStart(), len = SelLength();
+        int kept = static_cast<int>(t.size()) - len;
+        // Even the text outside the selection does not fit: refused.
+        if (start > max || kept > max)
+            return false;
+    }
+    return true;
+}
+
+bool TcxCustomTextEdit::CopySelection()
+{
+    std::wstring sel = SelText();
+    if (sel.empty() || TextProperties()->EchoMode() == eemPassword)
+        return false;
+    return PutOnClipboard(HandleAllocated() ? Handle() : nullptr, sel);
+}
+
+bool TcxCustomTextEdit::CutSelection()
+{
+    if (!m_innerEdit || !m_innerEdit->HandleAllocated())
+        return false;
+    if (!Focused()) {
+        // Not focused: the whole text is cut, after it is safely on the clipboard.
+        if (!DoEditing())
+            return false;
+        std::wstring t = Text();
+        if (!t.empty() && !PutOnClipboard(Handle(), t))
+            return false;
+        m_innerEdit->SetText(std::wstring());
+        return true;
+    }
+    if (SelLength() == 0 || !ReplaceSelectionAllowed(std::wstring()))
+        return false;
+    m_innerEdit->DefaultMessage(WM_CUT);
+    return true;
+}
+
+bool TcxCustomTextEdit::PasteText()
+{
+    if (!m_innerEdit || !m_innerEdit->HandleAllocated() || !IsClipboardFormatAvailable(CF_UNICODETEXT))
+        return false;
+    std::wstring clip = ClipboardText();
+    if (!Focused()) {
+        if (!DoEditing())
+            return false;
+        m_innerEdit->SetText(TextProperties()->CheckedText(clip));
+        return true;
+    }
+    if (!ReplaceSelectionAllowed(clip))
+        return false;
+    m_innerEdit->DefaultMessage(WM_PASTE);
+    return true;
+}
+
+bool TcxCustomTextEdit::DeleteSelection()
+{
+    if (!m_innerEdit || !m_innerEdit->HandleAllocated() || SelLength() == 0 || !DoEditing())
+        return false;
+    int start = SelStart();
+    std::wstring t = Text();
+    t.erase(static_cast<size_t>(start), static_cast<size_t>(SelLength()));
+    m_innerEdit->SetText(TextProperties()->CheckedText(t));
+    SetSelStart(start);
+    return true;
+}
+
+bool TcxCustomTextEdit::InnerEditAllowed(UINT msg, WPARAM)
+{
+    switch (msg) {
+    case WM_PASTE:
+        if (!IsClipboardFormatAvailable(CF_UNICODETEXT))
+            return false;
+        return ReplaceSelectionAllowed(ClipboardText());
+    case WM_CUT:
+    case WM_CLEAR: return SelLength() > 0 && ReplaceSelectionAllowed(std::wstring());
+    default: return DoEditing();
+    }
+}
+
+void TcxCustomTextEdit::InnerFocusChanged(bool gained, HWND other)
+{
+    HWND self = HandleAllocated() ? Handle() : nullptr;
+    // The container's own window passes the focus on: where it came from tells whether the
+    // focus entered the editor.
+    bool fromOutside = other != self || m_focusFromOutside;
+    m_focusFromOutside = false;
+    if (gained) {
+        if (fromOutside) {
+            DoEnter();
+            if (Properties()->AutoSelect() && !FocusingForError())
+                m_innerEdit->SelectAll();
+        }
+    } else if (other != self) {
+        DoExit();
+    }
+    UpdateVisualStateAtCursor(false);
+    if (OnFocusChanged)
+        OnFocusChanged(this);
 }
 
 RECT TcxCustomTextEdit::TextArea()
@@ -110,29 +486,76 @@ void TcxCustomTextEdit::PlaceInnerControl()
     RECT target{area.left, top, area.right, top + std::max(height, 0)};
     RECT current = m_innerEdit->BoundsRect();
     if (!EqualRect(&current, &target))
-        m_innerEdit->SetBounds(target.left, target.top, target.right - target.left, target.bottom - target.top);
+        m_innerEdit->SetBounds(target.left, target.top, target.right - target.left,
+                               target.bottom - target.top);
+}
+
+void TcxCustomTextEdit::SyncInnerControlLook()
+{
+    TcxCustomEdit::SyncInnerControlLook();
+    // The state's text colour, not only the font's, reaches the edit box.
+    if (m_innerEdit)
+        m_innerEdit->SetTextColor(CurrentStyle()->TextColor());
 }
 
 void TcxCustomTextEdit::PropertiesChanged()
 {
     if (m_innerEdit) {
-        m_innerEdit->SetReadOnly(Properties()->ReadOnly());
-        if (m_innerEdit->HandleAllocated())
-            SendMessageW(m_innerEdit->Handle(), EM_LIMITTEXT,
-                         static_cast<WPARAM>(static_cast<TcxTextEditProperties*>(Properties())->MaxLength()), 0);
+        TcxTextEditProperties* p = TextProperties();
+        m_innerEdit->SetReadOnly(ReadOnly());
+        m_innerEdit->SetMaxLength(p->MaxLength());
+        m_innerEdit->SetStyleSettings(p->EchoMode(), p->PasswordChar(), p->CharCase(), p->HideSelection(),
+                                      p->OEMConvert());
     }
     TcxCustomEdit::PropertiesChanged();
 }
 
 bool TcxCustomTextEdit::EditKey(UINT msg, WPARAM key)
 {
-    // Without the beep the edit box never sees Return.
-    if (msg == WM_CHAR && key == L'\r' && !m_beepOnEnter)
-        return true;
-    return false;
+    switch (msg) {
+    case WM_KEYDOWN: {
+        m_enterHandled = false;
+        if (EditorKeyDown(key)) {
+            m_enterHandled = key == VK_RETURN;
+            return true;
+        }
+        // Left or right with a selection and without Shift: the caret goes to that end.
+        if ((key == VK_LEFT || key == VK_RIGHT) && GetKeyState(VK_SHIFT) >= 0 && SelLength() > 0) {
+            int start = SelStart(), end = start + SelLength();
+            SetSelStart(key == VK_LEFT ? start : end);
+            return true;
+        }
+        if (key == VK_DELETE && !DoEditing())
+            return true;
+        return false;
+    }
+    case WM_CHAR:
+        if (key == L'\t')
+            return true;
+        if (key == L'\r') {
+            bool handled = m_enterHandled;
+            m_enterHandled = false;
+            // Without the beep the edit box never sees Return.
+            return handled || !m_beepOnEnter;
+        }
+        if (key == 0x1B) {
+            bool handled = m_escapeHandled;
+            m_escapeHandled = false;
+            return handled;
+        }
+        // Copying and selecting are not editing; every other character is.
+        if (key == 0x03 || key == 0x01)
+            return false;
+        return !DoEditing();
+    case WM_KEYUP: return key == VK_TAB;
+    default: return false;
+    }
 }
 
-TcxTextEdit::TcxTextEdit(TComponent* owner) : TcxCustomTextEdit(owner) { Construct(new TcxTextEditProperties(this)); }
+TcxTextEdit::TcxTextEdit(TComponent* owner) : TcxCustomTextEdit(owner)
+{
+    Construct(new TcxTextEditProperties(this));
+}
 
 const TClassInfo* TcxTextEdit::StaticProperties()
 {

@@ -4,6 +4,9 @@
 #include "editors/cxEdit.h"
 #include "runtime/rtStdCtrls.h"
 
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+enum TcxEditEchoMode { eemNormal, eemPassword };
+
 class TcxTextEditProperties : public TcxCustomEditProperties {
 public:
     using TcxCustomEditProperties::TcxCustomEditProperties;
@@ -12,11 +15,89 @@ public:
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
     void Assign(const TPersistent* source) override;
 
-    int MaxLength() const noexcept { return m_maxLength; }
+    // 0: no limit; counted in characters; negative values become 0.
+    int MaxLength() const noexcept { return m_maxLengthAssigned ? m_maxLength : 0; }
     void SetMaxLength(int v);
+    bool IsMaxLengthAssigned() const noexcept { return m_maxLengthAssigned; }
+    TEditCharCase CharCase() const noexcept { return m_charCase; }
+    void SetCharCase(TEditCharCase v) { SetValue(m_charCase, v); }
+    TcxEditEchoMode EchoMode() const noexcept { return m_echoMode; }
+    void SetEchoMode(TcxEditEchoMode v) { SetValue(m_echoMode, v); }
+    // 0: "*" while EchoMode is eemPassword.
+    wchar_t PasswordChar() const noexcept { return m_passwordChar; }
+    void SetPasswordChar(wchar_t v) { SetValue(m_passwordChar, v); }
+    bool HideSelection() const noexcept { return m_hideSelection; }
+    void SetHideSelection(bool v) { SetValue(m_hideSelection, v); }
+    bool OEMConvert() const noexcept { return m_oemConvert; }
+    void SetOEMConvert(bool v) { SetValue(m_oemConvert, v); }
+    bool IncrementalSearch() const noexcept { return m_incrementalSearch; }
+    void SetIncrementalSearch(bool v) { SetValue(m_incrementalSearch, v); }
+    int ImeMode() const noexcept { return m_imeMode; }
+    void SetImeMode(int v) { SetValue(m_imeMode, v); }
+    const std::wstring& ImeName() const noexcept { return m_imeName; }
+    void SetImeName(const std::wstring& v) { SetValue(m_imeName, v); }
+
+    bool CanValidate() const override { return true; }
+    bool SeparateValueChangedEvent() const override { return true; }
+    bool CompareEditValues() const override { return true; }
+    // Text editors remember the value they had when entered, so that Escape can restore it.
+    bool RememberValueOnEnter() const override { return true; }
+    // A text entering the editor: CharCase applied.
+    std::wstring CheckedText(const std::wstring& text) const;
 
 private:
     int m_maxLength = 0;
+    bool m_maxLengthAssigned = false;
+    TEditCharCase m_charCase = ecNormal;
+    TcxEditEchoMode m_echoMode = eemNormal;
+    wchar_t m_passwordChar = 0;
+    bool m_hideSelection = true;
+    bool m_oemConvert = false;
+    bool m_incrementalSearch = true;
+    int m_imeMode = 3;
+    std::wstring m_imeName;
+};
+
+class TcxCustomTextEdit;
+
+// The platform's edit box inside a text editor. It keeps its settings (length limit,
+// password character, letter case) and applies them whenever its window is (re)created;
+// the cursor over it counts as over the editor, and its focus is the editor's.
+class TcxCustomInnerTextEdit : public TNativeEdit {
+public:
+    TcxCustomInnerTextEdit(TComponent* owner, TcxCustomTextEdit* editor)
+        : TNativeEdit(owner), m_editor(editor)
+    {
+    }
+    const wchar_t* ClassName() const override { return L"TcxCustomInnerTextEdit"; }
+
+    void SetMaxLength(int v);
+    // Settings that only a new window can take: they recreate it when they change.
+    void SetStyleSettings(TcxEditEchoMode echo, wchar_t passwordChar, TEditCharCase charCase,
+                          bool hideSelection, bool oemConvert);
+    // Passes a message to the platform's edit box, around the editor's checks.
+    LRESULT DefaultMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0)
+    {
+        m_passThrough = true;
+        LRESULT r = Perform(msg, wParam, lParam);
+        m_passThrough = false;
+        return r;
+    }
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void HandleCreated() override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    TcxCustomTextEdit* m_editor;
+    int m_maxLength = 0;
+    TcxEditEchoMode m_echoMode = eemNormal;
+    wchar_t m_passwordChar = 0;
+    TEditCharCase m_charCase = ecNormal;
+    bool m_hideSelection = true;
+    bool m_oemConvert = false;
+    bool m_passThrough = false;
 };
 
 class TcxCustomTextEdit : public TcxCustomEdit {
@@ -26,27 +107,61 @@ public:
     const wchar_t* ClassName() const override { return L"TcxCustomTextEdit"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    TcxTextEditProperties* TextProperties() noexcept
+    {
+        return static_cast<TcxTextEditProperties*>(Properties());
+    }
 
-    // The shown text: the edit box's live text.
+    // The shown text: the edit box's live text. Setting it by code passes the value check
+    // (CharCase) but not the length limit, and does not mark the editor modified.
     std::wstring Text() const;
     void SetText(const std::wstring& value) override;
-    TNativeEdit* InnerEdit() const noexcept { return m_innerEdit; }
+    TcxCustomInnerTextEdit* InnerEdit() const noexcept { return m_innerEdit; }
     void SelectAll();
     bool BeepOnEnter() const noexcept { return m_beepOnEnter; }
     void SetBeepOnEnter(bool v) { m_beepOnEnter = v; }
 
+    int SelStart() const;
+    void SetSelStart(int v);
+    int SelLength() const;
+    void SetSelLength(int v);
+    std::wstring SelText() const;
+    void SetSelText(const std::wstring& v);
+    // Clipboard operations; each answers false (and changes nothing) when the editor is
+    // read-only, OnEditing refuses, or the result would not fit.
+    bool CutSelection();
+    bool CopySelection();
+    bool PasteText();
+    bool DeleteSelection();
+
+    // Called by the edit box.
+    void InnerFocusChanged(bool gained, HWND other);
+    void InnerTextChanged();
+    // Whether an editing message may reach the edit box (paste, cut, clear, typing).
+    bool InnerEditAllowed(UINT msg, WPARAM wParam);
+
 protected:
     void Construct(TcxTextEditProperties* properties);
     void PlaceInnerControl() override;
+    void SyncInnerControlLook() override;
     void PropertiesChanged() override;
+    std::wstring DisplayText() override;
+    void SetDisplayValue(const std::wstring& text) override;
+    void SelectAllText() override { SelectAll(); }
     // The part of the client rectangle where the edit box goes.
     virtual RECT TextArea();
     // Keys typed into the edit box reach the editor first; true consumes the key.
     virtual bool EditKey(UINT msg, WPARAM key);
 
 private:
-    TNativeEdit* m_innerEdit = nullptr;
+    // Replaces the selection with inserted (nothing for a cut) if allowed and it fits.
+    bool ReplaceSelectionAllowed(const std::wstring& inserted);
+    std::wstring ClipboardText() const;
+
+    TcxCustomInnerTextEdit* m_innerEdit = nullptr;
     bool m_beepOnEnter = true;
+    bool m_internalUpdating = false;
+    bool m_enterHandled = false;
 };
 
 class TcxTextEdit : public TcxCustomTextEdit {
@@ -55,5 +170,8 @@ public:
     const wchar_t* ClassName() const override { return L"TcxTextEdit"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
-    TcxTextEditProperties* Properties() noexcept { return static_cast<TcxTextEditProperties*>(TcxCustomEdit::Properties()); }
+    TcxTextEditProperties* Properties() noexcept
+    {
+        return static_cast<TcxTextEditProperties*>(TcxCustomEdit::Properties());
+    }
 };

@@ -12,7 +12,8 @@ TEST(ContainerStyleTest, BorderStyleFollowsTheKindAndTheStateWhenNothingIsAssign
     struct Case {
         TcxLookAndFeelKind kind;
         TcxContainerBorderStyle normal;
-    } kinds[] = {{lfFlat, cbsFlat}, {lfStandard, cbs3D}, {lfUltraFlat, cbsUltraFlat}, {lfOffice11, cbsOffice11}};
+    } kinds[] = {
+        {lfFlat, cbsFlat}, {lfStandard, cbs3D}, {lfUltraFlat, cbsUltraFlat}, {lfOffice11, cbsOffice11}};
     TForm owner(nullptr);
     for (const Case& c : kinds) {
         TcxTextEdit edit(&owner);
@@ -25,8 +26,10 @@ TEST(ContainerStyleTest, BorderStyleFollowsTheKindAndTheStateWhenNothingIsAssign
         bool hotTrack;
         TcxContainerBorderStyle focused, disabled, hot;
     } states[] = {
-        {cbsSingle, true, cbsThick, cbsSingle, cbsThick},   {cbsSingle, false, cbsSingle, cbsSingle, cbsSingle},
-        {cbsFlat, true, cbs3D, cbsFlat, cbs3D},             {cbsNone, true, cbsFlat, cbsNone, cbsFlat},
+        {cbsSingle, true, cbsThick, cbsSingle, cbsThick},
+        {cbsSingle, false, cbsSingle, cbsSingle, cbsSingle},
+        {cbsFlat, true, cbs3D, cbsFlat, cbs3D},
+        {cbsNone, true, cbsFlat, cbsNone, cbsFlat},
         {cbsUltraFlat, true, cbsUltraFlat, cbsUltraFlat, cbsUltraFlat},
     };
     for (const StateCase& c : states) {
@@ -134,7 +137,10 @@ protected:
         RECT r = edit->ButtonViewInfos().at(static_cast<size_t>(viewIndex)).bounds;
         return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
-    void Mouse(UINT msg, POINT p) { SendMessageW(edit->Handle(), msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(p.x, p.y)); }
+    void Mouse(UINT msg, POINT p)
+    {
+        SendMessageW(edit->Handle(), msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(p.x, p.y));
+    }
 
     TcxButtonEdit* edit = nullptr;
     std::vector<int> clicks;
@@ -178,7 +184,8 @@ TEST_F(ButtonEditTest, ClickKeyRunsTheDefaultButton)
     SetForegroundWindow(form->Handle());
     edit->SetFocus();
     INPUT in[4] = {};
-    WORD keys[4][2] = {{VK_CONTROL, 0}, {VK_RETURN, 0}, {VK_RETURN, KEYEVENTF_KEYUP}, {VK_CONTROL, KEYEVENTF_KEYUP}};
+    WORD keys[4][2] = {
+        {VK_CONTROL, 0}, {VK_RETURN, 0}, {VK_RETURN, KEYEVENTF_KEYUP}, {VK_CONTROL, KEYEVENTF_KEYUP}};
     for (int i = 0; i < 4; ++i) {
         in[i].type = INPUT_KEYBOARD;
         in[i].ki.wVk = keys[i][0];

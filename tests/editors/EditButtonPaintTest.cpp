@@ -1,0 +1,152 @@
+// Edit buttons drawn in every button style and state: pixels of a real button edit brought
+// into each state by the cursor, a press and disabling, painted through WM_PRINTCLIENT.
+#include "editors/cxButtonEdit.h"
+#include "lookandfeel/dxOffice11.h"
+#include "tests/common/Artifacts.h"
+#include "tests/editors/EditorsTestHelpers.h"
+
+namespace {
+
+enum class Shown { Normal, Hot, Pressed, Disabled };
+const char* Name(Shown s)
+{
+    static const char* names[] = {"normal", "hot", "pressed", "disabled"};
+    return names[static_cast<int>(s)];
+}
+
+class EditButtonPaintTest : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        edit = Make<TcxButtonEdit>(10, 10, 200, 21);
+        MoveCursor(form, {450, 250});
+    }
+    void TearDown() override
+    {
+        if (GetCapture())
+            ReleaseCapture();
+        WindowFixture::TearDown();
+    }
+
+    // Brings the one button into the state as a person would, and paints the editor.
+    std::unique_ptr<PixelCanvas> PaintIn(TcxEditButtonStyle style, Shown shown,
+                                         TcxEditButtonKind kind = bkEllipsis)
+    {
+        if (GetCapture())
+            ReleaseCapture();
+        // Each cell starts unfocused (a press focuses the field).
+        ::SetFocus(form->Handle());
+        edit->Properties()->Buttons()->Items(0)->SetKind(kind);
+        edit->Properties()->Buttons()->Items(0)->SetEnabled(shown != Shown::Disabled);
+        edit->EditStyle()->SetButtonStyle(style);
+        MoveCursor(form, {450, 250});
+        RECT b = edit->ButtonViewInfos().at(0).bounds;
+        POINT centre{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+        if (shown == Shown::Hot || shown == Shown::Pressed)
+            MoveCursor(edit, centre);
+        if (shown == Shown::Pressed)
+            SendMessageW(edit->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(centre.x, centre.y));
+        auto canvas = std::make_unique<PixelCanvas>(edit->Width(), edit->Height());
+        SendMessageW(edit->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas->dc()), PRF_CLIENT);
+        return canvas;
+    }
+
+    TcxButtonEdit* edit = nullptr;
+};
+
+TEST_F(EditButtonPaintTest, EachButtonStyleDrawsItsFrameFaceAndDotsInEveryState)
+{
+    const TColor ufHot = TcxUltraFlatLookAndFeelPainter::Instance()->ButtonFaceColor(cxbsHot);
+    const TColor ufPressed = TcxUltraFlatLookAndFeelPainter::Instance()->ButtonFaceColor(cxbsPressed);
+    const TColor o11Hot = TcxOffice11LookAndFeelPainter::Instance()->ButtonFaceColor(cxbsHot);
+    const TColor o11Pressed = TcxOffice11LookAndFeelPainter::Instance()->ButtonFaceColor(cxbsPressed);
+    const TColor o11Line = Office11SelectionBorder();
+    // The field is 200 x 21 with a 2-pixel border, so its button covers x 181..197 and
+    // y 2..18. Probes: the button's first, second and last column (at y 10), a face pixel
+    // (184, 5) and the first dot: 2-pixel dots start at (184, 9), at (185, 10) when pressed.
+    struct Case {
+        TcxEditButtonStyle style;
+        Shown shown;
+        TColor left, second, last, face, dot;
+    } cases[] = {
+        {bts3D, Shown::Normal, cl3DLight, clBtnHighlight, cl3DDkShadow, clBtnFace, clBtnText},
+        {bts3D, Shown::Hot, cl3DLight, clBtnHighlight, cl3DDkShadow, clBtnFace, clBtnText},
+        {bts3D, Shown::Pressed, clBtnShadow, clBtnFace, clBtnShadow, clBtnFace, clBtnText},
+        {bts3D, Shown::Disabled, cl3DLight, clBtnHighlight, cl3DDkShadow, clBtnFace, clBtnShadow},
+        {btsFlat, Shown::Normal, clBtnFace, clBtnHighlight, clBtnFace, clBtnFace, clBtnText},
+        {btsFlat, Shown::Hot, clBtnFace, clBtnHighlight, clBtnFace, clBtnFace, clBtnText},
+        {btsFlat, Shown::Pressed, clBtnFace, clBtnShadow, clBtnFace, clBtnFace, clBtnText},
+        {btsFlat, Shown::Disabled, clBtnFace, clBtnHighlight, clBtnFace, clBtnFace, clBtnShadow},
+        {btsSimple, Shown::Normal, clWindow, clBtnFace, clWindow, clBtnFace, clBtnText},
+        {btsSimple, Shown::Hot, clBtnFace, clBtnHighlight, clBtnFace, clBtnFace, clBtnText},
+        {btsSimple, Shown::Pressed, clBtnFace, clBtnShadow, clBtnFace, clBtnFace, clBtnText},
+        {btsSimple, Shown::Disabled, clWindow, clBtnFace, clWindow, clBtnFace, clBtnShadow},
+        {btsHotFlat, Shown::Normal, clBtnShadow, clBtnFace, clBtnShadow, clBtnFace, clBtnText},
+        {btsHotFlat, Shown::Hot, clBtnShadow, clBtnShadow, clBtnShadow, clBtnShadow, clWindow},
+        {btsHotFlat, Shown::Pressed, clBtnShadow, clBtnText, clBtnShadow, clBtnText, clWindow},
+        {btsHotFlat, Shown::Disabled, clBtnShadow, clBtnFace, clBtnShadow, clBtnFace, clBtnShadow},
+        {btsUltraFlat, Shown::Normal, clWindow, clBtnFace, clWindow, clBtnFace, clBtnText},
+        {btsUltraFlat, Shown::Hot, clHighlight, ufHot, ufHot, ufHot, clBtnText},
+        {btsUltraFlat, Shown::Pressed, clHighlight, ufPressed, ufPressed, ufPressed, clBtnText},
+        {btsUltraFlat, Shown::Disabled, clWindow, clBtnFace, clWindow, clBtnFace, clBtnShadow},
+        {btsOffice11, Shown::Normal, clWindow, Office11ButtonFace(), clWindow, Office11ButtonFace(),
+         clBtnText},
+        {btsOffice11, Shown::Hot, o11Line, o11Hot, o11Hot, o11Hot, clBtnText},
+        {btsOffice11, Shown::Pressed, o11Line, o11Pressed, o11Pressed, o11Pressed, clBtnText},
+        {btsOffice11, Shown::Disabled, clWindow, clBtnFace, clWindow, clBtnFace, clBtnShadow},
+    };
+    for (const Case& c : cases) {
+        auto canvas = PaintIn(c.style, c.shown);
+        std::string what = std::to_string(c.style) + " " + Name(c.shown);
+        ASSERT_EQ(edit->ButtonViewInfos().at(0).bounds.left, 181) << what;
+        EXPECT_EQ(canvas->At(181, 10), ColorToRGB(c.left)) << what << " first column";
+        EXPECT_EQ(canvas->At(182, 10), ColorToRGB(c.second)) << what << " second column";
+        EXPECT_EQ(canvas->At(197, 10), ColorToRGB(c.last)) << what << " last column";
+        EXPECT_EQ(canvas->At(184, 5), ColorToRGB(c.face)) << what << " face";
+        POINT dot = c.shown == Shown::Pressed ? POINT{185, 10} : POINT{184, 9};
+        EXPECT_EQ(canvas->At(dot.x, dot.y), ColorToRGB(c.dot)) << what << " dot";
+        EXPECT_EQ(canvas->At(dot.x + 2, dot.y), ColorToRGB(c.face)) << what << " gap between dots";
+        if (c.shown == Shown::Disabled)
+            EXPECT_EQ(canvas->At(186, 11), ColorToRGB(clBtnHighlight)) << what << " embossed dot";
+    }
+}
+
+TEST_F(EditButtonPaintTest, ADisabledButtonNeverTurnsHotOrPressedAndIsNotClicked)
+{
+    int clicks = 0;
+    edit->Properties()->OnButtonClick = [&](TObject*, int) { ++clicks; };
+    edit->Properties()->Buttons()->Items(0)->SetEnabled(false);
+    RECT b = edit->ButtonViewInfos().at(0).bounds;
+    POINT centre{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+    MoveCursor(edit, centre);
+    EXPECT_EQ(edit->ButtonViewInfos().at(0).state, ebsDisabled);
+    EXPECT_EQ(edit->HotButton(), -1);
+    SendMessageW(edit->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(centre.x, centre.y));
+    EXPECT_EQ(edit->PressedButton(), -1);
+    SendMessageW(edit->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(centre.x, centre.y));
+    EXPECT_EQ(clicks, 0);
+}
+
+// A picture of the buttons for a person to look at: one row per style, one column per
+// state, the ellipsis and the down arrow side by side.
+TEST_F(EditButtonPaintTest, PictureOfTheButtonsInEveryStyleAndState)
+{
+    const TcxEditButtonStyle styles[] = {bts3D, btsFlat, btsSimple, btsHotFlat, btsUltraFlat, btsOffice11};
+    const Shown states[] = {Shown::Normal, Shown::Hot, Shown::Pressed, Shown::Disabled};
+    const TcxEditButtonKind kinds[] = {bkEllipsis, bkDown};
+    const int cellW = 34, cellH = 21, zoom = 4, gap = 2;
+    int cols = 4 * 2, rows = 6;
+    PixelCanvas picture((cellW * zoom + gap) * cols, (cellH * zoom + gap) * rows, RGB(255, 255, 255));
+    for (int r = 0; r < rows; ++r)
+        for (int s = 0; s < 4; ++s)
+            for (int k = 0; k < 2; ++k) {
+                auto cell = PaintIn(styles[r], states[s], kinds[k]);
+                int x = (s * 2 + k) * (cellW * zoom + gap), y = r * (cellH * zoom + gap);
+                StretchBlt(picture.dc(), x, y, cellW * zoom, cellH * zoom, cell->dc(), edit->Width() - cellW,
+                           0, cellW, cellH, SRCCOPY);
+            }
+    EXPECT_TRUE(picture.SaveBmp((ArtifactFolder() / L"edit-buttons.bmp").c_str()));
+}
+
+} // namespace

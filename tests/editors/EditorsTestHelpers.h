@@ -1,0 +1,46 @@
+// Real input for the editor tests: cursor moves and key presses through SendInput, and a
+// wait until the input has been handled.
+#pragma once
+
+#include "editors/cxControls.h"
+#include "tests/common/WindowFixture.h"
+
+// Returns once the messages that were waiting have been handled: timer ticks come only
+// when no input is left in the queue, so three ticks of a fresh timer mean the input is
+// through (and the 10 ms hover checks have run).
+inline void Settle(TApplication* app)
+{
+    int ticks = 0;
+    TcxTimer timer(nullptr);
+    timer.SetInterval(20);
+    timer.SetOnTimer([&](TObject*) { ++ticks; });
+    ULONGLONG until = GetTickCount64() + 3000;
+    while (ticks < 3 && GetTickCount64() < until) {
+        app->ProcessMessages();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+// Moves the cursor to p in the client coordinates of control, as a person's mouse would.
+inline void MoveCursor(TWinControl* control, POINT p)
+{
+    ClientToScreen(control->Handle(), &p);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    in.mi.dx = MulDiv(p.x, 65536, sw) + 1;
+    in.mi.dy = MulDiv(p.y, 65536, sh) + 1;
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof(in));
+    Settle(Application);
+}
+
+inline void PressKey(WORD vk, bool up)
+{
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof(in));
+    Settle(Application);
+}

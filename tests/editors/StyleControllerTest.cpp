@@ -1,0 +1,103 @@
+// Style controllers: values taken through the controller chain, cycles refused, controllers
+// freed under the styles that use them, the default controller included.
+#include "editors/cxTextEdit.h"
+#include "tests/common/WindowFixture.h"
+
+namespace {
+
+using StyleControllerTest = WindowFixture;
+
+constexpr TColor clYellow = 0x00FFFF, clAqua = 0xFFFF00, clLime = 0x00FF00, clPurple = 0x800080;
+
+TEST_F(StyleControllerTest, UnassignedValuesComeFromTheControllerChainThenTheFallbacks)
+{
+    auto* edit = Make<TcxTextEdit>(10, 10, 150, 21);
+    TcxEditStyleController nearer(nullptr), farther(nullptr);
+    nearer.Style()->SetColor(clYellow);
+    nearer.StyleFocused()->SetBorderColor(clRed);
+    farther.Style()->SetBorderColor(clGreen);
+    farther.Style()->SetHotTrack(false);
+    nearer.Style()->SetStyleController(&farther);
+    edit->Style()->SetStyleController(&nearer);
+    edit->StyleDisabled()->SetTextColor(clNavy);
+    struct Case {
+        const char* what;
+        TColor actual, expected;
+    } colours[] = {
+        {"normal colour from the nearer controller", edit->Style()->Color(), clYellow},
+        {"normal border colour from the farther controller", edit->Style()->BorderColor(), clGreen},
+        {"focused border colour from the nearer controller's focused style",
+         edit->StyleFocused()->BorderColor(), clRed},
+        {"disabled text colour assigned in the editor", edit->StyleDisabled()->TextColor(), clNavy},
+        {"disabled border colour: nobody assigns it", edit->StyleDisabled()->BorderColor(), clBtnShadow},
+    };
+    for (const Case& c : colours)
+        EXPECT_EQ(c.actual, c.expected) << c.what;
+    EXPECT_FALSE(edit->Style()->HotTrack()) << "per-owner values follow the chain too";
+    EXPECT_EQ(edit->Style()->StyleController(), &nearer);
+    EXPECT_EQ(edit->StyleHot()->StyleController(), &nearer) << "non-normal styles answer the normal style's";
+    // The editor paints what the chain says, and follows a change of the controller.
+    edit->UpdateVisualStateAtCursor(false);
+    EXPECT_EQ(edit->ViewInfo().backgroundColor, clYellow);
+    int changes = 0;
+    nearer.OnStyleChanged = [&](TObject*) { ++changes; };
+    nearer.Style()->SetColor(clAqua);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(edit->ViewInfo().backgroundColor, clAqua);
+    edit->Style()->SetStyleController(nullptr);
+    EXPECT_EQ(edit->Style()->StyleController(), nullptr) << "nil means the default controller";
+    EXPECT_EQ(edit->Style()->ActiveController(), DefaultStyleController());
+    EXPECT_EQ(edit->Style()->Color(), clWindow);
+}
+
+TEST_F(StyleControllerTest, AControllerThatWouldLeadBackToTheStyleIsRefused)
+{
+    TcxEditStyleController a(nullptr), b(nullptr), c(nullptr);
+    b.Style()->SetStyleController(&a);
+    c.Style()->SetStyleController(&b);
+    struct Case {
+        TcxEditStyleController* style;
+        TcxEditStyleController* controller;
+        TcxStyleController* kept;
+    } cases[] = {{&a, &a, nullptr}, {&a, &b, nullptr}, {&a, &c, nullptr}, {&c, &a, &a}};
+    for (const Case& k : cases) {
+        k.style->Style()->SetStyleController(k.controller);
+        EXPECT_EQ(k.style->Style()->StyleController(), k.kept);
+    }
+    a.Style()->SetColor(clLime);
+    EXPECT_EQ(c.Style()->Color(), clLime) << "the accepted chain still works";
+}
+
+TEST_F(StyleControllerTest, AFreedControllerHandsItsStylesBackToTheDefault)
+{
+    auto* edit = Make<TcxTextEdit>(10, 10, 150, 21);
+    auto* controller = new TcxEditStyleController(form);
+    controller->Style()->SetColor(clYellow);
+    edit->Style()->SetStyleController(controller);
+    edit->UpdateVisualStateAtCursor(false);
+    ASSERT_EQ(edit->ViewInfo().backgroundColor, clYellow);
+    delete controller;
+    EXPECT_EQ(edit->Style()->ActiveController(), DefaultStyleController());
+    EXPECT_EQ(edit->ViewInfo().backgroundColor, clWindow) << "repainted with the fallback";
+}
+
+TEST_F(StyleControllerTest, FreeingTheDefaultControllerLeavesNoStyleDangling)
+{
+    auto* edit = Make<TcxTextEdit>(10, 10, 150, 21);
+    TcxEditStyleController own(nullptr);
+    ASSERT_EQ(edit->Style()->ActiveController(), DefaultStyleController());
+    DefaultStyleController()->StateStyle(csNormal)->SetBorderColor(clPurple);
+    EXPECT_EQ(edit->Style()->BorderColor(), clPurple);
+    FreeDefaultStyleController();
+    EXPECT_EQ(edit->Style()->ActiveController(), nullptr);
+    EXPECT_EQ(own.Style()->ActiveController(), nullptr);
+    EXPECT_EQ(edit->Style()->BorderColor(), clWindowFrame)
+        << "the fallback, read without the freed controller";
+    edit->Style()->SetStyleController(&own);
+    EXPECT_EQ(edit->Style()->StyleController(), &own);
+    delete edit;
+    // A new default serves the styles made from now on.
+    EXPECT_NE(DefaultStyleController(), nullptr);
+}
+
+} // namespace
