@@ -49,6 +49,42 @@ private:
                            clDefault, clDefault, clDefault, clDefault, clDefault};
 };
 
+// How a button behaves as a speed button: in groups, down, flat or transparent.
+class TcxSpeedButtonOptions : public TPersistent {
+public:
+    explicit TcxSpeedButtonOptions(TcxCustomButton* owner) : m_owner(owner) {}
+    const wchar_t* ClassName() const override { return L"TcxSpeedButtonOptions"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    void Assign(const TPersistent* source) override;
+
+    bool CanBeFocused() const noexcept { return m_canBeFocused; }
+    void SetCanBeFocused(bool v);
+    int GroupIndex() const noexcept { return m_groupIndex; }
+    void SetGroupIndex(int v);
+    bool AllowAllUp() const noexcept { return m_allowAllUp; }
+    void SetAllowAllUp(bool v);
+    bool Down() const noexcept { return m_down; }
+    // Only a button of a group can be down; a down button stays down unless AllowAllUp;
+    // putting one down releases the others of its group (same parent, same GroupIndex).
+    void SetDown(bool v);
+    bool Flat() const noexcept { return m_flat; }
+    void SetFlat(bool v);
+    bool Transparent() const noexcept { return m_transparent; }
+    void SetTransparent(bool v);
+
+private:
+    friend class TcxCustomButton;
+    void Changed();
+    TcxCustomButton* m_owner;
+    bool m_canBeFocused = true;
+    int m_groupIndex = 0;
+    bool m_allowAllUp = false;
+    bool m_down = false;
+    bool m_flat = false;
+    bool m_transparent = false;
+};
+
 enum TcxButtonPaintStyle { bpsDefault, bpsCaption, bpsGlyph };
 
 // Where glyph and caption go in the content rectangle.
@@ -103,6 +139,15 @@ public:
     // Where glyph and caption go for the given state (client coordinates).
     TcxButtonContentLayout ContentLayout(TcxButtonState state);
     void FormFocusChanged() override;
+    TcxSpeedButtonOptions* SpeedButtonOptions() noexcept { return &m_speedButtonOptions; }
+    void SpeedButtonOptionsChanged();
+    // A speed-button-like button: not focusable, or in a group.
+    bool IsSpeedButton() const noexcept
+    {
+        return !m_speedButtonOptions.CanBeFocused() || m_speedButtonOptions.GroupIndex() != 0;
+    }
+    bool CanTakeFocus() const override { return m_speedButtonOptions.CanBeFocused(); }
+    void Click() override;
     // Alt with the caption's accelerator clicks the button when it can take the focus.
     bool HandleAccelerator(wchar_t key) override;
 
@@ -114,6 +159,9 @@ private:
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& dis);
     TcxLookAndFeel m_lookAndFeel;
     TcxButtonColors m_colors{this};
+    TcxSpeedButtonOptions m_speedButtonOptions{this};
+    // A left press that began over the button (a non-focusable button tracks it itself).
+    bool m_pressed = false;
     bool m_mouseInside = false;
     TcxButtonState m_paintedState = cxbsNormal;
     bool m_painted = false;
