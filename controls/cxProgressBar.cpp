@@ -6,6 +6,7 @@
 #include "lookandfeel/cxLookAndFeelPainters.h"
 #include "lookandfeel/dxOffice11.h"
 #include "lookandfeel/dxThemeManager.h"
+#include "runtime/rtGraphicsInfo.h"
 
 #include <algorithm>
 #include <vector>
@@ -780,7 +781,16 @@ void TcxCustomProgressBar::PaintLedBevels(HDC dc, const RECT& f)
 RECT TcxCustomProgressBar::TextRect()
 {
     std::wstring text = ProgressText();
-    SIZE size = MeasureTextForFont(*Style()->Font(), text);
+    HFONT font = Style()->Font()->Handle();
+    if (text != m_measuredText || font != m_measuredFont) {
+        HDC dc = MeasureDC();
+        SelectGuard sel(dc, font);
+        m_measuredSize = {};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &m_measuredSize);
+        m_measuredText = text;
+        m_measuredFont = font;
+    }
+    SIZE size = m_measuredSize;
     if (Properties()->TextOrientation() == cxorVertical)
         std::swap(size.cx, size.cy);
     RECT r;
@@ -799,11 +809,15 @@ void TcxCustomProgressBar::PaintText(HDC dc)
     std::wstring text = ProgressText();
     if (text.empty())
         return;
-    TCanvas canvas;
+    TCanvas& canvas = m_textCanvas;
     canvas.SetHandle(dc);
     {
         TcxCanvas cx(&canvas);
-        cx.Font().Assign(Style()->Font());
+        HFONT font = Style()->Font()->Handle();
+        if (font != m_textCanvasFont) {
+            cx.Font().Assign(Style()->Font());
+            m_textCanvasFont = font;
+        }
         canvas.Brush().SetStyle(TBrushStyle::bsClear);
         // The standard painter draws the text in two colours: each glyph pixel the inverse of
         // what lies below it, so the text reads over the filled part and the track alike.
