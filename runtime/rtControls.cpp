@@ -548,6 +548,7 @@ void TWinControl::CreateWnd()
                                 std::to_wstring(GetLastError()));
     if (params.systemClass) {
         SetPropW(wnd, kObjectProp, this);
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         m_handle = wnd;
         m_defaultProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StaticWndProc)));
@@ -595,6 +596,7 @@ void TWinControl::DestroyHandle()
     HWND wnd = m_handle;
     // Detach first: no virtual call may reach this object from the destruction messages.
     RemovePropW(wnd, kObjectProp);
+    SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
     if (m_defaultProc)
         SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_defaultProc));
     m_handle = nullptr;
@@ -610,9 +612,16 @@ void TWinControl::RecreateWnd()
     Handle();
 }
 
+// The object is kept twice on its window: in the user data, read without a trip to the window
+// server but only trusted while the window still runs this library's procedure, and in a
+// property, for a window whose procedure someone else has replaced since.
 TWinControl* TWinControl::FromHandle(HWND wnd)
 {
-    return wnd ? static_cast<TWinControl*>(GetPropW(wnd, kObjectProp)) : nullptr;
+    if (!wnd)
+        return nullptr;
+    if (GetWindowLongPtrW(wnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&TWinControl::StaticWndProc))
+        return reinterpret_cast<TWinControl*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    return static_cast<TWinControl*>(GetPropW(wnd, kObjectProp));
 }
 
 TWinControl* TWinControl::FindControl(HWND wnd)
@@ -656,10 +665,12 @@ LRESULT CALLBACK TWinControl::StaticWndProc(HWND wnd, UINT msg, WPARAM wParam, L
         self = static_cast<TWinControl*>(cs->lpCreateParams);
         if (self) {
             SetPropW(wnd, kObjectProp, self);
+            SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
             self->m_handle = wnd;
         }
     } else {
-        self = FromHandle(wnd);
+        // This procedure runs only for the library's own windows, whose user data is the object.
+        self = reinterpret_cast<TWinControl*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
     }
     if (!self)
         return DefWindowProcW(wnd, msg, wParam, lParam);
@@ -668,6 +679,7 @@ LRESULT CALLBACK TWinControl::StaticWndProc(HWND wnd, UINT msg, WPARAM wParam, L
         LRESULT r = self->Dispatch(msg, wParam, lParam);
         if (msg == WM_NCDESTROY) {
             RemovePropW(wnd, kObjectProp);
+            SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
             if (self->m_handle == wnd) {
                 self->m_handle = nullptr;
                 self->m_defaultProc = nullptr;
