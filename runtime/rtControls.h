@@ -175,6 +175,9 @@ public:
     // Called on every control of a form after the focus moved to another control of it (a
     // default button changes its look with it).
     virtual void FormFocusChanged() {}
+    // Alt with a character key, offered to every control of the form until one takes it (a
+    // caption's accelerator); answer true to consume the key.
+    virtual bool HandleAccelerator(wchar_t key) { return false; }
     TNotifyEvent OnClick;
     TNotifyEvent OnResize;
     TNotifyEvent OnEnter;

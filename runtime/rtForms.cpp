@@ -239,8 +239,24 @@ void TCustomForm::SelectNext(bool forward)
     list[index]->SetFocus();
 }
 
+namespace {
+
+bool OfferAccelerator(TWinControl* control, wchar_t key)
+{
+    for (int i = 0; i < control->ControlCount(); ++i) {
+        TWinControl* child = control->Controls(i);
+        if (child->HandleAccelerator(key) || OfferAccelerator(child, key))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 bool TCustomForm::DialogKey(const MSG& msg)
 {
+    if (msg.message == WM_SYSCHAR)
+        return OfferAccelerator(this, static_cast<wchar_t>(msg.wParam));
     if (msg.message != WM_KEYDOWN)
         return false;
     bool ctrl = GetKeyState(VK_CONTROL) < 0;
