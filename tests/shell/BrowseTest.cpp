@@ -169,7 +169,8 @@ TEST_F(ShellTreeTest, TheNativeTreesEventsReachTheControlAndCanRefuse)
     };
     tree->Select(ChildNamed(tree, tree->TopLevelItem(), L"b"));
     EXPECT_EQ(tree->Selected(), nodeA) << "OnChanging refused";
-    EXPECT_EQ(seen, (std::vector<std::string>{"expanding", "expanding", "expanded", "collapsing", "collapsed", "changing"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"expanding", "expanding", "expanded", "collapsing", "collapsed",
+                                              "changing"}));
 }
 
 TEST_F(ShellTreeTest, AFolderThatWentLosesItsButtonWhenOpened)
@@ -468,7 +469,8 @@ TEST_F(ShellTreeTest, ARenamedOpenFolderListsItsChildrenUnderTheNewName)
     EXPECT_TRUE(tree->Expanded(nodeA));
     ASSERT_EQ(ChildTexts(tree, nodeA), (std::vector<std::wstring>{L"a1", L"a2"}));
     UniqueIdList child = tree->NodeIdList(tree->ChildAt(nodeA, 0));
-    EXPECT_EQ(IdListToPath(child.get()), temp.Path() + L"\\a-renamed\\a1") << "children listed under the old name";
+    EXPECT_EQ(IdListToPath(child.get()), temp.Path() + L"\\a-renamed\\a1")
+        << "children listed under the old name";
 }
 
 TEST_F(ShellTreeTest, SelectLaterWaitsForTheContextMenuWithoutSpinning)
