@@ -543,6 +543,10 @@ void TNativeTreeView::Select(HTREEITEM item)
 
 void TNativeTreeView::Expand(HTREEITEM item, bool expand)
 {
+    // The platform asks before an expansion only the first time; an item whose children were
+    // taken away must be asked about again, so that its children can be listed anew.
+    if (expand && ChildCount(item) == 0)
+        SetState(item, TVIS_EXPANDEDONCE, 0);
     SendMessageW(Handle(), TVM_EXPAND, expand ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
 }
 

@@ -1100,27 +1100,45 @@ bool TcxCustomInnerShellTreeView::KeyPressed(UINT msg, WPARAM key)
     return false;
 }
 
+bool TcxCustomInnerShellTreeView::Allowed(const TcxTreeNodeAllowEvent& event, HTREEITEM node)
+{
+    bool allow = true;
+    if (event)
+        event(this, node, allow);
+    return allow;
+}
+
 LRESULT TcxCustomInnerShellTreeView::OnTreeNotify(NMHDR* header)
 {
     switch (header->code) {
     case TVN_ITEMEXPANDINGW: {
         auto* nm = reinterpret_cast<NMTREEVIEWW*>(header);
+        HTREEITEM node = nm->itemNew.hItem;
         if (nm->action & TVE_EXPAND) {
-            HTREEITEM node = nm->itemNew.hItem;
             if (!FirstChild(node) && !PopulateNode(node))
                 return TRUE;
             if (!FirstChild(node)) {
                 SetHasChildren(node, false);
                 return TRUE;
             }
+            return Allowed(OnExpanding, node) ? FALSE : TRUE;
         }
-        return FALSE;
+        return Allowed(OnCollapsing, node) ? FALSE : TRUE;
+    }
+    case TVN_ITEMEXPANDEDW: {
+        auto* nm = reinterpret_cast<NMTREEVIEWW*>(header);
+        const TcxTreeNodeEvent& event = (nm->action & TVE_EXPAND) ? OnExpanded : OnCollapsed;
+        if (event)
+            event(this, nm->itemNew.hItem);
+        return 0;
     }
     case TVN_SELCHANGINGW: {
         // The platform selects the first node when the tree gets the focus with nothing
         // selected; a start path that named no folder means nothing is selected.
         auto* nm = reinterpret_cast<NMTREEVIEWW*>(header);
-        return m_focusing && !nm->itemOld.hItem ? TRUE : FALSE;
+        if (m_focusing && !nm->itemOld.hItem)
+            return TRUE;
+        return Allowed(OnChanging, nm->itemNew.hItem) ? FALSE : TRUE;
     }
     case TVN_SELCHANGEDW: {
         if (OnChange)
@@ -1131,11 +1149,16 @@ LRESULT TcxCustomInnerShellTreeView::OnTreeNotify(NMHDR* header)
     }
     case TVN_BEGINLABELEDITW: {
         auto* nm = reinterpret_cast<NMTVDISPINFOW*>(header);
-        return BeginLabelEdit(nm->item.hItem) ? FALSE : TRUE;
+        return BeginLabelEdit(nm->item.hItem) && Allowed(OnEditing, nm->item.hItem) ? FALSE : TRUE;
     }
     case TVN_ENDLABELEDITW: {
         auto* nm = reinterpret_cast<NMTVDISPINFOW*>(header);
-        EndLabelEdit(nm->item.hItem, nm->item.pszText);
+        if (!nm->item.pszText)
+            return FALSE;
+        std::wstring text = nm->item.pszText;
+        if (OnEdited)
+            OnEdited(this, nm->item.hItem, text);
+        EndLabelEdit(nm->item.hItem, text.c_str());
         return FALSE; // the label was set from the renamed item, or stays as it was
     }
     case TVN_GETINFOTIPW: InfoTip(reinterpret_cast<NMTVGETINFOTIPW*>(header)); return 0;

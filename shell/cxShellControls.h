@@ -66,6 +66,10 @@ private:
 };
 
 using TcxShellAddFolderEvent = std::function<void(TObject* sender, TcxShellFolder* folder, bool& canAdd)>;
+// The native tree's node events: a node, and whether the step may go on.
+using TcxTreeNodeEvent = std::function<void(TObject* sender, HTREEITEM node)>;
+using TcxTreeNodeAllowEvent = std::function<void(TObject* sender, HTREEITEM node, bool& allow)>;
+using TcxTreeEditedEvent = std::function<void(TObject* sender, HTREEITEM node, std::wstring& text)>;
 using TcxShellChangeEvent =
     std::function<void(TObject* sender, LONG eventId, PCItemIDList list1, PCItemIDList list2)>;
 
@@ -126,6 +130,13 @@ public:
     TcxShellChangeEvent OnShellChange;
     TNotifyEvent OnChange;
     TNotifyEvent OnRootChanged;
+    TcxTreeNodeAllowEvent OnChanging;
+    TcxTreeNodeAllowEvent OnExpanding;
+    TcxTreeNodeEvent OnExpanded;
+    TcxTreeNodeAllowEvent OnCollapsing;
+    TcxTreeNodeEvent OnCollapsed;
+    TcxTreeNodeAllowEvent OnEditing;
+    TcxTreeEditedEvent OnEdited;
 
     // Whether the container is loading from a description (nothing is built meanwhile).
     std::function<bool()> IsOwnerLoading;
@@ -145,6 +156,7 @@ protected:
 
 private:
     LRESULT OnTreeNotify(NMHDR* header);
+    bool Allowed(const TcxTreeNodeAllowEvent& event, HTREEITEM node);
     bool PopulateNode(HTREEITEM node);
     void ItemsProduced(int count, unsigned serial);
     void ItemUpdated(int index, unsigned serial);

@@ -9,6 +9,28 @@ TcxCustomShellTreeView::TcxCustomShellTreeView(TComponent* owner) : TcxContainer
         if (OnChange)
             CallHandler([this] { OnChange(this); });
     };
+    auto allowing = [this](TcxTreeNodeAllowEvent TcxCustomShellTreeView::*event) {
+        return [this, event](TObject*, HTREEITEM node, bool& allow) {
+            if (this->*event)
+                (this->*event)(this, node, allow);
+        };
+    };
+    auto telling = [this](TcxTreeNodeEvent TcxCustomShellTreeView::*event) {
+        return [this, event](TObject*, HTREEITEM node) {
+            if (this->*event)
+                (this->*event)(this, node);
+        };
+    };
+    m_innerTree->OnChanging = allowing(&TcxCustomShellTreeView::OnChanging);
+    m_innerTree->OnExpanding = allowing(&TcxCustomShellTreeView::OnExpanding);
+    m_innerTree->OnCollapsing = allowing(&TcxCustomShellTreeView::OnCollapsing);
+    m_innerTree->OnEditing = allowing(&TcxCustomShellTreeView::OnEditing);
+    m_innerTree->OnExpanded = telling(&TcxCustomShellTreeView::OnExpanded);
+    m_innerTree->OnCollapsed = telling(&TcxCustomShellTreeView::OnCollapsed);
+    m_innerTree->OnEdited = [this](TObject*, HTREEITEM node, std::wstring& text) {
+        if (OnEdited)
+            OnEdited(this, node, text);
+    };
     m_innerTree->OnAddFolder = [this](TObject*, TcxShellFolder* folder, bool& canAdd) {
         if (OnAddFolder)
             OnAddFolder(this, folder, canAdd);

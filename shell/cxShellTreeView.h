@@ -45,6 +45,14 @@ public:
     void SetTreeHotTrack(bool v) { m_innerTree->SetHotTrack(v); }
 
     TNotifyEvent OnChange;
+    // The native tree's events, raised with this control as the sender.
+    TcxTreeNodeAllowEvent OnChanging;
+    TcxTreeNodeAllowEvent OnExpanding;
+    TcxTreeNodeEvent OnExpanded;
+    TcxTreeNodeAllowEvent OnCollapsing;
+    TcxTreeNodeEvent OnCollapsed;
+    TcxTreeNodeAllowEvent OnEditing;
+    TcxTreeEditedEvent OnEdited;
     TcxShellAddFolderEvent OnAddFolder;
     TcxShellChangeEvent OnShellChange;
 

@@ -141,6 +141,38 @@ TEST_F(ShellTreeTest, OptionsAndTheAddFolderEventDecideWhatIsListed)
     EXPECT_EQ(ChildTexts(tree, tree->TopLevelItem()), (std::vector<std::wstring>{L"a"}));
 }
 
+TEST_F(ShellTreeTest, TheNativeTreesEventsReachTheControlAndCanRefuse)
+{
+    TcxShellTreeView* tv = MakeTree();
+    tree->Expand(tree->TopLevelItem()); // its children show: selecting one opens nothing more
+    std::vector<std::string> seen;
+    bool allowExpand = false;
+    tv->OnExpanding = [&](TObject* s, HTREEITEM, bool& allow) {
+        seen.push_back(s == tv ? "expanding" : "expanding from elsewhere");
+        allow = allowExpand;
+    };
+    tv->OnExpanded = [&](TObject*, HTREEITEM) { seen.push_back("expanded"); };
+    tv->OnCollapsing = [&](TObject*, HTREEITEM, bool&) { seen.push_back("collapsing"); };
+    tv->OnCollapsed = [&](TObject*, HTREEITEM) { seen.push_back("collapsed"); };
+    HTREEITEM nodeA = ChildNamed(tree, tree->TopLevelItem(), L"a");
+    tree->Expand(nodeA);
+    EXPECT_FALSE(tree->Expanded(nodeA)) << "OnExpanding refused";
+    allowExpand = true;
+    tree->Expand(nodeA);
+    EXPECT_TRUE(tree->Expanded(nodeA));
+    tree->Select(nodeA);
+    SendMessageW(tree->Handle(), WM_KEYDOWN, VK_LEFT, 0); // the user folds the node
+    EXPECT_FALSE(tree->Expanded(nodeA));
+    tv->OnChanging = [&](TObject*, HTREEITEM, bool& allow) {
+        seen.push_back("changing");
+        allow = false;
+    };
+    tree->Select(ChildNamed(tree, tree->TopLevelItem(), L"b"));
+    EXPECT_EQ(tree->Selected(), nodeA) << "OnChanging refused";
+    EXPECT_EQ(seen, (std::vector<std::string>{"expanding", "expanding", "expanded", "collapsing", "collapsed",
+                                              "changing"}));
+}
+
 TEST_F(ShellTreeTest, AFolderThatWentLosesItsButtonWhenOpened)
 {
     MakeTree();
@@ -421,6 +453,24 @@ TEST_F(ShellTreeTest, RenameInPlaceRenamesOnDiskAndKeepsTheWatch)
     Drain();
     EXPECT_EQ(tree->ItemText(nodeB), L"b2");
     EXPECT_TRUE(tree->ChangeWatchRegistered());
+}
+
+TEST_F(ShellTreeTest, ARenamedOpenFolderListsItsChildrenUnderTheNewName)
+{
+    MakeTree(&a);
+    HTREEITEM nodeA = tree->Selected();
+    tree->Expand(nodeA);
+    ASSERT_EQ(tree->ChildCount(nodeA), 2);
+    HWND edit = tree->EditLabel(nodeA);
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextW(edit, L"a-renamed");
+    tree->EndEditLabel(false);
+    Drain();
+    EXPECT_TRUE(tree->Expanded(nodeA));
+    ASSERT_EQ(ChildTexts(tree, nodeA), (std::vector<std::wstring>{L"a1", L"a2"}));
+    UniqueIdList child = tree->NodeIdList(tree->ChildAt(nodeA, 0));
+    EXPECT_EQ(IdListToPath(child.get()), temp.Path() + L"\\a-renamed\\a1")
+        << "children listed under the old name";
 }
 
 TEST_F(ShellTreeTest, SelectLaterWaitsForTheContextMenuWithoutSpinning)
