@@ -91,7 +91,10 @@ IFileOperations& PlatformFileOperations()
 // A move to another volume copies the file and removes the source last, so one that fails
 // on the way (a full volume) can leave a new, empty or partial target behind. That target is
 // removed again, but only when nothing can be lost by it: it did not exist before the move,
-// the source is still there whole, and the two names do not lead to one file. Answers the
+// the source is still there and holds at least as many bytes as the target (a failed move
+// leaves the source as it was; the target is then an empty, partial or equal copy), and the
+// two names do not lead to one file. The sizes are asked only after a failure: every query
+// costs time in a large folder, and most moves succeed. Answers the
 // move's own error code when it failed. A target that names a device counts as one that
 // exists: a move there would hand the file's content to the device and keep none of it.
 std::optional<DWORD> TBatchRun::MoveLeavingNoNewFile(const std::wstring& from, const std::wstring& to)
@@ -99,13 +102,15 @@ std::optional<DWORD> TBatchRun::MoveLeavingNoNewFile(const std::wstring& from, c
     if (NamesADevice(to))
         return ERROR_ALREADY_EXISTS;
     const bool targetExisted = EntryExists(to);
-    const std::optional<ULONGLONG> sourceSize = FileSize(from);
     if (m_files.Move(from, to))
         return std::nullopt;
     const DWORD error = GetLastError();
-    if (!targetExisted && sourceSize && FileSize(from) == sourceSize && EntryExists(to) &&
-        !MaybeSameFile(from, to))
-        DeleteFileW(to.c_str());
+    if (!targetExisted) {
+        const std::optional<ULONGLONG> sourceSize = FileSize(from);
+        const std::optional<ULONGLONG> targetSize = FileSize(to);
+        if (sourceSize && targetSize && *sourceSize >= *targetSize && !MaybeSameFile(from, to))
+            DeleteFileW(to.c_str());
+    }
     return error;
 }
 
