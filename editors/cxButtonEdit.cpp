@@ -13,8 +13,20 @@ const TClassInfo* TcxButtonEditProperties::StaticProperties()
 {
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxButtonEditProperties", TcxTextEditProperties::StaticProperties());
-        ci.AddCollection<TcxButtonEditProperties, TcxEditButtons>(L"Buttons",
-                                                                  &TcxButtonEditProperties::Buttons);
+        using P = TcxButtonEditProperties;
+        ci.AddCollection<P, TcxEditButtons>(L"Buttons", &P::Buttons);
+        ci.AddEnum<P, TcxTextEditViewStyle>(L"ViewStyle",
+                                            {{L"vsNormal", vsNormal},
+                                             {L"vsHideCursor", vsHideCursor},
+                                             {L"vsButtonsOnly", vsButtonsOnly},
+                                             {L"vsButtonsAutoWidth", vsButtonsAutoWidth}},
+                                            &P::SetViewStyle, &P::ViewStyle);
+        ci.AddString<P>(L"EditMask", &P::SetEditMask, &P::EditMask);
+        ci.AddEnum<P, TcxEditMaskKind>(
+            L"MaskKind",
+            {{L"emkStandard", emkStandard}, {L"emkRegExpr", emkRegExpr}, {L"emkRegExprEx", emkRegExprEx}},
+            &P::SetMaskKind, &P::MaskKind);
+        ci.AddBool<P>(L"IgnoreMaskBlank", &P::SetIgnoreMaskBlank, &P::IgnoreMaskBlank);
         ci.AddEvent<TcxButtonEditProperties, TcxEditButtonClickEvent>(
             L"OnButtonClick", &TcxButtonEditProperties::OnButtonClick);
         return ci;
@@ -29,6 +41,10 @@ void TcxButtonEditProperties::Assign(const TPersistent* source)
         try {
             m_buttons.Assign(&p->m_buttons);
             OnButtonClick = p->OnButtonClick;
+            m_viewStyle = p->m_viewStyle;
+            m_editMask = p->m_editMask;
+            m_maskKind = p->m_maskKind;
+            m_ignoreMaskBlank = p->m_ignoreMaskBlank;
             TcxTextEditProperties::Assign(source);
         } catch (...) {
             UnlockUpdate();
@@ -125,8 +141,48 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
         vi.visibleBounds = vi.bounds;
         infos.insert(infos.begin(), vi);
     }
-    // Which buttons sit at the edges of each side (positions counted after the walk).
     int n = static_cast<int>(infos.size());
+    if (Properties()->ViewStyle() == vsButtonsOnly && n > 0) {
+        // The buttons take the whole width: what is left goes to the stretchable ones (all of
+        // them when none is), in proportion to their widths, the last taking the remainder;
+        // every button counts as right-aligned.
+        int spare = std::max(0, static_cast<int>(area.right - area.left));
+        std::vector<int> widths(static_cast<size_t>(n));
+        int stretchTotal = 0;
+        bool anyStretchable = false;
+        for (int k = 0; k < n; ++k)
+            anyStretchable =
+                anyStretchable || buttons->Items(infos[static_cast<size_t>(k)].index)->Stretchable();
+        int lastStretch = -1;
+        for (int k = 0; k < n; ++k) {
+            auto& vi = infos[static_cast<size_t>(k)];
+            widths[static_cast<size_t>(k)] = vi.bounds.right - vi.bounds.left;
+            if (!anyStretchable || buttons->Items(vi.index)->Stretchable()) {
+                stretchTotal += widths[static_cast<size_t>(k)];
+                lastStretch = k;
+            }
+        }
+        int given = 0;
+        for (int k = 0; k < n && stretchTotal > 0; ++k) {
+            auto& vi = infos[static_cast<size_t>(k)];
+            if (anyStretchable && !buttons->Items(vi.index)->Stretchable())
+                continue;
+            int extra = k == lastStretch ? spare - given
+                                         : MulDiv(spare, widths[static_cast<size_t>(k)], stretchTotal);
+            widths[static_cast<size_t>(k)] += extra;
+            given += extra;
+        }
+        int x = m_viewInfo.borderRect.left;
+        for (int k = 0; k < n; ++k) {
+            auto& vi = infos[static_cast<size_t>(k)];
+            vi.leftAligned = false;
+            vi.bounds = {x, vi.bounds.top, x + widths[static_cast<size_t>(k)], vi.bounds.bottom};
+            vi.visibleBounds = vi.bounds;
+            x = vi.bounds.right;
+        }
+        area.left = area.right = x;
+    }
+    // Which buttons sit at the edges of each side (positions counted after the walk).
     for (int k = 0; k < n; ++k) {
         if (infos[k].leftAligned) {
             if (leftFirst < 0 || infos[k].bounds.left < infos[leftFirst].bounds.left)
@@ -171,6 +227,22 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
     }
     m_buttonInfos = std::move(infos);
     m_viewInfo.clientRect = area;
+}
+
+bool TcxButtonEdit::CanModify()
+{
+    TcxTextEditViewStyle v = Properties()->ViewStyle();
+    return v != vsHideCursor && v != vsButtonsOnly && TcxCustomTextEdit::CanModify();
+}
+
+void TcxButtonEdit::Loading()
+{
+    TcxCustomTextEdit::Loading();
+    // A stored description lists the buttons it wants: none listed means none.
+    if (!m_buttonsEmptiedForReading) {
+        m_buttonsEmptiedForReading = true;
+        Properties()->Buttons()->Clear();
+    }
 }
 
 void TcxButtonEdit::ComputeViewInfo(POINT p, bool hotAllowed)

@@ -78,6 +78,36 @@ const TClassInfo* TcxContainerStyle::StaticProperties()
                                        &TcxContainerStyle::TextColor);
         ci.AddBool<TcxContainerStyle>(L"TransparentBorder", &TcxContainerStyle::SetTransparentBorder,
                                       &TcxContainerStyle::TransparentBorder);
+        ci.Add({L"StyleController",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<TcxContainerStyle&>(o).SetStyleControllerName(v.text);
+                },
+                [](const TPersistent& o) {
+                    TcxStyleController* c = static_cast<const TcxContainerStyle&>(o).StyleController();
+                    return c ? TValue::Id(c->Name()) : TValue::Id(L"nil");
+                },
+                {},
+                {}});
+        ci.AddSet<TcxContainerStyle, TFontStyles>(L"TextStyle",
+                                                  {{L"fsBold", fsBold},
+                                                   {L"fsItalic", fsItalic},
+                                                   {L"fsUnderline", fsUnderline},
+                                                   {L"fsStrikeOut", fsStrikeOut}},
+                                                  &TcxContainerStyle::SetTextStyle,
+                                                  &TcxContainerStyle::TextStyle);
+        ci.AddSet<TcxContainerStyle, TcxContainerStyleValues>(L"AssignedValues",
+                                                              {{L"svBorderColor", svBorderColor},
+                                                               {L"svBorderStyle", svBorderStyle},
+                                                               {L"svColor", svColor},
+                                                               {L"svEdges", svEdges},
+                                                               {L"svFont", svFont},
+                                                               {L"svHotTrack", svHotTrack},
+                                                               {L"svShadow", svShadow},
+                                                               {L"svTextColor", svTextColor},
+                                                               {L"svTextStyle", svTextStyle},
+                                                               {L"svTransparentBorder", svTransparentBorder}},
+                                                              &TcxContainerStyle::SetAssignedValues,
+                                                              &TcxContainerStyle::AssignedValues);
         ci.Add({L"IsFontAssigned",
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
                     if (ValueToBool(v))
@@ -159,6 +189,24 @@ void TcxContainerStyle::SetStyleController(TcxStyleController* controller)
     ControllerStyleChanged();
 }
 
+void TcxContainerStyle::ResolveStyleControllerName(TComponent* owner)
+{
+    TcxContainerStyle* r = Root();
+    if (r->m_pendingControllerName.empty())
+        return;
+    std::wstring name = std::move(r->m_pendingControllerName);
+    r->m_pendingControllerName.clear();
+    if (name == L"nil") {
+        r->SetStyleController(nullptr);
+        return;
+    }
+    for (TComponent* o = owner; o; o = o->Owner())
+        if (auto* c = dynamic_cast<TcxStyleController*>(o->FindComponent(name))) {
+            r->SetStyleController(c);
+            return;
+        }
+}
+
 void TcxContainerStyle::ConnectDefaultController()
 {
     if (!IsRootStyle() || m_controller)
@@ -235,10 +283,60 @@ void TcxContainerStyle::Assign(const TPersistent* source)
 
 void TcxContainerStyle::RestoreDefaults()
 {
+    ResetStyle();
+}
+
+void TcxContainerStyle::ResetStyle()
+{
     LockUpdate();
     m_assigned = 0;
+    if (IsRootStyle()) {
+        m_lookAndFeel.SetAssignedValues(0);
+        if (m_container) {
+            m_container->SetParentColor(false);
+            m_container->SetParentFont(true);
+        }
+        if (m_container && m_container->UsesParentBackground()) {
+            TcxStyleController* c = m_controller;
+            if (!c || !c->Style()->AssignedSource(svColor))
+                m_container->SetParentColor(true);
+        }
+    }
     MarkChanged();
     UnlockUpdate();
+}
+
+void TcxContainerStyle::SetAssignedValues(TcxContainerStyleValues v)
+{
+    if (v == m_assigned)
+        return;
+    m_assigned = v;
+    if (IsRootStyle())
+        UpdateFont();
+    MarkChanged();
+}
+
+namespace {
+
+const wchar_t* const kValueNames[] = {L"BorderColor", L"BorderStyle",      L"Color",  L"Edges",
+                                      L"Font",        L"HotTrack",         L"Shadow", L"TextColor",
+                                      L"TextStyle",   L"TransparentBorder"};
+
+} // namespace
+
+std::wstring TcxContainerStyle::ValueName(int index) const
+{
+    return index >= 0 && index < 10 ? kValueNames[index] : std::wstring();
+}
+
+bool TcxContainerStyle::ValueByName(const std::wstring& name, int& index) const
+{
+    for (int i = 0; i < ValueCount(); ++i)
+        if (lstrcmpiW(ValueName(i).c_str(), name.c_str()) == 0) {
+            index = i;
+            return true;
+        }
+    return false;
 }
 
 void TcxContainerStyle::MarkChanged()
@@ -501,6 +599,8 @@ const TClassInfo* TcxContainer::StaticProperties()
         ci.AddObject<TcxContainer, TcxContainerStyle>(L"StyleDisabled", &TcxContainer::StyleDisabled);
         ci.AddObject<TcxContainer, TcxContainerStyle>(L"StyleFocused", &TcxContainer::StyleFocused);
         ci.AddObject<TcxContainer, TcxContainerStyle>(L"StyleHot", &TcxContainer::StyleHot);
+        ci.Add(
+            {L"FakeStyleController", [](TPersistent&, const TValue&, const TReaderContext*) {}, {}, {}, {}});
         return ci;
     }();
     return &info;
@@ -909,6 +1009,7 @@ void TcxContainer::Resized()
 void TcxContainer::Loaded()
 {
     TcxControl::Loaded();
+    Style()->ResolveStyleControllerName(Owner());
     PlaceInnerControl();
     StyleValuesChanged(Style());
 }
@@ -1035,5 +1136,6 @@ void TcxStyleController::MarkChanged()
 void TcxStyleController::Loaded()
 {
     TComponent::Loaded();
+    Style()->ResolveStyleControllerName(Owner());
     MarkChanged();
 }

@@ -53,6 +53,14 @@ public:
     TcxContainerStyleValues AssignedValues() const noexcept { return m_assigned; }
     bool IsAssigned(TcxContainerStyleValue v) const noexcept { return (m_assigned & v) != 0; }
     void RestoreDefaults();
+    void SetAssignedValues(TcxContainerStyleValues v);
+    // Forgets every assigned value (and, in the normal style, the look-and-feel settings).
+    void ResetStyle();
+    // The values by index and name ("BorderColor" ... "TransparentBorder"; editor styles
+    // add their button values); names compare without regard to case.
+    virtual int ValueCount() const { return 10; }
+    virtual std::wstring ValueName(int index) const;
+    bool ValueByName(const std::wstring& name, int& index) const;
 
     TColor BorderColor() const;
     void SetBorderColor(TColor v);
@@ -88,6 +96,9 @@ public:
     void SetStyleController(TcxStyleController* controller);
     // The controller in use, the default one included.
     TcxStyleController* ActiveController() const noexcept { return Root()->m_controller; }
+    // A stored description names the controller; it is found once everything is read.
+    void SetStyleControllerName(const std::wstring& name) { Root()->m_pendingControllerName = name; }
+    void ResolveStyleControllerName(TComponent* owner);
     // Connects a root style to the default controller (owners call this once).
     void ConnectDefaultController();
     void ControllerStyleChanged();
@@ -119,6 +130,7 @@ private:
     TcxContainer* m_container;
     TcxContainerStyle* m_root = nullptr;
     TcxStyleController* m_controller = nullptr;
+    std::wstring m_pendingControllerName;
     bool m_destroying = false;
     TcxContainerStateIndex m_state;
     TcxContainerStyleValues m_assigned = 0;
@@ -209,6 +221,8 @@ public:
     TcxContainerStyle* StyleFocused() noexcept { return m_styles[csFocused].get(); }
     TcxContainerStyle* StyleHot() noexcept { return m_styles[csHot].get(); }
     TcxContainerStyle* StateStyle(TcxContainerStateIndex i) noexcept { return m_styles[i].get(); }
+    // Reads the normal style's controller; writes are ignored (old descriptions name it).
+    TcxStyleController* FakeStyleController() { return Style()->StyleController(); }
 
     TWinControl* InnerControl() const noexcept { return m_innerControl; }
     const TcxContainerViewInfo& ViewInfo() const noexcept { return m_viewInfo; }
