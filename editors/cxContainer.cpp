@@ -681,44 +681,40 @@ RECT TcxContainer::HotBounds()
         r.right -= 3;
         r.bottom -= 3;
     }
+    // The ring of what lies behind a transparent border is not part of the control.
     TcxContainerStyle* style = Style();
     TcxContainerBorderStyle bs = style->BorderStyle();
-    if (bs == cbsUltraFlat || bs == cbsOffice11)
-        bs = cbsSingle;
-    bool transparent = style->TransparentBorder();
-    if (bs != cbsNone) {
-        int w = ContainerBorderWidth(bs);
-        if (transparent)
-            InflateRect(&r, w - 2, w - 2);
-        TcxBorders e = style->Edges();
-        if (!(e & cxBorder(bLeft)))
-            r.left += w;
-        if (!(e & cxBorder(bTop)))
-            r.top += w;
-        if (!(e & cxBorder(bRight)))
-            r.right -= w;
-        if (!(e & cxBorder(bBottom)))
-            r.bottom -= w;
-    } else if (transparent) {
-        InflateRect(&r, -2, -2);
+    if (style->TransparentBorder() && bs != cbsNone) {
+        RECT frameOnly = ContainerBorderExtent(bs, style->Edges(), false);
+        RECT withRing = ContainerBorderExtent(bs, style->Edges(), true);
+        r.left += withRing.left - frameOnly.left;
+        r.top += withRing.top - frameOnly.top;
+        r.right -= withRing.right - frameOnly.right;
+        r.bottom -= withRing.bottom - frameOnly.bottom;
     }
     if (r.bottom < r.top)
         r.top = r.bottom = 0;
     return r;
 }
 
+RECT ContainerBorderExtent(TcxContainerBorderStyle style, TcxBorders edges, bool transparentBorder)
+{
+    if (style == cbsUltraFlat || style == cbsOffice11)
+        style = cbsSingle;
+    if (style == cbsNone)
+        return {0, 0, 0, 0};
+    // A transparent border keeps a ring of what lies behind outside a frame thinner than 2
+    // pixels; a side without an edge has neither frame nor ring.
+    int w = ContainerBorderWidth(style);
+    int side = transparentBorder ? std::max(w, 2) : w;
+    return {(edges & cxBorder(bLeft)) ? side : 0, (edges & cxBorder(bTop)) ? side : 0,
+            (edges & cxBorder(bRight)) ? side : 0, (edges & cxBorder(bBottom)) ? side : 0};
+}
+
 RECT TcxContainer::BorderExtent()
 {
     TcxContainerStyle* style = CurrentStyle();
-    RECT r{0, 0, 0, 0};
-    if (style->TransparentBorder() && m_viewInfo.borderStyle != cbsNone) {
-        r = {2, 2, 2, 2};
-    } else if (m_viewInfo.borderStyle != cbsNone) {
-        int w = m_viewInfo.borderWidth;
-        TcxBorders e = style->Edges();
-        r = {(e & cxBorder(bLeft)) ? w : 0, (e & cxBorder(bTop)) ? w : 0, (e & cxBorder(bRight)) ? w : 0,
-             (e & cxBorder(bBottom)) ? w : 0};
-    }
+    RECT r = ContainerBorderExtent(m_viewInfo.borderStyle, style->Edges(), style->TransparentBorder());
     if (m_viewInfo.shadow) {
         r.right += 3;
         r.bottom += 3;
@@ -924,23 +920,38 @@ void Edge(HDC dc, const RECT& r, TColor topLeft, TColor bottomRight, TcxBorders 
 void TcxContainer::PaintFrame(HDC dc)
 {
     const TcxContainerViewInfo& vi = m_viewInfo;
-    // What lies outside the border rectangle but inside the bounds (a transparent border).
-    if (UsesParentBackground())
-        PaintParentBackground(dc);
-    else
-        FillColor(dc, vi.bounds, vi.backgroundColor);
     int w = vi.borderWidth;
     RECT r = vi.borderRect;
-    r.left -= w;
-    r.top -= w;
+    // The frame lies just outside the border rectangle on the sides that have an edge.
+    if (vi.edges & cxBorder(bLeft))
+        r.left -= w;
+    if (vi.edges & cxBorder(bTop))
+        r.top -= w;
     if (vi.edges & cxBorder(bRight))
         r.right += w;
     if (vi.edges & cxBorder(bBottom))
         r.bottom += w;
+    // What lies outside the frame (the ring of a transparent border, the corners beside a
+    // shadow) shows the parent.
+    if (UsesParentBackground()) {
+        PaintParentBackground(dc);
+    } else {
+        RECT outer = vi.bounds;
+        if (!EqualRect(&outer, &r)) {
+            SaveDCGuard saved(dc);
+            ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+            PaintParentBackground(dc);
+        }
+    }
     if (vi.shadow) {
         FillColor(dc, {r.left + 3, r.bottom, r.right, r.bottom + 3}, clBtnShadow);
         FillColor(dc, {r.right, r.top + 3, r.right + 3, r.bottom + 3}, clBtnShadow);
     }
+    // Sides without an edge: the frame line falls outside the window.
+    if (!(vi.edges & cxBorder(bLeft)))
+        r.left -= w;
+    if (!(vi.edges & cxBorder(bTop)))
+        r.top -= w;
     if (!(vi.edges & cxBorder(bRight)))
         r.right += w;
     if (!(vi.edges & cxBorder(bBottom)))

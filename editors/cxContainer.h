@@ -38,6 +38,9 @@ class TcxStyleController;
 
 // The width of each border style's frame, in pixels.
 int ContainerBorderWidth(TcxContainerBorderStyle style);
+// The border extent on each side: the frame on the sides in edges, plus the ring of a
+// transparent border (the frame and ring together are 2 pixels, or the frame when wider).
+RECT ContainerBorderExtent(TcxContainerBorderStyle style, TcxBorders edges, bool transparentBorder);
 // The border style that a look-and-feel kind gives when none is assigned.
 TcxContainerBorderStyle DefaultBorderStyleFor(TcxLookAndFeelKind kind);
 

@@ -759,14 +759,9 @@ int TcxCustomEdit::AutoHeight()
 {
     // One line of text, one pixel of text offset above and below, and the frame.
     TcxContainerStyle* style = Style();
-    TcxContainerBorderStyle bs = style->BorderStyle();
-    int frame = 0;
-    if (bs != cbsNone)
-        frame = style->TransparentBorder()
-                    ? 2
-                    : ContainerBorderWidth(bs == cbsUltraFlat || bs == cbsOffice11 ? cbsSingle : bs);
+    RECT frame = ContainerBorderExtent(style->BorderStyle(), style->Edges(), style->TransparentBorder());
     int shadow = style->Shadow() ? 3 : 0;
-    return TextLineHeight() + 2 + 2 * frame + shadow;
+    return TextLineHeight() + 2 + frame.top + frame.bottom + shadow;
 }
 
 void TcxCustomEdit::ApplyAutoSize()

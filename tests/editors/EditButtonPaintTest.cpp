@@ -199,7 +199,8 @@ TEST_F(ButtonLayoutTest, ButtonsTakeTheirColumnsFromTheLastToTheFirstAndTheHitTe
     struct Hit {
         POINT p;
         int expected;
-    } hits[] = {{{border.right - 1, 10}, 1}, {{border.left, 10}, 3}, {{100, 10}, -1}, {{0, 0}, -2}, {{199, 20}, -2}};
+    } hits[] = {
+        {{border.right - 1, 10}, 1}, {{border.left, 10}, 3}, {{100, 10}, -1}, {{0, 0}, -2}, {{199, 20}, -2}};
     for (const Hit& h : hits)
         EXPECT_EQ(edit->ButtonAt(h.p), h.expected) << h.p.x << "," << h.p.y;
 }

@@ -71,7 +71,7 @@ TEST_F(EditorsTest, UltraFlatFrameIsOnePixelInsideATransparentRingAndLightsUpWhe
     {
         PixelCanvas canvas(w, h);
         edit->PaintTo(canvas.dc());
-        EXPECT_EQ(canvas.At(0, 0), ColorToRGB(clWindow)) << "the transparent ring takes the background";
+        EXPECT_EQ(canvas.At(0, 0), ColorToRGB(form->Color())) << "the transparent ring shows the parent";
         EXPECT_EQ(canvas.At(1, 1), ColorToRGB(clBtnShadow));
         EXPECT_EQ(canvas.At(w - 2, h / 2), ColorToRGB(clBtnShadow));
         EXPECT_EQ(canvas.At(2, 2), ColorToRGB(clWindow));
@@ -197,6 +197,52 @@ TEST_F(ButtonEditTest, ClickKeyRunsTheDefaultButton)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     }
     EXPECT_EQ(clicks, std::vector<int>{1});
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditorsTest, EdgesCountWithAndWithoutATransparentBorder)
+{
+    const TcxBorders all = cxBordersAll, leftTop = cxBorder(bLeft) | cxBorder(bTop);
+    struct Case {
+        TcxContainerBorderStyle style;
+        TcxBorders edges;
+        bool transparent;
+        RECT extent;
+    } cases[] = {
+        {cbsSingle, leftTop, false, {1, 1, 0, 0}}, {cbs3D, 0, false, {0, 0, 0, 0}},
+        {cbs3D, all, false, {2, 2, 2, 2}},         {cbsSingle, all, true, {2, 2, 2, 2}},
+        {cbsSingle, leftTop, true, {2, 2, 0, 0}},  {cbsThick, all, true, {2, 2, 2, 2}},
+        {cbsUltraFlat, 0, true, {0, 0, 0, 0}},     {cbsNone, all, true, {0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        RECT e = ContainerBorderExtent(c.style, c.edges, c.transparent);
+        EXPECT_TRUE(EqualRect(&e, &c.extent)) << c.style << " " << c.edges << " " << c.transparent << ": "
+                                              << e.left << "," << e.top << "," << e.right << "," << e.bottom;
+    }
+    // Painted: a single frame on the left and at the top only, behind it the parent's colour.
+    auto* edit = Make<TcxTextEdit>(10, 10, 120, 21);
+    edit->Style()->SetBorderStyle(cbsSingle);
+    edit->Style()->SetEdges(leftTop);
+    edit->Style()->SetBorderColor(clRed);
+    int w = edit->Width(), h = edit->Height();
+    struct Pixel {
+        int x, y;
+        TColor colour;
+        const char* what;
+    } pixels[] = {
+        {0, h / 2, form->Color(), "ring on the left"},
+        {1, h / 2, clRed, "frame on the left"},
+        {w / 2, 1, clRed, "frame at the top"},
+        {w - 1, h / 2, clWindow, "no edge on the right"},
+        {w / 2, h - 1, clWindow, "no edge at the bottom"},
+    };
+    PixelCanvas canvas(w, h);
+    SendMessageW(edit->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+    for (const Pixel& p : pixels)
+        EXPECT_EQ(canvas.At(p.x, p.y), ColorToRGB(p.colour)) << p.what;
 }
 
 } // namespace
