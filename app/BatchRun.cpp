@@ -19,7 +19,81 @@ std::wstring WithErrorCode(const wchar_t* text, DWORD code)
     return text + std::to_wstring(code);
 }
 
+class PlatformFiles final : public IFileOperations {
+public:
+    bool Move(const std::wstring& from, const std::wstring& to) override
+    {
+        return MoveFileW(from.c_str(), to.c_str()) != FALSE;
+    }
+    bool CopyNew(const std::wstring& from, const std::wstring& to) override
+    {
+        return CopyFileW(from.c_str(), to.c_str(), TRUE) != FALSE;
+    }
+};
+
+bool EntryExists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The size of an existing file; nothing for a folder or a missing entry.
+std::optional<ULONGLONG> FileSize(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return std::nullopt;
+    return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// Whether two names lead to one file; true also when it cannot be told, so that a caller
+// about to remove one of them leaves both alone.
+bool MaybeSameFile(const std::wstring& a, const std::wstring& b)
+{
+    auto identity = [](const std::wstring& path) -> std::optional<BY_HANDLE_FILE_INFORMATION> {
+        HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return std::nullopt;
+        BY_HANDLE_FILE_INFORMATION info;
+        const bool known = GetFileInformationByHandle(file, &info) != FALSE;
+        CloseHandle(file);
+        return known ? std::optional(info) : std::nullopt;
+    };
+    const auto first = identity(a);
+    const auto second = identity(b);
+    if (!first || !second)
+        return true;
+    return first->dwVolumeSerialNumber == second->dwVolumeSerialNumber &&
+           first->nFileIndexHigh == second->nFileIndexHigh && first->nFileIndexLow == second->nFileIndexLow;
+}
+
 } // namespace
+
+IFileOperations& PlatformFileOperations()
+{
+    static PlatformFiles files;
+    return files;
+}
+
+// A move to another volume copies the file and removes the source last, so one that fails
+// on the way (a full volume) can leave a new, empty or partial target behind. That target is
+// removed again, but only when nothing can be lost by it: it did not exist before the move,
+// the source is still there whole, and the two names do not lead to one file. Answers the
+// move's own error code when it failed.
+std::optional<DWORD> TBatchRun::MoveLeavingNoNewFile(const std::wstring& from, const std::wstring& to)
+{
+    const bool targetExisted = EntryExists(to);
+    const std::optional<ULONGLONG> sourceSize = FileSize(from);
+    if (m_files.Move(from, to))
+        return std::nullopt;
+    const DWORD error = GetLastError();
+    if (!targetExisted && sourceSize && FileSize(from) == sourceSize && EntryExists(to) &&
+        !MaybeSameFile(from, to))
+        DeleteFileW(to.c_str());
+    return error;
+}
 
 void TBatchRun::Execute()
 {
@@ -52,12 +126,12 @@ void TBatchRun::Execute()
             SetCurrentDirectoryW(list.Folder().c_str());
         ForceDirectories(exportFolder);
 
-        if (MoveFileW(path.c_str(), target.c_str()))
+        if (const std::optional<DWORD> error = MoveLeavingNoNewFile(path, target); !error)
             ++renamed;
         else
-            m_host.SetStatusText(WithErrorCode(kMoveFailedText, GetLastError()));
+            m_host.SetStatusText(WithErrorCode(kMoveFailedText, *error));
 
-        if (CopyFileW(target.c_str(), path.c_str(), TRUE))
+        if (m_files.CopyNew(target, path))
             m_host.SetStatusText(kRenamedText + std::to_wstring(renamed) + kRenamedTailText);
         else
             m_host.SetStatusText(WithErrorCode(kBackupFailedText, GetLastError()));

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 // What the run needs from its window. Field texts are read afresh at each point of use, so
@@ -42,11 +43,31 @@ protected:
     ~IBatchHost() = default;
 };
 
+// The two file operations of a run, kept apart so that a test can stand in for a volume
+// that fails half-way through a move. Each leaves the platform's last error code set when it
+// fails.
+class IFileOperations {
+public:
+    // Moves a file, also to another volume; fails when to exists.
+    virtual bool Move(const std::wstring& from, const std::wstring& to) = 0;
+    // Copies a file; fails when to exists.
+    virtual bool CopyNew(const std::wstring& from, const std::wstring& to) = 0;
+
+protected:
+    ~IFileOperations() = default;
+};
+
+// The platform's own move and copy.
+IFileOperations& PlatformFileOperations();
+
 // One run per Execute. The object holds nothing but the host, and every run keeps its own
 // listing, so a run started from inside another run's message step cannot disturb it.
 class TBatchRun {
 public:
-    explicit TBatchRun(IBatchHost& host) noexcept : m_host(host) {}
+    explicit TBatchRun(IBatchHost& host, IFileOperations& files = PlatformFileOperations()) noexcept
+        : m_host(host), m_files(files)
+    {
+    }
 
     // Raises EInOutError (or "Invalid file name - ...") when the source folder text cannot be
     // listed, and "Unable to create directory" when the export folder cannot be forced; file
@@ -54,7 +75,10 @@ public:
     void Execute();
 
 private:
+    std::optional<DWORD> MoveLeavingNoNewFile(const std::wstring& from, const std::wstring& to);
+
     IBatchHost& m_host;
+    IFileOperations& m_files;
 };
 
 // The closing question's text.

@@ -5,10 +5,14 @@
 #include "editors/cxEditRegister.h"
 #include "lookandfeel/dxThemeManager.h"
 #include "runtime/rtApplication.h"
+#include "runtime/rtLibrarySearch.h"
 #include "shell/cxShellListView.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    // The batch run makes user folders current; a library lying in one of them must never be
+    // loaded in place of the system's own.
+    RemoveCurrentFolderFromLibrarySearch();
     SetProcessDPIAware();
     // The shell module (OLE, the icon-query lock, its entry points, the special-folder table)
     // lives from before the main window until after it.

@@ -2,35 +2,143 @@
 #pragma once
 
 #include "editors/cxEdit.h"
+#include "lookandfeel/cxGraphics.h"
+
+#include <memory>
 
 enum TcxEditHorzAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TcxEditVertAlignment { taTopJustify, taBottomJustify, taVCenter };
 
+class TcxLabelProperties;
+
+enum TcxLabelEffect { cxleNormal, cxleFun, cxleExtrude, cxleCool };
+enum TcxLabelStyle { cxlsNormal, cxlsRaised, cxlsLowered, cxlsOutLine };
+enum TcxLabelOrientation {
+    cxoLeft,
+    cxoRight,
+    cxoTop,
+    cxoBottom,
+    cxoLeftTop,
+    cxoLeftBottom,
+    cxoRightTop,
+    cxoRightBottom
+};
+enum TcxLabelLineAlignment { cxllaTop, cxllaCenter, cxllaBottom };
+
+// Angle reduced to 0 .. 359, or 0 for a font that cannot be turned.
+int EffectiveLabelAngle(int angle, bool rotatableFont);
+// How far the depth effect reaches on each axis.
+POINT LabelDepthOffset(TcxLabelEffect effect, TcxLabelOrientation orientation, int depth);
+// The box a w x h text needs when turned by angle degrees.
+SIZE RotatedTextSize(int w, int h, int angle);
+
+// The divider line beside the text.
+class TcxLabelLineOptions : public TPersistent {
+public:
+    explicit TcxLabelLineOptions(TcxLabelProperties* owner) : m_owner(owner) {}
+    const wchar_t* ClassName() const override { return L"TcxLabelLineOptions"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    void Assign(const TPersistent* source) override;
+
+    TcxLabelLineAlignment Alignment() const noexcept { return m_alignment; }
+    void SetAlignment(TcxLabelLineAlignment v);
+    TColor InnerColor() const noexcept { return m_innerColor; }
+    void SetInnerColor(TColor v);
+    TColor OuterColor() const noexcept { return m_outerColor; }
+    void SetOuterColor(TColor v);
+    bool Visible() const noexcept { return m_visible; }
+    void SetVisible(bool v);
+
+private:
+    TcxLabelProperties* m_owner;
+    TcxLabelLineAlignment m_alignment = cxllaCenter;
+    TColor m_innerColor = clDefault;
+    TColor m_outerColor = clDefault;
+    bool m_visible = false;
+};
+
+// Placement of the text in the label, loadable as "Alignment.Horz" and "Alignment.Vert".
+class TcxEditAlignment : public TPersistent {
+public:
+    explicit TcxEditAlignment(TcxLabelProperties* owner) : m_owner(owner) {}
+    const wchar_t* ClassName() const override { return L"TcxEditAlignment"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    void Assign(const TPersistent* source) override;
+
+    TcxEditHorzAlignment Horz() const noexcept { return m_horz; }
+    void SetHorz(TcxEditHorzAlignment v);
+    TcxEditVertAlignment Vert() const noexcept { return m_vert; }
+    void SetVert(TcxEditVertAlignment v);
+
+private:
+    TcxLabelProperties* m_owner;
+    TcxEditHorzAlignment m_horz = taLeftJustify;
+    TcxEditVertAlignment m_vert = taTopJustify;
+};
+
 class TcxLabelProperties : public TcxCustomEditProperties {
 public:
-    using TcxCustomEditProperties::TcxCustomEditProperties;
+    explicit TcxLabelProperties(TcxCustomEdit* owner)
+        : TcxCustomEditProperties(owner), m_alignment(this), m_lineOptions(this)
+    {
+    }
     const wchar_t* ClassName() const override { return L"TcxLabelProperties"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
     void Assign(const TPersistent* source) override;
 
-    TcxEditHorzAlignment AlignmentHorz() const noexcept { return m_horz; }
-    void SetAlignmentHorz(TcxEditHorzAlignment v);
-    TcxEditVertAlignment AlignmentVert() const noexcept { return m_vert; }
-    void SetAlignmentVert(TcxEditVertAlignment v);
+    TcxEditAlignment* Alignment() noexcept { return &m_alignment; }
+    TcxEditHorzAlignment AlignmentHorz() const noexcept { return m_alignment.Horz(); }
+    void SetAlignmentHorz(TcxEditHorzAlignment v) { m_alignment.SetHorz(v); }
+    TcxEditVertAlignment AlignmentVert() const noexcept { return m_alignment.Vert(); }
+    void SetAlignmentVert(TcxEditVertAlignment v) { m_alignment.SetVert(v); }
+    int Angle() const noexcept { return m_angle; }
+    void SetAngle(int v) { SetValue(m_angle, v); }
+    int Depth() const noexcept { return m_depth; }
+    void SetDepth(int v) { SetValue(m_depth, v < 0 ? 0 : (v > 65535 ? 65535 : v)); }
+    TcxLabelEffect LabelEffect() const noexcept { return m_effect; }
+    void SetLabelEffect(TcxLabelEffect v) { SetValue(m_effect, v); }
+    TcxLabelStyle LabelStyle() const noexcept { return m_style; }
+    void SetLabelStyle(TcxLabelStyle v) { SetValue(m_style, v); }
+    TcxLabelOrientation Orientation() const noexcept { return m_orientation; }
+    void SetOrientation(TcxLabelOrientation v) { SetValue(m_orientation, v); }
+    int PenWidth() const noexcept { return m_penWidth; }
+    void SetPenWidth(int v) { SetValue(m_penWidth, v); }
+    TColor ShadowedColor() const noexcept { return m_shadowedColor; }
+    void SetShadowedColor(TColor v) { SetValue(m_shadowedColor, v); }
+    TcxLabelLineOptions* LineOptions() noexcept { return &m_lineOptions; }
+    // Announces a change of a settings object the properties own.
+    void OwnedSettingsChanged() { Changed(); }
     bool WordWrap() const noexcept { return m_wordWrap; }
     void SetWordWrap(bool v);
     bool ShowAccelChar() const noexcept { return m_showAccelChar; }
     void SetShowAccelChar(bool v);
 
 private:
-    TcxEditHorzAlignment m_horz = taLeftJustify;
-    TcxEditVertAlignment m_vert = taTopJustify;
+    template <typename T> void SetValue(T& field, T v)
+    {
+        if (field == v)
+            return;
+        field = v;
+        Changed();
+    }
+    TcxEditAlignment m_alignment;
+    TcxLabelLineOptions m_lineOptions;
+    int m_angle = 0;
+    int m_depth = 0;
+    TcxLabelEffect m_effect = cxleNormal;
+    TcxLabelStyle m_style = cxlsNormal;
+    TcxLabelOrientation m_orientation = cxoRightBottom;
+    int m_penWidth = 1;
+    TColor m_shadowedColor = clGrayText;
     bool m_wordWrap = false;
     bool m_showAccelChar = true;
 };
 
-// Labels have no frame unless a style gives one.
+// Labels have no frame unless a style gives one, and do not track the cursor unless asked
+// to: a hot frame would take room from the caption and make it jump under the mouse.
 class TcxLabelEditStyle : public TcxEditStyle {
 public:
     using TcxEditStyle::TcxEditStyle;
@@ -38,6 +146,7 @@ public:
 
 protected:
     TcxContainerBorderStyle FallbackBorderStyle() const override { return cbsNone; }
+    bool FallbackHotTrack() const override { return false; }
 };
 
 class TcxLabel : public TcxCustomEdit {
@@ -47,11 +156,21 @@ public:
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
 
-    TcxLabelProperties* Properties() noexcept { return static_cast<TcxLabelProperties*>(TcxCustomEdit::Properties()); }
+    TcxLabelProperties* Properties() noexcept
+    {
+        return static_cast<TcxLabelProperties*>(TcxCustomEdit::Properties());
+    }
     bool Transparent() const noexcept { return m_transparent; }
     void SetTransparent(bool v);
     bool CanTakeFocus() const override { return false; }
     bool UsesParentBackground() const override { return true; }
+    // Computed at each layout: the turn of the text, the depth effect's reach, the shift of
+    // raised and lowered lettering, and where text and divider line go (client coordinates).
+    int EffectiveAngle();
+    POINT DepthOffset();
+    int LetteringShift();
+    RECT CaptionRect() const noexcept { return m_captionRect; }
+    RECT LineRect() const noexcept { return m_lineRect; }
     // The size the caption needs (one blank when empty), before the frame.
     SIZE ContentSize();
     int AutoHeight() override;
@@ -59,17 +178,52 @@ public:
     void SetBounds(int left, int top, int width, int height) override;
     // True while a caption change waits for its repaint.
     bool RepaintPending() const noexcept { return m_repaintTimer && m_repaintTimer->Enabled(); }
+    // The control a reader of the screen takes this label as the name of (the label's window
+    // is kept just before it); cleared when that control is freed.
+    TWinControl* FocusControl() const noexcept { return m_focusControl; }
+    void SetFocusControl(TWinControl* control);
+    // The name of the focus control as a description gives it, looked up among the owner's
+    // components once loading ends.
+    void SetFocusControlName(const std::wstring& name);
+    // The cached picture of the content and whether it must be drawn again before use.
+    bool CacheDirty() const noexcept { return m_cacheDirty; }
+    const TcxBitmap* CaptionBitmap() const noexcept { return m_captionBitmap.get(); }
 
 protected:
-    TcxContainerStyle* CreateStyle(TcxContainerStateIndex state) override { return new TcxLabelEditStyle(this, state); }
+    TcxContainerStyle* CreateStyle(TcxContainerStateIndex state) override
+    {
+        return new TcxLabelEditStyle(this, state);
+    }
     void TextChanged() override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void HandleCreated() override;
+    void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
+    void PropertiesChanged() override;
+    void StyleValuesChanged(TcxContainerStyle* style) override;
+    void ComputeViewInfo(POINT p, bool hotAllowed) override;
     void PaintFrame(HDC dc) override;
     void PaintContent(HDC dc) override;
     UINT TextFlags() const;
 
-
 private:
+    void DrawContent(HDC dc, const RECT& r);
+    void CalculateRects();
+    SIZE TextSize();
+    bool RotatableFont();
+    void DrawCaptionAt(HDC dc, POINT at, TColor colour, const RECT& captionRect);
+    RECT m_captionRect{};
+    RECT m_lineRect{};
+    void PlaceBeforeFocusControl();
+    TWinControl* m_focusControl = nullptr;
+    std::wstring m_focusControlName;
     bool m_transparent = false;
+    // What the cached picture was drawn for; any difference makes it dirty.
+    std::unique_ptr<TcxBitmap> m_captionBitmap;
+    bool m_cacheDirty = true;
+    RECT m_cachedClient{};
+    TColor m_cachedBackground = clNone;
+    TColor m_cachedTextColor = clNone;
     // A status line may change far faster than a screen can show: repaints come at most at
     // the display's pace, the last change always shown.
     std::unique_ptr<TcxTimer> m_repaintTimer;

@@ -1,6 +1,15 @@
 #include "cxProgressBar.h"
 
+#include "controls/cxWindowText.h"
+
+#include "lookandfeel/cxLookAndFeelPainters.h"
 #include "lookandfeel/dxOffice11.h"
+#include "lookandfeel/dxThemeManager.h"
+
+#include <algorithm>
+#include <vector>
+
+#include <commctrl.h>
 
 #include <cmath>
 #include <cwchar>
@@ -12,13 +21,17 @@ const TEnumNames kBarStyles{{L"cxbsSolid", cxbsSolid},         {L"cxbsLEDs", cxb
                             {L"cxbsBitmap", cxbsBitmap},       {L"cxbsBitmapLEDs", cxbsBitmapLEDs},
                             {L"cxbsAnimation", cxbsAnimation}, {L"cxbsAnimationLEDs", cxbsAnimationLEDs}};
 const TEnumNames kBevels{{L"cxbvNone", cxbvNone}, {L"cxbvLowered", cxbvLowered}, {L"cxbvRaised", cxbvRaised}};
-const TEnumNames kTextStyles{{L"cxtsPercent", cxtsPercent}, {L"cxtsPosition", cxtsPosition}, {L"cxtsText", cxtsText}};
+const TEnumNames kTextStyles{
+    {L"cxtsPercent", cxtsPercent}, {L"cxtsPosition", cxtsPosition}, {L"cxtsText", cxtsText}};
 const TEnumNames kPaths{{L"cxapCycle", cxapCycle}, {L"cxapPingPong", cxapPingPong}};
 const TEnumNames kOrientations{{L"cxorHorizontal", cxorHorizontal}, {L"cxorVertical", cxorVertical}};
 
 constexpr TColor kAnimationBeginColor = 54056; // red 40, green 211, blue 0
 
-bool IsAnimationStyle(TcxProgressBarBarStyle s) { return s == cxbsAnimation || s == cxbsAnimationLEDs; }
+bool IsAnimationStyle(TcxProgressBarBarStyle s)
+{
+    return s == cxbsAnimation || s == cxbsAnimationLEDs;
+}
 
 constexpr int kSegmentHalf = 25; // half the animated segment's length
 constexpr unsigned kStepInterval = 30;
@@ -33,13 +46,15 @@ const TClassInfo* TcxProgressBarProperties::StaticProperties()
         ci.AddFloat<P>(L"Min", &P::SetMin, &P::Min);
         ci.AddFloat<P>(L"Max", &P::SetMax, &P::Max);
         ci.AddEnum<P, TcxProgressBarBarStyle>(L"BarStyle", kBarStyles, &P::SetBarStyle, &P::BarStyle);
-        ci.AddEnum<P, TcxProgressBarBevelOuter>(L"BarBevelOuter", kBevels, &P::SetBarBevelOuter, &P::BarBevelOuter);
+        ci.AddEnum<P, TcxProgressBarBevelOuter>(L"BarBevelOuter", kBevels, &P::SetBarBevelOuter,
+                                                &P::BarBevelOuter);
         ci.AddColor<P>(L"BeginColor", &P::SetBeginColor, &P::BeginColor);
         ci.AddColor<P>(L"EndColor", &P::SetEndColor, &P::EndColor);
         ci.AddFloat<P>(L"PeakValue", &P::SetPeakValue, &P::PeakValue);
         ci.AddFloat<P>(L"OverloadValue", &P::SetOverloadValue, &P::OverloadValue);
         ci.AddBool<P>(L"ShowText", &P::SetShowText, &P::ShowText);
-        ci.AddEnum<P, TcxProgressBarTextStyle>(L"ShowTextStyle", kTextStyles, &P::SetShowTextStyle, &P::ShowTextStyle);
+        ci.AddEnum<P, TcxProgressBarTextStyle>(L"ShowTextStyle", kTextStyles, &P::SetShowTextStyle,
+                                               &P::ShowTextStyle);
         ci.AddString<P>(L"Text", &P::SetText, &P::Text);
         ci.AddBool<P>(L"Marquee", &P::SetMarquee, &P::Marquee);
         ci.AddInt<P>(L"AnimationSpeed", &P::SetAnimationSpeed, &P::AnimationSpeed);
@@ -50,10 +65,21 @@ const TClassInfo* TcxProgressBarProperties::StaticProperties()
                 {},
                 {},
                 {}});
-        ci.AddEnum<P, TcxProgressBarAnimationPath>(L"AnimationPath", kPaths, &P::SetAnimationPath, &P::AnimationPath);
-        ci.AddEnum<P, TcxProgressBarOrientation>(L"Orientation", kOrientations, &P::SetOrientation, &P::Orientation);
+        ci.AddEnum<P, TcxProgressBarAnimationPath>(L"AnimationPath", kPaths, &P::SetAnimationPath,
+                                                   &P::AnimationPath);
+        ci.AddEnum<P, TcxProgressBarOrientation>(L"Orientation", kOrientations, &P::SetOrientation,
+                                                 &P::Orientation);
         ci.AddBool<P>(L"SolidTextColor", &P::SetSolidTextColor, &P::SolidTextColor);
         ci.AddInt<P>(L"BorderWidth", &P::SetBorderWidth, &P::BorderWidth);
+        ci.AddBool<P>(L"ShowOverload", &P::SetShowOverload, &P::ShowOverload);
+        ci.AddColor<P>(L"OverloadBeginColor", &P::SetOverloadBeginColor, &P::OverloadBeginColor);
+        ci.AddColor<P>(L"OverloadEndColor", &P::SetOverloadEndColor, &P::OverloadEndColor);
+        ci.AddBool<P>(L"ShowPeak", &P::SetShowPeak, &P::ShowPeak);
+        ci.AddColor<P>(L"PeakColor", &P::SetPeakColor, &P::PeakColor);
+        ci.AddInt<P>(L"PeakSize", &P::SetPeakSize, &P::PeakSize);
+        ci.AddEnum<P, TcxProgressBarOrientation>(L"TextOrientation", kOrientations, &P::SetTextOrientation,
+                                                 &P::TextOrientation);
+        ci.AddBool<P>(L"TransparentImage", &P::SetTransparentImage, &P::TransparentImage);
         return ci;
     }();
     return &info;
@@ -83,6 +109,15 @@ void TcxProgressBarProperties::Assign(const TPersistent* source)
         m_orientation = p->m_orientation;
         m_solidTextColor = p->m_solidTextColor;
         m_borderWidth = p->m_borderWidth;
+        m_showOverload = p->m_showOverload;
+        m_overloadBeginColor = p->m_overloadBeginColor;
+        m_overloadEndColor = p->m_overloadEndColor;
+        m_showPeak = p->m_showPeak;
+        m_peakColor = p->m_peakColor;
+        m_peakSize = p->m_peakSize;
+        m_textOrientation = p->m_textOrientation;
+        m_transparentImage = p->m_transparentImage;
+        SetForegroundImage(p->m_image ? p->m_image->Handle() : nullptr);
         TcxCustomEditProperties::Assign(source);
         EndUpdate();
         return;
@@ -133,7 +168,49 @@ void TcxProgressBarProperties::SetOverloadValue(double v)
     SetValue(m_overloadValue, v);
 }
 
-void TcxProgressBarProperties::SetPeakValue(double v) { SetValue(m_peakValue, v); }
+void TcxProgressBarProperties::SetPeakValue(double v)
+{
+    SetValue(m_peakValue, v);
+}
+
+void TcxProgressBarProperties::SetTransparentImage(bool v)
+{
+    if (v == m_transparentImage)
+        return;
+    m_transparentImage = v;
+    m_imageChanged = true;
+    Changed();
+}
+
+void TcxProgressBarProperties::SetForegroundImage(HBITMAP bitmap)
+{
+    BITMAP info{};
+    if (!bitmap || !GetObjectW(bitmap, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight <= 0) {
+        m_image.reset();
+    } else {
+        // Copied through device-independent bits: the caller's bitmap may still be selected
+        // into a device context of its own, where no second context can select it.
+        auto copy = std::make_unique<TcxBitmap>(info.bmWidth, info.bmHeight, 32);
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = info.bmWidth;
+        bi.bmiHeader.biHeight = -info.bmHeight;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        std::vector<DWORD> bits(static_cast<size_t>(info.bmWidth) * static_cast<size_t>(info.bmHeight));
+        HDC screen = GetDC(nullptr);
+        int rows =
+            GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), bits.data(), &bi, DIB_RGB_COLORS);
+        ReleaseDC(nullptr, screen);
+        if (rows > 0)
+            SetDIBitsToDevice(copy->DC(), 0, 0, static_cast<DWORD>(info.bmWidth),
+                              static_cast<DWORD>(info.bmHeight), 0, 0, 0, static_cast<UINT>(info.bmHeight),
+                              bits.data(), &bi, DIB_RGB_COLORS);
+        m_image = std::move(copy);
+    }
+    m_imageChanged = true;
+    Changed();
+}
 
 void TcxProgressBarProperties::SetBarStyle(TcxProgressBarBarStyle v)
 {
@@ -189,7 +266,8 @@ const TClassInfo* TcxCustomProgressBar::StaticProperties()
 {
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxCustomProgressBar", TcxCustomEdit::StaticProperties());
-        ci.AddObject<TcxCustomProgressBar, TcxProgressBarProperties>(L"Properties", &TcxCustomProgressBar::Properties);
+        ci.AddObject<TcxCustomProgressBar, TcxProgressBarProperties>(L"Properties",
+                                                                     &TcxCustomProgressBar::Properties);
         ci.AddFloat<TcxCustomProgressBar>(L"Position", &TcxCustomProgressBar::SetPosition,
                                           &TcxCustomProgressBar::Position);
         return ci;
@@ -256,6 +334,10 @@ int TcxCustomProgressBar::PercentDone()
 {
     double v = Properties()->Marquee() ? Properties()->Max() : m_position - Properties()->Min();
     double percent = std::nearbyint(v * 100 / ValueRange()); // the default rounding sends halves to even
+    // A position outside the range (Max <= Min clamps nothing) still reads as 0 .. 100 per cent;
+    // a value that is not a number reads as 0.
+    if (!(percent > 0))
+        return 0;
     return static_cast<int>(std::min(100.0, percent));
 }
 
@@ -283,11 +365,28 @@ void TcxCustomProgressBar::ComputeViewInfo(POINT p, bool hotAllowed)
     int bw = props->BorderWidth();
     m_barArea = m_viewInfo.borderRect;
     InflateRect(&m_barArea, -bw, -bw);
+    if (Themed()) {
+        // The theme draws its own frame around the whole control.
+        int inset = bw + 1;
+        m_barArea = {0, 0, Width(), Height()};
+        if (IsAnimationStyle(props->BarStyle()))
+            InflateRect(&m_barArea, -inset, -inset);
+        else
+            m_barArea = {bw + 3, bw + 3, Width() - bw - 2, Height() - bw - 2};
+    }
+    // A border wider than the bar leaves no bar at all (not an inverted one).
+    if (m_barArea.right < m_barArea.left)
+        m_barArea.left = m_barArea.right = (m_viewInfo.borderRect.left + m_viewInfo.borderRect.right) / 2;
+    if (m_barArea.bottom < m_barArea.top)
+        m_barArea.top = m_barArea.bottom = (m_viewInfo.borderRect.top + m_viewInfo.borderRect.bottom) / 2;
     RecomputeFilledArea();
+    UpdateImageCopy();
     // The animation restarts when its look changes, and when the speed comes up from 0.
-    int look = props->Orientation() | (props->BarStyle() << 1) | (props->Marquee() << 4) | (props->AnimationPath() << 5);
+    int look = props->Orientation() | (props->BarStyle() << 1) | (props->Marquee() << 4) |
+               (props->AnimationPath() << 5);
     int speed = props->AnimationSpeed();
-    if (look != m_animatedLook || (m_animatedSpeed == 0 && speed > 0) || (m_stepTimer && !m_stepTimer->Enabled()))
+    if (look != m_animatedLook || (m_animatedSpeed == 0 && speed > 0) ||
+        (m_stepTimer && !m_stepTimer->Enabled()))
         StartAnimation();
     else if (speed == 0)
         m_stepTimer.reset();
@@ -298,25 +397,119 @@ void TcxCustomProgressBar::ComputeViewInfo(POINT p, bool hotAllowed)
 void TcxCustomProgressBar::RecomputeFilledArea()
 {
     TcxProgressBarProperties* props = Properties();
+    const bool horizontal = props->Orientation() == cxorHorizontal;
+    const int width = m_barArea.right - m_barArea.left, height = m_barArea.bottom - m_barArea.top;
     m_filledArea = m_barArea;
     if (!props->Marquee()) {
         double v = m_position - props->Min();
-        if (props->Orientation() == cxorHorizontal)
-            m_filledArea.right =
-                m_barArea.left + static_cast<int>(std::trunc(v * (m_barArea.right - m_barArea.left) / ValueRange()));
+        if (horizontal)
+            m_filledArea.right = m_barArea.left + ValueExtent(v, width);
         else
-            m_filledArea.top =
-                m_barArea.bottom - static_cast<int>(std::trunc(v * (m_barArea.bottom - m_barArea.top) / ValueRange()));
+            m_filledArea.top = m_barArea.bottom - ValueExtent(v, height);
     }
-    if (props->Orientation() == cxorHorizontal)
+    double shownPeak =
+        std::max(m_position, std::min(props->Max(), std::max(props->Min(), props->PeakValue())));
+    // The overload zone: the part of the filled bar beyond OverloadValue, in its own colours.
+    m_overloadShown =
+        !props->Marquee() && props->ShowOverload() && !Themed() && m_position >= props->OverloadValue();
+    m_overloadArea = {};
+    if (m_overloadShown) {
+        double ov = props->OverloadValue() - props->Min();
+        if (horizontal) {
+            int x = m_barArea.left + ValueExtent(ov, width);
+            m_overloadArea = {x, m_filledArea.top, std::min(m_filledArea.right, m_barArea.right),
+                              m_filledArea.bottom};
+            m_filledArea.right = x;
+        } else {
+            int y = std::max(m_barArea.bottom - ValueExtent(ov, height), m_barArea.top);
+            m_overloadArea = {m_filledArea.left, m_filledArea.top, m_filledArea.right, y};
+            m_filledArea.top = y;
+        }
+        // LED bars end their normal part on a cell boundary.
+        if (props->BarStyle() & 1) {
+            int led = LedSize();
+            if (horizontal) {
+                int rest = (m_filledArea.right - m_filledArea.left) % led;
+                m_filledArea.right -= rest;
+                m_overloadArea.left -= rest;
+            } else {
+                int rest = (m_filledArea.bottom - m_filledArea.top) % led;
+                m_filledArea.top += rest;
+                m_overloadArea.bottom += rest;
+            }
+        }
+    }
+    m_peakShown = props->ShowPeak() && !props->Marquee();
+    if (m_peakShown) {
+        int size = props->PeakSize();
+        double pv = shownPeak - props->Min();
+        if (horizontal) {
+            int left = std::min(m_barArea.left + ValueExtent(pv, width), m_barArea.right - size);
+            m_peakMark = {left, m_barArea.top, left + size, m_barArea.bottom};
+        } else {
+            int bottom = std::max(m_barArea.bottom - ValueExtent(pv, height), m_barArea.top + size);
+            m_peakMark = {m_barArea.left, bottom - size, m_barArea.right, bottom};
+        }
+    }
+    if (horizontal)
         m_segmentRect = {m_filledArea.left - kSegmentHalf, m_filledArea.top, m_filledArea.left + kSegmentHalf,
                          m_filledArea.bottom};
     else
         m_segmentRect = {m_filledArea.left, -kSegmentHalf, m_filledArea.right, kSegmentHalf};
     // The peak follows the highest position reached.
-    double shownPeak = std::max(m_position, std::min(props->Max(), std::max(props->Min(), props->PeakValue())));
     if (shownPeak > props->PeakValue())
         props->TrackPeak(shownPeak);
+}
+
+int TcxCustomProgressBar::ValueExtent(double v, int length)
+{
+    if (length <= 0)
+        return 0;
+    double extent = std::trunc(v * length / ValueRange());
+    if (!(extent > 0)) // also a value that is not a number
+        return 0;
+    return extent >= length ? length : static_cast<int>(extent);
+}
+
+int TcxCustomProgressBar::LedSize()
+{
+    TcxProgressBarProperties* p = Properties();
+    bool horizontal = p->Orientation() == cxorHorizontal;
+    int across = horizontal ? m_filledArea.bottom - m_filledArea.top : m_filledArea.right - m_filledArea.left;
+    int size = std::max(across, 0) * 2 / 3 + 2; // exact: 2.0 / 3.0 * 24 falls short of 16
+    if (p->BarStyle() == cxbsBitmapLEDs && p->ForegroundImage()) {
+        int picture = horizontal ? p->ForegroundImage()->Width() : p->ForegroundImage()->Height();
+        if (picture > 0 && picture < size)
+            size = picture;
+    }
+    return size;
+}
+
+void TcxCustomProgressBar::UpdateImageCopy()
+{
+    TcxProgressBarProperties* p = Properties();
+    if (!p->ImageChanged() && (m_imageCopy || !p->ForegroundImage()))
+        return;
+    p->ClearImageChanged();
+    m_imageCopy.reset();
+    const TcxBitmap* image = p->ForegroundImage();
+    if (!image)
+        return;
+    auto copy = std::make_unique<TcxBitmap>(image->Width(), image->Height(), 32);
+    if (p->TransparentImage()) {
+        // The picture's bottom-left pixel is its transparent colour.
+        FillRectSolid(copy->DC(), copy->ClientRect(), m_viewInfo.backgroundColor);
+        COLORREF key = GetPixel(image->DC(), 0, image->Height() - 1);
+        for (int y = 0; y < image->Height(); ++y)
+            for (int x = 0; x < image->Width(); ++x) {
+                COLORREF c = GetPixel(image->DC(), x, y);
+                if (c != key)
+                    SetPixelV(copy->DC(), x, y, c);
+            }
+    } else {
+        BitBlt(copy->DC(), 0, 0, image->Width(), image->Height(), image->DC(), 0, 0, SRCCOPY);
+    }
+    m_imageCopy = std::move(copy);
 }
 
 void PaintGlossyBar(HDC dc, RECT r, TColor colour, TcxGlossyKind kind, bool vertical)
@@ -362,7 +555,7 @@ int TcxCustomProgressBar::SegmentStart()
     if (Properties()->Orientation() == cxorHorizontal)
         return 0;
     double v = Properties()->Marquee() ? Properties()->Max() : m_position - Properties()->Min();
-    return Height() - static_cast<int>(std::trunc(Height() / ValueRange() * v));
+    return Height() - ValueExtent(v, Height());
 }
 
 int TcxCustomProgressBar::SegmentEnd()
@@ -370,7 +563,7 @@ int TcxCustomProgressBar::SegmentEnd()
     if (Properties()->Orientation() != cxorHorizontal)
         return Height();
     double v = Properties()->Marquee() ? Properties()->Max() : m_position - Properties()->Min();
-    return static_cast<int>(std::trunc(Width() / ValueRange() * v));
+    return ValueExtent(v, Width());
 }
 
 void TcxCustomProgressBar::ResetSegment()
@@ -407,7 +600,8 @@ void TcxCustomProgressBar::StepSegment()
     }
     m_segmentOffset += 2 * Properties()->AnimationSpeed() * m_segmentDirection;
     if (Properties()->AnimationPath() == cxapCycle) {
-        if (m_segmentOffset > SegmentEnd() + kSegmentHalf || m_segmentOffset < SegmentStart() - kSegmentHalf) {
+        if (m_segmentOffset > SegmentEnd() + kSegmentHalf ||
+            m_segmentOffset < SegmentStart() - kSegmentHalf) {
             ResetSegment();
             StartPause();
         }
@@ -485,36 +679,226 @@ void TcxCustomProgressBar::PaintSegmentGlow(HDC dc, const RECT& seg, const RECT&
     }
 }
 
-void TcxCustomProgressBar::PaintContent(HDC dc)
+namespace {
+
+bool HasArea(const RECT& r)
 {
-    TcxProgressBarProperties* props = Properties();
-    bool vertical = props->Orientation() == cxorVertical;
-    RECT fill = m_filledArea;
-    bool animated = IsAnimationStyle(props->BarStyle());
-    if (animated)
-        PaintGlossyBar(dc, m_barArea, m_viewInfo.backgroundColor, TcxGlossyKind::Background, vertical);
-    if (fill.right > fill.left && fill.bottom > fill.top) {
-        SaveDCGuard saved(dc);
-        IntersectClipRect(dc, fill.left, fill.top, fill.right, fill.bottom);
-        if (animated) {
-            PaintGlossyBar(dc, fill, props->BeginColor(), TcxGlossyKind::Bar, vertical);
-            if (m_stepTimer && !props->Marquee())
-                PaintSegmentGlow(dc, CurrentSegment(), fill);
-        } else {
-            FillRectSolid(dc, fill, props->BeginColor());
-            if (props->BarBevelOuter() != cxbvNone)
-                DrawEdge(dc, &fill, props->BarBevelOuter() == cxbvLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER,
-                         BF_RECT);
-        }
+    return r.right > r.left && r.bottom > r.top;
+}
+
+RECT Union(const RECT& a, const RECT& b)
+{
+    if (!HasArea(a))
+        return b;
+    if (!HasArea(b))
+        return a;
+    RECT u;
+    UnionRect(&u, &a, &b);
+    return u;
+}
+
+} // namespace
+
+bool TcxCustomProgressBar::Themed()
+{
+    return Style()->LookAndFeel()->NativeStyle() && VisualStylesActive(ThemedTypes({totProgress})) &&
+           ThemeHandleFor(totProgress) != nullptr;
+}
+
+void TcxCustomProgressBar::PaintFrame(HDC dc)
+{
+    if (!Themed()) {
+        TcxCustomEdit::PaintFrame(dc);
+        return;
     }
-    if (!props->ShowText())
+    // The theme's track (horizontal or vertical) over what lies behind the control.
+    PaintParentBackground(dc);
+    RECT all{0, 0, Width(), Height()};
+    ThemeApi().DrawThemeBackground(ThemeHandleFor(totProgress), dc,
+                                   Properties()->Orientation() == cxorVertical ? 2 : 1, 1, &all, nullptr);
+}
+
+void TcxCustomProgressBar::PaintFill(HDC dc, const RECT& f)
+{
+    TcxProgressBarProperties* p = Properties();
+    const bool vertical = p->Orientation() == cxorVertical;
+    switch (p->BarStyle()) {
+    case cxbsSolid:
+    case cxbsLEDs:
+        if (Themed()) {
+            // The theme's chunk, stretched over the filled part.
+            ThemeApi().DrawThemeBackground(ThemeHandleFor(totProgress), dc, vertical ? 4 : 3, 1,
+                                           &m_filledArea, nullptr);
+            break;
+        }
+        FillRectSolid(dc, m_filledArea, p->BeginColor());
+        if (m_overloadShown)
+            FillRectSolid(dc, m_overloadArea, p->OverloadBeginColor());
+        break;
+    case cxbsGradient:
+    case cxbsGradientLEDs:
+        if (vertical)
+            FillRectGradient(dc, m_barArea, p->EndColor(), false, p->BeginColor());
+        else
+            FillRectGradient(dc, m_barArea, p->BeginColor(), true, p->EndColor());
+        if (m_overloadShown) {
+            if (vertical)
+                FillRectGradient(dc, {m_barArea.left, m_barArea.top, m_barArea.right, m_overloadArea.bottom},
+                                 p->OverloadEndColor(), false, p->OverloadBeginColor());
+            else
+                FillRectGradient(dc,
+                                 {m_overloadArea.left, m_barArea.top, m_barArea.right, m_overloadArea.bottom},
+                                 p->OverloadBeginColor(), true, p->OverloadEndColor());
+        }
+        break;
+    case cxbsBitmap:
+    case cxbsBitmapLEDs:
+        if (m_imageCopy) {
+            UniqueBrush brush(CreatePatternBrush(m_imageCopy->Handle()));
+            POINT org{};
+            GetWindowOrgEx(dc, &org);
+            SetBrushOrgEx(dc, -org.x, -org.y, nullptr);
+            FillRect(dc, &f, brush.get());
+        }
+        break;
+    case cxbsAnimation:
+    case cxbsAnimationLEDs:
+        PaintGlossyBar(dc, f, p->BeginColor(), TcxGlossyKind::Bar, vertical);
+        if (m_stepTimer && !p->Marquee())
+            PaintSegmentGlow(dc, CurrentSegment(), f);
+        break;
+    }
+    bool leds = (p->BarStyle() & 1) != 0;
+    if (!leds && p->BarStyle() < cxbsBitmap && p->BarBevelOuter() != cxbvNone) {
+        RECT r = f;
+        DrawEdge(dc, &r, p->BarBevelOuter() == cxbvLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+    }
+}
+
+void TcxCustomProgressBar::PaintLedBevels(HDC dc, const RECT& f)
+{
+    TcxProgressBarProperties* p = Properties();
+    if (!(p->BarStyle() & 1) || p->BarBevelOuter() == cxbvNone)
+        return;
+    UINT edge = p->BarBevelOuter() == cxbvLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER;
+    int led = LedSize();
+    auto bevel = [&](RECT r) {
+        if (HasArea(r))
+            DrawEdge(dc, &r, edge, BF_RECT);
+    };
+    if (p->Orientation() == cxorHorizontal) {
+        int count = (f.right - f.left) / led;
+        for (int i = 0; i < count; ++i)
+            bevel({f.left + i * led, f.top, f.left + (i + 1) * led - 2, f.bottom});
+        bevel({f.left + count * led, f.top, f.right, f.bottom});
+    } else {
+        int count = (f.bottom - f.top) / led;
+        for (int i = 0; i < count; ++i)
+            bevel({f.left, f.bottom - (i + 1) * led + 2, f.right, f.bottom - i * led});
+        bevel({f.left, f.top, f.right, f.bottom - count * led});
+    }
+}
+
+RECT TcxCustomProgressBar::TextRect()
+{
+    std::wstring text = ProgressText();
+    SIZE size = MeasureTextForFont(*Style()->Font(), text);
+    if (Properties()->TextOrientation() == cxorVertical)
+        std::swap(size.cx, size.cy);
+    RECT r;
+    r.left = m_barArea.left + (m_barArea.right - m_barArea.left - size.cx) / 2;
+    r.top = m_barArea.top + (m_barArea.bottom - m_barArea.top - size.cy) / 2;
+    r.right = r.left + size.cx;
+    r.bottom = r.top + size.cy;
+    return r;
+}
+
+void TcxCustomProgressBar::PaintText(HDC dc)
+{
+    TcxProgressBarProperties* p = Properties();
+    if (!p->ShowText())
         return;
     std::wstring text = ProgressText();
     if (text.empty())
         return;
-    SelectGuard sel(dc, Style()->Font()->Handle());
-    SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, ColorToRGB(CurrentStyle()->TextColor()));
-    RECT r = m_barArea;
-    DrawTextW(dc, text.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    TCanvas canvas;
+    canvas.SetHandle(dc);
+    {
+        TcxCanvas cx(&canvas);
+        cx.Font().Assign(Style()->Font());
+        canvas.Brush().SetStyle(TBrushStyle::bsClear);
+        // The standard painter draws the text in two colours: each glyph pixel the inverse of
+        // what lies below it, so the text reads over the filled part and the track alike.
+        TcxStandardLookAndFeelPainter::Instance()->PaintProgressText(cx, p->TextOrientation() == cxorVertical,
+                                                                     CurrentStyle()->TextColor(),
+                                                                     p->SolidTextColor(), text, TextRect());
+    }
+    canvas.SetHandle(nullptr);
+}
+
+void TcxCustomProgressBar::PaintContent(HDC dc)
+{
+    TcxProgressBarProperties* props = Properties();
+    bool vertical = props->Orientation() == cxorVertical;
+    if (!HasArea(m_barArea))
+        return;
+    bool animated = IsAnimationStyle(props->BarStyle());
+    bool themed = Themed();
+    if (animated && !themed)
+        PaintGlossyBar(dc, m_barArea, m_viewInfo.backgroundColor, TcxGlossyKind::Background, vertical);
+    RECT f = Union(m_filledArea, m_overloadShown ? m_overloadArea : RECT{});
+    if (props->Marquee()) {
+        RECT segment = CurrentSegment(), cut;
+        f = IntersectRect(&cut, &f, &segment) ? cut : RECT{};
+    }
+    if (HasArea(f)) {
+        SaveDCGuard saved(dc);
+        IntersectClipRect(dc, f.left, f.top, f.right, f.bottom);
+        if (themed && animated) {
+            // Inside the theme's track the bar keeps its rounded corners.
+            POINT org{};
+            GetWindowOrgEx(dc, &org);
+            UniqueRegion round(CreateRoundRectRgn(m_barArea.left - org.x, m_barArea.top - org.y,
+                                                  m_barArea.right - org.x + 1, m_barArea.bottom - org.y + 1,
+                                                  2, 2));
+            ExtSelectClipRgn(dc, round.get(), RGN_AND);
+        }
+        if (props->BarStyle() & 1) {
+            // Every full cell ends in a 2-pixel gap.
+            int led = LedSize();
+            if (!vertical)
+                for (int i = 1; i <= (f.right - f.left) / led; ++i)
+                    ExcludeClipRect(dc, f.left + i * led - 2, f.top, f.left + i * led, f.bottom);
+            else
+                for (int i = 1; i <= (f.bottom - f.top) / led; ++i)
+                    ExcludeClipRect(dc, f.left, f.bottom - i * led, f.right, f.bottom - i * led + 2);
+        }
+        PaintFill(dc, f);
+        PaintLedBevels(dc, f);
+    }
+    if (m_peakShown && !animated && HasArea(m_peakMark))
+        FillRectSolid(dc, m_peakMark, props->PeakColor());
+    PaintText(dc);
+}
+
+LRESULT TcxCustomProgressBar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    // A screen reader reads the bar as its text ("42 %") and asks its value and range the way
+    // it asks the platform's own progress bar.
+    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(ProgressText().size());
+    case WM_GETTEXT: return CopyWindowText(ProgressText(), wParam, lParam);
+    case PBM_GETPOS: return static_cast<LRESULT>(std::lround(m_position));
+    case PBM_GETRANGE: {
+        auto low = static_cast<int>(std::lround(Properties()->Min()));
+        auto high = static_cast<int>(std::lround(Properties()->Max()));
+        if (auto* range = reinterpret_cast<PBRANGE*>(lParam)) {
+            range->iLow = low;
+            range->iHigh = high;
+        }
+        return wParam ? low : high;
+    }
+    default: break;
+    }
+    return TcxCustomEdit::WndProc(msg, wParam, lParam);
 }

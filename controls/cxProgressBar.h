@@ -3,6 +3,9 @@
 #pragma once
 
 #include "editors/cxEdit.h"
+#include "lookandfeel/cxGraphics.h"
+
+#include <memory>
 
 enum TcxProgressBarBarStyle {
     cxbsSolid,
@@ -68,11 +71,31 @@ public:
     bool SolidTextColor() const noexcept { return m_solidTextColor; }
     void SetSolidTextColor(bool v) { SetValue(m_solidTextColor, v); }
     int BorderWidth() const noexcept { return m_borderWidth; }
-    void SetBorderWidth(int v) { SetValue(m_borderWidth, v < 0 ? 0 : v); }
+    void SetBorderWidth(int v) { SetValue(m_borderWidth, v < 0 ? 0 : (v > 65535 ? 65535 : v)); }
+    bool ShowOverload() const noexcept { return m_showOverload; }
+    void SetShowOverload(bool v) { SetValue(m_showOverload, v); }
+    TColor OverloadBeginColor() const noexcept { return m_overloadBeginColor; }
+    void SetOverloadBeginColor(TColor v) { SetValue(m_overloadBeginColor, v); }
+    TColor OverloadEndColor() const noexcept { return m_overloadEndColor; }
+    void SetOverloadEndColor(TColor v) { SetValue(m_overloadEndColor, v); }
+    bool ShowPeak() const noexcept { return m_showPeak; }
+    void SetShowPeak(bool v) { SetValue(m_showPeak, v); }
+    TColor PeakColor() const noexcept { return m_peakColor; }
+    void SetPeakColor(TColor v) { SetValue(m_peakColor, v); }
+    int PeakSize() const noexcept { return m_peakSize; }
+    void SetPeakSize(int v) { SetValue(m_peakSize, v < 1 ? 1 : v); }
+    TcxProgressBarOrientation TextOrientation() const noexcept { return m_textOrientation; }
+    void SetTextOrientation(TcxProgressBarOrientation v) { SetValue(m_textOrientation, v); }
+    bool TransparentImage() const noexcept { return m_transparentImage; }
+    void SetTransparentImage(bool v);
+    // The fill picture of the bitmap styles; a copy is kept (none frees it).
+    const TcxBitmap* ForegroundImage() const noexcept { return m_image.get(); }
+    void SetForegroundImage(HBITMAP bitmap);
+    bool ImageChanged() const noexcept { return m_imageChanged; }
+    void ClearImageChanged() noexcept { m_imageChanged = false; }
 
 private:
-    template <typename T>
-    void SetValue(T& field, T v)
+    template <typename T> void SetValue(T& field, T v)
     {
         if (field == v)
             return;
@@ -97,6 +120,16 @@ private:
     TcxProgressBarOrientation m_orientation = cxorHorizontal;
     bool m_solidTextColor = false;
     int m_borderWidth = 0;
+    bool m_showOverload = false;
+    TColor m_overloadBeginColor = 8421631;
+    TColor m_overloadEndColor = 16711935;
+    bool m_showPeak = false;
+    TColor m_peakColor = 255;
+    int m_peakSize = 2;
+    TcxProgressBarOrientation m_textOrientation = cxorHorizontal;
+    bool m_transparentImage = true;
+    std::unique_ptr<TcxBitmap> m_image;
+    bool m_imageChanged = false;
 };
 
 enum class TcxGlossyKind { Bar, Background };
@@ -126,6 +159,17 @@ public:
     std::wstring ProgressText();
     RECT BarArea() const noexcept { return m_barArea; }
     RECT FilledArea() const noexcept { return m_filledArea; }
+    RECT OverloadArea() const noexcept { return m_overloadArea; }
+    bool OverloadShown() const noexcept { return m_overloadShown; }
+    RECT PeakMark() const noexcept { return m_peakMark; }
+    bool PeakShown() const noexcept { return m_peakShown; }
+    // Length of one LED cell (with its 2-pixel gap) along the bar.
+    int LedSize();
+    // Whether the platform's theme draws the frame, the track and the solid fill: under the
+    // native look when the progress theme opens.
+    bool Themed();
+    // Where the text goes: its measured size centred in the bar area.
+    RECT TextRect();
 
     // The animated segment: 50 pixels long, moved along the bar by SegmentOffset.
     bool AnimationWanted();
@@ -141,20 +185,35 @@ public:
 
 protected:
     void PropertiesChanged() override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void ComputeViewInfo(POINT p, bool hotAllowed) override;
     void PaintContent(HDC dc) override;
+    void PaintFrame(HDC dc) override;
     double ValueRange();
     void ClampPosition();
     void StartAnimation();
     void RecomputeFilledArea();
     void StartPause();
     void PaintSegmentGlow(HDC dc, const RECT& segment, const RECT& filled);
+    // Distance along the bar that a value v (position minus Min) covers on a bar of the given
+    // length: trunc(v * length / range), held within 0 .. length.
+    int ValueExtent(double v, int length);
+    void PaintFill(HDC dc, const RECT& f);
+    void PaintLedBevels(HDC dc, const RECT& f);
+    void PaintText(HDC dc);
+    void UpdateImageCopy();
 
 private:
     double m_position = 0;
     RECT m_barArea{};
     RECT m_filledArea{};
     RECT m_segmentRect{};
+    RECT m_overloadArea{};
+    bool m_overloadShown = false;
+    RECT m_peakMark{};
+    bool m_peakShown = false;
+    // The fill picture as painted: drawn over the background colour when transparent.
+    std::unique_ptr<TcxBitmap> m_imageCopy;
     int m_segmentOffset = 0;
     int m_segmentDirection = 1;
     std::unique_ptr<TcxTimer> m_stepTimer;

@@ -445,8 +445,9 @@ void TcxContainerStyle::SetEdges(TcxBorders v)
 
 bool TcxContainerStyle::HotTrack() const
 {
-    const TcxContainerStyle* src = Root()->AssignedSource(svHotTrack);
-    return src ? src->m_hotTrack : true;
+    const TcxContainerStyle* r = Root();
+    const TcxContainerStyle* src = r->AssignedSource(svHotTrack);
+    return src ? src->m_hotTrack : r->FallbackHotTrack();
 }
 
 void TcxContainerStyle::SetHotTrack(bool v)

@@ -123,6 +123,8 @@ protected:
     void Changed();
     // The normal style's border style when none is assigned anywhere.
     virtual TcxContainerBorderStyle FallbackBorderStyle() const;
+    // Whether the control tracks the cursor when no style assigns it.
+    virtual bool FallbackHotTrack() const { return true; }
     TcxContainerStyle* Root();
     const TcxContainerStyle* Root() const;
     void MarkChanged();

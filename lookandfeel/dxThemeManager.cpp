@@ -12,11 +12,11 @@ UniqueLibrary LoadSystemLibrary(const wchar_t* name)
     if (lib || GetLastError() != ERROR_INVALID_PARAMETER)
         return lib;
     // Systems without the search flags: a full path into the system folder.
-    wchar_t folder[MAX_PATH];
-    UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
+    std::wstring folder(GetSystemDirectoryW(nullptr, 0), L'\0');
+    UINT n = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+    if (n == 0 || n >= folder.size())
         return lib;
-    std::wstring path(folder, n);
+    std::wstring path(folder.c_str(), n);
     path += L'\\';
     path += name;
     lib.reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));

@@ -126,6 +126,9 @@ public:
     // Dialog keys (Return, Escape) offered by the form before the focused control sees
     // them; answer true to consume the key. focused tells whether this control has the focus.
     virtual bool HandleDialogKey(WPARAM key, bool focused) { return false; }
+    // Called on every control of a form after the focus moved to another control of it (a
+    // default button changes its look with it).
+    virtual void FormFocusChanged() {}
     TNotifyEvent OnClick;
     TNotifyEvent OnResize;
     TNotifyEvent OnEnter;

@@ -215,11 +215,25 @@ void TCustomForm::SetActiveControl(TWinControl* control)
         control->SetFocus();
 }
 
+namespace {
+
+void TellFocusChanged(TWinControl* control)
+{
+    for (int i = 0; i < control->ControlCount(); ++i) {
+        TWinControl* child = control->Controls(i);
+        child->FormFocusChanged();
+        TellFocusChanged(child);
+    }
+}
+
+} // namespace
+
 void TCustomForm::ActiveControlFocused(TWinControl* control)
 {
     if (TWinControl* c = TabControlOf(control->Handle()))
         m_activeControl = c;
     m_lastFocus = GetFocus();
+    TellFocusChanged(this);
 }
 
 void TCustomForm::FocusFirst()

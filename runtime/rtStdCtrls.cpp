@@ -34,10 +34,14 @@ std::wstring TNativeEdit::WindowText() const
     HWND wnd = const_cast<TNativeEdit*>(this)->HandleAllocated() ? const_cast<TNativeEdit*>(this)->Handle() : nullptr;
     if (!wnd)
         return TWinControl::Text();
-    int n = GetWindowTextLengthW(wnd);
+    // One message for the texts a field usually holds; the length is asked only for longer ones.
+    wchar_t buffer[256];
+    int n = GetWindowTextW(wnd, buffer, static_cast<int>(std::size(buffer)));
+    if (n < static_cast<int>(std::size(buffer)) - 1)
+        return std::wstring(buffer, static_cast<size_t>(n));
+    n = GetWindowTextLengthW(wnd);
     std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-    GetWindowTextW(wnd, s.data(), n + 1);
-    s.resize(static_cast<size_t>(n));
+    s.resize(static_cast<size_t>(GetWindowTextW(wnd, s.data(), n + 1)));
     return s;
 }
 

@@ -65,8 +65,8 @@ corvane_managed_prefix() {
 }
 
 CORVANE_XVFB_PID=
-corvane_display() {
-  [ -n "${DISPLAY:-}" ] && return 0
+# Starts a virtual display of its own and makes it the display (also when one is set).
+corvane_new_display() {
   local fd_file
   fd_file=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
@@ -77,6 +77,12 @@ corvane_display() {
   done
   export DISPLAY=":$(head -n1 "$fd_file")"
   rm -f "$fd_file"
+}
+
+# Starts a virtual display when none is set.
+corvane_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  corvane_new_display
 }
 
 corvane_stop_display() {

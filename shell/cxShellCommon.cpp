@@ -367,6 +367,20 @@ std::wstring PlatformPath(PCItemIDList list)
 {
     if (!list)
         return {};
+    // Only the call that is told the buffer's size gives paths longer than MAX_PATH.
+    using PathFromIdListExFn = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, PWSTR, DWORD, int);
+    HMODULE shell = g_module.shell.get();
+    const auto pathFromIdListEx = shell ? reinterpret_cast<PathFromIdListExFn>(reinterpret_cast<void*>(
+                                              GetProcAddress(shell, "SHGetPathFromIDListEx")))
+                                        : nullptr;
+    if (pathFromIdListEx) {
+        constexpr DWORD kLongestPath = 32768;
+        std::wstring path(kLongestPath, L'\0');
+        if (!pathFromIdListEx(list, path.data(), kLongestPath, 0))
+            return {};
+        path.resize(std::char_traits<wchar_t>::length(path.c_str()));
+        return path;
+    }
     const auto& entries = ShellEntryPoints();
     if (entries.PathFromIdListW) {
         wchar_t path[MAX_PATH + 1] = {};
@@ -446,10 +460,10 @@ bool ShellModuleStart()
     g_module.oleStarted = SUCCEEDED(OleInitialize(nullptr));
     // Always the system folder's copy: a bare module name would search the program's
     // folder and the current folder first.
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) {
-        std::wstring path(folder, length);
+    std::wstring folder(GetSystemDirectoryW(nullptr, 0), L'\0');
+    const UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+    if (length > 0 && length < folder.size()) {
+        std::wstring path(folder.c_str(), length);
         path += L"\\shell32.dll";
         g_module.shell.reset(LoadLibraryExW(path.c_str(), nullptr, 0));
     }

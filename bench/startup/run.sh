@@ -2,6 +2,7 @@
 # Builds and runs the start-up benchmark under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-"$root/scripts/build.sh" --target Corvane bench_startup bench_minimal_window >/dev/null
+"$root/scripts/build.sh" --target Corvane bench_startup bench_minimal_window bench_platform_window >/dev/null
 b="$root/build"
-"$root/scripts/wine.sh" "$b/bench/startup/bench_startup.exe" "$b/app/Corvane.exe" "$b/bench/startup/bench_minimal_window.exe" "${1:-9}"
+"$root/scripts/wine.sh" "$b/bench/startup/bench_startup.exe" "$b/app/Corvane.exe" "$b/bench/startup/bench_minimal_window.exe" "${1:-9}" \
+  "$b/bench/startup/bench_platform_window.exe"

@@ -1,7 +1,9 @@
 #include "app/BatchRun.h"
 
+#include "FakeBatchHost.h"
 #include "TempFolder.h"
 #include "runtime/rtExceptions.h"
+#include "tests/common/RemoveTree.h"
 
 #include <gtest/gtest.h>
 
@@ -10,80 +12,12 @@
 
 namespace {
 
-using Texts = std::vector<std::wstring>;
-
 const std::wstring kFinished = L"处理完毕！ ";
 
 std::wstring Renamed(int n)
 {
     return L"命名成功，已经重命名 " + std::to_wstring(n) + L" 个文件，持续执行... ";
 }
-
-class NullBusyCursor final : public IBusyCursor {
-public:
-    void ShowBusy() override {}
-    void Restore() override {}
-};
-
-// Stands in for the main window: holds the four field texts, records what the run writes,
-// and keeps the progress position within Min..Max whenever Max > Min, as the bar does.
-class FakeHost final : public IBatchHost {
-public:
-    std::wstring sourceFolder;
-    std::wstring sourceSuffix = L".tbi";
-    std::wstring newSuffix = L".jpg";
-    std::wstring exportFolder;
-    bool answer = true;
-    std::function<void(int step)> onMessages; // step counts from 1
-
-    Texts statuses;
-    std::vector<double> positions; // the position after each write, as the bar keeps it
-    std::vector<double> maxes;
-    Texts questions;
-    Texts opened;
-    int messageSteps = 0;
-
-    std::wstring SourceFolderText() override { return sourceFolder; }
-    std::wstring SourceSuffixText() override { return sourceSuffix; }
-    std::wstring NewSuffixText() override { return newSuffix; }
-    std::wstring ExportFolderText() override { return exportFolder; }
-    void SetStatusText(const std::wstring& text) override { statuses.push_back(text); }
-    double ProgressPosition() override { return m_position; }
-    void SetProgressPosition(double position) override
-    {
-        m_position = Clamped(position);
-        positions.push_back(m_position);
-    }
-    void SetProgressMax(double max) override
-    {
-        m_max = max;
-        if (m_max < m_min)
-            m_min = m_max;
-        m_position = Clamped(m_position);
-        maxes.push_back(max);
-    }
-    void ProcessMessages() override
-    {
-        ++messageSteps;
-        if (onMessages)
-            onMessages(messageSteps);
-    }
-    bool AskClosingQuestion(const std::wstring& text) override
-    {
-        questions.push_back(text);
-        return answer;
-    }
-    void OpenExportFolder(const std::wstring& folder) override { opened.push_back(folder); }
-    IBusyCursor& BusyCursor() override { return m_cursor; }
-
-private:
-    double Clamped(double x) const { return m_max > m_min ? std::clamp(x, m_min, m_max) : x; }
-
-    double m_min = 0;
-    double m_max = 100;
-    double m_position = 0;
-    NullBusyCursor m_cursor;
-};
 
 Texts Sorted(Texts names)
 {
@@ -390,6 +324,9 @@ TEST_F(BatchRunTest, NoInputLosesAFile)
         {"export folder that is not created", L"zz", L".jpg"},
         {"suffix with a path in it", L"out", L"\\..\\x.jpg"},
         {"suffix of dots", L"out", L"..."},
+        {"target that names the null device", L"out", L"\\..\\NUL"},
+        {"target that names a device with an extension", L"out", L"\\..\\nul.jpg"},
+        {"target that names a serial port", L"out", L"\\..\\COM1"},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -415,6 +352,184 @@ TEST_F(BatchRunTest, NoInputLosesAFile)
             EXPECT_TRUE(inSource || inExport) << Utf8(f);
         }
     }
+}
+
+TEST_F(BatchRunTest, SourceAndExportFoldersLongerThanMaxPath)
+{
+    // Five levels of 60 characters below the temporary folder pass 260 characters whatever the
+    // temporary folder's own length.
+    std::wstring deep;
+    for (wchar_t level = L'a'; level < L'f'; ++level)
+        deep += std::wstring(deep.empty() ? L"" : L"\\") + std::wstring(60, level);
+    struct Case {
+        const char* what;
+        std::wstring exportText;
+        std::wstring exportFolder;
+    };
+    const Case cases[] = {
+        {"absolute export folder", temp / (deep + L"\\export\\inner"), temp / (deep + L"\\export\\inner")},
+        {"export folder relative to the source folder", L"..\\relative", temp / (deep + L"\\relative")},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring relative = deep + L"\\src" + std::to_wstring(++n);
+        const std::wstring src = MakeSource(relative, {L"a.tbi", L"b.txt"});
+        ASSERT_GT(src.size(), 300u);
+        ASSERT_GT(c.exportFolder.size(), 300u);
+        FakeHost h;
+        h.sourceFolder = src;
+        h.exportFolder = c.exportText;
+
+        TBatchRun(h).Execute();
+
+        EXPECT_EQ(NamesIn(c.exportFolder), Texts{L"a.jpg"});
+        EXPECT_EQ(ReadFileContent(c.exportFolder + L"\\a.jpg"), Utf8(relative + L"\\a.tbi"));
+        EXPECT_EQ(Sorted(NamesIn(src)), Sorted({L"a.tbi", L"b.txt"}));
+        EXPECT_EQ(ReadFileContent(src + L"\\a.tbi"), Utf8(relative + L"\\a.tbi"));
+        EXPECT_EQ(h.statuses, (Texts{Renamed(1), kFinished}));
+        // The listing leaves the process in the source folder, the whole long path of it.
+        std::wstring current(GetCurrentDirectoryW(0, nullptr), L'\0');
+        current.resize(GetCurrentDirectoryW(static_cast<DWORD>(current.size()), current.data()));
+        EXPECT_EQ(current, src);
+    }
+}
+
+// Stands in for a volume that fails a move half-way: the move does what the given step does
+// to the real files and then fails with the given code. Copies are the platform's own.
+class HalfWayMove final : public IFileOperations {
+public:
+    std::function<void(const std::wstring& from, const std::wstring& to)> step;
+    DWORD error = ERROR_DISK_FULL;
+
+    bool Move(const std::wstring& from, const std::wstring& to) override
+    {
+        step(from, to);
+        SetLastError(error);
+        return false;
+    }
+    bool CopyNew(const std::wstring& from, const std::wstring& to) override
+    {
+        return PlatformFileOperations().CopyNew(from, to);
+    }
+};
+
+void WriteWhole(const std::wstring& path, const std::string& content)
+{
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+TEST_F(BatchRunTest, AFailedMoveLeavesNoNewFileAndRemovesNothingThatWasThere)
+{
+    const std::string content = "src\\a.tbi";
+    struct Case {
+        const char* what;
+        std::function<void(const std::wstring& from, const std::wstring& to)> step;
+        DWORD error;
+        bool targetBefore;       // a file "earlier" lies at the target before the run
+        std::string targetAfter; // what the target holds afterwards
+        std::string sourceAfter; // what the source holds afterwards
+        Texts statuses;
+    };
+    const Case cases[] = {
+        {"the volume is full: an empty target, the source kept",
+         [](const std::wstring&, const std::wstring& to) { WriteWhole(to, ""); }, ERROR_DISK_FULL, false,
+         "<missing>", content, {L"命名失败，请重试！ 112", L"备份失败！ 2", kFinished}},
+        {"the volume fills up half-way: a partial target",
+         [](const std::wstring&, const std::wstring& to) { WriteWhole(to, "src"); }, ERROR_HANDLE_DISK_FULL, false,
+         "<missing>", content, {L"命名失败，请重试！ 39", L"备份失败！ 2", kFinished}},
+        {"the target existed: it fails with its own code and stays as it was",
+         [](const std::wstring& from, const std::wstring& to) { MoveFileW(from.c_str(), to.c_str()); },
+         ERROR_ALREADY_EXISTS, true, "earlier", content, {L"命名失败，请重试！ 183", L"备份失败！ 80", kFinished}},
+        {"the target existed and the failing move wrote into it",
+         [](const std::wstring&, const std::wstring& to) { WriteWhole(to, ""); }, ERROR_DISK_FULL, true, "",
+         content, {L"命名失败，请重试！ 112", L"备份失败！ 80", kFinished}},
+        {"the source went before the move failed: the target holds the only copy",
+         [](const std::wstring& from, const std::wstring& to) {
+             CopyFileW(from.c_str(), to.c_str(), TRUE);
+             DeleteFileW(from.c_str());
+         },
+         ERROR_ACCESS_DENIED, false, content, content, {L"命名失败，请重试！ 5", Renamed(0), kFinished}},
+        {"the source was cut short: the target holds the only whole copy",
+         [](const std::wstring& from, const std::wstring& to) {
+             CopyFileW(from.c_str(), to.c_str(), TRUE);
+             WriteWhole(from, "src");
+         },
+         ERROR_DISK_FULL, false, content, "src", {L"命名失败，请重试！ 112", L"备份失败！ 80", kFinished}},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring relative = L"case" + std::to_wstring(++n);
+        const std::wstring src = temp.MakeFolder(relative + L"\\src");
+        temp.MakeFile(relative + L"\\src\\a.tbi", content);
+        const std::wstring exportFolder = temp.MakeFolder(relative + L"\\export");
+        if (c.targetBefore)
+            temp.MakeFile(relative + L"\\export\\a.jpg", std::string("earlier"));
+        HalfWayMove files;
+        files.step = c.step;
+        files.error = c.error;
+        FakeHost h;
+        h.sourceFolder = src;
+        h.exportFolder = exportFolder;
+        h.answer = false;
+
+        TBatchRun(h, files).Execute();
+
+        EXPECT_EQ(ReadFileContent(exportFolder + L"\\a.jpg"), c.targetAfter);
+        EXPECT_EQ(ReadFileContent(src + L"\\a.tbi"), c.sourceAfter);
+        EXPECT_EQ(h.statuses, c.statuses);
+    }
+}
+
+// The same on a real volume that runs full. It needs a small empty volume (256 KiB is enough)
+// whose folder is given in CORVANE_SMALL_VOLUME, so it runs only where one can be set up; the
+// test above stands in for such a volume everywhere else.
+TEST_F(BatchRunTest, OnAVolumeThatRunsFullNoEmptyFileIsLeftAndNoFileIsLost)
+{
+    std::wstring volume(GetEnvironmentVariableW(L"CORVANE_SMALL_VOLUME", nullptr, 0), L'\0');
+    if (volume.empty())
+        GTEST_SKIP() << "CORVANE_SMALL_VOLUME names no small volume";
+    volume.resize(
+        GetEnvironmentVariableW(L"CORVANE_SMALL_VOLUME", volume.data(), static_cast<DWORD>(volume.size())));
+    const std::wstring exportFolder = volume + L"\\cvfull" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring src = temp.MakeFolder(L"src");
+    constexpr size_t kFileSize = 3 * 1024;
+    std::vector<std::pair<std::wstring, std::string>> files;
+    for (int i = 0; i < 300; ++i) {
+        const std::wstring base = L"f" + std::to_wstring(1000 + i);
+        std::string content = Utf8(base) + ":";
+        content.resize(kFileSize, static_cast<char>('a' + i % 26));
+        temp.MakeFile(L"src\\" + base + L".tbi", content);
+        files.emplace_back(base, content);
+    }
+    host.sourceFolder = src;
+    host.exportFolder = exportFolder;
+    host.answer = false;
+
+    Run();
+
+    const auto moveFailures =
+        std::count_if(host.statuses.begin(), host.statuses.end(),
+                      [](const std::wstring& s) { return s.starts_with(L"命名失败，请重试！ "); });
+    EXPECT_GT(moveFailures, 0) << "the volume never ran full";
+    for (const auto& [base, content] : files) {
+        const bool inSource = ReadFileContent(src + L"\\" + base + L".tbi") == content;
+        const bool inExport = ReadFileContent(exportFolder + L"\\" + base + L".jpg") == content;
+        EXPECT_TRUE(inSource || inExport) << "lost: " << Utf8(base);
+    }
+    size_t partial = 0;
+    for (const std::wstring& name : NamesIn(exportFolder)) {
+        if (ReadFileContent(exportFolder + L"\\" + name).size() != kFileSize)
+            ++partial;
+    }
+    EXPECT_EQ(partial, 0u) << "empty or partial files left in the export folder";
+    RemoveTree(exportFolder);
 }
 
 TEST(FileManagerParametersTest, TheFolderIsOneQuotedArgument)

@@ -346,3 +346,28 @@ TEST_F(MainWindowTest, BrowseHandlerRefusesASenderThatIsNoButtonEdit)
 }
 
 } // namespace
+
+namespace {
+
+// The program's manifest as the program carries it: paths beyond MAX_PATH reach the file
+// functions only when the manifest declares the program long-path aware, next to the
+// dpi awareness the window layout relies on.
+TEST(ProgramManifestTest, DeclaresLongPathAwarenessAndDpiAwareness)
+{
+    HRSRC info = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)); // RT_MANIFEST
+    ASSERT_NE(info, nullptr);
+    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(nullptr, info))),
+                               SizeofResource(nullptr, info));
+    const size_t settings = manifest.find("<windowsSettings>");
+    const size_t settingsEnd = manifest.find("</windowsSettings>");
+    ASSERT_NE(settings, std::string::npos);
+    ASSERT_NE(settingsEnd, std::string::npos);
+    const std::string windowsSettings = manifest.substr(settings, settingsEnd - settings);
+    for (const char* setting :
+         {R"(<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true</longPathAware>)",
+          R"(<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>)"}) {
+        EXPECT_NE(windowsSettings.find(setting), std::string::npos) << setting;
+    }
+}
+
+} // namespace

@@ -31,13 +31,8 @@ sleep 0.3
 xdotool mousemove --window "$e2e_win" $(at 180 216) click 1
 
 # The closing question: answer No.
-box=""
-for _ in $(seq 1 100); do
-  [ -f "$root/out/level2/b.jpg" ] && box=$(wait_box '^$') && [ -n "$box" ] && break
-  sleep 0.1
-done
+box=$(wait_question "$root/out/level2/b.jpg")
 [ -n "$box" ] || fail "no closing question after the run"
-sleep 0.5
 shot "$e2e_win" "$artifacts/main-window-done$suffix.png"
 xdotool key n
 sleep 0.5

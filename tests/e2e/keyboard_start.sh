@@ -33,13 +33,8 @@ shot "$e2e_win" "$artifacts/main-window$suffix.png"
 xdotool key Tab space
 
 # The run ends with the closing question, which has an empty caption.
-box=""
-for _ in $(seq 1 100); do
-  [ -f "$root/out/b.gif" ] && box=$(wait_box '^$') && [ -n "$box" ] && break
-  sleep 0.1
-done
+box=$(wait_question "$root/out/b.gif")
 [ -n "$box" ] || fail "no closing question after the run"
-sleep 0.5
 shot "$box" "$artifacts/closing-question$suffix.png"
 black=$(black_share "$artifacts/closing-question$suffix.png")
 [ "${black%.*}" -lt 50 ] || fail "the closing question is not painted (${black}% black)"

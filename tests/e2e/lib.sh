@@ -105,3 +105,15 @@ close_corvane() {
 black_share() { # file -> percent of black pixels
   convert "$1" -fill white +opaque black -fill black -opaque black -format '%[fx:100*(1-mean)]' info: 2>/dev/null
 }
+
+# Waits for the closing question that ends a run whose last file is given; prints its id
+# (nothing when it did not come).
+wait_question() { # last-file
+  local box=""
+  for _ in $(seq 1 100); do
+    [ -f "$1" ] && box=$(wait_box '^$') && [ -n "$box" ] && break
+    sleep 0.1
+  done
+  sleep 0.5
+  echo "$box"
+}

@@ -9,21 +9,14 @@ shift 2
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/env.sh"
 corvane_managed_prefix
-fd_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 1 100); do
-  [ -s "$fd_file" ] && break
-  sleep 0.05
-done
-export DISPLAY=":$(head -n1 "$fd_file")"
-rm -f "$fd_file"
+corvane_new_display
 openbox >/dev/null 2>&1 &
 wm=$!
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
-  kill "$wm" "$xvfb" 2>/dev/null || true
-  wait "$wm" "$xvfb" 2>/dev/null || true
+  kill "$wm" 2>/dev/null || true
+  wait "$wm" 2>/dev/null || true
+  corvane_stop_display
 }
 trap cleanup EXIT
 # The manager is up once it has claimed the screen.

@@ -17,6 +17,25 @@ protected:
     TForm* form = nullptr;
 };
 
+// The edit box's text is read back whole, typed by the user or set, whatever its length
+// (short texts and long paths are read in different ways).
+TEST_F(NativeControlsTest, EditBoxTextReadsBackWholeAtEveryLength)
+{
+    auto* edit = new TNativeEdit(form);
+    edit->SetParent(form);
+    edit->SetBounds(10, 10, 200, 22);
+    form->Show();
+    for (size_t length : {0u, 1u, 254u, 255u, 256u, 257u, 309u, 1000u}) {
+        std::wstring text;
+        for (size_t i = 0; i < length; ++i)
+            text += static_cast<wchar_t>(i % 7 == 6 ? L'\\' : L'a' + i % 26);
+        if (length > 0)
+            text.back() = L'末';
+        SetWindowTextW(edit->Handle(), text.c_str()); // as a user's change arrives
+        EXPECT_EQ(edit->WindowText(), text) << length;
+    }
+}
+
 TEST_F(NativeControlsTest, TreeViewItemsAndItsNotificationsReachTheWrapper)
 {
     auto* tree = new TNativeTreeView(form);

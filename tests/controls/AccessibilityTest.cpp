@@ -1,0 +1,124 @@
+#include "controls/cxButtons.h"
+#include "controls/cxControlsRegister.h"
+#include "controls/cxGroupBox.h"
+#include "controls/cxLabel.h"
+#include "controls/cxProgressBar.h"
+#include "runtime/rtStdCtrls.h"
+#include "tests/common/WindowFixture.h"
+
+#include <commctrl.h>
+#include <oleacc.h>
+
+#include <string>
+
+namespace {
+
+using AccessibilityTest = WindowFixture;
+
+// What a program outside asks of a window: its text, through the message.
+std::wstring WindowTextOf(HWND wnd)
+{
+    auto length = static_cast<int>(SendMessageW(wnd, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    auto copied =
+        static_cast<int>(SendMessageW(wnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+    text.resize(static_cast<size_t>(copied));
+    return text;
+}
+
+// The name the platform's accessibility layer gives a window, or nothing when it offers none.
+std::wstring AccessibleNameOf(HWND wnd)
+{
+    IAccessible* acc = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(wnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&acc))) ||
+        !acc)
+        return {};
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::wstring out;
+    if (acc->get_accName(self, &name) == S_OK && name)
+        out = name;
+    SysFreeString(name);
+    acc->Release();
+    return out;
+}
+
+TEST_F(AccessibilityTest, LabelsProgressBarAndGroupBoxReadAsWhatTheyShow)
+{
+    auto* box = Make<TcxGroupBox>(5, 5, 300, 200);
+    box->SetCaption(L"后缀");
+    auto* bar = Make<TcxProgressBar>(10, 220, 200, 20);
+    bar->SetPosition(42);
+    auto* status = Make<TcxLabel>(10, 250, 10, 10);
+    status->SetCaption(L"处理完毕！ ");
+    EXPECT_EQ(WindowTextOf(box->Handle()), L"后缀");
+    EXPECT_EQ(WindowTextOf(bar->Handle()), L"42 %");
+    EXPECT_EQ(SendMessageW(bar->Handle(), PBM_GETPOS, 0, 0), 42);
+    PBRANGE range{};
+    EXPECT_EQ(SendMessageW(bar->Handle(), PBM_GETRANGE, TRUE, reinterpret_cast<LPARAM>(&range)), 0);
+    EXPECT_EQ(range.iHigh, 100);
+    EXPECT_EQ(WindowTextOf(status->Handle()), L"处理完毕！ ");
+    // The text follows every change (a status line changes all through a run).
+    status->SetCaption(L"成功 1.tbi");
+    bar->SetPosition(100);
+    EXPECT_EQ(WindowTextOf(status->Handle()), L"成功 1.tbi");
+    EXPECT_EQ(WindowTextOf(bar->Handle()), L"100 %");
+}
+
+// A field is named after its label: the label is static text placed just before the field in
+// the window order, whatever order they were made in.
+TEST_F(AccessibilityTest, AFieldTakesItsLabelsCaptionAsName)
+{
+    auto* field = Make<TNativeEdit>(80, 10, 100, 22);
+    auto* other = Make<TNativeEdit>(80, 40, 100, 22);
+    auto* label = Make<TcxLabel>(10, 12, 10, 10); // made last: after both fields
+    label->SetCaption(L"原后缀");
+    label->SetFocusControl(field);
+    EXPECT_EQ(GetWindow(field->Handle(), GW_HWNDPREV), label->Handle());
+    EXPECT_EQ(SendMessageW(label->Handle(), WM_GETDLGCODE, 0, 0) & DLGC_STATIC, DLGC_STATIC);
+    EXPECT_EQ(WindowTextOf(label->Handle()), L"原后缀");
+    std::wstring name = AccessibleNameOf(field->Handle());
+    // Where the platform's accessibility layer names fields after their labels, it finds this one.
+    if (!name.empty())
+        EXPECT_EQ(name, L"原后缀") << "the accessibility layer's name of the field";
+    // A label cannot be its own focus control; a freed control clears the reference.
+    label->SetFocusControl(label);
+    EXPECT_EQ(label->FocusControl(), field);
+    delete field;
+    EXPECT_EQ(label->FocusControl(), nullptr);
+    label->SetFocusControl(other);
+    EXPECT_EQ(GetWindow(other->Handle(), GW_HWNDPREV), label->Handle());
+}
+
+TEST_F(AccessibilityTest, FocusControlLoadsFromADescription)
+{
+    RegisterDisplayControlClasses();
+    TForm root(app.get());
+    root.LoadFromDescription(LR"(object Root: TForm
+  object Caption1: TcxLabel
+    Caption = '开始'
+    FocusControl = Start
+  end
+  object Start: TcxButton
+    Left = 80
+    Caption = 'Go'
+  end
+end
+)");
+    TcxLabel* label = nullptr;
+    TWinControl* start = nullptr;
+    for (int i = 0; i < root.ControlCount(); ++i) {
+        if (root.Controls(i)->Name() == L"Caption1")
+            label = dynamic_cast<TcxLabel*>(root.Controls(i));
+        if (root.Controls(i)->Name() == L"Start")
+            start = root.Controls(i);
+    }
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->FocusControl(), start);
+}
+
+} // namespace

@@ -1,0 +1,266 @@
+#include "controls/cxButtons.h"
+#include "controls/cxControlsRegister.h"
+#include "controls/cxGroupBox.h"
+#include "controls/cxLabel.h"
+#include "controls/cxProgressBar.h"
+#include "tests/common/Artifacts.h"
+#include "tests/common/GdiCount.h"
+#include "tests/common/WindowFixture.h"
+
+namespace {
+
+using AllControlsTest = WindowFixture;
+
+template <typename T> T* Find(TWinControl* parent, const std::wstring& name)
+{
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        if (parent->Controls(i)->Name() == name)
+            return dynamic_cast<T*>(parent->Controls(i));
+        if (T* inner = Find<T>(parent->Controls(i), name))
+            return inner;
+    }
+    return nullptr;
+}
+
+// A description that sets every published property of the four controls loads, and each
+// value arrives.
+TEST_F(AllControlsTest, ADescriptionSettingEveryPropertyLoads)
+{
+    RegisterDisplayControlClasses();
+    TForm root(app.get());
+    root.LoadFromDescription(LR"(object Root: TForm
+  object Box: TcxGroupBox
+    Left = 0
+    Top = 0
+    Width = 400
+    Height = 300
+    Caption = '&Group'
+    Alignment = alRightCenter
+    Transparent = True
+    PanelStyle.Active = True
+    PanelStyle.BorderWidth = 3
+    PanelStyle.CaptionIndent = 1
+    PanelStyle.OfficeBackgroundKind = pobkGradient
+    PanelStyle.WordWrap = True
+    object Bar: TcxProgressBar
+      Left = 10
+      Top = 10
+      Position = 30.5
+      Properties.AnimationPath = cxapPingPong
+      Properties.AnimationRestartDelay = 200
+      Properties.BarStyle = cxbsGradientLEDs
+      Properties.BeginColor = clRed
+      Properties.BarBevelOuter = cxbvRaised
+      Properties.EndColor = 65535
+      Properties.Marquee = False
+      Properties.Min = 10
+      Properties.Max = 90
+      Properties.Orientation = cxorVertical
+      Properties.ShowText = True
+      Properties.ShowTextStyle = cxtsPosition
+      Properties.TextOrientation = cxorVertical
+      Properties.SolidTextColor = True
+      Properties.TransparentImage = False
+      Properties.BorderWidth = 2
+      Properties.OverloadValue = 70
+      Properties.ShowOverload = True
+      Properties.OverloadBeginColor = 65280
+      Properties.OverloadEndColor = clBlue
+      Properties.PeakValue = 40
+      Properties.ShowPeak = True
+      Properties.PeakColor = 16711935
+      Properties.PeakSize = 3
+      Properties.AnimationSpeed = 25
+      Properties.Text = 'busy'
+    end
+    object Caption1: TcxLabel
+      Left = 10
+      Top = 60
+      Caption = 'Label'
+      FocusControl = Start
+      Transparent = True
+      Properties.Alignment.Horz = taRightJustify
+      Properties.Alignment.Vert = taBottomJustify
+      Properties.Angle = 30
+      Properties.Depth = 3
+      Properties.LabelEffect = cxleExtrude
+      Properties.LabelStyle = cxlsRaised
+      Properties.LineOptions.Alignment = cxllaBottom
+      Properties.LineOptions.InnerColor = clWhite
+      Properties.LineOptions.OuterColor = clGray
+      Properties.LineOptions.Visible = True
+      Properties.Orientation = cxoLeftTop
+      Properties.PenWidth = 2
+      Properties.ShadowedColor = clNavy
+      Properties.ShowAccelChar = False
+      Properties.WordWrap = True
+    end
+    object Start: TcxButton
+      Left = 10
+      Top = 120
+      Caption = 'Go'
+      Default = True
+      Cancel = True
+      ModalResult = 1
+      Colors.Default = clRed
+      Colors.DefaultText = clWhite
+      Colors.Normal = clGreen
+      Colors.NormalText = 65535
+      Colors.Hot = 65280
+      Colors.HotText = clBlack
+      Colors.Pressed = clNavy
+      Colors.PressedText = 16776960
+      Colors.Disabled = clGray
+      Colors.DisabledText = clSilver
+      Layout = blGlyphTop
+      Margin = 3
+      NumGlyphs = 2
+      Spacing = -1
+      LookAndFeel.Kind = lfOffice11
+    end
+  end
+end
+)");
+    auto* box = Find<TcxGroupBox>(&root, L"Box");
+    auto* bar = Find<TcxProgressBar>(&root, L"Bar");
+    auto* label = Find<TcxLabel>(&root, L"Caption1");
+    auto* button = Find<TcxButton>(&root, L"Start");
+    ASSERT_TRUE(box && bar && label && button);
+    EXPECT_EQ(box->Alignment(), alRightCenter);
+    EXPECT_TRUE(box->PanelStyle()->Active());
+    EXPECT_EQ(box->PanelStyle()->CaptionIndent(), 2) << "below 2 stores 2";
+    EXPECT_EQ(box->PanelStyle()->OfficeBackgroundKind(), pobkGradient);
+    TcxProgressBarProperties* p = bar->Properties();
+    EXPECT_DOUBLE_EQ(bar->Position(), 30.5);
+    EXPECT_EQ(p->BarStyle(), cxbsGradientLEDs);
+    EXPECT_EQ(p->BeginColor(), clRed);
+    EXPECT_EQ(p->Orientation(), cxorVertical);
+    EXPECT_EQ(p->TextOrientation(), cxorVertical);
+    EXPECT_EQ(p->ShowTextStyle(), cxtsText) << "a text given after the style turns it to cxtsText";
+    EXPECT_TRUE(p->ShowOverload());
+    EXPECT_EQ(p->OverloadBeginColor(), static_cast<TColor>(RGB(0, 255, 0)));
+    EXPECT_EQ(p->PeakColor(), static_cast<TColor>(RGB(255, 0, 255)));
+    EXPECT_EQ(p->PeakSize(), 3);
+    EXPECT_EQ(p->AnimationSpeed(), 20);
+    EXPECT_EQ(p->AnimationRestartDelay(), 200u);
+    EXPECT_EQ(p->BorderWidth(), 2);
+    EXPECT_DOUBLE_EQ(p->Min(), 10);
+    EXPECT_DOUBLE_EQ(p->Max(), 90);
+    TcxLabelProperties* lp = label->Properties();
+    EXPECT_EQ(lp->AlignmentHorz(), taRightJustify);
+    EXPECT_EQ(lp->Angle(), 30);
+    EXPECT_EQ(lp->Depth(), 3);
+    EXPECT_EQ(lp->LabelEffect(), cxleExtrude);
+    EXPECT_EQ(lp->LabelStyle(), cxlsRaised);
+    EXPECT_TRUE(lp->LineOptions()->Visible());
+    EXPECT_EQ(lp->LineOptions()->OuterColor(), clGray);
+    EXPECT_EQ(lp->Orientation(), cxoLeftTop);
+    EXPECT_EQ(lp->ShadowedColor(), clNavy);
+    EXPECT_EQ(label->FocusControl(), button);
+    EXPECT_FALSE(label->AutoSize()) << "a visible line switches auto size off";
+    EXPECT_EQ(button->Colors()->Get(cxbcPressedText), static_cast<TColor>(RGB(0, 255, 255)));
+    EXPECT_EQ(button->Colors()->AssignedColors(), 0x3FFu);
+    EXPECT_EQ(button->Layout(), blGlyphTop);
+    EXPECT_EQ(button->Margin(), 3);
+    EXPECT_EQ(button->NumGlyphs(), 2);
+    EXPECT_EQ(button->Spacing(), -1);
+    EXPECT_TRUE(button->Default());
+    EXPECT_EQ(button->LookAndFeel()->Kind(), lfOffice11);
+}
+
+struct Look {
+    const wchar_t* name;
+    TcxLookAndFeelKind kind;
+    bool native;
+};
+const Look kLooks[] = {
+    {L"flat", lfFlat, false},         {L"standard", lfStandard, false}, {L"ultraflat", lfUltraFlat, false},
+    {L"office11", lfOffice11, false}, {L"native", lfOffice11, true},
+};
+
+// The four controls in one of their styles (index 0 .. 7 runs through the bar styles and
+// the label and group box looks) and a look and feel.
+void Style(int index, const Look& look, TcxGroupBox* box, TcxProgressBar* bar, TcxLabel* label,
+           TcxButton* button)
+{
+    for (TcxContainer* c : std::initializer_list<TcxContainer*>{box, bar, label}) {
+        c->Style()->LookAndFeel()->SetKind(look.kind);
+        c->Style()->LookAndFeel()->SetNativeStyle(look.native);
+    }
+    button->LookAndFeel()->SetKind(look.kind);
+    button->LookAndFeel()->SetNativeStyle(look.native);
+    bar->Properties()->SetBarStyle(static_cast<TcxProgressBarBarStyle>(index % 8));
+    bar->Properties()->SetBeginColor(index % 8 >= cxbsAnimation ? RGB(40, 211, 0) : RGB(0, 0, 128));
+    bar->Properties()->SetAnimationSpeed(0);
+    bar->Properties()->SetShowPeak(index % 2 == 0);
+    bar->Properties()->SetShowOverload(index % 3 == 0);
+    bar->SetPosition(35 + 8 * index);
+    label->Properties()->SetLabelEffect(static_cast<TcxLabelEffect>(index % 4));
+    label->Properties()->SetDepth(index % 4 ? 3 : 0);
+    label->Properties()->SetLabelStyle(static_cast<TcxLabelStyle>((index / 2) % 4));
+    box->SetAlignment(static_cast<TcxCaptionAlignment>(index % 13));
+    button->SetEnabled(index != 7);
+}
+
+// Every control in every style and look: pictures for a person, and no GDI object left behind
+// over 10,000 repaints.
+TEST_F(AllControlsTest, EveryControlInEveryStyleAndLookPaintsWithoutLeakingGdiObjects)
+{
+    form->SetColor(RGB(236, 233, 216));
+    auto* box = Make<TcxGroupBox>(5, 5, 300, 150);
+    box->SetCaption(L"后缀 Suffix");
+    auto* bar = new TcxProgressBar(form);
+    bar->SetParent(box);
+    bar->SetAutoSize(false);
+    bar->SetBounds(10, 30, 200, 22);
+    auto* label = new TcxLabel(form);
+    label->SetParent(box);
+    label->SetBounds(10, 60, 10, 10);
+    label->SetCaption(L"原后缀 Label");
+    label->Properties()->SetShadowedColor(RGB(120, 120, 160));
+    auto* button = new TcxButton(form);
+    button->SetParent(box);
+    button->SetBounds(10, 100, 100, 28);
+    button->SetCaption(L"开始修改");
+    app->ProcessMessages();
+
+    const int styles = 8, looks = 5;
+    PixelCanvas sheet(looks * 304, styles * 154, RGB(255, 255, 255));
+    PixelCanvas one(300, 150);
+    auto paintAll = [&](HDC into) {
+        // The box paints itself, then each child over it at its place.
+        box->PaintTo(one.dc());
+        // Each child into a picture of its own (a native button clips its painting to the
+        // device's origin), then onto the box's at its place.
+        for (TWinControl* c : std::initializer_list<TWinControl*>{bar, label, button}) {
+            PixelCanvas child(c->Width(), c->Height());
+            SendMessageW(c->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(child.dc()), PRF_CLIENT);
+            BitBlt(one.dc(), c->Left(), c->Top(), c->Width(), c->Height(), child.dc(), 0, 0, SRCCOPY);
+        }
+        if (into)
+            BitBlt(into, 0, 0, 300, 150, one.dc(), 0, 0, SRCCOPY);
+    };
+    for (int l = 0; l < looks; ++l)
+        for (int s = 0; s < styles; ++s) {
+            Style(s, kLooks[l], box, bar, label, button);
+            app->ProcessMessages();
+            SetWindowOrgEx(sheet.dc(), -l * 304, -s * 154, nullptr);
+            paintAll(sheet.dc());
+            SetWindowOrgEx(sheet.dc(), 0, 0, nullptr);
+        }
+    ASSERT_TRUE(sheet.SaveBmp((ArtifactFolder() / L"controls-every-style.bmp").c_str()));
+
+    // After the warm-up above, 10,000 repaints over every style and look.
+    int baseline = CountGdiObjects();
+    const int perStyle = 10000 / (looks * styles * 4) + 1;
+    for (int l = 0; l < looks; ++l)
+        for (int s = 0; s < styles; ++s) {
+            Style(s, kLooks[l], box, bar, label, button);
+            for (int i = 0; i < perStyle; ++i)
+                paintAll(nullptr);
+        }
+    app->ProcessMessages();
+    EXPECT_LE(CountGdiObjects(), baseline + 5) << "GDI objects after 10,000 repaints";
+}
+
+} // namespace

@@ -1,0 +1,244 @@
+#include "controls/cxButtons.h"
+#include "lookandfeel/dxOffice11.h"
+#include "lookandfeel/dxThemeManager.h"
+#include "runtime/rtStdCtrls.h"
+#include "tests/common/Artifacts.h"
+#include "tests/common/WindowFixture.h"
+
+#include <uxtheme.h>
+#include <vssym32.h>
+
+namespace {
+
+class ButtonTest : public WindowFixture {
+protected:
+    // Pumps messages until cond holds or two seconds pass.
+    template <typename Cond> bool WaitFor(Cond cond)
+    {
+        DWORD start = GetTickCount();
+        while (!cond() && GetTickCount() - start < 2000) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            app->ProcessMessages();
+        }
+        app->ProcessMessages();
+        return cond();
+    }
+    static void PressKey(WORD key, bool shift = false)
+    {
+        std::vector<INPUT> in;
+        auto add = [&](WORD k, DWORD flags) {
+            INPUT i{};
+            i.type = INPUT_KEYBOARD;
+            i.ki.wVk = k;
+            i.ki.dwFlags = flags;
+            in.push_back(i);
+        };
+        if (shift)
+            add(VK_SHIFT, 0);
+        add(key, 0);
+        add(key, KEYEVENTF_KEYUP);
+        if (shift)
+            add(VK_SHIFT, KEYEVENTF_KEYUP);
+        SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+    }
+    // Every window painted what it has pending.
+    void Settle()
+    {
+        app->ProcessMessages();
+        UpdateWindow(form->Handle());
+        RedrawWindow(form->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        app->ProcessMessages();
+    }
+};
+
+// OK is the default button, Cancel and a field follow in tab order. Real Tab presses move the
+// focus; whichever control has it, exactly one button looks default: the focused button, or OK
+// while no button has the focus.
+TEST_F(ButtonTest, TheDefaultLookFollowsTheFocusAcrossTheForm)
+{
+    auto* ok = Make<TcxButton>(10, 10, 90, 28);
+    auto* cancel = Make<TcxButton>(110, 10, 90, 28);
+    auto* field = Make<TNativeEdit>(10, 60, 190, 24);
+    ok->SetCaption(L"OK");
+    ok->SetDefault(true);
+    ok->SetTabOrder(0);
+    cancel->SetCaption(L"Cancel");
+    cancel->SetTabOrder(1);
+    field->SetTabOrder(2);
+    SetForegroundWindow(form->Handle());
+    cancel->SetFocus();
+    Settle();
+    struct Step {
+        bool shift;
+        TWinControl* focused;
+        TcxButtonState okState, cancelState;
+    } steps[] = {
+        {false, field, cxbsDefault, cxbsNormal},  // Cancel -> field: OK looks default again
+        {false, ok, cxbsDefault, cxbsNormal},     // field -> OK
+        {false, cancel, cxbsNormal, cxbsDefault}, // OK -> Cancel: only Cancel
+        {true, ok, cxbsDefault, cxbsNormal},      // back to OK
+        {true, field, cxbsDefault, cxbsNormal},   // OK -> field (backwards, wrapping)
+    };
+    ASSERT_EQ(cancel->PaintedState(), cxbsDefault);
+    ASSERT_EQ(ok->PaintedState(), cxbsNormal);
+    int i = 0;
+    for (const Step& s : steps) {
+        PressKey(VK_TAB, s.shift);
+        ASSERT_TRUE(WaitFor([&] { return GetFocus() == s.focused->Handle(); })) << "step " << i;
+        Settle();
+        EXPECT_EQ(ok->PaintedState(), s.okState) << "step " << i;
+        EXPECT_EQ(cancel->PaintedState(), s.cancelState) << "step " << i;
+        ++i;
+    }
+}
+
+// The themed face is drawn over what lies behind the button, so open corners show the parent,
+// never an undefined (black) bitmap.
+TEST_F(ButtonTest, TheThemedFaceShowsTheParentInItsCorners)
+{
+    form->SetColor(RGB(200, 30, 30));
+    auto* button = Make<TcxButton>(20, 20, 100, 30);
+    button->LookAndFeel()->SetKind(lfOffice11);
+    button->SetCaption(L"Start");
+    if (button->Painter() != TcxWinXPLookAndFeelPainter::Instance())
+        GTEST_SKIP() << "no visual style for buttons on this display";
+    HTHEME theme = OpenThemeData(button->Handle(), L"Button");
+    ASSERT_NE(theme, nullptr);
+    // What the platform's theme draws over the parent's colour, at the corners.
+    PixelCanvas expected(100, 30, RGB(200, 30, 30));
+    RECT r{0, 0, 100, 30};
+    DrawThemeBackground(theme, expected.dc(), BP_PUSHBUTTON, PBS_NORMAL, &r, nullptr);
+    bool open = IsThemeBackgroundPartiallyTransparent(theme, BP_PUSHBUTTON, PBS_NORMAL) != FALSE;
+    CloseThemeData(theme);
+    Settle();
+    PixelCanvas shown(100, 30);
+    SendMessageW(button->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shown.dc()), PRF_CLIENT);
+    ASSERT_TRUE(shown.SaveBmp((ArtifactFolder() / L"button-themed-over-parent.bmp").c_str()));
+    for (POINT p : {POINT{0, 0}, POINT{99, 0}, POINT{0, 29}, POINT{99, 29}})
+        EXPECT_EQ(shown.At(p.x, p.y), expected.At(p.x, p.y))
+            << p.x << "," << p.y << (open ? " (open corner)" : "");
+}
+
+TEST_F(ButtonTest, LosingTheMouseCaptureEndsTheHover)
+{
+    auto* button = Make<TcxButton>(20, 20, 100, 30);
+    SetForegroundWindow(form->Handle());
+    POINT p{50, 15};
+    ClientToScreen(button->Handle(), &p);
+    SetCursorPos(p.x, p.y);
+    ASSERT_TRUE(WaitFor([&] { return button->MouseInside(); }));
+    // A press on the button: the button holds the mouse capture.
+    INPUT down{};
+    down.type = INPUT_MOUSE;
+    down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    SendInput(1, &down, sizeof(INPUT));
+    ASSERT_TRUE(WaitFor([&] { return GetCapture() == button->Handle(); }));
+    // Another window takes the capture (a message box, a menu): the hover and press end.
+    SetCapture(form->Handle());
+    EXPECT_TRUE(WaitFor([&] { return !button->MouseInside(); }));
+    ReleaseCapture();
+    INPUT up = down;
+    up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &up, sizeof(INPUT));
+    SetCursorPos(0, 0);
+    app->ProcessMessages();
+}
+
+// Which colour each state is painted in, when only some are assigned.
+TEST(ButtonColorsTest, UnassignedStatesFallBackToNormalOrDefault)
+{
+    const TColor n = RGB(10, 20, 30), d = RGB(40, 50, 60), h = RGB(70, 80, 90);
+    struct Case {
+        std::vector<std::pair<TcxButtonAssignedColor, TColor>> assigned;
+        TcxButtonState state;
+        TColor face;
+    } cases[] = {
+        {{}, cxbsNormal, clDefault},
+        {{}, cxbsHot, clDefault},
+        {{{cxbcNormal, n}}, cxbsDefault, n},
+        {{{cxbcNormal, n}}, cxbsHot, n},
+        {{{cxbcNormal, n}}, cxbsPressed, n},
+        {{{cxbcNormal, n}}, cxbsDisabled, n},
+        {{{cxbcNormal, n}}, cxbsNormal, n},
+        {{{cxbcDefault, d}}, cxbsNormal, d},
+        {{{cxbcDefault, d}}, cxbsHot, clDefault},
+        {{{cxbcNormal, n}, {cxbcHot, h}}, cxbsHot, h},
+        {{{cxbcNormal, n}, {cxbcNormal, clNone}}, cxbsHot, clDefault}, // clNone unassigns
+    };
+    for (const Case& c : cases) {
+        TcxButtonColors colors(nullptr);
+        for (auto [which, colour] : c.assigned)
+            colors.Set(which, colour);
+        EXPECT_EQ(colors.FaceColor(c.state), c.face) << "state " << c.state;
+    }
+    TcxButtonColors text(nullptr);
+    text.Set(cxbcDefaultText, d);
+    EXPECT_EQ(text.TextColor(cxbsNormal), d) << "the normal text falls back to the default text";
+    EXPECT_EQ(text.TextColor(cxbsPressed), clDefault) << "the others fall back to the normal text";
+    text.Set(cxbcNormalText, n);
+    EXPECT_EQ(text.TextColor(cxbsPressed), n);
+    EXPECT_EQ(text.TextColor(cxbsNormal), n);
+    EXPECT_EQ(text.AssignedColors(), (1u << cxbcNormalText) | (1u << cxbcDefaultText));
+}
+
+TEST_F(ButtonTest, AnAssignedColourPaintsTheFace)
+{
+    auto* button = Make<TcxButton>(20, 20, 100, 30);
+    button->LookAndFeel()->SetKind(lfStandard);
+    button->Colors()->Set(cxbcNormal, RGB(0, 160, 80));
+    PixelCanvas canvas(100, 30);
+    button->PaintButtonTo(canvas.dc(), cxbsHot, false);
+    EXPECT_EQ(canvas.At(10, 6), RGB(0, 160, 80));
+}
+
+TEST(ButtonSettingsTest, OutOfRangeGlyphCountsAndMarginsAreRefused)
+{
+    TForm owner(nullptr);
+    TcxButton button(&owner);
+    struct Case {
+        int numGlyphs, expectedNum, margin, expectedMargin;
+    } cases[] = {{0, 1, -2, -1}, {5, 1, -100, -1}, {-1, 1, 3, 3}, {4, 4, -1, -1}, {2, 2, 0, 0}};
+    for (const Case& c : cases) {
+        button.SetNumGlyphs(1);
+        button.SetMargin(-1);
+        button.SetNumGlyphs(c.numGlyphs);
+        button.SetMargin(c.margin);
+        EXPECT_EQ(button.NumGlyphs(), c.expectedNum) << c.numGlyphs;
+        EXPECT_EQ(button.Margin(), c.expectedMargin) << c.margin;
+    }
+}
+
+TEST(ButtonLayoutTest, GlyphAndCaptionPlacement)
+{
+    const SIZE glyph{16, 16}, caption{40, 14};
+    struct Case {
+        TButtonLayout layout;
+        int margin, spacing;
+        int glyphLeft, glyphTop, captionLeft, captionTop;
+    } cases[] = {
+        // 100 x 30, free room 44 along: margin and spacing -1 share it in three (14 each).
+        {blGlyphLeft, -1, -1, 14, 7, 44, 8},
+        // Margin -1 only: the block of glyph, 4 pixels and caption is centred: (100 - 60) / 2.
+        {blGlyphLeft, -1, 4, 20, 7, 40, 8},
+        // Spacing -1 only: the caption is centred in what is left after margin and glyph.
+        {blGlyphLeft, 2, -1, 2, 7, 2 + 16 + 21, 8},
+        {blGlyphRight, 5, 4, 100 - 5 - 16, 7, 100 - 5 - 16 - 4 - 40, 8},
+        // Vertical: 100 x 60, free room 30 along: 10 each.
+        {blGlyphTop, -1, -1, 42, 10, 30, 36},
+        {blGlyphBottom, 0, 0, 42, 60 - 16, 30, 60 - 16 - 14},
+    };
+    for (const Case& c : cases) {
+        bool vertical = c.layout == blGlyphTop || c.layout == blGlyphBottom;
+        TcxButtonContentLayout l =
+            LayoutGlyphAndCaption(100, vertical ? 60 : 30, glyph, caption, c.layout, c.margin, c.spacing);
+        EXPECT_EQ(l.glyph.left, c.glyphLeft) << c.layout << " " << c.margin << " " << c.spacing;
+        EXPECT_EQ(l.glyph.top, c.glyphTop) << c.layout;
+        EXPECT_EQ(l.caption.left, c.captionLeft) << c.layout << " " << c.margin << " " << c.spacing;
+        EXPECT_EQ(l.caption.top, c.captionTop) << c.layout;
+    }
+    // Without a glyph the spacing is 0: the caption alone is centred.
+    TcxButtonContentLayout alone = LayoutGlyphAndCaption(100, 30, SIZE{0, 0}, caption, blGlyphLeft, -1, 4);
+    EXPECT_EQ(alone.caption.left, 30);
+}
+
+} // namespace

@@ -1,0 +1,169 @@
+#include "controls/cxGroupBox.h"
+#include "lookandfeel/dxOffice11.h"
+#include "tests/common/Artifacts.h"
+#include "tests/common/WindowFixture.h"
+
+namespace {
+
+bool Same(const RECT& a, const RECT& b)
+{
+    return EqualRect(&a, &b) != FALSE;
+}
+
+std::string Show(const RECT& r)
+{
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom) + ")";
+}
+
+// A 200 x 100 box, a 40 x 14 caption, a "Wg" height of 16 and a 2-pixel frame.
+TEST(GroupBoxLayoutTest, CaptionFrameAndChildAreaForEachAlignment)
+{
+    const RECT b{0, 0, 200, 100};
+    const SIZE text{40, 14};
+    struct Case {
+        TcxCaptionAlignment alignment;
+        SIZE text;
+        RECT caption, frame, children;
+    } cases[] = {
+        // Top: 8 from the left, centred, 8 before the right; the frame through the band's middle
+        // (16 / 2 + 1), the children below the band (16 + 2 + 3).
+        {alTopLeft, text, {8, 0, 48, 14}, {0, 9, 200, 100}, {2, 21, 198, 98}},
+        {alTopCenter, text, {80, 0, 120, 14}, {0, 9, 200, 100}, {2, 21, 198, 98}},
+        {alTopRight, text, {152, 0, 192, 14}, {0, 9, 200, 100}, {2, 21, 198, 98}},
+        {alBottomLeft, text, {8, 86, 48, 100}, {0, 0, 200, 91}, {2, 2, 198, 79}},
+        {alBottomRight, text, {152, 86, 192, 100}, {0, 0, 200, 91}, {2, 2, 198, 79}},
+        // Left and right: turned, so the caption is 14 wide and 40 long down the side.
+        {alLeftTop, text, {0, 8, 14, 48}, {8, 0, 200, 100}, {21, 2, 198, 98}},
+        {alLeftBottom, text, {0, 52, 14, 92}, {8, 0, 200, 100}, {21, 2, 198, 98}},
+        {alRightCenter, text, {186, 30, 200, 70}, {0, 0, 192, 100}, {2, 2, 179, 98}},
+        {alCenterCenter, text, {80, 43, 120, 57}, {0, 0, 200, 100}, {2, 2, 198, 98}},
+        // No caption: nothing to draw, the frame at the edge, the band still reserved.
+        {alTopLeft, SIZE{0, 0}, {0, 0, 0, 0}, {0, 0, 200, 100}, {2, 21, 198, 98}},
+        {alBottomCenter, SIZE{0, 0}, {0, 0, 0, 0}, {0, 0, 200, 100}, {2, 2, 198, 79}},
+    };
+    for (const Case& c : cases) {
+        TcxGroupBoxLayout l = CalculateGroupBoxLayout(b, c.alignment, c.text, 16, 2, false, 0);
+        EXPECT_TRUE(Same(l.caption, c.caption) || (IsRectEmpty(&l.caption) && IsRectEmpty(&c.caption)))
+            << c.alignment << " caption " << Show(l.caption);
+        EXPECT_TRUE(Same(l.frame, c.frame)) << c.alignment << " frame " << Show(l.frame);
+        EXPECT_TRUE(Same(l.children, c.children)) << c.alignment << " children " << Show(l.children);
+    }
+    // The panel look: no band, no inset; children inside the panel's border width.
+    TcxGroupBoxLayout panel = CalculateGroupBoxLayout(b, alTopLeft, text, 16, 2, true, 3);
+    EXPECT_TRUE(Same(panel.children, RECT{3, 3, 197, 97})) << Show(panel.children);
+    EXPECT_TRUE(Same(panel.frame, b));
+}
+
+class GroupBoxTest : public WindowFixture {
+protected:
+    TcxGroupBox* Box(TcxContainerBorderStyle style, const std::wstring& caption)
+    {
+        auto* box = Make<TcxGroupBox>(10, 10, 200, 100);
+        box->Style()->SetBorderStyle(style);
+        box->SetCaption(caption);
+        box->UpdateVisualStateAtCursor(false);
+        return box;
+    }
+};
+
+// The frame of each border style, on the line through the caption's middle, and the gap the
+// caption leaves in it.
+TEST_F(GroupBoxTest, FramesByBorderStyleLeaveRoomForTheCaption)
+{
+    const COLORREF back = RGB(230, 230, 200);
+    form->SetColor(back);
+    struct Case {
+        TcxContainerBorderStyle style;
+        TColor outer; // the frame line's first pixel row (clNone: no frame)
+    } cases[] = {{cbs3D, clBtnShadow}, {cbsFlat, clBtnShadow}, {cbsSingle, clWindowFrame}, {cbsNone, clNone}};
+    for (const Case& c : cases) {
+        auto* box = Box(c.style, L"Group");
+        RECT frame = box->FrameBounds(), caption = box->CaptionBounds();
+        PixelCanvas canvas(200, 100);
+        box->PaintTo(canvas.dc());
+        int y = frame.top;
+        COLORREF expected = c.outer == clNone ? back : ColorToRGB(c.outer);
+        EXPECT_EQ(canvas.At(100, y), expected) << "style " << c.style;
+        EXPECT_EQ(canvas.At(0, 50), c.outer == clNone ? back : ColorToRGB(c.outer))
+            << "left side, style " << c.style;
+        EXPECT_EQ(canvas.At(caption.left - 1, y), back) << "the gap before the caption, style " << c.style;
+        bool ink = false;
+        for (int x = caption.left; x < caption.right; ++x)
+            for (int yy = caption.top; yy < caption.bottom; ++yy)
+                ink = ink || canvas.At(x, yy) == ColorToRGB(clWindowText);
+        EXPECT_TRUE(ink) << "the caption is drawn, style " << c.style;
+        delete box;
+    }
+}
+
+TEST_F(GroupBoxTest, ChildrenAreAlignedInsideTheFrameAndBand)
+{
+    auto* box = Box(cbsSingle, L"");
+    auto* child = new TcxGroupBox(form);
+    child->SetParent(box);
+    child->SetAlign(alClient);
+    app->ProcessMessages();
+    RECT area = box->ClientRect();
+    EXPECT_EQ(child->Left(), area.left);
+    EXPECT_EQ(child->Top(), area.top);
+    EXPECT_GT(area.top, 1) << "the caption band is reserved even without a caption";
+    EXPECT_EQ(child->Width(), area.right - area.left);
+}
+
+TEST_F(GroupBoxTest, PanelStyleAndCustomDrawing)
+{
+    auto* box = Box(cbs3D, L"Panel");
+    box->Style()->LookAndFeel()->SetKind(lfOffice11);
+    TcxPanelStyle* panel = box->PanelStyle();
+    panel->SetCaptionIndent(0);
+    EXPECT_EQ(panel->CaptionIndent(), 2);
+    panel->SetActive(true);
+    panel->SetOfficeBackgroundKind(pobkGradient);
+    box->UpdateVisualStateAtCursor(false);
+    PixelCanvas canvas(200, 100);
+    box->PaintTo(canvas.dc());
+    EXPECT_EQ(canvas.At(100, 0), ColorToRGB(Office11GradientLight())) << "light at the top";
+    COLORREF bottom = canvas.At(100, 99), dark = ColorToRGB(Office11GradientDark());
+    EXPECT_LE(std::abs(GetRValue(bottom) - GetRValue(dark)) + std::abs(GetBValue(bottom) - GetBValue(dark)),
+              6);
+    panel->SetOfficeBackgroundKind(pobkStyleColor);
+    box->SetParentColor(false);
+    box->Style()->SetColor(RGB(0, 128, 128));
+    box->UpdateVisualStateAtCursor(false);
+    PixelCanvas styled(200, 100);
+    box->PaintTo(styled.dc());
+    EXPECT_EQ(styled.At(100, 90), RGB(0, 128, 128));
+    // A handler that takes over draws instead of the box.
+    box->OnCustomDraw = [](TObject*, bool& done) { done = true; };
+    PixelCanvas custom(200, 100);
+    box->PaintTo(custom.dc());
+    EXPECT_EQ(custom.At(100, 50), RGB(1, 2, 3)) << "nothing painted";
+}
+
+// Pictures of every caption alignment in every look and feel, and the panel kinds.
+TEST_F(GroupBoxTest, WritesPicturesOfEveryAlignmentAndLook)
+{
+    form->SetColor(RGB(236, 233, 216));
+    auto* box = Make<TcxGroupBox>(10, 10, 150, 80);
+    const TcxLookAndFeelKind kinds[] = {lfFlat, lfStandard, lfUltraFlat, lfOffice11};
+    PixelCanvas sheet(13 * 154, 5 * 84, RGB(255, 255, 255));
+    for (int k = 0; k < 5; ++k) {
+        for (int a = 0; a <= alCenterCenter; ++a) {
+            box->Style()->RestoreDefaults();
+            if (k < 4)
+                box->Style()->LookAndFeel()->SetKind(kinds[k]);
+            else
+                box->Style()->LookAndFeel()->SetNativeStyle(true);
+            box->SetAlignment(static_cast<TcxCaptionAlignment>(a));
+            box->SetCaption(L"组 Group");
+            box->UpdateVisualStateAtCursor(false);
+            PixelCanvas one(150, 80);
+            box->PaintTo(one.dc());
+            BitBlt(sheet.dc(), a * 154, k * 84, 150, 80, one.dc(), 0, 0, SRCCOPY);
+        }
+    }
+    ASSERT_TRUE(sheet.SaveBmp((ArtifactFolder() / L"group-box-alignments.bmp").c_str()));
+}
+
+} // namespace

@@ -1,0 +1,396 @@
+#include "controls/cxControlsRegister.h"
+#include "controls/cxLabel.h"
+#include "runtime/rtStreaming.h"
+#include "tests/common/Artifacts.h"
+#include "tests/common/WindowFixture.h"
+
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace {
+
+// Which window the last real mouse move was delivered to, recorded by a message hook.
+HWND g_lastMouseMoveWindow = nullptr;
+LRESULT CALLBACK RecordMouseMove(int code, WPARAM wParam, LPARAM lParam)
+{
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && msg->message == WM_MOUSEMOVE)
+        g_lastMouseMoveWindow = msg->hwnd;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+class LabelTest : public WindowFixture {
+protected:
+    // Moves the real cursor to a screen point and waits (bounded) until the window under it
+    // has received the mouse move and everything it caused has been handled.
+    bool MoveCursorTo(POINT screen, HWND expected)
+    {
+        g_lastMouseMoveWindow = nullptr;
+        HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, RecordMouseMove, nullptr, GetCurrentThreadId());
+        SetCursorPos(screen.x, screen.y);
+        DWORD start = GetTickCount();
+        while (g_lastMouseMoveWindow != expected && GetTickCount() - start < 3000) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            app->ProcessMessages();
+        }
+        UnhookWindowsHookEx(hook);
+        app->ProcessMessages();
+        return g_lastMouseMoveWindow == expected;
+    }
+
+    // The label's pixels as its window paints them on request (the same path as the screen).
+    static std::vector<COLORREF> Pixels(TcxLabel* label)
+    {
+        PixelCanvas canvas(label->Width(), label->Height());
+        SendMessageW(label->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < label->Height(); ++y)
+            for (int x = 0; x < label->Width(); ++x)
+                pixels.push_back(canvas.At(x, y));
+        return pixels;
+    }
+};
+
+// A label as the main window has them: transparent, auto-sized, Office 2003 look. The cursor
+// over it changes nothing: no hot frame, no caption moved in or clipped.
+TEST_F(LabelTest, LooksTheSameWithTheCursorOverItAndAwayFromIt)
+{
+    form->SetColor(RGB(220, 230, 240));
+    auto* label = Make<TcxLabel>(30, 30, 10, 10);
+    label->Style()->LookAndFeel()->SetKind(lfOffice11);
+    label->SetTransparent(true);
+    label->SetCaption(L"Source folder");
+    SetForegroundWindow(form->Handle());
+    app->ProcessMessages();
+
+    POINT away{5, 5}, over{label->Width() / 2, label->Height() / 2};
+    ClientToScreen(form->Handle(), &away);
+    ClientToScreen(label->Handle(), &over);
+    ASSERT_TRUE(MoveCursorTo(away, form->Handle()));
+    std::vector<COLORREF> before = Pixels(label);
+    ASSERT_TRUE(MoveCursorTo(over, label->Handle())) << "the real cursor reached the label";
+    EXPECT_EQ(label->ViewInfo().clientRect.left, 0);
+    EXPECT_EQ(label->ViewInfo().clientRect.top, 0);
+    EXPECT_EQ(Pixels(label), before);
+    EXPECT_FALSE(label->Style()->HotTrack()) << "labels do not hot-track unless asked";
+
+    // Asked for, hot tracking does show: the hot style's frame appears under the cursor.
+    label->Style()->SetHotTrack(true);
+    ASSERT_TRUE(MoveCursorTo(away, form->Handle()));
+    ASSERT_TRUE(MoveCursorTo(over, label->Handle()));
+    EXPECT_NE(Pixels(label), before);
+    ASSERT_TRUE(MoveCursorTo(away, form->Handle()));
+}
+
+TEST_F(LabelTest, AlignmentAndTheOtherPropertiesLoadFromADescription)
+{
+    RegisterDisplayControlClasses();
+    TForm root(app.get());
+    root.LoadFromDescription(LR"(object Root: TForm
+  object Caption1: TcxLabel
+    Left = 4
+    Top = 8
+    AutoSize = False
+    Width = 150
+    Height = 40
+    Caption = '&Name'
+    Transparent = True
+    Properties.Alignment.Horz = taCenter
+    Properties.Alignment.Vert = taVCenter
+    Properties.WordWrap = True
+    Properties.ShowAccelChar = False
+  end
+end
+)");
+    TcxLabel* label = nullptr;
+    for (int i = 0; i < root.ControlCount(); ++i)
+        if (root.Controls(i)->Name() == L"Caption1")
+            label = dynamic_cast<TcxLabel*>(root.Controls(i));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->Properties()->AlignmentHorz(), taCenter);
+    EXPECT_EQ(label->Properties()->AlignmentVert(), taVCenter);
+    EXPECT_TRUE(label->Properties()->WordWrap());
+    EXPECT_FALSE(label->Properties()->ShowAccelChar());
+    EXPECT_TRUE(label->Transparent());
+    EXPECT_EQ(label->Caption(), L"&Name");
+}
+
+// Every change of what the label shows reaches the screen: after each change the label looks
+// like a new label made with the final settings (its cached picture is drawn anew).
+TEST_F(LabelTest, EveryChangeOfContentShowsAsANewLabelWouldShowIt)
+{
+    form->SetColor(RGB(240, 240, 240));
+    auto make = [&](int top) {
+        auto* l = Make<TcxLabel>(10, top, 10, 10);
+        l->SetAutoSize(false);
+        l->SetBounds(10, top, 160, 24);
+        l->SetCaption(L"Status");
+        return l;
+    };
+    struct Change {
+        const char* what;
+        std::function<void(TcxLabel*)> apply;
+    } changes[] = {
+        {"caption", [](TcxLabel* l) { l->SetCaption(L"Finished"); }},
+        {"font", [](TcxLabel* l) { l->Style()->Font()->SetHeight(-20); }},
+        {"text colour", [](TcxLabel* l) { l->Style()->SetTextColor(RGB(200, 0, 0)); }},
+        {"background colour",
+         [](TcxLabel* l) {
+             l->SetParentColor(false);
+             l->Style()->SetColor(RGB(0, 90, 200));
+         }},
+        {"alignment", [](TcxLabel* l) { l->Properties()->SetAlignmentHorz(taRightJustify); }},
+        {"vertical alignment", [](TcxLabel* l) { l->Properties()->SetAlignmentVert(taBottomJustify); }},
+        {"size", [](TcxLabel* l) { l->SetBounds(l->Left(), l->Top(), 100, 24); }},
+        {"accelerator",
+         [](TcxLabel* l) {
+             l->SetCaption(L"&Status");
+             l->Properties()->SetShowAccelChar(false);
+         }},
+    };
+    auto picture = [](TcxLabel* l) {
+        PixelCanvas canvas(l->Width(), l->Height());
+        SendMessageW(l->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < l->Height(); ++y)
+            for (int x = 0; x < l->Width(); ++x)
+                pixels.push_back(canvas.At(x, y));
+        return pixels;
+    };
+    for (const Change& c : changes) {
+        TcxLabel* changed = make(10);
+        std::vector<COLORREF> first = picture(changed); // fills the cache
+        c.apply(changed);
+        app->ProcessMessages();
+        TcxLabel* fresh = make(50);
+        c.apply(fresh);
+        app->ProcessMessages();
+        std::vector<COLORREF> expected = picture(fresh);
+        EXPECT_NE(expected, first) << c.what << " changes the picture at all";
+        EXPECT_EQ(picture(changed), expected) << c.what;
+        EXPECT_FALSE(changed->CacheDirty()) << c.what;
+        delete changed;
+        delete fresh;
+    }
+}
+
+TEST(LabelGeometryTest, AngleDepthAndTurnedSize)
+{
+    struct AngleCase {
+        int angle;
+        bool rotatable;
+        int effective;
+    } angles[] = {{450, true, 90}, {-90, true, 270}, {720, true, 0}, {45, false, 0}, {359, true, 359}};
+    for (const AngleCase& c : angles)
+        EXPECT_EQ(EffectiveLabelAngle(c.angle, c.rotatable), c.effective) << c.angle;
+    struct DepthCase {
+        TcxLabelEffect effect;
+        TcxLabelOrientation orientation;
+        POINT offset;
+    } depths[] = {{cxleNormal, cxoRightBottom, {0, 0}}, {cxleFun, cxoLeft, {4, 0}},
+                  {cxleCool, cxoTop, {0, 4}},           {cxleExtrude, cxoRightBottom, {4, 4}},
+                  {cxleFun, cxoLeftTop, {4, 4}},        {cxleCool, cxoRight, {4, 0}}};
+    for (const DepthCase& c : depths) {
+        POINT p = LabelDepthOffset(c.effect, c.orientation, 4);
+        EXPECT_EQ(p.x, c.offset.x) << c.effect << "/" << c.orientation;
+        EXPECT_EQ(p.y, c.offset.y) << c.effect << "/" << c.orientation;
+    }
+    // width = trunc(|cos a| w + |sin a| h + 0.5), height likewise.
+    struct SizeCase {
+        int angle, cx, cy;
+    } sizes[] = {{0, 100, 20}, {90, 20, 100}, {180, 100, 20}, {45, 85, 85}, {30, 97, 67}};
+    for (const SizeCase& c : sizes) {
+        SIZE s = RotatedTextSize(100, 20, c.angle);
+        EXPECT_EQ(s.cx, c.cx) << c.angle;
+        EXPECT_EQ(s.cy, c.cy) << c.angle;
+    }
+}
+
+class LabelLookTest : public LabelTest {
+protected:
+    TcxLabel* Styled(const std::wstring& caption)
+    {
+        form->SetColor(RGB(255, 255, 255));
+        auto* l = Make<TcxLabel>(10, 10, 10, 10);
+        l->Style()->Font()->SetHeight(-24);
+        l->Style()->Font()->SetStyle(fsBold);
+        l->Style()->SetTextColor(RGB(0, 0, 0));
+        l->SetCaption(caption);
+        return l;
+    }
+    // The rightmost and lowest column and row that hold the colour.
+    static POINT Extent(const PixelCanvas& c, int w, int h, COLORREF colour)
+    {
+        POINT e{-1, -1};
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (c.At(x, y) == colour) {
+                    e.x = std::max<LONG>(e.x, x);
+                    e.y = std::max<LONG>(e.y, y);
+                }
+        return e;
+    }
+    static PixelCanvas Paint(TcxLabel* l)
+    {
+        PixelCanvas c(l->Width(), l->Height());
+        SendMessageW(l->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(c.dc()), PRF_CLIENT);
+        return c;
+    }
+};
+
+TEST_F(LabelLookTest, DepthEffectsDrawTheirCopiesBehindTheText)
+{
+    auto* l = Styled(L"IH");
+    TcxLabelProperties* p = l->Properties();
+    p->SetShadowedColor(RGB(255, 0, 0));
+    p->SetDepth(4);
+    p->SetOrientation(cxoRightBottom);
+    // Cool: one copy, 4 pixels right and down; the label grows by the depth.
+    int plainWidth = l->Width();
+    p->SetLabelEffect(cxleCool);
+    EXPECT_EQ(l->Width(), plainWidth + 4);
+    {
+        PixelCanvas c = Paint(l);
+        POINT text = Extent(c, l->Width(), l->Height(), RGB(0, 0, 0));
+        POINT copy = Extent(c, l->Width(), l->Height(), RGB(255, 0, 0));
+        EXPECT_EQ(copy.x - text.x, 4);
+        EXPECT_EQ(copy.y - text.y, 4);
+    }
+    // Fun: four copies one pixel apart, fading from the background (white) to red: copy i is
+    // 255 - i * 255 / 4 in green and blue; the farthest (i = 1) is 192.
+    p->SetLabelEffect(cxleFun);
+    {
+        PixelCanvas c = Paint(l);
+        POINT text = Extent(c, l->Width(), l->Height(), RGB(0, 0, 0));
+        POINT faint = Extent(c, l->Width(), l->Height(), RGB(255, 192, 192));
+        POINT strong = Extent(c, l->Width(), l->Height(), RGB(255, 0, 0));
+        EXPECT_EQ(faint.x - text.x, 4) << "the first copy is farthest";
+        EXPECT_EQ(strong.x - text.x, 1) << "the last copy touches the text";
+    }
+    // Left-top: the copies go the other way.
+    p->SetOrientation(cxoLeftTop);
+    p->SetLabelEffect(cxleCool);
+    {
+        PixelCanvas c = Paint(l);
+        POINT text = Extent(c, l->Width(), l->Height(), RGB(0, 0, 0));
+        POINT copy = Extent(c, l->Width(), l->Height(), RGB(255, 0, 0));
+        EXPECT_EQ(text.x - copy.x, 4);
+    }
+}
+
+TEST_F(LabelLookTest, RaisedLoweredAndOutlinedLettering)
+{
+    auto* l = Styled(L"IH");
+    struct Case {
+        TcxLabelStyle style;
+        TColor light;
+    } cases[] = {{cxlsRaised, clBtnHighlight}, {cxlsLowered, clBtnHighlight}};
+    form->SetColor(RGB(128, 128, 128));
+    for (const Case& c : cases) {
+        l->Properties()->SetLabelStyle(c.style);
+        PixelCanvas canvas = Paint(l);
+        POINT text = Extent(canvas, l->Width(), l->Height(), RGB(0, 0, 0));
+        POINT light = Extent(canvas, l->Width(), l->Height(), ColorToRGB(c.light));
+        ASSERT_GE(light.x, 0) << c.style;
+        EXPECT_EQ(light.x - text.x, c.style == cxlsRaised ? -1 : 1)
+            << "highlight at the point or 2 pixels on";
+    }
+    l->Properties()->SetLabelStyle(cxlsOutLine);
+    l->Properties()->SetPenWidth(3);
+    l->Style()->SetTextColor(RGB(0, 0, 200));
+    PixelCanvas outline = Paint(l);
+    l->Properties()->SetLabelStyle(cxlsNormal);
+    PixelCanvas plain = Paint(l);
+    int blueOutline = 0, bluePlain = 0;
+    for (int y = 0; y < l->Height(); ++y)
+        for (int x = 0; x < l->Width(); ++x) {
+            blueOutline += outline.At(x, y) == RGB(0, 0, 200);
+            bluePlain += plain.At(x, y) == RGB(0, 0, 200);
+        }
+    EXPECT_GT(blueOutline, bluePlain) << "the traced outline widens the letters";
+}
+
+TEST_F(LabelLookTest, TurnedTextAndTheDividerLine)
+{
+    auto* l = Styled(L"Turned text");
+    int w = l->Width(), h = l->Height();
+    l->Properties()->SetAngle(450);
+    EXPECT_EQ(l->EffectiveAngle(), 90);
+    EXPECT_NEAR(l->Width(), h, 1);
+    EXPECT_NEAR(l->Height(), w, 1);
+    l->Properties()->SetAngle(0);
+    // The line: visible turns auto size off; it starts 3 pixels right of left-aligned text and
+    // shows the outer colour on its top row, the inner on its bottom row.
+    l->Properties()->LineOptions()->SetVisible(true);
+    EXPECT_FALSE(l->AutoSize());
+    l->SetBounds(l->Left(), l->Top(), 300, 40);
+    l->UpdateVisualStateAtCursor(false);
+    RECT line = l->LineRect(), caption = l->CaptionRect();
+    EXPECT_EQ(line.left, caption.right + 3);
+    EXPECT_EQ(line.right, 300);
+    EXPECT_EQ(line.bottom - line.top, 2);
+    EXPECT_EQ(line.top, (40 - 2) / 2);
+    PixelCanvas c = Paint(l);
+    EXPECT_EQ(c.At(250, line.top), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(c.At(250, line.top + 1), ColorToRGB(clBtnHighlight));
+    // Top line: the text moves below it.
+    l->Properties()->LineOptions()->SetAlignment(cxllaTop);
+    l->UpdateVisualStateAtCursor(false);
+    EXPECT_EQ(l->LineRect().top, 0);
+    EXPECT_EQ(l->CaptionRect().top, 2);
+}
+
+TEST_F(LabelLookTest, VerticalAlignmentHoldsUnderWordWrap)
+{
+    auto* l = Styled(L"Bottom");
+    l->SetAutoSize(false);
+    l->SetBounds(10, 10, 150, 80);
+    l->Properties()->SetWordWrap(true);
+    l->Properties()->SetAlignmentVert(taBottomJustify);
+    l->UpdateVisualStateAtCursor(false);
+    EXPECT_EQ(l->CaptionRect().bottom, 80);
+    PixelCanvas c = Paint(l);
+    POINT ink = Extent(c, 150, 80, RGB(0, 0, 0));
+    EXPECT_GT(ink.y, 60) << "the text sits at the bottom";
+}
+
+// A picture of the label's looks, for a person to look at.
+TEST_F(LabelLookTest, WritesPicturesOfEveryLook)
+{
+    auto* l = Styled(L"Label 标签");
+    l->Properties()->SetShadowedColor(RGB(120, 120, 160));
+    form->SetColor(RGB(236, 233, 216));
+    struct Look {
+        TcxLabelEffect effect;
+        TcxLabelStyle style;
+        int angle;
+        bool line;
+    } looks[] = {{cxleNormal, cxlsNormal, 0, false},  {cxleFun, cxlsNormal, 0, false},
+                 {cxleExtrude, cxlsNormal, 0, false}, {cxleCool, cxlsNormal, 0, false},
+                 {cxleNormal, cxlsRaised, 0, false},  {cxleNormal, cxlsLowered, 0, false},
+                 {cxleNormal, cxlsOutLine, 0, false}, {cxleNormal, cxlsNormal, 30, false},
+                 {cxleNormal, cxlsNormal, 0, true}};
+    PixelCanvas sheet(260, 9 * 90, RGB(255, 255, 255));
+    int row = 0;
+    for (const Look& look : looks) {
+        l->SetAutoSize(true);
+        l->Properties()->LineOptions()->SetVisible(false);
+        l->Properties()->SetLabelEffect(look.effect);
+        l->Properties()->SetDepth(look.effect == cxleNormal ? 0 : 5);
+        l->Properties()->SetLabelStyle(look.style);
+        l->Properties()->SetAngle(look.angle);
+        if (look.line) {
+            l->Properties()->LineOptions()->SetVisible(true);
+            l->SetBounds(l->Left(), l->Top(), 250, 40);
+        }
+        l->UpdateVisualStateAtCursor(false);
+        PixelCanvas one = Paint(l);
+        BitBlt(sheet.dc(), 0, row * 90, std::min(l->Width(), 260), std::min(l->Height(), 88), one.dc(), 0, 0,
+               SRCCOPY);
+        ++row;
+    }
+    ASSERT_TRUE(sheet.SaveBmp((ArtifactFolder() / L"label-looks.bmp").c_str()));
+}
+
+} // namespace

@@ -1,0 +1,368 @@
+#include "controls/cxProgressBar.h"
+#include "lookandfeel/dxOffice11.h"
+#include "tests/common/Artifacts.h"
+#include "tests/common/WindowFixture.h"
+
+#include <uxtheme.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace {
+
+class ProgressBarPaintTest : public WindowFixture {
+protected:
+    // A bar of exactly the given size (not sized to its font).
+    TcxProgressBar* Bar(int left, int top, int width, int height)
+    {
+        auto* bar = Make<TcxProgressBar>(left, top, width, height);
+        bar->SetAutoSize(false);
+        bar->SetBounds(left, top, width, height);
+        app->ProcessMessages();
+        return bar;
+    }
+};
+
+bool Near(COLORREF a, COLORREF b, int tolerance = 2)
+{
+    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
+           std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+// Ranges without room, positions beyond any range and values that overflow an integer: the
+// filled part stays within the bar and the percent within 0 .. 100.
+TEST_F(ProgressBarPaintTest, OutOfRangeValuesStayWithinTheBarAndZeroToHundredPercent)
+{
+    const double huge = 1e300;
+    struct Case {
+        double min, max, position;
+        const wchar_t* text;
+        int filledPerMille; // of the bar's width
+    } cases[] = {
+        {10, 10, 0, L"0 %", 0},       // below a range without room
+        {0, 0, 150, L"100 %", 1000},  // the range counts as 1: full
+        {0, 0, huge, L"100 %", 1000}, // far beyond any integer
+        {0, 0, -huge, L"0 %", 0},     // far below
+        {5, 5, 5, L"0 %", 0},         // exactly on a range without room
+        {0, 100, 42, L"42 %", 420},   // an ordinary value, for contrast
+        {-50, 50, 0, L"50 %", 500},   // a range below zero
+    };
+    auto* bar = Bar(10, 10, 200, 20);
+    bar->Properties()->SetShowText(false);
+    for (const Case& c : cases) {
+        bar->Properties()->SetMax(1e9); // so that neither setter moves the other end
+        bar->Properties()->SetMin(c.min);
+        bar->Properties()->SetMax(c.max);
+        bar->SetPosition(c.position);
+        bar->UpdateVisualStateAtCursor(false);
+        EXPECT_EQ(bar->ProgressText(), c.text) << c.min << ".." << c.max << " at " << c.position;
+        RECT area = bar->BarArea(), filled = bar->FilledArea();
+        int width = area.right - area.left;
+        EXPECT_EQ(filled.left, area.left);
+        EXPECT_EQ(filled.right - filled.left, width * c.filledPerMille / 1000)
+            << c.min << ".." << c.max << " at " << c.position;
+        // The segment of the animation is measured on the same clamped value.
+        EXPECT_GE(bar->SegmentEnd(), 0);
+        EXPECT_LE(bar->SegmentEnd(), bar->Width());
+    }
+}
+
+// A border wider than the bar leaves an empty bar area (never an inverted one), and the
+// control paints only its background there.
+TEST_F(ProgressBarPaintTest, ABorderWiderThanTheBarLeavesNoBar)
+{
+    form->SetColor(RGB(30, 160, 90));
+    auto* bar = Bar(10, 10, 120, 22);
+    bar->Style()->SetBorderStyle(cbsNone);
+    bar->SetPosition(70);
+    for (int border : {5, 11, 40, 65535}) {
+        bar->Properties()->SetBorderWidth(border);
+        bar->UpdateVisualStateAtCursor(false);
+        RECT area = bar->BarArea();
+        EXPECT_LE(area.left, area.right) << border;
+        EXPECT_LE(area.top, area.bottom) << border;
+        RECT filled = bar->FilledArea();
+        EXPECT_LE(filled.left, filled.right) << border;
+        PixelCanvas canvas(bar->Width(), bar->Height());
+        bar->PaintTo(canvas.dc());
+        if (border < 11) {
+            EXPECT_EQ(canvas.At(area.left + 1, (area.top + area.bottom) / 2),
+                      ColorToRGB(bar->Properties()->BeginColor()))
+                << "a bar 12 pixels high still shows with a border of " << border;
+            continue;
+        }
+        for (int x = 0; x < bar->Width(); x += 3)
+            for (int y = 0; y < bar->Height(); y += 2)
+                ASSERT_EQ(canvas.At(x, y), RGB(30, 160, 90))
+                    << "border " << border << " at " << x << "," << y;
+    }
+}
+
+// The percent text is drawn in two colours: each glyph pixel is the inverse of what lies below
+// it, over the filled part and over the empty track alike. (A black track: text in one dark
+// colour would not show on it at all.)
+TEST_F(ProgressBarPaintTest, PercentTextShowsTheInverseOfWhatLiesBelowIt)
+{
+    form->SetColor(RGB(0, 0, 0));
+    for (TcxProgressBarBarStyle style : {cxbsSolid, cxbsAnimation}) {
+        auto* bar = Bar(10, 10, 240, 24);
+        bar->Style()->SetBorderStyle(cbsNone);
+        bar->Properties()->SetBarStyle(style);
+        bar->Properties()->SetAnimationSpeed(0);
+        bar->Properties()->SetBeginColor(RGB(0, 0, 128));
+        bar->SetPosition(50);
+        bar->UpdateVisualStateAtCursor(false);
+        PixelCanvas with(bar->Width(), bar->Height()), without(bar->Width(), bar->Height());
+        bar->PaintTo(with.dc());
+        bar->Properties()->SetShowText(false);
+        bar->PaintTo(without.dc());
+        RECT text = bar->TextRect(), filled = bar->FilledArea();
+        ASSERT_LT(text.left, filled.right);
+        ASSERT_GT(text.right, filled.right) << "the text straddles the end of the filled part";
+        int overFilled = 0, overTrack = 0;
+        for (int y = text.top; y < text.bottom; ++y)
+            for (int x = text.left; x < text.right; ++x) {
+                // Smoothed glyph edges are partly inverted; the inverse of navy is light in
+                // red and green, that of black light in all three.
+                COLORREF below = without.At(x, y), shown = with.At(x, y);
+                if (x < filled.right && GetRValue(shown) >= 128 && GetGValue(shown) >= 128 &&
+                    GetRValue(below) < 64)
+                    ++overFilled;
+                if (x >= filled.right + 2 && shown != below && GetRValue(shown) > GetRValue(below))
+                    ++overTrack;
+            }
+        EXPECT_GT(overFilled, 10) << "glyph pixels over the bar, style " << style;
+        EXPECT_GT(overTrack, 10) << "glyph pixels over the track, style " << style;
+        bar->Properties()->SetShowText(true);
+        // With one colour asked for, the text is in the style's text colour.
+        bar->Properties()->SetSolidTextColor(true);
+        bar->Style()->SetTextColor(RGB(200, 0, 0));
+        PixelCanvas solid(bar->Width(), bar->Height());
+        bar->PaintTo(solid.dc());
+        int red = 0;
+        for (int y = text.top; y < text.bottom; ++y)
+            for (int x = text.left; x < text.right; ++x)
+                red += GetRValue(solid.At(x, y)) > 100 && GetGValue(solid.At(x, y)) < 60;
+        EXPECT_GT(red, 10);
+    }
+}
+
+// The fill of each style, at 60 per cent of a 240 x 24 bar without frame.
+TEST_F(ProgressBarPaintTest, EachStyleFillsOnlyTheFilledPart)
+{
+    const COLORREF back = RGB(236, 233, 216), begin = RGB(0, 0, 200), end = RGB(255, 255, 255);
+    form->SetColor(back);
+    auto* bar = Bar(10, 10, 240, 24);
+    bar->Style()->SetBorderStyle(cbsNone);
+    bar->Properties()->SetShowText(false);
+    bar->Properties()->SetAnimationSpeed(0);
+    bar->SetPosition(60);
+    // A 4 x 4 picture, red and green columns.
+    TcxBitmap picture(4, 4, 32);
+    FillRectSolid(picture.DC(), {0, 0, 2, 4}, RGB(255, 0, 0));
+    FillRectSolid(picture.DC(), {2, 0, 4, 4}, RGB(0, 255, 0));
+    bar->Properties()->SetForegroundImage(picture.Handle());
+    bar->Properties()->SetTransparentImage(false);
+    for (int style = cxbsSolid; style <= cxbsAnimationLEDs; ++style) {
+        bar->Properties()->SetBarStyle(static_cast<TcxProgressBarBarStyle>(style));
+        bar->Properties()->SetBeginColor(begin);
+        bar->Properties()->SetEndColor(end);
+        bar->UpdateVisualStateAtCursor(false);
+        RECT f = bar->FilledArea();
+        ASSERT_EQ(f.right - f.left, 144);
+        PixelCanvas canvas(240, 24);
+        bar->PaintTo(canvas.dc());
+        int y = 12;
+        bool leds = (style & 1) != 0;
+        int led = bar->LedSize();
+        int across = f.bottom - f.top;
+        EXPECT_EQ(led, style == cxbsBitmapLEDs ? 4 : across * 2 / 3 + 2) << "two thirds across plus 2";
+        // Beyond the filled part: the track.
+        if (style < cxbsAnimation)
+            EXPECT_EQ(canvas.At(200, y), back) << "style " << style;
+        else
+            EXPECT_NE(canvas.At(200, y), begin) << "style " << style;
+        // The LED gaps: the last two columns of every full cell show the track.
+        if (leds && style < cxbsAnimation) {
+            EXPECT_EQ(canvas.At(led - 2, y), back) << "style " << style;
+            EXPECT_EQ(canvas.At(led - 1, y), back) << "style " << style;
+            EXPECT_NE(canvas.At(led - 3, y), back) << "style " << style;
+        }
+        switch (style) {
+        case cxbsSolid:
+        case cxbsLEDs:
+            EXPECT_EQ(canvas.At(1, y), begin);
+            EXPECT_EQ(canvas.At(f.right - (leds ? 144 % led + 3 : 1), y), begin);
+            break;
+        case cxbsGradient:
+        case cxbsGradientLEDs: {
+            // The gradient runs over the whole bar; the filled part shows its first 60 per cent.
+            EXPECT_TRUE(Near(canvas.At(0, y), begin)) << style;
+            int x = 5 * led + led / 2; // inside a cell
+            COLORREF expected = RGB(0 + 255 * x / 240, 0 + 255 * x / 240, 200 + 55 * x / 240);
+            EXPECT_TRUE(Near(canvas.At(x, y), expected, 4)) << style;
+            break;
+        }
+        case cxbsBitmap:
+        case cxbsBitmapLEDs:
+            if (style == cxbsBitmap) {
+                EXPECT_EQ(canvas.At(0, y), RGB(255, 0, 0));
+                EXPECT_EQ(canvas.At(2, y), RGB(0, 255, 0));
+                EXPECT_EQ(canvas.At(142, y), RGB(0, 255, 0));
+            }
+            break;
+        default: // animation: the glossy bar in the begin colour fills the middle
+            EXPECT_EQ(canvas.At(72, 20), begin) << style;
+            break;
+        }
+    }
+}
+
+// Overload zone and peak marker; neither shows in marquee mode, the peak not in the
+// animation styles.
+TEST_F(ProgressBarPaintTest, OverloadAndPeakMarks)
+{
+    const COLORREF back = RGB(236, 233, 216);
+    form->SetColor(back);
+    auto* bar = Bar(10, 10, 200, 20);
+    bar->Style()->SetBorderStyle(cbsNone);
+    TcxProgressBarProperties* p = bar->Properties();
+    p->SetShowText(false);
+    p->SetShowOverload(true);
+    p->SetOverloadValue(50);
+    p->SetShowPeak(true);
+    p->SetPeakColor(RGB(255, 0, 0));
+    p->SetPeakSize(3);
+    bar->SetPosition(90);
+    bar->SetPosition(75); // the peak stays at 90
+    bar->UpdateVisualStateAtCursor(false);
+    EXPECT_DOUBLE_EQ(p->PeakValue(), 90);
+    ASSERT_TRUE(bar->OverloadShown());
+    EXPECT_EQ(bar->FilledArea().right, 100);
+    EXPECT_EQ(bar->OverloadArea().left, 100);
+    EXPECT_EQ(bar->OverloadArea().right, 150);
+    EXPECT_EQ(bar->PeakMark().left, 180);
+    EXPECT_EQ(bar->PeakMark().right, 183);
+    PixelCanvas canvas(200, 20);
+    bar->PaintTo(canvas.dc());
+    EXPECT_EQ(canvas.At(50, 10), ColorToRGB(p->BeginColor()));
+    EXPECT_EQ(canvas.At(120, 10), ColorToRGB(p->OverloadBeginColor()));
+    EXPECT_EQ(canvas.At(160, 10), back);
+    EXPECT_EQ(canvas.At(181, 10), RGB(255, 0, 0));
+    // A peak at the very end stays inside the bar.
+    bar->SetPosition(100);
+    bar->UpdateVisualStateAtCursor(false);
+    EXPECT_EQ(bar->PeakMark().right, 200);
+    // Below the overload value no zone.
+    p->SetPeakValue(0);
+    bar->SetPosition(30);
+    bar->UpdateVisualStateAtCursor(false);
+    EXPECT_FALSE(bar->OverloadShown());
+    // Marquee: neither mark, and the fill only inside the running segment.
+    p->SetMarquee(true);
+    bar->UpdateVisualStateAtCursor(false);
+    EXPECT_FALSE(bar->OverloadShown());
+    EXPECT_FALSE(bar->PeakShown());
+    p->SetBarStyle(cxbsSolid);
+    p->SetAnimationSpeed(10);
+    bar->UpdateVisualStateAtCursor(false);
+    for (int i = 0; i < 6; ++i)
+        bar->StepSegment();
+    RECT segment = bar->CurrentSegment();
+    PixelCanvas marquee(200, 20);
+    bar->PaintTo(marquee.dc());
+    for (int x = 0; x < 200; ++x) {
+        bool inside = x >= segment.left && x < segment.right;
+        EXPECT_EQ(marquee.At(x, 10) == ColorToRGB(p->BeginColor()), inside) << x;
+    }
+}
+
+// Pictures of every style, horizontal and vertical, with text, for a person to look at.
+TEST_F(ProgressBarPaintTest, WritesPicturesOfEveryStyle)
+{
+    form->SetColor(RGB(236, 233, 216));
+    auto* bar = Bar(10, 10, 260, 22);
+    auto* column = Bar(300, 10, 30, 120);
+    TcxBitmap picture(8, 8, 32);
+    FillRectSolid(picture.DC(), {0, 0, 8, 8}, RGB(250, 200, 40));
+    FillRectSolid(picture.DC(), {0, 0, 4, 4}, RGB(200, 60, 20));
+    FillRectSolid(picture.DC(), {4, 4, 8, 8}, RGB(200, 60, 20));
+    const int rows = 8;
+    PixelCanvas canvas(270 + rows * 40, rows * 28 + 100, RGB(255, 255, 255));
+    // Each control paints into its own canvas (it starts with its parent's surface), then into
+    // its place on the sheet.
+    auto place = [&](TcxProgressBar* b, int x, int y) {
+        PixelCanvas one(b->Width(), b->Height());
+        b->PaintTo(one.dc());
+        BitBlt(canvas.dc(), x, y, b->Width(), b->Height(), one.dc(), 0, 0, SRCCOPY);
+    };
+    for (int style = 0; style < rows; ++style) {
+        for (TcxProgressBar* b : {bar, column}) {
+            TcxProgressBarProperties* p = b->Properties();
+            p->SetBarStyle(static_cast<TcxProgressBarBarStyle>(style));
+            p->SetAnimationSpeed(0);
+            p->SetForegroundImage(picture.Handle());
+            p->SetBarBevelOuter(style % 4 == 1 ? cxbvRaised : cxbvNone);
+            p->SetShowOverload(style == cxbsSolid || style == cxbsGradient);
+            p->SetShowPeak(true);
+            b->SetPosition(88);
+            b->SetPosition(40.0 + 6 * style);
+            b->UpdateVisualStateAtCursor(false);
+        }
+        column->Properties()->SetOrientation(cxorVertical);
+        column->Properties()->SetTextOrientation(cxorVertical);
+        column->UpdateVisualStateAtCursor(false);
+        place(bar, 0, style * 28);
+        place(column, 270 + style * 40, 0);
+    }
+    ASSERT_TRUE(canvas.SaveBmp((ArtifactFolder() / L"progress-bar-styles.bmp").c_str()));
+    // The vertical bar grows upwards: its bottom is filled, its top is not.
+    RECT f = column->FilledArea(), a = column->BarArea();
+    EXPECT_EQ(f.bottom, a.bottom);
+    EXPECT_GT(f.top, a.top);
+}
+
+// Under the native look the platform's theme draws the track and the solid fill; the bar sits
+// inside the theme's frame.
+TEST_F(ProgressBarPaintTest, TheNativeLookDrawsThroughTheProgressTheme)
+{
+    const COLORREF back = RGB(200, 220, 240);
+    form->SetColor(back);
+    auto* bar = Bar(10, 10, 200, 20);
+    bar->Style()->LookAndFeel()->SetNativeStyle(true);
+    if (!bar->Themed())
+        GTEST_SKIP() << "no progress theme on this display";
+    bar->Properties()->SetShowText(false);
+    bar->Properties()->SetShowOverload(true);
+    bar->Properties()->SetOverloadValue(10);
+    bar->SetPosition(50);
+    bar->UpdateVisualStateAtCursor(false);
+    RECT area = bar->BarArea();
+    EXPECT_EQ(area.left, 3);
+    EXPECT_EQ(area.top, 3);
+    EXPECT_EQ(area.right, 198);
+    EXPECT_EQ(area.bottom, 18);
+    EXPECT_FALSE(bar->OverloadShown()) << "no overload zone in the theme";
+    // What the theme alone draws: the track over the parent, the chunk over the filled part.
+    HTHEME theme = OpenThemeData(bar->Handle(), L"Progress");
+    ASSERT_NE(theme, nullptr);
+    PixelCanvas expected(200, 20, back);
+    RECT all{0, 0, 200, 20}, filled = bar->FilledArea();
+    DrawThemeBackground(theme, expected.dc(), 1, 1, &all, nullptr);
+    DrawThemeBackground(theme, expected.dc(), 3, 1, &filled, nullptr);
+    CloseThemeData(theme);
+    PixelCanvas shown(200, 20);
+    bar->PaintTo(shown.dc());
+    for (POINT p : {POINT{0, 0}, POINT{1, 10}, POINT{50, 10}, POINT{150, 10}, POINT{199, 19}})
+        EXPECT_EQ(shown.At(p.x, p.y), expected.At(p.x, p.y)) << p.x << "," << p.y;
+    // The animation style keeps its glossy fill, the bar one pixel inside the frame.
+    bar->Properties()->SetBarStyle(cxbsAnimation);
+    bar->Properties()->SetAnimationSpeed(0);
+    bar->UpdateVisualStateAtCursor(false);
+    EXPECT_EQ(bar->BarArea().left, 1);
+    EXPECT_EQ(bar->BarArea().bottom, 19);
+}
+
+} // namespace
