@@ -792,9 +792,10 @@ namespace {
 // True while a modifier key or a mouse button is held: the control is not made hot then.
 bool KeyOrButtonHeld()
 {
+    // The state of the keyboard now, also while another window has the keyboard focus.
     static const int keys[] = {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
     for (int k : keys)
-        if (GetKeyState(k) < 0)
+        if (GetAsyncKeyState(k) < 0)
             return true;
     return false;
 }
@@ -816,7 +817,9 @@ void TcxContainer::RunVisualStateUpdate(POINT p, bool invalidate, bool isMouseEv
         bool hotAllowed = Style()->HotTrack() && !KeyOrButtonHeld();
         ComputeViewInfo(p, hotAllowed);
         PlaceInnerControl();
+        ClipInnerControl();
         SyncInnerControlLook();
+        ApplyWindowRegion();
         if (invalidate)
             Invalidate();
         // While hot, the watch notices the cursor leaving, also over the inner control,
@@ -1032,6 +1035,95 @@ void TcxContainer::EnabledChanged()
     if (m_innerControl)
         m_innerControl->SetEnabled(Enabled());
     UpdateVisualStateAtCursor(false);
+}
+
+void TcxContainer::SetColor(TColor value)
+{
+    TcxControl::SetColor(value);
+    if (m_settingOwnLook || m_constructing || !Style())
+        return;
+    m_settingOwnLook = true;
+    try {
+        Style()->SetColor(value);
+    } catch (...) {
+        m_settingOwnLook = false;
+        throw;
+    }
+    m_settingOwnLook = false;
+}
+
+void TcxContainer::ColorChanged()
+{
+    TcxControl::ColorChanged();
+    // The parent's colour arriving is no assignment of the style; the look follows it.
+    if (!m_settingOwnLook && !m_constructing && ParentColor() && Style() && Style()->Color() != Color())
+        StyleValuesChanged(Style());
+    else if (!m_settingOwnLook && !m_constructing && ParentColor())
+        UpdateVisualStateAtCursor(false);
+}
+
+void TcxContainer::ApplyWindowRegion()
+{
+    if (!HandleAllocated())
+        return;
+    RECT wanted{};
+    if (m_viewInfo.shadow) {
+        RECT ext = BorderExtent();
+        wanted = {ext.left, ext.top, Width() - ext.right, Height() - ext.bottom};
+        int w = m_viewInfo.borderWidth;
+        TcxBorders e = m_viewInfo.edges;
+        if (e & cxBorder(bLeft))
+            wanted.left -= w;
+        if (e & cxBorder(bTop))
+            wanted.top -= w;
+        if (e & cxBorder(bRight))
+            wanted.right += w;
+        if (e & cxBorder(bBottom))
+            wanted.bottom += w;
+    }
+    if (EqualRect(&wanted, &m_appliedRegion))
+        return;
+    m_appliedRegion = wanted;
+    if (IsRectEmpty(&wanted)) {
+        SetWindowRgn(Handle(), nullptr, TRUE);
+        return;
+    }
+    // The frame and the shadow below and to the right of it; the two 3-by-3 corners beside
+    // the shadow are outside the window.
+    HRGN region = CreateRectRgn(wanted.left, wanted.top, wanted.right, wanted.bottom);
+    UniqueRegion shadow(CreateRectRgn(wanted.left + 3, wanted.top + 3, wanted.right + 3, wanted.bottom + 3));
+    CombineRgn(region, region, shadow.get(), RGN_OR);
+    // The window owns the region from here on.
+    SetWindowRgn(Handle(), region, TRUE);
+}
+
+void TcxContainer::ClipInnerControl()
+{
+    if (!m_innerControl || !m_innerControl->HandleAllocated())
+        return;
+    RECT inner = m_innerControl->BoundsRect();
+    RECT visible{};
+    IntersectRect(&visible, &inner, &m_viewInfo.clientRect);
+    bool whole = EqualRect(&visible, &inner) && !IsRectEmpty(&inner);
+    if (whole) {
+        if (m_innerClipped) {
+            SetWindowRgn(m_innerControl->Handle(), nullptr, TRUE);
+            m_innerClipped = false;
+        }
+        return;
+    }
+    if (m_innerClipped && EqualRect(&visible, &m_innerVisible))
+        return;
+    // The visible part in the inner control's own coordinates; nothing visible gives an
+    // empty region, which hides the control instead of showing all of it.
+    OffsetRect(&visible, -inner.left, -inner.top);
+    HRGN region = IsRectEmpty(&visible)
+                      ? CreateRectRgn(0, 0, 0, 0)
+                      : CreateRectRgn(visible.left, visible.top, visible.right, visible.bottom);
+    SetWindowRgn(m_innerControl->Handle(), region, TRUE);
+    OffsetRect(&visible, inner.left, inner.top);
+    m_innerVisible = visible;
+    m_innerClipped = true;
 }
 
 void TcxContainer::FontChanged()

@@ -247,6 +247,8 @@ public:
     virtual RECT HotBounds();
     // The hover watch noticed that the cursor has gone.
     void HoverEnded() override;
+    // The control's colour set by a program or a description is the normal style's colour.
+    void SetColor(TColor value) override;
     // The cursor moved over the inner control (p in this control's client coordinates):
     // the platform tells only the inner control's window.
     void InnerControlMouseMove(POINT p) { MouseMove(p); }
@@ -273,7 +275,12 @@ protected:
     void Loaded() override;
     void EnabledChanged() override;
     void FontChanged() override;
+    void ColorChanged() override;
     void LookAndFeelChanged() override;
+    // Shapes the window: with a shadow, the frame and its copy moved 3 pixels right and down.
+    void ApplyWindowRegion();
+    // Clips the inner control to the client rectangle (an empty region when it lies outside).
+    void ClipInnerControl();
     void MouseEnter() override;
     void MouseLeave() override;
     void MouseMove(POINT p) override;
@@ -293,6 +300,9 @@ private:
     TWinControl* m_innerControl = nullptr;
     TcxContainerStyle* m_currentStyle = nullptr;
     TcxContainerState m_currentStyleState = ~0u;
+    RECT m_appliedRegion{};      // the window region last applied (empty: none)
+    RECT m_innerVisible{};       // the inner control's visible part last applied
+    bool m_innerClipped = false; // whether the inner control has a region now
     int m_visualStateLock = 0;
     int m_afterMouseLock = 0;
     bool m_refreshRequested = false;

@@ -15,11 +15,11 @@ const char* Name(Shown s)
     return names[static_cast<int>(s)];
 }
 
-class EditButtonPaintTest : public WindowFixture {
+class EditButtonPaintTest : public InputFixture {
 protected:
     void SetUp() override
     {
-        WindowFixture::SetUp();
+        InputFixture::SetUp();
         edit = Make<TcxButtonEdit>(10, 10, 200, 21);
         MoveCursor(form, {450, 250});
     }
@@ -27,7 +27,7 @@ protected:
     {
         if (GetCapture())
             ReleaseCapture();
-        WindowFixture::TearDown();
+        InputFixture::TearDown();
     }
 
     // Brings the one button into the state as a person would, and paints the editor.
@@ -154,7 +154,7 @@ TEST_F(EditButtonPaintTest, PictureOfTheButtonsInEveryStyleAndState)
 
 namespace {
 
-class ButtonLayoutTest : public WindowFixture {
+class ButtonLayoutTest : public InputFixture {
 protected:
     TcxButtonEdit* MakeField(std::initializer_list<std::pair<TcxEditButtonKind, bool>> buttons)
     {

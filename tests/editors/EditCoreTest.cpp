@@ -63,11 +63,11 @@ protected:
     }
 };
 
-class EditCoreTest : public WindowFixture {
+class EditCoreTest : public InputFixture {
 protected:
     void SetUp() override
     {
-        WindowFixture::SetUp();
+        InputFixture::SetUp();
         edit = Make<TcxTextEdit>(10, 10, 150, 21);
         other = Make<TcxTextEdit>(10, 60, 150, 21);
         auto record = [this](const char* name) { return [this, name](TObject*) { events.push_back(name); }; };

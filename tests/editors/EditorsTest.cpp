@@ -2,8 +2,15 @@
 #include "editors/cxTextEdit.h"
 #include "lookandfeel/dxOffice11.h"
 #include "tests/common/WindowFixture.h"
+#include "tests/editors/EditorsTestHelpers.h"
 
 namespace {
+
+// Frames are checked unhot: the cursor must not rest over a test window from an earlier run.
+struct ParkCursorAtStart : testing::Environment {
+    void SetUp() override { ParkCursor(); }
+};
+const auto* const parkCursor = testing::AddGlobalTestEnvironment(new ParkCursorAtStart);
 
 using EditorsTest = WindowFixture;
 
@@ -243,6 +250,80 @@ TEST_F(EditorsTest, EdgesCountWithAndWithoutATransparentBorder)
     SendMessageW(edit->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
     for (const Pixel& p : pixels)
         EXPECT_EQ(canvas.At(p.x, p.y), ColorToRGB(p.colour)) << p.what;
+}
+
+} // namespace
+
+namespace {
+
+// A container whose inner control stays where the test puts it.
+class HostContainer : public TcxContainer {
+public:
+    explicit HostContainer(TComponent* owner) : TcxContainer(owner) { CreateStyles(); }
+    void Host(TWinControl* control) { SetInnerControl(control); }
+
+protected:
+    void PlaceInnerControl() override {}
+};
+
+TEST_F(EditorsTest, AnInnerControlIsClippedToTheClientRectangleAndHiddenOutsideIt)
+{
+    auto* host = Make<HostContainer>(10, 10, 100, 40);
+    auto* inner = new TNativeEdit(host);
+    inner->SetParent(host);
+    host->Host(inner);
+    host->UpdateVisualStateAtCursor(false);
+    RECT client = host->ViewInfo().clientRect;
+    struct Case {
+        RECT bounds;
+        int kind; // what GetWindowRgn answers
+        RECT box; // the region's box in the inner control's coordinates
+    } cases[] = {
+        {{client.left, client.top, client.left + 20, client.top + 10}, ERROR, {}},
+        {{client.right - 10, client.top, client.right + 10, client.top + 10}, SIMPLEREGION, {0, 0, 10, 10}},
+        {{client.right + 5, client.top, client.right + 25, client.top + 10}, NULLREGION, {}},
+        {{client.left + 1, client.top + 1, client.left + 11, client.top + 11}, ERROR, {}},
+    };
+    for (const Case& c : cases) {
+        inner->SetBounds(c.bounds.left, c.bounds.top, c.bounds.right - c.bounds.left,
+                         c.bounds.bottom - c.bounds.top);
+        host->UpdateVisualStateAtCursor(false);
+        UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
+        int kind = GetWindowRgn(inner->Handle(), rgn.get());
+        EXPECT_EQ(kind, c.kind) << c.bounds.left;
+        if (kind == SIMPLEREGION) {
+            RECT box;
+            GetRgnBox(rgn.get(), &box);
+            EXPECT_TRUE(EqualRect(&box, &c.box)) << box.left << "," << box.right;
+        }
+    }
+}
+
+TEST_F(EditorsTest, AShadowShapesTheWindowAndTheControlColourIsTheStyleColour)
+{
+    auto* edit = Make<TcxTextEdit>(10, 10, 120, 30);
+    edit->Style()->SetShadow(true);
+    int w = edit->Width(), h = edit->Height();
+    UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(edit->Handle(), rgn.get()), ERROR);
+    struct Spot {
+        POINT p;
+        bool inside;
+    } spots[] = {{{w - 2, 1}, false}, {{1, h - 2}, false}, {{w - 2, h - 2}, true}, {{3, 3}, true}};
+    for (const Spot& s : spots)
+        EXPECT_EQ(PtInRegion(rgn.get(), s.p.x, s.p.y) != FALSE, s.inside) << s.p.x << "," << s.p.y;
+    edit->Style()->SetShadow(false);
+    EXPECT_EQ(GetWindowRgn(edit->Handle(), rgn.get()), ERROR) << "no shadow, no region";
+
+    edit->SetColor(clRed);
+    EXPECT_TRUE(edit->Style()->IsAssigned(svColor));
+    EXPECT_EQ(edit->Style()->Color(), clRed);
+    auto* other = Make<TcxTextEdit>(10, 60, 120, 21);
+    other->SetParentColor(true);
+    form->SetColor(clGray);
+    EXPECT_EQ(other->Color(), clGray);
+    EXPECT_FALSE(other->Style()->IsAssigned(svColor)) << "the parent's colour is no assignment";
+    EXPECT_EQ(other->ViewInfo().backgroundColor, clGray);
 }
 
 } // namespace
