@@ -247,10 +247,44 @@ void TcxButtonEdit::Loading()
 
 void TcxButtonEdit::ComputeViewInfo(POINT p, bool hotAllowed)
 {
+    m_hasOldViewInfo = m_viewInfo.bounds.right > 0;
+    m_oldViewInfo = m_viewInfo;
+    m_oldButtonInfos = m_buttonInfos;
     TcxCustomTextEdit::ComputeViewInfo(p, hotAllowed);
     // A button under the mouse the editor has captured may be hot although a button is held.
     bool buttonsHotAllowed = hotAllowed || (HandleAllocated() && GetCapture() == Handle());
     CalculateButtons(p, buttonsHotAllowed);
+}
+
+void TcxButtonEdit::InvalidateAfterUpdate()
+{
+    if (!HandleAllocated())
+        return;
+    const TcxContainerViewInfo& now = m_viewInfo;
+    const TcxContainerViewInfo& old = m_oldViewInfo;
+    if (!m_hasOldViewInfo || now.state != old.state || now.backgroundColor != old.backgroundColor ||
+        m_buttonInfos.size() != m_oldButtonInfos.size() || !EqualRect(&now.bounds, &old.bounds) ||
+        !EqualRect(&now.borderRect, &old.borderRect)) {
+        // Everything outside the edit box (the box is a child window and keeps its pixels).
+        Invalidate();
+        return;
+    }
+    if (now.borderColor != old.borderColor || now.borderStyle != old.borderStyle) {
+        RECT ring[] = {{0, 0, now.bounds.right, now.borderRect.top},
+                       {0, now.borderRect.bottom, now.bounds.right, now.bounds.bottom},
+                       {0, now.borderRect.top, now.borderRect.left, now.borderRect.bottom},
+                       {now.borderRect.right, now.borderRect.top, now.bounds.right, now.borderRect.bottom}};
+        for (const RECT& r : ring)
+            InvalidateRect(Handle(), &r, FALSE);
+    }
+    for (size_t k = 0; k < m_buttonInfos.size(); ++k) {
+        const TcxEditButtonViewInfo& a = m_buttonInfos[k];
+        const TcxEditButtonViewInfo& b = m_oldButtonInfos[k];
+        if (a.state != b.state || a.style != b.style || a.backgroundColor != b.backgroundColor ||
+            a.transparent != b.transparent || !EqualRect(&a.bounds, &b.bounds) || a.kind != b.kind ||
+            a.caption != b.caption)
+            InvalidateRect(Handle(), &a.visibleBounds, FALSE);
+    }
 }
 
 void TcxButtonEdit::AfterMouseUpdate()

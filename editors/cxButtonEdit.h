@@ -71,6 +71,7 @@ public:
 protected:
     void ComputeViewInfo(POINT p, bool hotAllowed) override;
     void AfterMouseUpdate() override;
+    void InvalidateAfterUpdate() override;
     void Loading() override;
     RECT TextArea() override;
     void PaintContent(HDC dc) override;
@@ -89,4 +90,8 @@ private:
     int m_pressedButton = -1, m_hotButton = -1;
     int m_previousPressedButton = -1, m_previousHotButton = -1;
     bool m_buttonsEmptiedForReading = false;
+    // The view info before the last calculation, for repainting only what changed.
+    TcxContainerViewInfo m_oldViewInfo;
+    std::vector<TcxEditButtonViewInfo> m_oldButtonInfos;
+    bool m_hasOldViewInfo = false;
 };

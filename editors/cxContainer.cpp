@@ -821,7 +821,7 @@ void TcxContainer::RunVisualStateUpdate(POINT p, bool invalidate, bool isMouseEv
         SyncInnerControlLook();
         ApplyWindowRegion();
         if (invalidate)
-            Invalidate();
+            InvalidateAfterUpdate();
         // While hot, the watch notices the cursor leaving, also over the inner control,
         // whose window takes the platform's leave notices away from this one.
         if (m_viewInfo.state & csfHot)
@@ -1172,8 +1172,20 @@ void TcxContainer::HoverEnded()
 
 // ---- TcxStyleController ------------------------------------------------------------------------
 
+namespace {
+
+int ScreenDotsPerInchY()
+{
+    HDC dc = GetDC(nullptr);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+} // namespace
+
 TcxStyleController::TcxStyleController(TComponent* owner, StyleFactory factory, bool isDefault)
-    : TComponent(owner), m_isDefault(isDefault)
+    : TComponent(owner), m_isDefault(isDefault), m_pixelsPerInch(ScreenDotsPerInchY())
 {
     for (int i = 0; i < 4; ++i) {
         auto state = static_cast<TcxContainerStateIndex>(i);
@@ -1182,7 +1194,10 @@ TcxStyleController::TcxStyleController(TComponent* owner, StyleFactory factory, 
         TcxContainerStyle* s = m_styles[static_cast<size_t>(i)].get();
         if (i > 0)
             s->SetRootStyle(m_styles[0].get());
-        s->OwnerNotify = [this](TcxContainerStyle*) { MarkChanged(); };
+        s->OwnerNotify = [this](TcxContainerStyle*) {
+            if (!m_scaling)
+                MarkChanged();
+        };
     }
     // The default controller ends every chain; any other takes what it leaves from it.
     if (!isDefault)
@@ -1204,6 +1219,8 @@ const TClassInfo* TcxStyleController::StaticProperties()
 {
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxStyleController", nullptr);
+        ci.AddInt<TcxStyleController>(L"PixelsPerInch", &TcxStyleController::SetPixelsPerInch,
+                                      &TcxStyleController::PixelsPerInch);
         return ci;
     }();
     return &info;
@@ -1235,6 +1252,27 @@ void TcxStyleController::MarkChanged()
     for (TcxContainerStyle* s : listeners)
         if (std::find(m_listeners.begin(), m_listeners.end(), s) != m_listeners.end())
             s->ControllerStyleChanged();
+}
+
+void TcxStyleController::SetPixelsPerInch(int value)
+{
+    int screen = ScreenDotsPerInchY();
+    if (value <= 0 || value == screen)
+        return;
+    // The fonts change together; the styles' users hear of it once.
+    m_scaling = true;
+    try {
+        for (auto& style : m_styles)
+            if (style->IsRootStyle() && style->IsAssigned(svFont)) {
+                TFont* font = style->Font();
+                font->SetHeight(MulDiv(font->Height(), screen, value));
+            }
+    } catch (...) {
+        m_scaling = false;
+        throw;
+    }
+    m_scaling = false;
+    MarkChanged();
 }
 
 void TcxStyleController::Loaded()

@@ -181,6 +181,11 @@ public:
     bool IsDefault() const noexcept { return m_isDefault; }
     const std::vector<TcxContainerStyle*>& Listeners() const noexcept { return m_listeners; }
 
+    // The screen resolution the stored fonts were made for: a stored value that differs
+    // from the screen's scales the fonts the styles assign.
+    int PixelsPerInch() const noexcept { return m_pixelsPerInch; }
+    void SetPixelsPerInch(int value);
+
     TNotifyEvent OnStyleChanged;
 
 protected:
@@ -191,6 +196,8 @@ private:
     std::vector<TcxContainerStyle*> m_listeners;
     bool m_destroying = false;
     bool m_isDefault;
+    int m_pixelsPerInch;
+    bool m_scaling = false;
 };
 
 // The one controller every root style uses when none is set. Created on first use, freed
@@ -263,6 +270,9 @@ protected:
     virtual TColor CurrentBackgroundColor();
     virtual void PlaceInnerControl();
     virtual void SyncInnerControlLook();
+    // Repaints what an update changed (everything here; editors compare with the previous
+    // view info).
+    virtual void InvalidateAfterUpdate() { Invalidate(); }
     // Runs after a mouse-driven update (editors detect button clicks here).
     virtual void AfterMouseUpdate() {}
     void PaintControl(HDC dc) override;

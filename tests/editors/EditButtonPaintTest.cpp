@@ -282,3 +282,30 @@ TEST_F(EditButtonPaintTest, TenThousandStateChangesLeaveNoGdiObjectBehind)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ButtonLayoutTest, MovingFromOneButtonToAnotherRepaintsOnlyThoseTwo)
+{
+    auto* edit = MakeField({{bkEllipsis, false}, {bkDown, false}, {bkEllipsis, false}});
+    const auto& vi = edit->ButtonViewInfos();
+    auto centre = [&](size_t k) { return POINT{(vi[k].bounds.left + vi[k].bounds.right) / 2, 10}; };
+    RECT a = vi[0].bounds, b = vi[1].bounds;
+    MoveCursor(edit, centre(0));
+    ASSERT_EQ(edit->HotButton(), 0);
+    ValidateRect(edit->Handle(), nullptr);
+    edit->UpdateVisualState(centre(1), true);
+    ASSERT_EQ(edit->HotButton(), 1);
+    UniqueRegion update(CreateRectRgn(0, 0, 0, 0));
+    GetUpdateRgn(edit->Handle(), update.get(), FALSE);
+    RECT expected;
+    UnionRect(&expected, &a, &b);
+    RECT box;
+    GetRgnBox(update.get(), &box);
+    EXPECT_TRUE(EqualRect(&box, &expected))
+        << box.left << "," << box.top << "," << box.right << "," << box.bottom;
+    EXPECT_FALSE(PtInRegion(update.get(), vi[2].bounds.left + 2, 10)) << "the third button is left alone";
+    EXPECT_FALSE(PtInRegion(update.get(), 1, 1)) << "the frame is left alone";
+}
+
+} // namespace
