@@ -309,3 +309,36 @@ TEST_F(ButtonLayoutTest, MovingFromOneButtonToAnotherRepaintsOnlyThoseTwo)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ButtonLayoutTest, ButtonTransparencyHidesOrClearsTheButtonsOfAnInactiveField)
+{
+    auto* edit = MakeField({{bkEllipsis, false}});
+    auto* other = Make<TcxTextEdit>(10, 60, 120, 21);
+    struct Case {
+        TcxEditButtonTransparency transparency;
+        size_t unfocusedCount, focusedCount;
+        bool unfocusedTransparent;
+    } cases[] = {{ebtNone, 1, 1, false},
+                 {ebtInactive, 1, 1, true},
+                 {ebtAlways, 1, 1, true},
+                 {ebtHideInactive, 0, 1, false},
+                 {ebtHideUnselected, 0, 1, false}};
+    for (const Case& c : cases) {
+        edit->EditStyle()->SetButtonTransparency(c.transparency);
+        other->SetFocus();
+        edit->UpdateVisualStateAtCursor(false);
+        ASSERT_EQ(edit->ButtonViewInfos().size(), c.unfocusedCount) << c.transparency;
+        if (c.unfocusedCount)
+            EXPECT_EQ(edit->ButtonViewInfos()[0].transparent, c.unfocusedTransparent) << c.transparency;
+        else
+            EXPECT_EQ(edit->ViewInfo().clientRect.right, edit->ViewInfo().borderRect.right)
+                << "the text takes the width";
+        edit->SetFocus();
+        EXPECT_EQ(edit->ButtonViewInfos().size(), c.focusedCount) << c.transparency;
+        EXPECT_EQ(edit->ButtonViewInfos()[0].transparent, c.transparency == ebtAlways) << c.transparency;
+    }
+}
+
+} // namespace
