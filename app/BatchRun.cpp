@@ -69,6 +69,17 @@ bool MaybeSameFile(const std::wstring& a, const std::wstring& b)
            first->nFileIndexHigh == second->nFileIndexHigh && first->nFileIndexLow == second->nFileIndexLow;
 }
 
+// Whether the platform reads path as a device (NUL, CON, AUX, COM1, also with an extension):
+// such a name resolves to the device namespace with no folder part.
+bool NamesADevice(const std::wstring& path)
+{
+    std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
+    if (full.empty())
+        return false;
+    full.resize(GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    return full.starts_with(L"\\\\.\\") && full.find_first_of(L"\\/", 4) == std::wstring::npos;
+}
+
 } // namespace
 
 IFileOperations& PlatformFileOperations()
@@ -81,9 +92,12 @@ IFileOperations& PlatformFileOperations()
 // on the way (a full volume) can leave a new, empty or partial target behind. That target is
 // removed again, but only when nothing can be lost by it: it did not exist before the move,
 // the source is still there whole, and the two names do not lead to one file. Answers the
-// move's own error code when it failed.
+// move's own error code when it failed. A target that names a device counts as one that
+// exists: a move there would hand the file's content to the device and keep none of it.
 std::optional<DWORD> TBatchRun::MoveLeavingNoNewFile(const std::wstring& from, const std::wstring& to)
 {
+    if (NamesADevice(to))
+        return ERROR_ALREADY_EXISTS;
     const bool targetExisted = EntryExists(to);
     const std::optional<ULONGLONG> sourceSize = FileSize(from);
     if (m_files.Move(from, to))

@@ -60,8 +60,9 @@ protected:
 // The platform's own move and copy.
 IFileOperations& PlatformFileOperations();
 
-// One run per Execute. The object holds nothing but the host, and every run keeps its own
-// listing, so a run started from inside another run's message step cannot disturb it.
+// One run per Execute. The object holds nothing but the host and the file operations, and
+// every run keeps its own listing, so a run started from inside another run's message step
+// cannot disturb it.
 class TBatchRun {
 public:
     explicit TBatchRun(IBatchHost& host, IFileOperations& files = PlatformFileOperations()) noexcept

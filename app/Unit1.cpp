@@ -3,6 +3,7 @@
 #include "BatchRun.h"
 
 #include "runtime/rtApplication.h"
+#include "shell/cxShellRegister.h"
 
 TForm1* Form1 = nullptr;
 
@@ -22,10 +23,12 @@ TForm1::TForm1(TComponent* owner) : TForm(owner)
     PublishField(L"cxLabel31", cxLabel31);
     PublishField(L"cxButton30", cxButton30);
     PublishField(L"cxLabel32", cxLabel32);
+    PublishField(L"cxShellBrowserDialog1", cxShellBrowserDialog1);
     PublishMethod(L"cxButton30Click", TNotifyEvent([this](TObject* s) { cxButton30Click(s); }));
     PublishMethod(L"cxButtonEdit1PropertiesButtonClick",
                   TcxEditButtonClickEvent([this](TObject* s, int i) { cxButtonEdit1PropertiesButtonClick(s, i); }));
     OpenFolder = &OpenFolderInFileManager;
+    RegisterShellClasses();
     LoadFromResource(L"TFORM1");
 }
 
@@ -69,5 +72,8 @@ void TForm1::cxButton30Click(TObject* Sender)
 void TForm1::cxButtonEdit1PropertiesButtonClick(TObject* Sender, int AButtonIndex)
 {
     auto* edit = As<TcxButtonEdit>(Sender);
-    (void)edit;
+    // The field's text goes in as it is, blanks included; a cancelled dialog changes nothing.
+    cxShellBrowserDialog1->SetPath(edit->Text());
+    if (cxShellBrowserDialog1->RunDialog())
+        edit->SetText(cxShellBrowserDialog1->Path());
 }

@@ -9,6 +9,7 @@
 #include "editors/cxButtonEdit.h"
 #include "editors/cxTextEdit.h"
 #include "runtime/rtForms.h"
+#include "shell/cxShellBrowserDialog.h"
 
 #include <functional>
 
@@ -30,6 +31,7 @@ public:
     TcxLabel* cxLabel31 = nullptr;
     TcxButton* cxButton30 = nullptr;
     TcxLabel* cxLabel32 = nullptr;
+    TcxShellBrowserDialog* cxShellBrowserDialog1 = nullptr;
 
     // The batch run of the start button.
     void cxButton30Click(TObject* Sender);

@@ -1,11 +1,18 @@
 #include "cxButtons.h"
 
+#include "controls/cxAccelerator.h"
+#include "controls/cxBitmapCopy.h"
+
 #include "lookandfeel/cxGraphics.h"
 #include "lookandfeel/dxThemeManager.h"
 #include "runtime/rtForms.h"
 
+#include <windowsx.h>
+
 namespace {
 
+const TEnumNames kPaintStyles{
+    {L"bpsDefault", bpsDefault}, {L"bpsCaption", bpsCaption}, {L"bpsGlyph", bpsGlyph}};
 const TEnumNames kLayouts{{L"blGlyphLeft", blGlyphLeft},
                           {L"blGlyphRight", blGlyphRight},
                           {L"blGlyphTop", blGlyphTop},
@@ -147,6 +154,114 @@ TColor TcxButtonColors::TextColor(TcxButtonState state) const
     return state == cxbsNormal ? m_colors[cxbcDefaultText] : m_colors[cxbcNormalText];
 }
 
+// ---- TcxSpeedButtonOptions ----
+
+const TClassInfo* TcxSpeedButtonOptions::StaticProperties()
+{
+    static const TClassInfo info = [] {
+        using O = TcxSpeedButtonOptions;
+        TClassInfo ci(L"TcxSpeedButtonOptions", nullptr);
+        ci.AddBool<O>(L"CanBeFocused", &O::SetCanBeFocused, &O::CanBeFocused);
+        ci.AddInt<O>(L"GroupIndex", &O::SetGroupIndex, &O::GroupIndex);
+        ci.AddBool<O>(L"AllowAllUp", &O::SetAllowAllUp, &O::AllowAllUp);
+        ci.AddBool<O>(L"Down", &O::SetDown, &O::Down);
+        ci.AddBool<O>(L"Flat", &O::SetFlat, &O::Flat);
+        ci.AddBool<O>(L"Transparent", &O::SetTransparent, &O::Transparent);
+        return ci;
+    }();
+    return &info;
+}
+
+void TcxSpeedButtonOptions::Assign(const TPersistent* source)
+{
+    auto* o = dynamic_cast<const TcxSpeedButtonOptions*>(source);
+    if (!o) {
+        TPersistent::Assign(source);
+        return;
+    }
+    m_canBeFocused = o->m_canBeFocused;
+    m_groupIndex = o->m_groupIndex;
+    m_allowAllUp = o->m_allowAllUp;
+    m_flat = o->m_flat;
+    m_transparent = o->m_transparent;
+    SetDown(o->m_down);
+    Changed();
+}
+
+void TcxSpeedButtonOptions::Changed()
+{
+    if (m_owner)
+        m_owner->SpeedButtonOptionsChanged();
+}
+
+void TcxSpeedButtonOptions::SetCanBeFocused(bool v)
+{
+    if (v == m_canBeFocused)
+        return;
+    m_canBeFocused = v;
+    Changed();
+}
+
+void TcxSpeedButtonOptions::SetGroupIndex(int v)
+{
+    if (v == m_groupIndex)
+        return;
+    m_groupIndex = v;
+    if (v == 0)
+        m_down = false;
+    Changed();
+}
+
+void TcxSpeedButtonOptions::SetAllowAllUp(bool v)
+{
+    if (v == m_allowAllUp)
+        return;
+    m_allowAllUp = v;
+    Changed();
+}
+
+void TcxSpeedButtonOptions::SetFlat(bool v)
+{
+    if (v == m_flat)
+        return;
+    m_flat = v;
+    Changed();
+}
+
+void TcxSpeedButtonOptions::SetTransparent(bool v)
+{
+    if (v == m_transparent)
+        return;
+    m_transparent = v;
+    Changed();
+}
+
+void TcxSpeedButtonOptions::SetDown(bool v)
+{
+    if (m_groupIndex == 0)
+        v = false;
+    if (v == m_down || (m_down && !m_allowAllUp))
+        return;
+    m_down = v;
+    if (v && m_owner && m_owner->Parent()) {
+        // The others of the group come up and take this one's behaviour.
+        TWinControl* parent = m_owner->Parent();
+        for (int i = 0; i < parent->ControlCount(); ++i) {
+            auto* other = dynamic_cast<TcxCustomButton*>(parent->Controls(i));
+            if (!other || other == m_owner || other->SpeedButtonOptions()->m_groupIndex != m_groupIndex)
+                continue;
+            TcxSpeedButtonOptions* o = other->SpeedButtonOptions();
+            o->m_down = false;
+            o->m_canBeFocused = m_canBeFocused;
+            o->m_allowAllUp = m_allowAllUp;
+            o->m_flat = m_flat;
+            o->m_transparent = m_transparent;
+            o->Changed();
+        }
+    }
+    Changed();
+}
+
 TcxButtonContentLayout LayoutGlyphAndCaption(int w, int h, SIZE glyph, SIZE caption, TButtonLayout layout,
                                              int margin, int spacing)
 {
@@ -196,9 +311,13 @@ const TClassInfo* TcxCustomButton::StaticProperties()
         TClassInfo ci(L"TcxCustomButton", TWinControl::StaticProperties());
         ci.AddObject<TcxCustomButton, TcxLookAndFeel>(L"LookAndFeel", &TcxCustomButton::LookAndFeel);
         ci.AddObject<TcxCustomButton, TcxButtonColors>(L"Colors", &TcxCustomButton::Colors);
+        ci.AddObject<TcxCustomButton, TcxSpeedButtonOptions>(L"SpeedButtonOptions",
+                                                             &TcxCustomButton::SpeedButtonOptions);
         ci.AddInt<TcxCustomButton>(L"NumGlyphs", &TcxCustomButton::SetNumGlyphs, &TcxCustomButton::NumGlyphs);
         ci.AddInt<TcxCustomButton>(L"Margin", &TcxCustomButton::SetMargin, &TcxCustomButton::Margin);
         ci.AddInt<TcxCustomButton>(L"Spacing", &TcxCustomButton::SetSpacing, &TcxCustomButton::Spacing);
+        ci.AddEnum<TcxCustomButton, TcxButtonPaintStyle>(
+            L"PaintStyle", kPaintStyles, &TcxCustomButton::SetPaintStyle, &TcxCustomButton::PaintStyle);
         ci.AddEnum<TcxCustomButton, TButtonLayout>(L"Layout", kLayouts, &TcxCustomButton::SetLayout,
                                                    &TcxCustomButton::Layout);
         ci.AddBool<TNativeButton>(L"Default", &TNativeButton::SetDefault, &TNativeButton::Default);
@@ -227,9 +346,13 @@ TcxButtonState TcxCustomButton::PaintState(bool pressed) const
         return cxbsDisabled;
     if (pressed)
         return cxbsPressed;
+    if (IsSpeedButton() && (m_speedButtonOptions.Down() || (m_pressed && m_mouseInside)))
+        return cxbsPressed;
     if (m_mouseInside && Painter()->ButtonTracksHot())
         return cxbsHot;
     // The default look: focused, or the form's default button while no other button has the focus.
+    if (!m_speedButtonOptions.CanBeFocused())
+        return cxbsNormal;
     bool focused = self->HandleAllocated() && GetFocus() == self->Handle();
     if (focused)
         return cxbsDefault;
@@ -239,6 +362,54 @@ TcxButtonState TcxCustomButton::PaintState(bool pressed) const
             return cxbsDefault;
     }
     return cxbsNormal;
+}
+
+TcxButtonContentLayout TcxCustomButton::ContentLayout(TcxButtonState state)
+{
+    TcxCustomLookAndFeelPainterClass painter = Painter();
+    int frame = painter->ButtonFrameWidth(state);
+    RECT content{frame, frame, Width() - frame, Height() - frame};
+    bool showGlyph = m_glyph && m_paintStyle != bpsCaption;
+    bool showCaption = m_paintStyle != bpsGlyph || !m_glyph;
+    SIZE glyph{0, 0}, caption{0, 0};
+    if (showGlyph)
+        glyph = {m_glyph->Width() / m_numGlyphs, m_glyph->Height()};
+    if (showCaption && !Caption().empty())
+        caption = MeasureTextForFont(*Font(), Caption());
+    TcxButtonContentLayout l =
+        LayoutGlyphAndCaption(content.right - content.left, content.bottom - content.top, glyph, caption,
+                              m_layout, m_margin, m_spacing);
+    int shift = state == cxbsPressed ? painter->ButtonPressShift() : 0;
+    OffsetRect(&l.glyph, content.left + shift, content.top + shift);
+    OffsetRect(&l.caption, content.left + shift, content.top + shift);
+    return l;
+}
+
+void TcxCustomButton::PaintGlyph(HDC dc, const RECT& at, TcxButtonState state)
+{
+    // The image for the state when the picture holds it, else the normal one.
+    int index = 0;
+    if (state == cxbsDisabled && m_numGlyphs >= 2)
+        index = 1;
+    else if (state == cxbsPressed && m_numGlyphs >= 3)
+        index = 2;
+    int w = m_glyph->Width() / m_numGlyphs, h = m_glyph->Height();
+    HDC src = m_glyph->DC();
+    COLORREF key = GetPixel(src, 0, h - 1);
+    // Transparent copy: the key colour's pixels masked out.
+    UniqueMemoryDC maskDC(CreateCompatibleDC(dc));
+    UniqueBitmap mask(CreateBitmap(w, h, 1, 1, nullptr));
+    SelectGuard maskSel(maskDC.get(), mask.get());
+    COLORREF oldBk = SetBkColor(src, key);
+    BitBlt(maskDC.get(), 0, 0, w, h, src, index * w, 0, SRCCOPY);
+    SetBkColor(src, oldBk);
+    COLORREF oldText = ::SetTextColor(dc, RGB(0, 0, 0));
+    COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
+    BitBlt(dc, at.left, at.top, w, h, src, index * w, 0, SRCINVERT);
+    BitBlt(dc, at.left, at.top, w, h, maskDC.get(), 0, 0, SRCAND);
+    BitBlt(dc, at.left, at.top, w, h, src, index * w, 0, SRCINVERT);
+    ::SetTextColor(dc, oldText);
+    SetBkColor(dc, oldBack);
 }
 
 void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
@@ -254,11 +425,59 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
         if (text == clDefault)
             text = painter->ButtonTextColor(state);
         cx.Font().SetColor(text);
-        painter->PaintButton(cx, r, Caption(), state, true, m_colors.FaceColor(state), text);
+        const bool flat = m_speedButtonOptions.Flat(), transparent = m_speedButtonOptions.Transparent();
+        const bool resting = state == cxbsNormal || (state == cxbsDisabled && !m_mouseInside);
+        if ((flat || transparent) && resting) {
+            // A flat button shows no frame at rest; a transparent one shows what lies behind it.
+            if (transparent && HandleAllocated())
+                PaintParentImage(Handle(), cx, r, false);
+            else
+                painter->PaintButton(cx, r, L"", state, false, m_colors.FaceColor(state), text);
+            canvas.RequiredState(TCanvas::csFontValid);
+            SetBkMode(dc, TRANSPARENT);
+            ::SetTextColor(dc, ColorToRGB(text));
+            RECT c = r;
+            if (m_glyph && m_paintStyle != bpsCaption)
+                PaintGlyph(dc, ContentLayout(state).glyph, state);
+            if (!m_glyph || m_paintStyle != bpsGlyph) {
+                if (m_glyph)
+                    c = ContentLayout(state).caption;
+                DrawTextW(dc, Caption().c_str(), -1, &c, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP);
+            }
+        } else if (!m_glyph) {
+            painter->PaintButton(cx, r, Caption(), state, true, m_colors.FaceColor(state), text);
+        } else {
+            // Face without caption; glyph and caption laid out in the content rectangle.
+            painter->PaintButton(cx, r, L"", state, true, m_colors.FaceColor(state), text);
+            TcxButtonContentLayout l = ContentLayout(state);
+            if (m_paintStyle != bpsCaption)
+                PaintGlyph(dc, l.glyph, state);
+            if (m_paintStyle != bpsGlyph && !Caption().empty()) {
+                canvas.RequiredState(TCanvas::csFontValid);
+                SetBkMode(dc, TRANSPARENT);
+                ::SetTextColor(dc, ColorToRGB(text));
+                RECT c = l.caption;
+                DrawTextW(dc, Caption().c_str(), -1, &c, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP);
+            }
+        }
         if (focused)
             cx.DrawFocusMark(painter->ButtonFocusBounds(cx, r));
     }
     canvas.SetHandle(nullptr);
+}
+
+void TcxCustomButton::SetPaintStyle(TcxButtonPaintStyle v)
+{
+    if (v == m_paintStyle)
+        return;
+    m_paintStyle = v;
+    Invalidate();
+}
+
+void TcxCustomButton::SetGlyph(HBITMAP bitmap)
+{
+    m_glyph = CopyBitmap(bitmap);
+    Invalidate();
 }
 
 LRESULT TcxCustomButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -266,15 +485,44 @@ LRESULT TcxCustomButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
     case CN_DRAWITEM: return OnDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
     case WM_CAPTURECHANGED:
-        // Losing the mouse to another window ends any hover.
-        if (m_mouseInside) {
+        // Losing the mouse to another window ends any hover and press.
+        if (m_mouseInside || m_pressed) {
             m_mouseInside = false;
+            m_pressed = false;
             Invalidate();
         }
         break;
+    case WM_LBUTTONDOWN:
+        if (!m_speedButtonOptions.CanBeFocused()) {
+            // Pressed without taking the focus: the button tracks the press itself.
+            m_pressed = true;
+            m_mouseInside = true;
+            SetCapture(Handle());
+            Invalidate();
+            return 0;
+        }
+        m_pressed = true;
+        break;
+    case WM_LBUTTONUP:
+        if (!m_speedButtonOptions.CanBeFocused()) {
+            POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            RECT r{0, 0, Width(), Height()};
+            bool inside = m_pressed && PtInRect(&r, p);
+            m_pressed = false;
+            if (GetCapture() == Handle())
+                ReleaseCapture();
+            Invalidate();
+            if (inside) {
+                m_speedButtonOptions.SetDown(!m_speedButtonOptions.Down());
+                TNativeButton::Click();
+            }
+            return 0;
+        }
+        m_pressed = false;
+        break;
     case WM_LBUTTONDBLCLK:
         // A double click is a second press.
-        return TNativeButton::WndProc(WM_LBUTTONDOWN, wParam, lParam);
+        return WndProc(WM_LBUTTONDOWN, wParam, lParam);
     case WM_MOUSEMOVE:
         if (!m_mouseInside) {
             m_mouseInside = true;
@@ -369,4 +617,35 @@ void TcxCustomButton::SetLayout(TButtonLayout v)
         return;
     m_layout = v;
     Invalidate();
+}
+
+bool TcxCustomButton::HandleAccelerator(wchar_t key)
+{
+    if (!IsAccelerator(key, Caption()) || !CanFocus())
+        return false;
+    SetFocus();
+    // Clicked through the accelerator: a group button keeps its down state.
+    TNativeButton::Click();
+    return true;
+}
+
+void TcxCustomButton::SpeedButtonOptionsChanged()
+{
+    if (HandleAllocated()) {
+        LONG style = GetWindowLongW(Handle(), GWL_STYLE);
+        LONG wanted = m_speedButtonOptions.CanBeFocused() ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
+        if (wanted != style)
+            SetWindowLongW(Handle(), GWL_STYLE, wanted);
+    }
+    SetTabStop(m_speedButtonOptions.CanBeFocused());
+    Invalidate();
+}
+
+void TcxCustomButton::Click()
+{
+    // A click from the mouse or the keyboard toggles a group button (a down one stays down
+    // unless all may be up).
+    if (m_speedButtonOptions.GroupIndex() != 0)
+        m_speedButtonOptions.SetDown(!m_speedButtonOptions.Down());
+    TNativeButton::Click();
 }

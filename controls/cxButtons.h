@@ -3,7 +3,10 @@
 // painters.
 #pragma once
 
+#include <memory>
+
 #include "lookandfeel/cxLookAndFeelPainters.h"
+#include "lookandfeel/cxGraphics.h"
 #include "lookandfeel/cxLookAndFeels.h"
 #include "runtime/rtStdCtrls.h"
 
@@ -45,6 +48,44 @@ private:
     TColor m_colors[10] = {clDefault, clDefault, clDefault, clDefault, clDefault,
                            clDefault, clDefault, clDefault, clDefault, clDefault};
 };
+
+// How a button behaves as a speed button: in groups, down, flat or transparent.
+class TcxSpeedButtonOptions : public TPersistent {
+public:
+    explicit TcxSpeedButtonOptions(TcxCustomButton* owner) : m_owner(owner) {}
+    const wchar_t* ClassName() const override { return L"TcxSpeedButtonOptions"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    void Assign(const TPersistent* source) override;
+
+    bool CanBeFocused() const noexcept { return m_canBeFocused; }
+    void SetCanBeFocused(bool v);
+    int GroupIndex() const noexcept { return m_groupIndex; }
+    void SetGroupIndex(int v);
+    bool AllowAllUp() const noexcept { return m_allowAllUp; }
+    void SetAllowAllUp(bool v);
+    bool Down() const noexcept { return m_down; }
+    // Only a button of a group can be down; a down button stays down unless AllowAllUp;
+    // putting one down releases the others of its group (same parent, same GroupIndex).
+    void SetDown(bool v);
+    bool Flat() const noexcept { return m_flat; }
+    void SetFlat(bool v);
+    bool Transparent() const noexcept { return m_transparent; }
+    void SetTransparent(bool v);
+
+private:
+    friend class TcxCustomButton;
+    void Changed();
+    TcxCustomButton* m_owner;
+    bool m_canBeFocused = true;
+    int m_groupIndex = 0;
+    bool m_allowAllUp = false;
+    bool m_down = false;
+    bool m_flat = false;
+    bool m_transparent = false;
+};
+
+enum TcxButtonPaintStyle { bpsDefault, bpsCaption, bpsGlyph };
 
 // Where glyph and caption go in the content rectangle.
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
@@ -89,7 +130,26 @@ public:
     void SetSpacing(int v);
     TButtonLayout Layout() const noexcept { return m_layout; }
     void SetLayout(TButtonLayout v);
+    TcxButtonPaintStyle PaintStyle() const noexcept { return m_paintStyle; }
+    void SetPaintStyle(TcxButtonPaintStyle v);
+    // The picture: NumGlyphs images side by side (normal, disabled, pressed, down); its
+    // bottom-left pixel is the transparent colour. A copy is kept; none frees it.
+    const TcxBitmap* Glyph() const noexcept { return m_glyph.get(); }
+    void SetGlyph(HBITMAP bitmap);
+    // Where glyph and caption go for the given state (client coordinates).
+    TcxButtonContentLayout ContentLayout(TcxButtonState state);
     void FormFocusChanged() override;
+    TcxSpeedButtonOptions* SpeedButtonOptions() noexcept { return &m_speedButtonOptions; }
+    void SpeedButtonOptionsChanged();
+    // A speed-button-like button: not focusable, or in a group.
+    bool IsSpeedButton() const noexcept
+    {
+        return !m_speedButtonOptions.CanBeFocused() || m_speedButtonOptions.GroupIndex() != 0;
+    }
+    bool CanTakeFocus() const override { return m_speedButtonOptions.CanBeFocused(); }
+    void Click() override;
+    // Alt with the caption's accelerator clicks the button when it can take the focus.
+    bool HandleAccelerator(wchar_t key) override;
 
 protected:
     DWORD ButtonStyle() const override { return BS_OWNERDRAW; }
@@ -99,6 +159,9 @@ private:
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& dis);
     TcxLookAndFeel m_lookAndFeel;
     TcxButtonColors m_colors{this};
+    TcxSpeedButtonOptions m_speedButtonOptions{this};
+    // A left press that began over the button (a non-focusable button tracks it itself).
+    bool m_pressed = false;
     bool m_mouseInside = false;
     TcxButtonState m_paintedState = cxbsNormal;
     bool m_painted = false;
@@ -106,6 +169,9 @@ private:
     int m_margin = -1;
     int m_spacing = 4;
     TButtonLayout m_layout = blGlyphLeft;
+    TcxButtonPaintStyle m_paintStyle = bpsDefault;
+    std::unique_ptr<TcxBitmap> m_glyph;
+    void PaintGlyph(HDC dc, const RECT& at, TcxButtonState state);
 };
 
 class TcxButton : public TcxCustomButton {

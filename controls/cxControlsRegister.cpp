@@ -9,6 +9,7 @@ void RegisterDisplayControlClasses()
 {
     RegisterComponentClass(L"TcxLabel", [](TComponent* o) -> TComponent* { return new TcxLabel(o); });
     RegisterComponentClass(L"TcxGroupBox", [](TComponent* o) -> TComponent* { return new TcxGroupBox(o); });
-    RegisterComponentClass(L"TcxProgressBar", [](TComponent* o) -> TComponent* { return new TcxProgressBar(o); });
+    RegisterComponentClass(L"TcxProgressBar",
+                           [](TComponent* o) -> TComponent* { return new TcxProgressBar(o); });
     RegisterComponentClass(L"TcxButton", [](TComponent* o) -> TComponent* { return new TcxButton(o); });
 }

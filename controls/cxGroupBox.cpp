@@ -1,5 +1,6 @@
 #include "cxGroupBox.h"
 
+#include "controls/cxAccelerator.h"
 #include "controls/cxWindowText.h"
 #include "lookandfeel/dxOffice11.h"
 #include "lookandfeel/dxThemeManager.h"
@@ -464,4 +465,20 @@ LRESULT TcxGroupBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     if (msg == WM_GETTEXT)
         return CopyWindowText(Caption(), wParam, lParam);
     return TcxCustomEdit::WndProc(msg, wParam, lParam);
+}
+
+bool TcxGroupBox::HandleAccelerator(wchar_t key)
+{
+    if (!HandleAllocated() || !IsWindowVisible(Handle()) || !IsEnabledDeep() ||
+        !IsAccelerator(key, Caption()))
+        return false;
+    TWinControl* first = nullptr;
+    for (int i = 0; i < ControlCount(); ++i) {
+        TWinControl* c = Controls(i);
+        if (c->CanFocus() && c->TabStop() && (!first || c->TabOrder() < first->TabOrder()))
+            first = c;
+    }
+    if (first)
+        first->SetFocus();
+    return true;
 }

@@ -91,6 +91,8 @@ public:
     RECT CaptionBounds();
     // The area children are placed in: without the frame and the caption band.
     RECT ClientRect() const override;
+    // Alt with the caption's accelerator moves the focus to the first child in tab order.
+    bool HandleAccelerator(wchar_t key) override;
 
     std::function<void(TObject*, bool&)> OnCustomDraw;
     std::function<void(TObject*, TcxCanvas&, const RECT&, TcxCustomLookAndFeelPainterClass, bool&)>

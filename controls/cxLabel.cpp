@@ -1,5 +1,6 @@
 #include "cxLabel.h"
 
+#include "controls/cxAccelerator.h"
 #include "controls/cxWindowText.h"
 
 #include "lookandfeel/dxOffice11.h"
@@ -723,4 +724,14 @@ LRESULT TcxLabel::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     default: break;
     }
     return TcxCustomEdit::WndProc(msg, wParam, lParam);
+}
+
+bool TcxLabel::HandleAccelerator(wchar_t key)
+{
+    if (!m_focusControl || !IsEnabledDeep() || !Properties()->ShowAccelChar() ||
+        !IsAccelerator(key, Caption()))
+        return false;
+    if (m_focusControl->CanFocus())
+        m_focusControl->SetFocus();
+    return true;
 }

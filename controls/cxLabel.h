@@ -185,6 +185,8 @@ public:
     // The name of the focus control as a description gives it, looked up among the owner's
     // components once loading ends.
     void SetFocusControlName(const std::wstring& name);
+    // Alt with the caption's accelerator moves the focus to the focus control.
+    bool HandleAccelerator(wchar_t key) override;
     // The cached picture of the content and whether it must be drawn again before use.
     bool CacheDirty() const noexcept { return m_cacheDirty; }
     const TcxBitmap* CaptionBitmap() const noexcept { return m_captionBitmap.get(); }

@@ -1,10 +1,12 @@
 #include "cxProgressBar.h"
 
+#include "controls/cxBitmapCopy.h"
 #include "controls/cxWindowText.h"
 
 #include "lookandfeel/cxLookAndFeelPainters.h"
 #include "lookandfeel/dxOffice11.h"
 #include "lookandfeel/dxThemeManager.h"
+#include "runtime/rtGraphicsInfo.h"
 
 #include <algorithm>
 #include <vector>
@@ -184,30 +186,7 @@ void TcxProgressBarProperties::SetTransparentImage(bool v)
 
 void TcxProgressBarProperties::SetForegroundImage(HBITMAP bitmap)
 {
-    BITMAP info{};
-    if (!bitmap || !GetObjectW(bitmap, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight <= 0) {
-        m_image.reset();
-    } else {
-        // Copied through device-independent bits: the caller's bitmap may still be selected
-        // into a device context of its own, where no second context can select it.
-        auto copy = std::make_unique<TcxBitmap>(info.bmWidth, info.bmHeight, 32);
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = info.bmWidth;
-        bi.bmiHeader.biHeight = -info.bmHeight;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        std::vector<DWORD> bits(static_cast<size_t>(info.bmWidth) * static_cast<size_t>(info.bmHeight));
-        HDC screen = GetDC(nullptr);
-        int rows =
-            GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), bits.data(), &bi, DIB_RGB_COLORS);
-        ReleaseDC(nullptr, screen);
-        if (rows > 0)
-            SetDIBitsToDevice(copy->DC(), 0, 0, static_cast<DWORD>(info.bmWidth),
-                              static_cast<DWORD>(info.bmHeight), 0, 0, 0, static_cast<UINT>(info.bmHeight),
-                              bits.data(), &bi, DIB_RGB_COLORS);
-        m_image = std::move(copy);
-    }
+    m_image = CopyBitmap(bitmap);
     m_imageChanged = true;
     Changed();
 }
@@ -802,7 +781,16 @@ void TcxCustomProgressBar::PaintLedBevels(HDC dc, const RECT& f)
 RECT TcxCustomProgressBar::TextRect()
 {
     std::wstring text = ProgressText();
-    SIZE size = MeasureTextForFont(*Style()->Font(), text);
+    HFONT font = Style()->Font()->Handle();
+    if (text != m_measuredText || font != m_measuredFont) {
+        HDC dc = MeasureDC();
+        SelectGuard sel(dc, font);
+        m_measuredSize = {};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &m_measuredSize);
+        m_measuredText = text;
+        m_measuredFont = font;
+    }
+    SIZE size = m_measuredSize;
     if (Properties()->TextOrientation() == cxorVertical)
         std::swap(size.cx, size.cy);
     RECT r;
@@ -821,11 +809,15 @@ void TcxCustomProgressBar::PaintText(HDC dc)
     std::wstring text = ProgressText();
     if (text.empty())
         return;
-    TCanvas canvas;
+    TCanvas& canvas = m_textCanvas;
     canvas.SetHandle(dc);
     {
         TcxCanvas cx(&canvas);
-        cx.Font().Assign(Style()->Font());
+        HFONT font = Style()->Font()->Handle();
+        if (font != m_textCanvasFont) {
+            cx.Font().Assign(Style()->Font());
+            m_textCanvasFont = font;
+        }
         canvas.Brush().SetStyle(TBrushStyle::bsClear);
         // The standard painter draws the text in two colours: each glyph pixel the inverse of
         // what lies below it, so the text reads over the filled part and the track alike.

@@ -212,6 +212,13 @@ private:
     bool m_overloadShown = false;
     RECT m_peakMark{};
     bool m_peakShown = false;
+    // The text's measured size and the canvas its painting uses, kept while text and font
+    // stay the same (the text is painted at every step of a run).
+    std::wstring m_measuredText;
+    HFONT m_measuredFont = nullptr;
+    SIZE m_measuredSize{};
+    TCanvas m_textCanvas;
+    HFONT m_textCanvasFont = nullptr;
     // The fill picture as painted: drawn over the background colour when transparent.
     std::unique_ptr<TcxBitmap> m_imageCopy;
     int m_segmentOffset = 0;

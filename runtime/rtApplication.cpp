@@ -91,7 +91,7 @@ bool TApplication::ProcessMessage(MSG& msg)
         m_terminated = true;
         return false;
     }
-    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN || msg.message == WM_SYSCHAR) {
         if (TWinControl* c = TWinControl::FindControl(msg.hwnd)) {
             if (TCustomForm* form = c->GetParentForm()) {
                 bool handled = false;

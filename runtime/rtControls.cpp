@@ -117,6 +117,11 @@ const TClassInfo* TWinControl::StaticProperties()
         ci.AddBool<TWinControl>(L"ParentColor", &TWinControl::SetParentColor, &TWinControl::ParentColor);
         ci.AddInt<TWinControl>(L"TabOrder", &TWinControl::SetTabOrder, &TWinControl::TabOrder);
         ci.AddBool<TWinControl>(L"TabStop", &TWinControl::SetTabStop, &TWinControl::TabStop);
+        ci.AddSet<TWinControl, TAnchors>(
+            L"Anchors",
+            {{L"akLeft", akLeft}, {L"akTop", akTop}, {L"akRight", akRight}, {L"akBottom", akBottom}},
+            &TWinControl::SetAnchors, &TWinControl::Anchors);
+        ci.AddObject<TWinControl, TSizeConstraints>(L"Constraints", &TWinControl::Constraints);
         ci.AddEvent<TWinControl, TNotifyEvent>(L"OnClick", &TWinControl::OnClick);
         ci.AddEvent<TWinControl, TNotifyEvent>(L"OnResize", &TWinControl::OnResize);
         return ci;
@@ -181,8 +186,9 @@ TCustomForm* TWinControl::GetParentForm() const
 
 void TWinControl::SetBounds(int left, int top, int width, int height)
 {
-    width = std::max(width, 0);
-    height = std::max(height, 0);
+    SIZE limited = m_constraints.Apply(std::max(width, 0), std::max(height, 0));
+    width = limited.cx;
+    height = limited.cy;
     if (left == m_left && top == m_top && width == m_width && height == m_height)
         return;
     bool resized = width != m_width || height != m_height;
@@ -281,8 +287,45 @@ void TWinControl::ScaleControls(int m, int d)
     AlignControls();
 }
 
+void TWinControl::AnchorChildren()
+{
+    if (!m_handle)
+        return;
+    RECT r;
+    GetClientRect(m_handle, &r);
+    SIZE now{r.right - r.left, r.bottom - r.top};
+    if (m_anchorBase.cx < 0) {
+        m_anchorBase = now;
+        return;
+    }
+    int dx = now.cx - m_anchorBase.cx;
+    int dy = now.cy - m_anchorBase.cy;
+    m_anchorBase = now;
+    if (dx == 0 && dy == 0)
+        return;
+    for (TWinControl* c : m_controls) {
+        if (c->m_align != alNone)
+            continue;
+        int left = c->m_left, top = c->m_top, width = c->m_width, height = c->m_height;
+        if (c->m_anchors & akRight) {
+            if (c->m_anchors & akLeft)
+                width += dx;
+            else
+                left += dx;
+        }
+        if (c->m_anchors & akBottom) {
+            if (c->m_anchors & akTop)
+                height += dy;
+            else
+                top += dy;
+        }
+        c->SetBounds(left, top, width, height);
+    }
+}
+
 void TWinControl::Resized()
 {
+    AnchorChildren();
     AlignControls();
     if (OnResize)
         CallHandler([this] { OnResize(this); });
@@ -548,6 +591,7 @@ void TWinControl::CreateWnd()
                                 std::to_wstring(GetLastError()));
     if (params.systemClass) {
         SetPropW(wnd, kObjectProp, this);
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         m_handle = wnd;
         m_defaultProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StaticWndProc)));
@@ -557,6 +601,9 @@ void TWinControl::CreateWnd()
     if (m_parent)
         SetWindowPos(wnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     UpdateBoundsFromWindow();
+    RECT client;
+    GetClientRect(m_handle, &client);
+    m_anchorBase = {client.right - client.left, client.bottom - client.top};
     HandleCreated();
 }
 
@@ -595,6 +642,7 @@ void TWinControl::DestroyHandle()
     HWND wnd = m_handle;
     // Detach first: no virtual call may reach this object from the destruction messages.
     RemovePropW(wnd, kObjectProp);
+    SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
     if (m_defaultProc)
         SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_defaultProc));
     m_handle = nullptr;
@@ -610,9 +658,16 @@ void TWinControl::RecreateWnd()
     Handle();
 }
 
+// The object is kept twice on its window: in the user data, read without a trip to the window
+// server but only trusted while the window still runs this library's procedure, and in a
+// property, for a window whose procedure someone else has replaced since.
 TWinControl* TWinControl::FromHandle(HWND wnd)
 {
-    return wnd ? static_cast<TWinControl*>(GetPropW(wnd, kObjectProp)) : nullptr;
+    if (!wnd)
+        return nullptr;
+    if (GetWindowLongPtrW(wnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&TWinControl::StaticWndProc))
+        return reinterpret_cast<TWinControl*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    return static_cast<TWinControl*>(GetPropW(wnd, kObjectProp));
 }
 
 TWinControl* TWinControl::FindControl(HWND wnd)
@@ -656,10 +711,12 @@ LRESULT CALLBACK TWinControl::StaticWndProc(HWND wnd, UINT msg, WPARAM wParam, L
         self = static_cast<TWinControl*>(cs->lpCreateParams);
         if (self) {
             SetPropW(wnd, kObjectProp, self);
+            SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
             self->m_handle = wnd;
         }
     } else {
-        self = FromHandle(wnd);
+        // This procedure runs only for the library's own windows, whose user data is the object.
+        self = reinterpret_cast<TWinControl*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
     }
     if (!self)
         return DefWindowProcW(wnd, msg, wParam, lParam);
@@ -668,6 +725,7 @@ LRESULT CALLBACK TWinControl::StaticWndProc(HWND wnd, UINT msg, WPARAM wParam, L
         LRESULT r = self->Dispatch(msg, wParam, lParam);
         if (msg == WM_NCDESTROY) {
             RemovePropW(wnd, kObjectProp);
+            SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
             if (self->m_handle == wnd) {
                 self->m_handle = nullptr;
                 self->m_defaultProc = nullptr;
@@ -745,6 +803,25 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_ENABLE:
         m_enabled = wParam != 0;
         break;
+    case WM_GETMINMAXINFO: {
+        LRESULT r = DefaultHandler(msg, wParam, lParam);
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        if (m_constraints.MinWidth() > 0)
+            info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, m_constraints.MinWidth());
+        if (m_constraints.MinHeight() > 0)
+            info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, m_constraints.MinHeight());
+        if (m_constraints.MaxWidth() > 0)
+            info->ptMaxTrackSize.x = m_constraints.MaxWidth();
+        if (m_constraints.MaxHeight() > 0)
+            info->ptMaxTrackSize.y = m_constraints.MaxHeight();
+        return r;
+    }
+    case WM_SETCURSOR:
+        if (ScreenCursor() != crDefault) {
+            SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514))); // IDC_WAIT
+            return TRUE;
+        }
+        break;
     case WM_LBUTTONDOWN:
         if (!m_defaultProc && CanFocus() && m_tabStop && GetFocus() != m_handle)
             SetFocus();
@@ -784,4 +861,60 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     }
     return DefaultHandler(msg, wParam, lParam);
+}
+
+// ---- size constraints and the screen cursor ------------------------------------------
+
+const TClassInfo* TSizeConstraints::StaticProperties()
+{
+    static const TClassInfo info = [] {
+        TClassInfo ci(L"TSizeConstraints", nullptr);
+        ci.AddInt<TSizeConstraints>(L"MinWidth", &TSizeConstraints::SetMinWidth, &TSizeConstraints::MinWidth);
+        ci.AddInt<TSizeConstraints>(L"MinHeight", &TSizeConstraints::SetMinHeight,
+                                    &TSizeConstraints::MinHeight);
+        ci.AddInt<TSizeConstraints>(L"MaxWidth", &TSizeConstraints::SetMaxWidth, &TSizeConstraints::MaxWidth);
+        ci.AddInt<TSizeConstraints>(L"MaxHeight", &TSizeConstraints::SetMaxHeight,
+                                    &TSizeConstraints::MaxHeight);
+        return ci;
+    }();
+    return &info;
+}
+
+void TSizeConstraints::Assign(const TPersistent* source)
+{
+    if (auto* c = dynamic_cast<const TSizeConstraints*>(source)) {
+        m_minWidth = c->m_minWidth;
+        m_minHeight = c->m_minHeight;
+        m_maxWidth = c->m_maxWidth;
+        m_maxHeight = c->m_maxHeight;
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
+SIZE TSizeConstraints::Apply(int width, int height) const noexcept
+{
+    if (m_maxWidth > 0)
+        width = std::min(width, m_maxWidth);
+    if (m_maxHeight > 0)
+        height = std::min(height, m_maxHeight);
+    return {std::max(width, m_minWidth), std::max(height, m_minHeight)};
+}
+
+namespace {
+TScreenCursor g_screenCursor = crDefault;
+}
+
+TScreenCursor ScreenCursor() noexcept
+{
+    return g_screenCursor;
+}
+
+void SetScreenCursor(TScreenCursor cursor)
+{
+    if (cursor == g_screenCursor)
+        return;
+    g_screenCursor = cursor;
+    // Show the change at once, not only at the next mouse move.
+    SetCursor(LoadCursorW(nullptr, cursor == crDefault ? MAKEINTRESOURCEW(32512) : MAKEINTRESOURCEW(32514)));
 }

@@ -25,6 +25,49 @@ constexpr UINT CN_DRAWITEM = CN_BASE + WM_DRAWITEM;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
+// The sides of the parent a control keeps its distance to when the parent is resized.
+enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+using TAnchors = unsigned;
+
+// Smallest and largest size of a control; 0 means no limit.
+class TSizeConstraints : public TPersistent {
+public:
+    const wchar_t* ClassName() const override { return L"TSizeConstraints"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    void Assign(const TPersistent* source) override;
+
+    int MinWidth() const noexcept { return m_minWidth; }
+    void SetMinWidth(int v) { m_minWidth = v < 0 ? 0 : v; }
+    int MinHeight() const noexcept { return m_minHeight; }
+    void SetMinHeight(int v) { m_minHeight = v < 0 ? 0 : v; }
+    int MaxWidth() const noexcept { return m_maxWidth; }
+    void SetMaxWidth(int v) { m_maxWidth = v < 0 ? 0 : v; }
+    int MaxHeight() const noexcept { return m_maxHeight; }
+    void SetMaxHeight(int v) { m_maxHeight = v < 0 ? 0 : v; }
+    // The size limited by the constraints.
+    SIZE Apply(int width, int height) const noexcept;
+
+private:
+    int m_minWidth = 0, m_minHeight = 0, m_maxWidth = 0, m_maxHeight = 0;
+};
+
+// The cursor shown over every window of the program while it is not the default one
+// (an hourglass during long work). Scopes nest: each restores what it found.
+enum TScreenCursor { crDefault = 0, crHourGlass = -11 };
+TScreenCursor ScreenCursor() noexcept;
+void SetScreenCursor(TScreenCursor cursor);
+class TScreenCursorScope {
+public:
+    explicit TScreenCursorScope(TScreenCursor cursor) : m_saved(ScreenCursor()) { SetScreenCursor(cursor); }
+    ~TScreenCursorScope() { SetScreenCursor(m_saved); }
+    TScreenCursorScope(const TScreenCursorScope&) = delete;
+    TScreenCursorScope& operator=(const TScreenCursorScope&) = delete;
+
+private:
+    TScreenCursor m_saved;
+};
+
 struct TCreateParams {
     std::wstring windowClass; // registered on first use unless systemClass is set
     bool systemClass = false; // a class of the platform (EDIT, BUTTON...): subclassed after creation
@@ -71,6 +114,9 @@ public:
     void SetClientHeight(int v);
     TAlign Align() const noexcept { return m_align; }
     void SetAlign(TAlign value);
+    TAnchors Anchors() const noexcept { return m_anchors; }
+    void SetAnchors(TAnchors value) { m_anchors = value; }
+    TSizeConstraints* Constraints() noexcept { return &m_constraints; }
     // Multiplies every stored position and size of the child controls by m / d.
     void ScaleControls(int m, int d);
 
@@ -129,6 +175,9 @@ public:
     // Called on every control of a form after the focus moved to another control of it (a
     // default button changes its look with it).
     virtual void FormFocusChanged() {}
+    // Alt with a character key, offered to every control of the form until one takes it (a
+    // caption's accelerator); answer true to consume the key.
+    virtual bool HandleAccelerator(wchar_t key) { return false; }
     TNotifyEvent OnClick;
     TNotifyEvent OnResize;
     TNotifyEvent OnEnter;
@@ -171,6 +220,8 @@ private:
     void ParentFontChanged();
     void ApplyNativeFont(BOOL redraw);
     void ParentColorChanged();
+    // Moves and stretches the anchored children by the change of the client size.
+    void AnchorChildren();
     void InsertControl(TWinControl* control);
     void RemoveControl(TWinControl* control);
 
@@ -193,6 +244,11 @@ private:
     bool m_tabStop = false;
     bool m_aligning = false;
     bool m_settingBounds = false;
+    TAnchors m_anchors = akLeft | akTop;
+    TSizeConstraints m_constraints;
+    // The client size the children's anchored positions refer to; taken when the window
+    // is created, so the frame a top-level window gets does not move its children.
+    SIZE m_anchorBase{-1, -1};
 };
 
 // Where errors that escape a handler go; the application installs the error box here.

@@ -31,6 +31,20 @@ const TClassInfo* TCustomForm::StaticProperties()
             L"Position",
             {{L"poDesigned", poDesigned}, {L"poScreenCenter", poScreenCenter}, {L"poOwnerFormCenter", poOwnerFormCenter}},
             &TCustomForm::SetPosition, &TCustomForm::Position);
+        ci.AddSet<TCustomForm, TBorderIcons>(
+            L"BorderIcons",
+            {{L"biSystemMenu", biSystemMenu}, {L"biMinimize", biMinimize}, {L"biMaximize", biMaximize}},
+            &TCustomForm::SetBorderIcons, &TCustomForm::BorderIcons);
+        ci.Add({L"ActiveControl",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<TCustomForm&>(o).SetActiveControlName(v.text);
+                },
+                {},
+                {},
+                {}});
+        ci.AddEvent<TCustomForm, TNotifyEvent>(L"OnCreate", &TCustomForm::OnCreate);
+        ci.AddEvent<TCustomForm, TNotifyEvent>(L"OnPaint", &TCustomForm::OnPaint);
+        ci.AddEvent<TCustomForm, TNotifyEvent>(L"OnShow", &TCustomForm::OnShow);
         return ci;
     }();
     return &info;
@@ -61,6 +75,36 @@ void TCustomForm::Loaded()
 {
     TWinControl::Loaded();
     ScaleForScreen();
+    ResolveActiveControlName();
+    if (OnCreate)
+        CallHandler([this] { OnCreate(this); });
+}
+
+void TCustomForm::SetActiveControlName(const std::wstring& name)
+{
+    m_activeControlName = name;
+    if (!IsLoading())
+        ResolveActiveControlName();
+}
+
+void TCustomForm::ResolveActiveControlName()
+{
+    if (m_activeControlName.empty())
+        return;
+    auto* control = dynamic_cast<TWinControl*>(FindComponent(m_activeControlName));
+    if (!control)
+        throw EReadError(L"Invalid property value: ActiveControl = " + m_activeControlName);
+    m_activeControlName.clear();
+    SetActiveControl(control);
+}
+
+void TCustomForm::Paint(HDC dc, const RECT& updateRect)
+{
+    if (!OnPaint)
+        return;
+    m_paintDC = dc;
+    CallHandler([this] { OnPaint(this); });
+    m_paintDC = nullptr;
 }
 
 void TCustomForm::ScaleForScreen()
@@ -119,8 +163,16 @@ RECT TCustomForm::ClientRect() const
 void TCustomForm::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
-    params.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    params.parent = nullptr;
+    params.style = WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;
+    if (m_borderIcons & biSystemMenu) {
+        params.style |= WS_SYSMENU;
+        if (m_borderIcons & biMinimize)
+            params.style |= WS_MINIMIZEBOX;
+        if (m_borderIcons & biMaximize)
+            params.style |= WS_MAXIMIZEBOX;
+    }
+    // A top-level window's parent is its owner: it stays above it and goes with it.
+    params.parent = m_popupParent;
     params.classStyle = CS_DBLCLKS;
 }
 
@@ -187,8 +239,24 @@ void TCustomForm::SelectNext(bool forward)
     list[index]->SetFocus();
 }
 
+namespace {
+
+bool OfferAccelerator(TWinControl* control, wchar_t key)
+{
+    for (int i = 0; i < control->ControlCount(); ++i) {
+        TWinControl* child = control->Controls(i);
+        if (child->HandleAccelerator(key) || OfferAccelerator(child, key))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 bool TCustomForm::DialogKey(const MSG& msg)
 {
+    if (msg.message == WM_SYSCHAR)
+        return OfferAccelerator(this, static_cast<wchar_t>(msg.wParam));
     if (msg.message != WM_KEYDOWN)
         return false;
     bool ctrl = GetKeyState(VK_CONTROL) < 0;
@@ -198,6 +266,12 @@ bool TCustomForm::DialogKey(const MSG& msg)
         return true;
     }
     if (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE) {
+        // A window that wants every key (a label being edited in place) keeps Return and
+        // Escape for itself.
+        MSG copy = msg;
+        LRESULT code = SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&copy));
+        if (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE))
+            return false;
         TWinControl* focused = TabControlOf(msg.hwnd);
         if (focused && focused->HandleDialogKey(msg.wParam, true))
             return true;
@@ -309,7 +383,16 @@ int TCustomForm::ShowModal()
 {
     if (m_modal || Visible())
         throw EInvalidOperation(L"Cannot make a visible window modal");
+    if (!HandleAllocated() && !m_popupParent) {
+        HWND owner = GetActiveWindow();
+        if (!owner && Application && Application->MainForm() && Application->MainForm() != this &&
+            Application->MainForm()->HandleAllocated())
+            owner = Application->MainForm()->Handle();
+        m_popupParent = owner;
+    }
     HWND self = Handle();
+    // The modal loop shows the normal cursor, whatever the caller showed meanwhile.
+    TScreenCursorScope normalCursor(crDefault);
     // Every other top-level window of this thread waits while the form is up.
     std::pair<HWND, std::vector<HWND>> enumState{self, {}};
     EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindows, reinterpret_cast<LPARAM>(&enumState));

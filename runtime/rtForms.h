@@ -12,6 +12,9 @@ enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4
 
 enum TPosition { poDesigned, poScreenCenter, poOwnerFormCenter };
 
+enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
+using TBorderIcons = unsigned;
+
 class TCustomForm : public TWinControl, protected TRootReader {
 public:
     explicit TCustomForm(TComponent* owner);
@@ -26,6 +29,14 @@ public:
 
     TWinControl* ActiveControl() const noexcept { return m_activeControl; }
     void SetActiveControl(TWinControl* control);
+    // The active control by component name, as a stored description names it; resolved
+    // once loading has created the named control.
+    void SetActiveControlName(const std::wstring& name);
+    TBorderIcons BorderIcons() const noexcept { return m_borderIcons; }
+    void SetBorderIcons(TBorderIcons value) { m_borderIcons = value; }
+    // The window that owns this form's window (set by ShowModal when none is given).
+    HWND PopupParent() const noexcept { return m_popupParent; }
+    void SetPopupParent(HWND owner) { m_popupParent = owner; }
     // Moves the focus to the next (or previous) control in tab order.
     void SelectNext(bool forward);
     // The controls that Tab walks through, in order.
@@ -64,6 +75,11 @@ public:
     std::function<void(TObject*, bool& canClose)> OnCloseQuery;
     TNotifyEvent OnClose;
     TNotifyEvent OnShow;
+    // Raised once the description has been read.
+    TNotifyEvent OnCreate;
+    // Raised while the form paints its client area; PaintDC is the target meanwhile.
+    TNotifyEvent OnPaint;
+    HDC PaintDC() const noexcept { return m_paintDC; }
 
     void ActiveControlFocused(TWinControl* control);
 
@@ -72,6 +88,7 @@ protected:
     void HandleCreated() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Loaded() override;
+    void Paint(HDC dc, const RECT& updateRect) override;
     // Publishes a handler under a name that stored descriptions can use.
     template <typename Ev>
     void PublishMethod(const std::wstring& name, Ev handler)
@@ -95,6 +112,7 @@ private:
     std::any FindMethod(const std::wstring& name) const override;
     void BindField(const std::wstring& name, TComponent* component) override;
     void FocusFirst();
+    void ResolveActiveControlName();
 
     TWinControl* m_activeControl = nullptr;
     HWND m_lastFocus = nullptr;
@@ -107,6 +125,10 @@ private:
     bool m_closeRequested = false;
     bool m_modal = false;
     TModalResult m_modalResult = mrNone;
+    std::wstring m_activeControlName;
+    TBorderIcons m_borderIcons = biSystemMenu | biMinimize | biMaximize;
+    HWND m_popupParent = nullptr;
+    HDC m_paintDC = nullptr;
 };
 
 // The rectangle r moved into area, and shrunk to it where it is larger.

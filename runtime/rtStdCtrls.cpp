@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+#include <functional>
 #include <iterator>
 
 TNativeEdit::TNativeEdit(TComponent* owner) : TWinControl(owner)
@@ -186,41 +188,221 @@ TNativeTreeView::TNativeTreeView(TComponent* owner) : TWinControl(owner)
     SetBounds(0, 0, 121, 97);
 }
 
+TNativeTreeView::~TNativeTreeView()
+{
+    // The items go while this object can still hear about them.
+    if (HandleAllocated())
+        DeleteAll();
+}
+
 void TNativeTreeView::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
     params.windowClass = WC_TREEVIEWW;
     params.systemClass = true;
-    params.style |= TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
+    params.style |= m_treeStyle;
+}
+
+void TNativeTreeView::HandleCreated()
+{
+    TWinControl::HandleCreated();
+    m_nodes.clear();
+    if (m_normalImages)
+        SendMessageW(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(m_normalImages));
+    if (m_stateImages)
+        SendMessageW(Handle(), TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(m_stateImages));
+    if (m_indent >= 0)
+        SendMessageW(Handle(), TVM_SETINDENT, static_cast<WPARAM>(m_indent), 0);
+}
+
+void TNativeTreeView::SetStyleBit(DWORD bit, bool on)
+{
+    DWORD style = on ? (m_treeStyle | bit) : (m_treeStyle & ~bit);
+    if (style == m_treeStyle)
+        return;
+    m_treeStyle = style;
+    if (HandleAllocated()) {
+        LONG_PTR ws = GetWindowLongPtrW(Handle(), GWL_STYLE);
+        ws = on ? (ws | static_cast<LONG_PTR>(bit)) : (ws & ~static_cast<LONG_PTR>(bit));
+        SetWindowLongPtrW(Handle(), GWL_STYLE, ws);
+        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        Invalidate();
+    }
+}
+
+int TNativeTreeView::Indent()
+{
+    if (HandleAllocated())
+        return static_cast<int>(SendMessageW(Handle(), TVM_GETINDENT, 0, 0));
+    return m_indent;
+}
+
+void TNativeTreeView::SetIndent(int v)
+{
+    m_indent = v;
+    if (HandleAllocated() && v >= 0)
+        SendMessageW(Handle(), TVM_SETINDENT, static_cast<WPARAM>(v), 0);
+}
+
+void TNativeTreeView::SetStateImages(HIMAGELIST list)
+{
+    m_stateImages = list;
+    if (HandleAllocated())
+        SendMessageW(Handle(), TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(list));
+}
+
+void TNativeTreeView::SetImageList(HIMAGELIST list, int which)
+{
+    if (which == TVSIL_STATE) {
+        SetStateImages(list);
+        return;
+    }
+    m_normalImages = list;
+    if (HandleAllocated())
+        SendMessageW(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(list));
+}
+
+void TNativeTreeView::NoteInserted(HTREEITEM parent, HTREEITEM item)
+{
+    NodeRecord& p = m_nodes[parent];
+    NodeRecord& r = m_nodes[item];
+    r.parent = parent;
+    r.index = static_cast<int>(p.children.size());
+    p.children.push_back(item);
 }
 
 HTREEITEM TNativeTreeView::AddItem(HTREEITEM parent, const std::wstring& text, LPARAM data, HTREEITEM insertAfter,
                                    bool hasChildren)
 {
     TVINSERTSTRUCTW is{};
-    is.hParent = parent;
-    is.hInsertAfter = insertAfter;
+    is.hParent = parent ? parent : TVI_ROOT;
+    is.hInsertAfter = TVI_LAST;
+    (void)insertAfter; // the mirror keeps insertion order, so items are always appended
     is.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN;
     is.item.pszText = const_cast<wchar_t*>(text.c_str());
     is.item.lParam = data;
     is.item.cChildren = hasChildren ? 1 : 0;
-    return reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&is)));
+    auto item = reinterpret_cast<HTREEITEM>(
+        SendMessageW(Handle(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&is)));
+    if (item)
+        NoteInserted(parent == TVI_ROOT ? nullptr : parent, item);
+    return item;
 }
 
-void TNativeTreeView::DeleteItem(HTREEITEM item) { SendMessageW(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)); }
+HTREEITEM TNativeTreeView::AddChild(HTREEITEM parent, const std::wstring& text, LPARAM data, int image,
+                                    int selectedImage, bool hasChildren)
+{
+    TVINSERTSTRUCTW is{};
+    is.hParent = parent ? parent : TVI_ROOT;
+    is.hInsertAfter = TVI_LAST;
+    is.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    is.item.pszText = const_cast<wchar_t*>(text.c_str());
+    is.item.lParam = data;
+    is.item.cChildren = hasChildren ? 1 : 0;
+    is.item.iImage = image;
+    is.item.iSelectedImage = selectedImage;
+    auto item = reinterpret_cast<HTREEITEM>(
+        SendMessageW(Handle(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&is)));
+    if (item)
+        NoteInserted(parent == TVI_ROOT ? nullptr : parent, item);
+    return item;
+}
 
-void TNativeTreeView::DeleteAll() { SendMessageW(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT)); }
+void TNativeTreeView::ForgetItem(HTREEITEM item)
+{
+    auto it = m_nodes.find(item);
+    if (it == m_nodes.end())
+        return;
+    HTREEITEM parent = it->second.parent;
+    int index = it->second.index;
+    m_nodes.erase(it);
+    if (m_clearingAll || (m_clearing && parent == m_clearingParent))
+        return;
+    auto p = m_nodes.find(parent);
+    if (p == m_nodes.end())
+        return;
+    auto& children = p->second.children;
+    if (index < static_cast<int>(children.size()) && children[static_cast<size_t>(index)] == item) {
+        children.erase(children.begin() + index);
+        for (size_t i = static_cast<size_t>(index); i < children.size(); ++i)
+            m_nodes[children[i]].index = static_cast<int>(i);
+    }
+}
+
+void TNativeTreeView::DeleteItem(HTREEITEM item)
+{
+    if (HandleAllocated())
+        SendMessageW(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item));
+}
+
+void TNativeTreeView::DeleteChildren(HTREEITEM item)
+{
+    if (!HandleAllocated())
+        return;
+    auto it = m_nodes.find(item);
+    if (it == m_nodes.end() || it->second.children.empty())
+        return;
+    std::vector<HTREEITEM> children;
+    children.swap(it->second.children);
+    bool wasClearing = m_clearing;
+    HTREEITEM wasParent = m_clearingParent;
+    m_clearing = true;
+    m_clearingParent = item;
+    BeginUpdate();
+    for (auto c = children.rbegin(); c != children.rend(); ++c)
+        SendMessageW(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(*c));
+    EndUpdate();
+    m_clearing = wasClearing;
+    m_clearingParent = wasParent;
+}
+
+void TNativeTreeView::DeleteAll()
+{
+    if (!HandleAllocated())
+        return;
+    m_clearingAll = true;
+    SendMessageW(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    m_clearingAll = false;
+    m_nodes.clear();
+}
+
+bool TNativeTreeView::GetItem(TVITEMW& item)
+{
+    return HandleAllocated() && SendMessageW(Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
+}
+
+void TNativeTreeView::SetItem(TVITEMW& item)
+{
+    if (HandleAllocated())
+        SendMessageW(Handle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
 
 std::wstring TNativeTreeView::ItemText(HTREEITEM item)
 {
-    wchar_t buf[1024] = {};
+    // Grow the buffer until the text fits: long names are never cut.
+    for (size_t size = 512;; size *= 4) {
+        std::wstring buf(size, L'\0');
+        TVITEMW tv{};
+        tv.mask = TVIF_TEXT;
+        tv.hItem = item;
+        tv.pszText = buf.data();
+        tv.cchTextMax = static_cast<int>(size);
+        if (!GetItem(tv))
+            return {};
+        size_t len = wcsnlen(tv.pszText, size);
+        if (len + 1 < size || size >= 65536)
+            return std::wstring(tv.pszText, len);
+    }
+}
+
+void TNativeTreeView::SetItemText(HTREEITEM item, const std::wstring& text)
+{
     TVITEMW tv{};
     tv.mask = TVIF_TEXT;
     tv.hItem = item;
-    tv.pszText = buf;
-    tv.cchTextMax = static_cast<int>(std::size(buf));
-    SendMessageW(Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
-    return buf;
+    tv.pszText = const_cast<wchar_t*>(text.c_str());
+    SetItem(tv);
 }
 
 LPARAM TNativeTreeView::ItemData(HTREEITEM item)
@@ -228,12 +410,129 @@ LPARAM TNativeTreeView::ItemData(HTREEITEM item)
     TVITEMW tv{};
     tv.mask = TVIF_PARAM;
     tv.hItem = item;
-    SendMessageW(Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    GetItem(tv);
     return tv.lParam;
+}
+
+void TNativeTreeView::SetItemData(HTREEITEM item, LPARAM data)
+{
+    TVITEMW tv{};
+    tv.mask = TVIF_PARAM;
+    tv.hItem = item;
+    tv.lParam = data;
+    SetItem(tv);
+}
+
+int TNativeTreeView::ImageIndex(HTREEITEM item)
+{
+    TVITEMW tv{};
+    tv.mask = TVIF_IMAGE;
+    tv.hItem = item;
+    GetItem(tv);
+    return tv.iImage;
+}
+
+void TNativeTreeView::SetImageIndex(HTREEITEM item, int image)
+{
+    TVITEMW tv{};
+    tv.mask = TVIF_IMAGE;
+    tv.hItem = item;
+    tv.iImage = image;
+    SetItem(tv);
+}
+
+int TNativeTreeView::SelectedIndex(HTREEITEM item)
+{
+    TVITEMW tv{};
+    tv.mask = TVIF_SELECTEDIMAGE;
+    tv.hItem = item;
+    GetItem(tv);
+    return tv.iSelectedImage;
+}
+
+void TNativeTreeView::SetSelectedIndex(HTREEITEM item, int image)
+{
+    TVITEMW tv{};
+    tv.mask = TVIF_SELECTEDIMAGE;
+    tv.hItem = item;
+    tv.iSelectedImage = image;
+    SetItem(tv);
+}
+
+UINT TNativeTreeView::State(HTREEITEM item, UINT mask)
+{
+    if (!HandleAllocated())
+        return 0;
+    return static_cast<UINT>(SendMessageW(Handle(), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), mask));
+}
+
+void TNativeTreeView::SetState(HTREEITEM item, UINT mask, UINT state)
+{
+    TVITEMW tv{};
+    tv.mask = TVIF_STATE;
+    tv.hItem = item;
+    tv.stateMask = mask;
+    tv.state = state;
+    SetItem(tv);
+}
+
+int TNativeTreeView::OverlayIndex(HTREEITEM item)
+{
+    return static_cast<int>((State(item, TVIS_OVERLAYMASK) & TVIS_OVERLAYMASK) >> 8);
+}
+
+void TNativeTreeView::SetOverlayIndex(HTREEITEM item, int overlay)
+{
+    SetState(item, TVIS_OVERLAYMASK, INDEXTOOVERLAYMASK(overlay < 0 ? 0 : overlay));
+}
+
+bool TNativeTreeView::Cut(HTREEITEM item)
+{
+    return (State(item, TVIS_CUT) & TVIS_CUT) != 0;
+}
+
+void TNativeTreeView::SetCut(HTREEITEM item, bool value)
+{
+    SetState(item, TVIS_CUT, value ? TVIS_CUT : 0);
+}
+
+bool TNativeTreeView::DropHighlighted(HTREEITEM item)
+{
+    return (State(item, TVIS_DROPHILITED) & TVIS_DROPHILITED) != 0;
+}
+
+void TNativeTreeView::SetDropHighlighted(HTREEITEM item, bool value)
+{
+    SetState(item, TVIS_DROPHILITED, value ? TVIS_DROPHILITED : 0);
+}
+
+bool TNativeTreeView::HasChildren(HTREEITEM item)
+{
+    TVITEMW tv{};
+    tv.mask = TVIF_CHILDREN;
+    tv.hItem = item;
+    GetItem(tv);
+    return tv.cChildren != 0;
+}
+
+void TNativeTreeView::SetHasChildren(HTREEITEM item, bool value)
+{
+    TVITEMW tv{};
+    tv.mask = TVIF_CHILDREN;
+    tv.hItem = item;
+    tv.cChildren = value ? 1 : 0;
+    SetItem(tv);
+}
+
+bool TNativeTreeView::Expanded(HTREEITEM item)
+{
+    return (State(item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
 }
 
 HTREEITEM TNativeTreeView::Selected()
 {
+    if (!HandleAllocated())
+        return nullptr;
     return reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_CARET, 0));
 }
 
@@ -244,29 +543,228 @@ void TNativeTreeView::Select(HTREEITEM item)
 
 void TNativeTreeView::Expand(HTREEITEM item, bool expand)
 {
+    // The platform asks before an expansion only the first time; an item whose children were
+    // taken away must be asked about again, so that its children can be listed anew.
+    if (expand && ChildCount(item) == 0)
+        SetState(item, TVIS_EXPANDEDONCE, 0);
     SendMessageW(Handle(), TVM_EXPAND, expand ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
 }
 
 HTREEITEM TNativeTreeView::FirstChild(HTREEITEM item)
 {
-    return reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
+    return ChildAt(item, 0);
 }
 
 HTREEITEM TNativeTreeView::NextSibling(HTREEITEM item)
 {
-    return reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+    auto it = m_nodes.find(item);
+    if (it == m_nodes.end())
+        return nullptr;
+    return ChildAt(it->second.parent, it->second.index + 1);
 }
 
-int TNativeTreeView::Count() { return static_cast<int>(SendMessageW(Handle(), TVM_GETCOUNT, 0, 0)); }
+int TNativeTreeView::Count()
+{
+    return HandleAllocated() ? static_cast<int>(SendMessageW(Handle(), TVM_GETCOUNT, 0, 0)) : 0;
+}
+
+HTREEITEM TNativeTreeView::ParentItem(HTREEITEM item) const
+{
+    auto it = m_nodes.find(item);
+    return it == m_nodes.end() ? nullptr : it->second.parent;
+}
+
+int TNativeTreeView::IndexOf(HTREEITEM item) const
+{
+    auto it = m_nodes.find(item);
+    return it == m_nodes.end() ? -1 : it->second.index;
+}
+
+int TNativeTreeView::ChildCount(HTREEITEM item) const
+{
+    auto it = m_nodes.find(item);
+    return it == m_nodes.end() ? 0 : static_cast<int>(it->second.children.size());
+}
+
+HTREEITEM TNativeTreeView::ChildAt(HTREEITEM item, int index) const
+{
+    auto it = m_nodes.find(item);
+    if (it == m_nodes.end() || index < 0 || index >= static_cast<int>(it->second.children.size()))
+        return nullptr;
+    return it->second.children[static_cast<size_t>(index)];
+}
+
+int TNativeTreeView::AbsoluteIndex(HTREEITEM item) const
+{
+    if (!item || m_nodes.find(item) == m_nodes.end())
+        return -1;
+    int position = 0;
+    bool found = false;
+    std::function<void(HTREEITEM)> walk = [&](HTREEITEM parent) {
+        for (HTREEITEM c : m_nodes.at(parent).children) {
+            if (found)
+                return;
+            if (c == item) {
+                found = true;
+                return;
+            }
+            ++position;
+            walk(c);
+        }
+    };
+    if (m_nodes.count(nullptr))
+        walk(nullptr);
+    return found ? position : -1;
+}
+
+HTREEITEM TNativeTreeView::ItemAtAbsoluteIndex(int index) const
+{
+    if (index < 0 || !m_nodes.count(nullptr))
+        return nullptr;
+    int position = 0;
+    HTREEITEM result = nullptr;
+    std::function<void(HTREEITEM)> walk = [&](HTREEITEM parent) {
+        for (HTREEITEM c : m_nodes.at(parent).children) {
+            if (result)
+                return;
+            if (position++ == index) {
+                result = c;
+                return;
+            }
+            walk(c);
+        }
+    };
+    walk(nullptr);
+    return result;
+}
+
+HTREEITEM TNativeTreeView::HitTest(POINT clientPoint, UINT* flags)
+{
+    TVHITTESTINFO info{};
+    info.pt = clientPoint;
+    HTREEITEM item = HandleAllocated() ? reinterpret_cast<HTREEITEM>(SendMessageW(
+                                             Handle(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)))
+                                       : nullptr;
+    if (flags)
+        *flags = info.flags;
+    return item;
+}
+
+RECT TNativeTreeView::ItemRect(HTREEITEM item, bool textOnly)
+{
+    RECT r{};
+    *reinterpret_cast<HTREEITEM*>(&r) = item;
+    if (!HandleAllocated() ||
+        !SendMessageW(Handle(), TVM_GETITEMRECT, textOnly ? TRUE : FALSE, reinterpret_cast<LPARAM>(&r)))
+        return RECT{};
+    return r;
+}
+
+HTREEITEM TNativeTreeView::TopItem()
+{
+    if (!HandleAllocated())
+        return nullptr;
+    return reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
+}
+
+void TNativeTreeView::SetTopItem(HTREEITEM item)
+{
+    if (HandleAllocated() && item)
+        SendMessageW(Handle(), TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(item));
+}
+
+void TNativeTreeView::EnsureVisible(HTREEITEM item)
+{
+    if (HandleAllocated() && item)
+        SendMessageW(Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+}
+
+HWND TNativeTreeView::EditLabel(HTREEITEM item)
+{
+    if (!HandleAllocated())
+        return nullptr;
+    if (GetFocus() != Handle())
+        ::SetFocus(Handle());
+    return reinterpret_cast<HWND>(SendMessageW(Handle(), TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(item)));
+}
+
+void TNativeTreeView::EndEditLabel(bool cancel)
+{
+    if (HandleAllocated())
+        SendMessageW(Handle(), TVM_ENDEDITLABELNOW, cancel ? TRUE : FALSE, 0);
+}
+
+HWND TNativeTreeView::EditControl()
+{
+    return HandleAllocated() ? reinterpret_cast<HWND>(SendMessageW(Handle(), TVM_GETEDITCONTROL, 0, 0))
+                             : nullptr;
+}
+
+void TNativeTreeView::BeginUpdate()
+{
+    if (m_updateCount++ == 0 && HandleAllocated())
+        SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
+}
+
+void TNativeTreeView::EndUpdate()
+{
+    if (m_updateCount > 0 && --m_updateCount == 0 && HandleAllocated()) {
+        SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(Handle(), nullptr, TRUE);
+    }
+}
 
 LRESULT TNativeTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == CN_NOTIFY) {
+    switch (msg) {
+    case CN_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->code == TVN_DELETEITEMW || header->code == TVN_DELETEITEMA) {
+            auto* nm = reinterpret_cast<NMTREEVIEWW*>(lParam);
+            HTREEITEM item = nm->itemOld.hItem;
+            LPARAM data = nm->itemOld.lParam;
+            ForgetItem(item);
+            if (OnDeleteItem)
+                CallHandler([&] { OnDeleteItem(item, data); });
+        } else if (header->code == TVN_SELCHANGEDW && m_autoExpand) {
+            auto* nm = reinterpret_cast<NMTREEVIEWW*>(lParam);
+            if (nm->itemNew.hItem)
+                Expand(nm->itemNew.hItem);
+        } else if (header->code == NM_RCLICK && m_rightClickSelect) {
+            POINT p;
+            GetCursorPos(&p);
+            ScreenToClient(Handle(), &p);
+            if (HTREEITEM item = HitTest(p))
+                Select(item);
+        }
         if (!OnNotify)
             return 0;
         LRESULT result = 0;
-        CallHandler([&] { result = OnNotify(reinterpret_cast<NMHDR*>(lParam)); });
+        CallHandler([&] { result = OnNotify(header); });
         return result;
+    }
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+        if (OnKey) {
+            bool consumed = false;
+            CallHandler([&] { consumed = OnKey(msg, wParam); });
+            if (consumed)
+                return 0;
+        }
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+        LRESULT r = TWinControl::WndProc(msg, wParam, lParam);
+        if (OnFocusChange)
+            CallHandler([&] { OnFocusChange(msg == WM_SETFOCUS); });
+        return r;
+    }
+    case WM_DESTROY:
+        // Items the platform frees with its window are no longer in the mirror.
+        m_nodes.clear();
+        break;
+    default: break;
     }
     return TWinControl::WndProc(msg, wParam, lParam);
 }

@@ -7,6 +7,9 @@
 
 #include <commctrl.h>
 
+#include <unordered_map>
+#include <vector>
+
 // A single-line edit box; the window text is the live text.
 class TNativeEdit : public TWinControl {
 public:
@@ -70,30 +73,145 @@ private:
 };
 
 // A platform tree view. Items are addressed by their platform handles; notifications of the
-// tree come back to the wrapper, which offers them to its owner.
+// tree come back to the wrapper, which offers them to its owner. The wrapper keeps a mirror
+// of every item's children in insertion order, so that lookups by index and the index of an
+// item cost O(1) however many siblings there are.
 class TNativeTreeView : public TWinControl {
 public:
     explicit TNativeTreeView(TComponent* owner);
+    ~TNativeTreeView() override;
     const wchar_t* ClassName() const override { return L"TNativeTreeView"; }
 
-    // Adds an item under parent (TVI_ROOT for a top item) after insertAfter.
+    // Adds an item under parent (TVI_ROOT or null for a top item) after insertAfter.
     HTREEITEM AddItem(HTREEITEM parent, const std::wstring& text, LPARAM data = 0,
                       HTREEITEM insertAfter = TVI_LAST, bool hasChildren = false);
+    // Appends a child with its images in one step.
+    HTREEITEM AddChild(HTREEITEM parent, const std::wstring& text, LPARAM data, int image, int selectedImage,
+                       bool hasChildren);
     void DeleteItem(HTREEITEM item);
+    void DeleteChildren(HTREEITEM item);
     void DeleteAll();
     std::wstring ItemText(HTREEITEM item);
+    void SetItemText(HTREEITEM item, const std::wstring& text);
     LPARAM ItemData(HTREEITEM item);
+    void SetItemData(HTREEITEM item, LPARAM data);
+    int ImageIndex(HTREEITEM item);
+    void SetImageIndex(HTREEITEM item, int image);
+    int SelectedIndex(HTREEITEM item);
+    void SetSelectedIndex(HTREEITEM item, int image);
+    // The overlay image number (1-based as the platform counts; 0 for none).
+    int OverlayIndex(HTREEITEM item);
+    void SetOverlayIndex(HTREEITEM item, int overlay);
+    bool Cut(HTREEITEM item);
+    void SetCut(HTREEITEM item, bool value);
+    bool DropHighlighted(HTREEITEM item);
+    void SetDropHighlighted(HTREEITEM item, bool value);
+    bool HasChildren(HTREEITEM item);
+    void SetHasChildren(HTREEITEM item, bool value);
+    bool Expanded(HTREEITEM item);
+
     HTREEITEM Selected();
     void Select(HTREEITEM item);
     void Expand(HTREEITEM item, bool expand = true);
     HTREEITEM FirstChild(HTREEITEM item);
     HTREEITEM NextSibling(HTREEITEM item);
     int Count();
+    // From the mirror: the parent (null for a top item), the item's index among its
+    // siblings, the number of children and the child by index (null when out of range).
+    HTREEITEM ParentItem(HTREEITEM item) const;
+    int IndexOf(HTREEITEM item) const;
+    int ChildCount(HTREEITEM item) const;
+    HTREEITEM ChildAt(HTREEITEM item, int index) const;
+    HTREEITEM TopLevelItem() const { return ChildAt(nullptr, 0); }
+    // Position in the whole tree in depth-first order, and the item at such a position.
+    int AbsoluteIndex(HTREEITEM item) const;
+    HTREEITEM ItemAtAbsoluteIndex(int index) const;
+
+    HTREEITEM HitTest(POINT clientPoint, UINT* flags = nullptr);
+    RECT ItemRect(HTREEITEM item, bool textOnly);
+    HTREEITEM TopItem();
+    void SetTopItem(HTREEITEM item);
+    void EnsureVisible(HTREEITEM item);
+    // Starts editing an item's label in place; the edit box, or null.
+    HWND EditLabel(HTREEITEM item);
+    void EndEditLabel(bool cancel);
+    HWND EditControl();
+    // Counted: the tree draws again when the last EndUpdate comes.
+    void BeginUpdate();
+    void EndUpdate();
+    int UpdateCount() const noexcept { return m_updateCount; }
+    void SetImageList(HIMAGELIST list, int which = TVSIL_NORMAL);
+
+    // Window style switches, kept while there is no window.
+    bool ShowButtons() const { return StyleBit(TVS_HASBUTTONS); }
+    void SetShowButtons(bool v) { SetStyleBit(TVS_HASBUTTONS, v); }
+    bool ShowLines() const { return StyleBit(TVS_HASLINES); }
+    void SetShowLines(bool v) { SetStyleBit(TVS_HASLINES, v); }
+    bool ShowRoot() const { return StyleBit(TVS_LINESATROOT); }
+    void SetShowRoot(bool v) { SetStyleBit(TVS_LINESATROOT, v); }
+    bool HideSelection() const { return !StyleBit(TVS_SHOWSELALWAYS); }
+    void SetHideSelection(bool v) { SetStyleBit(TVS_SHOWSELALWAYS, !v); }
+    bool HotTrack() const { return StyleBit(TVS_TRACKSELECT); }
+    void SetHotTrack(bool v) { SetStyleBit(TVS_TRACKSELECT, v); }
+    bool InfoTipStyle() const { return StyleBit(TVS_INFOTIP); }
+    void SetInfoTipStyle(bool v) { SetStyleBit(TVS_INFOTIP, v); }
+    bool ToolTips() const { return !StyleBit(TVS_NOTOOLTIPS); }
+    void SetToolTips(bool v) { SetStyleBit(TVS_NOTOOLTIPS, !v); }
+    bool ReadOnly() const { return !StyleBit(TVS_EDITLABELS); }
+    void SetReadOnly(bool v) { SetStyleBit(TVS_EDITLABELS, !v); }
+    DWORD TreeStyle() const noexcept { return m_treeStyle; }
+    // Expand the item that becomes selected.
+    bool AutoExpand() const noexcept { return m_autoExpand; }
+    void SetAutoExpand(bool v) { m_autoExpand = v; }
+    // A right click selects the item under the cursor.
+    bool RightClickSelect() const noexcept { return m_rightClickSelect; }
+    void SetRightClickSelect(bool v) { m_rightClickSelect = v; }
+    // Milliseconds before a selection change is reported; 0 reports it at once.
+    int ChangeDelay() const noexcept { return m_changeDelay; }
+    void SetChangeDelay(int v) { m_changeDelay = v < 0 ? 0 : v; }
+    int Indent();
+    void SetIndent(int v);
+    HIMAGELIST StateImages() const noexcept { return m_stateImages; }
+    void SetStateImages(HIMAGELIST list);
 
     // Notifications (TVN_*, NM_*) from the tree; answer the notification's result.
     std::function<LRESULT(NMHDR* header)> OnNotify;
+    // Called for every item the tree deletes, with its data, before the data goes.
+    std::function<void(HTREEITEM item, LPARAM data)> OnDeleteItem;
+    // Key messages reach the owner first; answer true to consume the key.
+    std::function<bool(UINT msg, WPARAM key)> OnKey;
+    std::function<void(bool gained)> OnFocusChange;
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    void HandleCreated() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool StyleBit(DWORD bit) const noexcept { return (m_treeStyle & bit) != 0; }
+    void SetStyleBit(DWORD bit, bool on);
+
+private:
+    struct NodeRecord {
+        HTREEITEM parent = nullptr;
+        int index = 0;
+        std::vector<HTREEITEM> children;
+    };
+    bool GetItem(TVITEMW& item);
+    void SetItem(TVITEMW& item);
+    void SetState(HTREEITEM item, UINT mask, UINT state);
+    UINT State(HTREEITEM item, UINT mask);
+    void ForgetItem(HTREEITEM item);
+    void NoteInserted(HTREEITEM parent, HTREEITEM item);
+
+    std::unordered_map<HTREEITEM, NodeRecord> m_nodes; // key null: the top items
+    HTREEITEM m_clearingParent = nullptr;
+    bool m_clearing = false;
+    bool m_clearingAll = false;
+    int m_updateCount = 0;
+    DWORD m_treeStyle = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
+    bool m_autoExpand = false;
+    bool m_rightClickSelect = false;
+    int m_changeDelay = 0;
+    int m_indent = -1;
+    HIMAGELIST m_normalImages = nullptr;
+    HIMAGELIST m_stateImages = nullptr;
 };

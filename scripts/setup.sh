@@ -8,7 +8,7 @@ have_cmd() { command -v "$1" >/dev/null 2>&1; }
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 for p in wine wine32:i386 xvfb xdotool g++-mingw-w64-i686-posix cmake make \
-         fonts-wqy-zenhei fonts-wine imagemagick googletest xauth openbox x11-utils; do
+         fonts-wqy-zenhei fonts-wine imagemagick googletest xauth openbox x11-utils xclip; do
   have_pkg "$p" || need+=("$p")
 done
 

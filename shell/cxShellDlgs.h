@@ -9,6 +9,8 @@
 class TcxDlgShellOptions : public TPersistent {
 public:
     const wchar_t* ClassName() const override { return L"TcxDlgShellOptions"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
     void Assign(const TPersistent* source) override;
 
     bool ContextMenus = true;
@@ -22,6 +24,8 @@ public:
 class TcxDlgShellRoot : public TPersistent {
 public:
     const wchar_t* ClassName() const override { return L"TcxDlgShellRoot"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
     void Assign(const TPersistent* source) override;
 
     TcxBrowseFolder BrowseFolder = bfDesktop;

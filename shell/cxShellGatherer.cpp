@@ -64,11 +64,17 @@ void TcxShellItemsInfoGatherer::WorkerLoop()
     std::unique_lock<std::mutex> lock(m_mutex);
     try {
         for (;;) {
-            m_wake.wait(lock, [this] { return m_terminate || (m_pauseCount == 0 && !RequestQueue.empty()); });
+            m_wake.wait(lock,
+                        [this] { return m_terminate || (m_pauseCount == 0 && !m_queuedSerials.empty()); });
             if (m_terminate)
                 break;
-            const TcxFetchRequest request = RequestQueue.front();
+            while (!RequestQueue.empty() && !IsLive(RequestQueue.front()))
+                RequestQueue.pop_front();
+            if (RequestQueue.empty())
+                continue;
+            const TcxFetchRequest request = RequestQueue.front().request;
             RequestQueue.pop_front();
+            m_queuedSerials.erase(RequestKey(request.Producer, request.Index));
             m_current = request;
             m_hasCurrent = true;
             m_currentCancelled = false;
@@ -90,8 +96,9 @@ void TcxShellItemsInfoGatherer::WorkerLoop()
 
             lock.lock();
             // A request given up because of a pause is served again after it.
-            if (outcome == TcxCustomItemProducer::TcxFetchOutcome::Interrupted && !m_currentCancelled && !m_terminate)
-                RequestQueue.push_front(request);
+            if (outcome == TcxCustomItemProducer::TcxFetchOutcome::Interrupted && !m_currentCancelled &&
+                !m_terminate && !m_queuedSerials.count(RequestKey(request.Producer, request.Index)))
+                PushRequest(request, true);
             m_busy = false;
             m_hasCurrent = false;
             m_idle.notify_all();
@@ -137,25 +144,32 @@ void TcxShellItemsInfoGatherer::ResumeFetching()
         m_wake.notify_all();
 }
 
+void TcxShellItemsInfoGatherer::PushRequest(const TcxFetchRequest& request, bool front)
+{
+    const unsigned serial = ++m_nextRequestSerial;
+    m_queuedSerials[RequestKey(request.Producer, request.Index)] = serial;
+    if (front)
+        RequestQueue.push_front({request, serial});
+    else
+        RequestQueue.push_back({request, serial});
+}
+
+bool TcxShellItemsInfoGatherer::IsLive(const QueuedRequest& entry) const
+{
+    auto it = m_queuedSerials.find(RequestKey(entry.request.Producer, entry.request.Index));
+    return it != m_queuedSerials.end() && it->second == entry.serial;
+}
+
 void TcxShellItemsInfoGatherer::QueueRequest(TcxCustomItemProducer* producer, int index, bool priority)
 {
     if (!producer)
         return;
     std::lock_guard<std::mutex> lock(m_mutex);
-    auto it = std::find_if(RequestQueue.begin(), RequestQueue.end(),
-        [&](const TcxFetchRequest& r) { return r.Producer == producer && r.Index == index; });
-    if (it == RequestQueue.end()) {
-        const TcxFetchRequest request{producer, index, priority};
-        if (priority)
-            RequestQueue.push_front(request);
-        else
-            RequestQueue.push_back(request);
-    } else if (priority) {
-        TcxFetchRequest request = *it;
-        request.Priority = true;
-        RequestQueue.erase(it);
-        RequestQueue.push_front(request);
-    }
+    auto it = m_queuedSerials.find(RequestKey(producer, index));
+    if (it == m_queuedSerials.end())
+        PushRequest({producer, index, priority}, priority);
+    else if (priority)
+        PushRequest({producer, index, true}, true); // the older entry is stale from now on
     m_wake.notify_all();
 }
 
@@ -165,9 +179,20 @@ void TcxShellItemsInfoGatherer::CancelRequests(TcxCustomItemProducer* producer)
     if (m_cancelling)
         return;
     m_cancelling = true;
-    RequestQueue.erase(std::remove_if(RequestQueue.begin(), RequestQueue.end(),
-                           [producer](const TcxFetchRequest& r) { return !producer || r.Producer == producer; }),
-        RequestQueue.end());
+    if (!producer) {
+        RequestQueue.clear();
+        m_queuedSerials.clear();
+    } else if (!m_queuedSerials.empty()) {
+        RequestQueue.erase(
+            std::remove_if(RequestQueue.begin(), RequestQueue.end(),
+                           [producer](const QueuedRequest& r) { return r.request.Producer == producer; }),
+            RequestQueue.end());
+        for (auto it = m_queuedSerials.begin(); it != m_queuedSerials.end();)
+            it = (it->first >> 32) ==
+                         static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(producer))
+                     ? m_queuedSerials.erase(it)
+                     : std::next(it);
+    }
     if (m_hasCurrent && (!producer || m_current.Producer == producer)) {
         m_currentCancelled = true;
         if (m_busy)
@@ -210,7 +235,11 @@ bool TcxShellItemsInfoGatherer::WorkerRunning() const
 std::vector<TcxFetchRequest> TcxShellItemsInfoGatherer::QueuedRequests() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return {RequestQueue.begin(), RequestQueue.end()};
+    std::vector<TcxFetchRequest> live;
+    for (const QueuedRequest& entry : RequestQueue)
+        if (IsLive(entry))
+            live.push_back(entry.request);
+    return live;
 }
 
 void TcxShellItemsInfoGatherer::CancelRequestsEverywhere(TcxCustomItemProducer* producer)

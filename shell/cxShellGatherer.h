@@ -5,10 +5,12 @@
 #include "cxShellItems.h"
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <stop_token>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 class TcxShellItemsInfoGatherer : private IcxFetchGate {
@@ -52,7 +54,23 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_wake; // the worker waits here for work or the end
     std::condition_variable m_idle; // pausing threads wait here for the worker
-    std::deque<TcxFetchRequest> RequestQueue;
+    // A queued request with the number it was queued under. Moving a request to the front
+    // queues it again under a new number; the older entry is then stale and skipped, so
+    // that neither queueing nor moving ever searches the queue.
+    struct QueuedRequest {
+        TcxFetchRequest request;
+        unsigned serial;
+    };
+    static unsigned long long RequestKey(const TcxCustomItemProducer* producer, int index) noexcept
+    {
+        return (static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(producer)) << 32) ^
+               static_cast<unsigned>(index);
+    }
+    void PushRequest(const TcxFetchRequest& request, bool front);
+    bool IsLive(const QueuedRequest& entry) const;
+    std::deque<QueuedRequest> RequestQueue;
+    std::unordered_map<unsigned long long, unsigned> m_queuedSerials; // live entries by key
+    unsigned m_nextRequestSerial = 0;
     int m_pauseCount = 0;
     bool m_terminate = false;
     bool m_cancelling = false;

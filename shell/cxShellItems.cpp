@@ -168,8 +168,9 @@ TcxShellFolder::TcxShellFolder(PCItemIDList absoluteList, IShellFolder* parentFo
 
 // ---- TcxShellItemInfo ----
 
-TcxShellItemInfo::TcxShellItemInfo(TcxCustomItemProducer* producer, bool placeholder, PCItemIDList relativeList,
-    PCItemIDList folderList, IShellFolder* folder)
+TcxShellItemInfo::TcxShellItemInfo(TcxCustomItemProducer* producer, bool placeholder,
+                                   PCItemIDList relativeList, PCItemIDList folderList, IShellFolder* folder,
+                                   bool knownFolder)
     : OwnerProducer(producer)
 {
     ItemIdList = IdListClone(relativeList);
@@ -178,7 +179,7 @@ TcxShellItemInfo::TcxShellItemInfo(TcxCustomItemProducer* producer, bool placeho
         IconSlot = GenericFileIcon();
         OpenIconSlot = IconSlot;
     } else {
-        InitializeBasics(folder, ItemIdList.get());
+        InitializeBasics(folder, ItemIdList.get(), knownFolder);
     }
     AbsoluteItemIdList = IdListJoin(folderList, relativeList);
     if (folder)
@@ -230,13 +231,15 @@ void TcxShellItemInfo::ApplyGenericIcons()
     }
 }
 
-void TcxShellItemInfo::InitializeBasics(IShellFolder* folder, PCItemIDList list)
+void TcxShellItemInfo::InitializeBasics(IShellFolder* folder, PCItemIDList list, bool knownFolder)
 {
     if (BasicsReady)
         return;
     PCItemIDList last = IdListLastItem(list);
     SFGAOF attributes = SFGAO_FOLDER;
-    if (folder && last && SUCCEEDED(folder->GetAttributesOf(1, &last, &attributes))) {
+    if (knownFolder) {
+        IsContainer = true;
+    } else if (folder && last && SUCCEEDED(folder->GetAttributesOf(1, &last, &attributes))) {
         IsContainer = (attributes & SFGAO_FOLDER) != 0;
     } else {
         IsContainer = false;
@@ -334,6 +337,12 @@ void TcxShellItemInfo::ReplaceIdList(IShellFolder* folder, PCItemIDList folderLi
         }
     } release{lock};
     ItemIdList = IdListClone(newRelativeList);
+    // Everything derived from the old list goes with it: the absolute list and the folder
+    // info that the add-folder event and the change watch see.
+    AbsoluteItemIdList = IdListJoin(folderList, newRelativeList);
+    if (AbsoluteItemIdList)
+        ItemFolderInfo = folder ? std::make_unique<TcxShellFolder>(AbsoluteItemIdList.get(), folder)
+                                : std::make_unique<TcxShellFolder>(AbsoluteItemIdList.get());
     DetailsFetched = false;
     BasicsReady = false;
     IconsExact = false;
@@ -410,6 +419,9 @@ bool TcxCustomItemProducer::ReadChildren(std::vector<std::unique_ptr<TcxShellIte
     ULONG ask = 1;
     bool singleOnly = false;
     PItemIDList batch[MaxEnumBatch];
+    // A listing of folders alone gives nothing but folders.
+    const DWORD kinds = EnumFlags() & (cxEnumFolders | cxEnumNonFolders);
+    const bool foldersOnly = kinds == cxEnumFolders;
     for (;;) {
         ULONG fetched = 0;
         std::fill(std::begin(batch), std::end(batch), nullptr);
@@ -429,7 +441,8 @@ bool TcxCustomItemProducer::ReadChildren(std::vector<std::unique_ptr<TcxShellIte
         for (auto& list : lists) {
             if (!list)
                 continue;
-            auto item = std::make_unique<TcxShellItemInfo>(this, false, list.get(), m_listedIdList.get(), m_listedFolder.get());
+            auto item = std::make_unique<TcxShellItemInfo>(this, false, list.get(), m_listedIdList.get(),
+                                                           m_listedFolder.get(), foldersOnly);
             if (item->DisplayText.empty())
                 continue;
             if (filter) {
@@ -653,7 +666,14 @@ bool TcxCustomItemProducer::RefreshItems()
         const long match = findFresh(*m_items[i]);
         if (match >= 0) {
             taken[static_cast<size_t>(match)] = true;
-            m_items[i] = std::move(fresh[static_cast<size_t>(match)]);
+            auto& candidate = fresh[static_cast<size_t>(match)];
+            // An item whose list is byte for byte the same keeps its record with the details
+            // already fetched (rename rights, hidden flag, exact icons); one the folder only
+            // calls equal takes the fresh record and has its details fetched again.
+            if (ListBytes(candidate->ItemIdList.get()) != ListBytes(m_items[i]->ItemIdList.get())) {
+                m_items[i] = std::move(candidate);
+                m_items[i]->FetchDetails(m_listedFolder.get(), m_listedIdList.get(), false);
+            }
             ++i;
         } else {
             NotifyItemRemoved(static_cast<int>(i));

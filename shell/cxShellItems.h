@@ -62,13 +62,15 @@ private:
 // One child of a listed folder.
 class TcxShellItemInfo {
 public:
+    // knownFolder: the item came from a listing of folders only, so it is a container
+    // without asking (that question scans the folder on some file systems).
     TcxShellItemInfo(TcxCustomItemProducer* producer, bool placeholder, PCItemIDList relativeList,
-        PCItemIDList folderList, IShellFolder* folder);
+                     PCItemIDList folderList, IShellFolder* folder, bool knownFolder = false);
     TcxShellItemInfo(const TcxShellItemInfo&) = delete;
     TcxShellItemInfo& operator=(const TcxShellItemInfo&) = delete;
 
     // Reads the basic data once: container or not, display name, generic icons.
-    void InitializeBasics(IShellFolder* folder, PCItemIDList list);
+    void InitializeBasics(IShellFolder* folder, PCItemIDList list, bool knownFolder = false);
     // Fast mode: icons only. Full mode: attributes and icons; icons that only an
     // absolute query would give exactly are left generic until FetchExactIcons.
     void FetchDetails(IShellFolder* folder, PCItemIDList folderList, bool fast);

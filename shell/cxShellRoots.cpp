@@ -306,3 +306,95 @@ void TcxDragDropSettings::Assign(const TPersistent* source)
     m_dropEffect = other->m_dropEffect;
     m_scroll = other->m_scroll;
 }
+
+// ---- published properties ----------------------------------------------------------------
+
+namespace {
+
+const TEnumNames& BrowseFolderNames()
+{
+    static const TEnumNames names = {
+        {L"bfCustomPath", bfCustomPath},
+        {L"bfAltStartup", bfAltStartup},
+        {L"bfBitBucket", bfBitBucket},
+        {L"bfCommonDesktopDirectory", bfCommonDesktopDirectory},
+        {L"bfCommonDocuments", bfCommonDocuments},
+        {L"bfCommonFavorites", bfCommonFavorites},
+        {L"bfCommonPrograms", bfCommonPrograms},
+        {L"bfCommonStartMenu", bfCommonStartMenu},
+        {L"bfCommonStartup", bfCommonStartup},
+        {L"bfCommonTemplates", bfCommonTemplates},
+        {L"bfControls", bfControls},
+        {L"bfDesktop", bfDesktop},
+        {L"bfDesktopDirectory", bfDesktopDirectory},
+        {L"bfDrives", bfDrives},
+        {L"bfPrinters", bfPrinters},
+        {L"bfFavorites", bfFavorites},
+        {L"bfFonts", bfFonts},
+        {L"bfHistory", bfHistory},
+        {L"bfMyMusic", bfMyMusic},
+        {L"bfMyPictures", bfMyPictures},
+        {L"bfNetHood", bfNetHood},
+        {L"bfProfile", bfProfile},
+        {L"bfProgramFiles", bfProgramFiles},
+        {L"bfPrograms", bfPrograms},
+        {L"bfRecent", bfRecent},
+        {L"bfStartMenu", bfStartMenu},
+        {L"bfStartUp", bfStartUp},
+        {L"bfTemplates", bfTemplates},
+    };
+    return names;
+}
+
+} // namespace
+
+const TEnumNames& TcxBrowseFolderNames()
+{
+    return BrowseFolderNames();
+}
+
+const TClassInfo* TcxCustomShellRoot::StaticProperties()
+{
+    static const TClassInfo info = [] {
+        using T = TcxCustomShellRoot;
+        TClassInfo ci(L"TcxCustomShellRoot", nullptr);
+        ci.AddEnum<T, TcxBrowseFolder>(L"BrowseFolder", BrowseFolderNames(), &T::SetBrowseFolder,
+                                       &T::BrowseFolder);
+        ci.AddString<T>(L"CustomPath", &T::SetCustomPath, &T::CustomPath);
+        return ci;
+    }();
+    return &info;
+}
+
+const TClassInfo* TcxShellOptions::StaticProperties()
+{
+    static const TClassInfo info = [] {
+        using T = TcxShellOptions;
+        TClassInfo ci(L"TcxShellOptions", nullptr);
+        ci.AddBool<T>(L"ContextMenus", &T::SetContextMenus, &T::ContextMenus);
+        ci.AddBool<T>(L"ShowFolders", &T::SetShowFolders, &T::ShowFolders);
+        ci.AddBool<T>(L"ShowHidden", &T::SetShowHidden, &T::ShowHidden);
+        ci.AddBool<T>(L"ShowNonFolders", &T::SetShowNonFolders, &T::ShowNonFolders);
+        ci.AddBool<T>(L"ShowToolTip", &T::SetShowToolTip, &T::ShowToolTip);
+        ci.AddBool<T>(L"TrackShellChanges", &T::SetTrackShellChanges, &T::TrackShellChanges);
+        return ci;
+    }();
+    return &info;
+}
+
+const TClassInfo* TcxDragDropSettings::StaticProperties()
+{
+    static const TClassInfo info = [] {
+        using T = TcxDragDropSettings;
+        TClassInfo ci(L"TcxDragDropSettings", nullptr);
+        ci.AddBool<T>(L"AllowDragObjects", &T::SetAllowDragObjects, &T::AllowDragObjects);
+        ci.AddEnum<T, TcxDropEffect>(L"DefaultDropEffect",
+                                     {{L"deCopy", deCopy}, {L"deMove", deMove}, {L"deLink", deLink}},
+                                     &T::SetDefaultDropEffect, &T::DefaultDropEffect);
+        ci.AddSet<T, TcxDropEffectSet>(L"DropEffect", {{L"deCopy", 1}, {L"deMove", 2}, {L"deLink", 4}},
+                                       &T::SetDropEffect, &T::DropEffect);
+        ci.AddBool<T>(L"Scroll", &T::SetScroll, &T::Scroll);
+        return ci;
+    }();
+    return &info;
+}

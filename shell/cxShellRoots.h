@@ -5,6 +5,7 @@
 
 #include "cxShellCommon.h"
 #include "runtime/rtClasses.h"
+#include "runtime/rtTypInfo.h"
 
 #include <functional>
 #include <memory>
@@ -43,6 +44,8 @@ enum TcxBrowseFolder {
     bfTemplates,
 };
 
+// The names of the root kinds as stored descriptions write them.
+const TEnumNames& TcxBrowseFolderNames();
 // The special folder number (CSIDL) of a root kind; -1 for bfCustomPath.
 int BrowseFolderCsidl(TcxBrowseFolder kind) noexcept;
 
@@ -51,6 +54,8 @@ public:
     TcxCustomShellRoot(IcxShellOwner* ownerControl, HWND ownerWindow);
     ~TcxCustomShellRoot() override;
     const wchar_t* ClassName() const override { return L"TcxCustomShellRoot"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
 
     TcxBrowseFolder BrowseFolder() const noexcept { return m_browseFolder; }
     void SetBrowseFolder(TcxBrowseFolder value);
@@ -102,6 +107,8 @@ class TcxShellOptions : public TPersistent {
 public:
     explicit TcxShellOptions(IcxShellOwner* ownerControl) : m_ownerControl(ownerControl) {}
     const wchar_t* ClassName() const override { return L"TcxShellOptions"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
 
     bool ShowFolders() const noexcept { return m_showFolders; }
     void SetShowFolders(bool value);
@@ -150,6 +157,8 @@ constexpr TcxDropEffectSet DropEffectBit(TcxDropEffect effect) { return 1u << ef
 class TcxDragDropSettings : public TPersistent {
 public:
     const wchar_t* ClassName() const override { return L"TcxDragDropSettings"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
 
     bool AllowDragObjects() const noexcept { return m_allowDragObjects; }
     void SetAllowDragObjects(bool value);

@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <map>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -276,11 +277,18 @@ public:
             if (!got)
                 break;
             const Part part = msg.message == WM_PAINT ? kPaint : msg.message == WM_TIMER ? kTimer : kOther;
+            const double start = Seconds();
             Timed(part, [&] {
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
                 return 0;
             });
+            if (part != kOther) {
+                TWinControl* c = TWinControl::FindControl(msg.hwnd);
+                std::string who = (part == kPaint ? "paint " : "timer ") + (c ? ToUtf8(c->ClassName()) : std::string("?"));
+                m_byTarget[who].first += 1;
+                m_byTarget[who].second += Seconds() - start;
+            }
             ++m_messages[part];
         }
     }
@@ -300,11 +308,14 @@ public:
             if (m_seconds[i] > 0)
                 std::printf("    %-22s %8.1f us  (%d messages)\n", names[i], m_seconds[i] * 1e6 / files, m_messages[i]);
         std::printf("    %-22s %8.1f us\n", "listing and file ops", (total - parts) * 1e6 / files);
+        for (const auto& [who, v] : m_byTarget)
+            std::printf("      %-30s %6d messages %8.1f us per file\n", who.c_str(), v.first, v.second * 1e6 / files);
     }
 
 private:
 
     double m_seconds[kParts] = {};
+    std::map<std::string, std::pair<int, double>> m_byTarget;
     int m_messages[kParts] = {};
     SystemBusyCursor m_cursor;
 };
@@ -427,6 +438,21 @@ void PartsProbe()
         std::printf("%s: %.3f s (cpu %.3f)\n", what, t.wall, t.cpu);
     };
     time("pump only", [](int) {});
+    {
+        HWND inner = GetWindow(Form1->cxTextEdit9->Handle(), GW_CHILD);
+        wchar_t buffer[64];
+        const Stopwatch w;
+        for (int i = 0; i < 2000; ++i)
+            GetWindowTextW(inner, buffer, 64);
+        Times raw = w.Elapsed();
+        const Stopwatch w2;
+        size_t n = 0;
+        for (int i = 0; i < 2000; ++i)
+            n += Form1->cxTextEdit9->Text().size();
+        Times lib = w2.Elapsed();
+        std::printf("2000 field reads: edit box's own message %.3f s, the editor's Text %.3f s (%u)\n", raw.wall,
+                    lib.wall, static_cast<unsigned>(n));
+    }
     {
         const Stopwatch w;
         DWORD bits = 0;

@@ -24,23 +24,19 @@
 
 namespace {
 
-// The fixture's folders with their depth below its root. Relative texts resolve against the
-// source folder (or the listed folder), which lies five levels down, so that ".." has room to
-// climb and still stay inside.
-struct FixtureFolder {
-    const wchar_t* relative;
-    int depth;
-};
-constexpr FixtureFolder kFolders[] = {
-    {L"", 0},
-    {L"z1", 1},
-    {L"z1\\z2", 2},
-    {L"z1\\z2\\z3", 3},
-    {L"z1\\z2\\z3\\z4", 4},
-    {L"z1\\z2\\z3\\z4\\src", 5},
-    {L"z1\\z2\\z3\\z4\\src\\sub", 6},
-    {L"z1\\z2\\z3\\z4\\out", 5},
-    {L"out2", 1},
+// The fixture's folders below its root. Relative texts resolve against the source folder (or
+// the listed folder), which lies five levels down, so that ".." has room to climb and still
+// stay inside.
+constexpr const wchar_t* kFolders[] = {
+    L"",
+    L"z1",
+    L"z1\\z2",
+    L"z1\\z2\\z3",
+    L"z1\\z2\\z3\\z4",
+    L"z1\\z2\\z3\\z4\\src",
+    L"z1\\z2\\z3\\z4\\src\\sub",
+    L"z1\\z2\\z3\\z4\\out",
+    L"out2",
 };
 constexpr int kSourceDepth = 5;
 constexpr wchar_t kSourceFolder[] = L"z1\\z2\\z3\\z4\\src";
@@ -286,8 +282,8 @@ private:
         static constexpr const wchar_t* kEmpty[] = {L"", L"   ", L"\t"};
         static constexpr const wchar_t* kNetwork[] = {
             L"\\\\srv\\share", L"\\\\srv", L"\\\\?\\UNC\\srv\\share", L"\\\\srv\\😀", L"//srv/share"};
-        const FixtureFolder& base = kFolders[Below(std::size(kFolders))];
-        const std::wstring absolute = base.relative[0] ? m_root + L"\\" + base.relative : m_root;
+        const std::wstring base = PickFrom(kFolders);
+        const std::wstring absolute = base.empty() ? m_root : m_root + L"\\" + base;
         std::wstring text;
         switch (Below(11)) {
         case 0: return PickFrom(kEmpty);
@@ -399,6 +395,19 @@ private:
     std::wstring m_root;
 };
 
+// The input being run, for the crash report below; a crash ends the program before any
+// test output could name it.
+char g_crashInput[4096];
+
+LONG WINAPI ReportCrashInput(EXCEPTION_POINTERS* info)
+{
+    std::fprintf(stderr, "crash (exception 0x%08lx) for %s\n", info->ExceptionRecord->ExceptionCode,
+                 g_crashInput);
+    std::fflush(stderr);
+    // Ends the program at once, without waiting on a debugger that nobody will attach.
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 // Ends the test program with the input that hangs, when one input takes longer than the
 // bound; a hang would otherwise only show as the test runner's time-out, without the input.
 class HangWatch {
@@ -496,6 +505,7 @@ TEST(BatchRunInputTest, EveryTypedInputFinishesOrReportsAndLosesNoFile)
     const std::wstring root = temp / rootName;
     InputMaker maker(seed, root);
     HangWatch watch(60000);
+    const LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = SetUnhandledExceptionFilter(ReportCrashInput);
     std::map<std::string, int> outcomes;
 
     for (unsigned i = 0; i < inputs; ++i) {
@@ -504,12 +514,13 @@ TEST(BatchRunInputTest, EveryTypedInputFinishesOrReportsAndLosesNoFile)
             "input " + std::to_string(i) + " of seed " + std::to_string(seed) + ": " + Shown(input);
         SCOPED_TRACE(shown);
         watch.Beat(shown);
+        std::snprintf(g_crashInput, sizeof g_crashInput, "%s", shown.c_str());
 
         std::vector<std::string> originals;
         temp.MakeFolder(rootName);
-        for (const FixtureFolder& f : kFolders) {
-            if (f.relative[0])
-                temp.MakeFolder(rootName + L"\\" + f.relative);
+        for (const wchar_t* f : kFolders) {
+            if (f[0])
+                temp.MakeFolder(rootName + L"\\" + f);
         }
         for (const wchar_t* f : kFiles) {
             temp.MakeFile(rootName + L"\\" + f);
@@ -553,6 +564,7 @@ TEST(BatchRunInputTest, EveryTypedInputFinishesOrReportsAndLosesNoFile)
         if (HasFailure())
             break;
     }
+    SetUnhandledExceptionFilter(previousFilter);
     for (const auto& [outcome, count] : outcomes)
         std::printf("  %4d  %s\n", count, outcome.c_str());
 }

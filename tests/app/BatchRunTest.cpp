@@ -487,6 +487,35 @@ TEST_F(BatchRunTest, AFailedMoveLeavesNoNewFileAndRemovesNothingThatWasThere)
     }
 }
 
+// A target whose name the platform reads as a device would take the file's content and keep
+// none of it; such a target counts as one that exists.
+TEST_F(BatchRunTest, ATargetThatNamesADeviceIsRefusedLikeAnExistingOne)
+{
+    const std::wstring content = L"src\\a.tbi";
+    for (const wchar_t* newSuffix :
+         {L"\\..\\NUL", L"\\..\\nul.jpg", L"\\..\\CON", L"\\..\\AUX", L"\\..\\PRN", L".jpg\\..\\..\\nul"}) {
+        SCOPED_TRACE(Utf8(newSuffix));
+        const std::wstring src = temp / L"src";
+        if (!PathExists(src))
+            MakeSource(L"src", {L"a.tbi"});
+        FakeHost h;
+        h.sourceFolder = src;
+        h.exportFolder = temp / L"export";
+        h.newSuffix = newSuffix;
+        h.answer = false;
+
+        TBatchRun(h).Execute();
+
+        // The copy back still runs, from the device, and fails on the existing source file.
+        ASSERT_EQ(h.statuses.size(), 3u);
+        EXPECT_EQ(h.statuses[0], L"命名失败，请重试！ 183");
+        EXPECT_TRUE(h.statuses[1].starts_with(L"备份失败！ ")) << Utf8(h.statuses[1]);
+        EXPECT_EQ(h.statuses[2], kFinished);
+        EXPECT_EQ(ReadFileContent(src + L"\\a.tbi"), Utf8(content));
+        EXPECT_EQ(NamesIn(temp / L"export"), Texts{});
+    }
+}
+
 // The same on a real volume that runs full. It needs a small empty volume (256 KiB is enough)
 // whose folder is given in CORVANE_SMALL_VOLUME, so it runs only where one can be set up; the
 // test above stands in for such a volume everywhere else.

@@ -4,6 +4,7 @@
 #include "controls/cxControlsRegister.h"
 #include "editors/cxEditRegister.h"
 #include "runtime/rtApplication.h"
+#include "shell/cxShellListView.h"
 
 #include <gtest/gtest.h>
 
@@ -343,6 +344,56 @@ TEST_F(MainWindowTest, BrowseHandlerRefusesASenderThatIsNoButtonEdit)
     } catch (const EInvalidCast& e) {
         EXPECT_EQ(e.Message(), L"Invalid class typecast");
     }
+}
+
+// Clicks a folder field's ellipsis button with the mouse, as a person does.
+void ClickEllipsis(TcxButtonEdit* edit)
+{
+    RECT b = edit->ButtonViewInfos().at(0).bounds;
+    LPARAM at = MAKELPARAM((b.left + b.right) / 2, (b.top + b.bottom) / 2);
+    SendMessageW(edit->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(edit->Handle(), WM_LBUTTONUP, 0, at);
+}
+
+TEST_F(MainWindowTest, EachFolderButtonBrowsesIntoItsOwnFieldAndCancelKeepsTheText)
+{
+    TcxShellModuleScope shell;
+    TempFolder dir;
+    const std::wstring chosen = dir.MakeFolder(L"pick\\inner");
+    TcxShellBrowserDialog* dialog = form->cxShellBrowserDialog1;
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->LookAndFeel()->Kind(), lfOffice11);
+
+    struct Step {
+        TcxButtonEdit* field;
+        std::wstring typed;
+        WPARAM key; // Return confirms, Escape cancels
+        std::wstring expectedField;
+    };
+    const std::wstring typedWithBlanks = L"  " + chosen + L" ";
+    const std::vector<Step> steps = {
+        {form->cxButtonEdit1, typedWithBlanks, VK_ESCAPE, typedWithBlanks},
+        {form->cxButtonEdit2, chosen, VK_RETURN, chosen},
+    };
+    form->cxButtonEdit1->SetText(L"");
+    form->cxButtonEdit2->SetText(L"");
+    for (const Step& step : steps) {
+        step.field->SetText(step.typed);
+        std::wstring handedIn;
+        dialog->OnShow = [&](TObject* sender) {
+            handedIn = dialog->Path();
+            auto* dlg = static_cast<TcxShellBrowserDlg*>(sender);
+            HWND tree = dlg->cxStv->InnerTree()->Handle();
+            PostMessageW(tree, WM_KEYDOWN, step.key, 1);
+            PostMessageW(tree, WM_KEYUP, step.key, 0xC0000001);
+        };
+        ClickEllipsis(step.field);
+        EXPECT_EQ(handedIn, step.typed) << "the field's text goes to the dialog as it is";
+        EXPECT_EQ(step.field->Text(), step.expectedField);
+    }
+    EXPECT_EQ(form->cxButtonEdit1->Text(), typedWithBlanks)
+        << "the second field's button filled only its own field";
+    EXPECT_TRUE(IsWindowEnabled(form->Handle()));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "controls/cxAccelerator.h"
 #include "controls/cxButtons.h"
 #include "controls/cxControlsRegister.h"
 #include "controls/cxGroupBox.h"
@@ -119,6 +120,100 @@ end
     }
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->FocusControl(), start);
+}
+
+} // namespace
+
+namespace {
+
+class AcceleratorTest : public WindowFixture {
+protected:
+    template <typename Cond> bool WaitFor(Cond cond)
+    {
+        DWORD start = GetTickCount();
+        while (!cond() && GetTickCount() - start < 2000) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            app->ProcessMessages();
+        }
+        return cond();
+    }
+    // Alt held, the letter pressed and released, Alt released: real keyboard input.
+    static void AltKey(WORD key)
+    {
+        INPUT in[4]{};
+        for (INPUT& i : in)
+            i.type = INPUT_KEYBOARD;
+        in[0].ki.wVk = VK_MENU;
+        in[1].ki.wVk = key;
+        in[2].ki.wVk = key;
+        in[2].ki.dwFlags = KEYEVENTF_KEYUP;
+        in[3].ki.wVk = VK_MENU;
+        in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(4, in, sizeof(INPUT));
+    }
+};
+
+// Alt with a caption's marked letter: a label hands the focus to its control, a group box to
+// its first child, a button clicks.
+TEST_F(AcceleratorTest, AltWithTheMarkedLetterReachesTheControl)
+{
+    auto* field = Make<TNativeEdit>(80, 10, 100, 22);
+    auto* label = Make<TcxLabel>(10, 12, 10, 10);
+    label->SetCaption(L"&Name");
+    label->SetFocusControl(field);
+    auto* box = Make<TcxGroupBox>(10, 50, 250, 120);
+    box->SetCaption(L"&Group");
+    auto* second = new TNativeEdit(form);
+    second->SetParent(box);
+    second->SetBounds(10, 60, 100, 22);
+    second->SetTabOrder(1);
+    auto* first = new TNativeEdit(form);
+    first->SetParent(box);
+    first->SetBounds(10, 30, 100, 22);
+    first->SetTabOrder(0);
+    auto* button = Make<TcxButton>(300, 10, 90, 28);
+    button->SetCaption(L"&Start");
+    int clicks = 0;
+    button->OnClick = [&](TObject*) { ++clicks; };
+    SetForegroundWindow(form->Handle());
+    button->SetFocus();
+    app->ProcessMessages();
+
+    AltKey('N');
+    EXPECT_TRUE(WaitFor([&] { return GetFocus() == field->Handle(); })) << "Alt+N: the label's field";
+    AltKey('G');
+    EXPECT_TRUE(WaitFor([&] { return GetFocus() == first->Handle(); })) << "Alt+G: the box's first child";
+    AltKey('S');
+    EXPECT_TRUE(WaitFor([&] { return clicks == 1; })) << "Alt+S: the button clicks";
+    // Without accelerator handling the letter does nothing: a key typed after it still goes
+    // to the field that had the focus.
+    label->Properties()->SetShowAccelChar(false);
+    first->SetFocus();
+    AltKey('N');
+    INPUT x[2]{};
+    x[0].type = x[1].type = INPUT_KEYBOARD;
+    x[0].ki.wVk = x[1].ki.wVk = 'X';
+    x[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, x, sizeof(INPUT));
+    ASSERT_TRUE(WaitFor(
+        [&] { return GetWindowTextLengthW(first->Handle()) + GetWindowTextLengthW(field->Handle()) > 0; }));
+    EXPECT_EQ(GetWindowTextLengthW(first->Handle()), 1);
+    EXPECT_EQ(GetWindowTextLengthW(field->Handle()), 0);
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(AcceleratorRuleTest, TheMarkedLetterInAnyCase)
+{
+    struct Case {
+        wchar_t key;
+        const wchar_t* caption;
+        bool expected;
+    } cases[] = {{L'n', L"&Name", true}, {L'N', L"&name", true}, {L'a', L"&Name", false},
+                 {L'x', L"a&&x", false}, {L'x', L"a&&&x", true}, {L'n', L"Name&", false},
+                 {L'n', L"Name", false}};
+    for (const Case& c : cases)
+        EXPECT_EQ(IsAccelerator(c.key, c.caption), c.expected)
+            << c.caption << " " << static_cast<char>(c.key);
 }
 
 } // namespace

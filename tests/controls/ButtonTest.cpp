@@ -241,4 +241,130 @@ TEST(ButtonLayoutTest, GlyphAndCaptionPlacement)
     EXPECT_EQ(alone.caption.left, 30);
 }
 
+// A glyph beside the caption: its own colour shows, its transparent colour (bottom-left pixel)
+// does not; the disabled state takes the second image when there is one.
+TEST_F(ButtonTest, GlyphIsDrawnTransparentlyInItsPlace)
+{
+    auto* button = Make<TcxButton>(20, 20, 120, 30);
+    button->LookAndFeel()->SetKind(lfStandard);
+    button->SetCaption(L"Go");
+    // Two 16 x 16 images: a red square on magenta, a green one on magenta.
+    TcxBitmap picture(32, 16, 32);
+    FillRectSolid(picture.DC(), {0, 0, 32, 16}, RGB(255, 0, 255));
+    FillRectSolid(picture.DC(), {4, 4, 12, 12}, RGB(255, 0, 0));
+    FillRectSolid(picture.DC(), {20, 4, 28, 12}, RGB(0, 255, 0));
+    button->SetGlyph(picture.Handle());
+    button->SetNumGlyphs(2);
+    TcxButtonContentLayout l = button->ContentLayout(cxbsNormal);
+    EXPECT_EQ(l.glyph.right - l.glyph.left, 16);
+    EXPECT_LT(l.glyph.right, l.caption.left) << "glyph left of the caption";
+    PixelCanvas normal(120, 30);
+    button->PaintButtonTo(normal.dc(), cxbsNormal, false);
+    EXPECT_EQ(normal.At(l.glyph.left + 8, l.glyph.top + 8), RGB(255, 0, 0));
+    COLORREF face = normal.At(l.glyph.left + 1, l.glyph.top + 1);
+    EXPECT_NE(face, RGB(255, 0, 255)) << "the transparent colour does not show";
+    PixelCanvas disabled(120, 30);
+    button->PaintButtonTo(disabled.dc(), cxbsDisabled, false);
+    EXPECT_EQ(disabled.At(l.glyph.left + 8, l.glyph.top + 8), RGB(0, 255, 0));
+    // Glyph only: the glyph centred, no caption.
+    button->SetPaintStyle(bpsGlyph);
+    TcxButtonContentLayout g = button->ContentLayout(cxbsNormal);
+    EXPECT_NEAR((g.glyph.left + g.glyph.right) / 2, 60, 2);
+    EXPECT_EQ(g.caption.right - g.caption.left, 0);
+    PixelCanvas sheet(4 * 124, 34, RGB(255, 255, 255));
+    int i = 0;
+    for (TButtonLayout layout : {blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom}) {
+        button->SetPaintStyle(bpsDefault);
+        button->SetLayout(layout);
+        button->SetBounds(20, 20, 120, layout >= blGlyphTop ? 34 : 30);
+        PixelCanvas one(120, button->Height());
+        button->PaintButtonTo(one.dc(), cxbsNormal, false);
+        BitBlt(sheet.dc(), i++ * 124, 0, 120, button->Height(), one.dc(), 0, 0, SRCCOPY);
+    }
+    ASSERT_TRUE(sheet.SaveBmp((ArtifactFolder() / L"button-glyph-layouts.bmp").c_str()));
+}
+
+// Three buttons of one group, clicked with the real mouse: one is down at a time; a down
+// button stays down when clicked again unless all may be up.
+TEST_F(ButtonTest, GroupButtonsGoDownOneAtATime)
+{
+    std::vector<TcxButton*> group;
+    for (int i = 0; i < 3; ++i) {
+        auto* b = Make<TcxButton>(10 + i * 100, 10, 90, 28);
+        b->SetCaption(L"B" + std::to_wstring(i));
+        b->SpeedButtonOptions()->SetGroupIndex(1);
+        group.push_back(b);
+    }
+    auto* field = Make<TNativeEdit>(10, 60, 100, 22);
+    group[0]->SpeedButtonOptions()->SetCanBeFocused(false); // taken over by the others below
+    group[0]->SpeedButtonOptions()->SetDown(true);
+    EXPECT_FALSE(group[1]->SpeedButtonOptions()->CanBeFocused()) << "the group takes over the behaviour";
+    SetForegroundWindow(form->Handle());
+    field->SetFocus();
+    app->ProcessMessages();
+    int clicks = 0;
+    for (TcxButton* b : group)
+        b->OnClick = [&](TObject*) { ++clicks; };
+    auto click = [&](TcxButton* b) {
+        POINT p{45, 14};
+        ClientToScreen(b->Handle(), &p);
+        SetCursorPos(p.x, p.y);
+        INPUT in[2]{};
+        in[0].type = in[1].type = INPUT_MOUSE;
+        in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        int before = clicks;
+        SendInput(2, in, sizeof(INPUT));
+        return WaitFor([&] { return clicks == before + 1; });
+    };
+    struct Step {
+        int clicked;
+        bool allowAllUp;
+        bool down[3];
+    } steps[] = {
+        {1, false, {false, true, false}}, {2, false, {false, false, true}},
+        {2, false, {false, false, true}}, // clicked again: stays down
+        {2, true, {false, false, false}}, // unless all may be up
+        {0, true, {true, false, false}},
+    };
+    int n = 0;
+    for (const Step& s : steps) {
+        group[static_cast<size_t>(s.clicked)]->SpeedButtonOptions()->SetAllowAllUp(s.allowAllUp);
+        ASSERT_TRUE(click(group[static_cast<size_t>(s.clicked)])) << "step " << n;
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(group[static_cast<size_t>(i)]->SpeedButtonOptions()->Down(), s.down[i])
+                << "step " << n << " button " << i;
+        EXPECT_EQ(GetFocus(), field->Handle()) << "a button that cannot be focused leaves the focus alone";
+        ++n;
+    }
+    // A down button paints pressed; one without a group cannot be down.
+    EXPECT_EQ(group[0]->PaintState(false), cxbsPressed);
+    group[1]->SpeedButtonOptions()->SetGroupIndex(0);
+    group[1]->SpeedButtonOptions()->SetDown(true);
+    EXPECT_FALSE(group[1]->SpeedButtonOptions()->Down());
+    SetCursorPos(0, 0);
+}
+
+TEST_F(ButtonTest, AFlatButtonShowsNoFrameAtRest)
+{
+    form->SetColor(RGB(200, 30, 30));
+    auto* button = Make<TcxButton>(20, 20, 100, 30);
+    button->LookAndFeel()->SetKind(lfStandard);
+    button->SetCaption(L"Flat");
+    PixelCanvas framed(100, 30);
+    button->PaintButtonTo(framed.dc(), cxbsNormal, false);
+    button->SpeedButtonOptions()->SetFlat(true);
+    PixelCanvas flat(100, 30), hot(100, 30);
+    button->PaintButtonTo(flat.dc(), cxbsNormal, false);
+    button->PaintButtonTo(hot.dc(), cxbsHot, false);
+    EXPECT_EQ(flat.At(0, 15), flat.At(50, 2)) << "the edge shows the face, no frame";
+    EXPECT_NE(framed.At(99, 15), framed.At(50, 2)) << "the framed button's edge differs from its face";
+    EXPECT_EQ(hot.At(99, 15), framed.At(99, 15)) << "hot, the frame shows";
+    button->SpeedButtonOptions()->SetFlat(false);
+    button->SpeedButtonOptions()->SetTransparent(true);
+    PixelCanvas transparent(100, 30);
+    button->PaintButtonTo(transparent.dc(), cxbsNormal, false);
+    EXPECT_EQ(transparent.At(2, 2), RGB(200, 30, 30)) << "what lies behind shows";
+}
+
 } // namespace

@@ -320,4 +320,41 @@ TEST_F(RealProducerTest, FoldersOnlyAndRefreshAfterChangesOnDisk)
     EXPECT_EQ(sink.Count(MsgItemAdded), 1);
 }
 
+TEST_F(RealProducerTest, ARefreshKeepsTheFetchedDetailsOfUnchangedItems)
+{
+    TestProducer producer(&sink);
+    producer.enumFlags = cxEnumFolders | cxEnumIncludeHidden;
+    producer.ProduceItems(folder.get(), list.get(), 100); // every item fetched at once
+    ASSERT_EQ(ItemNames(producer), (std::vector<std::wstring>{L".hidden", L"A", L"b", L"c"}));
+    for (const auto& item : producer.Items())
+        ASSERT_TRUE(item->DetailsFetched);
+    ASSERT_TRUE(producer.Item(0)->HiddenItem);
+    temp.MakeFolder(L"d");
+    ASSERT_TRUE(producer.RefreshItems());
+    ASSERT_EQ(ItemNames(producer), (std::vector<std::wstring>{L".hidden", L"A", L"b", L"c", L"d"}));
+    for (const auto& item : producer.Items()) {
+        SCOPED_TRACE(item->DisplayText);
+        EXPECT_TRUE(item->DetailsFetched) << "a kept item became a basic record";
+        EXPECT_TRUE(item->AllowsRename);
+    }
+    EXPECT_TRUE(producer.Item(0)->HiddenItem);
+}
+
+TEST_F(RealProducerTest, ARenamedItemTakesTheNewAbsoluteListAndFolderInfo)
+{
+    TestProducer producer(&sink);
+    producer.enumFlags = cxEnumFolders;
+    producer.ProduceItems(folder.get(), list.get(), 100);
+    TcxShellItemInfo* item = producer.Item(2);
+    ASSERT_EQ(item->DisplayText, L"c");
+    PITEMID_CHILD renamed = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(folder->SetNameOf(nullptr, item->ItemIdList.get(), L"c2",
+                                               SHGDN_INFOLDER | SHGDN_FORPARSING, &renamed));
+    UniqueIdList owned(renamed);
+    item->ReplaceIdList(folder.get(), list.get(), owned.get());
+    EXPECT_EQ(item->DisplayText, L"c2");
+    EXPECT_EQ(IdListToPath(item->AbsoluteItemIdList.get()), temp.Path() + L"\\c2");
+    EXPECT_EQ(IdListToPath(item->ItemFolderInfo->AbsoluteIdList()), temp.Path() + L"\\c2");
+}
+
 } // namespace

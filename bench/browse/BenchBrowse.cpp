@@ -1,0 +1,275 @@
+// Prints: the time from RunDialog to the selected node of a child of a large folder next to
+// the platform's folder picker reaching the same child through BFFM_SETSELECTION (and the
+// ratio); the time to expand a folder of 10,000 subfolders in the tree next to a bare
+// enumeration with names; GDI objects, task-allocator blocks and tree producers before and
+// after 200 open-browse-close cycles of the dialog.
+#include "shell/cxShellBrowserDialog.h"
+#include "shell/cxShellListView.h"
+#include "shell/cxShellRegister.h"
+#include "runtime/rtApplication.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+#include <set>
+#include <string>
+
+namespace {
+
+double Now()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+int CountGdiObjects()
+{
+    int count = 0;
+    for (UINT_PTR value = 1; value <= 0xFFFF; ++value)
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(value)) != 0)
+            ++count;
+    return count;
+}
+
+// Live blocks of the shell's task allocator (identifier lists among them).
+class AllocationSpy : public IMallocSpy {
+public:
+    size_t Live()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_live.size();
+    }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
+    {
+        if (riid == IID_IUnknown || riid == IID_IMallocSpy) {
+            *object = static_cast<IMallocSpy*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
+    void* STDMETHODCALLTYPE PostAlloc(void* actual) override
+    {
+        if (actual) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_live.insert(actual);
+        }
+        return actual;
+    }
+    void* STDMETHODCALLTYPE PreFree(void* request, BOOL spied) override
+    {
+        if (request && spied) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_live.erase(request);
+        }
+        return request;
+    }
+    void STDMETHODCALLTYPE PostFree(BOOL) override {}
+    SIZE_T STDMETHODCALLTYPE PreRealloc(void* request, SIZE_T size, void** newRequest, BOOL spied) override
+    {
+        if (request && spied) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_live.erase(request);
+        }
+        *newRequest = request;
+        return size;
+    }
+    void* STDMETHODCALLTYPE PostRealloc(void* actual, BOOL) override { return PostAlloc(actual); }
+    void* STDMETHODCALLTYPE PreGetSize(void* request, BOOL) override { return request; }
+    SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T size, BOOL) override { return size; }
+    void* STDMETHODCALLTYPE PreDidAlloc(void* request, BOOL) override { return request; }
+    int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
+    void STDMETHODCALLTYPE PreHeapMinimize() override {}
+    void STDMETHODCALLTYPE PostHeapMinimize() override {}
+
+private:
+    std::mutex m_mutex;
+    std::set<void*> m_live;
+};
+
+AllocationSpy g_spy;
+
+// RunDialog until the start folder is selected; answers the seconds, or -1 when the
+// dialog selected something else.
+double TimeOurDialog(TComponent* owner, const std::wstring& target)
+{
+    TcxShellBrowserDialog dialog(owner);
+    dialog.SetPath(target);
+    double reached = -1;
+    const double start = Now();
+    dialog.OnShow = [&](TObject* sender) {
+        auto* form = static_cast<TcxShellBrowserDlg*>(sender);
+        if (form->cxStv->SelectedPath() == target)
+            reached = Now() - start;
+        form->SetModalResult(mrCancel);
+    };
+    dialog.RunDialog();
+    return reached;
+}
+
+struct PlatformRun {
+    std::wstring target;
+    double start = 0;
+    double reached = -1;
+};
+
+int CALLBACK PlatformCallback(HWND wnd, UINT message, LPARAM lParam, LPARAM data)
+{
+    auto* run = reinterpret_cast<PlatformRun*>(data);
+    if (message == BFFM_INITIALIZED) {
+        SendMessageW(wnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(run->target.c_str()));
+    } else if (message == BFFM_SELCHANGED && run->reached < 0) {
+        wchar_t path[MAX_PATH] = {};
+        if (SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam), path) && run->target == path) {
+            run->reached = Now() - run->start;
+            PostMessageW(wnd, WM_COMMAND, IDCANCEL, 0);
+        }
+    }
+    return 0;
+}
+
+double TimePlatformPicker(const std::wstring& target)
+{
+    PlatformRun run;
+    run.target = target;
+    BROWSEINFOW info{};
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = &PlatformCallback;
+    info.lParam = reinterpret_cast<LPARAM>(&run);
+    run.start = Now();
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+    if (chosen)
+        CoTaskMemFree(chosen);
+    return run.reached;
+}
+
+// The bare enumeration of a folder's subfolders with their names.
+double TimeBareEnumeration(const std::wstring& path, int& count)
+{
+    UniqueIdList list;
+    ULONG eaten = 0;
+    std::wstring text = path;
+    ComPtr<IShellFolder> desktop = DesktopFolder();
+    desktop->ParseDisplayName(nullptr, nullptr, text.data(), &eaten, list.put(), nullptr);
+    const double start = Now();
+    ComPtr<IShellFolder> folder;
+    desktop->BindToObject(list.get(), nullptr, IID_IShellFolder, folder.put_void());
+    ComPtr<IEnumIDList> items;
+    count = 0;
+    if (folder && folder->EnumObjects(nullptr, SHCONTF_FOLDERS, items.put()) == S_OK) {
+        PITEMID_CHILD item = nullptr;
+        while (items->Next(1, &item, nullptr) == S_OK) {
+            ItemDisplayName(folder.get(), item);
+            CoTaskMemFree(item);
+            ++count;
+        }
+    }
+    return Now() - start;
+}
+
+// Expands the node of base\name in a tree rooted at base; answers the seconds.
+double TimeTreeExpand(TForm* host, const std::wstring& base, const std::wstring& name, int& count)
+{
+    auto* tree = new TcxShellTreeView(host);
+    tree->SetBounds(0, 0, 300, 400);
+    tree->Root()->SetBrowseFolder(bfCustomPath);
+    tree->Root()->SetCustomPath(base);
+    tree->SetParent(host);
+    TcxInnerShellTreeView* inner = tree->InnerTree();
+    HTREEITEM top = inner->TopLevelItem();
+    HTREEITEM node = nullptr;
+    for (int i = 0; i < inner->ChildCount(top); ++i)
+        if (inner->ItemText(inner->ChildAt(top, i)) == name)
+            node = inner->ChildAt(top, i);
+    const double start = Now();
+    if (node)
+        inner->Expand(node);
+    const double spent = Now() - start;
+    count = node ? inner->ChildCount(node) : 0;
+    delete tree;
+    return spent;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: bench_browse C:\\fixtures large-count\n");
+        return 2;
+    }
+    const std::wstring base = argv[1];
+    const int large = _wtoi(argv[2]);
+    TcxShellModuleScope shellModule;
+    CoRegisterMallocSpy(&g_spy);
+    RegisterShellClasses();
+    TApplication application;
+    auto* host = new TForm(&application);
+    host->SetBounds(10, 10, 400, 500);
+    host->Show();
+    application.ProcessMessages();
+
+    wchar_t child[32];
+    swprintf(child, 32, L"sub%05d", large / 2);
+    const std::wstring target = base + L"\\f" + std::to_wstring(large) + L"\\" + child;
+
+    double ours = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        double t = TimeOurDialog(host, target);
+        if (t < 0) {
+            std::printf("dialog: the start folder was not selected\n");
+            return 1;
+        }
+        ours = std::min(ours, t);
+    }
+    double platform = TimePlatformPicker(target);
+    std::printf("reach child of a %d-subfolder folder: dialog %.3f s, platform picker %.3f s, ratio %.0f "
+                "(target >= 100)\n",
+                large, ours, platform, platform > 0 ? platform / ours : 0.0);
+
+    int bareCount = 0, treeCount = 0;
+    double bare = 1e9, tree = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        bare = std::min(bare, TimeBareEnumeration(base + L"\\f10000", bareCount));
+        tree = std::min(tree, TimeTreeExpand(host, base, L"f10000", treeCount));
+    }
+    std::printf("expand 10,000 subfolders: tree %.3f s (%d nodes), bare enumeration %.3f s (%d), ratio %.2f "
+                "(targets: <= 1 s, <= 2)\n",
+                tree, treeCount, bare, bareCount, tree / bare);
+
+    auto cycle = [&] {
+        TcxShellBrowserDialog dialog(host);
+        dialog.SetPath(base);
+        dialog.OnShow = [](TObject* sender) {
+            auto* form = static_cast<TcxShellBrowserDlg*>(sender);
+            HWND inner = form->cxStv->InnerTree()->Handle();
+            SendMessageW(inner, WM_KEYDOWN, VK_RIGHT, 0);
+            SendMessageW(inner, WM_KEYDOWN, VK_DOWN, 0);
+            form->SetModalResult(mrOk);
+        };
+        dialog.RunDialog();
+        application.ProcessMessages();
+    };
+    cycle();
+    cycle();
+    const int gdiBefore = CountGdiObjects();
+    const size_t blocksBefore = g_spy.Live();
+    const int producersBefore = TcxShellTreeItemProducer::LiveCount();
+    for (int i = 0; i < 200; ++i)
+        cycle();
+    std::printf("200 open-browse-close cycles: GDI objects %d -> %d, allocator blocks %u -> %u, tree "
+                "producers %d -> %d\n",
+                gdiBefore, CountGdiObjects(), static_cast<unsigned>(blocksBefore),
+                static_cast<unsigned>(g_spy.Live()), producersBefore, TcxShellTreeItemProducer::LiveCount());
+    CoRevokeMallocSpy();
+    return 0;
+}

@@ -1,0 +1,32 @@
+// Copies of pictures that controls keep for themselves.
+#pragma once
+
+#include "lookandfeel/cxGraphics.h"
+
+#include <memory>
+#include <vector>
+
+// A 32-bit copy of bitmap, or nothing for no bitmap or an empty one. The copy goes through
+// device-independent bits: the caller's bitmap may still be selected into a device context
+// of its own, where no second context can select it.
+inline std::unique_ptr<TcxBitmap> CopyBitmap(HBITMAP bitmap)
+{
+    BITMAP info{};
+    if (!bitmap || !GetObjectW(bitmap, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
+        return nullptr;
+    auto copy = std::make_unique<TcxBitmap>(info.bmWidth, info.bmHeight, 32);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = info.bmWidth;
+    bi.bmiHeader.biHeight = -info.bmHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    std::vector<DWORD> bits(static_cast<size_t>(info.bmWidth) * static_cast<size_t>(info.bmHeight));
+    HDC screen = GetDC(nullptr);
+    int rows = GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), bits.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    if (rows > 0)
+        SetDIBitsToDevice(copy->DC(), 0, 0, static_cast<DWORD>(info.bmWidth), static_cast<DWORD>(info.bmHeight), 0, 0,
+                          0, static_cast<UINT>(info.bmHeight), bits.data(), &bi, DIB_RGB_COLORS);
+    return copy;
+}

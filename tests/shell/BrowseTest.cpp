@@ -1,0 +1,886 @@
+// The shell folder tree and the browse-for-folder dialog, on real windows, with trees rooted
+// at temporary folders (the desktop differs from machine to machine).
+#include "ShellTestSupport.h"
+
+#include "../common/Artifacts.h"
+#include "../common/WindowFixture.h"
+#include "editors/cxEditErrors.h"
+#include "shell/cxShellBrowserDialog.h"
+#include "shell/cxShellRegister.h"
+#include "shell/cxShellTreeView.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Dispatches messages until pred holds or timeoutMs has passed; answers pred().
+bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs = 10000)
+{
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (!pred()) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+            if (pred())
+                return true;
+        }
+        ULONGLONG now = GetTickCount64();
+        if (now >= end)
+            return pred();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+    }
+    return true;
+}
+
+// Runs every message already queued, without waiting.
+void Drain()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+std::vector<std::wstring> ChildTexts(TcxInnerShellTreeView* tree, HTREEITEM node)
+{
+    std::vector<std::wstring> texts;
+    for (int i = 0; i < tree->ChildCount(node); ++i)
+        texts.push_back(tree->ItemText(tree->ChildAt(node, i)));
+    return texts;
+}
+
+HTREEITEM ChildNamed(TcxInnerShellTreeView* tree, HTREEITEM node, const std::wstring& name)
+{
+    for (int i = 0; i < tree->ChildCount(node); ++i)
+        if (tree->ItemText(tree->ChildAt(node, i)) == name)
+            return tree->ChildAt(node, i);
+    return nullptr;
+}
+
+void Announce(LONG event, const std::wstring& path)
+{
+    SHChangeNotify(event, SHCNF_PATHW | SHCNF_FLUSH, path.c_str(), nullptr);
+}
+
+// A temp folder with: a\a1, a\a2, b (empty), c.txt.
+class ShellTreeTest : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        RegisterShellClasses();
+        a = temp.MakeFolder(L"a");
+        a1 = temp.MakeFolder(L"a\\a1");
+        temp.MakeFolder(L"a\\a2");
+        b = temp.MakeFolder(L"b");
+        temp.MakeFile(L"c.txt");
+    }
+
+    // A tree rooted at the temp folder; path is selected before the window exists.
+    TcxShellTreeView* MakeTree(const std::wstring* path = nullptr)
+    {
+        auto* tv = new TcxShellTreeView(form);
+        tv->SetBounds(10, 10, 300, 250);
+        tv->Options()->SetShowNonFolders(false);
+        tv->Root()->SetBrowseFolder(bfCustomPath);
+        tv->Root()->SetCustomPath(temp.Path());
+        if (path)
+            tv->SetSelectedPath(*path);
+        tv->SetParent(form);
+        app->ProcessMessages();
+        tree = tv->InnerTree();
+        top = tree->TopLevelItem();
+        return tv;
+    }
+
+    TempFolder temp;
+    std::wstring a, a1, b;
+    TcxInnerShellTreeView* tree = nullptr;
+    HTREEITEM top = nullptr;
+};
+
+TEST_F(ShellTreeTest, ListsFoldersOnlyWhenOpenedAndDropsTheButtonOfAnEmptyOne)
+{
+    MakeTree();
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(ChildTexts(tree, top), (std::vector<std::wstring>{L"a", L"b"}))
+        << "folders only, files left out";
+    HTREEITEM nodeA = tree->ChildAt(top, 0);
+    HTREEITEM nodeB = tree->ChildAt(top, 1);
+    EXPECT_EQ(tree->ChildCount(nodeA), 0) << "nothing listed before the node is opened";
+    EXPECT_TRUE(tree->HasChildren(nodeA));
+    EXPECT_EQ(tree->ProducerCount(), 1u) << "only the opened top node has a producer";
+
+    tree->Expand(nodeA);
+    EXPECT_EQ(ChildTexts(tree, nodeA), (std::vector<std::wstring>{L"a1", L"a2"}));
+    EXPECT_EQ(tree->ProducerCount(), 2u);
+    EXPECT_EQ(tree->IndexOf(tree->ChildAt(nodeA, 1)), 1);
+    EXPECT_EQ(tree->ParentItem(tree->ChildAt(nodeA, 1)), nodeA);
+
+    EXPECT_TRUE(tree->HasChildren(nodeB)) << "the shell reports subfolders for every folder";
+    tree->Expand(nodeB);
+    EXPECT_EQ(tree->ChildCount(nodeB), 0);
+    EXPECT_FALSE(tree->HasChildren(nodeB)) << "the button goes once the empty folder was opened";
+}
+
+TEST_F(ShellTreeTest, OptionsAndTheAddFolderEventDecideWhatIsListed)
+{
+    TcxShellTreeView* tv = MakeTree();
+    tv->Options()->SetShowNonFolders(true); // the window exists: the tree is rebuilt at once
+    EXPECT_EQ(ChildTexts(tree, tree->TopLevelItem()), (std::vector<std::wstring>{L"a", L"b", L"c.txt"}));
+    tv->OnAddFolder = [](TObject*, TcxShellFolder* folder, bool& canAdd) {
+        canAdd = IdListToPath(folder->AbsoluteIdList()).find(L"\\b") == std::wstring::npos;
+    };
+    tv->Options()->SetShowNonFolders(false);
+    EXPECT_EQ(ChildTexts(tree, tree->TopLevelItem()), (std::vector<std::wstring>{L"a"}));
+}
+
+TEST_F(ShellTreeTest, TheNativeTreesEventsReachTheControlAndCanRefuse)
+{
+    TcxShellTreeView* tv = MakeTree();
+    tree->Expand(tree->TopLevelItem()); // its children show: selecting one opens nothing more
+    std::vector<std::string> seen;
+    bool allowExpand = false;
+    tv->OnExpanding = [&](TObject* s, HTREEITEM, bool& allow) {
+        seen.push_back(s == tv ? "expanding" : "expanding from elsewhere");
+        allow = allowExpand;
+    };
+    tv->OnExpanded = [&](TObject*, HTREEITEM) { seen.push_back("expanded"); };
+    tv->OnCollapsing = [&](TObject*, HTREEITEM, bool&) { seen.push_back("collapsing"); };
+    tv->OnCollapsed = [&](TObject*, HTREEITEM) { seen.push_back("collapsed"); };
+    HTREEITEM nodeA = ChildNamed(tree, tree->TopLevelItem(), L"a");
+    tree->Expand(nodeA);
+    EXPECT_FALSE(tree->Expanded(nodeA)) << "OnExpanding refused";
+    allowExpand = true;
+    tree->Expand(nodeA);
+    EXPECT_TRUE(tree->Expanded(nodeA));
+    tree->Select(nodeA);
+    SendMessageW(tree->Handle(), WM_KEYDOWN, VK_LEFT, 0); // the user folds the node
+    EXPECT_FALSE(tree->Expanded(nodeA));
+    tv->OnChanging = [&](TObject*, HTREEITEM, bool& allow) {
+        seen.push_back("changing");
+        allow = false;
+    };
+    tree->Select(ChildNamed(tree, tree->TopLevelItem(), L"b"));
+    EXPECT_EQ(tree->Selected(), nodeA) << "OnChanging refused";
+    EXPECT_EQ(seen, (std::vector<std::string>{"expanding", "expanding", "expanded", "collapsing", "collapsed",
+                                              "changing"}));
+}
+
+TEST_F(ShellTreeTest, AFolderThatWentLosesItsButtonWhenOpened)
+{
+    MakeTree();
+    HTREEITEM nodeB = ChildNamed(tree, tree->TopLevelItem(), L"b");
+    ASSERT_TRUE(tree->HasChildren(nodeB));
+    ASSERT_TRUE(RemoveDirectoryW(b.c_str()));
+    tree->Expand(nodeB);
+    EXPECT_FALSE(tree->HasChildren(nodeB));
+    EXPECT_EQ(tree->ChildCount(nodeB), 0);
+}
+
+TEST_F(ShellTreeTest, SelectingSomethingOutsideTheRootOrUnknownChangesNothing)
+{
+    TcxShellTreeView* tv = MakeTree(&a);
+    TempFolder outside;
+    for (const std::wstring& path : {outside.Path(), temp.Path() + L"\\missing", std::wstring(L"::{bad}")}) {
+        tv->SetSelectedPath(path);
+        EXPECT_EQ(tv->SelectedPath(), a) << path;
+    }
+}
+
+TEST_F(ShellTreeTest, WithoutTrackingNoWatchIsRegistered)
+{
+    TcxShellTreeView* tv = MakeTree();
+    EXPECT_TRUE(tree->ChangeWatchRegistered());
+    tv->Options()->SetTrackShellChanges(false);
+    tv->SetSelectedPath(a); // a selection change registers the watch again, or ends it
+    EXPECT_FALSE(tree->ChangeWatchRegistered());
+}
+
+TEST_F(ShellTreeTest, SelectedPathSetBeforeTheWindowExists)
+{
+    struct Case {
+        const wchar_t* name;
+        std::wstring path;
+        std::wstring expectedSelected; // empty: nothing selected
+    };
+    TempFolder outside;
+    const std::vector<Case> cases = {
+        {L"a nested folder", a1, a1},
+        {L"empty text selects the root", L"", temp.Path()},
+        {L"a folder outside the root", outside.Path(), L""},
+        {L"text that names nothing", temp.Path() + L"\\missing\\deeper", L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TcxShellTreeView* tv = MakeTree(&c.path);
+        if (c.expectedSelected.empty()) {
+            EXPECT_EQ(tree->Selected(), nullptr);
+            EXPECT_EQ(tv->SelectedPath(), L"");
+        } else {
+            EXPECT_NE(tree->Selected(), nullptr);
+            EXPECT_EQ(tv->SelectedPath(), c.expectedSelected);
+        }
+        delete tv;
+    }
+}
+
+TEST_F(ShellTreeTest, AStaleItemUpdateIsDroppedAfterARebuild)
+{
+    MakeTree();
+    tree->Expand(tree->ChildAt(top, 0));
+    TcxShellTreeItemProducer* producer = tree->NodeProducer(tree->ChildAt(top, 0));
+    ASSERT_NE(producer, nullptr);
+    const unsigned serial = producer->Serial();
+    // The worker's result for the old node arrives after a rebuild freed it.
+    tree->BuildNode(nullptr, false);
+    EXPECT_EQ(tree->ProducerBySerial(serial), nullptr);
+    PostMessageW(tree->Handle(), MsgItemUpdated, 0, static_cast<LPARAM>(serial));
+    PumpUntil([&] { return tree->StaleUpdatesDropped() == 1; }, 2000);
+    EXPECT_EQ(tree->StaleUpdatesDropped(), 1);
+    EXPECT_EQ(ChildTexts(tree, tree->TopLevelItem()), (std::vector<std::wstring>{L"a", L"b"}));
+}
+
+TEST_F(ShellTreeTest, AFolderMadeInTheWatchedFolderKeepsExpansionAndSelection)
+{
+    TcxShellTreeView* tv = MakeTree(&a);
+    int changes = 0;
+    tv->OnShellChange = [&](TObject*, LONG, PCItemIDList, PCItemIDList) { ++changes; };
+    HTREEITEM nodeA = ChildNamed(tree, tree->TopLevelItem(), L"a");
+    ASSERT_NE(nodeA, nullptr);
+    tree->Expand(nodeA);
+    ASSERT_TRUE(tree->ChangeWatchRegistered());
+
+    const std::wstring made = a + L"\\a3";
+    ASSERT_TRUE(CreateDirectoryW(made.c_str(), nullptr));
+    Announce(SHCNE_MKDIR, made);
+    ASSERT_TRUE(PumpUntil([&] { return changes == 1; }));
+    Drain();
+
+    nodeA = ChildNamed(tree, tree->TopLevelItem(), L"a");
+    ASSERT_NE(nodeA, nullptr);
+    EXPECT_TRUE(tree->Expanded(nodeA));
+    EXPECT_EQ(ChildTexts(tree, nodeA), (std::vector<std::wstring>{L"a1", L"a2", L"a3"}));
+    EXPECT_EQ(tv->SelectedPath(), a);
+}
+
+TEST_F(ShellTreeTest, ABurstOfAnnouncementsIsHandledWithOneRefresh)
+{
+    TcxShellTreeView* tv = MakeTree(&a);
+    int changes = 0;
+    tv->OnShellChange = [&](TObject*, LONG, PCItemIDList, PCItemIDList) { ++changes; };
+    tree->Expand(ChildNamed(tree, tree->TopLevelItem(), L"a"));
+    const int refreshesBefore = tree->RefreshCount();
+    for (const wchar_t* name : {L"n1", L"n2", L"n3"}) {
+        const std::wstring made = a + L"\\" + name;
+        ASSERT_TRUE(CreateDirectoryW(made.c_str(), nullptr));
+        Announce(SHCNE_MKDIR, made);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return changes == 3; }));
+    Drain();
+    EXPECT_EQ(tree->RefreshCount() - refreshesBefore, 1);
+    EXPECT_EQ(ChildTexts(tree, ChildNamed(tree, tree->TopLevelItem(), L"a")),
+              (std::vector<std::wstring>{L"a1", L"a2", L"n1", L"n2", L"n3"}));
+}
+
+TEST_F(ShellTreeTest, AChangeAnnouncedDuringADragIsHandledAfterIt)
+{
+    TcxShellTreeView* tv = MakeTree(&a);
+    int changes = 0;
+    tv->OnShellChange = [&](TObject*, LONG, PCItemIDList, PCItemIDList) { ++changes; };
+    tree->Expand(ChildNamed(tree, tree->TopLevelItem(), L"a"));
+    IDropTarget* target = tree->DropTarget();
+    ASSERT_NE(target, nullptr) << "the tree registers itself as its window's drop target";
+    RECT r = tree->ItemRect(ChildNamed(tree, tree->TopLevelItem(), L"b"), true);
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(tree->Handle(), &p);
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    ASSERT_HRESULT_SUCCEEDED(target->DragEnter(nullptr, MK_LBUTTON, POINTL{p.x, p.y}, &effect));
+    EXPECT_TRUE(tree->DropHighlighted(ChildNamed(tree, tree->TopLevelItem(), L"b")));
+
+    const std::wstring made = a + L"\\during";
+    ASSERT_TRUE(CreateDirectoryW(made.c_str(), nullptr));
+    Announce(SHCNE_MKDIR, made);
+    ASSERT_TRUE(PumpUntil([&] { return tree->RefreshPending(); }));
+    EXPECT_EQ(changes, 0) << "nothing is rebuilt under the drag";
+
+    target->DragLeave();
+    EXPECT_EQ(changes, 1);
+    EXPECT_FALSE(tree->RefreshPending());
+    EXPECT_EQ(ChildTexts(tree, ChildNamed(tree, tree->TopLevelItem(), L"a")),
+              (std::vector<std::wstring>{L"a1", L"a2", L"during"}));
+    EXPECT_FALSE(tree->DropHighlighted(ChildNamed(tree, tree->TopLevelItem(), L"b")));
+}
+
+// What the tree looked like while its context menu was up; the timer closes the menu.
+struct MenuObservation {
+    TcxInnerShellTreeView* tree = nullptr;
+    bool seen = false;
+    bool openFlag = false;
+    std::wstring watched;
+};
+MenuObservation g_menu;
+
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    g_menu.seen = true;
+    g_menu.openFlag = g_menu.tree->ContextMenuOpen();
+    g_menu.watched = IdListToPath(g_menu.tree->WatchedIdList());
+    EndMenu();
+}
+
+TEST_F(ShellTreeTest, TheShellsContextMenuRunsForANodeAndWatchesItWhileOpen)
+{
+    MakeTree(&a);
+    HTREEITEM nodeB = ChildNamed(tree, tree->TopLevelItem(), L"b");
+    RECT r = tree->ItemRect(nodeB, true);
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(tree->Handle(), &p);
+    g_menu = {};
+    g_menu.tree = tree;
+    SetTimer(nullptr, 0, 200, &CloseMenu);
+    SendMessageW(tree->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree->Handle()),
+                 MAKELPARAM(p.x, p.y));
+    ASSERT_TRUE(g_menu.seen) << "the shell's menu did not run";
+    EXPECT_TRUE(g_menu.openFlag);
+    EXPECT_EQ(g_menu.watched, b) << "the node under the menu is watched meanwhile";
+    EXPECT_FALSE(tree->ContextMenuOpen());
+    EXPECT_EQ(IdListToPath(tree->WatchedIdList()), a) << "the selected folder is watched again afterwards";
+}
+
+TEST(DropSourceTest, CancelsOnEscapeAndDropsOnceTheButtonsAreUp)
+{
+    TcxDropSource* source = new TcxDropSource();
+    struct Case {
+        BOOL escape;
+        DWORD keys;
+        HRESULT expected;
+    };
+    const Case cases[] = {
+        {TRUE, MK_LBUTTON, DRAGDROP_S_CANCEL}, {FALSE, MK_LBUTTON, S_OK},          {FALSE, MK_RBUTTON, S_OK},
+        {FALSE, 0, DRAGDROP_S_DROP},           {FALSE, MK_SHIFT, DRAGDROP_S_DROP},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(source->QueryContinueDrag(c.escape, c.keys), c.expected) << c.escape << " " << c.keys;
+    EXPECT_EQ(source->GiveFeedback(DROPEFFECT_MOVE), DRAGDROP_S_USEDEFAULTCURSORS);
+    source->Release();
+}
+
+TEST_F(ShellTreeTest, ADeletedSelectedFolderLeavesItsParentSelected)
+{
+    TcxShellTreeView* tv = MakeTree(&a1);
+    int changes = 0;
+    tv->OnShellChange = [&](TObject*, LONG, PCItemIDList, PCItemIDList) { ++changes; };
+    ASSERT_EQ(tv->SelectedPath(), a1);
+    ASSERT_TRUE(RemoveDirectoryW(a1.c_str()));
+    Announce(SHCNE_RMDIR, a1);
+    ASSERT_TRUE(PumpUntil([&] { return changes == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return tv->SelectedPath() == a; }, 2000));
+    EXPECT_EQ(tv->SelectedPath(), a);
+}
+
+TEST_F(ShellTreeTest, ARefreshNeverClimbsAboveTheRoot)
+{
+    TcxShellTreeView* tv = MakeTree(&a);
+    UniqueIdList rootBefore = IdListClone(tv->Root()->RootIdList());
+    // The whole root goes: the walk up from the selection must stop at the root.
+    ASSERT_TRUE(RemoveDirectoryW(a1.c_str()));
+    ASSERT_TRUE(RemoveDirectoryW((a + L"\\a2").c_str()));
+    ASSERT_TRUE(RemoveDirectoryW(a.c_str()));
+    tree->RefreshKeepingState();
+    Drain();
+    EXPECT_TRUE(IdListEqual(tv->Root()->RootIdList(), rootBefore.get())) << "the refresh re-rooted the tree";
+    EXPECT_EQ(tree->Selected(), tree->TopLevelItem());
+}
+
+TEST_F(ShellTreeTest, UpdateItemOfAnItemNotInTheTreeChangesNothing)
+{
+    TcxShellTreeView* tv = MakeTree();
+    int changes = 0;
+    tv->OnShellChange = [&](TObject*, LONG, PCItemIDList, PCItemIDList) { ++changes; };
+    UniqueIdList elsewhere = ParsePath(a1); // a1 is not listed: its parent was never opened
+    tree->HandleShellChange(SHCNE_UPDATEITEM, elsewhere.get(), nullptr);
+    EXPECT_EQ(changes, 0);
+    tree->HandleShellChange(SHCNE_UPDATEDIR, elsewhere.get(), nullptr);
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(ShellTreeTest, F5ShowsAFolderMadeWithoutAnnouncement)
+{
+    TcxShellTreeView* tv = MakeTree();
+    int changes = 0;
+    LONG lastEvent = -1;
+    tv->OnShellChange = [&](TObject*, LONG e, PCItemIDList, PCItemIDList) {
+        ++changes;
+        lastEvent = e;
+    };
+    temp.MakeFolder(L"d");
+    SendMessageW(tree->Handle(), WM_KEYDOWN, VK_F5, 0);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(lastEvent, 0);
+    EXPECT_EQ(ChildTexts(tree, tree->TopLevelItem()), (std::vector<std::wstring>{L"a", L"b", L"d"}));
+}
+
+TEST_F(ShellTreeTest, RenameInPlaceRenamesOnDiskAndKeepsTheWatch)
+{
+    TcxShellTreeView* tv = MakeTree(&b);
+    HTREEITEM nodeB = tree->Selected();
+    ASSERT_NE(nodeB, nullptr);
+    HWND edit = tree->EditLabel(nodeB);
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextW(edit, L"b2");
+    tree->EndEditLabel(false);
+    Drain();
+    EXPECT_EQ(GetFileAttributesW(b.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW((temp.Path() + L"\\b2").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(tree->ItemText(nodeB), L"b2");
+    EXPECT_EQ(tv->SelectedPath(), temp.Path() + L"\\b2") << "the item took its new list";
+    EXPECT_TRUE(tree->ChangeWatchRegistered());
+    EXPECT_EQ(IdListToPath(tree->WatchedIdList()), temp.Path() + L"\\b2") << "the watch follows the new name";
+
+    // A name the file system refuses: the label stays, the watch comes back.
+    edit = tree->EditLabel(nodeB);
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextW(edit, L"bad|name");
+    tree->EndEditLabel(false);
+    Drain();
+    EXPECT_EQ(tree->ItemText(nodeB), L"b2");
+    EXPECT_TRUE(tree->ChangeWatchRegistered());
+}
+
+TEST_F(ShellTreeTest, ARenamedOpenFolderListsItsChildrenUnderTheNewName)
+{
+    MakeTree(&a);
+    HTREEITEM nodeA = tree->Selected();
+    tree->Expand(nodeA);
+    ASSERT_EQ(tree->ChildCount(nodeA), 2);
+    HWND edit = tree->EditLabel(nodeA);
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextW(edit, L"a-renamed");
+    tree->EndEditLabel(false);
+    Drain();
+    EXPECT_TRUE(tree->Expanded(nodeA));
+    ASSERT_EQ(ChildTexts(tree, nodeA), (std::vector<std::wstring>{L"a1", L"a2"}));
+    UniqueIdList child = tree->NodeIdList(tree->ChildAt(nodeA, 0));
+    EXPECT_EQ(IdListToPath(child.get()), temp.Path() + L"\\a-renamed\\a1")
+        << "children listed under the old name";
+}
+
+TEST_F(ShellTreeTest, SelectLaterWaitsForTheContextMenuWithoutSpinning)
+{
+    TcxShellTreeView* tv = MakeTree(&a);
+    tree->SetContextMenuOpen(true);
+    tree->RefreshKeepingState();
+    Drain();
+    MSG pending;
+    EXPECT_FALSE(PeekMessageW(&pending, tree->Handle(), MsgSelectLater, MsgSelectLater, PM_NOREMOVE))
+        << "the selection must wait without posting itself again";
+    EXPECT_EQ(tree->Selected(), nullptr) << "nothing is selected while the menu is open";
+    tree->SetContextMenuOpen(false);
+    EXPECT_EQ(tv->SelectedPath(), a);
+}
+
+// ---- a fake folder for what the real shell under Wine never shows --------------------------
+
+class TipSource : public IQueryInfo {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
+    {
+        *object = (riid == IID_IUnknown || riid == IID_IQueryInfo) ? this : nullptr;
+        if (!*object)
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    HRESULT STDMETHODCALLTYPE GetInfoTip(DWORD, LPWSTR* tip) override
+    {
+        const wchar_t text[] = L"Type: fake folder";
+        *tip = static_cast<LPWSTR>(CoTaskMemAlloc(sizeof(text)));
+        memcpy(*tip, text, sizeof(text));
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetInfoFlags(DWORD*) override { return E_NOTIMPL; }
+    ULONG refs = 1;
+};
+
+// The top node lists a fake folder instead of the temp folder, through the producer's own
+// listing and the message it sends to the tree.
+class FakeBranchTest : public ShellTreeTest {
+protected:
+    void ListFake(std::vector<FakeItem> items)
+    {
+        MakeTree();
+        fake = MakeFakeFolder(std::move(items));
+        fake->uiObject = [this](REFIID riid, void** result) -> HRESULT {
+            if (riid != IID_IQueryInfo)
+                return E_NOINTERFACE;
+            tips.AddRef();
+            *result = &tips;
+            return S_OK;
+        };
+        producer = tree->NodeProducer(tree->TopLevelItem());
+        ASSERT_NE(producer, nullptr);
+        producer->ProduceItems(fake.get(), tree->Root()->RootIdList(), 0);
+    }
+    ComPtr<FakeFolder> fake;
+    TipSource tips;
+    TcxShellTreeItemProducer* producer = nullptr;
+};
+
+TEST_F(FakeBranchTest, FoldersWithNothingToShowLoseTheirButtonWhenOpened)
+{
+    // "files" holds two files only, which a folders-only tree does not show.
+    ListFake({{L"empty", true, false, false, 0}, {L"files", true, false, true, 2}, {L"file.txt"}});
+    HTREEITEM top = tree->TopLevelItem();
+    ASSERT_EQ(ChildTexts(tree, top), (std::vector<std::wstring>{L"empty", L"files"})) << "folders only";
+    EXPECT_TRUE(tree->HasChildren(tree->ChildAt(top, 0)));
+    EXPECT_TRUE(tree->HasChildren(tree->ChildAt(top, 1)));
+    tree->Expand(tree->ChildAt(top, 0));
+    EXPECT_FALSE(tree->HasChildren(tree->ChildAt(top, 0)));
+    tree->Expand(tree->ChildAt(top, 1));
+    EXPECT_EQ(tree->ChildCount(tree->ChildAt(top, 1)), 0);
+    EXPECT_FALSE(tree->HasChildren(tree->ChildAt(top, 1)));
+}
+
+TEST_F(FakeBranchTest, AnItemUpdateShowsOverlayCutStateAndText)
+{
+    ListFake({{L"x", true}, {L"y", true}});
+    HTREEITEM y = tree->ChildAt(tree->TopLevelItem(), 1);
+    // What the worker would have found: a link that is hidden, under a new name.
+    producer->BeginWriteItems();
+    producer->Item(1)->LinkItem = true;
+    producer->Item(1)->HiddenItem = true;
+    producer->Item(1)->DisplayText = L"y (link)";
+    producer->EndWriteItems();
+    PostMessageW(tree->Handle(), MsgItemUpdated, 1, static_cast<LPARAM>(producer->Serial()));
+    ASSERT_TRUE(PumpUntil([&] { return tree->ItemText(y) == L"y (link)"; }, 3000));
+    EXPECT_EQ(tree->OverlayIndex(y), 2) << "the link arrow";
+    EXPECT_TRUE(tree->Cut(y));
+    EXPECT_EQ(tree->OverlayIndex(tree->ChildAt(tree->TopLevelItem(), 0)), 0);
+}
+
+TEST_F(FakeBranchTest, InfoTipsComeFromTheShellWhenSwitchedOn)
+{
+    ListFake({{L"x", true}});
+    HTREEITEM x = tree->ChildAt(tree->TopLevelItem(), 0);
+    auto ask = [&](HTREEITEM item) {
+        wchar_t buffer[64] = L"unchanged";
+        NMTVGETINFOTIPW request{};
+        request.hdr.hwndFrom = tree->Handle();
+        request.hdr.idFrom = 0;
+        request.hdr.code = TVN_GETINFOTIPW;
+        request.hItem = item;
+        request.pszText = buffer;
+        request.cchTextMax = 64;
+        SendMessageW(GetParent(tree->Handle()), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
+        return std::wstring(buffer);
+    };
+    EXPECT_EQ(ask(x), L"") << "info tips are off by default";
+    tree->SetShowInfoTips(true);
+    EXPECT_TRUE(GetWindowLongW(tree->Handle(), GWL_STYLE) & TVS_INFOTIP);
+    EXPECT_EQ(ask(x), L"Type: fake folder");
+    EXPECT_EQ(ask(tree->TopLevelItem()), L"unchanged") << "the top node has no tip";
+}
+
+// ---- the dialog ---------------------------------------------------------------------------
+
+class BrowseDialogTest : public ShellTreeTest {
+protected:
+    void SetUp() override
+    {
+        ShellTreeTest::SetUp();
+        dialog = new TcxShellBrowserDialog(form);
+        dialog->Root()->BrowseFolder = bfCustomPath;
+        dialog->Root()->CustomPath = temp.Path();
+    }
+
+    // Runs the dialog; act is called once the form is on the screen.
+    bool Run(const std::function<void(TcxShellBrowserDlg*)>& act)
+    {
+        dialog->OnShow = [&](TObject* sender) { act(static_cast<TcxShellBrowserDlg*>(sender)); };
+        return dialog->RunDialog();
+    }
+
+    static void PostKey(HWND wnd, WPARAM key)
+    {
+        PostMessageW(wnd, WM_KEYDOWN, key, 1);
+        PostMessageW(wnd, WM_KEYUP, key, 0xC0000001);
+    }
+
+    TcxShellBrowserDialog* dialog = nullptr;
+};
+
+TEST_F(BrowseDialogTest, ReturnConfirmsTheFolderGivenAtTheStart)
+{
+    dialog->SetPath(a1);
+    std::wstring shownField, selectedAtStart, caption, label;
+    bool ownerDisabled = false;
+    HWND owner = nullptr;
+    TScreenCursor cursorInLoop = crHourGlass;
+    bool focusInTree = false, activeIsTree = false, dialogFrame = false, onlySystemMenu = false,
+         noBigIcon = false;
+    bool confirmed = Run([&](TcxShellBrowserDlg* dlg) {
+        HWND wnd = dlg->Handle();
+        focusInTree = GetFocus() == dlg->cxStv->InnerTree()->Handle();
+        activeIsTree = dlg->ActiveControl() == dlg->cxStv;
+        dialogFrame = (GetWindowLongW(wnd, GWL_EXSTYLE) & 0x101) == 0x101;
+        const LONG style = GetWindowLongW(wnd, GWL_STYLE);
+        onlySystemMenu = (style & WS_SYSMENU) && !(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+        noBigIcon = SendMessageW(wnd, WM_GETICON, ICON_BIG, 0) == 0;
+        selectedAtStart = dlg->cxStv->SelectedPath();
+        shownField = dlg->cxTeFolder->Text();
+        caption = dlg->Caption();
+        label = dlg->lblFolder->Caption();
+        owner = GetWindow(dlg->Handle(), GW_OWNER);
+        ownerDisabled = !IsWindowEnabled(form->Handle());
+        cursorInLoop = ScreenCursor();
+        PostKey(dlg->cxStv->InnerTree()->Handle(), VK_RETURN);
+    });
+    EXPECT_TRUE(confirmed);
+    EXPECT_EQ(dialog->Path(), a1);
+    EXPECT_EQ(selectedAtStart, a1);
+    EXPECT_EQ(shownField.substr(shownField.size() - 3), L"\\a1");
+    EXPECT_EQ(caption, L"Browse for Folder");
+    EXPECT_EQ(label, L"Current Folder");
+    EXPECT_EQ(owner, form->Handle()) << "the dialog is owned by the window it was opened from";
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(IsWindowEnabled(form->Handle()));
+    EXPECT_EQ(cursorInLoop, crDefault) << "the modal loop shows the normal cursor";
+    EXPECT_EQ(ScreenCursor(), crDefault);
+    EXPECT_EQ(dialog->Form(), nullptr);
+    EXPECT_TRUE(focusInTree) << "the tree is the active control of the description";
+    EXPECT_TRUE(activeIsTree);
+    EXPECT_TRUE(dialogFrame);
+    EXPECT_TRUE(onlySystemMenu);
+    EXPECT_TRUE(noBigIcon);
+}
+
+// Records the screen cursor while the form is being built, before the modal loop runs.
+class CursorWatchingDialog : public TcxShellBrowserDialog {
+public:
+    using TcxShellBrowserDialog::TcxShellBrowserDialog;
+    TScreenCursor cursorWhileBuilding = crDefault;
+
+protected:
+    TcxShellBrowserDlg* CreateBrowserForm() override
+    {
+        cursorWhileBuilding = ScreenCursor();
+        return TcxShellBrowserDialog::CreateBrowserForm();
+    }
+};
+
+TEST_F(BrowseDialogTest, TheHourglassShowsWhileTheFormIsBuiltAndNestsInsideAnOuterOne)
+{
+    CursorWatchingDialog watching(form);
+    watching.Root()->BrowseFolder = bfCustomPath;
+    watching.Root()->CustomPath = temp.Path();
+    TScreenCursor inLoop = crHourGlass;
+    watching.OnShow = [&](TObject* sender) {
+        inLoop = ScreenCursor();
+        static_cast<TcxShellBrowserDlg*>(sender)->SetModalResult(mrCancel);
+    };
+    {
+        TScreenCursorScope outer(crHourGlass);
+        watching.RunDialog();
+        EXPECT_EQ(ScreenCursor(), crHourGlass) << "the outer hourglass comes back";
+    }
+    EXPECT_EQ(watching.cursorWhileBuilding, crHourGlass);
+    EXPECT_EQ(inLoop, crDefault);
+    EXPECT_EQ(ScreenCursor(), crDefault);
+}
+
+TEST_F(BrowseDialogTest, EscapeCancelsAndKeepsThePath)
+{
+    const std::wstring given = L"  " + a + L"  ";
+    dialog->SetPath(given);
+    bool confirmed =
+        Run([&](TcxShellBrowserDlg* dlg) { PostKey(dlg->cxStv->InnerTree()->Handle(), VK_ESCAPE); });
+    EXPECT_FALSE(confirmed);
+    EXPECT_EQ(dialog->Path(), given);
+}
+
+TEST_F(BrowseDialogTest, ConfirmingWithoutASelectionGivesAnEmptyPath)
+{
+    struct Case {
+        const wchar_t* name;
+        std::wstring path;
+        std::wstring expected;
+    };
+    const std::vector<Case> cases = {
+        {L"empty path: the root", L"", temp.Path()},
+        {L"a path that names nothing", temp.Path() + L"\\nothing", L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dialog->SetPath(c.path);
+        bool confirmed = Run([&](TcxShellBrowserDlg* dlg) { dlg->cxButton1->Click(); });
+        EXPECT_TRUE(confirmed);
+        EXPECT_EQ(dialog->Path(), c.expected);
+    }
+}
+
+TEST_F(BrowseDialogTest, ReturnWhileALabelIsEditedKeepsTheDialogOpen)
+{
+    dialog->SetPath(b);
+    bool editEnded = false;
+    bool confirmed = Run([&](TcxShellBrowserDlg* dlg) {
+        TcxInnerShellTreeView* inner = dlg->cxStv->InnerTree();
+        HWND edit = inner->EditLabel(inner->Selected());
+        ASSERT_NE(edit, nullptr);
+        // Return ends the edit; the dialog must still be there for the Escape after it.
+        PostKey(edit, VK_RETURN);
+        PumpUntil([&] { return inner->EditControl() == nullptr; }, 3000);
+        editEnded = inner->EditControl() == nullptr;
+        EXPECT_EQ(dlg->ModalResult(), mrNone);
+        PostKey(inner->Handle(), VK_ESCAPE);
+    });
+    EXPECT_TRUE(editEnded);
+    EXPECT_FALSE(confirmed) << "Return in the label edit closed the dialog with OK";
+}
+
+TEST_F(BrowseDialogTest, MinimumSizeAnchorsAndGrip)
+{
+    RECT shrunk{}, grown{};
+    RECT stvBefore{}, stvAfter{}, okBefore{}, okAfter{}, fieldBefore{}, fieldAfter{};
+    LRESULT gripHit = 0, middleHit = 0;
+    RECT gripRect{}, clientAfter{};
+    int gripPixels = 0;
+    bool confirmed = Run([&](TcxShellBrowserDlg* dlg) {
+        HWND wnd = dlg->Handle();
+        RECT client;
+        GetClientRect(wnd, &client);
+        EXPECT_EQ(client.right, 308);
+        EXPECT_EQ(client.bottom, 358);
+        stvBefore = dlg->cxStv->BoundsRect();
+        okBefore = dlg->cxButton1->BoundsRect();
+        fieldBefore = dlg->cxTeFolder->BoundsRect();
+        EXPECT_EQ(stvBefore.left, 12);
+        EXPECT_EQ(stvBefore.top, 56);
+        EXPECT_EQ(okBefore.right, 214);
+
+        SetWindowPos(wnd, nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
+        GetWindowRect(wnd, &shrunk);
+        RECT w;
+        GetWindowRect(wnd, &w);
+        SetWindowPos(wnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOSIZE);
+        // Grow from the designed size by 50 x 40.
+        RECT frame{0, 0, 308, 358};
+        AdjustWindowRectEx(&frame, GetWindowLongW(wnd, GWL_STYLE), FALSE, GetWindowLongW(wnd, GWL_EXSTYLE));
+        SetWindowPos(wnd, nullptr, 0, 0, frame.right - frame.left + 50, frame.bottom - frame.top + 40,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        GetWindowRect(wnd, &grown);
+        stvAfter = dlg->cxStv->BoundsRect();
+        okAfter = dlg->cxButton1->BoundsRect();
+        fieldAfter = dlg->cxTeFolder->BoundsRect();
+
+        GetClientRect(wnd, &client);
+        POINT grip{client.right - 2, client.bottom - 2};
+        POINT middle{client.right / 2, client.bottom / 2};
+        ClientToScreen(wnd, &grip);
+        ClientToScreen(wnd, &middle);
+        gripHit = SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(grip.x, grip.y));
+        gripRect = dlg->GripRect();
+        clientAfter = client;
+        // The grip is painted by the form's paint handler into its rectangle.
+        PixelCanvas canvas(client.right, client.bottom);
+        SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT | PRF_ERASEBKGND);
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        for (int y = gripRect.top; y < gripRect.bottom; ++y)
+            for (int x = gripRect.left; x < gripRect.right; ++x)
+                gripPixels += canvas.At(x, y) != face ? 1 : 0;
+        middleHit = SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(middle.x, middle.y));
+        PostKey(dlg->cxStv->InnerTree()->Handle(), VK_ESCAPE);
+    });
+    EXPECT_FALSE(confirmed);
+    EXPECT_EQ(shrunk.right - shrunk.left, 250);
+    EXPECT_EQ(shrunk.bottom - shrunk.top, 300);
+    EXPECT_EQ(stvAfter.right - stvAfter.left, (stvBefore.right - stvBefore.left) + 50)
+        << "tree anchored on all sides";
+    EXPECT_EQ(stvAfter.bottom - stvAfter.top, (stvBefore.bottom - stvBefore.top) + 40);
+    EXPECT_EQ(stvAfter.left, stvBefore.left);
+    EXPECT_EQ(okAfter.left, okBefore.left + 50) << "OK anchored right and bottom";
+    EXPECT_EQ(okAfter.top, okBefore.top + 40);
+    EXPECT_EQ(okAfter.right - okAfter.left, 75);
+    EXPECT_EQ(fieldAfter.right - fieldAfter.left, (fieldBefore.right - fieldBefore.left) + 50)
+        << "the field widens";
+    EXPECT_EQ(fieldAfter.bottom - fieldAfter.top, fieldBefore.bottom - fieldBefore.top)
+        << "one line high whatever the size";
+    EXPECT_EQ(gripHit, HTBOTTOMRIGHT);
+    EXPECT_EQ(gripRect.right, clientAfter.right);
+    EXPECT_EQ(gripRect.bottom, clientAfter.bottom);
+    EXPECT_EQ(gripRect.right - gripRect.left, GetSystemMetrics(SM_CXVSCROLL));
+    EXPECT_EQ(gripRect.bottom - gripRect.top, GetSystemMetrics(SM_CYHSCROLL));
+    EXPECT_GT(gripPixels, 0) << "nothing painted in the grip";
+    EXPECT_EQ(middleHit, HTCLIENT);
+}
+
+TEST_F(BrowseDialogTest, AnUnresolvableRootRaisesAndCleansUp)
+{
+    dialog->Root()->CustomPath = temp.Path() + L"\\no such folder";
+    bool shown = false;
+    EXPECT_THROW(Run([&](TcxShellBrowserDlg*) { shown = true; }), EcxEditError);
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(dialog->Form(), nullptr);
+    EXPECT_EQ(ScreenCursor(), crDefault);
+}
+
+TEST_F(BrowseDialogTest, PictureOfTheOpenDialog)
+{
+    dialog->SetPath(a1);
+    dialog->LookAndFeel()->SetKind(lfOffice11);
+    bool saved = false;
+    Run([&](TcxShellBrowserDlg* dlg) {
+        app->ProcessMessages();
+        RedrawWindow(dlg->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        RECT w;
+        GetWindowRect(dlg->Handle(), &w);
+        PixelCanvas canvas(w.right - w.left, w.bottom - w.top);
+        HDC screen = GetDC(nullptr);
+        BitBlt(canvas.dc(), 0, 0, w.right - w.left, w.bottom - w.top, screen, w.left, w.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+        saved = canvas.SaveBmp((ArtifactFolder() / L"browse-dialog.bmp").c_str());
+        PostKey(dlg->cxStv->InnerTree()->Handle(), VK_ESCAPE);
+    });
+    EXPECT_TRUE(saved);
+}
+
+// ---- shortening ---------------------------------------------------------------------------
+
+TEST(ShortenPathToWidthTest, ReplacesLeadingDirectoriesFirstThenTheDrive)
+{
+    // Every character one unit wide, so the widths below can be counted by hand.
+    auto length = [](const std::wstring& s) { return static_cast<int>(s.size()); };
+    struct Case {
+        const wchar_t* path;
+        int width;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {L"C:\\aa\\bb\\cc\\name", 100, L"C:\\aa\\bb\\cc\\name"},
+        {L"C:\\aa\\bb\\cc\\name", 16, L"C:\\aa\\bb\\cc\\name"},
+        {L"C:\\aa\\bb\\cc\\name", 15, L"C:\\...\\cc\\name"},
+        {L"C:\\aa\\bb\\cc\\name", 11, L"C:\\...\\name"},
+        {L"C:\\aa\\bb\\cc\\name", 10, L"...\\name"},
+        {L"C:\\aa\\bb\\cc\\name", 5, L"name"},
+        {L"C:\\aa\\bb\\cc\\name", 1, L"name"},
+        // A folder whose name starts with a dot is a directory like any other.
+        {L"C:\\.a\\name", 9, L"...\\name"},
+        {L"C:\\...x\\.b\\name", 13, L"C:\\...\\name"},
+        {L"name", 1, L"name"},
+        {L"\\\\server\\share\\name", 14, L"\\...\\name"},
+        {L"", 0, L""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ShortenPathToWidth(c.path, c.width, length), c.expected) << c.path << " at " << c.width;
+}
+
+} // namespace
