@@ -108,8 +108,9 @@ TEST_F(EditButtonPaintTest, EachButtonStyleDrawsItsFrameFaceAndDotsInEveryState)
         POINT dot = c.shown == Shown::Pressed ? POINT{185, 10} : POINT{184, 9};
         EXPECT_EQ(canvas->At(dot.x, dot.y), ColorToRGB(c.dot)) << what << " dot";
         EXPECT_EQ(canvas->At(dot.x + 2, dot.y), ColorToRGB(c.face)) << what << " gap between dots";
-        if (c.shown == Shown::Disabled)
+        if (c.shown == Shown::Disabled) {
             EXPECT_EQ(canvas->At(186, 11), ColorToRGB(clBtnHighlight)) << what << " embossed dot";
+        }
     }
 }
 
