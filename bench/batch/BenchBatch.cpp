@@ -285,7 +285,8 @@ public:
             });
             if (part != kOther) {
                 TWinControl* c = TWinControl::FindControl(msg.hwnd);
-                std::string who = (part == kPaint ? "paint " : "timer ") + (c ? ToUtf8(c->ClassName()) : std::string("?"));
+                std::string who = part == kPaint ? "paint " + (c ? ToUtf8(c->ClassName()) : std::string("?"))
+                                                 : "timer " + std::to_string(msg.wParam);
                 m_byTarget[who].first += 1;
                 m_byTarget[who].second += Seconds() - start;
             }
