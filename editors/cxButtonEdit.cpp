@@ -122,6 +122,7 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
         vi.index = i;
         vi.kind = b->Kind();
         vi.caption = EditButtonDisplayCaption(b->Caption());
+        vi.hint = b->Hint();
         vi.isDefault = b->Default();
         vi.leftAligned = b->LeftAlignment();
         vi.style = buttonStyle;
@@ -319,6 +320,16 @@ int TcxButtonEdit::ButtonAt(POINT p) const
         if (PtInRect(&m_buttonInfos[k].bounds, p))
             return static_cast<int>(k);
     return PtInRect(&m_viewInfo.borderRect, p) ? -1 : -2;
+}
+
+bool TcxButtonEdit::ButtonHintAt(POINT p, std::wstring& hint, RECT& area) const
+{
+    int k = ButtonAt(p);
+    if (k < 0 || m_buttonInfos[static_cast<size_t>(k)].hint.empty())
+        return false;
+    hint = m_buttonInfos[static_cast<size_t>(k)].hint;
+    area = m_buttonInfos[static_cast<size_t>(k)].bounds;
+    return true;
 }
 
 int TcxButtonEdit::DefaultButtonIndex() const

@@ -62,6 +62,9 @@ public:
     void DoButtonClick(int viewIndex);
     // The first visible button that is the default one (position in ButtonViewInfos), or -1.
     int DefaultButtonIndex() const;
+    // The hint of the button under p and that button's rectangle; false when p is on no
+    // button or the button has no hint.
+    bool ButtonHintAt(POINT p, std::wstring& hint, RECT& area) const;
     int PressedButton() const noexcept { return m_pressedButton; }
     int HotButton() const noexcept { return m_hotButton; }
     // The width a button takes when its Width is 0 (or its Width, at least the margin).

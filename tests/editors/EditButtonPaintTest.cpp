@@ -204,6 +204,14 @@ TEST_F(ButtonLayoutTest, ButtonsTakeTheirColumnsFromTheLastToTheFirstAndTheHitTe
         {{border.right - 1, 10}, 1}, {{border.left, 10}, 3}, {{100, 10}, -1}, {{0, 0}, -2}, {{199, 20}, -2}};
     for (const Hit& h : hits)
         EXPECT_EQ(edit->ButtonAt(h.p), h.expected) << h.p.x << "," << h.p.y;
+    edit->Properties()->Buttons()->Items(1)->SetHint(L"Pick a folder");
+    std::wstring hint;
+    RECT area{};
+    EXPECT_TRUE(edit->ButtonHintAt({border.right - 1, 10}, hint, area));
+    EXPECT_EQ(hint, L"Pick a folder");
+    EXPECT_TRUE(EqualRect(&area, &vi[1].bounds));
+    EXPECT_FALSE(edit->ButtonHintAt({border.left, 10}, hint, area)) << "a button without a hint";
+    EXPECT_FALSE(edit->ButtonHintAt({100, 10}, hint, area)) << "the text";
 }
 
 TEST_F(ButtonLayoutTest, InTheButtonsOnlyViewTheStretchableButtonsShareTheWidth)
