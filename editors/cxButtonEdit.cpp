@@ -13,8 +13,20 @@ const TClassInfo* TcxButtonEditProperties::StaticProperties()
 {
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxButtonEditProperties", TcxTextEditProperties::StaticProperties());
-        ci.AddCollection<TcxButtonEditProperties, TcxEditButtons>(L"Buttons",
-                                                                  &TcxButtonEditProperties::Buttons);
+        using P = TcxButtonEditProperties;
+        ci.AddCollection<P, TcxEditButtons>(L"Buttons", &P::Buttons);
+        ci.AddEnum<P, TcxTextEditViewStyle>(L"ViewStyle",
+                                            {{L"vsNormal", vsNormal},
+                                             {L"vsHideCursor", vsHideCursor},
+                                             {L"vsButtonsOnly", vsButtonsOnly},
+                                             {L"vsButtonsAutoWidth", vsButtonsAutoWidth}},
+                                            &P::SetViewStyle, &P::ViewStyle);
+        ci.AddString<P>(L"EditMask", &P::SetEditMask, &P::EditMask);
+        ci.AddEnum<P, TcxEditMaskKind>(
+            L"MaskKind",
+            {{L"emkStandard", emkStandard}, {L"emkRegExpr", emkRegExpr}, {L"emkRegExprEx", emkRegExprEx}},
+            &P::SetMaskKind, &P::MaskKind);
+        ci.AddBool<P>(L"IgnoreMaskBlank", &P::SetIgnoreMaskBlank, &P::IgnoreMaskBlank);
         ci.AddEvent<TcxButtonEditProperties, TcxEditButtonClickEvent>(
             L"OnButtonClick", &TcxButtonEditProperties::OnButtonClick);
         return ci;
@@ -29,6 +41,10 @@ void TcxButtonEditProperties::Assign(const TPersistent* source)
         try {
             m_buttons.Assign(&p->m_buttons);
             OnButtonClick = p->OnButtonClick;
+            m_viewStyle = p->m_viewStyle;
+            m_editMask = p->m_editMask;
+            m_maskKind = p->m_maskKind;
+            m_ignoreMaskBlank = p->m_ignoreMaskBlank;
             TcxTextEditProperties::Assign(source);
         } catch (...) {
             UnlockUpdate();
@@ -106,6 +122,7 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
         vi.index = i;
         vi.kind = b->Kind();
         vi.caption = EditButtonDisplayCaption(b->Caption());
+        vi.hint = b->Hint();
         vi.isDefault = b->Default();
         vi.leftAligned = b->LeftAlignment();
         vi.style = buttonStyle;
@@ -125,8 +142,48 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
         vi.visibleBounds = vi.bounds;
         infos.insert(infos.begin(), vi);
     }
-    // Which buttons sit at the edges of each side (positions counted after the walk).
     int n = static_cast<int>(infos.size());
+    if (Properties()->ViewStyle() == vsButtonsOnly && n > 0) {
+        // The buttons take the whole width: what is left goes to the stretchable ones (all of
+        // them when none is), in proportion to their widths, the last taking the remainder;
+        // every button counts as right-aligned.
+        int spare = std::max(0, static_cast<int>(area.right - area.left));
+        std::vector<int> widths(static_cast<size_t>(n));
+        int stretchTotal = 0;
+        bool anyStretchable = false;
+        for (int k = 0; k < n; ++k)
+            anyStretchable =
+                anyStretchable || buttons->Items(infos[static_cast<size_t>(k)].index)->Stretchable();
+        int lastStretch = -1;
+        for (int k = 0; k < n; ++k) {
+            auto& vi = infos[static_cast<size_t>(k)];
+            widths[static_cast<size_t>(k)] = vi.bounds.right - vi.bounds.left;
+            if (!anyStretchable || buttons->Items(vi.index)->Stretchable()) {
+                stretchTotal += widths[static_cast<size_t>(k)];
+                lastStretch = k;
+            }
+        }
+        int given = 0;
+        for (int k = 0; k < n && stretchTotal > 0; ++k) {
+            auto& vi = infos[static_cast<size_t>(k)];
+            if (anyStretchable && !buttons->Items(vi.index)->Stretchable())
+                continue;
+            int extra = k == lastStretch ? spare - given
+                                         : MulDiv(spare, widths[static_cast<size_t>(k)], stretchTotal);
+            widths[static_cast<size_t>(k)] += extra;
+            given += extra;
+        }
+        int x = m_viewInfo.borderRect.left;
+        for (int k = 0; k < n; ++k) {
+            auto& vi = infos[static_cast<size_t>(k)];
+            vi.leftAligned = false;
+            vi.bounds = {x, vi.bounds.top, x + widths[static_cast<size_t>(k)], vi.bounds.bottom};
+            vi.visibleBounds = vi.bounds;
+            x = vi.bounds.right;
+        }
+        area.left = area.right = x;
+    }
+    // Which buttons sit at the edges of each side (positions counted after the walk).
     for (int k = 0; k < n; ++k) {
         if (infos[k].leftAligned) {
             if (leftFirst < 0 || infos[k].bounds.left < infos[leftFirst].bounds.left)
@@ -173,12 +230,62 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
     m_viewInfo.clientRect = area;
 }
 
+bool TcxButtonEdit::CanModify()
+{
+    TcxTextEditViewStyle v = Properties()->ViewStyle();
+    return v != vsHideCursor && v != vsButtonsOnly && TcxCustomTextEdit::CanModify();
+}
+
+void TcxButtonEdit::Loading()
+{
+    TcxCustomTextEdit::Loading();
+    // A stored description lists the buttons it wants: none listed means none.
+    if (!m_buttonsEmptiedForReading) {
+        m_buttonsEmptiedForReading = true;
+        Properties()->Buttons()->Clear();
+    }
+}
+
 void TcxButtonEdit::ComputeViewInfo(POINT p, bool hotAllowed)
 {
+    m_hasOldViewInfo = m_viewInfo.bounds.right > 0;
+    m_oldViewInfo = m_viewInfo;
+    m_oldButtonInfos = m_buttonInfos;
     TcxCustomTextEdit::ComputeViewInfo(p, hotAllowed);
     // A button under the mouse the editor has captured may be hot although a button is held.
     bool buttonsHotAllowed = hotAllowed || (HandleAllocated() && GetCapture() == Handle());
     CalculateButtons(p, buttonsHotAllowed);
+}
+
+void TcxButtonEdit::InvalidateAfterUpdate()
+{
+    if (!HandleAllocated())
+        return;
+    const TcxContainerViewInfo& now = m_viewInfo;
+    const TcxContainerViewInfo& old = m_oldViewInfo;
+    if (!m_hasOldViewInfo || now.state != old.state || now.backgroundColor != old.backgroundColor ||
+        m_buttonInfos.size() != m_oldButtonInfos.size() || !EqualRect(&now.bounds, &old.bounds) ||
+        !EqualRect(&now.borderRect, &old.borderRect)) {
+        // Everything outside the edit box (the box is a child window and keeps its pixels).
+        Invalidate();
+        return;
+    }
+    if (now.borderColor != old.borderColor || now.borderStyle != old.borderStyle) {
+        RECT ring[] = {{0, 0, now.bounds.right, now.borderRect.top},
+                       {0, now.borderRect.bottom, now.bounds.right, now.bounds.bottom},
+                       {0, now.borderRect.top, now.borderRect.left, now.borderRect.bottom},
+                       {now.borderRect.right, now.borderRect.top, now.bounds.right, now.borderRect.bottom}};
+        for (const RECT& r : ring)
+            InvalidateRect(Handle(), &r, FALSE);
+    }
+    for (size_t k = 0; k < m_buttonInfos.size(); ++k) {
+        const TcxEditButtonViewInfo& a = m_buttonInfos[k];
+        const TcxEditButtonViewInfo& b = m_oldButtonInfos[k];
+        if (a.state != b.state || a.style != b.style || a.backgroundColor != b.backgroundColor ||
+            a.transparent != b.transparent || !EqualRect(&a.bounds, &b.bounds) || a.kind != b.kind ||
+            a.caption != b.caption)
+            InvalidateRect(Handle(), &a.visibleBounds, FALSE);
+    }
 }
 
 void TcxButtonEdit::AfterMouseUpdate()
@@ -213,6 +320,16 @@ int TcxButtonEdit::ButtonAt(POINT p) const
         if (PtInRect(&m_buttonInfos[k].bounds, p))
             return static_cast<int>(k);
     return PtInRect(&m_viewInfo.borderRect, p) ? -1 : -2;
+}
+
+bool TcxButtonEdit::ButtonHintAt(POINT p, std::wstring& hint, RECT& area) const
+{
+    int k = ButtonAt(p);
+    if (k < 0 || m_buttonInfos[static_cast<size_t>(k)].hint.empty())
+        return false;
+    hint = m_buttonInfos[static_cast<size_t>(k)].hint;
+    area = m_buttonInfos[static_cast<size_t>(k)].bounds;
+    return true;
 }
 
 int TcxButtonEdit::DefaultButtonIndex() const

@@ -6,6 +6,9 @@
 
 using TcxEditButtonClickEvent = std::function<void(TObject* Sender, int AButtonIndex)>;
 
+enum TcxTextEditViewStyle { vsNormal, vsHideCursor, vsButtonsOnly, vsButtonsAutoWidth };
+enum TcxEditMaskKind { emkStandard, emkRegExpr, emkRegExprEx };
+
 class TcxButtonEditProperties : public TcxTextEditProperties {
 public:
     explicit TcxButtonEditProperties(TcxCustomEdit* owner);
@@ -15,11 +18,27 @@ public:
     void Assign(const TPersistent* source) override;
 
     TcxEditButtons* Buttons() noexcept { return &m_buttons; }
+    // vsButtonsOnly: the buttons fill the editor and share its width; vsHideCursor and
+    // vsButtonsOnly leave the text uneditable.
+    TcxTextEditViewStyle ViewStyle() const noexcept { return m_viewStyle; }
+    void SetViewStyle(TcxTextEditViewStyle v) { SetValue(m_viewStyle, v); }
+    // An input mask; empty (as everywhere in this program) means no masking. A non-empty
+    // mask is kept and stored but not enforced.
+    const std::wstring& EditMask() const noexcept { return m_editMask; }
+    void SetEditMask(const std::wstring& v) { SetValue(m_editMask, v); }
+    TcxEditMaskKind MaskKind() const noexcept { return m_maskKind; }
+    void SetMaskKind(TcxEditMaskKind v) { SetValue(m_maskKind, v); }
+    bool IgnoreMaskBlank() const noexcept { return m_ignoreMaskBlank; }
+    void SetIgnoreMaskBlank(bool v) { SetValue(m_ignoreMaskBlank, v); }
 
     TcxEditButtonClickEvent OnButtonClick;
 
 private:
     TcxEditButtons m_buttons;
+    TcxTextEditViewStyle m_viewStyle = vsNormal;
+    std::wstring m_editMask;
+    TcxEditMaskKind m_maskKind = emkStandard;
+    bool m_ignoreMaskBlank = false;
 };
 
 class TcxButtonEdit : public TcxCustomTextEdit {
@@ -43,14 +62,20 @@ public:
     void DoButtonClick(int viewIndex);
     // The first visible button that is the default one (position in ButtonViewInfos), or -1.
     int DefaultButtonIndex() const;
+    // The hint of the button under p and that button's rectangle; false when p is on no
+    // button or the button has no hint.
+    bool ButtonHintAt(POINT p, std::wstring& hint, RECT& area) const;
     int PressedButton() const noexcept { return m_pressedButton; }
     int HotButton() const noexcept { return m_hotButton; }
     // The width a button takes when its Width is 0 (or its Width, at least the margin).
     int ButtonWidth(const TcxEditButton& button);
+    bool CanModify() override;
 
 protected:
     void ComputeViewInfo(POINT p, bool hotAllowed) override;
     void AfterMouseUpdate() override;
+    void InvalidateAfterUpdate() override;
+    void Loading() override;
     RECT TextArea() override;
     void PaintContent(HDC dc) override;
     void MouseDown(int button, POINT p) override;
@@ -67,4 +92,9 @@ private:
     int m_capturedButton = -1; // the button the mouse went down on, while the mouse is held
     int m_pressedButton = -1, m_hotButton = -1;
     int m_previousPressedButton = -1, m_previousHotButton = -1;
+    bool m_buttonsEmptiedForReading = false;
+    // The view info before the last calculation, for repainting only what changed.
+    TcxContainerViewInfo m_oldViewInfo;
+    std::vector<TcxEditButtonViewInfo> m_oldButtonInfos;
+    bool m_hasOldViewInfo = false;
 };

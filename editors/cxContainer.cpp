@@ -78,6 +78,36 @@ const TClassInfo* TcxContainerStyle::StaticProperties()
                                        &TcxContainerStyle::TextColor);
         ci.AddBool<TcxContainerStyle>(L"TransparentBorder", &TcxContainerStyle::SetTransparentBorder,
                                       &TcxContainerStyle::TransparentBorder);
+        ci.Add({L"StyleController",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<TcxContainerStyle&>(o).SetStyleControllerName(v.text);
+                },
+                [](const TPersistent& o) {
+                    TcxStyleController* c = static_cast<const TcxContainerStyle&>(o).StyleController();
+                    return c ? TValue::Id(c->Name()) : TValue::Id(L"nil");
+                },
+                {},
+                {}});
+        ci.AddSet<TcxContainerStyle, TFontStyles>(L"TextStyle",
+                                                  {{L"fsBold", fsBold},
+                                                   {L"fsItalic", fsItalic},
+                                                   {L"fsUnderline", fsUnderline},
+                                                   {L"fsStrikeOut", fsStrikeOut}},
+                                                  &TcxContainerStyle::SetTextStyle,
+                                                  &TcxContainerStyle::TextStyle);
+        ci.AddSet<TcxContainerStyle, TcxContainerStyleValues>(L"AssignedValues",
+                                                              {{L"svBorderColor", svBorderColor},
+                                                               {L"svBorderStyle", svBorderStyle},
+                                                               {L"svColor", svColor},
+                                                               {L"svEdges", svEdges},
+                                                               {L"svFont", svFont},
+                                                               {L"svHotTrack", svHotTrack},
+                                                               {L"svShadow", svShadow},
+                                                               {L"svTextColor", svTextColor},
+                                                               {L"svTextStyle", svTextStyle},
+                                                               {L"svTransparentBorder", svTransparentBorder}},
+                                                              &TcxContainerStyle::SetAssignedValues,
+                                                              &TcxContainerStyle::AssignedValues);
         ci.Add({L"IsFontAssigned",
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
                     if (ValueToBool(v))
@@ -159,6 +189,24 @@ void TcxContainerStyle::SetStyleController(TcxStyleController* controller)
     ControllerStyleChanged();
 }
 
+void TcxContainerStyle::ResolveStyleControllerName(TComponent* owner)
+{
+    TcxContainerStyle* r = Root();
+    if (r->m_pendingControllerName.empty())
+        return;
+    std::wstring name = std::move(r->m_pendingControllerName);
+    r->m_pendingControllerName.clear();
+    if (name == L"nil") {
+        r->SetStyleController(nullptr);
+        return;
+    }
+    for (TComponent* o = owner; o; o = o->Owner())
+        if (auto* c = dynamic_cast<TcxStyleController*>(o->FindComponent(name))) {
+            r->SetStyleController(c);
+            return;
+        }
+}
+
 void TcxContainerStyle::ConnectDefaultController()
 {
     if (!IsRootStyle() || m_controller)
@@ -235,10 +283,60 @@ void TcxContainerStyle::Assign(const TPersistent* source)
 
 void TcxContainerStyle::RestoreDefaults()
 {
+    ResetStyle();
+}
+
+void TcxContainerStyle::ResetStyle()
+{
     LockUpdate();
     m_assigned = 0;
+    if (IsRootStyle()) {
+        m_lookAndFeel.SetAssignedValues(0);
+        if (m_container) {
+            m_container->SetParentColor(false);
+            m_container->SetParentFont(true);
+        }
+        if (m_container && m_container->UsesParentBackground()) {
+            TcxStyleController* c = m_controller;
+            if (!c || !c->Style()->AssignedSource(svColor))
+                m_container->SetParentColor(true);
+        }
+    }
     MarkChanged();
     UnlockUpdate();
+}
+
+void TcxContainerStyle::SetAssignedValues(TcxContainerStyleValues v)
+{
+    if (v == m_assigned)
+        return;
+    m_assigned = v;
+    if (IsRootStyle())
+        UpdateFont();
+    MarkChanged();
+}
+
+namespace {
+
+const wchar_t* const kValueNames[] = {L"BorderColor", L"BorderStyle",      L"Color",  L"Edges",
+                                      L"Font",        L"HotTrack",         L"Shadow", L"TextColor",
+                                      L"TextStyle",   L"TransparentBorder"};
+
+} // namespace
+
+std::wstring TcxContainerStyle::ValueName(int index) const
+{
+    return index >= 0 && index < 10 ? kValueNames[index] : std::wstring();
+}
+
+bool TcxContainerStyle::ValueByName(const std::wstring& name, int& index) const
+{
+    for (int i = 0; i < ValueCount(); ++i)
+        if (lstrcmpiW(ValueName(i).c_str(), name.c_str()) == 0) {
+            index = i;
+            return true;
+        }
+    return false;
 }
 
 void TcxContainerStyle::MarkChanged()
@@ -502,6 +600,8 @@ const TClassInfo* TcxContainer::StaticProperties()
         ci.AddObject<TcxContainer, TcxContainerStyle>(L"StyleDisabled", &TcxContainer::StyleDisabled);
         ci.AddObject<TcxContainer, TcxContainerStyle>(L"StyleFocused", &TcxContainer::StyleFocused);
         ci.AddObject<TcxContainer, TcxContainerStyle>(L"StyleHot", &TcxContainer::StyleHot);
+        ci.Add(
+            {L"FakeStyleController", [](TPersistent&, const TValue&, const TReaderContext*) {}, {}, {}, {}});
         return ci;
     }();
     return &info;
@@ -582,44 +682,40 @@ RECT TcxContainer::HotBounds()
         r.right -= 3;
         r.bottom -= 3;
     }
+    // The ring of what lies behind a transparent border is not part of the control.
     TcxContainerStyle* style = Style();
     TcxContainerBorderStyle bs = style->BorderStyle();
-    if (bs == cbsUltraFlat || bs == cbsOffice11)
-        bs = cbsSingle;
-    bool transparent = style->TransparentBorder();
-    if (bs != cbsNone) {
-        int w = ContainerBorderWidth(bs);
-        if (transparent)
-            InflateRect(&r, w - 2, w - 2);
-        TcxBorders e = style->Edges();
-        if (!(e & cxBorder(bLeft)))
-            r.left += w;
-        if (!(e & cxBorder(bTop)))
-            r.top += w;
-        if (!(e & cxBorder(bRight)))
-            r.right -= w;
-        if (!(e & cxBorder(bBottom)))
-            r.bottom -= w;
-    } else if (transparent) {
-        InflateRect(&r, -2, -2);
+    if (style->TransparentBorder() && bs != cbsNone) {
+        RECT frameOnly = ContainerBorderExtent(bs, style->Edges(), false);
+        RECT withRing = ContainerBorderExtent(bs, style->Edges(), true);
+        r.left += withRing.left - frameOnly.left;
+        r.top += withRing.top - frameOnly.top;
+        r.right -= withRing.right - frameOnly.right;
+        r.bottom -= withRing.bottom - frameOnly.bottom;
     }
     if (r.bottom < r.top)
         r.top = r.bottom = 0;
     return r;
 }
 
+RECT ContainerBorderExtent(TcxContainerBorderStyle style, TcxBorders edges, bool transparentBorder)
+{
+    if (style == cbsUltraFlat || style == cbsOffice11)
+        style = cbsSingle;
+    if (style == cbsNone)
+        return {0, 0, 0, 0};
+    // A transparent border keeps a ring of what lies behind outside a frame thinner than 2
+    // pixels; a side without an edge has neither frame nor ring.
+    int w = ContainerBorderWidth(style);
+    int side = transparentBorder ? std::max(w, 2) : w;
+    return {(edges & cxBorder(bLeft)) ? side : 0, (edges & cxBorder(bTop)) ? side : 0,
+            (edges & cxBorder(bRight)) ? side : 0, (edges & cxBorder(bBottom)) ? side : 0};
+}
+
 RECT TcxContainer::BorderExtent()
 {
     TcxContainerStyle* style = CurrentStyle();
-    RECT r{0, 0, 0, 0};
-    if (style->TransparentBorder() && m_viewInfo.borderStyle != cbsNone) {
-        r = {2, 2, 2, 2};
-    } else if (m_viewInfo.borderStyle != cbsNone) {
-        int w = m_viewInfo.borderWidth;
-        TcxBorders e = style->Edges();
-        r = {(e & cxBorder(bLeft)) ? w : 0, (e & cxBorder(bTop)) ? w : 0, (e & cxBorder(bRight)) ? w : 0,
-             (e & cxBorder(bBottom)) ? w : 0};
-    }
+    RECT r = ContainerBorderExtent(m_viewInfo.borderStyle, style->Edges(), style->TransparentBorder());
     if (m_viewInfo.shadow) {
         r.right += 3;
         r.bottom += 3;
@@ -696,9 +792,10 @@ namespace {
 // True while a modifier key or a mouse button is held: the control is not made hot then.
 bool KeyOrButtonHeld()
 {
+    // The state of the keyboard now, also while another window has the keyboard focus.
     static const int keys[] = {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
     for (int k : keys)
-        if (GetKeyState(k) < 0)
+        if (GetAsyncKeyState(k) < 0)
             return true;
     return false;
 }
@@ -720,9 +817,11 @@ void TcxContainer::RunVisualStateUpdate(POINT p, bool invalidate, bool isMouseEv
         bool hotAllowed = Style()->HotTrack() && !KeyOrButtonHeld();
         ComputeViewInfo(p, hotAllowed);
         PlaceInnerControl();
+        ClipInnerControl();
         SyncInnerControlLook();
+        ApplyWindowRegion();
         if (invalidate)
-            Invalidate();
+            InvalidateAfterUpdate();
         // While hot, the watch notices the cursor leaving, also over the inner control,
         // whose window takes the platform's leave notices away from this one.
         if (m_viewInfo.state & csfHot)
@@ -825,23 +924,38 @@ void Edge(HDC dc, const RECT& r, TColor topLeft, TColor bottomRight, TcxBorders 
 void TcxContainer::PaintFrame(HDC dc)
 {
     const TcxContainerViewInfo& vi = m_viewInfo;
-    // What lies outside the border rectangle but inside the bounds (a transparent border).
-    if (UsesParentBackground())
-        PaintParentBackground(dc);
-    else
-        FillColor(dc, vi.bounds, vi.backgroundColor);
     int w = vi.borderWidth;
     RECT r = vi.borderRect;
-    r.left -= w;
-    r.top -= w;
+    // The frame lies just outside the border rectangle on the sides that have an edge.
+    if (vi.edges & cxBorder(bLeft))
+        r.left -= w;
+    if (vi.edges & cxBorder(bTop))
+        r.top -= w;
     if (vi.edges & cxBorder(bRight))
         r.right += w;
     if (vi.edges & cxBorder(bBottom))
         r.bottom += w;
+    // What lies outside the frame (the ring of a transparent border, the corners beside a
+    // shadow) shows the parent.
+    if (UsesParentBackground()) {
+        PaintParentBackground(dc);
+    } else {
+        RECT outer = vi.bounds;
+        if (!EqualRect(&outer, &r)) {
+            SaveDCGuard saved(dc);
+            ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+            PaintParentBackground(dc);
+        }
+    }
     if (vi.shadow) {
         FillColor(dc, {r.left + 3, r.bottom, r.right, r.bottom + 3}, clBtnShadow);
         FillColor(dc, {r.right, r.top + 3, r.right + 3, r.bottom + 3}, clBtnShadow);
     }
+    // Sides without an edge: the frame line falls outside the window.
+    if (!(vi.edges & cxBorder(bLeft)))
+        r.left -= w;
+    if (!(vi.edges & cxBorder(bTop)))
+        r.top -= w;
     if (!(vi.edges & cxBorder(bRight)))
         r.right += w;
     if (!(vi.edges & cxBorder(bBottom)))
@@ -910,6 +1024,7 @@ void TcxContainer::Resized()
 void TcxContainer::Loaded()
 {
     TcxControl::Loaded();
+    Style()->ResolveStyleControllerName(Owner());
     PlaceInnerControl();
     StyleValuesChanged(Style());
 }
@@ -920,6 +1035,95 @@ void TcxContainer::EnabledChanged()
     if (m_innerControl)
         m_innerControl->SetEnabled(Enabled());
     UpdateVisualStateAtCursor(false);
+}
+
+void TcxContainer::SetColor(TColor value)
+{
+    TcxControl::SetColor(value);
+    if (m_settingOwnLook || m_constructing || !Style())
+        return;
+    m_settingOwnLook = true;
+    try {
+        Style()->SetColor(value);
+    } catch (...) {
+        m_settingOwnLook = false;
+        throw;
+    }
+    m_settingOwnLook = false;
+}
+
+void TcxContainer::ColorChanged()
+{
+    TcxControl::ColorChanged();
+    // The parent's colour arriving is no assignment of the style; the look follows it.
+    if (!m_settingOwnLook && !m_constructing && ParentColor() && Style() && Style()->Color() != Color())
+        StyleValuesChanged(Style());
+    else if (!m_settingOwnLook && !m_constructing && ParentColor())
+        UpdateVisualStateAtCursor(false);
+}
+
+void TcxContainer::ApplyWindowRegion()
+{
+    if (!HandleAllocated())
+        return;
+    RECT wanted{};
+    if (m_viewInfo.shadow) {
+        RECT ext = BorderExtent();
+        wanted = {ext.left, ext.top, Width() - ext.right, Height() - ext.bottom};
+        int w = m_viewInfo.borderWidth;
+        TcxBorders e = m_viewInfo.edges;
+        if (e & cxBorder(bLeft))
+            wanted.left -= w;
+        if (e & cxBorder(bTop))
+            wanted.top -= w;
+        if (e & cxBorder(bRight))
+            wanted.right += w;
+        if (e & cxBorder(bBottom))
+            wanted.bottom += w;
+    }
+    if (EqualRect(&wanted, &m_appliedRegion))
+        return;
+    m_appliedRegion = wanted;
+    if (IsRectEmpty(&wanted)) {
+        SetWindowRgn(Handle(), nullptr, TRUE);
+        return;
+    }
+    // The frame and the shadow below and to the right of it; the two 3-by-3 corners beside
+    // the shadow are outside the window.
+    HRGN region = CreateRectRgn(wanted.left, wanted.top, wanted.right, wanted.bottom);
+    UniqueRegion shadow(CreateRectRgn(wanted.left + 3, wanted.top + 3, wanted.right + 3, wanted.bottom + 3));
+    CombineRgn(region, region, shadow.get(), RGN_OR);
+    // The window owns the region from here on.
+    SetWindowRgn(Handle(), region, TRUE);
+}
+
+void TcxContainer::ClipInnerControl()
+{
+    if (!m_innerControl || !m_innerControl->HandleAllocated())
+        return;
+    RECT inner = m_innerControl->BoundsRect();
+    RECT visible{};
+    IntersectRect(&visible, &inner, &m_viewInfo.clientRect);
+    bool whole = EqualRect(&visible, &inner) && !IsRectEmpty(&inner);
+    if (whole) {
+        if (m_innerClipped) {
+            SetWindowRgn(m_innerControl->Handle(), nullptr, TRUE);
+            m_innerClipped = false;
+        }
+        return;
+    }
+    if (m_innerClipped && EqualRect(&visible, &m_innerVisible))
+        return;
+    // The visible part in the inner control's own coordinates; nothing visible gives an
+    // empty region, which hides the control instead of showing all of it.
+    OffsetRect(&visible, -inner.left, -inner.top);
+    HRGN region = IsRectEmpty(&visible)
+                      ? CreateRectRgn(0, 0, 0, 0)
+                      : CreateRectRgn(visible.left, visible.top, visible.right, visible.bottom);
+    SetWindowRgn(m_innerControl->Handle(), region, TRUE);
+    OffsetRect(&visible, inner.left, inner.top);
+    m_innerVisible = visible;
+    m_innerClipped = true;
 }
 
 void TcxContainer::FontChanged()
@@ -968,8 +1172,20 @@ void TcxContainer::HoverEnded()
 
 // ---- TcxStyleController ------------------------------------------------------------------------
 
+namespace {
+
+int ScreenDotsPerInchY()
+{
+    HDC dc = GetDC(nullptr);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+} // namespace
+
 TcxStyleController::TcxStyleController(TComponent* owner, StyleFactory factory, bool isDefault)
-    : TComponent(owner), m_isDefault(isDefault)
+    : TComponent(owner), m_isDefault(isDefault), m_pixelsPerInch(ScreenDotsPerInchY())
 {
     for (int i = 0; i < 4; ++i) {
         auto state = static_cast<TcxContainerStateIndex>(i);
@@ -978,7 +1194,10 @@ TcxStyleController::TcxStyleController(TComponent* owner, StyleFactory factory, 
         TcxContainerStyle* s = m_styles[static_cast<size_t>(i)].get();
         if (i > 0)
             s->SetRootStyle(m_styles[0].get());
-        s->OwnerNotify = [this](TcxContainerStyle*) { MarkChanged(); };
+        s->OwnerNotify = [this](TcxContainerStyle*) {
+            if (!m_scaling)
+                MarkChanged();
+        };
     }
     // The default controller ends every chain; any other takes what it leaves from it.
     if (!isDefault)
@@ -1000,6 +1219,8 @@ const TClassInfo* TcxStyleController::StaticProperties()
 {
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxStyleController", nullptr);
+        ci.AddInt<TcxStyleController>(L"PixelsPerInch", &TcxStyleController::SetPixelsPerInch,
+                                      &TcxStyleController::PixelsPerInch);
         return ci;
     }();
     return &info;
@@ -1033,8 +1254,30 @@ void TcxStyleController::MarkChanged()
             s->ControllerStyleChanged();
 }
 
+void TcxStyleController::SetPixelsPerInch(int value)
+{
+    int screen = ScreenDotsPerInchY();
+    if (value <= 0 || value == screen)
+        return;
+    // The fonts change together; the styles' users hear of it once.
+    m_scaling = true;
+    try {
+        for (auto& style : m_styles)
+            if (style->IsRootStyle() && style->IsAssigned(svFont)) {
+                TFont* font = style->Font();
+                font->SetHeight(MulDiv(font->Height(), screen, value));
+            }
+    } catch (...) {
+        m_scaling = false;
+        throw;
+    }
+    m_scaling = false;
+    MarkChanged();
+}
+
 void TcxStyleController::Loaded()
 {
     TComponent::Loaded();
+    Style()->ResolveStyleControllerName(Owner());
     MarkChanged();
 }

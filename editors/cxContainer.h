@@ -38,6 +38,9 @@ class TcxStyleController;
 
 // The width of each border style's frame, in pixels.
 int ContainerBorderWidth(TcxContainerBorderStyle style);
+// The border extent on each side: the frame on the sides in edges, plus the ring of a
+// transparent border (the frame and ring together are 2 pixels, or the frame when wider).
+RECT ContainerBorderExtent(TcxContainerBorderStyle style, TcxBorders edges, bool transparentBorder);
 // The border style that a look-and-feel kind gives when none is assigned.
 TcxContainerBorderStyle DefaultBorderStyleFor(TcxLookAndFeelKind kind);
 
@@ -53,6 +56,14 @@ public:
     TcxContainerStyleValues AssignedValues() const noexcept { return m_assigned; }
     bool IsAssigned(TcxContainerStyleValue v) const noexcept { return (m_assigned & v) != 0; }
     void RestoreDefaults();
+    void SetAssignedValues(TcxContainerStyleValues v);
+    // Forgets every assigned value (and, in the normal style, the look-and-feel settings).
+    void ResetStyle();
+    // The values by index and name ("BorderColor" ... "TransparentBorder"; editor styles
+    // add their button values); names compare without regard to case.
+    virtual int ValueCount() const { return 10; }
+    virtual std::wstring ValueName(int index) const;
+    bool ValueByName(const std::wstring& name, int& index) const;
 
     TColor BorderColor() const;
     void SetBorderColor(TColor v);
@@ -88,6 +99,9 @@ public:
     void SetStyleController(TcxStyleController* controller);
     // The controller in use, the default one included.
     TcxStyleController* ActiveController() const noexcept { return Root()->m_controller; }
+    // A stored description names the controller; it is found once everything is read.
+    void SetStyleControllerName(const std::wstring& name) { Root()->m_pendingControllerName = name; }
+    void ResolveStyleControllerName(TComponent* owner);
     // Connects a root style to the default controller (owners call this once).
     void ConnectDefaultController();
     void ControllerStyleChanged();
@@ -121,6 +135,7 @@ private:
     TcxContainer* m_container;
     TcxContainerStyle* m_root = nullptr;
     TcxStyleController* m_controller = nullptr;
+    std::wstring m_pendingControllerName;
     bool m_destroying = false;
     TcxContainerStateIndex m_state;
     TcxContainerStyleValues m_assigned = 0;
@@ -166,6 +181,11 @@ public:
     bool IsDefault() const noexcept { return m_isDefault; }
     const std::vector<TcxContainerStyle*>& Listeners() const noexcept { return m_listeners; }
 
+    // The screen resolution the stored fonts were made for: a stored value that differs
+    // from the screen's scales the fonts the styles assign.
+    int PixelsPerInch() const noexcept { return m_pixelsPerInch; }
+    void SetPixelsPerInch(int value);
+
     TNotifyEvent OnStyleChanged;
 
 protected:
@@ -176,6 +196,8 @@ private:
     std::vector<TcxContainerStyle*> m_listeners;
     bool m_destroying = false;
     bool m_isDefault;
+    int m_pixelsPerInch;
+    bool m_scaling = false;
 };
 
 // The one controller every root style uses when none is set. Created on first use, freed
@@ -211,6 +233,8 @@ public:
     TcxContainerStyle* StyleFocused() noexcept { return m_styles[csFocused].get(); }
     TcxContainerStyle* StyleHot() noexcept { return m_styles[csHot].get(); }
     TcxContainerStyle* StateStyle(TcxContainerStateIndex i) noexcept { return m_styles[i].get(); }
+    // Reads the normal style's controller; writes are ignored (old descriptions name it).
+    TcxStyleController* FakeStyleController() { return Style()->StyleController(); }
 
     TWinControl* InnerControl() const noexcept { return m_innerControl; }
     const TcxContainerViewInfo& ViewInfo() const noexcept { return m_viewInfo; }
@@ -230,6 +254,8 @@ public:
     virtual RECT HotBounds();
     // The hover watch noticed that the cursor has gone.
     void HoverEnded() override;
+    // The control's colour set by a program or a description is the normal style's colour.
+    void SetColor(TColor value) override;
     // The cursor moved over the inner control (p in this control's client coordinates):
     // the platform tells only the inner control's window.
     void InnerControlMouseMove(POINT p) { MouseMove(p); }
@@ -244,6 +270,9 @@ protected:
     virtual TColor CurrentBackgroundColor();
     virtual void PlaceInnerControl();
     virtual void SyncInnerControlLook();
+    // Repaints what an update changed (everything here; editors compare with the previous
+    // view info).
+    virtual void InvalidateAfterUpdate() { Invalidate(); }
     // Runs after a mouse-driven update (editors detect button clicks here).
     virtual void AfterMouseUpdate() {}
     void PaintControl(HDC dc) override;
@@ -256,7 +285,12 @@ protected:
     void Loaded() override;
     void EnabledChanged() override;
     void FontChanged() override;
+    void ColorChanged() override;
     void LookAndFeelChanged() override;
+    // Shapes the window: with a shadow, the frame and its copy moved 3 pixels right and down.
+    void ApplyWindowRegion();
+    // Clips the inner control to the client rectangle (an empty region when it lies outside).
+    void ClipInnerControl();
     void MouseEnter() override;
     void MouseLeave() override;
     void MouseMove(POINT p) override;
@@ -276,6 +310,9 @@ private:
     TWinControl* m_innerControl = nullptr;
     TcxContainerStyle* m_currentStyle = nullptr;
     TcxContainerState m_currentStyleState = ~0u;
+    RECT m_appliedRegion{};      // the window region last applied (empty: none)
+    RECT m_innerVisible{};       // the inner control's visible part last applied
+    bool m_innerClipped = false; // whether the inner control has a region now
     int m_visualStateLock = 0;
     int m_afterMouseLock = 0;
     bool m_refreshRequested = false;

@@ -294,13 +294,22 @@ struct TMouseTrackingTimer {
     std::unique_ptr<TcxTimer> timer;
 };
 
+// Shut down when the program ends: the watches still running are stopped, later starts
+// are ignored.
 struct HoverWatchService {
     std::vector<std::unique_ptr<TMouseTrackingTimer>> list;
     bool shutDown = false;
+    ~HoverWatchService()
+    {
+        shutDown = true;
+        list.clear();
+    }
 };
 
 HoverWatchService& HoverWatch()
 {
+    // The timers' registry must outlive the service, whose timers unregister when freed.
+    RunningTimers();
     static HoverWatchService service;
     return service;
 }

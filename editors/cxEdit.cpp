@@ -389,6 +389,12 @@ const TClassInfo* TcxCustomEdit::StaticProperties()
         ci.AddBool<TcxCustomEdit>(L"AutoSize", &TcxCustomEdit::SetAutoSize, &TcxCustomEdit::AutoSize);
         ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnChange", &TcxCustomEdit::OnChange);
         ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnEditValueChanged", &TcxCustomEdit::OnEditValueChanged);
+        ci.AddEvent<TcxCustomEdit, TcxEditEditingEvent>(L"OnEditing", &TcxCustomEdit::OnEditing);
+        ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnFocusChanged", &TcxCustomEdit::OnFocusChanged);
+        ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnEnter", &TcxCustomEdit::OnEnter);
+        ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnExit", &TcxCustomEdit::OnExit);
+        ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnMouseEnter", &TcxCustomEdit::OnMouseEnter);
+        ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnMouseLeave", &TcxCustomEdit::OnMouseLeave);
         return ci;
     }();
     return &info;
@@ -753,14 +759,9 @@ int TcxCustomEdit::AutoHeight()
 {
     // One line of text, one pixel of text offset above and below, and the frame.
     TcxContainerStyle* style = Style();
-    TcxContainerBorderStyle bs = style->BorderStyle();
-    int frame = 0;
-    if (bs != cbsNone)
-        frame = style->TransparentBorder()
-                    ? 2
-                    : ContainerBorderWidth(bs == cbsUltraFlat || bs == cbsOffice11 ? cbsSingle : bs);
+    RECT frame = ContainerBorderExtent(style->BorderStyle(), style->Edges(), style->TransparentBorder());
     int shadow = style->Shadow() ? 3 : 0;
-    return TextLineHeight() + 2 + 2 * frame + shadow;
+    return TextLineHeight() + 2 + frame.top + frame.bottom + shadow;
 }
 
 void TcxCustomEdit::ApplyAutoSize()
@@ -820,6 +821,13 @@ const TClassInfo* TcxEditButton::StaticProperties()
                                   &TcxEditButton::LeftAlignment);
         ci.AddBool<TcxEditButton>(L"Visible", &TcxEditButton::SetVisible, &TcxEditButton::Visible);
         ci.AddInt<TcxEditButton>(L"Width", &TcxEditButton::SetWidth, &TcxEditButton::Width);
+        ci.AddEnum<TcxEditButton, int>(L"ContentAlignment",
+                                       {{L"taLeftJustify", 0}, {L"taRightJustify", 1}, {L"taCenter", 2}},
+                                       &TcxEditButton::SetContentAlignment, &TcxEditButton::ContentAlignment);
+        ci.AddString<TcxEditButton>(L"Hint", &TcxEditButton::SetHint, &TcxEditButton::Hint);
+        ci.AddBool<TcxEditButton>(L"Stretchable", &TcxEditButton::SetStretchable,
+                                  &TcxEditButton::Stretchable);
+        ci.AddInt<TcxEditButton>(L"Tag", &TcxEditButton::SetTag, &TcxEditButton::Tag);
         return ci;
     }();
     return &info;
@@ -835,6 +843,10 @@ void TcxEditButton::Assign(const TPersistent* source)
         m_leftAlignment = b->m_leftAlignment;
         m_visible = b->m_visible;
         m_width = b->m_width;
+        m_contentAlignment = b->m_contentAlignment;
+        m_hint = b->m_hint;
+        m_stretchable = b->m_stretchable;
+        m_tag = b->m_tag;
         if (OnChanged)
             OnChanged(this);
         return;
@@ -917,4 +929,52 @@ int EditButtonWidth(const TcxEditButton& button)
     if (button.Width() > 0)
         return std::max(button.Width(), margin);
     return GetSystemMetrics(SM_CYHSCROLL);
+}
+
+// ---- properties registry -----------------------------------------------------------------------
+
+namespace {
+
+struct RegisteredProperties {
+    std::wstring className, description;
+    TcxEditPropertiesFactory factory;
+};
+
+std::vector<RegisteredProperties>& PropertiesRegistry()
+{
+    static std::vector<RegisteredProperties> registry;
+    return registry;
+}
+
+} // namespace
+
+void RegisterEditProperties(const std::wstring& className, const std::wstring& description,
+                            TcxEditPropertiesFactory factory)
+{
+    UnregisterEditProperties(className);
+    PropertiesRegistry().push_back({className, description, std::move(factory)});
+}
+
+void UnregisterEditProperties(const std::wstring& className)
+{
+    auto& r = PropertiesRegistry();
+    r.erase(std::remove_if(r.begin(), r.end(),
+                           [&](const RegisteredProperties& p) { return p.className == className; }),
+            r.end());
+}
+
+std::wstring FindEditPropertiesByDescription(const std::wstring& description)
+{
+    for (const auto& p : PropertiesRegistry())
+        if (p.description == description)
+            return p.className;
+    return {};
+}
+
+TcxCustomEditProperties* CreateEditProperties(const std::wstring& className, TcxCustomEdit* owner)
+{
+    for (const auto& p : PropertiesRegistry())
+        if (p.className == className)
+            return p.factory(owner);
+    return nullptr;
 }

@@ -203,7 +203,7 @@ public:
     bool Validated() const noexcept { return m_validated; }
     bool IsValidating() const noexcept { return m_isValidating; }
     // Whether the user may change the content (not read-only).
-    bool CanModify();
+    virtual bool CanModify();
     // CanModify, and OnEditing does not refuse.
     bool DoEditing();
     bool ReadOnly() { return Properties() && Properties()->ReadOnly(); }
@@ -295,7 +295,21 @@ public:
     bool Visible() const noexcept { return m_visible; }
     void SetVisible(bool v) { Set(m_visible, v); }
     int Width() const noexcept { return m_width; }
-    void SetWidth(int v) { Set(m_width, v < 0 ? 0 : v); }
+    // Ignored while the stored width is negative (a frozen width).
+    void SetWidth(int v)
+    {
+        if (m_width >= 0)
+            Set(m_width, v);
+    }
+    // Of a text caption: 0 left, 1 right, 2 centred.
+    int ContentAlignment() const noexcept { return m_contentAlignment; }
+    void SetContentAlignment(int v) { Set(m_contentAlignment, v); }
+    const std::wstring& Hint() const noexcept { return m_hint; }
+    void SetHint(const std::wstring& v) { Set(m_hint, v); }
+    bool Stretchable() const noexcept { return m_stretchable; }
+    void SetStretchable(bool v) { Set(m_stretchable, v); }
+    int Tag() const noexcept { return m_tag; }
+    void SetTag(int v) { Set(m_tag, v); }
 
     std::function<void(TcxEditButton*)> OnChanged;
     class TcxEditButtons* Collection = nullptr;
@@ -316,6 +330,10 @@ private:
     bool m_leftAlignment = false;
     bool m_visible = true;
     int m_width = 0;
+    int m_contentAlignment = 2;
+    std::wstring m_hint;
+    bool m_stretchable = true;
+    int m_tag = 0;
 };
 
 class TcxEditButtons : public TPersistent, public TStoredCollection {
@@ -338,6 +356,16 @@ private:
     void Changed();
     std::vector<std::unique_ptr<TcxEditButton>> m_items;
 };
+
+// The registry of editor properties classes, found by their description
+// ("ButtonEdit|Represents an edit control with embedded buttons").
+using TcxEditPropertiesFactory = std::function<TcxCustomEditProperties*(TcxCustomEdit* owner)>;
+void RegisterEditProperties(const std::wstring& className, const std::wstring& description,
+                            TcxEditPropertiesFactory factory);
+void UnregisterEditProperties(const std::wstring& className);
+// The class name registered under the description, or empty.
+std::wstring FindEditPropertiesByDescription(const std::wstring& description);
+TcxCustomEditProperties* CreateEditProperties(const std::wstring& className, TcxCustomEdit* owner);
 
 // Width of a button of the given settings in pixels (the ellipsis is as wide as a
 // horizontal scroll bar is high unless a width is given).

@@ -21,6 +21,7 @@ struct TcxEditButtonViewInfo {
     TcxEditButtonState state = ebsNormal;
     TcxEditButtonStyle style = btsDefault; // the effective style, never btsDefault
     std::wstring caption;                  // the display caption of a text button
+    std::wstring hint;
     TColor captionColor = clBtnText;
     int contentAlignment = 2; // of a text caption: 0 left, 1 right, 2 centred
     bool isDefault = false;

@@ -5,6 +5,9 @@
 
 void RegisterEditorClasses()
 {
+    RegisterEditProperties(L"TcxButtonEditProperties",
+                           L"ButtonEdit|Represents an edit control with embedded buttons",
+                           [](TcxCustomEdit* owner) { return new TcxButtonEditProperties(owner); });
     RegisterComponentClass(L"TcxTextEdit",
                            [](TComponent* owner) -> TComponent* { return new TcxTextEdit(owner); });
     RegisterComponentClass(L"TcxEditStyleController", [](TComponent* owner) -> TComponent* {

@@ -483,7 +483,7 @@ void TcxCustomTextEdit::PlaceInnerControl()
     int free = (area.bottom - area.top) - lineHeight;
     int top = area.top + (free > 0 ? free / 2 : 0);
     int height = std::min(lineHeight, static_cast<int>(area.bottom - top));
-    RECT target{area.left, top, area.right, top + std::max(height, 0)};
+    RECT target{area.left, top, std::max(area.left, area.right), top + std::max(height, 0)};
     RECT current = m_innerEdit->BoundsRect();
     if (!EqualRect(&current, &target))
         m_innerEdit->SetBounds(target.left, target.top, target.right - target.left,

@@ -84,8 +84,9 @@ TEST_F(AccessibilityTest, AFieldTakesItsLabelsCaptionAsName)
     EXPECT_EQ(WindowTextOf(label->Handle()), L"原后缀");
     std::wstring name = AccessibleNameOf(field->Handle());
     // Where the platform's accessibility layer names fields after their labels, it finds this one.
-    if (!name.empty())
+    if (!name.empty()) {
         EXPECT_EQ(name, L"原后缀") << "the accessibility layer's name of the field";
+    }
     // A label cannot be its own focus control; a freed control clears the reference.
     label->SetFocusControl(label);
     EXPECT_EQ(label->FocusControl(), field);

@@ -3,6 +3,7 @@
 #include "editors/cxButtonEdit.h"
 #include "lookandfeel/dxOffice11.h"
 #include "tests/common/Artifacts.h"
+#include "tests/common/GdiCount.h"
 #include "tests/editors/EditorsTestHelpers.h"
 
 namespace {
@@ -14,11 +15,11 @@ const char* Name(Shown s)
     return names[static_cast<int>(s)];
 }
 
-class EditButtonPaintTest : public WindowFixture {
+class EditButtonPaintTest : public InputFixture {
 protected:
     void SetUp() override
     {
-        WindowFixture::SetUp();
+        InputFixture::SetUp();
         edit = Make<TcxButtonEdit>(10, 10, 200, 21);
         MoveCursor(form, {450, 250});
     }
@@ -26,7 +27,7 @@ protected:
     {
         if (GetCapture())
             ReleaseCapture();
-        WindowFixture::TearDown();
+        InputFixture::TearDown();
     }
 
     // Brings the one button into the state as a person would, and paints the editor.
@@ -107,8 +108,9 @@ TEST_F(EditButtonPaintTest, EachButtonStyleDrawsItsFrameFaceAndDotsInEveryState)
         POINT dot = c.shown == Shown::Pressed ? POINT{185, 10} : POINT{184, 9};
         EXPECT_EQ(canvas->At(dot.x, dot.y), ColorToRGB(c.dot)) << what << " dot";
         EXPECT_EQ(canvas->At(dot.x + 2, dot.y), ColorToRGB(c.face)) << what << " gap between dots";
-        if (c.shown == Shown::Disabled)
+        if (c.shown == Shown::Disabled) {
             EXPECT_EQ(canvas->At(186, 11), ColorToRGB(clBtnHighlight)) << what << " embossed dot";
+        }
     }
 }
 
@@ -147,6 +149,205 @@ TEST_F(EditButtonPaintTest, PictureOfTheButtonsInEveryStyleAndState)
                            0, cellW, cellH, SRCCOPY);
             }
     EXPECT_TRUE(picture.SaveBmp((ArtifactFolder() / L"edit-buttons.bmp").c_str()));
+}
+
+} // namespace
+
+namespace {
+
+class ButtonLayoutTest : public InputFixture {
+protected:
+    TcxButtonEdit* MakeField(std::initializer_list<std::pair<TcxEditButtonKind, bool>> buttons)
+    {
+        auto* edit = Make<TcxButtonEdit>(10, 10, 200, 21);
+        edit->Properties()->Buttons()->Clear();
+        for (auto [kind, left] : buttons) {
+            TcxEditButton* b = edit->Properties()->Buttons()->Add();
+            b->SetKind(kind);
+            b->SetLeftAlignment(left);
+        }
+        edit->UpdateVisualStateAtCursor(false);
+        return edit;
+    }
+};
+
+TEST_F(ButtonLayoutTest, ButtonsTakeTheirColumnsFromTheLastToTheFirstAndTheHitTestTellsTextFromOutside)
+{
+    // Two right-aligned buttons and two left-aligned ones, in that collection order.
+    auto* edit = MakeField({{bkEllipsis, false}, {bkDown, false}, {bkEllipsis, true}, {bkDown, true}});
+    const auto& vi = edit->ButtonViewInfos();
+    ASSERT_EQ(vi.size(), 4u);
+    RECT border = edit->ViewInfo().borderRect;
+    int w = GetSystemMetrics(SM_CYHSCROLL);
+    struct Case {
+        int index;
+        LONG left;
+        bool leftmost, rightmost;
+    } cases[] = {
+        {0, border.right - 2 * w, true, false}, // the first right-aligned button is left of the second
+        {1, border.right - w, false, true},
+        {2, border.left + w, false, true}, // the last left-aligned one sits at the edge
+        {3, border.left, true, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(vi[static_cast<size_t>(c.index)].index, c.index);
+        EXPECT_EQ(vi[static_cast<size_t>(c.index)].bounds.left, c.left) << c.index;
+        EXPECT_EQ(vi[static_cast<size_t>(c.index)].leftmost, c.leftmost) << c.index;
+        EXPECT_EQ(vi[static_cast<size_t>(c.index)].rightmost, c.rightmost) << c.index;
+    }
+    EXPECT_EQ(edit->ViewInfo().clientRect.left, border.left + 2 * w);
+    EXPECT_EQ(edit->ViewInfo().clientRect.right, border.right - 2 * w);
+    struct Hit {
+        POINT p;
+        int expected;
+    } hits[] = {
+        {{border.right - 1, 10}, 1}, {{border.left, 10}, 3}, {{100, 10}, -1}, {{0, 0}, -2}, {{199, 20}, -2}};
+    for (const Hit& h : hits)
+        EXPECT_EQ(edit->ButtonAt(h.p), h.expected) << h.p.x << "," << h.p.y;
+    edit->Properties()->Buttons()->Items(1)->SetHint(L"Pick a folder");
+    std::wstring hint;
+    RECT area{};
+    EXPECT_TRUE(edit->ButtonHintAt({border.right - 1, 10}, hint, area));
+    EXPECT_EQ(hint, L"Pick a folder");
+    EXPECT_TRUE(EqualRect(&area, &vi[1].bounds));
+    EXPECT_FALSE(edit->ButtonHintAt({border.left, 10}, hint, area)) << "a button without a hint";
+    EXPECT_FALSE(edit->ButtonHintAt({100, 10}, hint, area)) << "the text";
+}
+
+TEST_F(ButtonLayoutTest, InTheButtonsOnlyViewTheStretchableButtonsShareTheWidth)
+{
+    auto* edit = MakeField({{bkEllipsis, false}, {bkDown, false}});
+    edit->Properties()->Buttons()->Items(1)->SetStretchable(false);
+    edit->Properties()->SetViewStyle(vsButtonsOnly);
+    const auto& vi = edit->ButtonViewInfos();
+    RECT border = edit->ViewInfo().borderRect;
+    int w = GetSystemMetrics(SM_CYHSCROLL);
+    ASSERT_EQ(vi.size(), 2u);
+    EXPECT_EQ(vi[0].bounds.left, border.left);
+    EXPECT_EQ(vi[0].bounds.right, border.right - w) << "the stretchable one takes what is left";
+    EXPECT_EQ(vi[1].bounds.right, border.right);
+    EXPECT_FALSE(edit->CanModify()) << "no text to edit";
+}
+
+TEST_F(ButtonLayoutTest, DraggingOffAPressedButtonCancelsTheClickAndComingBackRestoresIt)
+{
+    auto* edit = MakeField({{bkEllipsis, false}});
+    std::vector<int> clicks;
+    edit->Properties()->OnButtonClick = [&](TObject*, int i) { clicks.push_back(i); };
+    RECT b = edit->ButtonViewInfos()[0].bounds;
+    POINT on{(b.left + b.right) / 2, 10}, off{50, 10};
+    auto mouse = [&](DWORD flags) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = flags;
+        SendInput(1, &in, sizeof(in));
+        Settle(app.get());
+    };
+    SetForegroundWindow(form->Handle());
+    struct Step {
+        POINT releaseAt;
+        bool comeBack;
+        size_t clicks;
+    } steps[] = {{on, false, 1}, {off, false, 1}, {off, true, 2}};
+    for (const Step& s : steps) {
+        MoveCursor(edit, on);
+        mouse(MOUSEEVENTF_LEFTDOWN);
+        EXPECT_EQ(edit->PressedButton(), 0);
+        if (s.releaseAt.x != on.x) {
+            MoveCursor(edit, off);
+            EXPECT_EQ(edit->PressedButton(), -1) << "off the button it is not pressed";
+        }
+        if (s.comeBack) {
+            MoveCursor(edit, on);
+            EXPECT_EQ(edit->PressedButton(), 0) << "back on it, pressed again";
+        }
+        mouse(MOUSEEVENTF_LEFTUP);
+        EXPECT_EQ(clicks.size(), s.clicks);
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditButtonPaintTest, TenThousandStateChangesLeaveNoGdiObjectBehind)
+{
+    RECT b = edit->ButtonViewInfos().at(0).bounds;
+    POINT spots[] = {{(b.left + b.right) / 2, 10}, {40, 10}, {-5, -5}};
+    PixelCanvas canvas(edit->Width(), edit->Height());
+    auto change = [&](int i) {
+        edit->UpdateVisualState(spots[i % 3], true);
+        if (i % 5 == 0)
+            edit->Style()->SetColor(i % 2 ? clWindow : clInfoBk);
+        SendMessageW(edit->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+    };
+    for (int i = 0; i < 30; ++i)
+        change(i);
+    int before = CountGdiObjects();
+    for (int i = 0; i < 10000; ++i)
+        change(i);
+    app->ProcessMessages();
+    EXPECT_LE(CountGdiObjects(), before);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ButtonLayoutTest, MovingFromOneButtonToAnotherRepaintsOnlyThoseTwo)
+{
+    auto* edit = MakeField({{bkEllipsis, false}, {bkDown, false}, {bkEllipsis, false}});
+    const auto& vi = edit->ButtonViewInfos();
+    auto centre = [&](size_t k) { return POINT{(vi[k].bounds.left + vi[k].bounds.right) / 2, 10}; };
+    RECT a = vi[0].bounds, b = vi[1].bounds;
+    MoveCursor(edit, centre(0));
+    ASSERT_EQ(edit->HotButton(), 0);
+    ValidateRect(edit->Handle(), nullptr);
+    edit->UpdateVisualState(centre(1), true);
+    ASSERT_EQ(edit->HotButton(), 1);
+    UniqueRegion update(CreateRectRgn(0, 0, 0, 0));
+    GetUpdateRgn(edit->Handle(), update.get(), FALSE);
+    RECT expected;
+    UnionRect(&expected, &a, &b);
+    RECT box;
+    GetRgnBox(update.get(), &box);
+    EXPECT_TRUE(EqualRect(&box, &expected))
+        << box.left << "," << box.top << "," << box.right << "," << box.bottom;
+    EXPECT_FALSE(PtInRegion(update.get(), vi[2].bounds.left + 2, 10)) << "the third button is left alone";
+    EXPECT_FALSE(PtInRegion(update.get(), 1, 1)) << "the frame is left alone";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ButtonLayoutTest, ButtonTransparencyHidesOrClearsTheButtonsOfAnInactiveField)
+{
+    auto* edit = MakeField({{bkEllipsis, false}});
+    auto* other = Make<TcxTextEdit>(10, 60, 120, 21);
+    struct Case {
+        TcxEditButtonTransparency transparency;
+        size_t unfocusedCount, focusedCount;
+        bool unfocusedTransparent;
+    } cases[] = {{ebtNone, 1, 1, false},
+                 {ebtInactive, 1, 1, true},
+                 {ebtAlways, 1, 1, true},
+                 {ebtHideInactive, 0, 1, false},
+                 {ebtHideUnselected, 0, 1, false}};
+    for (const Case& c : cases) {
+        edit->EditStyle()->SetButtonTransparency(c.transparency);
+        other->SetFocus();
+        edit->UpdateVisualStateAtCursor(false);
+        ASSERT_EQ(edit->ButtonViewInfos().size(), c.unfocusedCount) << c.transparency;
+        if (c.unfocusedCount)
+            EXPECT_EQ(edit->ButtonViewInfos()[0].transparent, c.unfocusedTransparent) << c.transparency;
+        else
+            EXPECT_EQ(edit->ViewInfo().clientRect.right, edit->ViewInfo().borderRect.right)
+                << "the text takes the width";
+        edit->SetFocus();
+        EXPECT_EQ(edit->ButtonViewInfos().size(), c.focusedCount) << c.transparency;
+        EXPECT_EQ(edit->ButtonViewInfos()[0].transparent, c.transparency == ebtAlways) << c.transparency;
+    }
 }
 
 } // namespace

@@ -2,8 +2,15 @@
 #include "editors/cxTextEdit.h"
 #include "lookandfeel/dxOffice11.h"
 #include "tests/common/WindowFixture.h"
+#include "tests/editors/EditorsTestHelpers.h"
 
 namespace {
+
+// Frames are checked unhot: the cursor must not rest over a test window from an earlier run.
+struct ParkCursorAtStart : testing::Environment {
+    void SetUp() override { ParkCursor(); }
+};
+const auto* const parkCursor = testing::AddGlobalTestEnvironment(new ParkCursorAtStart);
 
 using EditorsTest = WindowFixture;
 
@@ -71,7 +78,7 @@ TEST_F(EditorsTest, UltraFlatFrameIsOnePixelInsideATransparentRingAndLightsUpWhe
     {
         PixelCanvas canvas(w, h);
         edit->PaintTo(canvas.dc());
-        EXPECT_EQ(canvas.At(0, 0), ColorToRGB(clWindow)) << "the transparent ring takes the background";
+        EXPECT_EQ(canvas.At(0, 0), ColorToRGB(form->Color())) << "the transparent ring shows the parent";
         EXPECT_EQ(canvas.At(1, 1), ColorToRGB(clBtnShadow));
         EXPECT_EQ(canvas.At(w - 2, h / 2), ColorToRGB(clBtnShadow));
         EXPECT_EQ(canvas.At(2, 2), ColorToRGB(clWindow));
@@ -197,6 +204,126 @@ TEST_F(ButtonEditTest, ClickKeyRunsTheDefaultButton)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     }
     EXPECT_EQ(clicks, std::vector<int>{1});
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditorsTest, EdgesCountWithAndWithoutATransparentBorder)
+{
+    const TcxBorders all = cxBordersAll, leftTop = cxBorder(bLeft) | cxBorder(bTop);
+    struct Case {
+        TcxContainerBorderStyle style;
+        TcxBorders edges;
+        bool transparent;
+        RECT extent;
+    } cases[] = {
+        {cbsSingle, leftTop, false, {1, 1, 0, 0}}, {cbs3D, 0, false, {0, 0, 0, 0}},
+        {cbs3D, all, false, {2, 2, 2, 2}},         {cbsSingle, all, true, {2, 2, 2, 2}},
+        {cbsSingle, leftTop, true, {2, 2, 0, 0}},  {cbsThick, all, true, {2, 2, 2, 2}},
+        {cbsUltraFlat, 0, true, {0, 0, 0, 0}},     {cbsNone, all, true, {0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        RECT e = ContainerBorderExtent(c.style, c.edges, c.transparent);
+        EXPECT_TRUE(EqualRect(&e, &c.extent)) << c.style << " " << c.edges << " " << c.transparent << ": "
+                                              << e.left << "," << e.top << "," << e.right << "," << e.bottom;
+    }
+    // Painted: a single frame on the left and at the top only, behind it the parent's colour.
+    auto* edit = Make<TcxTextEdit>(10, 10, 120, 21);
+    edit->Style()->SetBorderStyle(cbsSingle);
+    edit->Style()->SetEdges(leftTop);
+    edit->Style()->SetBorderColor(clRed);
+    int w = edit->Width(), h = edit->Height();
+    struct Pixel {
+        int x, y;
+        TColor colour;
+        const char* what;
+    } pixels[] = {
+        {0, h / 2, form->Color(), "ring on the left"},
+        {1, h / 2, clRed, "frame on the left"},
+        {w / 2, 1, clRed, "frame at the top"},
+        {w - 1, h / 2, clWindow, "no edge on the right"},
+        {w / 2, h - 1, clWindow, "no edge at the bottom"},
+    };
+    PixelCanvas canvas(w, h);
+    SendMessageW(edit->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+    for (const Pixel& p : pixels)
+        EXPECT_EQ(canvas.At(p.x, p.y), ColorToRGB(p.colour)) << p.what;
+}
+
+} // namespace
+
+namespace {
+
+// A container whose inner control stays where the test puts it.
+class HostContainer : public TcxContainer {
+public:
+    explicit HostContainer(TComponent* owner) : TcxContainer(owner) { CreateStyles(); }
+    void Host(TWinControl* control) { SetInnerControl(control); }
+
+protected:
+    void PlaceInnerControl() override {}
+};
+
+TEST_F(EditorsTest, AnInnerControlIsClippedToTheClientRectangleAndHiddenOutsideIt)
+{
+    auto* host = Make<HostContainer>(10, 10, 100, 40);
+    auto* inner = new TNativeEdit(host);
+    inner->SetParent(host);
+    host->Host(inner);
+    host->UpdateVisualStateAtCursor(false);
+    RECT client = host->ViewInfo().clientRect;
+    struct Case {
+        RECT bounds;
+        int kind; // what GetWindowRgn answers
+        RECT box; // the region's box in the inner control's coordinates
+    } cases[] = {
+        {{client.left, client.top, client.left + 20, client.top + 10}, ERROR, {}},
+        {{client.right - 10, client.top, client.right + 10, client.top + 10}, SIMPLEREGION, {0, 0, 10, 10}},
+        {{client.right + 5, client.top, client.right + 25, client.top + 10}, NULLREGION, {}},
+        {{client.left + 1, client.top + 1, client.left + 11, client.top + 11}, ERROR, {}},
+    };
+    for (const Case& c : cases) {
+        inner->SetBounds(c.bounds.left, c.bounds.top, c.bounds.right - c.bounds.left,
+                         c.bounds.bottom - c.bounds.top);
+        host->UpdateVisualStateAtCursor(false);
+        UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
+        int kind = GetWindowRgn(inner->Handle(), rgn.get());
+        EXPECT_EQ(kind, c.kind) << c.bounds.left;
+        if (kind == SIMPLEREGION) {
+            RECT box;
+            GetRgnBox(rgn.get(), &box);
+            EXPECT_TRUE(EqualRect(&box, &c.box)) << box.left << "," << box.right;
+        }
+    }
+}
+
+TEST_F(EditorsTest, AShadowShapesTheWindowAndTheControlColourIsTheStyleColour)
+{
+    auto* edit = Make<TcxTextEdit>(10, 10, 120, 30);
+    edit->Style()->SetShadow(true);
+    int w = edit->Width(), h = edit->Height();
+    UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(edit->Handle(), rgn.get()), ERROR);
+    struct Spot {
+        POINT p;
+        bool inside;
+    } spots[] = {{{w - 2, 1}, false}, {{1, h - 2}, false}, {{w - 2, h - 2}, true}, {{3, 3}, true}};
+    for (const Spot& s : spots)
+        EXPECT_EQ(PtInRegion(rgn.get(), s.p.x, s.p.y) != FALSE, s.inside) << s.p.x << "," << s.p.y;
+    edit->Style()->SetShadow(false);
+    EXPECT_EQ(GetWindowRgn(edit->Handle(), rgn.get()), ERROR) << "no shadow, no region";
+
+    edit->SetColor(clRed);
+    EXPECT_TRUE(edit->Style()->IsAssigned(svColor));
+    EXPECT_EQ(edit->Style()->Color(), clRed);
+    auto* other = Make<TcxTextEdit>(10, 60, 120, 21);
+    other->SetParentColor(true);
+    form->SetColor(clGray);
+    EXPECT_EQ(other->Color(), clGray);
+    EXPECT_FALSE(other->Style()->IsAssigned(svColor)) << "the parent's colour is no assignment";
+    EXPECT_EQ(other->ViewInfo().backgroundColor, clGray);
 }
 
 } // namespace

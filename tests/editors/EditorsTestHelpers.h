@@ -44,3 +44,31 @@ inline void PressKey(WORD vk, bool up)
     SendInput(1, &in, sizeof(in));
     Settle(Application);
 }
+
+// Puts the cursor in the screen's top left corner, away from every test window, so that no
+// test finds a control hot because of where an earlier one left the cursor.
+inline void ParkCursor()
+{
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof(in));
+    SetCursorPos(0, 0);
+}
+
+// A fixture for tests that move the cursor or press keys: the form is in front, and the
+// cursor is parked again afterwards.
+class InputFixture : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        SetForegroundWindow(form->Handle());
+        Settle(app.get());
+    }
+    void TearDown() override
+    {
+        ParkCursor();
+        WindowFixture::TearDown();
+    }
+};

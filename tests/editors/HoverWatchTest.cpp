@@ -6,7 +6,7 @@
 
 namespace {
 
-using HoverTest = WindowFixture;
+using HoverTest = InputFixture;
 
 TEST(TimerTest, ATickQueuedForAFreedTimerNeverReachesALaterTimerAtTheSameAddress)
 {
@@ -38,11 +38,11 @@ public:
     int ended = 0;
 };
 
-class CursorHoverTest : public WindowFixture {
+class CursorHoverTest : public InputFixture {
 protected:
     void SetUp() override
     {
-        WindowFixture::SetUp();
+        InputFixture::SetUp();
         edit = Make<TcxButtonEdit>(10, 10, 200, 21);
         MoveCursor(form, {450, 250});
     }
@@ -93,6 +93,24 @@ TEST_F(CursorHoverTest, AModifierKeyOrAHeldButtonKeepsTheFieldFromTurningHot)
         EXPECT_TRUE(edit->ViewInfo().state & csfHot) << key;
         MoveCursor(form, {450, 250});
     }
+}
+
+TEST_F(CursorHoverTest, AHeldMouseButtonKeepsTheFieldFromTurningHot)
+{
+    auto button = [&](DWORD flags) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = flags;
+        SendInput(1, &in, sizeof(in));
+        Settle(app.get());
+    };
+    MoveCursor(form, {450, 250});
+    button(MOUSEEVENTF_LEFTDOWN);
+    MoveCursor(edit, {1, edit->Height() / 2});
+    EXPECT_FALSE(edit->ViewInfo().state & csfHot) << "dragged in with the button held";
+    button(MOUSEEVENTF_LEFTUP);
+    MoveCursor(edit, {2, edit->Height() / 2});
+    EXPECT_TRUE(edit->ViewInfo().state & csfHot);
 }
 
 TEST_F(HoverTest, AClientFreedWhileWatchedIsNeverTicked)

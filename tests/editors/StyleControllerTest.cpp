@@ -101,3 +101,32 @@ TEST_F(StyleControllerTest, FreeingTheDefaultControllerLeavesNoStyleDangling)
 }
 
 } // namespace
+
+namespace {
+
+TEST(StyleControllerScaling, FontsStoredForAnotherResolutionAreScaledToTheScreen)
+{
+    HDC dc = GetDC(nullptr);
+    int screen = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    struct Case {
+        int stored;
+        bool assigned;
+        int height; // after reading
+    } cases[] = {{screen, true, -15},
+                 {screen * 5 / 4, true, MulDiv(-15, screen, screen * 5 / 4)},
+                 {screen * 5 / 4, false, -15}};
+    for (const Case& c : cases) {
+        TcxEditStyleController controller(nullptr);
+        controller.Style()->Font()->SetHeight(-15);
+        if (!c.assigned)
+            controller.Style()->SetAssignedValues(controller.Style()->AssignedValues() & ~svFont);
+        int changes = 0;
+        controller.OnStyleChanged = [&](TObject*) { ++changes; };
+        controller.SetPixelsPerInch(c.stored);
+        EXPECT_EQ(controller.Style()->Font()->Height(), c.height) << c.stored << " " << c.assigned;
+        EXPECT_EQ(changes, c.stored == screen ? 0 : 1);
+    }
+}
+
+} // namespace

@@ -1,0 +1,201 @@
+// A stored description that sets the published settings of the editors, their buttons,
+// styles and a style controller loads, and what it sets arrives.
+#include "editors/cxButtonEdit.h"
+#include "editors/cxEditRegister.h"
+#include "runtime/rtStreaming.h"
+#include "tests/common/WindowFixture.h"
+
+#include <map>
+
+namespace {
+
+class DescribedForm : public TForm {
+public:
+    using TForm::TForm;
+    std::any FindMethod(const std::wstring& name) const override
+    {
+        auto* self = const_cast<DescribedForm*>(this);
+        if (name == L"FieldButtonClick")
+            return TcxEditButtonClickEvent([self](TObject*, int index) { self->clicks.push_back(index); });
+        if (name == L"FieldChange" || name == L"ControllerChanged" || name == L"FieldEnter")
+            return TNotifyEvent([self, name](TObject*) { ++self->calls[name]; });
+        if (name == L"FieldValidate")
+            return TcxEditValidateEvent([](TObject*, std::wstring&, std::wstring&, bool&) {});
+        if (name == L"FieldEditing")
+            return TcxEditEditingEvent([](TObject*, bool&) {});
+        return {};
+    }
+    void BindField(const std::wstring& name, TComponent* c) override { fields[name] = c; }
+    std::map<std::wstring, TComponent*> fields;
+    std::map<std::wstring, int> calls;
+    std::vector<int> clicks;
+};
+
+const wchar_t* const kDescription = LR"(object Described: TDescribedForm
+  Left = 100
+  Top = 100
+  Width = 400
+  Height = 200
+  object Controller: TcxEditStyleController
+    Style.BorderStyle = ebsSingle
+    Style.ButtonStyle = btsHotFlat
+    Style.ButtonTransparency = ebtNone
+    Style.Color = 12648447
+    StyleFocused.BorderColor = clRed
+    OnStyleChanged = ControllerChanged
+  end
+  object Field: TcxButtonEdit
+    Left = 10
+    Top = 10
+    Width = 200
+    AutoSize = True
+    BeepOnEnter = False
+    FakeStyleController = Controller
+    Properties.AssignedValues = [evsReadOnly]
+    Properties.AutoSelect = False
+    Properties.BeepOnError = True
+    Properties.Buttons = <
+      item
+        Caption = '&Go'
+        ContentAlignment = taLeftJustify
+        Default = True
+        Enabled = True
+        Hint = 'Browse'
+        Kind = bkText
+        LeftAlignment = False
+        Stretchable = False
+        Tag = 7
+        Visible = True
+        Width = 30
+      end
+      item
+        Kind = bkEllipsis
+      end>
+    Properties.CharCase = ecUpperCase
+    Properties.ClearKey = 113
+    Properties.ClickKey = 16397
+    Properties.EchoMode = eemNormal
+    Properties.EditMask = ''
+    Properties.HideSelection = False
+    Properties.IgnoreMaskBlank = False
+    Properties.ImeMode = 3
+    Properties.ImeName = ''
+    Properties.IncrementalSearch = True
+    Properties.MaskKind = emkStandard
+    Properties.MaxLength = 20
+    Properties.MaxValue = 10.000000000000000000
+    Properties.MinValue = 1.000000000000000000
+    Properties.OEMConvert = False
+    Properties.ReadOnly = False
+    Properties.UseLeftAlignmentOnEditing = True
+    Properties.ValidateOnEnter = True
+    Properties.ViewStyle = vsNormal
+    Properties.OnButtonClick = FieldButtonClick
+    Properties.OnChange = FieldChange
+    Properties.OnEditValueChanged = FieldChange
+    Properties.OnValidate = FieldValidate
+    Style.BorderColor = clBlue
+    Style.BorderStyle = ebsUltraFlat
+    Style.ButtonStyle = btsUltraFlat
+    Style.ButtonTransparency = ebtInactive
+    Style.Edges = [bLeft, bTop, bRight, bBottom]
+    Style.Font.Name = 'Arial'
+    Style.Font.Height = -13
+    Style.HotTrack = True
+    Style.LookAndFeel.Kind = lfUltraFlat
+    Style.Shadow = False
+    Style.StyleController = Controller
+    Style.TextColor = clWindowText
+    Style.TextStyle = [fsBold]
+    Style.TransparentBorder = True
+    Style.IsFontAssigned = True
+    StyleDisabled.TextColor = clGray
+    StyleFocused.ButtonStyle = btsOffice11
+    StyleHot.BorderColor = clHighlight
+    TabOrder = 0
+    Text = 'abc'
+    OnEditing = FieldEditing
+    OnEnter = FieldEnter
+  end
+  object Secret: TcxTextEdit
+    Left = 10
+    Top = 60
+    Width = 120
+    Properties.EchoMode = eemPassword
+    Properties.PasswordChar = '#'
+    Text = 'hidden'
+  end
+  object Bare: TcxButtonEdit
+    Left = 10
+    Top = 100
+    Width = 120
+  end
+end
+)";
+
+TEST(FormDescriptionTest, EverySettingOfTheEditorsLoads)
+{
+    RegisterEditorClasses();
+    RegisterComponentClass(L"TDescribedForm",
+                           [](TComponent* o) -> TComponent* { return new DescribedForm(o); });
+    TApplication app;
+    DescribedForm form(&app);
+    ASSERT_NO_THROW(form.LoadFromDescription(kDescription));
+    auto* field = dynamic_cast<TcxButtonEdit*>(form.fields[L"Field"]);
+    auto* secret = dynamic_cast<TcxTextEdit*>(form.fields[L"Secret"]);
+    auto* bare = dynamic_cast<TcxButtonEdit*>(form.fields[L"Bare"]);
+    auto* controller = dynamic_cast<TcxEditStyleController*>(form.fields[L"Controller"]);
+    ASSERT_TRUE(field && secret && bare && controller);
+
+    TcxButtonEditProperties* p = field->Properties();
+    ASSERT_EQ(p->Buttons()->Count(), 2) << "the listed buttons replace the default one";
+    TcxEditButton* go = p->Buttons()->Items(0);
+    EXPECT_EQ(go->Kind(), bkText);
+    EXPECT_EQ(go->Caption(), L"&Go");
+    EXPECT_EQ(go->ContentAlignment(), 0);
+    EXPECT_EQ(go->Hint(), L"Browse");
+    EXPECT_FALSE(go->Stretchable());
+    EXPECT_EQ(go->Tag(), 7);
+    EXPECT_EQ(go->Width(), 30);
+    EXPECT_TRUE(go->Default());
+    EXPECT_EQ(p->Buttons()->Items(1)->Kind(), bkEllipsis);
+    EXPECT_FALSE(p->AutoSelect());
+    EXPECT_TRUE(p->BeepOnError());
+    EXPECT_EQ(p->ClearKey(), 113u);
+    EXPECT_EQ(p->CharCase(), ecUpperCase);
+    EXPECT_FALSE(p->HideSelection());
+    EXPECT_EQ(p->MaxLength(), 20);
+    EXPECT_EQ(p->MinValue(), 1.0);
+    EXPECT_EQ(p->MaxValue(), 10.0);
+    EXPECT_FALSE(p->ReadOnly());
+    EXPECT_TRUE(p->AssignedValues() & epvReadOnly);
+    EXPECT_TRUE(p->OnValidate && p->OnChange && p->OnButtonClick);
+    EXPECT_TRUE(field->OnEditing && field->OnEnter);
+    EXPECT_FALSE(field->BeepOnEnter());
+    EXPECT_EQ(field->Text(), L"ABC") << "text read after the letter case";
+
+    TcxEditStyle* style = field->EditStyle();
+    EXPECT_EQ(style->StyleController(), controller);
+    EXPECT_EQ(style->BorderColor(), clBlue);
+    EXPECT_EQ(style->BorderStyle(), cbsUltraFlat);
+    EXPECT_EQ(style->ButtonStyle(), btsUltraFlat);
+    EXPECT_EQ(style->ButtonTransparency(), ebtInactive);
+    EXPECT_EQ(style->TextStyle(), static_cast<TFontStyles>(fsBold));
+    EXPECT_EQ(style->Color(), static_cast<TColor>(12648447)) << "from the controller";
+    EXPECT_EQ(field->StyleFocused()->BorderColor(), clRed) << "from the controller's focused style";
+    EXPECT_EQ(static_cast<TcxEditStyle*>(field->StyleFocused())->ButtonStyle(), btsOffice11);
+    EXPECT_EQ(field->StyleDisabled()->TextColor(), clGray);
+    EXPECT_EQ(field->StyleHot()->BorderColor(), clHighlight);
+    EXPECT_EQ(field->FakeStyleController(), controller);
+    EXPECT_TRUE(controller->OnStyleChanged);
+
+    EXPECT_EQ(secret->Properties()->EchoMode(), eemPassword);
+    EXPECT_EQ(secret->Properties()->PasswordChar(), L'#');
+    EXPECT_EQ(secret->Text(), L"hidden");
+    EXPECT_EQ(bare->Properties()->Buttons()->Count(), 0) << "no list stored: no buttons";
+
+    EXPECT_EQ(FindEditPropertiesByDescription(L"ButtonEdit|Represents an edit control with embedded buttons"),
+              L"TcxButtonEditProperties");
+}
+
+} // namespace
