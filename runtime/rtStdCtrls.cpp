@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <cwchar>
 #include <functional>
 #include <iterator>
@@ -652,8 +653,9 @@ HTREEITEM TNativeTreeView::HitTest(POINT clientPoint, UINT* flags)
 
 RECT TNativeTreeView::ItemRect(HTREEITEM item, bool textOnly)
 {
+    // The message takes the item in the first bytes of the rectangle it fills.
     RECT r{};
-    *reinterpret_cast<HTREEITEM*>(&r) = item;
+    std::memcpy(&r, &item, sizeof(item));
     if (!HandleAllocated() ||
         !SendMessageW(Handle(), TVM_GETITEMRECT, textOnly ? TRUE : FALSE, reinterpret_cast<LPARAM>(&r)))
         return RECT{};

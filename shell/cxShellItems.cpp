@@ -4,6 +4,7 @@
 #include "runtime/rtExceptions.h"
 
 #include <algorithm>
+#include <chrono>
 #include <string_view>
 #include <unordered_map>
 
@@ -93,11 +94,26 @@ void TcxItemsLock::BeginRead()
     ++ReadCount(self);
 }
 
+// The stop request is looked at every few milliseconds rather than through a stop callback:
+// with this toolchain's library a stop that races the wake-up of a waiting thread could leave
+// that thread blocked for good inside the callback machinery (seen as a hung pause of the
+// worker while the user-interface thread held the write side).
+template <typename Ready>
+bool TcxItemsLock::WaitUntil(std::unique_lock<std::mutex>& lock, const std::stop_token& stop, Ready ready)
+{
+    while (!ready()) {
+        if (stop.stop_requested())
+            return false;
+        m_changed.wait_for(lock, std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
 bool TcxItemsLock::BeginRead(std::stop_token stop)
 {
     const auto self = std::this_thread::get_id();
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (!m_changed.wait(lock, stop, [&] { return CanRead(self); }))
+    if (!WaitUntil(lock, stop, [&] { return CanRead(self); }))
         return false;
     ++ReadCount(self);
     return true;
@@ -128,7 +144,7 @@ bool TcxItemsLock::BeginWrite(std::stop_token stop)
 {
     const auto self = std::this_thread::get_id();
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (!m_changed.wait(lock, stop, [&] { return CanWrite(self); }))
+    if (!WaitUntil(lock, stop, [&] { return CanWrite(self); }))
         return false;
     m_writer = self;
     ++m_writeDepth;

@@ -33,9 +33,12 @@ private:
     bool CanRead(std::thread::id thread);
     bool CanWrite(std::thread::id thread);
     void Release();
+    // Waits until ready() holds (true) or a stop is requested (false).
+    template <typename Ready>
+    bool WaitUntil(std::unique_lock<std::mutex>& lock, const std::stop_token& stop, Ready ready);
 
     std::mutex m_mutex;
-    std::condition_variable_any m_changed;
+    std::condition_variable m_changed;
     std::thread::id m_writer;
     int m_writeDepth = 0;
     std::vector<std::pair<std::thread::id, int>> m_readers;

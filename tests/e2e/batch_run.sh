@@ -5,15 +5,8 @@
 # window. Then a missing source folder ends in the error box, which must be painted.
 # Usage: batch_run.sh Corvane.exe artefact-folder
 set -euo pipefail
-exe=$1
-artifacts=$2
-mkdir -p "$artifacts"
-source "$(dirname "$0")/lib.sh"
-suffix=$([ "$E2E_WM" = 1 ] && echo -wm || true)
-
-root="$WINEPREFIX/drive_c/corvane-e2e"
-rm -rf "$root"
-mkdir -p "$root/src"
+source "$(dirname "$0")/lib.sh" "$@"
+fresh_fixture corvane-e2e
 printf 'first' >"$root/src/a.tbi"
 printf 'second' >"$root/src/b.tbi"
 printf 'other' >"$root/src/c.txt"

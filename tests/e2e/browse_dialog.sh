@@ -5,16 +5,8 @@
 # typed; a folder made meanwhile shows after F5. Saves a screenshot of the open dialog.
 # Usage: browse_dialog.sh Corvane.exe artefact-folder
 set -euo pipefail
-exe=$1
-artifacts=$2
-mkdir -p "$artifacts"
-
-source "$(dirname "$0")/lib.sh"
-suffix=$([ "$E2E_WM" = 1 ] && echo -wm || true)
-
-root="$WINEPREFIX/drive_c/corvane-e2e-browse"
-rm -rf "$root"
-mkdir -p "$root/src"
+source "$(dirname "$0")/lib.sh" "$@"
+fresh_fixture corvane-e2e-browse
 printf 'first' >"$root/src/a.tbi"
 printf 'other' >"$root/src/c.txt"
 

@@ -5,15 +5,8 @@
 # must be painted (not a black rectangle).
 # Usage: keyboard_start.sh Corvane.exe artefact-folder
 set -euo pipefail
-exe=$1
-artifacts=$2
-mkdir -p "$artifacts"
-source "$(dirname "$0")/lib.sh"
-suffix=$([ "$E2E_WM" = 1 ] && echo -wm || true)
-
-root="$WINEPREFIX/drive_c/corvane-keys"
-rm -rf "$root"
-mkdir -p "$root/src"
+source "$(dirname "$0")/lib.sh" "$@"
+fresh_fixture corvane-keys
 printf 'one' >"$root/src/a.png"
 printf 'two' >"$root/src/b.png"
 printf 'keep' >"$root/src/c.tbi"

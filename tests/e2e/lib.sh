@@ -4,7 +4,13 @@
 # Wine draws a 4-pixel border and a 20-pixel caption and the X focus is given by hand, as the
 # X server does when a window is activated.
 : "${WINEPREFIX:?}" "${DISPLAY:?}"
+# Sourced with the script's arguments: the program and the folder for pictures.
+exe=${1:?usage: script Corvane.exe artefact-folder}
+artifacts=${2:?usage: script Corvane.exe artefact-folder}
+mkdir -p "$artifacts"
 E2E_WM=${E2E_WM:-0}
+# Pictures taken under a window manager carry their own suffix.
+suffix=$([ "$E2E_WM" = 1 ] && echo -wm || true)
 if [ "$E2E_WM" = 1 ]; then
   frame_x=0
   frame_y=0
@@ -14,6 +20,13 @@ else
 fi
 e2e_pid=""
 e2e_win=""
+
+# A fresh fixture folder in the prefix's drive C with an empty "src" in it; sets root.
+fresh_fixture() { # name
+  root="$WINEPREFIX/drive_c/$1"
+  rm -rf "$root"
+  mkdir -p "$root/src"
+}
 
 fail() {
   echo "e2e: $*" >&2
