@@ -408,56 +408,32 @@ void TNativeTreeView::SetItemText(HTREEITEM item, const std::wstring& text)
 
 LPARAM TNativeTreeView::ItemData(HTREEITEM item)
 {
-    TVITEMW tv{};
-    tv.mask = TVIF_PARAM;
-    tv.hItem = item;
-    GetItem(tv);
-    return tv.lParam;
+    return ItemField(item, TVIF_PARAM, &TVITEMW::lParam);
 }
 
 void TNativeTreeView::SetItemData(HTREEITEM item, LPARAM data)
 {
-    TVITEMW tv{};
-    tv.mask = TVIF_PARAM;
-    tv.hItem = item;
-    tv.lParam = data;
-    SetItem(tv);
+    SetItemField(item, TVIF_PARAM, &TVITEMW::lParam, data);
 }
 
 int TNativeTreeView::ImageIndex(HTREEITEM item)
 {
-    TVITEMW tv{};
-    tv.mask = TVIF_IMAGE;
-    tv.hItem = item;
-    GetItem(tv);
-    return tv.iImage;
+    return ItemField(item, TVIF_IMAGE, &TVITEMW::iImage);
 }
 
 void TNativeTreeView::SetImageIndex(HTREEITEM item, int image)
 {
-    TVITEMW tv{};
-    tv.mask = TVIF_IMAGE;
-    tv.hItem = item;
-    tv.iImage = image;
-    SetItem(tv);
+    SetItemField(item, TVIF_IMAGE, &TVITEMW::iImage, image);
 }
 
 int TNativeTreeView::SelectedIndex(HTREEITEM item)
 {
-    TVITEMW tv{};
-    tv.mask = TVIF_SELECTEDIMAGE;
-    tv.hItem = item;
-    GetItem(tv);
-    return tv.iSelectedImage;
+    return ItemField(item, TVIF_SELECTEDIMAGE, &TVITEMW::iSelectedImage);
 }
 
 void TNativeTreeView::SetSelectedIndex(HTREEITEM item, int image)
 {
-    TVITEMW tv{};
-    tv.mask = TVIF_SELECTEDIMAGE;
-    tv.hItem = item;
-    tv.iSelectedImage = image;
-    SetItem(tv);
+    SetItemField(item, TVIF_SELECTEDIMAGE, &TVITEMW::iSelectedImage, image);
 }
 
 UINT TNativeTreeView::State(HTREEITEM item, UINT mask)

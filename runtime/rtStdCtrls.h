@@ -197,6 +197,25 @@ private:
     };
     bool GetItem(TVITEMW& item);
     void SetItem(TVITEMW& item);
+    // One field of an item, read or written under the mask that names it.
+    template <typename T>
+    T ItemField(HTREEITEM item, UINT mask, T TVITEMW::*field)
+    {
+        TVITEMW tv{};
+        tv.mask = mask;
+        tv.hItem = item;
+        GetItem(tv);
+        return tv.*field;
+    }
+    template <typename T>
+    void SetItemField(HTREEITEM item, UINT mask, T TVITEMW::*field, T value)
+    {
+        TVITEMW tv{};
+        tv.mask = mask;
+        tv.hItem = item;
+        tv.*field = value;
+        SetItem(tv);
+    }
     void SetState(HTREEITEM item, UINT mask, UINT state);
     UINT State(HTREEITEM item, UINT mask);
     void ForgetItem(HTREEITEM item);
