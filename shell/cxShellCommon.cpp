@@ -225,6 +225,30 @@ bool IdListEqual(PCItemIDList a, PCItemIDList b) noexcept
     return size == IdListSize(b) && std::memcmp(a, b, size) == 0;
 }
 
+bool IdListAtOrBelow(PCItemIDList root, PCItemIDList list, bool* same)
+{
+    const int rootCount = IdListItemCount(root);
+    const int count = IdListItemCount(list);
+    if (!list || rootCount < 0 || count < rootCount)
+        return false;
+    if (same)
+        *same = count == rootCount;
+    if (rootCount == 0)
+        return true;
+    UniqueIdList prefix = IdListClone(list);
+    if (!prefix)
+        return false;
+    PCItemIDList end = prefix.get();
+    for (int i = 0; i < rootCount; ++i)
+        end = IdListNextItem(end);
+    const_cast<ITEMIDLIST*>(end)->mkid.cb = 0;
+    const ComPtr<IShellFolder> desktop = DesktopFolder();
+    if (!desktop)
+        return false;
+    const HRESULT result = desktop->CompareIDs(0, root, prefix.get());
+    return SUCCEEDED(result) && HRESULT_CODE(result) == 0;
+}
+
 bool IdListIsAncestorOrSelf(PCItemIDList a, PCItemIDList b) noexcept
 {
     const UINT sizeA = IdListSize(a);

@@ -91,6 +91,10 @@ PCItemIDList IdListNextItem(PCItemIDList item) noexcept;
 // The last item of the list (the list itself when empty; null for null).
 PCItemIDList IdListLastItem(PCItemIDList list) noexcept;
 UniqueIdList IdListClone(PCItemIDList list);
+// Whether list names root or a folder below it, as the desktop compares folders (the bytes of
+// two lists for one folder differ when its times changed between the lookups); same tells
+// whether list is root itself.
+bool IdListAtOrBelow(PCItemIDList root, PCItemIDList list, bool* same = nullptr);
 // A one-item list holding the first item; null for null or empty.
 UniqueIdList IdListFirstItem(PCItemIDList list);
 // All items but the last (the empty list for a one-item or empty list); null for null.

@@ -552,10 +552,11 @@ HTREEITEM TcxCustomInnerShellTreeView::NodeForIdList(PCItemIDList list)
     }
     PCItemIDList rootList = m_root->RootIdList();
     HTREEITEM node = TopLevelItem();
-    if (IdListEqual(rootList, list))
-        return node;
-    if (!IdListIsAncestorOrSelf(rootList, list))
+    bool isRoot = false;
+    if (!IdListAtOrBelow(rootList, list, &isRoot))
         return nullptr;
+    if (isRoot)
+        return node;
     PCItemIDList item = list;
     for (int skip = IdListItemCount(rootList); skip > 0 && item; --skip)
         item = IdListNextItem(item);
@@ -605,7 +606,7 @@ void TcxCustomInnerShellTreeView::SelectIdList(PCItemIDList list)
         return;
     }
     if (list) {
-        if (!IdListIsAncestorOrSelf(m_root->RootIdList(), list))
+        if (!IdListAtOrBelow(m_root->RootIdList(), list))
             return;
         SHFILEINFOW info{};
         if (!SafeFileInfo(list, info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))

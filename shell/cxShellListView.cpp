@@ -204,7 +204,7 @@ UniqueIdList ResolvePath(const std::wstring& text, TcxCustomShellRoot& root, uns
     case TcxPathKind::pkUnusable:
         break;
     }
-    if (result && mustBeUnderRoot && !IdListIsAncestorOrSelf(root.RootIdList(), result.get()))
+    if (result && mustBeUnderRoot && !IdListAtOrBelow(root.RootIdList(), result.get()))
         result.reset();
     return result;
 }
