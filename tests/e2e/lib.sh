@@ -93,8 +93,10 @@ wait_box() { # caption-pattern
   local w=""
   for _ in $(seq 1 100); do
     w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -vx "$e2e_win" | while read -r c; do
-      # Only a box-sized window: the root and the desktop match an empty name too.
-      eval "$(xdotool getwindowgeometry --shell "$c" 2>/dev/null)" && [ "$WIDTH" -lt 800 ] && echo "$c"
+      # Only a box-sized window: the root, the desktop and a window manager's small helper
+      # windows match an empty name too.
+      eval "$(xdotool getwindowgeometry --shell "$c" 2>/dev/null)" && [ "$WIDTH" -lt 800 ] &&
+        [ "$WIDTH" -ge 80 ] && [ "$HEIGHT" -ge 40 ] && echo "$c"
     done | tail -n1 || true)
     [ -n "$w" ] && break
     sleep 0.1
