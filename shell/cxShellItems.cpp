@@ -187,9 +187,21 @@ TcxShellFolder::TcxShellFolder(PCItemIDList absoluteList, IShellFolder* parentFo
 TcxShellItemInfo::TcxShellItemInfo(TcxCustomItemProducer* producer, bool placeholder,
                                    PCItemIDList relativeList, PCItemIDList folderList, IShellFolder* folder,
                                    bool knownFolder)
-    : OwnerProducer(producer)
+    : OwnerProducer(producer), ItemIdList(IdListClone(relativeList))
 {
-    ItemIdList = IdListClone(relativeList);
+    Initialize(placeholder, folderList, folder, knownFolder);
+}
+
+TcxShellItemInfo::TcxShellItemInfo(TcxCustomItemProducer* producer, UniqueIdList relativeList,
+                                   PCItemIDList folderList, IShellFolder* folder, bool knownFolder)
+    : OwnerProducer(producer), ItemIdList(std::move(relativeList))
+{
+    Initialize(false, folderList, folder, knownFolder);
+}
+
+void TcxShellItemInfo::Initialize(bool placeholder, PCItemIDList folderList, IShellFolder* folder,
+                                  bool knownFolder)
+{
     if (placeholder) {
         DisplayText = L" ";
         IconSlot = GenericFileIcon();
@@ -197,7 +209,7 @@ TcxShellItemInfo::TcxShellItemInfo(TcxCustomItemProducer* producer, bool placeho
     } else {
         InitializeBasics(folder, ItemIdList.get(), knownFolder);
     }
-    AbsoluteItemIdList = IdListJoin(folderList, relativeList);
+    AbsoluteItemIdList = IdListJoin(folderList, ItemIdList.get());
     if (folder)
         ItemFolderInfo = std::make_unique<TcxShellFolder>(AbsoluteItemIdList.get(), folder);
     else if (AbsoluteItemIdList)
@@ -457,7 +469,7 @@ bool TcxCustomItemProducer::ReadChildren(std::vector<std::unique_ptr<TcxShellIte
         for (auto& list : lists) {
             if (!list)
                 continue;
-            auto item = std::make_unique<TcxShellItemInfo>(this, false, list.get(), m_listedIdList.get(),
+            auto item = std::make_unique<TcxShellItemInfo>(this, std::move(list), m_listedIdList.get(),
                                                            m_listedFolder.get(), foldersOnly);
             if (item->DisplayText.empty())
                 continue;
@@ -545,16 +557,26 @@ std::string TcxCustomItemProducer::CollationKey(const TcxShellItemInfo& item)
 {
     std::string key(1, item.IsContainer ? '0' : '1');
     const std::wstring& name = item.DisplayText;
-    const int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.c_str(),
-        static_cast<int>(name.size()), nullptr, 0);
-    if (size > 0) {
-        std::string bytes(static_cast<size_t>(size), '\0');
-        LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.c_str(), static_cast<int>(name.size()),
-            reinterpret_cast<LPWSTR>(bytes.data()), size);
-        while (!bytes.empty() && bytes.back() == '\0')
-            bytes.pop_back();
-        key += bytes;
+    const int length = static_cast<int>(name.size());
+    // One call into a buffer that fits the usual key; only a longer key is asked for its size.
+    char local[512];
+    std::string large;
+    char* bytes = local;
+    int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.c_str(), length,
+                            reinterpret_cast<LPWSTR>(local), static_cast<int>(sizeof(local)));
+    if (size == 0) {
+        size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.c_str(), length,
+                            nullptr, 0);
+        if (size <= 0)
+            return key;
+        large.assign(static_cast<size_t>(size), '\0');
+        bytes = large.data();
+        size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.c_str(), length,
+                            reinterpret_cast<LPWSTR>(bytes), size);
     }
+    while (size > 0 && bytes[size - 1] == '\0')
+        --size;
+    key.append(bytes, static_cast<size_t>(std::max(size, 0)));
     return key;
 }
 

@@ -69,6 +69,9 @@ public:
     // without asking (that question scans the folder on some file systems).
     TcxShellItemInfo(TcxCustomItemProducer* producer, bool placeholder, PCItemIDList relativeList,
                      PCItemIDList folderList, IShellFolder* folder, bool knownFolder = false);
+    // Takes over a relative list that the caller owns (one the folder's listing gave).
+    TcxShellItemInfo(TcxCustomItemProducer* producer, UniqueIdList relativeList, PCItemIDList folderList,
+                     IShellFolder* folder, bool knownFolder);
     TcxShellItemInfo(const TcxShellItemInfo&) = delete;
     TcxShellItemInfo& operator=(const TcxShellItemInfo&) = delete;
 
@@ -114,6 +117,7 @@ private:
     TcxShellItemInfo(const TcxShellItemInfo& source, int);
     void TakeFetchedFields(const TcxShellItemInfo& fetched);
     void ApplyGenericIcons();
+    void Initialize(bool placeholder, PCItemIDList folderList, IShellFolder* folder, bool knownFolder);
     unsigned m_revision = 0; // raised whenever the item's list changes
 };
 
