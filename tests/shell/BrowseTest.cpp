@@ -247,6 +247,50 @@ TEST_F(ShellTreeTest, AStaleItemUpdateIsDroppedAfterARebuild)
     EXPECT_EQ(ChildTexts(tree, tree->TopLevelItem()), (std::vector<std::wstring>{L"a", L"b"}));
 }
 
+// The worker finishes the children of an opened folder while the user-interface thread is
+// busy elsewhere: however many it finished, one message waits for the tree, and that one
+// message brings every finished child along. A second folder opened after it gets its own.
+TEST_F(ShellTreeTest, WorkerResultsReachTheTreeAsOneMessagePerBatch)
+{
+    const int children = 40;
+    for (const wchar_t* folder : {L"many1", L"many2"}) {
+        temp.MakeFolder(folder);
+        for (int i = 0; i < children; ++i)
+            temp.MakeFolder(std::wstring(folder) + L"\\sub" + std::to_wstring(i));
+    }
+    MakeTree();
+    TcxShellItemsInfoGatherer* gatherer = tree->ItemsInfoGatherer();
+    ASSERT_TRUE(gatherer->WaitUntilIdle(10000));
+    Drain(); // the top node's own children are done with
+
+    for (const wchar_t* folder : {L"many1", L"many2"}) {
+        SCOPED_TRACE(folder);
+        HTREEITEM node = ChildNamed(tree, tree->TopLevelItem(), folder);
+        ASSERT_NE(node, nullptr);
+        tree->Expand(node);
+        ASSERT_EQ(tree->ChildCount(node), children);
+        TcxShellTreeItemProducer* producer = tree->NodeProducer(node);
+        ASSERT_NE(producer, nullptr);
+        // No message is dispatched until the worker has finished every child.
+        ASSERT_TRUE(gatherer->WaitUntilIdle(20000));
+        int messages = 0;
+        MSG msg;
+        while (PeekMessageW(&msg, tree->Handle(), MsgItemUpdated, MsgItemUpdated, PM_REMOVE)) {
+            EXPECT_EQ(static_cast<unsigned>(msg.lParam), producer->Serial()) << "only this folder's producer";
+            ++messages;
+            DispatchMessageW(&msg);
+        }
+        EXPECT_EQ(messages, 1) << "each finished child was posted on its own";
+        int fetched = 0;
+        producer->BeginReadItems();
+        for (int i = 0; i < producer->ItemCount(); ++i)
+            fetched += producer->Item(i)->DetailsFetched ? 1 : 0;
+        producer->EndReadItems();
+        EXPECT_EQ(fetched, children);
+        EXPECT_TRUE(producer->TakeUpdatedIndexes().empty()) << "the message took every finished child along";
+    }
+}
+
 TEST_F(ShellTreeTest, AFolderMadeInTheWatchedFolderKeepsExpansionAndSelection)
 {
     TcxShellTreeView* tv = MakeTree(&a);
