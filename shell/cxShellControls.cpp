@@ -173,6 +173,10 @@ TcxCustomInnerShellTreeView::TcxCustomInnerShellTreeView(TComponent* owner) : TN
     OnDeleteItem = [this](HTREEITEM node, LPARAM data) { DeleteNodeData(node, data); };
     OnNotify = [this](NMHDR* header) { return OnTreeNotify(header); };
     OnKey = [this](UINT msg, WPARAM key) { return KeyPressed(msg, key); };
+    OnSelectionChange = [this] {
+        if (OnChange)
+            OnChange(this);
+    };
     ApplyTipStyle();
 }
 
@@ -188,6 +192,7 @@ TcxCustomInnerShellTreeView::~TcxCustomInnerShellTreeView()
     OnDeleteItem = nullptr;
     OnNotify = nullptr;
     OnKey = nullptr;
+    OnSelectionChange = nullptr;
     m_gatherer->StopWorker();
 }
 
@@ -1142,8 +1147,8 @@ LRESULT TcxCustomInnerShellTreeView::OnTreeNotify(NMHDR* header)
         return Allowed(OnChanging, nm->itemNew.hItem) ? FALSE : TRUE;
     }
     case TVN_SELCHANGEDW: {
-        if (OnChange)
-            OnChange(this);
+        // OnChange comes through the wrapper's selection report, after the change delay;
+        // the folder is filled now, so that a navigation can go on into it.
         if (HTREEITEM selected = Selected())
             BuildNode(selected, !m_navigating);
         return 0;

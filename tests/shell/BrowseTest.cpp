@@ -791,6 +791,51 @@ TEST_F(BrowseDialogTest, ReturnWhileALabelIsEditedKeepsTheDialogOpen)
     EXPECT_FALSE(confirmed) << "Return in the label edit closed the dialog with OK";
 }
 
+// A real Down key in the tree: the folder field follows the new selection at once without a
+// change delay, and with one only once the delay has passed since the change.
+TEST_F(BrowseDialogTest, TheFolderFieldFollowsTheSelectionAfterTheChangeDelay)
+{
+    for (int delay : {0, 400}) {
+        SCOPED_TRACE(delay);
+        dialog->SetPath(a);
+        std::wstring before, atChange, after, expected;
+        ULONGLONG changedAt = 0, followedAt = 0;
+        bool selectionMoved = false, fieldFollowed = false;
+        Run([&](TcxShellBrowserDlg* dlg) {
+            TcxInnerShellTreeView* inner = dlg->cxStv->InnerTree();
+            dlg->cxStv->SetChangeDelay(delay);
+            SetForegroundWindow(dlg->Handle());
+            SetFocus(inner->Handle());
+            Drain();
+            before = dlg->cxTeFolder->Text();
+            HTREEITEM old = inner->Selected();
+            INPUT keys[2] = {};
+            keys[0].type = keys[1].type = INPUT_KEYBOARD;
+            keys[0].ki.wVk = keys[1].ki.wVk = VK_DOWN;
+            keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            SendInput(2, keys, sizeof(INPUT));
+            selectionMoved = PumpUntil([&] { return inner->Selected() != old; }, 5000);
+            changedAt = GetTickCount64();
+            atChange = dlg->cxTeFolder->Text();
+            fieldFollowed = PumpUntil([&] { return dlg->cxTeFolder->Text() != before; }, 5000);
+            followedAt = GetTickCount64();
+            after = dlg->cxTeFolder->Text();
+            expected = dlg->ShortenPathToWidth(dlg->cxStv->SelectedPath());
+            dlg->SetModalResult(mrCancel);
+        });
+        ASSERT_TRUE(selectionMoved) << "the key press did not reach the tree";
+        ASSERT_TRUE(fieldFollowed);
+        EXPECT_EQ(after, expected);
+        if (delay == 0) {
+            EXPECT_EQ(atChange, expected) << "without a delay the field follows at once";
+        } else {
+            EXPECT_EQ(atChange, before) << "the field changed before the delay";
+            // The tick count moves in steps of up to 16 ms.
+            EXPECT_GE(followedAt - changedAt + 16, static_cast<ULONGLONG>(delay));
+        }
+    }
+}
+
 TEST_F(BrowseDialogTest, MinimumSizeAnchorsAndGrip)
 {
     RECT shrunk{}, grown{};
