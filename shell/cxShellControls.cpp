@@ -15,6 +15,8 @@ constexpr LONG WatchedEvents = 0x2B81F;
 constexpr int WatchSources = 0x8003;
 // Posted to itself once per burst of change announcements.
 constexpr UINT MsgShellChangesQueued = 0xB147;
+// The timer of the refresh that follows a drop.
+constexpr UINT_PTR RefreshAfterDropTimer = 0xB141;
 
 struct ReadItemsGuard {
     TcxCustomItemProducer* producer;
@@ -249,6 +251,7 @@ void TcxCustomInnerShellTreeView::HandleDestroying()
         m_pendingSelected = NodeIdList(selected);
         m_hasPendingSelected = static_cast<bool>(m_pendingSelected);
     }
+    m_dropRefreshes.clear();
     // The producers go with their nodes while the window can still report the deletions.
     m_gatherer->CancelRequests(nullptr);
     DeleteAll();
@@ -914,18 +917,37 @@ ComPtr<IDropTarget> TcxCustomInnerShellTreeView::NodeDropTarget(HTREEITEM node)
 
 void TcxCustomInnerShellTreeView::DroppedOn(HTREEITEM node)
 {
-    // Posted with the producer's serial: the node may be gone when it arrives.
-    if (TcxShellTreeItemProducer* producer = NodeProducer(node))
-        PostMessageW(m_window, MsgRefreshAfterDrop, static_cast<WPARAM>(producer->Serial()), 0);
+    // The folder is remembered by its list, not its node: a rebuild may free the node before
+    // the refresh runs. A node never opened has no producer yet and is remembered all the same.
+    UniqueIdList list = NodeIdList(node);
+    if (!list || !m_window)
+        return;
+    m_dropRefreshes.push_back(std::move(list));
+    PostMessageW(m_window, MsgRefreshAfterDrop, 0, 0);
 }
 
-void TcxCustomInnerShellTreeView::RefreshAfterDrop(unsigned serial)
+void TcxCustomInnerShellTreeView::RefreshAfterDrop()
 {
-    TcxShellTreeItemProducer* producer = ProducerBySerial(serial);
-    if (!producer)
-        return;
-    if (!producer->RefreshItems())
-        BuildNode(producer->OwnerNode(), false);
+    // The shell may still be moving or copying when the drop returns: the folder is read
+    // again a little later, without holding up the user-interface thread meanwhile.
+    if (m_window && !m_dropRefreshes.empty())
+        SetTimer(m_window, RefreshAfterDropTimer, 100, nullptr);
+}
+
+void TcxCustomInnerShellTreeView::RunDropRefreshes()
+{
+    KillTimer(m_window, RefreshAfterDropTimer);
+    std::vector<UniqueIdList> lists;
+    lists.swap(m_dropRefreshes);
+    for (const UniqueIdList& list : lists) {
+        HTREEITEM node = NodeForIdList(list.get());
+        if (!node)
+            continue; // the folder went, or is no longer in the tree
+        ++m_dropRefreshCount;
+        TcxShellTreeItemProducer* producer = NodeProducer(node);
+        if (!producer || !producer->RefreshItems())
+            BuildNode(node, false);
+    }
 }
 
 void TcxCustomInnerShellTreeView::DragOverChanged(bool over)
@@ -1198,7 +1220,13 @@ LRESULT TcxCustomInnerShellTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lPa
     case MsgSelectLater: ApplyPendingSelectLater(); return 0;
     case MsgShellNotify: ShellNotify(wParam, lParam); return 0;
     case MsgShellChangesQueued: HandleQueuedChanges(); return 0;
-    case MsgRefreshAfterDrop: RefreshAfterDrop(static_cast<unsigned>(wParam)); return 0;
+    case MsgRefreshAfterDrop: RefreshAfterDrop(); return 0;
+    case WM_TIMER:
+        if (wParam == RefreshAfterDropTimer) {
+            RunDropRefreshes();
+            return 0;
+        }
+        break;
     case WM_SETFOCUS: {
         FlagGuard focusing(m_focusing);
         return TNativeTreeView::WndProc(msg, wParam, lParam);

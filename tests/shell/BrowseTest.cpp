@@ -362,6 +362,78 @@ TEST_F(ShellTreeTest, AChangeAnnouncedDuringADragIsHandledAfterIt)
     EXPECT_FALSE(tree->DropHighlighted(ChildNamed(tree, tree->TopLevelItem(), L"b")));
 }
 
+// The shell's own data object for one item of a folder (it carries the shell's identifier
+// list format, as a drag from the shell does).
+ComPtr<IDataObject> ShellDataObject(const std::wstring& path, HWND owner)
+{
+    UniqueIdList absolute = ParsePath(path);
+    UniqueIdList parent = IdListParent(absolute.get());
+    ComPtr<IShellFolder> folder = BindFolder(parent.get());
+    PCItemIDList item = IdListLastItem(absolute.get());
+    ComPtr<IDataObject> data;
+    if (folder)
+        folder->GetUIObjectOf(owner, 1, &item, IID_IDataObject, nullptr, data.put_void());
+    return data;
+}
+
+// A drop of shell data (the shell's own data object of a folder elsewhere) onto a node: the
+// node is highlighted while the drag is over it, and its folder is read again 100 ms after the
+// drop, whether it was open or never opened. The folder's new content is made by the test
+// right after the drop: the platform's folder drop target under Wine accepts the drop but
+// moves nothing.
+TEST_F(ShellTreeTest, AFolderDroppedOnIsReadAgainAfterTheDrop)
+{
+    struct Case {
+        const wchar_t* name;
+        bool openFirst;
+    };
+    for (const Case& c : {Case{L"open folder", true}, Case{L"folder never opened", false}}) {
+        SCOPED_TRACE(c.name);
+        TempFolder outside;
+        const std::wstring dragged = outside.MakeFolder(L"dragged");
+        TcxShellTreeView* tv = MakeTree();
+        tree->Expand(tree->TopLevelItem());
+        HTREEITEM nodeB = ChildNamed(tree, tree->TopLevelItem(), L"b");
+        ASSERT_NE(nodeB, nullptr);
+        if (c.openFirst)
+            tree->Expand(nodeB);
+        ComPtr<IDataObject> data = ShellDataObject(dragged, tree->Handle());
+        ASSERT_TRUE(data);
+        FORMATETC idListFormat{static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"Shell IDList Array")),
+                               nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        ASSERT_EQ(data->QueryGetData(&idListFormat), S_OK);
+
+        RECT r = tree->ItemRect(nodeB, true);
+        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ClientToScreen(tree->Handle(), &p);
+        IDropTarget* target = tree->DropTarget();
+        ASSERT_NE(target, nullptr);
+        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        ASSERT_HRESULT_SUCCEEDED(target->DragEnter(data.get(), MK_LBUTTON, POINTL{p.x, p.y}, &effect));
+        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        ASSERT_HRESULT_SUCCEEDED(target->DragOver(MK_LBUTTON, POINTL{p.x, p.y}, &effect));
+        EXPECT_TRUE(tree->DropHighlighted(nodeB));
+        const int refreshesBefore = tree->DropRefreshCount();
+        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        ASSERT_HRESULT_SUCCEEDED(target->Drop(data.get(), 0, POINTL{p.x, p.y}, &effect));
+        const ULONGLONG dropped = GetTickCount64();
+        EXPECT_FALSE(tree->DropHighlighted(nodeB));
+        const std::wstring arrived = b + L"\\arrived";
+        ASSERT_TRUE(CreateDirectoryW(arrived.c_str(), nullptr));
+
+        Drain();
+        EXPECT_EQ(tree->DropRefreshCount(), refreshesBefore) << "the folder was read again at once";
+        ASSERT_TRUE(PumpUntil([&] { return tree->DropRefreshCount() > refreshesBefore; }, 3000));
+        // The tick count moves in steps of up to 16 ms.
+        EXPECT_GE(GetTickCount64() - dropped + 16, 100u);
+        nodeB = ChildNamed(tree, tree->TopLevelItem(), L"b");
+        EXPECT_EQ(ChildTexts(tree, nodeB), (std::vector<std::wstring>{L"arrived"}));
+        EXPECT_TRUE(tree->HasChildren(nodeB));
+        RemoveDirectoryW(arrived.c_str());
+        delete tv;
+    }
+}
+
 // What the tree looked like while its context menu was up; the timer closes the menu.
 struct MenuObservation {
     TcxInnerShellTreeView* tree = nullptr;
