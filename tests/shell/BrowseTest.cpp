@@ -908,6 +908,59 @@ TEST_F(BrowseDialogTest, TheFolderFieldFollowsTheSelectionAfterTheChangeDelay)
     }
 }
 
+// The component's look-and-feel, found through the container interface as an editor finds a
+// control's, leads the running dialog: a change made through it reaches the tree's, the
+// field's and both buttons' look-and-feels at once, and the buttons paint in the new style.
+TEST_F(BrowseDialogTest, TheComponentsLookAndFeelLeadsTheRunningDialogsControls)
+{
+    auto* container = dynamic_cast<IcxLookAndFeelContainer*>(static_cast<TComponent*>(dialog));
+    ASSERT_NE(container, nullptr) << "the component does not offer the container interface";
+    ASSERT_EQ(container->GetLookAndFeel(), dialog->LookAndFeel());
+    dialog->LookAndFeel()->SetKind(lfOffice11); // as the main window's description sets it
+
+    auto kinds = [](TcxShellBrowserDlg* dlg) {
+        return std::vector<TcxLookAndFeelKind>{
+            dlg->cxStv->Style()->LookAndFeel()->Kind(), dlg->cxTeFolder->Style()->LookAndFeel()->Kind(),
+            dlg->cxButton1->LookAndFeel()->Kind(), dlg->cxButton2->LookAndFeel()->Kind()};
+    };
+    auto paintButton = [](TcxButton* button) {
+        RECT r;
+        GetClientRect(button->Handle(), &r);
+        PixelCanvas canvas(r.right, r.bottom);
+        SendMessageW(button->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()),
+                     PRF_CLIENT | PRF_ERASEBKGND);
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < r.bottom; ++y)
+            for (int x = 0; x < r.right; ++x)
+                pixels.push_back(canvas.At(x, y));
+        return pixels;
+    };
+    std::vector<TcxLookAndFeelKind> atStart, afterChange;
+    TcxCustomLookAndFeelPainterClass buttonPainter = nullptr;
+    std::vector<COLORREF> officeButton, flatButton;
+    bool buttonInvalidated = false;
+    Run([&](TcxShellBrowserDlg* dlg) {
+        Drain();
+        atStart = kinds(dlg);
+        officeButton = paintButton(dlg->cxButton1);
+        ValidateRect(dlg->cxButton1->Handle(), nullptr);
+        container->GetLookAndFeel()->SetKind(lfFlat);
+        buttonInvalidated = GetUpdateRect(dlg->cxButton1->Handle(), nullptr, FALSE) != FALSE;
+        afterChange = kinds(dlg);
+        buttonPainter = dlg->cxButton1->LookAndFeel()->ActivePainter();
+        Drain();
+        flatButton = paintButton(dlg->cxButton1);
+        dlg->SetModalResult(mrCancel);
+    });
+    EXPECT_EQ(atStart, std::vector<TcxLookAndFeelKind>(4, lfOffice11));
+    EXPECT_EQ(afterChange, std::vector<TcxLookAndFeelKind>(4, lfFlat));
+    EXPECT_EQ(buttonPainter, TcxFlatLookAndFeelPainter::Instance());
+    EXPECT_TRUE(buttonInvalidated) << "the button was not repainted after the change";
+    ASSERT_FALSE(officeButton.empty());
+    EXPECT_NE(officeButton, flatButton) << "the button paints the same in both styles";
+    EXPECT_EQ(dialog->LookAndFeel()->Kind(), lfFlat) << "the component keeps its setting after the run";
+}
+
 TEST_F(BrowseDialogTest, MinimumSizeAnchorsAndGrip)
 {
     RECT shrunk{}, grown{};
