@@ -434,6 +434,106 @@ TEST_F(ShellTreeTest, AFolderDroppedOnIsReadAgainAfterTheDrop)
     }
 }
 
+// Real mouse input for a drag inside the tree. The platform's drag loop runs until the button
+// is up, so the steps after the start run from a timer that the loop dispatches.
+void SendMouse(POINT screen, DWORD buttonFlags)
+{
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    in.mi.dx = MulDiv(screen.x, 65536, sw) + 1;
+    in.mi.dy = MulDiv(screen.y, 65536, sh) + 1;
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttonFlags;
+    SendInput(1, &in, sizeof(in));
+}
+
+struct DragScript {
+    TcxInnerShellTreeView* tree = nullptr;
+    HTREEITEM target = nullptr;
+    POINT targetPoint{};
+    int step = 0;
+    bool highlightedDuringDrag = false;
+    bool released = false;
+};
+DragScript g_drag;
+
+void CALLBACK DragStep(HWND, UINT, UINT_PTR id, DWORD)
+{
+    DragScript& d = g_drag;
+    ++d.step;
+    if (d.step <= 2) {
+        // Two moves over the target, a timer period apart, so the drag loop sees the cursor there.
+        SendMouse({d.targetPoint.x, d.targetPoint.y + d.step - 1}, 0);
+    } else if (d.step <= 6 && !d.tree->DropHighlighted(d.target)) {
+        // The drag loop looks at the cursor on its own timer: give it a few periods.
+    } else {
+        d.highlightedDuringDrag = d.tree->DropHighlighted(d.target);
+        SendMouse(d.targetPoint, MOUSEEVENTF_LEFTUP);
+        d.released = true;
+        KillTimer(nullptr, id);
+    }
+}
+
+// A folder dragged with the mouse onto another folder of the same tree: the drag starts from
+// the tree's own begin-drag notification, the drop goes to the target folder's node (which is
+// highlighted while the cursor is over it), and that folder is read again after the drop.
+// Nothing is checked on disk: under Wine the platform's folder drop target takes the drop and
+// moves nothing.
+TEST_F(ShellTreeTest, AFolderDraggedWithTheMouseOntoAnotherIsDroppedThere)
+{
+    MakeTree(&a);
+    SetForegroundWindow(form->Handle());
+    Drain();
+    HTREEITEM nodeA = ChildNamed(tree, tree->TopLevelItem(), L"a");
+    HTREEITEM nodeB = ChildNamed(tree, tree->TopLevelItem(), L"b");
+    ASSERT_NE(nodeA, nullptr);
+    ASSERT_NE(nodeB, nullptr);
+    auto centre = [&](HTREEITEM node) {
+        RECT r = tree->ItemRect(node, true);
+        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ClientToScreen(tree->Handle(), &p);
+        return p;
+    };
+    const POINT from = centre(nodeB);
+    int dragsStarted = 0;
+    auto previous = tree->OnNotify;
+    tree->OnNotify = [&](NMHDR* header) {
+        if (header->code == TVN_BEGINDRAGW)
+            ++dragsStarted;
+        return previous(header);
+    };
+    // The tree outlives this test's locals: its own handler comes back on every way out.
+    struct RestoreNotify {
+        TcxInnerShellTreeView* tree;
+        std::function<LRESULT(NMHDR*)>& previous;
+        ~RestoreNotify() { tree->OnNotify = previous; }
+    } restore{tree, previous};
+    g_drag = {};
+    g_drag.tree = tree;
+    g_drag.target = nodeA;
+    g_drag.targetPoint = centre(nodeA);
+    const int refreshesBefore = tree->DropRefreshCount();
+
+    // Press on b and move past the drag threshold: the tree starts the drag and the platform's
+    // drag loop runs inside the dispatch of these messages; the timer finishes the drag.
+    SendMouse(from, 0);
+    Drain();
+    SendMouse(from, MOUSEEVENTF_LEFTDOWN);
+    SendMouse({from.x + 12, from.y + 6}, 0);
+    SendMouse({from.x + 24, from.y + 12}, 0);
+    SetTimer(nullptr, 0, 60, &DragStep);
+    PumpUntil([&] { return g_drag.released; }, 10000);
+    if (!g_drag.released)
+        SendMouse(from, MOUSEEVENTF_LEFTUP); // never leave the button down for the next test
+    ASSERT_TRUE(g_drag.released);
+    ASSERT_TRUE(PumpUntil([&] { return tree->DropRefreshCount() > refreshesBefore; }, 3000))
+        << "no drop reached the tree";
+    EXPECT_EQ(dragsStarted, 1);
+    EXPECT_TRUE(g_drag.highlightedDuringDrag) << "the target folder was not highlighted under the cursor";
+    EXPECT_FALSE(tree->DropHighlighted(ChildNamed(tree, tree->TopLevelItem(), L"a")));
+    SetCursorPos(0, 0);
+}
+
 // What the tree looked like while its context menu was up; the timer closes the menu.
 struct MenuObservation {
     TcxInnerShellTreeView* tree = nullptr;
