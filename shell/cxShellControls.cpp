@@ -97,6 +97,11 @@ bool TcxShellTreeItemProducer::CanAddItem(TcxShellFolder* folderInfo)
     return canAdd;
 }
 
+bool TcxShellTreeItemProducer::ItemsNeedFolderInfo()
+{
+    return static_cast<bool>(m_tree->OnAddFolder);
+}
+
 void TcxShellTreeItemProducer::NotifyItemsProduced(int count)
 {
     if (HWND wnd = MessageWindow())

@@ -37,6 +37,8 @@ public:
     TcxShellItemsInfoGatherer* InfoGatherer() override;
     bool InfoTipsEnabled() override;
     bool CanAddItem(TcxShellFolder* folderInfo) override;
+    // Only the tree's OnAddFolder event looks at an item's folder info.
+    bool ItemsNeedFolderInfo() override;
     void NotifyItemsProduced(int count) override;
     void NotifyItemUpdated(const TcxFetchRequest& request) override;
     void NotifyItemRemoved(int index) override;

@@ -189,18 +189,19 @@ TcxShellItemInfo::TcxShellItemInfo(TcxCustomItemProducer* producer, bool placeho
                                    bool knownFolder)
     : OwnerProducer(producer), ItemIdList(IdListClone(relativeList))
 {
-    Initialize(placeholder, folderList, folder, knownFolder);
+    Initialize(placeholder, folderList, folder, knownFolder, true);
 }
 
 TcxShellItemInfo::TcxShellItemInfo(TcxCustomItemProducer* producer, UniqueIdList relativeList,
-                                   PCItemIDList folderList, IShellFolder* folder, bool knownFolder)
+                                   PCItemIDList folderList, IShellFolder* folder, bool knownFolder,
+                                   bool withFolderInfo)
     : OwnerProducer(producer), ItemIdList(std::move(relativeList))
 {
-    Initialize(false, folderList, folder, knownFolder);
+    Initialize(false, folderList, folder, knownFolder, withFolderInfo);
 }
 
 void TcxShellItemInfo::Initialize(bool placeholder, PCItemIDList folderList, IShellFolder* folder,
-                                  bool knownFolder)
+                                  bool knownFolder, bool withFolderInfo)
 {
     if (placeholder) {
         DisplayText = L" ";
@@ -209,6 +210,8 @@ void TcxShellItemInfo::Initialize(bool placeholder, PCItemIDList folderList, ISh
     } else {
         InitializeBasics(folder, ItemIdList.get(), knownFolder);
     }
+    if (!withFolderInfo)
+        return;
     AbsoluteItemIdList = IdListJoin(folderList, ItemIdList.get());
     if (folder)
         ItemFolderInfo = std::make_unique<TcxShellFolder>(AbsoluteItemIdList.get(), folder);
@@ -450,6 +453,7 @@ bool TcxCustomItemProducer::ReadChildren(std::vector<std::unique_ptr<TcxShellIte
     // A listing of folders alone gives nothing but folders.
     const DWORD kinds = EnumFlags() & (cxEnumFolders | cxEnumNonFolders);
     const bool foldersOnly = kinds == cxEnumFolders;
+    const bool withFolderInfo = ItemsNeedFolderInfo();
     for (;;) {
         ULONG fetched = 0;
         std::fill(std::begin(batch), std::end(batch), nullptr);
@@ -470,7 +474,7 @@ bool TcxCustomItemProducer::ReadChildren(std::vector<std::unique_ptr<TcxShellIte
             if (!list)
                 continue;
             auto item = std::make_unique<TcxShellItemInfo>(this, std::move(list), m_listedIdList.get(),
-                                                           m_listedFolder.get(), foldersOnly);
+                                                           m_listedFolder.get(), foldersOnly, withFolderInfo);
             if (item->DisplayText.empty())
                 continue;
             if (filter) {
@@ -748,6 +752,9 @@ TcxCustomItemProducer::TcxFetchOutcome TcxCustomItemProducer::HandleFetchRequest
         revision = target->m_revision;
         work.reset(new TcxShellItemInfo(*target, 0));
         folder = m_listedFolder;
+        // The worker's copy always has its folder info, also when the listing left it out.
+        if (!work->AbsoluteItemIdList)
+            work->AbsoluteItemIdList = IdListJoin(m_listedIdList.get(), work->ItemIdList.get());
         work->ItemFolderInfo = std::make_unique<TcxShellFolder>(work->AbsoluteItemIdList.get(), folder.get());
         folderList = IdListClone(m_listedIdList.get());
     }
