@@ -15,6 +15,8 @@ constexpr LONG WatchedEvents = 0x2B81F;
 constexpr int WatchSources = 0x8003;
 // Posted to itself once per burst of change announcements.
 constexpr UINT MsgShellChangesQueued = 0xB147;
+// Posted to itself when a node has been listed and expanded: the worker may go on.
+constexpr UINT MsgResumeFetching = 0xB148;
 // The timer of the refresh that follows a drop.
 constexpr UINT_PTR RefreshAfterDropTimer = 0xB141;
 
@@ -257,6 +259,7 @@ void TcxCustomInnerShellTreeView::HandleDestroying()
         m_hasPendingSelected = static_cast<bool>(m_pendingSelected);
     }
     m_dropRefreshes.clear();
+    ResumeExpandPauses(); // their posted messages go with the window
     // The producers go with their nodes while the window can still report the deletions.
     m_gatherer->CancelRequests(nullptr);
     DeleteAll();
@@ -955,6 +958,12 @@ void TcxCustomInnerShellTreeView::RunDropRefreshes()
     }
 }
 
+void TcxCustomInnerShellTreeView::ResumeExpandPauses()
+{
+    for (; m_expandPauses > 0; --m_expandPauses)
+        m_gatherer->ResumeFetching();
+}
+
 void TcxCustomInnerShellTreeView::DragOverChanged(bool over)
 {
     m_dragOver = over;
@@ -1148,6 +1157,14 @@ LRESULT TcxCustomInnerShellTreeView::OnTreeNotify(NMHDR* header)
         auto* nm = reinterpret_cast<NMTREEVIEWW*>(header);
         HTREEITEM node = nm->itemNew.hItem;
         if (nm->action & TVE_EXPAND) {
+            if (!FirstChild(node)) {
+                // The worker keeps off the shell while the folder is listed and its nodes go
+                // in and are shown: it would compete for the same folder and the icon lock.
+                // It goes on once the expansion is through (the posted message comes after it).
+                m_gatherer->PauseFetching();
+                ++m_expandPauses;
+                PostMessageW(m_window, MsgResumeFetching, 0, 0);
+            }
             if (!FirstChild(node) && !PopulateNode(node))
                 return TRUE;
             if (!FirstChild(node)) {
@@ -1226,6 +1243,7 @@ LRESULT TcxCustomInnerShellTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lPa
     case MsgShellNotify: ShellNotify(wParam, lParam); return 0;
     case MsgShellChangesQueued: HandleQueuedChanges(); return 0;
     case MsgRefreshAfterDrop: RefreshAfterDrop(); return 0;
+    case MsgResumeFetching: ResumeExpandPauses(); return 0;
     case WM_TIMER:
         if (wParam == RefreshAfterDropTimer) {
             RunDropRefreshes();

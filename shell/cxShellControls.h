@@ -185,6 +185,7 @@ private:
     void BeginDrag(HTREEITEM node);
     void RefreshAfterDrop();
     void RunDropRefreshes();
+    void ResumeExpandPauses();
     void RunPendingRefresh();
     // IcxDropTargetOwner
     HTREEITEM DropNodeAt(POINT clientPoint) override { return HitTest(clientPoint); }
@@ -229,6 +230,8 @@ private:
     // nodes meanwhile.
     std::vector<UniqueIdList> m_dropRefreshes;
     int m_dropRefreshCount = 0;
+    // Pauses of the worker taken while a node is listed, until the expansion is through.
+    int m_expandPauses = 0;
     // Announcements that arrived since the last refresh; a burst is handled with one.
     struct QueuedChange {
         LONG eventId;

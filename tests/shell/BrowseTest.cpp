@@ -269,9 +269,16 @@ TEST_F(ShellTreeTest, WorkerResultsReachTheTreeAsOneMessagePerBatch)
         ASSERT_NE(node, nullptr);
         tree->Expand(node);
         ASSERT_EQ(tree->ChildCount(node), children);
+        EXPECT_EQ(gatherer->PauseCount(), 1) << "the worker runs while the folder is shown";
         TcxShellTreeItemProducer* producer = tree->NodeProducer(node);
         ASSERT_NE(producer, nullptr);
-        // No message is dispatched until the worker has finished every child.
+        // Every other message goes through (the worker waits for the expansion to be over);
+        // no item update is dispatched until the worker has finished every child.
+        MSG other;
+        while (PeekMessageW(&other, nullptr, 0, MsgItemUpdated - 1, PM_REMOVE) ||
+               PeekMessageW(&other, nullptr, MsgItemUpdated + 1, 0xFFFF, PM_REMOVE))
+            DispatchMessageW(&other);
+        EXPECT_EQ(gatherer->PauseCount(), 0) << "the worker was not let go after the expansion";
         ASSERT_TRUE(gatherer->WaitUntilIdle(20000));
         int messages = 0;
         MSG msg;
