@@ -13,6 +13,14 @@ namespace {
 
 const TEnumNames kPaintStyles{
     {L"bpsDefault", bpsDefault}, {L"bpsCaption", bpsCaption}, {L"bpsGlyph", bpsGlyph}};
+const TEnumNames kKinds{
+    {L"cxbkStandard", cxbkStandard}, {L"cxbkDropDown", cxbkDropDown}, {L"cxbkDropDownButton", cxbkDropDownButton}};
+const TEnumNames kPopupAlignments{{L"paLeft", paLeft}, {L"paRight", paRight}, {L"paCenter", paCenter}};
+
+// Posted to the button: open the drop-down menu; the menu has closed.
+constexpr UINT kDropDownMessage = WM_APP + 0x2201;
+constexpr UINT kCloseUpMessage = WM_APP + 0x2202;
+
 const TEnumNames kLayouts{{L"blGlyphLeft", blGlyphLeft},
                           {L"blGlyphRight", blGlyphRight},
                           {L"blGlyphTop", blGlyphTop},
@@ -323,6 +331,20 @@ const TClassInfo* TcxCustomButton::StaticProperties()
         ci.AddBool<TNativeButton>(L"Default", &TNativeButton::SetDefault, &TNativeButton::Default);
         ci.AddBool<TNativeButton>(L"Cancel", &TNativeButton::SetCancel, &TNativeButton::Cancel);
         ci.AddInt<TNativeButton>(L"ModalResult", &TNativeButton::SetModalResult, &TNativeButton::ModalResult);
+        ci.AddEnum<TcxCustomButton, TcxButtonKind>(L"Kind", kKinds, &TcxCustomButton::SetKind,
+                                                   &TcxCustomButton::Kind);
+        ci.AddEnum<TcxCustomButton, TPopupAlignment>(L"PopupAlignment", kPopupAlignments,
+                                                     &TcxCustomButton::SetPopupAlignment,
+                                                     &TcxCustomButton::PopupAlignment);
+        ci.Add({L"DropDownMenu",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<TcxCustomButton&>(o).SetDropDownMenuName(v.text);
+                },
+                {},
+                {},
+                {}});
+        ci.AddEvent<TcxCustomButton, TcxButtonDropDownMenuPopupEvent>(L"OnDropDownMenuPopup",
+                                                                     &TcxCustomButton::OnDropDownMenuPopup);
         return ci;
     }();
     return &info;
@@ -344,7 +366,9 @@ TcxButtonState TcxCustomButton::PaintState(bool pressed) const
     auto* self = const_cast<TcxCustomButton*>(this);
     if (!self->IsEnabledDeep())
         return cxbsDisabled;
-    if (pressed)
+    // A press on the arrow part presses only that part; an open menu keeps a whole-button
+    // drop-down pressed.
+    if ((pressed && !m_dropDownPressed) || (m_menuOpen && m_kind == cxbkDropDown))
         return cxbsPressed;
     if (IsSpeedButton() && (m_speedButtonOptions.Down() || (m_pressed && m_mouseInside)))
         return cxbsPressed;
@@ -368,7 +392,8 @@ TcxButtonContentLayout TcxCustomButton::ContentLayout(TcxButtonState state)
 {
     TcxCustomLookAndFeelPainterClass painter = Painter();
     int frame = painter->ButtonFrameWidth(state);
-    RECT content{frame, frame, Width() - frame, Height() - frame};
+    const int cut = m_kind == cxbkDropDownButton ? kDropDownMainCut : 0;
+    RECT content{frame, frame, Width() - cut - frame, Height() - frame};
     bool showGlyph = m_glyph && m_paintStyle != bpsCaption;
     bool showCaption = m_paintStyle != bpsGlyph || !m_glyph;
     SIZE glyph{0, 0}, caption{0, 0};
@@ -415,7 +440,7 @@ void TcxCustomButton::PaintGlyph(HDC dc, const RECT& at, TcxButtonState state)
 void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
 {
     TcxCustomLookAndFeelPainterClass painter = Painter();
-    RECT r{0, 0, Width(), Height()};
+    RECT r{0, 0, Width() - (m_kind == cxbkDropDownButton ? kDropDownMainCut : 0), Height()};
     TCanvas canvas;
     canvas.SetHandle(dc);
     {
@@ -460,7 +485,9 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
                 DrawTextW(dc, Caption().c_str(), -1, &c, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP);
             }
         }
-        if (focused)
+        if (m_kind == cxbkDropDownButton)
+            PaintDropDownPart(cx, painter, state, text);
+        if (focused && !m_menuOpen)
             cx.DrawFocusMark(painter->ButtonFocusBounds(cx, r));
     }
     canvas.SetHandle(nullptr);
@@ -493,6 +520,8 @@ LRESULT TcxCustomButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_LBUTTONDOWN:
+        if (OnDropDownPress(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
+            return 0;
         if (!m_speedButtonOptions.CanBeFocused()) {
             // Pressed without taking the focus: the button tracks the press itself.
             m_pressed = true;
@@ -543,6 +572,13 @@ LRESULT TcxCustomButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return r;
     }
     case WM_ERASEBKGND: return 1;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (OnDropDownKey(wParam))
+            return 0;
+        break;
+    case kDropDownMessage: return OnDropDownMessage();
+    case kCloseUpMessage: return OnCloseUpMessage();
     default: break;
     }
     return TNativeButton::WndProc(msg, wParam, lParam);
@@ -643,9 +679,159 @@ void TcxCustomButton::SpeedButtonOptionsChanged()
 
 void TcxCustomButton::Click()
 {
+    if (m_kind == cxbkDropDown) {
+        DropDown();
+        return;
+    }
     // A click from the mouse or the keyboard toggles a group button (a down one stays down
     // unless all may be up).
     if (m_speedButtonOptions.GroupIndex() != 0)
         m_speedButtonOptions.SetDown(!m_speedButtonOptions.Down());
     TNativeButton::Click();
+}
+
+// ---- drop-down menu ----
+
+void TcxCustomButton::SetKind(TcxButtonKind v)
+{
+    if (v == m_kind)
+        return;
+    m_kind = v;
+    Invalidate();
+}
+
+void TcxCustomButton::SetDropDownMenu(TPopupMenu* menu)
+{
+    if (menu == m_dropDownMenu)
+        return;
+    if (m_dropDownMenu)
+        m_dropDownMenu->RemoveFreeNotification(this);
+    m_dropDownMenu = menu;
+    if (menu)
+        menu->FreeNotification(this);
+}
+
+void TcxCustomButton::SetDropDownMenuName(const std::wstring& name)
+{
+    m_dropDownMenuName = name;
+    if (!IsLoading())
+        Loaded();
+}
+
+void TcxCustomButton::Loaded()
+{
+    TNativeButton::Loaded();
+    if (m_dropDownMenuName.empty() || !Owner())
+        return;
+    if (auto* menu = dynamic_cast<TPopupMenu*>(Owner()->FindComponent(m_dropDownMenuName)))
+        SetDropDownMenu(menu);
+    m_dropDownMenuName.clear();
+}
+
+void TcxCustomButton::Notification(TComponent* component, TOperation operation)
+{
+    TNativeButton::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == m_dropDownMenu)
+        m_dropDownMenu = nullptr;
+}
+
+RECT TcxCustomButton::DropDownPartRect() const
+{
+    if (m_kind != cxbkDropDownButton)
+        return RECT{};
+    return RECT{std::max(Width() - kDropDownPartWidth, 0), 0, Width(), Height()};
+}
+
+TcxButtonState TcxCustomButton::DropDownPartState(TcxButtonState mainState) const
+{
+    if (mainState == cxbsDisabled)
+        return cxbsDisabled;
+    if (m_menuOpen || m_dropDownPressed)
+        return cxbsPressed;
+    if (m_mouseInside && Painter()->ButtonTracksHot())
+        return cxbsHot;
+    return cxbsNormal;
+}
+
+void TcxCustomButton::PaintDropDownPart(TcxCanvas& canvas, TcxCustomLookAndFeelPainterClass painter,
+                                        TcxButtonState mainState, TColor text)
+{
+    const RECT part = DropDownPartRect();
+    const TcxButtonState state = DropDownPartState(mainState);
+    painter->PaintButton(canvas, part, L"", state, true, m_colors.FaceColor(state), text);
+    painter->PaintButtonArrow(canvas, part, adirDown, state);
+}
+
+void TcxCustomButton::DropDown()
+{
+    if (!HandleAllocated() || m_menuPending || m_menuOpen)
+        return;
+    m_menuPending = true;
+    PostMessageW(Handle(), kDropDownMessage, 0, 0);
+}
+
+// A press on the arrow part opens the menu instead of pressing the button; the press that
+// closed the menu (made before it closed) opens nothing.
+bool TcxCustomButton::OnDropDownPress(POINT p)
+{
+    if (m_kind == cxbkStandard)
+        return false;
+    if (m_menuOpen || (m_menuClosed && static_cast<LONG>(static_cast<DWORD>(GetMessageTime()) - m_menuClosedAt) <= 0))
+        return true;
+    const RECT part = DropDownPartRect();
+    if (!PtInRect(&part, p))
+        return false;
+    if (CanTakeFocus() && CanFocus())
+        SetFocus();
+    m_dropDownPressed = true;
+    Invalidate();
+    DropDown();
+    return true;
+}
+
+// Alt or Shift with an up or down arrow opens the menu of a drop-down button.
+bool TcxCustomButton::OnDropDownKey(WPARAM key)
+{
+    if (m_kind != cxbkDropDownButton || (key != VK_UP && key != VK_DOWN))
+        return false;
+    if (GetKeyState(VK_MENU) >= 0 && GetKeyState(VK_SHIFT) >= 0)
+        return false;
+    DropDown();
+    return true;
+}
+
+LRESULT TcxCustomButton::OnDropDownMessage()
+{
+    m_menuPending = false;
+    bool handled = !m_dropDownMenu || IsDestroying();
+    if (!handled && OnDropDownMenuPopup)
+        CallHandler([&] { OnDropDownMenuPopup(this, m_dropDownMenu, handled); });
+    if (handled || !m_dropDownMenu) {
+        m_dropDownPressed = false;
+        Invalidate();
+        return 0;
+    }
+    m_menuOpen = true;
+    Invalidate();
+    UpdateWindow(Handle());
+    RECT wr{};
+    GetWindowRect(Handle(), &wr);
+    const int x = m_popupAlignment == paLeft    ? wr.left
+                  : m_popupAlignment == paRight ? wr.right
+                                                : (wr.left + wr.right) / 2;
+    TPopupMenu* menu = m_dropDownMenu;
+    CallHandler([&] { menu->Popup(Handle(), x, wr.bottom, m_popupAlignment, &wr); });
+    m_menuClosedAt = GetTickCount();
+    m_menuClosed = true;
+    if (HandleAllocated())
+        PostMessageW(Handle(), kCloseUpMessage, 0, 0);
+    return 0;
+}
+
+LRESULT TcxCustomButton::OnCloseUpMessage()
+{
+    m_menuOpen = false;
+    m_dropDownPressed = false;
+    Invalidate();
+    return 0;
 }

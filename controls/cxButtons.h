@@ -8,7 +8,10 @@
 #include "lookandfeel/cxLookAndFeelPainters.h"
 #include "lookandfeel/cxGraphics.h"
 #include "lookandfeel/cxLookAndFeels.h"
+#include "runtime/rtMenus.h"
 #include "runtime/rtStdCtrls.h"
+
+#include <functional>
 
 class TcxCustomButton;
 
@@ -87,6 +90,18 @@ private:
 
 enum TcxButtonPaintStyle { bpsDefault, bpsCaption, bpsGlyph };
 
+// A plain button, a button that opens its menu when clicked, or a button with a separate
+// arrow part at its right that opens the menu.
+enum TcxButtonKind { cxbkStandard, cxbkDropDown, cxbkDropDownButton };
+
+// Asked before the drop-down menu opens; handled true keeps it closed.
+using TcxButtonDropDownMenuPopupEvent = std::function<void(TObject* sender, TPopupMenu* menu, bool& handled)>;
+
+// Width of the arrow part of a drop-down button, and how far the main part reaches into it
+// (their frames overlap).
+constexpr int kDropDownPartWidth = 15;
+constexpr int kDropDownMainCut = 13;
+
 // Where glyph and caption go in the content rectangle.
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
@@ -147,6 +162,23 @@ public:
         return !m_speedButtonOptions.CanBeFocused() || m_speedButtonOptions.GroupIndex() != 0;
     }
     bool CanTakeFocus() const override { return m_speedButtonOptions.CanBeFocused(); }
+    TcxButtonKind Kind() const noexcept { return m_kind; }
+    void SetKind(TcxButtonKind v);
+    TPopupMenu* DropDownMenu() const noexcept { return m_dropDownMenu; }
+    // The menu is not owned; the reference is cleared when the menu is freed.
+    void SetDropDownMenu(TPopupMenu* menu);
+    // A description names the menu; it is looked up among the owner's components once
+    // loading ends.
+    void SetDropDownMenuName(const std::wstring& name);
+    TPopupAlignment PopupAlignment() const noexcept { return m_popupAlignment; }
+    void SetPopupAlignment(TPopupAlignment v) { m_popupAlignment = v; }
+    // The arrow part of a drop-down button (client coordinates); empty for other kinds.
+    RECT DropDownPartRect() const;
+    // Whether the drop-down menu is open now.
+    bool DropDownMenuOpen() const noexcept { return m_menuOpen; }
+    // Opens the drop-down menu once the present message is done (the press completes first).
+    void DropDown();
+    TcxButtonDropDownMenuPopupEvent OnDropDownMenuPopup;
     void Click() override;
     // Alt with the caption's accelerator clicks the button when it can take the focus.
     bool HandleAccelerator(wchar_t key) override;
@@ -154,8 +186,28 @@ public:
 protected:
     DWORD ButtonStyle() const override { return BS_OWNERDRAW; }
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
 
 private:
+    LRESULT OnDropDownMessage();
+    LRESULT OnCloseUpMessage();
+    bool OnDropDownPress(POINT p);
+    bool OnDropDownKey(WPARAM key);
+    TcxButtonState DropDownPartState(TcxButtonState mainState) const;
+    void PaintDropDownPart(TcxCanvas& canvas, TcxCustomLookAndFeelPainterClass painter, TcxButtonState mainState,
+                           TColor text);
+    TcxButtonKind m_kind = cxbkStandard;
+    TPopupMenu* m_dropDownMenu = nullptr;
+    std::wstring m_dropDownMenuName;
+    TPopupAlignment m_popupAlignment = paLeft;
+    // The press was on the arrow part; the menu is open; an opening is posted.
+    bool m_dropDownPressed = false;
+    bool m_menuOpen = false;
+    bool m_menuPending = false;
+    // When the menu last closed: a press made before then is the one that closed it.
+    DWORD m_menuClosedAt = 0;
+    bool m_menuClosed = false;
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& dis);
     TcxLookAndFeel m_lookAndFeel;
     TcxButtonColors m_colors{this};

@@ -7,6 +7,8 @@
 #include "tests/common/GdiCount.h"
 #include "tests/common/WindowFixture.h"
 
+#include "runtime/rtMenus.h"
+
 namespace {
 
 using AllControlsTest = WindowFixture;
@@ -166,6 +168,69 @@ end
     EXPECT_EQ(button->Spacing(), -1);
     EXPECT_TRUE(button->Default());
     EXPECT_EQ(button->LookAndFeel()->Kind(), lfOffice11);
+}
+
+// A form whose description holds a popup menu with items and a drop-down button naming it;
+// the items' click events are the form's published handlers.
+class MenuForm : public TForm {
+public:
+    explicit MenuForm(TComponent* owner) : TForm(owner)
+    {
+        PublishMethod<TNotifyEvent>(L"ItemClick", [this](TObject* sender) {
+            clicked.push_back(static_cast<TMenuItem*>(sender)->Caption());
+        });
+        PublishMethod<TcxButtonDropDownMenuPopupEvent>(
+            L"BeforeMenu", [this](TObject*, TPopupMenu* menu, bool&) { asked = menu; });
+    }
+    std::vector<std::wstring> clicked;
+    TPopupMenu* asked = nullptr;
+};
+
+TEST_F(AllControlsTest, ADropDownButtonAndItsMenuLoadFromADescription)
+{
+    RegisterDisplayControlClasses();
+    MenuForm root(app.get());
+    root.LoadFromDescription(LR"(object Root: TForm
+  object Go: TcxButton
+    Left = 10
+    Top = 10
+    Caption = 'Go'
+    Kind = cxbkDropDownButton
+    DropDownMenu = Choices
+    PopupAlignment = paCenter
+    OnDropDownMenuPopup = BeforeMenu
+  end
+  object Choices: TPopupMenu
+    object One: TMenuItem
+      Caption = 'One'
+      OnClick = ItemClick
+    end
+    object Two: TMenuItem
+      Caption = 'Two'
+      Enabled = False
+      OnClick = ItemClick
+    end
+  end
+end
+)");
+    auto* button = Find<TcxButton>(&root, L"Go");
+    auto* menu = dynamic_cast<TPopupMenu*>(root.FindComponent(L"Choices"));
+    ASSERT_TRUE(button && menu);
+    EXPECT_EQ(button->Kind(), cxbkDropDownButton);
+    EXPECT_EQ(button->PopupAlignment(), paCenter);
+    EXPECT_EQ(button->DropDownMenu(), menu) << "named before the menu was read, resolved at the end";
+    ASSERT_EQ(menu->Count(), 2);
+    EXPECT_EQ(menu->Items(0)->Caption(), L"One");
+    EXPECT_FALSE(menu->Items(1)->Enabled());
+    menu->Items(1)->Click();
+    EXPECT_EQ(root.clicked, std::vector<std::wstring>{L"Two"});
+    ASSERT_TRUE(button->OnDropDownMenuPopup);
+    bool handled = false;
+    button->OnDropDownMenuPopup(button, menu, handled);
+    EXPECT_EQ(root.asked, menu);
+    // Freeing the menu clears the button's reference.
+    delete menu;
+    EXPECT_EQ(button->DropDownMenu(), nullptr);
 }
 
 struct Look {
