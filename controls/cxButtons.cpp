@@ -13,8 +13,9 @@ namespace {
 
 const TEnumNames kPaintStyles{
     {L"bpsDefault", bpsDefault}, {L"bpsCaption", bpsCaption}, {L"bpsGlyph", bpsGlyph}};
-const TEnumNames kKinds{
-    {L"cxbkStandard", cxbkStandard}, {L"cxbkDropDown", cxbkDropDown}, {L"cxbkDropDownButton", cxbkDropDownButton}};
+const TEnumNames kKinds{{L"cxbkStandard", cxbkStandard},
+                        {L"cxbkDropDown", cxbkDropDown},
+                        {L"cxbkDropDownButton", cxbkDropDownButton}};
 const TEnumNames kPopupAlignments{{L"paLeft", paLeft}, {L"paRight", paRight}, {L"paCenter", paCenter}};
 
 // Posted to the button: open the drop-down menu; the menu has closed.
@@ -344,7 +345,7 @@ const TClassInfo* TcxCustomButton::StaticProperties()
                 {},
                 {}});
         ci.AddEvent<TcxCustomButton, TcxButtonDropDownMenuPopupEvent>(L"OnDropDownMenuPopup",
-                                                                     &TcxCustomButton::OnDropDownMenuPopup);
+                                                                      &TcxCustomButton::OnDropDownMenuPopup);
         return ci;
     }();
     return &info;
@@ -776,7 +777,8 @@ bool TcxCustomButton::OnDropDownPress(POINT p)
 {
     if (m_kind == cxbkStandard)
         return false;
-    if (m_menuOpen || (m_menuClosed && static_cast<LONG>(static_cast<DWORD>(GetMessageTime()) - m_menuClosedAt) <= 0))
+    if (m_menuOpen ||
+        (m_menuClosed && static_cast<LONG>(static_cast<DWORD>(GetMessageTime()) - m_menuClosedAt) <= 0))
         return true;
     const RECT part = DropDownPartRect();
     if (!PtInRect(&part, p))

@@ -195,8 +195,8 @@ private:
     bool OnDropDownPress(POINT p);
     bool OnDropDownKey(WPARAM key);
     TcxButtonState DropDownPartState(TcxButtonState mainState) const;
-    void PaintDropDownPart(TcxCanvas& canvas, TcxCustomLookAndFeelPainterClass painter, TcxButtonState mainState,
-                           TColor text);
+    void PaintDropDownPart(TcxCanvas& canvas, TcxCustomLookAndFeelPainterClass painter,
+                           TcxButtonState mainState, TColor text);
     TcxButtonKind m_kind = cxbkStandard;
     TPopupMenu* m_dropDownMenu = nullptr;
     std::wstring m_dropDownMenuName;

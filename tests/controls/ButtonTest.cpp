@@ -449,7 +449,9 @@ protected:
         for (const wchar_t* caption : {L"First", L"Second"}) {
             auto* item = new TMenuItem(form);
             item->SetCaption(caption);
-            item->OnClick = [this](TObject* sender) { chosen.push_back(static_cast<TMenuItem*>(sender)->Caption()); };
+            item->OnClick = [this](TObject* sender) {
+                chosen.push_back(static_cast<TMenuItem*>(sender)->Caption());
+            };
             menu->Add(item);
         }
         button->SetDropDownMenu(menu);
@@ -488,8 +490,14 @@ TEST_F(DropDownButtonTest, TheMenuOpensUnderTheButtonAndRunsTheChosenItem)
         const wchar_t* chosen; // nullptr: no item runs
         int buttonClicks;
     } cases[] = {
-        {"arrow part, second item", cxbkDropDownButton, paLeft, ClickArrowPart, {VK_DOWN, VK_DOWN, VK_RETURN}, 1,
-         L"Second", 0},
+        {"arrow part, second item",
+         cxbkDropDownButton,
+         paLeft,
+         ClickArrowPart,
+         {VK_DOWN, VK_DOWN, VK_RETURN},
+         1,
+         L"Second",
+         0},
         {"main part clicks", cxbkDropDownButton, paLeft, ClickMainPart, {}, 0, nullptr, 1},
         {"whole button opens", cxbkDropDown, paLeft, ClickMainPart, {VK_DOWN, VK_RETURN}, 1, L"First", 0},
         {"right-aligned", cxbkDropDownButton, paRight, ClickArrowPart, {VK_DOWN, VK_RETURN}, 1, L"First", 0},
@@ -529,7 +537,8 @@ TEST_F(DropDownButtonTest, TheMenuOpensUnderTheButtonAndRunsTheChosenItem)
         }
         // Done when the expected menu came and went (and its item ran), or the button clicked.
         ASSERT_TRUE(WaitFor([&] {
-            bool menuDone = static_cast<int>(watch.shown.size()) >= c.menusShown && !button->DropDownMenuOpen();
+            bool menuDone =
+                static_cast<int>(watch.shown.size()) >= c.menusShown && !button->DropDownMenuOpen();
             bool itemDone = !c.chosen || !chosen.empty();
             bool clickDone = buttonClicks >= c.buttonClicks;
             return menuDone && itemDone && clickDone && (c.menusShown || c.buttonClicks);
