@@ -1,6 +1,7 @@
 #include "cxLabel.h"
 
 #include "controls/cxAccelerator.h"
+#include "controls/cxBitmapCopy.h"
 #include "controls/cxWindowText.h"
 
 #include "lookandfeel/dxOffice11.h"
@@ -184,6 +185,8 @@ const TClassInfo* TcxLabelProperties::StaticProperties()
         ci.AddInt<P>(L"PenWidth", &P::SetPenWidth, &P::PenWidth);
         ci.AddColor<P>(L"ShadowedColor", &P::SetShadowedColor, &P::ShadowedColor);
         ci.AddObject<P, TcxLabelLineOptions>(L"LineOptions", &P::LineOptions);
+        AddPictureProperty<P>(ci, L"Glyph", &P::SetGlyph);
+        ci.AddBool<P>(L"ShowEndEllipsis", &P::SetShowEndEllipsis, &P::ShowEndEllipsis);
         return ci;
     }();
     return &info;
@@ -203,6 +206,8 @@ void TcxLabelProperties::Assign(const TPersistent* source)
         m_shadowedColor = p->m_shadowedColor;
         m_wordWrap = p->m_wordWrap;
         m_showAccelChar = p->m_showAccelChar;
+        m_showEndEllipsis = p->m_showEndEllipsis;
+        m_glyph = p->m_glyph ? CopyBitmap(p->m_glyph->Handle()) : nullptr;
     }
     TcxCustomEditProperties::Assign(source);
 }
@@ -221,6 +226,12 @@ void TcxLabelProperties::SetShowAccelChar(bool v)
         m_showAccelChar = v;
         Changed();
     }
+}
+
+void TcxLabelProperties::SetGlyph(HBITMAP bitmap)
+{
+    m_glyph = CopyBitmap(bitmap);
+    Changed();
 }
 
 TcxLabel::TcxLabel(TComponent* owner) : TcxCustomEdit(owner)
@@ -495,8 +506,22 @@ void TcxLabel::CalculateRects()
 
 // Draws the caption once: at angle 0 into the caption rectangle moved by at, else turned,
 // starting at the point at.
-void TcxLabel::DrawCaptionAt(HDC dc, POINT at, TColor colour, const RECT& captionRect)
+void TcxLabel::DrawCaptionAt(HDC dc, POINT at, TColor colour, const RECT& captionRect, bool fill)
 {
+    const TcxBitmap* glyph = fill ? Properties()->Glyph() : nullptr;
+    if (glyph && RotatableFont()) {
+        // The letters become the clip, and the picture is tiled over the client area inside it.
+        SaveDCGuard saved(dc);
+        BeginPath(dc);
+        DrawCaptionAt(dc, at, colour, captionRect);
+        EndPath(dc);
+        SelectClipPath(dc, RGN_AND);
+        const RECT& client = m_viewInfo.clientRect;
+        for (int y = client.top; y < client.bottom; y += glyph->Height())
+            for (int x = client.left; x < client.right; x += glyph->Width())
+                BitBlt(dc, x, y, glyph->Width(), glyph->Height(), glyph->DC(), 0, 0, SRCCOPY);
+        return;
+    }
     std::wstring text = Caption();
     ::SetTextColor(dc, ColorToRGB(colour));
     int angle = EffectiveAngle();
@@ -507,6 +532,8 @@ void TcxLabel::DrawCaptionAt(HDC dc, POINT at, TColor colour, const RECT& captio
         r.bottom -= depth.y;
         OffsetRect(&r, at.x, at.y);
         UINT flags = TextFlags() & ~(DT_VCENTER | DT_BOTTOM);
+        if (Properties()->ShowEndEllipsis())
+            flags |= DT_END_ELLIPSIS;
         DrawTextW(dc, text.c_str(), -1, &r, flags | DT_NOCLIP);
         return;
     }
@@ -581,21 +608,21 @@ void TcxLabel::DrawContent(HDC dc, const RECT&)
         }
         bool large = Style()->Font()->Size() >= 12;
         switch (p->LabelStyle()) {
-        case cxlsNormal: DrawCaptionAt(dc, at, textColour, cr); break;
+        case cxlsNormal: DrawCaptionAt(dc, at, textColour, cr, true); break;
         case cxlsRaised:
             DrawCaptionAt(dc, at, clBtnHighlight, cr);
             if (large)
                 DrawCaptionAt(dc, {at.x + 2, at.y + 2}, clBtnShadow, cr);
-            DrawCaptionAt(dc, {at.x + 1, at.y + 1}, textColour, cr);
+            DrawCaptionAt(dc, {at.x + 1, at.y + 1}, textColour, cr, true);
             break;
         case cxlsLowered:
             if (Style()->Font()->Size() > 11)
                 DrawCaptionAt(dc, at, clBtnShadow, cr);
             DrawCaptionAt(dc, {at.x + 2, at.y + 2}, clBtnHighlight, cr);
-            DrawCaptionAt(dc, {at.x + 1, at.y + 1}, textColour, cr);
+            DrawCaptionAt(dc, {at.x + 1, at.y + 1}, textColour, cr, true);
             break;
         case cxlsOutLine:
-            DrawCaptionAt(dc, at, textColour, cr);
+            DrawCaptionAt(dc, at, textColour, cr, true);
             if (RotatableFont()) {
                 // The letters' outline traced with a pen of the text colour.
                 BeginPath(dc);

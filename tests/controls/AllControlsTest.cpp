@@ -5,6 +5,7 @@
 #include "controls/cxProgressBar.h"
 #include "tests/common/Artifacts.h"
 #include "tests/common/GdiCount.h"
+#include "tests/common/StoredPicture.h"
 #include "tests/common/WindowFixture.h"
 
 #include "runtime/rtMenus.h"
@@ -30,7 +31,10 @@ TEST_F(AllControlsTest, ADescriptionSettingEveryPropertyLoads)
 {
     RegisterDisplayControlClasses();
     TForm root(app.get());
-    root.LoadFromDescription(LR"(object Root: TForm
+    // Pictures are stored as the bytes of bitmap files: a 4 x 3 picture whose pixels differ.
+    auto colour = [](int x, int y) { return RGB(40 + x * 50, 30 + y * 60, 200); };
+    const std::wstring picture = StoredBinary(BitmapFile(4, 3, colour));
+    std::wstring text = LR"(object Root: TForm
   object Box: TcxGroupBox
     Left = 0
     Top = 0
@@ -74,6 +78,7 @@ TEST_F(AllControlsTest, ADescriptionSettingEveryPropertyLoads)
       Properties.PeakSize = 3
       Properties.AnimationSpeed = 25
       Properties.Text = 'busy'
+      Properties.ForegroundImage = PICTURE
     end
     object Caption1: TcxLabel
       Left = 10
@@ -96,6 +101,8 @@ TEST_F(AllControlsTest, ADescriptionSettingEveryPropertyLoads)
       Properties.ShadowedColor = clNavy
       Properties.ShowAccelChar = False
       Properties.WordWrap = True
+      Properties.Glyph = PICTURE
+      Properties.ShowEndEllipsis = True
     end
     object Start: TcxButton
       Left = 10
@@ -119,10 +126,14 @@ TEST_F(AllControlsTest, ADescriptionSettingEveryPropertyLoads)
       NumGlyphs = 2
       Spacing = -1
       LookAndFeel.Kind = lfOffice11
+      Glyph = PICTURE
     end
   end
 end
-)");
+)";
+    for (size_t at; (at = text.find(L"PICTURE")) != std::wstring::npos;)
+        text.replace(at, 7, picture);
+    root.LoadFromDescription(text);
     auto* box = Find<TcxGroupBox>(&root, L"Box");
     auto* bar = Find<TcxProgressBar>(&root, L"Bar");
     auto* label = Find<TcxLabel>(&root, L"Caption1");
@@ -168,6 +179,15 @@ end
     EXPECT_EQ(button->Spacing(), -1);
     EXPECT_TRUE(button->Default());
     EXPECT_EQ(button->LookAndFeel()->Kind(), lfOffice11);
+    EXPECT_TRUE(lp->ShowEndEllipsis());
+    // Each picture arrived whole, top row first.
+    for (const TcxBitmap* image : {p->ForegroundImage(), lp->Glyph(), button->Glyph()}) {
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->Width(), 4);
+        EXPECT_EQ(image->Height(), 3);
+        for (POINT at : {POINT{0, 0}, POINT{3, 0}, POINT{1, 2}})
+            EXPECT_EQ(GetPixel(image->DC(), at.x, at.y), colour(at.x, at.y)) << at.x << "," << at.y;
+    }
 }
 
 // A form whose description holds a popup menu with items and a drop-down button naming it;
