@@ -3,6 +3,7 @@
 #include "controls/cxAccelerator.h"
 #include "controls/cxBitmapCopy.h"
 #include "controls/cxWindowText.h"
+#include "runtime/rtStdCtrls.h"
 
 #include "lookandfeel/dxOffice11.h"
 #include "lookandfeel/cxLookAndFeelPainters.h"
@@ -240,6 +241,12 @@ TcxLabel::TcxLabel(TComponent* owner) : TcxCustomEdit(owner)
     InitEdit(new TcxLabelProperties(this));
 }
 
+TcxLabel::~TcxLabel()
+{
+    if (m_focusControl)
+        NameFocusControl(true);
+}
+
 const TClassInfo* TcxLabel::StaticProperties()
 {
     static const TClassInfo info = [] {
@@ -371,9 +378,15 @@ void TcxLabel::SetBounds(int left, int top, int width, int height)
     TcxContainer::SetBounds(left, top, width, height);
 }
 
+std::wstring TcxLabel::ShownCaption()
+{
+    return Properties()->ShowAccelChar() ? WithoutAccelMarks(Caption()) : Caption();
+}
+
 void TcxLabel::PropertiesChanged()
 {
     m_cacheDirty = true;
+    NameFocusControl();
     // A divider line needs a width of its own: it and auto-sizing exclude each other.
     if (Properties()->LineOptions()->Visible() && AutoSize())
         SetAutoSize(false);
@@ -400,6 +413,7 @@ void TcxLabel::ComputeViewInfo(POINT p, bool hotAllowed)
 void TcxLabel::TextChanged()
 {
     m_cacheDirty = true;
+    NameFocusControl();
     if (AutoSize())
         SetBounds(Left(), Top(), Width(), Height());
     if (!HandleAllocated() || (!RepaintPending() && GetTickCount64() - LastPaintTick() >= kRepaintInterval)) {
@@ -687,12 +701,41 @@ void TcxLabel::SetFocusControl(TWinControl* control)
 {
     if (control == this || control == m_focusControl)
         return;
-    if (m_focusControl)
+    if (m_focusControl) {
+        NameFocusControl(true);
         m_focusControl->RemoveFreeNotification(this);
+    }
     m_focusControl = control;
     if (control)
         control->FreeNotification(this);
     PlaceBeforeFocusControl();
+    NameFocusControl();
+}
+
+namespace {
+
+void NameEditBoxes(TWinControl* control, const std::wstring& name)
+{
+    for (int i = 0; i < control->ControlCount(); ++i) {
+        TWinControl* child = control->Controls(i);
+        if (dynamic_cast<TNativeEdit*>(child))
+            child->SetAccessibleName(name);
+        NameEditBoxes(child, name);
+    }
+}
+
+} // namespace
+
+// A field of the library is a frame around the platform's edit box: the edit box is what a
+// screen reader meets, and the platform looks for its name in a static text just before it
+// inside the frame, where there is none.
+void TcxLabel::NameFocusControl(bool clear)
+{
+    if (!m_focusControl)
+        return;
+    const std::wstring name = clear ? std::wstring() : ShownCaption();
+    m_focusControl->SetAccessibleName(name);
+    NameEditBoxes(m_focusControl, name);
 }
 
 void TcxLabel::SetFocusControlName(const std::wstring& name)

@@ -161,6 +161,7 @@ protected:
 class TcxLabel : public TcxCustomEdit {
 public:
     explicit TcxLabel(TComponent* owner);
+    ~TcxLabel() override;
     const wchar_t* ClassName() const override { return L"TcxLabel"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
@@ -227,6 +228,11 @@ private:
     RECT m_captionRect{};
     RECT m_lineRect{};
     void PlaceBeforeFocusControl();
+    // Gives the focus control and the edit boxes inside it the caption as accessible name;
+    // cleared, they answer the platform's own again.
+    void NameFocusControl(bool clear = false);
+    // The caption as read: accelerator marks taken out when they are marks.
+    std::wstring ShownCaption();
     TWinControl* m_focusControl = nullptr;
     std::wstring m_focusControlName;
     bool m_transparent = false;
