@@ -311,7 +311,13 @@ TcxButtonContentLayout LayoutGlyphAndCaption(int w, int h, SIZE glyph, SIZE capt
 
 TcxCustomButton::TcxCustomButton(TComponent* owner) : TNativeButton(owner), m_lookAndFeel(this)
 {
-    m_lookAndFeel.OnChanged = [this](TcxLookAndFeel*, TcxLookAndFeelValues) { Invalidate(); };
+    // A button painted by the system takes a new look only with a new window.
+    m_lookAndFeel.OnChanged = [this](TcxLookAndFeel*, TcxLookAndFeelValues) {
+        if (m_useSystemPaint && HandleAllocated())
+            RecreateWnd();
+        else
+            Invalidate();
+    };
 }
 
 const TClassInfo* TcxCustomButton::StaticProperties()
@@ -345,6 +351,24 @@ const TClassInfo* TcxCustomButton::StaticProperties()
                 {},
                 {},
                 {}});
+        ci.Add({L"PopupMenu",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<TcxCustomButton&>(o).SetPopupMenuName(v.text);
+                },
+                {},
+                {},
+                {}});
+        ci.AddBool<TcxCustomButton>(L"CanBeFocused", &TcxCustomButton::SetCanBeFocused,
+                                    &TcxCustomButton::CanBeFocused);
+        ci.AddInt<TcxCustomButton>(L"GroupIndex", &TcxCustomButton::SetGroupIndex,
+                                   &TcxCustomButton::GroupIndex);
+        ci.AddBool<TcxCustomButton>(L"AllowAllUp", &TcxCustomButton::SetAllowAllUp,
+                                    &TcxCustomButton::AllowAllUp);
+        ci.AddBool<TcxCustomButton>(L"Down", &TcxCustomButton::SetDown, &TcxCustomButton::Down);
+        ci.AddBool<TcxCustomButton>(L"UseSystemPaint", &TcxCustomButton::SetUseSystemPaint,
+                                    &TcxCustomButton::UseSystemPaint);
+        ci.AddEvent<TcxCustomButton, TcxButtonGetDrawParamsEvent>(L"OnGetDrawParams",
+                                                                  &TcxCustomButton::OnGetDrawParams);
         ci.AddEvent<TcxCustomButton, TcxButtonDropDownMenuPopupEvent>(L"OnDropDownMenuPopup",
                                                                       &TcxCustomButton::OnDropDownMenuPopup);
         return ci;
@@ -452,6 +476,12 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
         if (text == clDefault)
             text = painter->ButtonTextColor(state);
         cx.Font().SetColor(text);
+        // The owner may change the face colour and the font last.
+        TColor face = m_colors.FaceColor(state);
+        if (OnGetDrawParams) {
+            CallHandler([&] { OnGetDrawParams(this, state, face, &cx.Font()); });
+            text = cx.Font().Color();
+        }
         const bool flat = m_speedButtonOptions.Flat(), transparent = m_speedButtonOptions.Transparent();
         const bool resting = state == cxbsNormal || (state == cxbsDisabled && !m_mouseInside);
         if ((flat || transparent) && resting) {
@@ -459,7 +489,7 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
             if (transparent && HandleAllocated())
                 PaintParentImage(Handle(), cx, r, false);
             else
-                painter->PaintButton(cx, r, L"", state, false, m_colors.FaceColor(state), text);
+                painter->PaintButton(cx, r, L"", state, false, face, text);
             canvas.RequiredState(TCanvas::csFontValid);
             SetBkMode(dc, TRANSPARENT);
             ::SetTextColor(dc, ColorToRGB(text));
@@ -472,10 +502,10 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
                 DrawTextW(dc, Caption().c_str(), -1, &c, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP);
             }
         } else if (!m_glyph) {
-            painter->PaintButton(cx, r, Caption(), state, true, m_colors.FaceColor(state), text);
+            painter->PaintButton(cx, r, Caption(), state, true, face, text);
         } else {
             // Face without caption; glyph and caption laid out in the content rectangle.
-            painter->PaintButton(cx, r, L"", state, true, m_colors.FaceColor(state), text);
+            painter->PaintButton(cx, r, L"", state, true, face, text);
             TcxButtonContentLayout l = ContentLayout(state);
             if (m_paintStyle != bpsCaption)
                 PaintGlyph(dc, l.glyph, state);
@@ -577,6 +607,10 @@ LRESULT TcxCustomButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         if (OnDropDownKey(wParam))
+            return 0;
+        break;
+    case WM_CONTEXTMENU:
+        if (m_popupMenu && OnContextMenu(lParam))
             return 0;
         break;
     case kDropDownMessage: return OnDropDownMessage();
@@ -720,14 +754,38 @@ void TcxCustomButton::SetDropDownMenuName(const std::wstring& name)
         Loaded();
 }
 
+void TcxCustomButton::SetPopupMenu(TPopupMenu* menu)
+{
+    if (menu == m_popupMenu)
+        return;
+    if (m_popupMenu)
+        m_popupMenu->RemoveFreeNotification(this);
+    m_popupMenu = menu;
+    if (menu)
+        menu->FreeNotification(this);
+}
+
+void TcxCustomButton::SetPopupMenuName(const std::wstring& name)
+{
+    m_popupMenuName = name;
+    if (!IsLoading())
+        Loaded();
+}
+
 void TcxCustomButton::Loaded()
 {
     TNativeButton::Loaded();
-    if (m_dropDownMenuName.empty() || !Owner())
+    if (!Owner())
         return;
-    if (auto* menu = dynamic_cast<TPopupMenu*>(Owner()->FindComponent(m_dropDownMenuName)))
-        SetDropDownMenu(menu);
+    // Names of components that are no popup menus are refused.
+    if (!m_dropDownMenuName.empty())
+        if (auto* menu = dynamic_cast<TPopupMenu*>(Owner()->FindComponent(m_dropDownMenuName)))
+            SetDropDownMenu(menu);
+    if (!m_popupMenuName.empty())
+        if (auto* menu = dynamic_cast<TPopupMenu*>(Owner()->FindComponent(m_popupMenuName)))
+            SetPopupMenu(menu);
     m_dropDownMenuName.clear();
+    m_popupMenuName.clear();
 }
 
 void TcxCustomButton::Notification(TComponent* component, TOperation operation)
@@ -735,6 +793,28 @@ void TcxCustomButton::Notification(TComponent* component, TOperation operation)
     TNativeButton::Notification(component, operation);
     if (operation == TOperation::opRemove && component == m_dropDownMenu)
         m_dropDownMenu = nullptr;
+    if (operation == TOperation::opRemove && component == m_popupMenu)
+        m_popupMenu = nullptr;
+}
+
+// The context menu opens at the cursor, or under the button's top-left corner when asked
+// from the keyboard.
+bool TcxCustomButton::OnContextMenu(LPARAM lParam)
+{
+    POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (lParam == -1) {
+        RECT wr{};
+        GetWindowRect(Handle(), &wr);
+        p = {wr.left, wr.bottom};
+    }
+    TPopupMenu* menu = m_popupMenu;
+    CallHandler([&] { menu->Popup(Handle(), p.x, p.y); });
+    return true;
+}
+
+void TcxCustomButton::SetUseSystemPaint(bool v)
+{
+    m_useSystemPaint = v;
 }
 
 RECT TcxCustomButton::DropDownPartRect() const

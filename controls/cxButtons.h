@@ -96,6 +96,9 @@ enum TcxButtonKind { cxbkStandard, cxbkDropDown, cxbkDropDownButton };
 
 // Asked before the drop-down menu opens; handled true keeps it closed.
 using TcxButtonDropDownMenuPopupEvent = std::function<void(TObject* sender, TPopupMenu* menu, bool& handled)>;
+// Asked just before painting: may change the face colour and the font of the state.
+using TcxButtonGetDrawParamsEvent =
+    std::function<void(TObject* sender, TcxButtonState state, TColor& color, TFont* font)>;
 
 // Width of the arrow part of a drop-down button, and how far the main part reaches into it
 // (their frames overlap).
@@ -179,6 +182,23 @@ public:
     // Opens the drop-down menu once the present message is done (the press completes first).
     void DropDown();
     TcxButtonDropDownMenuPopupEvent OnDropDownMenuPopup;
+    TcxButtonGetDrawParamsEvent OnGetDrawParams;
+    // The context menu (right click, or the menu key); not owned, cleared when freed.
+    TPopupMenu* PopupMenu() const noexcept { return m_popupMenu; }
+    void SetPopupMenu(TPopupMenu* menu);
+    void SetPopupMenuName(const std::wstring& name);
+    // A change of the look and feel re-creates the window instead of only repainting it.
+    bool UseSystemPaint() const noexcept { return m_useSystemPaint; }
+    void SetUseSystemPaint(bool v);
+    // The speed-button options under their own names (not stored: the options are).
+    bool CanBeFocused() const noexcept { return m_speedButtonOptions.CanBeFocused(); }
+    void SetCanBeFocused(bool v) { m_speedButtonOptions.SetCanBeFocused(v); }
+    int GroupIndex() const noexcept { return m_speedButtonOptions.GroupIndex(); }
+    void SetGroupIndex(int v) { m_speedButtonOptions.SetGroupIndex(v); }
+    bool Down() const noexcept { return m_speedButtonOptions.Down(); }
+    void SetDown(bool v) { m_speedButtonOptions.SetDown(v); }
+    bool AllowAllUp() const noexcept { return m_speedButtonOptions.AllowAllUp(); }
+    void SetAllowAllUp(bool v) { m_speedButtonOptions.SetAllowAllUp(v); }
     void Click() override;
     // Alt with the caption's accelerator clicks the button when it can take the focus.
     bool HandleAccelerator(wchar_t key) override;
@@ -194,6 +214,10 @@ private:
     LRESULT OnCloseUpMessage();
     bool OnDropDownPress(POINT p);
     bool OnDropDownKey(WPARAM key);
+    bool OnContextMenu(LPARAM lParam);
+    TPopupMenu* m_popupMenu = nullptr;
+    std::wstring m_popupMenuName;
+    bool m_useSystemPaint = false;
     TcxButtonState DropDownPartState(TcxButtonState mainState) const;
     void PaintDropDownPart(TcxCanvas& canvas, TcxCustomLookAndFeelPainterClass painter,
                            TcxButtonState mainState, TColor text);

@@ -217,8 +217,17 @@ TEST_F(AllControlsTest, ADropDownButtonAndItsMenuLoadFromADescription)
     Caption = 'Go'
     Kind = cxbkDropDownButton
     DropDownMenu = Choices
+    PopupMenu = Choices
+    UseSystemPaint = True
+    CanBeFocused = False
+    GroupIndex = 2
+    AllowAllUp = True
     PopupAlignment = paCenter
     OnDropDownMenuPopup = BeforeMenu
+  end
+  object NoMenu: TcxButton
+    Top = 50
+    PopupMenu = Go
   end
   object Choices: TPopupMenu
     object One: TMenuItem
@@ -239,6 +248,12 @@ end
     EXPECT_EQ(button->Kind(), cxbkDropDownButton);
     EXPECT_EQ(button->PopupAlignment(), paCenter);
     EXPECT_EQ(button->DropDownMenu(), menu) << "named before the menu was read, resolved at the end";
+    EXPECT_EQ(button->PopupMenu(), menu);
+    EXPECT_EQ(Find<TcxButton>(&root, L"NoMenu")->PopupMenu(), nullptr) << "a button is no menu: refused";
+    EXPECT_TRUE(button->UseSystemPaint());
+    EXPECT_FALSE(button->SpeedButtonOptions()->CanBeFocused());
+    EXPECT_EQ(button->SpeedButtonOptions()->GroupIndex(), 2);
+    EXPECT_TRUE(button->SpeedButtonOptions()->AllowAllUp());
     ASSERT_EQ(menu->Count(), 2);
     EXPECT_EQ(menu->Items(0)->Caption(), L"One");
     EXPECT_FALSE(menu->Items(1)->Enabled());
@@ -251,6 +266,7 @@ end
     // Freeing the menu clears the button's reference.
     delete menu;
     EXPECT_EQ(button->DropDownMenu(), nullptr);
+    EXPECT_EQ(button->PopupMenu(), nullptr);
 }
 
 struct Look {

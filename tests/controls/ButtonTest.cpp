@@ -193,6 +193,55 @@ TEST_F(ButtonTest, AnAssignedColourPaintsTheFace)
     EXPECT_EQ(canvas.At(10, 6), RGB(0, 160, 80));
 }
 
+// The owner's last word before painting: the face colour and the font it gives are painted,
+// and it is asked with the state painted.
+TEST_F(ButtonTest, DrawParamsFromTheOwnerArePainted)
+{
+    auto* button = Make<TcxButton>(20, 20, 100, 30);
+    button->LookAndFeel()->SetKind(lfStandard);
+    button->SetCaption(L"WWW");
+    button->Colors()->Set(cxbcNormal, RGB(0, 160, 80));
+    std::vector<TcxButtonState> asked;
+    button->OnGetDrawParams = [&](TObject*, TcxButtonState state, TColor& color, TFont* font) {
+        asked.push_back(state);
+        if (state == cxbsHot) {
+            color = RGB(200, 20, 20);
+            font->SetColor(RGB(255, 255, 0));
+        }
+    };
+    struct Case {
+        TcxButtonState state;
+        COLORREF face;
+        bool yellowText;
+    } cases[] = {{cxbsHot, RGB(200, 20, 20), true}, {cxbsPressed, RGB(0, 160, 80), false}};
+    for (const Case& c : cases) {
+        PixelCanvas canvas(100, 30);
+        button->PaintButtonTo(canvas.dc(), c.state, false);
+        EXPECT_EQ(canvas.At(10, 6), c.face) << c.state;
+        int yellow = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 100; ++x)
+                yellow += canvas.At(x, y) == RGB(255, 255, 0);
+        EXPECT_EQ(yellow > 5, c.yellowText) << c.state;
+        ASSERT_FALSE(asked.empty());
+        EXPECT_EQ(asked.back(), c.state);
+    }
+}
+
+// With UseSystemPaint a new look and feel takes a new window; without, the window stays.
+TEST_F(ButtonTest, UseSystemPaintRecreatesTheWindowOnANewLook)
+{
+    auto* button = Make<TcxButton>(20, 20, 100, 30);
+    for (bool system : {false, true}) {
+        button->SetUseSystemPaint(system);
+        HWND before = button->Handle();
+        button->LookAndFeel()->SetKind(button->LookAndFeel()->Kind() == lfFlat ? lfStandard : lfFlat);
+        app->ProcessMessages();
+        EXPECT_EQ(button->Handle() != before, system) << system;
+        EXPECT_TRUE(IsWindow(button->Handle()));
+    }
+}
+
 TEST(ButtonSettingsTest, OutOfRangeGlyphCountsAndMarginsAreRefused)
 {
     TForm owner(nullptr);
@@ -559,6 +608,55 @@ TEST_F(DropDownButtonTest, TheMenuOpensUnderTheButtonAndRunsTheChosenItem)
             else
                 EXPECT_LE(std::abs((m.left + m.right) / 2 - (b.left + b.right) / 2), 1);
         }
+    }
+}
+
+// A right click opens the context menu at the cursor; a chosen item runs, the button does not
+// click. The menu key opens it under the button.
+TEST_F(DropDownButtonTest, TheContextMenuOpensAtTheCursor)
+{
+    button->SetDropDownMenu(nullptr);
+    button->SetPopupMenu(menu);
+    struct Case {
+        bool mouse;
+        const wchar_t* chosen;
+    } cases[] = {{true, L"Second"}, {false, L"First"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mouse ? "right click" : "menu key");
+        chosen.clear();
+        MenuWatch watch;
+        watch.actions.push_back([&] {
+            if (c.mouse)
+                SendKeys({VK_DOWN, VK_DOWN, VK_RETURN});
+            else
+                SendKeys({VK_DOWN, VK_RETURN});
+        });
+        POINT at{30, 12};
+        ClientToScreen(button->Handle(), &at);
+        if (c.mouse) {
+            SetCursorPos(at.x, at.y);
+            INPUT in[2]{};
+            in[0].type = in[1].type = INPUT_MOUSE;
+            in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+            in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+            SendInput(2, in, sizeof(INPUT));
+        } else {
+            button->SetFocus();
+            app->ProcessMessages();
+            SendKeys({VK_APPS});
+        }
+        ASSERT_TRUE(WaitFor([&] { return !chosen.empty(); }));
+        ASSERT_EQ(watch.shown.size(), 1u);
+        RECT m = watch.shown[0], b = ButtonOnScreen();
+        if (c.mouse) {
+            EXPECT_EQ(m.left, at.x);
+            EXPECT_EQ(m.top, at.y);
+        } else {
+            EXPECT_EQ(m.left, b.left);
+            EXPECT_EQ(m.top, b.bottom);
+        }
+        EXPECT_EQ(chosen, std::vector<std::wstring>{c.chosen});
+        EXPECT_EQ(buttonClicks, 0);
     }
 }
 
