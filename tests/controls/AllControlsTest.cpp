@@ -48,6 +48,8 @@ TEST_F(AllControlsTest, ADescriptionSettingEveryPropertyLoads)
     PanelStyle.CaptionIndent = 1
     PanelStyle.OfficeBackgroundKind = pobkGradient
     PanelStyle.WordWrap = True
+    ParentBackground = False
+    RedrawOnResize = False
     object Bar: TcxProgressBar
       Left = 10
       Top = 10
@@ -143,6 +145,8 @@ end
     EXPECT_TRUE(box->PanelStyle()->Active());
     EXPECT_EQ(box->PanelStyle()->CaptionIndent(), 2) << "below 2 stores 2";
     EXPECT_EQ(box->PanelStyle()->OfficeBackgroundKind(), pobkGradient);
+    EXPECT_FALSE(box->ParentBackground());
+    EXPECT_FALSE(box->RedrawOnResize());
     TcxProgressBarProperties* p = bar->Properties();
     EXPECT_DOUBLE_EQ(bar->Position(), 30.5);
     EXPECT_EQ(p->BarStyle(), cxbsGradientLEDs);
