@@ -492,14 +492,13 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
                 painter->PaintButton(cx, r, L"", state, false, face, text);
             canvas.RequiredState(TCanvas::csFontValid);
             SetBkMode(dc, TRANSPARENT);
-            ::SetTextColor(dc, ColorToRGB(text));
             RECT c = r;
             if (m_glyph && m_paintStyle != bpsCaption)
                 PaintGlyph(dc, ContentLayout(state).glyph, state);
             if (!m_glyph || m_paintStyle != bpsGlyph) {
                 if (m_glyph)
                     c = ContentLayout(state).caption;
-                DrawTextW(dc, Caption().c_str(), -1, &c, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP);
+                DrawCaption(dc, c, state, painter, text);
             }
         } else if (!m_glyph) {
             painter->PaintButton(cx, r, Caption(), state, true, face, text);
@@ -512,9 +511,7 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
             if (m_paintStyle != bpsGlyph && !Caption().empty()) {
                 canvas.RequiredState(TCanvas::csFontValid);
                 SetBkMode(dc, TRANSPARENT);
-                ::SetTextColor(dc, ColorToRGB(text));
-                RECT c = l.caption;
-                DrawTextW(dc, Caption().c_str(), -1, &c, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP);
+                DrawCaption(dc, l.caption, state, painter, text);
             }
         }
         if (m_kind == cxbkDropDownButton)
@@ -523,6 +520,23 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
             cx.DrawFocusMark(painter->ButtonFocusBounds(cx, r));
     }
     canvas.SetHandle(nullptr);
+}
+
+// The caption beside a glyph or on a flat face. Disabled, it is embossed as the painters
+// emboss theirs (a highlight copy one pixel right and down first), except under the theme,
+// whose disabled text colour says it alone.
+void TcxCustomButton::DrawCaption(HDC dc, RECT r, TcxButtonState state,
+                                  TcxCustomLookAndFeelPainterClass painter, TColor text)
+{
+    const UINT flags = DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP;
+    if (state == cxbsDisabled && painter != TcxWinXPLookAndFeelPainter::Instance()) {
+        RECT shifted = r;
+        OffsetRect(&shifted, 1, 1);
+        ::SetTextColor(dc, ColorToRGB(clBtnHighlight));
+        DrawTextW(dc, Caption().c_str(), -1, &shifted, flags);
+    }
+    ::SetTextColor(dc, ColorToRGB(text));
+    DrawTextW(dc, Caption().c_str(), -1, &r, flags);
 }
 
 void TcxCustomButton::SetPaintStyle(TcxButtonPaintStyle v)

@@ -248,6 +248,8 @@ private:
     TcxButtonPaintStyle m_paintStyle = bpsDefault;
     std::unique_ptr<TcxBitmap> m_glyph;
     void PaintGlyph(HDC dc, const RECT& at, TcxButtonState state);
+    void DrawCaption(HDC dc, RECT r, TcxButtonState state, TcxCustomLookAndFeelPainterClass painter,
+                     TColor text);
 };
 
 class TcxButton : public TcxCustomButton {

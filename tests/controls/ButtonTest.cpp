@@ -228,6 +228,41 @@ TEST_F(ButtonTest, DrawParamsFromTheOwnerArePainted)
     }
 }
 
+// A disabled caption beside a glyph or on a flat face is embossed like the painters' own: a
+// highlight copy one pixel right and down under the grey caption; enabled, none.
+TEST_F(ButtonTest, ADisabledCaptionBesideAGlyphIsEmbossed)
+{
+    form->SetColor(RGB(90, 90, 90));
+    auto* button = Make<TcxButton>(20, 20, 120, 30);
+    button->LookAndFeel()->SetKind(lfStandard);
+    button->SetCaption(L"WWW");
+    TcxBitmap picture(16, 16, 32);
+    FillRectSolid(picture.DC(), {0, 0, 16, 16}, RGB(255, 0, 0));
+    struct Case {
+        const char* name;
+        bool glyph, flat;
+        TcxButtonState state;
+        bool embossed;
+    } cases[] = {{"glyph, disabled", true, false, cxbsDisabled, true},
+                 {"glyph, enabled", true, false, cxbsNormal, false},
+                 {"flat, disabled", false, true, cxbsDisabled, true}};
+    for (const Case& c : cases) {
+        button->SetGlyph(c.glyph ? picture.Handle() : nullptr);
+        button->SpeedButtonOptions()->SetFlat(c.flat);
+        PixelCanvas canvas(120, 30);
+        button->PaintButtonTo(canvas.dc(), c.state, false);
+        const RECT caption = button->ContentLayout(c.state).caption;
+        const COLORREF light = ColorToRGB(clBtnHighlight);
+        int lit = 0;
+        // Inside the caption's box (one pixel more to the right and bottom), away from the frame.
+        const int right = c.glyph ? caption.right + 1 : 100, left = c.glyph ? caption.left : 20;
+        for (int y = 6; y < 25; ++y)
+            for (int x = left; x < right; ++x)
+                lit += canvas.At(x, y) == light;
+        EXPECT_EQ(lit > 5, c.embossed) << c.name << ": " << lit;
+    }
+}
+
 // With UseSystemPaint a new look and feel takes a new window; without, the window stays.
 TEST_F(ButtonTest, UseSystemPaintRecreatesTheWindowOnANewLook)
 {
