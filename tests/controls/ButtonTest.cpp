@@ -599,7 +599,20 @@ TEST_F(DropDownButtonTest, TheMenuOpensUnderTheButtonAndRunsTheChosenItem)
         chosen.clear();
         MenuWatch watch;
         if (c.menusShown)
-            watch.actions.push_back([&] { SendKeys(c.keysInMenu); });
+            watch.actions.push_back([&] {
+                // A picture of the button with its menu open, from the screen.
+                if (&c == &cases[0]) {
+                    RECT b = ButtonOnScreen(), m = watch.shown[0];
+                    RECT all{std::min(b.left, m.left), b.top, std::max(b.right, m.right), m.bottom};
+                    PixelCanvas shot(all.right - all.left, all.bottom - all.top);
+                    HDC screen = GetDC(nullptr);
+                    BitBlt(shot.dc(), 0, 0, all.right - all.left, all.bottom - all.top, screen, all.left,
+                           all.top, SRCCOPY);
+                    ReleaseDC(nullptr, screen);
+                    shot.SaveBmp((ArtifactFolder() / L"button-drop-down-menu.bmp").c_str());
+                }
+                SendKeys(c.keysInMenu);
+            });
         switch (c.how) {
         case ClickArrowPart: ClickAt(button->Handle(), POINT{120 - 7, 15}); break;
         case ClickMainPart: ClickAt(button->Handle(), POINT{40, 15}); break;
