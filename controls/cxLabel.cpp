@@ -371,6 +371,10 @@ int TcxLabel::AutoWidth()
 void TcxLabel::SetBounds(int left, int top, int width, int height)
 {
     if (AutoSize() && !m_constructing && !IsLoading() && Properties()) {
+        // Auto size and the divider line exclude each other: auto size switched on hides the
+        // line (a line made visible switches auto size off instead).
+        if (Properties()->LineOptions()->Visible())
+            Properties()->LineOptions()->SetVisible(false);
         if (!Properties()->WordWrap())
             width = AutoWidth();
         height = AutoHeight();

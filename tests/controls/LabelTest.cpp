@@ -343,6 +343,25 @@ TEST_F(LabelLookTest, TurnedTextAndTheDividerLine)
     EXPECT_EQ(l->CaptionRect().top, 2);
 }
 
+// Auto size and the divider line exclude each other, whichever is switched on last wins.
+TEST_F(LabelLookTest, SwitchingAutoSizeOnHidesTheLine)
+{
+    auto* l = Styled(L"Line");
+    const int autoWidth = l->Width();
+    l->Properties()->LineOptions()->SetVisible(true);
+    ASSERT_FALSE(l->AutoSize());
+    l->SetBounds(l->Left(), l->Top(), 300, 40);
+    l->UpdateVisualStateAtCursor(false);
+    RECT line = l->LineRect();
+    ASSERT_FALSE(IsRectEmpty(&line));
+    l->SetAutoSize(true);
+    l->UpdateVisualStateAtCursor(false);
+    EXPECT_FALSE(l->Properties()->LineOptions()->Visible());
+    line = l->LineRect();
+    EXPECT_TRUE(IsRectEmpty(&line));
+    EXPECT_EQ(l->Width(), autoWidth) << "sized to its caption again";
+}
+
 TEST_F(LabelLookTest, VerticalAlignmentHoldsUnderWordWrap)
 {
     auto* l = Styled(L"Bottom");
