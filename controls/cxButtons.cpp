@@ -872,9 +872,13 @@ bool TcxCustomButton::OnDropDownPress(POINT p)
 {
     if (m_kind == cxbkStandard)
         return false;
-    if (m_menuOpen ||
-        (m_menuClosed && static_cast<LONG>(static_cast<DWORD>(GetMessageTime()) - m_menuClosedAt) <= 0))
+    if (m_menuOpen)
         return true;
+    if (m_closingPressPending) {
+        m_closingPressPending = false;
+        if (GetMessageTime() == m_closingPressTime && GetMessagePos() == m_closingPressPos)
+            return true;
+    }
     const RECT part = DropDownPartRect();
     if (!PtInRect(&part, p))
         return false;
@@ -918,8 +922,15 @@ LRESULT TcxCustomButton::OnDropDownMessage()
                                                 : (wr.left + wr.right) / 2;
     TPopupMenu* menu = m_dropDownMenu;
     CallHandler([&] { menu->Popup(Handle(), x, wr.bottom, m_popupAlignment, &wr); });
-    m_menuClosedAt = GetTickCount();
-    m_menuClosed = true;
+    MSG press{};
+    m_closingPressPending =
+        HandleAllocated() &&
+        PeekMessageW(&press, Handle(), WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, PM_NOREMOVE | PM_NOYIELD) &&
+        press.message != WM_LBUTTONUP;
+    if (m_closingPressPending) {
+        m_closingPressTime = static_cast<LONG>(press.time);
+        m_closingPressPos = static_cast<DWORD>(MAKELONG(press.pt.x, press.pt.y));
+    }
     if (HandleAllocated())
         PostMessageW(Handle(), kCloseUpMessage, 0, 0);
     return 0;

@@ -229,9 +229,11 @@ private:
     bool m_dropDownPressed = false;
     bool m_menuOpen = false;
     bool m_menuPending = false;
-    // When the menu last closed: a press made before then is the one that closed it.
-    DWORD m_menuClosedAt = 0;
-    bool m_menuClosed = false;
+    // The press that closed the menu, when it was left waiting for the button: it only
+    // closes the menu (known by its time and place).
+    bool m_closingPressPending = false;
+    LONG m_closingPressTime = 0;
+    DWORD m_closingPressPos = 0;
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& dis);
     TcxLookAndFeel m_lookAndFeel;
     TcxButtonColors m_colors{this};

@@ -70,6 +70,18 @@ void TPopupMenu::Remove(TMenuItem* item)
     m_items.erase(it);
 }
 
+// The height the menu will take on the screen: one menu line per item and the frame. A
+// little more than the platform draws is harmless (the menu then opens above a bit early).
+int TPopupMenu::EstimatedHeight() const
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    int line = GetSystemMetrics(SM_CYMENUSIZE);
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+        line = std::max(line, static_cast<int>(std::abs(metrics.lfMenuFont.lfHeight)) + 6);
+    return static_cast<int>(m_items.size()) * line + 2 * GetSystemMetrics(SM_CYFIXEDFRAME) + 4;
+}
+
 TMenuItem* TPopupMenu::Popup(HWND owner, int x, int y, TPopupAlignment alignment, const RECT* exclude)
 {
     if (OnPopup)
@@ -85,16 +97,27 @@ TMenuItem* TPopupMenu::Popup(HWND owner, int x, int y, TPopupAlignment alignment
         AppendMenuW(menu.get(), flags, i + 1, m_items[i]->Caption().c_str());
     }
     static const UINT kAlign[] = {TPM_LEFTALIGN, TPM_RIGHTALIGN, TPM_CENTERALIGN};
+    UINT vertical = TPM_TOPALIGN;
     TPMPARAMS params{sizeof(params), {}};
-    if (exclude)
+    if (exclude) {
         params.rcExclude = *exclude;
+        // Not every platform keeps a menu off the excluded area: when the menu would not fit
+        // below it on the screen, it is put above it here, its bottom on the area's top.
+        MONITORINFO monitor{sizeof(monitor), {}, {}, 0};
+        if (GetMonitorInfoW(MonitorFromRect(exclude, MONITOR_DEFAULTTONEAREST), &monitor) &&
+            exclude->bottom + EstimatedHeight() > monitor.rcMonitor.bottom &&
+            exclude->top - EstimatedHeight() >= monitor.rcMonitor.top) {
+            y = exclude->top;
+            vertical = TPM_BOTTOMALIGN;
+        }
+    }
     // The items may change while the menu is open (a handler elsewhere frees one): the
     // choice is taken by position from a list kept for this showing.
     std::vector<TMenuItem*> shown = m_items;
     m_showing = true;
     UINT command = static_cast<UINT>(TrackPopupMenuEx(
-        menu.get(), kAlign[alignment] | TPM_TOPALIGN | TPM_VERTICAL | TPM_RETURNCMD | TPM_LEFTBUTTON, x, y,
-        owner, exclude ? &params : nullptr));
+        menu.get(), kAlign[alignment] | vertical | TPM_VERTICAL | TPM_RETURNCMD | TPM_LEFTBUTTON, x, y, owner,
+        exclude ? &params : nullptr));
     m_showing = false;
     if (command == 0 || command > shown.size())
         return nullptr;

@@ -68,6 +68,7 @@ public:
     TNotifyEvent OnPopup;
 
 private:
+    int EstimatedHeight() const;
     std::vector<TMenuItem*> m_items;
     bool m_showing = false;
 };

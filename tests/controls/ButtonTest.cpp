@@ -708,6 +708,24 @@ TEST_F(DropDownButtonTest, TheContextMenuOpensAtTheCursor)
     }
 }
 
+// Near the bottom of the screen, where the menu does not fit under the button, it opens above.
+TEST_F(DropDownButtonTest, TheMenuOpensAboveWhenItDoesNotFitBelow)
+{
+    button->SetKind(cxbkDropDownButton);
+    const int screenBottom = GetSystemMetrics(SM_CYSCREEN);
+    form->SetBounds(form->Left(), screenBottom - 70, form->Width(), form->Height());
+    app->ProcessMessages();
+    RECT b = ButtonOnScreen();
+    ASSERT_GT(b.bottom, screenBottom - 40) << "the button sits near the bottom";
+    MenuWatch watch;
+    watch.actions.push_back([] { SendKeys({VK_ESCAPE}); });
+    ClickAt(button->Handle(), POINT{120 - 7, 15});
+    ASSERT_TRUE(WaitFor([&] { return watch.shown.size() == 1 && !button->DropDownMenuOpen(); }));
+    b = ButtonOnScreen();
+    EXPECT_EQ(watch.shown[0].bottom, b.top) << "the menu ends where the button begins";
+    EXPECT_EQ(watch.shown[0].left, b.left);
+}
+
 // The press that closes an open menu over the arrow part only closes it.
 TEST_F(DropDownButtonTest, APressThatClosesTheMenuDoesNotReopenIt)
 {
