@@ -750,15 +750,21 @@ void TcxCustomButton::SetKind(TcxButtonKind v)
     Invalidate();
 }
 
-void TcxCustomButton::SetDropDownMenu(TPopupMenu* menu)
+// Menus are not owned: the button keeps a reference and hears when the menu is freed.
+void TcxCustomButton::ReferMenu(TPopupMenu*& field, TPopupMenu* menu)
 {
-    if (menu == m_dropDownMenu)
+    if (menu == field)
         return;
-    if (m_dropDownMenu)
-        m_dropDownMenu->RemoveFreeNotification(this);
-    m_dropDownMenu = menu;
+    if (field)
+        field->RemoveFreeNotification(this);
+    field = menu;
     if (menu)
         menu->FreeNotification(this);
+}
+
+void TcxCustomButton::SetDropDownMenu(TPopupMenu* menu)
+{
+    ReferMenu(m_dropDownMenu, menu);
 }
 
 void TcxCustomButton::SetDropDownMenuName(const std::wstring& name)
@@ -770,13 +776,7 @@ void TcxCustomButton::SetDropDownMenuName(const std::wstring& name)
 
 void TcxCustomButton::SetPopupMenu(TPopupMenu* menu)
 {
-    if (menu == m_popupMenu)
-        return;
-    if (m_popupMenu)
-        m_popupMenu->RemoveFreeNotification(this);
-    m_popupMenu = menu;
-    if (menu)
-        menu->FreeNotification(this);
+    ReferMenu(m_popupMenu, menu);
 }
 
 void TcxCustomButton::SetPopupMenuName(const std::wstring& name)

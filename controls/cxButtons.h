@@ -215,6 +215,7 @@ private:
     bool OnDropDownPress(POINT p);
     bool OnDropDownKey(WPARAM key);
     bool OnContextMenu(LPARAM lParam);
+    void ReferMenu(TPopupMenu*& field, TPopupMenu* menu);
     TPopupMenu* m_popupMenu = nullptr;
     std::wstring m_popupMenuName;
     bool m_useSystemPaint = false;

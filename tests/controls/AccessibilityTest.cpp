@@ -7,6 +7,7 @@
 #include "editors/cxButtonEdit.h"
 #include "editors/cxTextEdit.h"
 #include "runtime/rtStdCtrls.h"
+#include "tests/common/RealInput.h"
 #include "tests/common/WindowFixture.h"
 
 #include <commctrl.h>
@@ -187,19 +188,7 @@ protected:
         return cond();
     }
     // Alt held, the letter pressed and released, Alt released: real keyboard input.
-    static void AltKey(WORD key)
-    {
-        INPUT in[4]{};
-        for (INPUT& i : in)
-            i.type = INPUT_KEYBOARD;
-        in[0].ki.wVk = VK_MENU;
-        in[1].ki.wVk = key;
-        in[2].ki.wVk = key;
-        in[2].ki.dwFlags = KEYEVENTF_KEYUP;
-        in[3].ki.wVk = VK_MENU;
-        in[3].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(4, in, sizeof(INPUT));
-    }
+    static void AltKey(WORD key) { SendChord(VK_MENU, key); }
 };
 
 // Alt with a caption's marked letter: a label hands the focus to its control, a group box to

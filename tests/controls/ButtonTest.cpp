@@ -3,6 +3,7 @@
 #include "lookandfeel/dxThemeManager.h"
 #include "runtime/rtStdCtrls.h"
 #include "tests/common/Artifacts.h"
+#include "tests/common/RealInput.h"
 #include "tests/common/WindowFixture.h"
 
 #include <uxtheme.h>
@@ -509,15 +510,15 @@ void SendKeys(const std::vector<WORD>& keys)
     SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
 }
 
-// A left click at a point of a window, as real input.
-void ClickAt(HWND wnd, POINT p)
+// A click (left unless asked otherwise) at a point of a window, as real input.
+void ClickAt(HWND wnd, POINT p, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP)
 {
     ClientToScreen(wnd, &p);
     SetCursorPos(p.x, p.y);
     INPUT in[2]{};
     in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    in[0].mi.dwFlags = down;
+    in[1].mi.dwFlags = up;
     SendInput(2, in, sizeof(INPUT));
 }
 
@@ -617,20 +618,9 @@ TEST_F(DropDownButtonTest, TheMenuOpensUnderTheButtonAndRunsTheChosenItem)
         case ClickArrowPart: ClickAt(button->Handle(), POINT{120 - 7, 15}); break;
         case ClickMainPart: ClickAt(button->Handle(), POINT{40, 15}); break;
         case AltDown:
-        case ShiftUp: {
-            WORD modifier = c.how == AltDown ? VK_MENU : VK_SHIFT, arrow = c.how == AltDown ? VK_DOWN : VK_UP;
-            INPUT in[4]{};
-            for (INPUT& i : in)
-                i.type = INPUT_KEYBOARD;
-            in[0].ki.wVk = modifier;
-            in[1].ki.wVk = arrow;
-            in[2].ki.wVk = arrow;
-            in[2].ki.dwFlags = KEYEVENTF_KEYUP;
-            in[3].ki.wVk = modifier;
-            in[3].ki.dwFlags = KEYEVENTF_KEYUP;
-            SendInput(4, in, sizeof(INPUT));
+        case ShiftUp:
+            SendChord(c.how == AltDown ? VK_MENU : VK_SHIFT, c.how == AltDown ? VK_DOWN : VK_UP);
             break;
-        }
         }
         // Done when the expected menu came and went (and its item ran), or the button clicked.
         ASSERT_TRUE(WaitFor([&] {
@@ -682,12 +672,7 @@ TEST_F(DropDownButtonTest, TheContextMenuOpensAtTheCursor)
         POINT at{30, 12};
         ClientToScreen(button->Handle(), &at);
         if (c.mouse) {
-            SetCursorPos(at.x, at.y);
-            INPUT in[2]{};
-            in[0].type = in[1].type = INPUT_MOUSE;
-            in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-            in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-            SendInput(2, in, sizeof(INPUT));
+            ClickAt(button->Handle(), POINT{30, 12}, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
         } else {
             button->SetFocus();
             app->ProcessMessages();
