@@ -3,6 +3,7 @@
 #include "controls/cxGroupBox.h"
 #include "controls/cxLabel.h"
 #include "controls/cxProgressBar.h"
+#include "lookandfeel/dxOffice11.h"
 #include "tests/common/Artifacts.h"
 #include "tests/common/GdiCount.h"
 #include "tests/common/StoredPicture.h"
@@ -305,6 +306,15 @@ void Style(int index, const Look& look, TcxGroupBox* box, TcxProgressBar* bar, T
     label->Properties()->SetLabelStyle(static_cast<TcxLabelStyle>((index / 2) % 4));
     box->SetAlignment(static_cast<TcxCaptionAlignment>(index % 13));
     button->SetEnabled(index != 7);
+    button->SetKind(static_cast<TcxButtonKind>(index % 3));
+    // Every other style fills the label's letters with a picture.
+    static const std::unique_ptr<TcxBitmap> stripes = [] {
+        auto b = std::make_unique<TcxBitmap>(4, 4, 32);
+        FillRectSolid(b->DC(), {0, 0, 2, 4}, RGB(200, 0, 0));
+        FillRectSolid(b->DC(), {2, 0, 4, 4}, RGB(0, 0, 200));
+        return b;
+    }();
+    label->Properties()->SetGlyph(index % 2 ? stripes->Handle() : nullptr);
 }
 
 // Every control in every style and look: pictures for a person, and no GDI object left behind
