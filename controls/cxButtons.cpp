@@ -320,6 +320,11 @@ TcxCustomButton::TcxCustomButton(TComponent* owner) : TNativeButton(owner), m_lo
     };
 }
 
+TcxCustomButton::~TcxCustomButton()
+{
+    *m_alive = false;
+}
+
 const TClassInfo* TcxCustomButton::StaticProperties()
 {
     static const TClassInfo info = [] {
@@ -822,7 +827,8 @@ bool TcxCustomButton::OnContextMenu(LPARAM lParam)
         p = {wr.left, wr.bottom};
     }
     TPopupMenu* menu = m_popupMenu;
-    CallHandler([&] { menu->Popup(Handle(), p.x, p.y); });
+    HWND owner = Handle();
+    CallHandler([&] { menu->Popup(owner, p.x, p.y); });
     return true;
 }
 
@@ -904,9 +910,12 @@ bool TcxCustomButton::OnDropDownKey(WPARAM key)
 LRESULT TcxCustomButton::OnDropDownMessage()
 {
     m_menuPending = false;
+    const std::shared_ptr<bool> alive = m_alive;
     bool handled = !m_dropDownMenu || IsDestroying();
     if (!handled && OnDropDownMenuPopup)
         CallHandler([&] { OnDropDownMenuPopup(this, m_dropDownMenu, handled); });
+    if (!*alive)
+        return 0;
     if (handled || !m_dropDownMenu) {
         m_dropDownPressed = false;
         Invalidate();
@@ -921,7 +930,11 @@ LRESULT TcxCustomButton::OnDropDownMessage()
                   : m_popupAlignment == paRight ? wr.right
                                                 : (wr.left + wr.right) / 2;
     TPopupMenu* menu = m_dropDownMenu;
-    CallHandler([&] { menu->Popup(Handle(), x, wr.bottom, m_popupAlignment, &wr); });
+    HWND owner = Handle();
+    const TPopupAlignment alignment = m_popupAlignment;
+    CallHandler([&] { menu->Popup(owner, x, wr.bottom, alignment, &wr); });
+    if (!*alive)
+        return 0;
     MSG press{};
     m_closingPressPending =
         HandleAllocated() &&

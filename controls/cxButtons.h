@@ -121,6 +121,7 @@ TcxButtonContentLayout LayoutGlyphAndCaption(int w, int h, SIZE glyph, SIZE capt
 class TcxCustomButton : public TNativeButton {
 public:
     explicit TcxCustomButton(TComponent* owner);
+    ~TcxCustomButton() override;
     const wchar_t* ClassName() const override { return L"TcxCustomButton"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
@@ -217,6 +218,8 @@ private:
     bool OnContextMenu(LPARAM lParam);
     void ReferMenu(TPopupMenu*& field, TPopupMenu* menu);
     TPopupMenu* m_popupMenu = nullptr;
+    // Cleared when the button is freed: a menu's handler may free the button that opened it.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::wstring m_popupMenuName;
     bool m_useSystemPaint = false;
     TcxButtonState DropDownPartState(TcxButtonState mainState) const;

@@ -711,6 +711,26 @@ TEST_F(DropDownButtonTest, TheMenuOpensAboveWhenItDoesNotFitBelow)
     EXPECT_EQ(watch.shown[0].left, b.left);
 }
 
+// An item's handler may free the button that opened the menu: the menu closes and the form
+// goes on.
+TEST_F(DropDownButtonTest, AnItemMayFreeItsButton)
+{
+    button->SetKind(cxbkDropDownButton);
+    menu->Items(0)->OnClick = [this](TObject*) {
+        delete button;
+        button = nullptr;
+    };
+    MenuWatch watch;
+    watch.actions.push_back([] { SendKeys({VK_DOWN, VK_RETURN}); });
+    ClickAt(button->Handle(), POINT{120 - 7, 15});
+    ASSERT_TRUE(WaitFor([&] { return button == nullptr; }));
+    auto* field = Make<TNativeEdit>(10, 100, 100, 22);
+    field->SetFocus();
+    SendKeys({'X'});
+    EXPECT_TRUE(WaitFor([&] { return GetWindowTextLengthW(field->Handle()) == 1; })) << "the form goes on";
+    EXPECT_EQ(watch.shown.size(), 1u);
+}
+
 // The press that closes an open menu over the arrow part only closes it.
 TEST_F(DropDownButtonTest, APressThatClosesTheMenuDoesNotReopenIt)
 {
