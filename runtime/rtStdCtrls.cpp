@@ -9,7 +9,32 @@
 #include <functional>
 #include <iterator>
 
-TNativeEdit::TNativeEdit(TComponent* owner) : TWinControl(owner)
+LRESULT TNativeInputControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+        if (OnKey) {
+            bool consumed = false;
+            CallHandler([&] { consumed = OnKey(msg, wParam); });
+            if (consumed)
+                return 0;
+        }
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+        LRESULT r = TWinControl::WndProc(msg, wParam, lParam);
+        if (OnFocusChange)
+            CallHandler([&] { OnFocusChange(msg == WM_SETFOCUS); });
+        return r;
+    }
+    default: break;
+    }
+    return TWinControl::WndProc(msg, wParam, lParam);
+}
+
+TNativeEdit::TNativeEdit(TComponent* owner) : TNativeInputControl(owner)
 {
     SetTabStop(true);
     SetColor(clWindow);
@@ -110,26 +135,9 @@ LRESULT TNativeEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         }
         return reinterpret_cast<LRESULT>(m_backgroundBrush.get());
     }
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-    case WM_CHAR:
-        if (OnKey) {
-            bool consumed = false;
-            CallHandler([&] { consumed = OnKey(msg, wParam); });
-            if (consumed)
-                return 0;
-        }
-        break;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS: {
-        LRESULT r = TWinControl::WndProc(msg, wParam, lParam);
-        if (OnFocusChange)
-            CallHandler([&] { OnFocusChange(msg == WM_SETFOCUS); });
-        return r;
-    }
     default: break;
     }
-    return TWinControl::WndProc(msg, wParam, lParam);
+    return TNativeInputControl::WndProc(msg, wParam, lParam);
 }
 
 TNativeButton::TNativeButton(TComponent* owner) : TWinControl(owner)
@@ -182,7 +190,7 @@ LRESULT TNativeButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     return TWinControl::WndProc(msg, wParam, lParam);
 }
 
-TNativeTreeView::TNativeTreeView(TComponent* owner) : TWinControl(owner)
+TNativeTreeView::TNativeTreeView(TComponent* owner) : TNativeInputControl(owner)
 {
     SetTabStop(true);
     SetColor(clWindow);
@@ -750,23 +758,6 @@ LRESULT TNativeTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         CallHandler([&] { result = OnNotify(header); });
         return result;
     }
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-    case WM_CHAR:
-        if (OnKey) {
-            bool consumed = false;
-            CallHandler([&] { consumed = OnKey(msg, wParam); });
-            if (consumed)
-                return 0;
-        }
-        break;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS: {
-        LRESULT r = TWinControl::WndProc(msg, wParam, lParam);
-        if (OnFocusChange)
-            CallHandler([&] { OnFocusChange(msg == WM_SETFOCUS); });
-        return r;
-    }
     case WM_DESTROY:
         // Items the platform frees with its window are no longer in the mirror; a change
         // not yet reported goes with them.
@@ -775,5 +766,5 @@ LRESULT TNativeTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     default: break;
     }
-    return TWinControl::WndProc(msg, wParam, lParam);
+    return TNativeInputControl::WndProc(msg, wParam, lParam);
 }

@@ -10,8 +10,21 @@
 #include <unordered_map>
 #include <vector>
 
+// A native control whose key and focus messages are offered to its owner first.
+class TNativeInputControl : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+
+    // Key messages reach the owner first; answer true to consume the key.
+    std::function<bool(UINT msg, WPARAM key)> OnKey;
+    std::function<void(bool gained)> OnFocusChange;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+};
+
 // A single-line edit box; the window text is the live text.
-class TNativeEdit : public TWinControl {
+class TNativeEdit : public TNativeInputControl {
 public:
     explicit TNativeEdit(TComponent* owner);
     const wchar_t* ClassName() const override { return L"TNativeEdit"; }
@@ -27,9 +40,6 @@ public:
     void SetTextColor(TColor value);
 
     TNotifyEvent OnChange;
-    // Key messages reach the owner first; answer true to consume the key.
-    std::function<bool(UINT msg, WPARAM key)> OnKey;
-    std::function<void(bool gained)> OnFocusChange;
     // The selection changed (see ChangeDelay).
     std::function<void()> OnSelectionChange;
 
@@ -78,7 +88,7 @@ private:
 // tree come back to the wrapper, which offers them to its owner. The wrapper keeps a mirror
 // of every item's children in insertion order, so that lookups by index and the index of an
 // item cost O(1) however many siblings there are.
-class TNativeTreeView : public TWinControl {
+class TNativeTreeView : public TNativeInputControl {
 public:
     explicit TNativeTreeView(TComponent* owner);
     ~TNativeTreeView() override;
@@ -182,9 +192,6 @@ public:
     std::function<LRESULT(NMHDR* header)> OnNotify;
     // Called for every item the tree deletes, with its data, before the data goes.
     std::function<void(HTREEITEM item, LPARAM data)> OnDeleteItem;
-    // Key messages reach the owner first; answer true to consume the key.
-    std::function<bool(UINT msg, WPARAM key)> OnKey;
-    std::function<void(bool gained)> OnFocusChange;
     // The selection changed (see ChangeDelay).
     std::function<void()> OnSelectionChange;
 
