@@ -3,6 +3,7 @@
 // bare enumeration of that folder. Both pairs are measured in the same process; the ratios
 // are what to watch.
 #include "tests/common/RemoveTree.h"
+#include "bench/common/BenchClock.h"
 #include "app/BatchRun.h"
 #include "app/FileListBox.h"
 #include "app/PathRules.h"
@@ -27,48 +28,10 @@ constexpr DWORD kFileSize = 4096;
 // steadiest figure.
 constexpr int kRounds = 4;
 
-double Seconds()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// The process's own processor time (user and kernel): less disturbed by other work on a
-// shared machine than the wall clock.
-double CpuSeconds()
-{
-    FILETIME creation, exit, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
-    auto value = [](const FILETIME& t) {
-        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    return value(kernel) + value(user);
-}
-
-struct Times {
-    double wall = 1e30;
-    double cpu = 1e30;
-};
-
-class Stopwatch {
-public:
-    Times Elapsed() const { return {Seconds() - m_wall, CpuSeconds() - m_cpu}; }
-
-private:
-    double m_wall = Seconds();
-    double m_cpu = CpuSeconds();
-};
-
-Times Best(Times a, Times b)
-{
-    return {std::min(a.wall, b.wall), std::min(a.cpu, b.cpu)};
-}
+using bench::Best;
+using bench::Seconds;
+using bench::Stopwatch;
+using bench::Times;
 
 void PrintPair(const char* what, const char* subject, Times t, const char* baselineName, Times b, double target)
 {

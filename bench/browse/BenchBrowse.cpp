@@ -3,30 +3,20 @@
 // ratio); the time to expand a folder of 10,000 subfolders in the tree next to a bare
 // enumeration with names; GDI objects, task-allocator blocks and tree producers before and
 // after 200 open-browse-close cycles of the dialog.
+#include "bench/common/BenchClock.h"
 #include "shell/cxShellBrowserDialog.h"
 #include "shell/cxShellListView.h"
 #include "shell/cxShellRegister.h"
 #include "runtime/rtApplication.h"
+#include "tests/common/AllocationSpy.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <mutex>
-#include <set>
 #include <string>
 
 namespace {
 
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::Seconds;
 
 int CountGdiObjects()
 {
@@ -37,73 +27,6 @@ int CountGdiObjects()
     return count;
 }
 
-// Live blocks of the shell's task allocator (identifier lists among them).
-class AllocationSpy : public IMallocSpy {
-public:
-    size_t Live()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_live.size();
-    }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
-    {
-        if (riid == IID_IUnknown || riid == IID_IMallocSpy) {
-            *object = static_cast<IMallocSpy*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
-    // Allocations seen since the spy was registered (shows that it watches at all).
-    size_t Seen()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_seen;
-    }
-    void* STDMETHODCALLTYPE PostAlloc(void* actual) override
-    {
-        if (actual) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            ++m_seen;
-            m_live.insert(actual);
-        }
-        return actual;
-    }
-    void* STDMETHODCALLTYPE PreFree(void* request, BOOL spied) override
-    {
-        if (request && spied) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_live.erase(request);
-        }
-        return request;
-    }
-    void STDMETHODCALLTYPE PostFree(BOOL) override {}
-    SIZE_T STDMETHODCALLTYPE PreRealloc(void* request, SIZE_T size, void** newRequest, BOOL spied) override
-    {
-        if (request && spied) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_live.erase(request);
-        }
-        *newRequest = request;
-        return size;
-    }
-    void* STDMETHODCALLTYPE PostRealloc(void* actual, BOOL) override { return PostAlloc(actual); }
-    void* STDMETHODCALLTYPE PreGetSize(void* request, BOOL) override { return request; }
-    SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T size, BOOL) override { return size; }
-    void* STDMETHODCALLTYPE PreDidAlloc(void* request, BOOL) override { return request; }
-    int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
-    void STDMETHODCALLTYPE PreHeapMinimize() override {}
-    void STDMETHODCALLTYPE PostHeapMinimize() override {}
-
-private:
-    std::mutex m_mutex;
-    std::set<void*> m_live;
-    size_t m_seen = 0;
-};
-
 AllocationSpy g_spy;
 
 // RunDialog until the start folder is selected; answers the seconds, or -1 when the
@@ -113,11 +36,11 @@ double TimeOurDialog(TComponent* owner, const std::wstring& target)
     TcxShellBrowserDialog dialog(owner);
     dialog.SetPath(target);
     double reached = -1;
-    const double start = Now();
+    const double start = Seconds();
     dialog.OnShow = [&](TObject* sender) {
         auto* form = static_cast<TcxShellBrowserDlg*>(sender);
         if (form->cxStv->SelectedPath() == target)
-            reached = Now() - start;
+            reached = Seconds() - start;
         form->SetModalResult(mrCancel);
     };
     dialog.RunDialog();
@@ -138,7 +61,7 @@ int CALLBACK PlatformCallback(HWND wnd, UINT message, LPARAM lParam, LPARAM data
     } else if (message == BFFM_SELCHANGED && run->reached < 0) {
         wchar_t path[MAX_PATH] = {};
         if (SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam), path) && run->target == path) {
-            run->reached = Now() - run->start;
+            run->reached = Seconds() - run->start;
             PostMessageW(wnd, WM_COMMAND, IDCANCEL, 0);
         }
     }
@@ -153,7 +76,7 @@ double TimePlatformPicker(const std::wstring& target)
     info.ulFlags = BIF_RETURNONLYFSDIRS;
     info.lpfn = &PlatformCallback;
     info.lParam = reinterpret_cast<LPARAM>(&run);
-    run.start = Now();
+    run.start = Seconds();
     PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
     if (chosen)
         CoTaskMemFree(chosen);
@@ -168,7 +91,7 @@ double TimeBareEnumeration(const std::wstring& path, int& count)
     std::wstring text = path;
     ComPtr<IShellFolder> desktop = DesktopFolder();
     desktop->ParseDisplayName(nullptr, nullptr, text.data(), &eaten, list.put(), nullptr);
-    const double start = Now();
+    const double start = Seconds();
     ComPtr<IShellFolder> folder;
     desktop->BindToObject(list.get(), nullptr, IID_IShellFolder, folder.put_void());
     ComPtr<IEnumIDList> items;
@@ -181,7 +104,7 @@ double TimeBareEnumeration(const std::wstring& path, int& count)
             ++count;
         }
     }
-    return Now() - start;
+    return Seconds() - start;
 }
 
 // Expands the node of base\name in a tree rooted at base; answers the seconds.
@@ -198,10 +121,10 @@ double TimeTreeExpand(TForm* host, const std::wstring& base, const std::wstring&
     for (int i = 0; i < inner->ChildCount(top); ++i)
         if (inner->ItemText(inner->ChildAt(top, i)) == name)
             node = inner->ChildAt(top, i);
-    const double start = Now();
+    const double start = Seconds();
     if (node)
         inner->Expand(node);
-    const double spent = Now() - start;
+    const double spent = Seconds() - start;
     count = node ? inner->ChildCount(node) : 0;
     delete tree;
     return spent;

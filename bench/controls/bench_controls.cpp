@@ -2,6 +2,7 @@
 // the same rectangle (fill, frame, text), measured in the same run; the themed push button
 // next to the theme's own face and text calls; and one frame of the animated progress bar
 // next to a single blit of its bar.
+#include "bench/common/BenchClock.h"
 #include "controls/cxButtons.h"
 #include "controls/cxGroupBox.h"
 #include "controls/cxLabel.h"
@@ -22,45 +23,10 @@ namespace {
 
 constexpr int kSamples = 21, kReps = 40;
 
-double Now()
-{
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(freq.QuadPart);
-}
-
-template <typename Fn> double TimeOnce(Fn&& fn)
-{
-    double start = Now();
-    for (int i = 0; i < kReps; ++i)
-        fn();
-    GdiFlush();
-    return (Now() - start) / kReps;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// Samples of the operation and of the baseline alternate, so that other work on the machine
-// slows both alike.
+// Samples of the operation and of the baseline alternate (see bench::PairedMedians).
 template <typename Op, typename Base> std::pair<double, double> PairedMedians(Op&& op, Base&& base)
 {
-    op();
-    base();
-    std::vector<double> a, b;
-    for (int s = 0; s < kSamples; ++s) {
-        a.push_back(TimeOnce(op));
-        b.push_back(TimeOnce(base));
-    }
-    return {Median(a), Median(b)};
+    return bench::PairedMedians(kSamples, kReps, op, base);
 }
 
 struct Dib {

@@ -2,6 +2,7 @@
 // of the same rectangle (fill, frame, text) measured in the same run, and shows through
 // the layer's counters that the Office 2003 colours and the theme handles are computed
 // once per system change, not per paint.
+#include "bench/common/BenchClock.h"
 #include "lookandfeel/cxLookAndFeels.h"
 #include "lookandfeel/dxOffice11.h"
 #include "lookandfeel/dxThemeManager.h"
@@ -17,47 +18,10 @@ namespace {
 constexpr int kSamples = 31, kReps = 40;
 const RECT kRect{4, 4, 94, 28}; // a button or an edit: 90 x 24
 
-double Now()
+// Samples of the operation and of the baseline alternate (see bench::PairedMedians).
+template <typename Op, typename Base> std::pair<double, double> PairedMedians(Op&& op, Base&& base)
 {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(freq.QuadPart);
-}
-
-template <typename Fn>
-double TimeOnce(Fn&& fn)
-{
-    double start = Now();
-    for (int i = 0; i < kReps; ++i)
-        fn();
-    GdiFlush();
-    return (Now() - start) / kReps;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// Samples of the operation and of the baseline alternate, so that a machine busy with
-// other work slows both alike and the ratio stays meaningful.
-template <typename Op, typename Base>
-std::pair<double, double> PairedMedians(Op&& op, Base&& base)
-{
-    op();
-    base();
-    std::vector<double> a, b;
-    for (int s = 0; s < kSamples; ++s) {
-        a.push_back(TimeOnce(op));
-        b.push_back(TimeOnce(base));
-    }
-    return {Median(a), Median(b)};
+    return bench::PairedMedians(kSamples, kReps, op, base);
 }
 
 struct Dib {

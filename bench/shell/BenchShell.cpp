@@ -1,6 +1,7 @@
 // Prints, for folders of 100, 1,000 and 10,000 subfolders: the producer's time to list
 // and fill a folder next to a bare enumeration with names (and the ratio), the
 // background gatherer's throughput, and the pause round trip of a busy worker.
+#include "bench/common/BenchClock.h"
 #include "shell/cxShellGatherer.h"
 #include "shell/cxShellListView.h"
 
@@ -11,17 +12,9 @@
 
 namespace {
 
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::Median;
+using bench::Percentile;
+using bench::Seconds;
 
 // Counts the item-updated messages the worker posts.
 class Counter : public IcxShellOwner {
@@ -43,15 +36,15 @@ public:
     // Pumps until count messages arrived or the time is up; answers the seconds spent.
     double WaitFor(int count, double limit)
     {
-        const double start = Now();
-        while (updated < count && Now() - start < limit) {
+        const double start = Seconds();
+        while (updated < count && Seconds() - start < limit) {
             MSG msg;
             while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
                 DispatchMessageW(&msg);
             if (updated < count)
                 MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         }
-        return Now() - start;
+        return Seconds() - start;
     }
 
 private:
@@ -80,7 +73,7 @@ private:
 
 double BareListing(IShellFolder* folder, int& count)
 {
-    const double start = Now();
+    const double start = Seconds();
     count = 0;
     ComPtr<IEnumIDList> enumerator;
     if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, enumerator.put()) != S_OK)
@@ -93,19 +86,7 @@ double BareListing(IShellFolder* folder, int& count)
         if (!ItemDisplayName(folder, child.get()).empty())
             ++count;
     }
-    return Now() - start;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double Percentile(std::vector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, static_cast<size_t>(p * static_cast<double>(values.size())))];
+    return Seconds() - start;
 }
 
 void Bench(const std::wstring& base, int size)
@@ -131,9 +112,9 @@ void Bench(const std::wstring& base, int size)
     for (int run = 0; run < runs; ++run) {
         bare.push_back(BareListing(folder.get(), bareCount));
         BenchProducer producer(&counter, nullptr);
-        const double start = Now();
+        const double start = Seconds();
         producer.ProduceItems(folder.get(), list.get(), size);
-        produced.push_back(Now() - start);
+        produced.push_back(Seconds() - start);
         producedCount = producer.ItemCount();
     }
     const double bareTime = *std::min_element(bare.begin(), bare.end());
@@ -158,18 +139,18 @@ void Bench(const std::wstring& base, int size)
     for (int i = 0; i < 100 && !gatherer.QueuedRequests().empty(); ++i) {
         const int seen = counter.updated;
         counter.WaitFor(seen + 1, 5.0);
-        const double start = Now();
+        const double start = Seconds();
         gatherer.PauseFetching();
         gatherer.ResumeFetching();
-        trips.push_back(Now() - start);
+        trips.push_back(Seconds() - start);
     }
     std::vector<double> idle;
     gatherer.CancelRequests(nullptr);
     for (int i = 0; i < 300; ++i) {
-        const double start = Now();
+        const double start = Seconds();
         gatherer.PauseFetching();
         gatherer.ResumeFetching();
-        idle.push_back(Now() - start);
+        idle.push_back(Seconds() - start);
     }
     if (!trips.empty())
         std::printf("        pause round trip, busy worker (%zu): median %.1f us  p99 %.1f us\n", trips.size(),

@@ -1,6 +1,8 @@
 // Start-up benchmark: time from process start until the main window has finished its first
 // paint and waits for input, for Corvane.exe and for a minimal one-window program, measured
 // alternately in the same run. Prints the medians and their ratio (target: at most 1.5).
+#include "bench/common/BenchClock.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -9,6 +11,8 @@
 #include <vector>
 
 namespace {
+
+using bench::Median;
 
 struct EnumState {
     DWORD pid;
@@ -30,13 +34,11 @@ BOOL CALLBACK FindVisible(HWND wnd, LPARAM p)
 // Milliseconds until the program's window is visible and its thread idle after painting.
 double TimeStart(const std::wstring& exe)
 {
-    LARGE_INTEGER freq, t0, t1;
-    QueryPerformanceFrequency(&freq);
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     std::wstring cmd = L"\"" + exe + L"\"";
-    QueryPerformanceCounter(&t0);
+    const double start = bench::Seconds();
     if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return -1;
     WaitForInputIdle(pi.hProcess, 30000);
@@ -49,19 +51,13 @@ double TimeStart(const std::wstring& exe)
     // A message round trip returns only once the window's thread has handled its paint.
     DWORD_PTR result;
     SendMessageTimeoutW(s.found, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result);
-    QueryPerformanceCounter(&t1);
+    const double painted = bench::Seconds();
     PostMessageW(s.found, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0)
         TerminateProcess(pi.hProcess, 0);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    return double(t1.QuadPart - t0.QuadPart) * 1000.0 / double(freq.QuadPart);
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+    return (painted - start) * 1000.0;
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "ShellTestSupport.h"
+#include "tests/common/AllocationSpy.h"
 #include "tests/common/RemoveTree.h"
 
 #include "shell/cxShellListView.h"
@@ -6,78 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <mutex>
-#include <set>
 #include <stdexcept>
 
 namespace {
 
-// Counts blocks of the task allocator: identifier lists and names from the shell all
-// come from it, so what is left at the end of the suite is a leak.
-class AllocationSpy : public IMallocSpy {
-public:
-    size_t Live()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_live.size();
-    }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
-    {
-        if (riid == IID_IUnknown || riid == IID_IMallocSpy) {
-            *object = static_cast<IMallocSpy*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
-    void* STDMETHODCALLTYPE PostAlloc(void* actual) override
-    {
-        if (actual) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_live.insert(actual);
-        }
-        return actual;
-    }
-    void* STDMETHODCALLTYPE PreFree(void* request, BOOL spied) override
-    {
-        if (request && spied) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_live.erase(request);
-        }
-        return request;
-    }
-    void STDMETHODCALLTYPE PostFree(BOOL) override {}
-    SIZE_T STDMETHODCALLTYPE PreRealloc(void* request, SIZE_T size, void** newRequest, BOOL spied) override
-    {
-        if (request && spied) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_live.erase(request);
-        }
-        *newRequest = request;
-        return size;
-    }
-    void* STDMETHODCALLTYPE PostRealloc(void* actual, BOOL) override { return PostAlloc(actual); }
-    void* STDMETHODCALLTYPE PreGetSize(void* request, BOOL) override { return request; }
-    SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T size, BOOL) override { return size; }
-    void* STDMETHODCALLTYPE PreDidAlloc(void* request, BOOL) override { return request; }
-    int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
-    void STDMETHODCALLTYPE PreHeapMinimize() override {}
-    void STDMETHODCALLTYPE PostHeapMinimize() override {}
-
-    // From now on only blocks made after this point count.
-    void TakeBaseline()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_live.clear();
-    }
-private:
-    std::mutex m_mutex;
-    std::set<void*> m_live;
-};
-
+// Identifier lists and names from the shell all come from the task allocator, so what
+// is left of it at the end of the suite is a leak.
 AllocationSpy g_spy;
 
 // The platform keeps some blocks of the task allocator for the life of the process (the
