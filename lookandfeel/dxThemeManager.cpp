@@ -6,23 +6,6 @@
 #include <array>
 #include <memory>
 
-UniqueLibrary LoadSystemLibrary(const wchar_t* name)
-{
-    UniqueLibrary lib(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-    if (lib || GetLastError() != ERROR_INVALID_PARAMETER)
-        return lib;
-    // Systems without the search flags: a full path into the system folder.
-    std::wstring folder(GetSystemDirectoryW(nullptr, 0), L'\0');
-    UINT n = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
-    if (n == 0 || n >= folder.size())
-        return lib;
-    std::wstring path(folder.c_str(), n);
-    path += L'\\';
-    path += name;
-    lib.reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-    return lib;
-}
-
 namespace {
 int g_forcedMajorVersion = 0;
 } // namespace

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "runtime/rtHandles.h"
+#include "runtime/rtLibrarySearch.h"
 
 #include <uxtheme.h>
 
@@ -11,11 +12,6 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
-
-// Loads a library of the operating system from the system folder only, never from the
-// current folder or the program's folder (the program changes its current folder to
-// folders the user picks). Answers an empty owner when the library is missing.
-UniqueLibrary LoadSystemLibrary(const wchar_t* name);
 
 // The operating system's major version (5 for the oldest systems this runs on).
 int PlatformMajorVersion();

@@ -1,8 +1,33 @@
 #include "rtAccessibleName.h"
+#include "rtLibrarySearch.h"
 
 #include <oleacc.h>
 
 namespace {
+
+// The accessibility library is bound when the first client asks for an object, not at start:
+// most runs never meet one, and every library loaded at start delays the first window. It
+// stays loaded for the rest of the process, as a linked library would: objects handed to
+// clients may outlive any point at which it could be freed.
+struct AccessibilityEntries {
+    decltype(&CreateStdAccessibleObject) createStandard = nullptr;
+    decltype(&LresultFromObject) resultFromObject = nullptr;
+};
+
+const AccessibilityEntries& Accessibility()
+{
+    static const AccessibilityEntries entries = [] {
+        AccessibilityEntries e;
+        if (HMODULE lib = LoadSystemLibrary(L"oleacc.dll").release()) {
+            e.createStandard = reinterpret_cast<decltype(&CreateStdAccessibleObject)>(
+                reinterpret_cast<void*>(GetProcAddress(lib, "CreateStdAccessibleObject")));
+            e.resultFromObject = reinterpret_cast<decltype(&LresultFromObject)>(
+                reinterpret_cast<void*>(GetProcAddress(lib, "LresultFromObject")));
+        }
+        return e;
+    }();
+    return entries;
+}
 
 bool IsSelf(const VARIANT& child)
 {
@@ -155,8 +180,11 @@ private:
 
 LRESULT AnswerAccessibleName(HWND wnd, WPARAM wParam, const std::wstring& name)
 {
+    const AccessibilityEntries& entries = Accessibility();
+    if (!entries.createStandard || !entries.resultFromObject)
+        return 0;
     IAccessible* standard = nullptr;
-    if (FAILED(CreateStdAccessibleObject(wnd, OBJID_CLIENT, IID_IAccessible,
+    if (FAILED(entries.createStandard(wnd, OBJID_CLIENT, IID_IAccessible,
                                          reinterpret_cast<void**>(&standard))) ||
         !standard)
         return 0;
@@ -165,7 +193,7 @@ LRESULT AnswerAccessibleName(HWND wnd, WPARAM wParam, const std::wstring& name)
         standard->Release();
         return 0;
     }
-    LRESULT result = LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(named));
+    LRESULT result = entries.resultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(named));
     named->Release();
     return result > 0 ? result : 0;
 }
