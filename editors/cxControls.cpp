@@ -132,9 +132,12 @@ namespace {
 // Off-screen buffers kept from one paint to the next, one per nesting level (a control may
 // paint its parent's surface while it paints itself). A new bitmap for every paint cost more
 // than painting a small control; the buffers only grow, to the largest area painted so far.
+// The bitmap stays selected in its context: selecting a screen-compatible bitmap costs a round
+// trip to the window system, more than painting most controls. (Declared before the context,
+// so the context goes first and lets go of the bitmap before the bitmap is deleted.)
 struct PaintBuffer {
-    UniqueMemoryDC dc;
     UniqueBitmap bitmap;
+    UniqueMemoryDC dc;
     int width = 0;
     int height = 0;
 };
@@ -166,14 +169,15 @@ void TcxControl::Paint(HDC dc, const RECT& updateRect)
     if (buffer.width < w || buffer.height < h) {
         buffer.width = std::max(buffer.width, w);
         buffer.height = std::max(buffer.height, h);
-        buffer.bitmap.reset(CreateCompatibleBitmap(dc, buffer.width, buffer.height));
+        UniqueBitmap grown(CreateCompatibleBitmap(dc, buffer.width, buffer.height));
+        SelectObject(buffer.dc.get(), grown.get());
+        buffer.bitmap = std::move(grown);
     }
     struct DepthGuard {
         DepthGuard() { ++g_paintDepth; }
         ~DepthGuard() { --g_paintDepth; }
     } depth;
     HDC mem = buffer.dc.get();
-    SelectGuard sel(mem, buffer.bitmap.get());
     // Whatever a painter leaves selected or set in the kept context ends with this paint.
     const int saved = SaveDC(mem);
     SetWindowOrgEx(mem, updateRect.left, updateRect.top, nullptr);
