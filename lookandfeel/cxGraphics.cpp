@@ -770,6 +770,64 @@ void PaintWindowCopy(HWND wnd, TcxCanvas& canvas, const RECT& area, POINT pos, b
 
 bool IsPaintingCopy(HWND wnd) { return PaintCopies().count(wnd) != 0; }
 
+namespace {
+
+struct KeptPaintBuffer {
+    UniqueBitmap bitmap; // declared first: the context goes first and lets go of it
+    UniqueMemoryDC dc;
+    int width = 0;
+    int height = 0;
+};
+
+std::vector<KeptPaintBuffer>& KeptPaintBuffers()
+{
+    static std::vector<KeptPaintBuffer> buffers;
+    return buffers;
+}
+
+size_t g_paintBufferDepth = 0;
+
+} // namespace
+
+TcxPaintBuffer::TcxPaintBuffer(HDC target, int width, int height)
+{
+    std::vector<KeptPaintBuffer>& buffers = KeptPaintBuffers();
+    if (buffers.size() <= g_paintBufferDepth)
+        buffers.resize(g_paintBufferDepth + 1);
+    KeptPaintBuffer& buffer = buffers[g_paintBufferDepth];
+    if (!buffer.dc)
+        buffer.dc.reset(CreateCompatibleDC(target));
+    if (buffer.width < width || buffer.height < height) {
+        buffer.width = std::max(buffer.width, std::max(width, 1));
+        buffer.height = std::max(buffer.height, std::max(height, 1));
+        UniqueBitmap grown(CreateCompatibleBitmap(target, buffer.width, buffer.height));
+        SelectObject(buffer.dc.get(), grown.get());
+        buffer.bitmap = std::move(grown);
+    }
+    ++g_paintBufferDepth;
+    m_dc = buffer.dc.get();
+    m_saved = SaveDC(m_dc);
+}
+
+TcxPaintBuffer::~TcxPaintBuffer()
+{
+    Restore();
+    --g_paintBufferDepth;
+}
+
+void TcxPaintBuffer::Restore() noexcept
+{
+    if (m_saved)
+        RestoreDC(m_dc, m_saved);
+    m_saved = 0;
+}
+
+void TcxPaintBuffer::CopyTo(HDC target, int x, int y, int width, int height)
+{
+    Restore();
+    BitBlt(target, x, y, width, height, m_dc, 0, 0, SRCCOPY);
+}
+
 void PaintParentImage(HWND control, TcxCanvas& canvas, const RECT& r, bool withSiblings)
 {
     if (!control || !(GetWindowLongW(control, GWL_STYLE) & WS_CHILD))
