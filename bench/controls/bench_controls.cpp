@@ -236,11 +236,10 @@ int main(int argc, char** argv)
     bar->UpdateVisualStateAtCursor(false);
     HDC screen = GetDC(bar->Handle());
     RECT area = bar->BarArea();
-    auto frameOfAnimation = [&] {
-        bar->StepSegment();
-        InvalidateRect(bar->Handle(), &area, FALSE);
-        UpdateWindow(bar->Handle());
-    };
+    // The frame as the timer's tick shows it (after one full paint of the bar).
+    InvalidateRect(bar->Handle(), nullptr, FALSE);
+    UpdateWindow(bar->Handle());
+    auto frameOfAnimation = [&] { bar->ShowNextFrame(); };
     auto oneBlit = [&] {
         BitBlt(screen, area.left, area.top, area.right - area.left, area.bottom - area.top, dib.dc, 0, 0,
                SRCCOPY);

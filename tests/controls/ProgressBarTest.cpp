@@ -7,7 +7,9 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -363,6 +365,102 @@ TEST_F(ProgressBarPaintTest, TheNativeLookDrawsThroughTheProgressTheme)
     bar->UpdateVisualStateAtCursor(false);
     EXPECT_EQ(bar->BarArea().left, 1);
     EXPECT_EQ(bar->BarArea().bottom, 19);
+}
+
+// A running animation shows each tick's frame by copying a picture kept for the segment's
+// offset. Its pixels on screen are the ones a full paint draws at the same offset: the glow
+// over the glossy bar, LED gaps and bevels, the inverse text, the theme's rounded corners, the
+// ends of the bar under the segment; also for frames shown a second time round.
+TEST_F(ProgressBarPaintTest, AnimationFramesShowWhatAFullPaintDraws)
+{
+    struct Case {
+        const char* look;
+        TcxProgressBarBarStyle style;
+        TcxProgressBarBevelOuter bevel;
+        double position;
+        TcxProgressBarOrientation orientation;
+        bool native;
+    } cases[] = {
+        {"glossy", cxbsAnimation, cxbvNone, 60, cxorHorizontal, false},
+        {"LEDs with bevels", cxbsAnimationLEDs, cxbvRaised, 60, cxorHorizontal, false},
+        {"full bar, the segment over both ends", cxbsAnimation, cxbvNone, 100, cxorHorizontal, false},
+        {"short fill with shrunk ramps", cxbsAnimation, cxbvNone, 15, cxorHorizontal, false},
+        {"vertical", cxbsAnimationLEDs, cxbvNone, 70, cxorVertical, false},
+        {"native look", cxbsAnimation, cxbvNone, 60, cxorHorizontal, true},
+    };
+    form->SetColor(RGB(236, 233, 216));
+    const int w = 200, h = 20;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.look);
+        auto* bar = Bar(10, 10, c.orientation == cxorVertical ? h : w, c.orientation == cxorVertical ? w : h);
+        TcxProgressBarProperties* p = bar->Properties();
+        bar->Style()->LookAndFeel()->SetNativeStyle(c.native);
+        if (c.native && !bar->Themed()) {
+            delete bar;
+            continue; // no progress theme on this display
+        }
+        p->SetBarStyle(c.style);
+        p->SetBarBevelOuter(c.bevel);
+        p->SetOrientation(c.orientation);
+        p->SetAnimationSpeed(10);
+        bar->SetPosition(c.position);
+        bar->UpdateVisualStateAtCursor(false);
+        ASSERT_TRUE(bar->AnimationRunning());
+        InvalidateRect(bar->Handle(), nullptr, FALSE);
+        UpdateWindow(bar->Handle());
+        const int bw = bar->Width(), bh = bar->Height();
+        const RECT area = bar->BarArea();
+        auto barPixels = [&](HDC source) {
+            PixelCanvas copy(bw, bh);
+            BitBlt(copy.dc(), 0, 0, bw, bh, source, 0, 0, SRCCOPY);
+            std::vector<COLORREF> pixels;
+            for (int y = area.top; y < area.bottom; ++y)
+                for (int x = area.left; x < area.right; ++x)
+                    pixels.push_back(copy.At(x, y));
+            return pixels;
+        };
+        // Two rounds of the segment over the bar, as the ticks show them on screen.
+        const int steps = 2 * ((bw + bh + 50) / 20 + 1);
+        std::map<int, std::vector<COLORREF>> shown;
+        PixelCanvas sheet(bw * 2 + 4, (bh + 2) * ((steps + 1) / 2), RGB(255, 255, 255));
+        for (int i = 0; i < steps; ++i) {
+            bar->ShowNextFrame();
+            HDC screen = GetDC(bar->Handle());
+            shown[bar->SegmentOffset()] = barPixels(screen);
+            BitBlt(sheet.dc(), (i % 2) * (bw + 4), (i / 2) * (bh + 2), bw, bh, screen, 0, 0, SRCCOPY);
+            ReleaseDC(bar->Handle(), screen);
+        }
+        if (c.orientation == cxorHorizontal)
+            ASSERT_TRUE(sheet.SaveBmp(
+                (ArtifactFolder() / (L"progress-bar-frames-" + std::to_wstring(&c - cases) + L".bmp")).c_str()));
+        ASSERT_GT(shown.size(), 3u);
+        if (c.orientation == cxorHorizontal) {
+            bool moves = false;
+            for (const auto& [offset, pixels] : shown)
+                moves = moves || pixels != shown.begin()->second;
+            EXPECT_TRUE(moves) << "the glow moves from frame to frame";
+        }
+        // The same offsets again, each painted in full.
+        bar->ResetSegment();
+        int compared = 0;
+        for (int i = 0; i < steps; ++i) {
+            bar->StepSegment();
+            auto it = shown.find(bar->SegmentOffset());
+            if (it == shown.end())
+                continue;
+            PixelCanvas full(bw, bh);
+            bar->PaintTo(full.dc());
+            std::vector<COLORREF> expected = barPixels(full.dc());
+            ASSERT_EQ(it->second.size(), expected.size());
+            size_t differing = 0;
+            for (size_t k = 0; k < expected.size(); ++k)
+                differing += it->second[k] != expected[k];
+            EXPECT_EQ(differing, 0u) << "offset " << it->first;
+            ++compared;
+        }
+        EXPECT_GT(compared, 3);
+        delete bar;
+    }
 }
 
 } // namespace
