@@ -3,6 +3,8 @@
 #include "dxOffice11.h"
 #include "dxThemeManager.h"
 
+#include "runtime/rtControls.h"
+
 #include <algorithm>
 #include <set>
 
@@ -761,6 +763,14 @@ void PaintWindowCopy(HWND wnd, TcxCanvas& canvas, const RECT& area, POINT pos, b
         canvas.IntersectClip(inner);
         POINT o = canvas.WindowOrigin();
         canvas.SetWindowOrigin(POINT{o.x - inner.left, o.y - inner.top});
+    }
+    // A window the library paints paints into the context on WM_PRINTCLIENT. A paint message
+    // would make it begin a paint of its own: onto the screen instead of the copy, and taking
+    // the window's pending update with it.
+    TWinControl* own = TWinControl::FromHandle(wnd);
+    if (own && own->PaintsItself()) {
+        SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+        return;
     }
     SendMessageW(wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     SendMessageW(wnd, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
