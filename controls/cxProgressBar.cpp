@@ -862,27 +862,42 @@ void TcxCustomProgressBar::PaintContent(HDC dc)
 }
 
 // The fill is clipped to its rectangle, to the rounded corners inside the theme's track and
-// to the cells of the LED styles (every full cell ends in a 2-pixel gap).
+// to the cells of the LED styles (every full cell ends in a 2-pixel gap). The region is made
+// once per layout, in the control's coordinates: cutting the gaps out of the clip one by one
+// at every paint cost more than the fill.
 void TcxCustomProgressBar::ClipToFill(HDC dc, const RECT& f)
 {
     TcxProgressBarProperties* props = Properties();
-    IntersectClipRect(dc, f.left, f.top, f.right, f.bottom);
-    if (Themed() && IsAnimationStyle(props->BarStyle())) {
-        POINT org{};
-        GetWindowOrgEx(dc, &org);
-        UniqueRegion round(CreateRoundRectRgn(m_barArea.left - org.x, m_barArea.top - org.y,
-                                              m_barArea.right - org.x + 1, m_barArea.bottom - org.y + 1, 2, 2));
-        ExtSelectClipRgn(dc, round.get(), RGN_AND);
-    }
-    if (props->BarStyle() & 1) {
-        int led = LedSize();
-        if (props->Orientation() != cxorVertical)
+    const bool vertical = props->Orientation() == cxorVertical;
+    const bool round = Themed() && IsAnimationStyle(props->BarStyle());
+    const int led = (props->BarStyle() & 1) ? LedSize() : 0;
+    const FillClipKey key{f, m_barArea, led, vertical, round};
+    if (!m_fillClip || !(key == m_fillClipKey)) {
+        m_fillClip.reset(CreateRectRgnIndirect(&f));
+        if (round) {
+            UniqueRegion corners(
+                CreateRoundRectRgn(m_barArea.left, m_barArea.top, m_barArea.right + 1, m_barArea.bottom + 1, 2, 2));
+            CombineRgn(m_fillClip.get(), m_fillClip.get(), corners.get(), RGN_AND);
+        }
+        auto cut = [&](const RECT& gap) {
+            UniqueRegion g(CreateRectRgnIndirect(&gap));
+            CombineRgn(m_fillClip.get(), m_fillClip.get(), g.get(), RGN_DIFF);
+        };
+        if (led > 0 && !vertical)
             for (int i = 1; i <= (f.right - f.left) / led; ++i)
-                ExcludeClipRect(dc, f.left + i * led - 2, f.top, f.left + i * led, f.bottom);
-        else
+                cut({f.left + i * led - 2, f.top, f.left + i * led, f.bottom});
+        else if (led > 0)
             for (int i = 1; i <= (f.bottom - f.top) / led; ++i)
-                ExcludeClipRect(dc, f.left, f.bottom - i * led, f.right, f.bottom - i * led + 2);
+                cut({f.left, f.bottom - i * led, f.right, f.bottom - i * led + 2});
+        m_fillClipKey = key;
     }
+    // A clip region is given in device units.
+    POINT origin{0, 0};
+    LPtoDP(dc, &origin, 1);
+    UniqueRegion clip(CreateRectRgn(0, 0, 0, 0));
+    CombineRgn(clip.get(), m_fillClip.get(), nullptr, RGN_COPY);
+    OffsetRgn(clip.get(), origin.x, origin.y);
+    ExtSelectClipRgn(dc, clip.get(), RGN_AND);
 }
 
 bool TcxCustomProgressBar::FramesWanted()

@@ -242,6 +242,19 @@ private:
     int m_segmentDirection = 1;
     std::unique_ptr<TcxTimer> m_stepTimer;
     std::unique_ptr<TcxTimer> m_pauseTimer;
+    // The clip of the fill and what it was made for.
+    struct FillClipKey {
+        RECT fill{}, bar{};
+        int led = 0;
+        bool vertical = false, round = false;
+        bool operator==(const FillClipKey& o) const noexcept
+        {
+            return EqualRect(&fill, &o.fill) && EqualRect(&bar, &o.bar) && led == o.led && vertical == o.vertical &&
+                   round == o.round;
+        }
+    };
+    UniqueRegion m_fillClip;
+    FillClipKey m_fillClipKey;
     // The bar area before the segment's glow, the LED bevels and the text (what every frame
     // starts from), the frames made from it by segment offset, and what they were made for.
     std::unique_ptr<TcxBitmap> m_frameBase;

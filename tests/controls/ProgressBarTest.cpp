@@ -281,6 +281,48 @@ TEST_F(ProgressBarPaintTest, OverloadAndPeakMarks)
     }
 }
 
+// LED cells along the whole fill, horizontal and vertical, and after the fill grows or
+// shrinks: every full cell ends in a 2-pixel gap that shows the track, the rest of the filled
+// part is filled, and nothing beyond it.
+TEST_F(ProgressBarPaintTest, LedCellsAndGapsFollowTheFilledPart)
+{
+    const COLORREF back = RGB(236, 233, 216), fill = RGB(0, 0, 200);
+    form->SetColor(back);
+    struct Case {
+        TcxProgressBarOrientation orientation;
+        double position;
+    } cases[] = {{cxorHorizontal, 60}, {cxorHorizontal, 23}, {cxorHorizontal, 100},
+                 {cxorVertical, 60},   {cxorVertical, 23},   {cxorVertical, 100}};
+    auto* wide = Bar(10, 10, 240, 24);
+    auto* tall = Bar(300, 10, 24, 240);
+    for (const Case& c : cases) {
+        TcxProgressBar* bar = c.orientation == cxorHorizontal ? wide : tall;
+        bar->Style()->SetBorderStyle(cbsNone);
+        bar->Properties()->SetShowText(false);
+        bar->Properties()->SetOrientation(c.orientation);
+        bar->Properties()->SetBarStyle(cxbsLEDs);
+        bar->Properties()->SetBeginColor(fill);
+        bar->SetPosition(c.position);
+        bar->UpdateVisualStateAtCursor(false);
+        PixelCanvas canvas(bar->Width(), bar->Height());
+        bar->PaintTo(canvas.dc());
+        const RECT f = bar->FilledArea();
+        const int led = 24 * 2 / 3 + 2; // two thirds across plus 2
+        ASSERT_EQ(bar->LedSize(), led);
+        const bool horizontal = c.orientation == cxorHorizontal;
+        const int length = horizontal ? f.right - f.left : f.bottom - f.top;
+        const int fullCells = length / led;
+        for (int along = 0; along < 240; ++along) {
+            // Distance from where the fill starts: the left end, or the bottom end.
+            COLORREF shown = horizontal ? canvas.At(along, 12) : canvas.At(12, 239 - along);
+            bool inFill = along < length;
+            bool inGap = along < fullCells * led && along % led >= led - 2;
+            EXPECT_EQ(shown, inFill && !inGap ? fill : back)
+                << (horizontal ? "horizontal" : "vertical") << " at " << c.position << ", " << along;
+        }
+    }
+}
+
 // Pictures of every style, horizontal and vertical, with text, for a person to look at.
 TEST_F(ProgressBarPaintTest, WritesPicturesOfEveryStyle)
 {
