@@ -1,7 +1,7 @@
 // Times each display control's full repaint in each of its styles against plain GDI drawing of
 // the same rectangle (fill, frame, text), measured in the same run; the themed push button
-// next to the theme's own face and text calls; and one frame of the animated progress bar
-// next to a single blit of its bar.
+// next to the theme's own face and text calls; and one tick of the animated progress bar (the
+// step and the frame shown on screen) next to a single blit of its bar.
 #include "controls/cxButtons.h"
 #include "controls/cxGroupBox.h"
 #include "controls/cxLabel.h"
@@ -196,7 +196,7 @@ int main(int argc, char** argv)
         box->Style()->SetBorderStyle(style);
         box->UpdateVisualStateAtCursor(false);
         std::string name = "group box, border style " + std::to_string(style);
-        report(name, Measure(name, repaint(box), baselineFor(box, L"")));
+        report(name, Measure(name, repaint(box), baselineFor(box, L"Group")));
     }
 
     auto* button = new TcxButton(form);
@@ -245,7 +245,7 @@ int main(int argc, char** argv)
                SRCCOPY);
     };
     auto t = Measure("animation frame", frameOfAnimation, oneBlit);
-    std::printf("animation frame of the bar: %.2f us, one blit of its area %.2f us, ratio %.2f\n", t.first,
+    std::printf("animation frame of the bar (one tick): %.2f us, one blit of its area %.2f us, ratio %.2f\n", t.first,
                 t.second, t.first / t.second);
     ReleaseDC(bar->Handle(), screen);
     DeleteObject(face);
