@@ -849,12 +849,12 @@ void TcxCustomProgressBar::PaintContent(HDC dc)
         ClipToFill(dc, f);
         PaintFill(dc, f);
         if (keepFrames)
-            KeepFrame(dc, f);
+            KeepFrameBase(dc, f);
         if (FramesWanted())
             PaintSegmentGlow(dc, CurrentSegment(), f);
         PaintLedBevels(dc, f);
     } else if (keepFrames) {
-        KeepFrame(dc, f);
+        KeepFrameBase(dc, f);
     }
     if (m_peakShown && !animated && HasArea(m_peakMark))
         FillRectSolid(dc, m_peakMark, props->PeakColor());
@@ -926,7 +926,7 @@ std::wstring TcxCustomProgressBar::FrameKey()
 
 // Called by a full paint with the fill painted and nothing over it yet: the bar area becomes
 // the base of every frame.
-void TcxCustomProgressBar::KeepFrame(HDC dc, const RECT& f)
+void TcxCustomProgressBar::KeepFrameBase(HDC dc, const RECT& f)
 {
     const int w = m_barArea.right - m_barArea.left, h = m_barArea.bottom - m_barArea.top;
     if (w <= 0 || h <= 0)

@@ -216,7 +216,7 @@ protected:
     // full paint of the bar until the picture changes.
     bool FramesWanted();
     void DropFrames() noexcept;
-    void KeepFrame(HDC dc, const RECT& f);
+    void KeepFrameBase(HDC dc, const RECT& f);
     const std::vector<std::uint32_t>* CurrentFrame();
     std::wstring FrameKey();
 
