@@ -1,6 +1,7 @@
 #include "controls/cxProgressBar.h"
 #include "lookandfeel/dxOffice11.h"
 #include "tests/common/Artifacts.h"
+#include "tests/common/GdiCount.h"
 #include "tests/common/WindowFixture.h"
 
 #include <uxtheme.h>
@@ -472,9 +473,10 @@ TEST_F(ProgressBarPaintTest, AnimationFramesShowWhatAFullPaintDraws)
             BitBlt(sheet.dc(), (i % 2) * (bw + 4), (i / 2) * (bh + 2), bw, bh, screen, 0, 0, SRCCOPY);
             ReleaseDC(bar->Handle(), screen);
         }
-        if (c.orientation == cxorHorizontal)
+        if (c.orientation == cxorHorizontal) {
             ASSERT_TRUE(sheet.SaveBmp(
                 (ArtifactFolder() / (L"progress-bar-frames-" + std::to_wstring(&c - cases) + L".bmp")).c_str()));
+        }
         ASSERT_GT(shown.size(), 3u);
         if (c.orientation == cxorHorizontal) {
             bool moves = false;
@@ -503,6 +505,32 @@ TEST_F(ProgressBarPaintTest, AnimationFramesShowWhatAFullPaintDraws)
         EXPECT_GT(compared, 3);
         delete bar;
     }
+}
+
+// The ticks of a running animation leave no GDI object behind: frames shown from the kept
+// pictures, frames made anew after the position moves, and repaints of the whole bar.
+TEST_F(ProgressBarPaintTest, AnimationTicksLeaveNoGdiObjectBehind)
+{
+    auto* bar = Bar(10, 10, 200, 20);
+    bar->Properties()->SetBarStyle(cxbsAnimationLEDs);
+    bar->Properties()->SetAnimationSpeed(10);
+    bar->SetPosition(40);
+    bar->UpdateVisualStateAtCursor(false);
+    ASSERT_TRUE(bar->AnimationRunning());
+    auto run = [&](int ticks) {
+        for (int i = 0; i < ticks; ++i) {
+            if (i % 100 == 0) {
+                bar->SetPosition(40 + (i / 100) % 50);
+                InvalidateRect(bar->Handle(), nullptr, FALSE);
+                UpdateWindow(bar->Handle());
+            }
+            bar->ShowNextFrame();
+        }
+    };
+    run(200); // warm-up: the kept pictures and buffers exist from here on
+    const int baseline = CountGdiObjects();
+    run(10000);
+    EXPECT_LE(CountGdiObjects(), baseline + 5) << "GDI objects after 10,000 ticks";
 }
 
 } // namespace
