@@ -525,6 +525,29 @@ void PaintGlossyBar(HDC dc, RECT r, TColor colour, TcxGlossyKind kind, bool vert
     }
 }
 
+// The glossy look from a picture kept per kind, made when size, colour or orientation change:
+// its dozen gradients cost more than the rest of the bar. Rectangles of 9 pixels or more each
+// way hold all of the look's bands (on smaller ones the bands reach past the rectangle), so
+// only those are kept; copying the picture is clipped as drawing it would be.
+void TcxCustomProgressBar::PaintGlossy(HDC dc, const RECT& r, TColor colour, TcxGlossyKind kind, bool vertical)
+{
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w < 9 || h < 9) {
+        PaintGlossyBar(dc, r, colour, kind, vertical);
+        return;
+    }
+    GlossyPicture& picture = m_glossy[kind == TcxGlossyKind::Bar ? 0 : 1];
+    const COLORREF rgb = ColorToRGB(colour);
+    if (!picture.bitmap || picture.bitmap->Width() != w || picture.bitmap->Height() != h || picture.colour != rgb ||
+        picture.vertical != vertical) {
+        picture.bitmap = std::make_unique<TcxBitmap>(w, h, 32);
+        PaintGlossyBar(picture.bitmap->DC(), {0, 0, w, h}, colour, kind, vertical);
+        picture.colour = rgb;
+        picture.vertical = vertical;
+    }
+    BitBlt(dc, r.left, r.top, w, h, picture.bitmap->DC(), 0, 0, SRCCOPY);
+}
+
 bool TcxCustomProgressBar::AnimationWanted()
 {
     TcxProgressBarProperties* p = Properties();
@@ -740,7 +763,7 @@ void TcxCustomProgressBar::PaintFill(HDC dc, const RECT& f)
         break;
     case cxbsAnimation:
     case cxbsAnimationLEDs:
-        PaintGlossyBar(dc, f, p->BeginColor(), TcxGlossyKind::Bar, vertical);
+        PaintGlossy(dc, f, p->BeginColor(), TcxGlossyKind::Bar, vertical);
         break;
     }
     bool leds = (p->BarStyle() & 1) != 0;
@@ -833,7 +856,7 @@ void TcxCustomProgressBar::PaintContent(HDC dc)
     bool animated = IsAnimationStyle(props->BarStyle());
     bool themed = Themed();
     if (animated && !themed)
-        PaintGlossyBar(dc, m_barArea, m_viewInfo.backgroundColor, TcxGlossyKind::Background, vertical);
+        PaintGlossy(dc, m_barArea, m_viewInfo.backgroundColor, TcxGlossyKind::Background, vertical);
     RECT f = Union(m_filledArea, m_overloadShown ? m_overloadArea : RECT{});
     if (props->Marquee()) {
         RECT segment = CurrentSegment(), cut;

@@ -211,6 +211,7 @@ protected:
     void PaintText(HDC dc);
     void UpdateImageCopy();
     void ClipToFill(HDC dc, const RECT& f);
+    void PaintGlossy(HDC dc, const RECT& r, TColor colour, TcxGlossyKind kind, bool vertical);
     void PaintFillLayers(HDC dc, const RECT& f, bool glow);
     // Animation frames: the bar area as painted for each segment offset, kept from the last
     // full paint of the bar until the picture changes.
@@ -242,6 +243,13 @@ private:
     int m_segmentDirection = 1;
     std::unique_ptr<TcxTimer> m_stepTimer;
     std::unique_ptr<TcxTimer> m_pauseTimer;
+    // The glossy look of the bar and of its track, as last painted.
+    struct GlossyPicture {
+        std::unique_ptr<TcxBitmap> bitmap;
+        COLORREF colour = 0;
+        bool vertical = false;
+    };
+    GlossyPicture m_glossy[2];
     // The clip of the fill and what it was made for.
     struct FillClipKey {
         RECT fill{}, bar{};

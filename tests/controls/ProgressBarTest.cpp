@@ -324,6 +324,71 @@ TEST_F(ProgressBarPaintTest, LedCellsAndGapsFollowTheFilledPart)
     }
 }
 
+// The glossy track and bar of the animation styles, as the control paints them in a row of
+// changes to one bar (size, colour, fill, orientation, LEDs), are pixel for pixel what drawing
+// the glossy look straight onto the canvas gives: the track over the bar area, the bar over the
+// filled part with its LED gaps.
+TEST_F(ProgressBarPaintTest, GlossyLookIsTheSameAsDrawnStraightOntoTheCanvas)
+{
+    const COLORREF back = RGB(236, 233, 216);
+    form->SetColor(back);
+    struct Step {
+        int width, height;
+        TcxProgressBarOrientation orientation;
+        TcxProgressBarBarStyle style;
+        TColor begin;
+        double position;
+    } steps[] = {
+        {240, 24, cxorHorizontal, cxbsAnimation, RGB(40, 211, 0), 60},
+        {240, 24, cxorHorizontal, cxbsAnimation, RGB(200, 40, 40), 60}, // another colour
+        {240, 24, cxorHorizontal, cxbsAnimation, RGB(200, 40, 40), 35}, // another fill
+        {180, 30, cxorHorizontal, cxbsAnimationLEDs, RGB(200, 40, 40), 35},
+        {180, 8, cxorHorizontal, cxbsAnimation, RGB(0, 90, 200), 80}, // bands reach past the bar
+        {30, 160, cxorVertical, cxbsAnimationLEDs, RGB(0, 90, 200), 70},
+        {30, 160, cxorVertical, cxbsAnimation, RGB(0, 90, 200), 70},
+        {240, 24, cxorHorizontal, cxbsAnimation, RGB(40, 211, 0), 60}, // back to the first
+    };
+    auto* bar = Bar(10, 10, 240, 24);
+    bar->Style()->SetBorderStyle(cbsNone);
+    bar->Properties()->SetShowText(false);
+    for (const Step& st : steps) {
+        SCOPED_TRACE(std::to_string(&st - steps));
+        bar->SetBounds(10, 10, st.width, st.height);
+        TcxProgressBarProperties* p = bar->Properties();
+        p->SetOrientation(st.orientation);
+        p->SetBarStyle(st.style);
+        p->SetAnimationSpeed(0);
+        p->SetBeginColor(st.begin);
+        bar->SetPosition(st.position);
+        bar->UpdateVisualStateAtCursor(false);
+        PixelCanvas shown(st.width, st.height);
+        bar->PaintTo(shown.dc());
+        const bool vertical = st.orientation == cxorVertical;
+        const RECT area = bar->BarArea(), f = bar->FilledArea();
+        PixelCanvas expected(st.width, st.height);
+        PaintGlossyBar(expected.dc(), area, back, TcxGlossyKind::Background, vertical);
+        {
+            SaveDCGuard saved(expected.dc());
+            IntersectClipRect(expected.dc(), f.left, f.top, f.right, f.bottom);
+            if (st.style == cxbsAnimationLEDs) {
+                const int led = bar->LedSize();
+                if (!vertical)
+                    for (int x = f.left + led; x <= f.right; x += led)
+                        ExcludeClipRect(expected.dc(), x - 2, f.top, x, f.bottom);
+                else
+                    for (int y = f.bottom - led; y >= f.top; y -= led)
+                        ExcludeClipRect(expected.dc(), f.left, y, f.right, y + 2);
+            }
+            PaintGlossyBar(expected.dc(), f, st.begin, TcxGlossyKind::Bar, vertical);
+        }
+        int differing = 0;
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                differing += shown.At(x, y) != expected.At(x, y);
+        EXPECT_EQ(differing, 0);
+    }
+}
+
 // Pictures of every style, horizontal and vertical, with text, for a person to look at.
 TEST_F(ProgressBarPaintTest, WritesPicturesOfEveryStyle)
 {
