@@ -353,7 +353,7 @@ TcxButtonState TcxCustomButton::PaintState(bool pressed) const
     // The default look: focused, or the form's default button while no other button has the focus.
     if (!m_speedButtonOptions.CanBeFocused())
         return cxbsNormal;
-    bool focused = self->HandleAllocated() && GetFocus() == self->Handle();
+    bool focused = m_drawnFocus >= 0 ? m_drawnFocus != 0 : self->HandleAllocated() && GetFocus() == self->Handle();
     if (focused)
         return cxbsDefault;
     if (Default()) {
@@ -569,7 +569,11 @@ LRESULT TcxCustomButton::OnDrawItem(const DRAWITEMSTRUCT& dis)
         canvas.SetHandle(nullptr);
     }
     bool pressed = (dis.itemState & ODS_SELECTED) != 0;
+    // The paint says whether the button has the focus; asking the platform again costs a
+    // round trip to the window system at every paint.
+    m_drawnFocus = (dis.itemState & ODS_FOCUS) ? 1 : 0;
     m_paintedState = PaintState(pressed);
+    m_drawnFocus = -1;
     m_painted = true;
     PaintButtonTo(mem, m_paintedState, (dis.itemState & ODS_FOCUS) != 0);
     buffer.CopyTo(dis.hDC, r.left, r.top, w, h);
