@@ -408,7 +408,7 @@ TcxButtonState TcxCustomButton::PaintState(bool pressed) const
     // The default look: focused, or the form's default button while no other button has the focus.
     if (!m_speedButtonOptions.CanBeFocused())
         return cxbsNormal;
-    bool focused = self->HandleAllocated() && GetFocus() == self->Handle();
+    bool focused = m_drawnFocus >= 0 ? m_drawnFocus != 0 : self->HandleAllocated() && GetFocus() == self->Handle();
     if (focused)
         return cxbsDefault;
     if (Default()) {
@@ -646,14 +646,13 @@ LRESULT TcxCustomButton::OnDrawItem(const DRAWITEMSTRUCT& dis)
     // Painted off screen first, so the face never flickers.
     RECT r = dis.rcItem;
     int w = r.right - r.left, h = r.bottom - r.top;
-    UniqueMemoryDC mem(CreateCompatibleDC(dis.hDC));
-    UniqueBitmap bmp(CreateCompatibleBitmap(dis.hDC, std::max(w, 1), std::max(h, 1)));
-    SelectGuard sel(mem.get(), bmp.get());
+    TcxPaintBuffer buffer(dis.hDC, w, h);
+    HDC mem = buffer.DC();
     // A themed face may leave its corners open: what lies behind the button shows there
     // (the off-screen bitmap starts out undefined).
     if (Painter() == TcxWinXPLookAndFeelPainter::Instance()) {
         TCanvas canvas;
-        canvas.SetHandle(mem.get());
+        canvas.SetHandle(mem);
         {
             TcxCanvas cx(&canvas);
             PaintParentImage(Handle(), cx, RECT{0, 0, w, h}, false);
@@ -661,10 +660,14 @@ LRESULT TcxCustomButton::OnDrawItem(const DRAWITEMSTRUCT& dis)
         canvas.SetHandle(nullptr);
     }
     bool pressed = (dis.itemState & ODS_SELECTED) != 0;
+    // The paint says whether the button has the focus; asking the platform again costs a
+    // round trip to the window system at every paint.
+    m_drawnFocus = (dis.itemState & ODS_FOCUS) ? 1 : 0;
     m_paintedState = PaintState(pressed);
+    m_drawnFocus = -1;
     m_painted = true;
-    PaintButtonTo(mem.get(), m_paintedState, (dis.itemState & ODS_FOCUS) != 0);
-    BitBlt(dis.hDC, r.left, r.top, w, h, mem.get(), 0, 0, SRCCOPY);
+    PaintButtonTo(mem, m_paintedState, (dis.itemState & ODS_FOCUS) != 0);
+    buffer.CopyTo(dis.hDC, r.left, r.top, w, h);
     return TRUE;
 }
 

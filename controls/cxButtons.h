@@ -247,6 +247,7 @@ private:
     bool m_mouseInside = false;
     TcxButtonState m_paintedState = cxbsNormal;
     bool m_painted = false;
+    int m_drawnFocus = -1; // while a paint finds its state: 1 focused, 0 not (-1: ask the platform)
     int m_numGlyphs = 1;
     int m_margin = -1;
     int m_spacing = 4;

@@ -167,6 +167,9 @@ public:
     static TWinControl* FromHandle(HWND wnd);
     // The library control that owns wnd or, failing that, its nearest ancestor window.
     static TWinControl* FindControl(HWND wnd);
+    // Whether the library paints the window (it wraps no platform control), so that
+    // WM_PRINTCLIENT paints into the given context everything a paint would show.
+    bool PaintsItself() const noexcept { return m_defaultProc == nullptr; }
 
     virtual void Click();
     // Dialog keys (Return, Escape) offered by the form before the focused control sees
