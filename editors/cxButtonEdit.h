@@ -83,6 +83,7 @@ protected:
     bool EditKey(UINT msg, WPARAM key) override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Hooks of a button going down and coming up (the click follows the up).
+    bool DblClickIsButtonPress(POINT p) override { return ButtonAt(p) >= 0; }
     virtual void DoButtonDown(int viewIndex) {}
     virtual void DoButtonUp(int viewIndex) {}
 

@@ -1,9 +1,70 @@
 #include "cxEdit.h"
 
+#include "runtime/rtForms.h"
 #include "runtime/rtGraphicsInfo.h"
+
+#include <windowsx.h>
 
 #include <cstring>
 #include <utility>
+
+// ---- TcxEditAlignment ----------------------------------------------------------------------------
+
+namespace cxedit {
+
+const TClassInfo* TcxEditAlignment::StaticProperties()
+{
+    static const TClassInfo info = [] {
+        TClassInfo ci(L"TcxEditAlignment", nullptr);
+        ci.AddEnum<TcxEditAlignment, TAlignment>(L"Horz",
+                                                 {{L"taLeftJustify", int(TAlignment::taLeftJustify)},
+                                                  {L"taRightJustify", int(TAlignment::taRightJustify)},
+                                                  {L"taCenter", int(TAlignment::taCenter)}},
+                                                 &TcxEditAlignment::SetHorz, &TcxEditAlignment::Horz);
+        ci.AddEnum<TcxEditAlignment, TcxEditVertAlignment>(
+            L"Vert",
+            {{L"taTopJustify", int(TcxEditVertAlignment::taTopJustify)},
+             {L"taBottomJustify", int(TcxEditVertAlignment::taBottomJustify)},
+             {L"taVCenter", int(TcxEditVertAlignment::taVCenter)}},
+            &TcxEditAlignment::SetVert, &TcxEditAlignment::Vert);
+        return ci;
+    }();
+    return &info;
+}
+
+void TcxEditAlignment::Assign(const TPersistent* source)
+{
+    auto* a = dynamic_cast<const TcxEditAlignment*>(source);
+    if (!a) {
+        TPersistent::Assign(source);
+        return;
+    }
+    if (*a == *this)
+        return;
+    m_horz = a->m_horz;
+    m_horzAssigned = a->m_horzAssigned;
+    m_vert = a->m_vert;
+    Changed();
+}
+
+void TcxEditAlignment::SetHorz(TAlignment v)
+{
+    if (m_horzAssigned && v == m_horz)
+        return;
+    m_horz = v;
+    m_horzAssigned = true;
+    Changed();
+}
+
+void TcxEditAlignment::SetVert(TcxEditVertAlignment v)
+{
+    if (v == m_vert)
+        return;
+    m_vert = v;
+    Changed();
+}
+
+} // namespace cxedit
 
 // ---- TcxCustomEditProperties -----------------------------------------------------------------
 
@@ -20,6 +81,7 @@ const TClassInfo* TcxCustomEditProperties::StaticProperties()
     static const TClassInfo info = [] {
         using P = TcxCustomEditProperties;
         TClassInfo ci(L"TcxCustomEditProperties", nullptr);
+        ci.AddObject<P, cxedit::TcxEditAlignment>(L"Alignment", &P::Alignment);
         ci.AddSet<P, unsigned>(
             L"AssignedValues",
             {{L"evsReadOnly", epvReadOnly}, {L"evsMinValue", epvMinValue}, {L"evsMaxValue", epvMaxValue}},
@@ -67,6 +129,7 @@ void TcxCustomEditProperties::Assign(const TPersistent* source)
         m_clearKey = p->m_clearKey;
         m_clickKey = p->m_clickKey;
         m_useLeftAlignmentOnEditing = p->m_useLeftAlignmentOnEditing;
+        m_alignment.Assign(&p->m_alignment);
         // The range and read-only settings are taken only where the source set them.
         m_assignedValues = 0;
         if (p->m_assignedValues & epvMaxValue)
@@ -387,6 +450,9 @@ const TClassInfo* TcxCustomEdit::StaticProperties()
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxCustomEdit", TcxContainer::StaticProperties());
         ci.AddBool<TcxCustomEdit>(L"AutoSize", &TcxCustomEdit::SetAutoSize, &TcxCustomEdit::AutoSize);
+        ci.AddInt<TcxCustomEdit>(L"AnchorX", &TcxCustomEdit::SetAnchorX, &TcxCustomEdit::AnchorX);
+        ci.AddInt<TcxCustomEdit>(L"AnchorY", &TcxCustomEdit::SetAnchorY, &TcxCustomEdit::AnchorY);
+        ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnDblClick", &TcxCustomEdit::OnDblClick);
         ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnChange", &TcxCustomEdit::OnChange);
         ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnEditValueChanged", &TcxCustomEdit::OnEditValueChanged);
         ci.AddEvent<TcxCustomEdit, TcxEditEditingEvent>(L"OnEditing", &TcxCustomEdit::OnEditing);
@@ -412,6 +478,7 @@ void TcxCustomEdit::PropertiesChanged()
         m_modifiedAfterEnter = false;
     if (m_constructing || IsLoading() || IsDestroying())
         return;
+    UpdateAnchors();
     ApplyAutoSize();
     UpdateVisualStateAtCursor(false);
 }
@@ -702,8 +769,34 @@ void TcxCustomEdit::DoEnter()
         m_valueOnEnter = m_editValue;
 }
 
+namespace {
+
+// The form the editor is on has ended its modal loop and is going away: its result is known.
+bool ModalFormClosing(const TWinControl* control, TModalResult& result)
+{
+    TCustomForm* form = control->GetParentForm();
+    if (!form || !form->IsModal() || form->ModalResult() == mrNone)
+        return false;
+    result = form->ModalResult();
+    return true;
+}
+
+} // namespace
+
 void TcxCustomEdit::DoExit()
 {
+    TModalResult closing = mrNone;
+    if (ModalFormClosing(this, closing)) {
+        // The form is closing: an error raised now would stand alone over a window that
+        // is gone, so the value is checked quietly, and not at all when the form was
+        // cancelled.
+        if (closing != mrCancel)
+            ValidateEdit(false);
+        UpdateVisualStateAtCursor(false);
+        if (OnExit)
+            CallHandler([this] { OnExit(this); });
+        return;
+    }
     bool user = m_userChanging;
     m_userChanging = false;
     ScopeExit restore([&] { m_userChanging = user; });
@@ -726,6 +819,19 @@ void TcxCustomEdit::DoExit()
     if (OnExit)
         CallHandler([this] { OnExit(this); });
     SetEditModified(false);
+}
+
+LRESULT TcxCustomEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_LBUTTONDBLCLK) {
+        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        bool press = DblClickIsButtonPress(p);
+        LRESULT r = TcxContainer::WndProc(msg, wParam, lParam);
+        if (!press && OnDblClick)
+            CallHandler([this] { OnDblClick(this); });
+        return r;
+    }
+    return TcxContainer::WndProc(msg, wParam, lParam);
 }
 
 void TcxCustomEdit::SetAutoSize(bool v)
@@ -779,11 +885,43 @@ void TcxCustomEdit::ApplyAutoSize()
     m_applyingAutoSize = false;
 }
 
+void TcxCustomEdit::UpdateAnchors()
+{
+    m_anchorX = m_anchorY = kNoAnchor;
+    if (!m_properties || !m_autoSize)
+        return;
+    const cxedit::TcxEditAlignment& a = m_properties->AlignmentValue();
+    if (AutoWidth()) {
+        if (a.Horz() == cxedit::TAlignment::taCenter)
+            m_anchorX = Left() + (Width() + 1) / 2;
+        else if (a.Horz() == cxedit::TAlignment::taRightJustify)
+            m_anchorX = Left() + Width();
+    }
+    if (a.Vert() == cxedit::TcxEditVertAlignment::taVCenter)
+        m_anchorY = Top() + (Height() + 1) / 2;
+    else if (a.Vert() == cxedit::TcxEditVertAlignment::taBottomJustify)
+        m_anchorY = Top() + Height();
+}
+
 void TcxCustomEdit::SetBounds(int left, int top, int width, int height)
 {
-    if (m_autoSize && !m_constructing && !IsLoading() && m_properties)
+    bool sizing = m_autoSize && !m_constructing && !IsLoading() && m_properties;
+    if (sizing) {
         height = AutoHeight();
+        // A size the editor gives itself keeps its anchors where they are; a place given
+        // by the program moves them.
+        if (m_applyingAutoSize) {
+            const cxedit::TcxEditAlignment& a = m_properties->AlignmentValue();
+            if (m_anchorY != kNoAnchor)
+                top = a.Vert() == cxedit::TcxEditVertAlignment::taVCenter ? m_anchorY - (height + 1) / 2
+                                                                           : m_anchorY - height;
+            if (m_anchorX != kNoAnchor && AutoWidth())
+                left = a.Horz() == cxedit::TAlignment::taCenter ? m_anchorX - (width + 1) / 2 : m_anchorX - width;
+        }
+    }
     TcxContainer::SetBounds(left, top, width, height);
+    if (sizing && !m_applyingAutoSize)
+        UpdateAnchors();
 }
 
 void TcxCustomEdit::Loaded()

@@ -6,6 +6,8 @@
 #include "editors/cxEditButtons.h"
 
 #include <algorithm>
+#include <climits>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -37,6 +39,47 @@ using TcxEditEditingEvent = std::function<void(TObject* Sender, bool& CanEdit)>;
 // The default error text of a failed validation.
 extern const wchar_t* const cxSEditValidateErrorText;
 
+// Content alignment of an editor. The value names are the ones stored descriptions use; they
+// live in their own scope because the label keeps a set of the same names for its text.
+namespace cxedit {
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum class TcxEditVertAlignment { taTopJustify, taBottomJustify, taVCenter };
+
+// Where an editor puts its content, loadable as "Alignment.Horz" and "Alignment.Vert". The
+// horizontal part counts as given only once it is set; until then the editor's default
+// (left) applies.
+class TcxEditAlignment : public TPersistent {
+public:
+    TcxEditAlignment() = default;
+    const wchar_t* ClassName() const override { return L"TcxEditAlignment"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    void Assign(const TPersistent* source) override;
+
+    TAlignment Horz() const noexcept { return m_horz; }
+    void SetHorz(TAlignment v);
+    bool IsHorzAssigned() const noexcept { return m_horzAssigned; }
+    TcxEditVertAlignment Vert() const noexcept { return m_vert; }
+    void SetVert(TcxEditVertAlignment v);
+    bool operator==(const TcxEditAlignment& o) const
+    {
+        return m_horz == o.m_horz && m_vert == o.m_vert && m_horzAssigned == o.m_horzAssigned;
+    }
+
+    std::function<void()> OnChanged;
+
+private:
+    void Changed()
+    {
+        if (OnChanged)
+            OnChanged();
+    }
+    TAlignment m_horz = TAlignment::taLeftJustify;
+    bool m_horzAssigned = false;
+    TcxEditVertAlignment m_vert = TcxEditVertAlignment::taTopJustify;
+};
+} // namespace cxedit
+
 // Which of the range and read-only settings were set explicitly.
 enum TcxEditPropertiesValue : unsigned { epvReadOnly = 1, epvMinValue = 2, epvMaxValue = 4 };
 
@@ -44,7 +87,10 @@ enum TcxEditPropertiesValue : unsigned { epvReadOnly = 1, epvMinValue = 2, epvMa
 // LockUpdate and UnlockUpdate reach the editor once, at the end.
 class TcxCustomEditProperties : public TPersistent {
 public:
-    explicit TcxCustomEditProperties(TcxCustomEdit* owner) : m_owner(owner) {}
+    explicit TcxCustomEditProperties(TcxCustomEdit* owner) : m_owner(owner)
+    {
+        m_alignment.OnChanged = [this] { MarkChanged(); };
+    }
     const wchar_t* ClassName() const override { return L"TcxCustomEditProperties"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
@@ -73,6 +119,10 @@ public:
     void SetUseLeftAlignmentOnEditing(bool v) { SetValue(m_useLeftAlignmentOnEditing, v); }
     bool ImmediatePost() const noexcept { return m_immediatePost; }
     void SetImmediatePost(bool v) { SetValue(m_immediatePost, v); }
+    // The content alignment; a horizontal part never set reads as left-justified.
+    cxedit::TcxEditAlignment* Alignment() noexcept { return &m_alignment; }
+    const cxedit::TcxEditAlignment& AlignmentValue() const noexcept { return m_alignment; }
+    void SetAlignment(const cxedit::TcxEditAlignment& v) { m_alignment.Assign(&v); }
 
     // What the editor kind answers.
     virtual bool CanValidate() const { return false; }
@@ -117,6 +167,7 @@ private:
     bool m_validateOnEnter = true;
     bool m_useLeftAlignmentOnEditing = true;
     bool m_immediatePost = false;
+    cxedit::TcxEditAlignment m_alignment;
     int m_updateCount = 0;
     bool m_changed = false;
     int m_changing = 0;
@@ -184,6 +235,23 @@ public:
     // The height an auto-sized editor takes for its content and frame.
     virtual int AutoHeight();
     void SetBounds(int left, int top, int width, int height) override;
+    // Whether the width follows the content too (labels); text editors keep theirs.
+    virtual bool AutoWidth() const { return false; }
+    // The points an automatic size change keeps in place: for a centred alignment the
+    // midpoint (rounded up), for a right or bottom alignment the far edge; kNoAnchor for a
+    // left or top alignment, where the position stays as it is anyway.
+    static constexpr int kNoAnchor = INT_MAX;
+    int AnchorX() const noexcept { return m_anchorX; }
+    void SetAnchorX(int v) { m_anchorX = v; }
+    int AnchorY() const noexcept { return m_anchorY; }
+    void SetAnchorY(int v) { m_anchorY = v; }
+    // What a stored description of the editor holds: the height only when it is not
+    // automatic, the width only when it is not, the anchors only in a direction that sizes
+    // itself and has one.
+    bool IsHeightStored() const noexcept { return !m_autoSize; }
+    bool IsWidthStored() const noexcept { return !(m_autoSize && AutoWidth()); }
+    bool IsAnchorXStored() const noexcept { return m_autoSize && AutoWidth() && m_anchorX != kNoAnchor; }
+    bool IsAnchorYStored() const noexcept { return m_autoSize && m_anchorY != kNoAnchor; }
 
     // The value being edited. Setting it by code stores it, shows it and raises
     // OnEditValueChanged when it differs; it never marks the editor modified.
@@ -211,6 +279,8 @@ public:
     TNotifyEvent OnChange;
     TNotifyEvent OnEditValueChanged;
     TcxEditEditingEvent OnEditing;
+    // A double click that is not taken as a press of one of the editor's buttons.
+    TNotifyEvent OnDblClick;
     // Called by the properties object after a change.
     void PropertiesChangedFromProperties();
 
@@ -236,6 +306,10 @@ protected:
     // The focus arrived in the editor from outside, or left it.
     virtual void DoEnter();
     virtual void DoExit();
+    // A double click at p (client coordinates) that counts as a press of a button of the
+    // editor: a second quick click on a button must act like the first.
+    virtual bool DblClickIsButtonPress(POINT p) { return false; }
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     bool m_userChanging = false;
     bool m_escapeHandled = false;
     TcxContainerStyle* CreateStyle(TcxContainerStateIndex state) override;
@@ -244,6 +318,8 @@ protected:
     void FontChanged() override;
     void StyleValuesChanged(TcxContainerStyle* style) override;
     void ApplyAutoSize();
+    // Takes the anchors from where the editor is now.
+    void UpdateAnchors();
     // Height of one line of text in the control's font.
     int TextLineHeight(const wchar_t* sample = L"Wg");
 
@@ -270,6 +346,7 @@ private:
     bool m_pendingEditValueChanged = false;
     bool m_autoSize = true;
     bool m_applyingAutoSize = false;
+    int m_anchorX = kNoAnchor, m_anchorY = kNoAnchor;
     int m_lineHeight = 0;
     LOGFONTW m_lineHeightFont{};
 };

@@ -109,9 +109,23 @@ void TcxCustomInnerTextEdit::SetStyleSettings(TcxEditEchoMode echo, wchar_t pass
         RecreateWnd();
 }
 
+void TcxCustomInnerTextEdit::SetAlignment(cxedit::TAlignment v)
+{
+    if (v == m_alignment)
+        return;
+    m_alignment = v;
+    if (HandleAllocated())
+        RecreateWnd();
+}
+
 void TcxCustomInnerTextEdit::CreateParams(TCreateParams& params)
 {
     TNativeEdit::CreateParams(params);
+    params.style &= ~(ES_CENTER | ES_RIGHT);
+    if (m_alignment == cxedit::TAlignment::taRightJustify)
+        params.style |= ES_RIGHT;
+    else if (m_alignment == cxedit::TAlignment::taCenter)
+        params.style |= ES_CENTER;
     // The edit box masks the text where it shows it; its text and the editor's value stay
     // the real text.
     if (m_echoMode == eemPassword)
@@ -481,7 +495,15 @@ void TcxCustomTextEdit::PlaceInnerControl()
     RECT area = TextArea();
     int lineHeight = TextLineHeight();
     int free = (area.bottom - area.top) - lineHeight;
-    int top = area.top + (free > 0 ? free / 2 : 0);
+    // The line sits at the top, at the bottom or in the middle of the text area, never
+    // above its top.
+    int top = area.top;
+    switch (TextProperties()->AlignmentValue().Vert()) {
+    case cxedit::TcxEditVertAlignment::taTopJustify: break;
+    case cxedit::TcxEditVertAlignment::taBottomJustify: top = area.bottom - lineHeight; break;
+    case cxedit::TcxEditVertAlignment::taVCenter: top = area.top + free / 2; break;
+    }
+    top = std::max(top, static_cast<int>(area.top));
     int height = std::min(lineHeight, static_cast<int>(area.bottom - top));
     RECT target{area.left, top, std::max(area.left, area.right), top + std::max(height, 0)};
     RECT current = m_innerEdit->BoundsRect();
@@ -506,6 +528,7 @@ void TcxCustomTextEdit::PropertiesChanged()
         m_innerEdit->SetMaxLength(p->MaxLength());
         m_innerEdit->SetStyleSettings(p->EchoMode(), p->PasswordChar(), p->CharCase(), p->HideSelection(),
                                       p->OEMConvert());
+        m_innerEdit->SetAlignment(p->AlignmentValue().Horz());
     }
     TcxCustomEdit::PropertiesChanged();
 }

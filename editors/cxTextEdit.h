@@ -75,6 +75,8 @@ public:
     // Settings that only a new window can take: they recreate it when they change.
     void SetStyleSettings(TcxEditEchoMode echo, wchar_t passwordChar, TEditCharCase charCase,
                           bool hideSelection, bool oemConvert);
+    // The edit box aligns its text by its window style, which only a new window takes.
+    void SetAlignment(cxedit::TAlignment v);
     // Passes a message to the platform's edit box, around the editor's checks.
     LRESULT DefaultMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0)
     {
@@ -97,6 +99,7 @@ private:
     TEditCharCase m_charCase = ecNormal;
     bool m_hideSelection = true;
     bool m_oemConvert = false;
+    cxedit::TAlignment m_alignment = cxedit::TAlignment::taLeftJustify;
     bool m_passThrough = false;
 };
 

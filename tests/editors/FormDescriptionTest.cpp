@@ -51,6 +51,8 @@ const wchar_t* const kDescription = LR"(object Described: TDescribedForm
     AutoSize = True
     BeepOnEnter = False
     FakeStyleController = Controller
+    Properties.Alignment.Horz = taRightJustify
+    Properties.Alignment.Vert = taVCenter
     Properties.AssignedValues = [evsReadOnly]
     Properties.AutoSelect = False
     Properties.BeepOnError = True
@@ -114,6 +116,7 @@ const wchar_t* const kDescription = LR"(object Described: TDescribedForm
     StyleHot.BorderColor = clHighlight
     TabOrder = 0
     Text = 'abc'
+    OnDblClick = FieldEnter
     OnEditing = FieldEditing
     OnEnter = FieldEnter
   end
@@ -170,7 +173,9 @@ TEST(FormDescriptionTest, EverySettingOfTheEditorsLoads)
     EXPECT_FALSE(p->ReadOnly());
     EXPECT_TRUE(p->AssignedValues() & epvReadOnly);
     EXPECT_TRUE(p->OnValidate && p->OnChange && p->OnButtonClick);
-    EXPECT_TRUE(field->OnEditing && field->OnEnter);
+    EXPECT_TRUE(field->OnEditing && field->OnEnter && field->OnDblClick);
+    EXPECT_EQ(p->AlignmentValue().Horz(), cxedit::TAlignment::taRightJustify);
+    EXPECT_EQ(p->AlignmentValue().Vert(), cxedit::TcxEditVertAlignment::taVCenter);
     EXPECT_FALSE(field->BeepOnEnter());
     EXPECT_EQ(field->Text(), L"ABC") << "text read after the letter case";
 

@@ -1,0 +1,171 @@
+// What editors do around their forms and the mouse: a closing modal form checks the value
+// quietly, a quick second click on a button is a second click, the content sits where the
+// alignment says, and a size the editor gives itself keeps the anchored edge in place.
+#include "editors/cxButtonEdit.h"
+#include "tests/editors/EditorsTestHelpers.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using cxedit::TAlignment;
+using cxedit::TcxEditVertAlignment;
+
+class EditorBehaviourTest : public InputFixture {};
+
+// The height of one line of text in the font, measured here and not by the editor.
+int LineHeight(TFont* font)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font->Handle());
+    SIZE sz{};
+    GetTextExtentPoint32W(dc, L"Wg", 2, &sz);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return sz.cy;
+}
+
+TEST_F(EditorBehaviourTest, AClosingModalFormChecksTheValueWithoutRaisingAndNotAtAllWhenCancelled)
+{
+    struct Case {
+        TModalResult result;
+        int validations; // OnValidate calls while the form closes
+    } cases[] = {{mrOk, 1}, {mrCancel, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.result);
+        boxes.clear();
+        auto* dialog = new TForm(app.get());
+        dialog->SetBounds(150, 150, 300, 150);
+        auto* edit = new TcxTextEdit(dialog);
+        edit->SetParent(dialog);
+        edit->SetBounds(10, 10, 150, 21);
+        int validations = 0;
+        edit->Properties()->OnValidate = [&](TObject*, std::wstring&, std::wstring& text, bool& error) {
+            ++validations;
+            text = L"refused";
+            error = true;
+        };
+        int step = 0;
+        TcxTimer driver(nullptr);
+        driver.SetInterval(20);
+        driver.SetOnTimer([&](TObject*) {
+            // Inside the modal loop: the user types into the field, then the form closes.
+            if (step == 0) {
+                edit->SetFocus();
+                SendMessageW(edit->InnerEdit()->Handle(), WM_CHAR, L'x', 0);
+            } else if (step == 1) {
+                dialog->SetModalResult(c.result);
+                driver.SetEnabled(false);
+            }
+            ++step;
+        });
+        int shown = dialog->ShowModal();
+        EXPECT_EQ(shown, c.result);
+        EXPECT_EQ(edit->Text(), L"x") << "the typing reached the field";
+        EXPECT_EQ(validations, c.validations);
+        EXPECT_TRUE(boxes.empty()) << "no error box over a closed form";
+        EXPECT_FALSE(edit->IsValidating());
+        delete dialog;
+        app->ProcessMessages();
+    }
+}
+
+TEST_F(EditorBehaviourTest, AQuickSecondClickOnAButtonIsASecondClickAndElsewhereADoubleClick)
+{
+    auto* edit = Make<TcxButtonEdit>(10, 10, 200, 21);
+    int clicks = 0, doubleClicks = 0;
+    edit->Properties()->OnButtonClick = [&](TObject*, int) { ++clicks; };
+    edit->OnDblClick = [&](TObject*) { ++doubleClicks; };
+    auto twoClicks = [&](POINT at) {
+        MoveCursor(edit, at);
+        // One batch, so that the second press comes within the double-click time.
+        INPUT in[4] = {};
+        DWORD flags[4] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+        for (int i = 0; i < 4; ++i) {
+            in[i].type = INPUT_MOUSE;
+            in[i].mi.dwFlags = flags[i];
+        }
+        SendInput(4, in, sizeof(INPUT));
+        Settle(app.get());
+    };
+    RECT b = edit->ButtonViewInfos().at(0).bounds;
+    twoClicks({(b.left + b.right) / 2, (b.top + b.bottom) / 2});
+    EXPECT_EQ(clicks, 2) << "the second press of the pair was lost";
+    EXPECT_EQ(doubleClicks, 0);
+    // The ring of the frame belongs to the editor's own window, not to the edit box.
+    twoClicks({1, edit->Height() / 2});
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(doubleClicks, 1);
+}
+
+TEST_F(EditorBehaviourTest, TheEditBoxSitsWhereTheAlignmentSays)
+{
+    auto* edit = Make<TcxTextEdit>(10, 10, 150, 41);
+    edit->SetAutoSize(false);
+    edit->SetBounds(10, 10, 150, 41);
+    edit->SetText(L"ab");
+    // The ultra-flat frame inside a transparent ring is 2 pixels, and the text keeps one more
+    // pixel off it: the text area runs from 3 to 38.
+    const int areaTop = 3, areaBottom = 41 - 3;
+    int line = LineHeight(edit->Style()->Font());
+    struct Case {
+        TcxEditVertAlignment vert;
+        int top;
+    } cases[] = {{TcxEditVertAlignment::taTopJustify, areaTop},
+                 {TcxEditVertAlignment::taBottomJustify, areaBottom - line},
+                 {TcxEditVertAlignment::taVCenter, areaTop + (areaBottom - areaTop - line) / 2}};
+    for (const Case& c : cases) {
+        edit->Properties()->Alignment()->SetVert(c.vert);
+        app->ProcessMessages();
+        RECT r = edit->InnerEdit()->BoundsRect();
+        EXPECT_EQ(r.top, c.top) << static_cast<int>(c.vert);
+        EXPECT_EQ(r.bottom - r.top, line);
+    }
+    auto firstCharX = [&] {
+        LRESULT pos = SendMessageW(edit->InnerEdit()->Handle(), EM_POSFROMCHAR, 0, 0);
+        return static_cast<int>(static_cast<short>(LOWORD(pos)));
+    };
+    EXPECT_LT(firstCharX(), 10) << "left-justified by default";
+    edit->Properties()->Alignment()->SetHorz(TAlignment::taRightJustify);
+    app->ProcessMessages();
+    EXPECT_TRUE(GetWindowLongW(edit->InnerEdit()->Handle(), GWL_STYLE) & ES_RIGHT);
+    EXPECT_GT(firstCharX(), edit->InnerEdit()->Width() / 2) << "the text moved to the right";
+    EXPECT_EQ(edit->Text(), L"ab") << "the new edit box kept the text";
+}
+
+TEST_F(EditorBehaviourTest, AnAutomaticHeightKeepsTheAnchoredEdgeAndOnlyWhatIsNotAutomaticIsStored)
+{
+    struct Case {
+        TcxEditVertAlignment vert;
+        bool anchorStored;
+    } cases[] = {{TcxEditVertAlignment::taTopJustify, false},
+                 {TcxEditVertAlignment::taBottomJustify, true},
+                 {TcxEditVertAlignment::taVCenter, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.vert));
+        auto* edit = Make<TcxTextEdit>(10, 100, 150, 21);
+        edit->Properties()->Alignment()->SetVert(c.vert);
+        int top = edit->Top(), height = edit->Height();
+        int bottom = top + height, middle = top + (height + 1) / 2;
+        edit->Style()->Font()->SetHeight(edit->Style()->Font()->Height() * 2);
+        app->ProcessMessages();
+        int newHeight = edit->Height();
+        ASSERT_GT(newHeight, height) << "a bigger font makes the editor taller";
+        switch (c.vert) {
+        case TcxEditVertAlignment::taTopJustify: EXPECT_EQ(edit->Top(), top); break;
+        case TcxEditVertAlignment::taBottomJustify: EXPECT_EQ(edit->Top() + newHeight, bottom); break;
+        case TcxEditVertAlignment::taVCenter: EXPECT_EQ(edit->Top() + (newHeight + 1) / 2, middle); break;
+        }
+        EXPECT_FALSE(edit->IsHeightStored());
+        EXPECT_TRUE(edit->IsWidthStored());
+        EXPECT_EQ(edit->IsAnchorYStored(), c.anchorStored);
+        EXPECT_FALSE(edit->IsAnchorXStored()) << "a text editor's width is its own";
+        edit->SetAutoSize(false);
+        EXPECT_TRUE(edit->IsHeightStored());
+        EXPECT_FALSE(edit->IsAnchorYStored());
+        delete edit;
+    }
+}
+
+} // namespace
