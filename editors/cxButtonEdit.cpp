@@ -78,9 +78,13 @@ const TClassInfo* TcxButtonEdit::StaticProperties()
 
 int TcxButtonEdit::ButtonWidth(const TcxEditButton& button)
 {
-    const int margin = 4;
+    // The platform's buttons keep their own margins around the content.
+    SIZE native{};
+    int margin = UsesNativeTheme() && NativeButtonMargins(native) ? native.cx : 4;
     if (button.Width() > 0)
         return std::max(button.Width(), margin);
+    if (button.Kind() == bkGlyph && button.HasGlyph())
+        return button.GlyphIfAny()->Width() + margin;
     int scrollBar = GetSystemMetrics(SM_CYHSCROLL);
     if (button.Kind() == bkText) {
         std::wstring caption = EditButtonDisplayCaption(button.Caption());
@@ -129,6 +133,8 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
         vi.transparent = transparent;
         vi.gradient = style->GradientButtons();
         vi.backgroundColor = m_viewInfo.backgroundColor;
+        vi.glyph = b->GlyphIfAny();
+        vi.native = m_viewInfo.usesNativeTheme;
         int w = std::min(ButtonWidth(*b), std::max(0, static_cast<int>(area.right - area.left)));
         if (area.right <= area.left || area.bottom <= area.top) {
             vi.bounds = {};
@@ -225,9 +231,38 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
         } else {
             vi.state = ebsNormal;
         }
+        vi.themeState = EditButtonThemeState(vi.state);
     }
     m_buttonInfos = std::move(infos);
     m_viewInfo.clientRect = area;
+}
+
+int TcxButtonEdit::ButtonsContentHeight()
+{
+    TcxEditButtons* buttons = Properties()->Buttons();
+    int glyph = 0;
+    for (int i = 0; i < buttons->Count(); ++i) {
+        TcxEditButton* b = buttons->Items(i);
+        if (b->Visible() && b->Kind() == bkGlyph && b->HasGlyph())
+            glyph = std::max(glyph, b->GlyphIfAny()->Height());
+    }
+    SIZE native{};
+    if (UsesNativeTheme() && NativeButtonMargins(native))
+        return glyph + native.cy;
+    // The frame each button style draws around the content, top and bottom together.
+    static const int styleMargins[] = {0, 4, 2, 2, 2, 2, 2};
+    return glyph + styleMargins[EditStyle()->EffectiveButtonStyle()];
+}
+
+int TcxButtonEdit::AutoHeight()
+{
+    int height = TcxCustomTextEdit::AutoHeight();
+    if (!Properties())
+        return height;
+    TcxContainerStyle* style = Style();
+    RECT frame = ContainerBorderExtent(style->BorderStyle(), style->Edges(), style->TransparentBorder());
+    int shadow = style->Shadow() ? 3 : 0;
+    return std::max(height, ButtonsContentHeight() + static_cast<int>(frame.top + frame.bottom) + shadow);
 }
 
 bool TcxButtonEdit::CanModify()
@@ -401,19 +436,50 @@ LRESULT TcxButtonEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     return TcxCustomTextEdit::WndProc(msg, wParam, lParam);
 }
 
+void TcxButtonEdit::ExcludeFromBackground(HDC dc)
+{
+    for (const auto& vi : m_buttonInfos)
+        if (!IsRectEmpty(&vi.visibleBounds))
+            ExcludeClipRect(dc, vi.visibleBounds.left, vi.visibleBounds.top, vi.visibleBounds.right,
+                            vi.visibleBounds.bottom);
+}
+
 void TcxButtonEdit::PaintContent(HDC dc)
 {
+    // The hooks hand the steps of each button to the program's handlers first.
+    TcxEditButtonPaintHooks hooks;
+    if (OnCustomButtonBorder)
+        hooks.border = [this](TcxCanvas& c, const TcxEditButtonViewInfo& b, TcxEditButtonFace& face) {
+            bool handled = false;
+            CallHandler([&] { OnCustomButtonBorder(this, c, b, face, handled); });
+            return handled;
+        };
+    if (OnCustomButtonBackground)
+        hooks.background = [this](TcxCanvas& c, const TcxEditButtonViewInfo& b, const TcxEditButtonFace& face) {
+            bool handled = false;
+            CallHandler([&] { OnCustomButtonBackground(this, c, b, face, handled); });
+            return handled;
+        };
     TCanvas canvas;
     canvas.SetHandle(dc);
-    {
+    try {
         TcxCanvas cx(&canvas);
         TcxEditButtonPaintContext context;
         context.borderRect = m_viewInfo.borderRect;
         context.hasBorder = m_viewInfo.borderStyle != cbsNone;
         context.textColor = CurrentStyle()->TextColor();
         context.font = Style()->Font()->Handle();
-        for (const auto& vi : m_buttonInfos)
-            DrawEditButton(cx, vi, context);
+        context.hooks = &hooks;
+        for (const auto& vi : m_buttonInfos) {
+            bool handled = false;
+            if (OnCustomButton && !IsRectEmpty(&vi.visibleBounds))
+                CallHandler([&] { OnCustomButton(this, cx, vi, handled); });
+            if (!handled)
+                DrawEditButton(cx, vi, context);
+        }
+    } catch (...) {
+        canvas.SetHandle(nullptr);
+        throw;
     }
     canvas.SetHandle(nullptr);
 }

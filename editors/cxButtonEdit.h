@@ -70,6 +70,13 @@ public:
     // The width a button takes when its Width is 0 (or its Width, at least the margin).
     int ButtonWidth(const TcxEditButton& button);
     bool CanModify() override;
+    // At least as tall as the tallest glyph of a glyph button and the button style's
+    // margins around it need.
+    int AutoHeight() override;
+
+    TcxEditCustomButtonEvent OnCustomButton;
+    TcxEditCustomButtonBorderEvent OnCustomButtonBorder;
+    TcxEditCustomButtonBackgroundEvent OnCustomButtonBackground;
 
 protected:
     void ComputeViewInfo(POINT p, bool hotAllowed) override;
@@ -78,6 +85,7 @@ protected:
     void Loading() override;
     RECT TextArea() override;
     void PaintContent(HDC dc) override;
+    void ExcludeFromBackground(HDC dc) override;
     void MouseDown(int button, POINT p) override;
     void MouseUp(int button, POINT p) override;
     bool EditKey(UINT msg, WPARAM key) override;
@@ -89,6 +97,8 @@ protected:
 
 private:
     void CalculateButtons(POINT p, bool hotAllowed);
+    // The height the buttons' content needs inside the frame (0: none asks for more).
+    int ButtonsContentHeight();
     std::vector<TcxEditButtonViewInfo> m_buttonInfos;
     int m_capturedButton = -1; // the button the mouse went down on, while the mouse is held
     int m_pressedButton = -1, m_hotButton = -1;

@@ -1,6 +1,7 @@
 #include "cxContainer.h"
 
 #include "lookandfeel/dxOffice11.h"
+#include "lookandfeel/dxThemeManager.h"
 #include "runtime/rtGraphicsInfo.h"
 
 #include <windowsx.h>
@@ -682,16 +683,23 @@ RECT TcxContainer::HotBounds()
         r.right -= 3;
         r.bottom -= 3;
     }
-    // The ring of what lies behind a transparent border is not part of the control.
     TcxContainerStyle* style = Style();
     TcxContainerBorderStyle bs = style->BorderStyle();
-    if (style->TransparentBorder() && bs != cbsNone) {
-        RECT frameOnly = ContainerBorderExtent(bs, style->Edges(), false);
-        RECT withRing = ContainerBorderExtent(bs, style->Edges(), true);
-        r.left += withRing.left - frameOnly.left;
-        r.top += withRing.top - frameOnly.top;
-        r.right -= withRing.right - frameOnly.right;
-        r.bottom -= withRing.bottom - frameOnly.bottom;
+    if (m_viewInfo.usesNativeTheme) {
+        // The theme draws a 2-pixel frame; only a borderless transparent ring is outside.
+        if (style->TransparentBorder() && bs == cbsNone)
+            InflateRect(&r, -2, -2);
+    } else if (style->TransparentBorder() && bs != cbsNone) {
+        // The ring of what lies behind a transparent border is not part of the control. The
+        // ring is what the frame of the state shown now leaves of 2 pixels, so a thicker
+        // frame (focused, hot) makes the control hot up to its edge.
+        int w = m_viewInfo.bounds.right ? m_viewInfo.borderWidth : ContainerBorderWidth(bs);
+        int ring = std::max(2, w) - w;
+        TcxBorders e = style->Edges();
+        r.left += (e & cxBorder(bLeft)) ? ring : 0;
+        r.top += (e & cxBorder(bTop)) ? ring : 0;
+        r.right -= (e & cxBorder(bRight)) ? ring : 0;
+        r.bottom -= (e & cxBorder(bBottom)) ? ring : 0;
     }
     if (r.bottom < r.top)
         r.top = r.bottom = 0;
@@ -715,7 +723,14 @@ RECT ContainerBorderExtent(TcxContainerBorderStyle style, TcxBorders edges, bool
 RECT TcxContainer::BorderExtent()
 {
     TcxContainerStyle* style = CurrentStyle();
-    RECT r = ContainerBorderExtent(m_viewInfo.borderStyle, style->Edges(), style->TransparentBorder());
+    RECT r;
+    if (m_viewInfo.usesNativeTheme) {
+        // The theme's frame is 2 pixels on every side; a field without a border has none.
+        int w = style->TransparentBorder() || Style()->BorderStyle() != cbsNone ? 2 : 0;
+        r = {w, w, w, w};
+    } else {
+        r = ContainerBorderExtent(m_viewInfo.borderStyle, style->Edges(), style->TransparentBorder());
+    }
     if (m_viewInfo.shadow) {
         r.right += 3;
         r.bottom += 3;
@@ -738,19 +753,71 @@ TColor TcxContainer::CurrentBorderColor()
 
 TColor TcxContainer::CurrentBackgroundColor()
 {
-    return CurrentStyle()->Color();
+    TcxContainerStyle* style = CurrentStyle();
+    TColor color = style->Color();
+    // A disabled native field takes the theme's fill unless a colour was given.
+    if (m_viewInfo.usesNativeTheme && (m_viewInfo.state & csfDisabled) && !style->IsAssigned(svColor)) {
+        COLORREF fill;
+        if (HTHEME theme = ThemeHandleFor(totEdit);
+            theme && SUCCEEDED(ThemeApi().GetThemeColor(theme, m_viewInfo.nativePart, m_viewInfo.nativeState,
+                                                         3802 /* fill colour */, &fill)))
+            color = static_cast<TColor>(fill);
+    }
+    return color;
+}
+
+int ContainerNativePart()
+{
+    return PlatformMajorVersion() >= 6 ? 3 : 1;
+}
+
+int ContainerNativeState(TcxContainerState state, bool readOnly)
+{
+    if (state & csfDisabled)
+        return 4;
+    if (readOnly)
+        return 6;
+    if (state & csfFocused)
+        return 5;
+    return (state & csfHot) ? 2 : 1;
+}
+
+bool TcxContainer::UsesNativeTheme()
+{
+    return Style()->LookAndFeel()->NativeStyle() && VisualStylesActive() && ThemeHandleFor(totEdit);
+}
+
+void TcxContainer::ComputeStateAndBorder(POINT p, bool hotAllowed)
+{
+    m_viewInfo.state = ComputeState(p, hotAllowed);
+    TcxContainerBorderStyle bs;
+    if (m_viewInfo.usesNativeTheme) {
+        bs = Style()->BorderStyle();
+    } else {
+        bs = CurrentStyle()->BorderStyle();
+        // The two flat looks are a one-pixel frame whose colour carries the look.
+        if (bs == cbsUltraFlat || bs == cbsOffice11)
+            bs = cbsSingle;
+    }
+    m_viewInfo.borderStyle = bs;
+    m_viewInfo.borderWidth = ContainerBorderWidth(bs);
 }
 
 void TcxContainer::ComputeViewInfo(POINT p, bool hotAllowed)
 {
-    m_viewInfo.state = ComputeState(p, hotAllowed);
+    m_viewInfo.usesNativeTheme = UsesNativeTheme();
+    int oldWidth = m_viewInfo.borderWidth;
+    ComputeStateAndBorder(p, hotAllowed);
+    // Where the control counts as hot depends on the frame it shows: a frame that got
+    // thinner is asked once more, so that the ring it gave back is not taken as hot.
+    if (!m_viewInfo.usesNativeTheme && m_viewInfo.borderWidth < oldWidth)
+        ComputeStateAndBorder(p, hotAllowed);
     TcxContainerStyle* style = CurrentStyle();
-    TcxContainerBorderStyle bs = style->BorderStyle();
-    if (bs == cbsUltraFlat || bs == cbsOffice11)
-        bs = cbsSingle;
-    m_viewInfo.borderStyle = bs;
-    m_viewInfo.borderWidth = ContainerBorderWidth(bs);
-    m_viewInfo.shadow = style->Shadow();
+    if (m_viewInfo.usesNativeTheme) {
+        m_viewInfo.nativePart = ContainerNativePart();
+        m_viewInfo.nativeState = ContainerNativeState(m_viewInfo.state, IsReadOnlyForTheme());
+    }
+    m_viewInfo.shadow = style->Shadow() && !m_viewInfo.usesNativeTheme;
     m_viewInfo.edges = style->Edges();
     m_viewInfo.bounds = {0, 0, Width(), Height()};
     RECT ext = BorderExtent();
@@ -878,12 +945,17 @@ void TcxContainer::StyleValuesChanged(TcxContainerStyle* style)
     m_settingOwnLook = false;
 }
 
-void TcxContainer::PaintControl(HDC dc)
+void TcxContainer::PrepareForPaint()
 {
     // An update skipped earlier runs now; the paint under way shows its result, so it asks
     // for no further repaint.
     if (m_refreshRequested || !m_viewInfo.bounds.right)
         RunVisualStateUpdate(CursorPoint(), false, false);
+}
+
+void TcxContainer::PaintControl(HDC dc)
+{
+    PrepareForPaint();
     PaintFrame(dc);
     PaintContent(dc);
 }
@@ -924,6 +996,10 @@ void Edge(HDC dc, const RECT& r, TColor topLeft, TColor bottomRight, TcxBorders 
 void TcxContainer::PaintFrame(HDC dc)
 {
     const TcxContainerViewInfo& vi = m_viewInfo;
+    if (vi.usesNativeTheme) {
+        PaintNativeFrame(dc);
+        return;
+    }
     int w = vi.borderWidth;
     RECT r = vi.borderRect;
     // The frame lies just outside the border rectangle on the sides that have an edge.
@@ -982,6 +1058,30 @@ void TcxContainer::PaintFrame(HDC dc)
     FillColor(dc, vi.borderRect, vi.backgroundColor);
 }
 
+void TcxContainer::PaintNativeFrame(HDC dc)
+{
+    const TcxContainerViewInfo& vi = m_viewInfo;
+    HTHEME theme = ThemeHandleFor(totEdit);
+    if (vi.borderStyle == cbsNone || !theme) {
+        FillColor(dc, vi.bounds, vi.backgroundColor);
+        return;
+    }
+    // The theme's field: its content filled with the background, the ring around it in the
+    // theme's border colour (or the theme's own frame when it names no colour).
+    RECT content = vi.borderRect;
+    ThemeApi().GetThemeBackgroundContentRect(theme, dc, vi.nativePart, vi.nativeState, &vi.bounds, &content);
+    COLORREF border;
+    if (SUCCEEDED(ThemeApi().GetThemeColor(theme, vi.nativePart, vi.nativeState, 3801 /* border colour */,
+                                           &border))) {
+        SaveDCGuard saved(dc);
+        ExcludeClipRect(dc, content.left, content.top, content.right, content.bottom);
+        FillColor(dc, vi.bounds, static_cast<TColor>(border));
+    } else {
+        ThemeApi().DrawThemeBackground(theme, dc, vi.nativePart, vi.nativeState, &vi.bounds, nullptr);
+    }
+    FillColor(dc, content, vi.backgroundColor);
+}
+
 LRESULT TcxContainer::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
@@ -1003,7 +1103,8 @@ LRESULT TcxContainer::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         UpdateVisualStateAtCursor(false);
         return r;
     }
-    case WM_SYSCOLORCHANGE: UpdateVisualStateAtCursor(false); break;
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED: UpdateVisualStateAtCursor(false); break;
     default: break;
     }
     return TcxControl::WndProc(msg, wParam, lParam);

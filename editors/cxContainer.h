@@ -218,7 +218,17 @@ struct TcxContainerViewInfo {
     TcxContainerState state = csfNormal;
     TcxBorders edges = cxBordersAll;
     bool shadow = false;
+    // Drawn by the platform's theme of the edit field, in this part and state.
+    bool usesNativeTheme = false;
+    int nativePart = 0;
+    int nativeState = 0;
 };
+
+// The part of the edit field's theme a container frame is drawn with (the newer systems
+// have a part of their own for a field without scroll bars).
+int ContainerNativePart();
+// The theme state of the frame: disabled, read-only, focused, hot, normal (first that applies).
+int ContainerNativeState(TcxContainerState state, bool readOnly);
 
 class TcxContainer : public TcxControl, public IcxMouseTrackingCaller {
 public:
@@ -250,6 +260,10 @@ public:
     // Called by the four styles when one of their values changes.
     virtual void StyleValuesChanged(TcxContainerStyle* style);
     virtual bool UsesParentBackground() const { return false; }
+    // The look-and-feel asks for the platform's look and the edit field's theme opens.
+    virtual bool UsesNativeTheme();
+    // A read-only control shows the theme's read-only field.
+    virtual bool IsReadOnlyForTheme() { return false; }
     // The part of the control where the cursor makes it hot (client coordinates).
     virtual RECT HotBounds();
     // The hover watch noticed that the cursor has gone.
@@ -266,6 +280,9 @@ protected:
     void SetInnerControl(TWinControl* control);
     virtual void ComputeViewInfo(POINT p, bool hotAllowed);
     virtual RECT BorderExtent();
+    // The border style and state for a point: the state, the style chosen for it and its
+    // border style and width go into the view info.
+    void ComputeStateAndBorder(POINT p, bool hotAllowed);
     virtual TColor CurrentBorderColor();
     virtual TColor CurrentBackgroundColor();
     virtual void PlaceInnerControl();
@@ -276,7 +293,11 @@ protected:
     // Runs after a mouse-driven update (editors detect button clicks here).
     virtual void AfterMouseUpdate() {}
     void PaintControl(HDC dc) override;
+    // Runs an update that was skipped earlier, so that a paint shows the current state.
+    void PrepareForPaint();
     virtual void PaintFrame(HDC dc);
+    // The frame the platform's theme gives an edit field.
+    void PaintNativeFrame(HDC dc);
     virtual void PaintContent(HDC dc) {}
     void Notification(TComponent* component, TOperation operation) override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -834,6 +834,31 @@ LRESULT TcxCustomEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     return TcxContainer::WndProc(msg, wParam, lParam);
 }
 
+void TcxCustomEdit::PaintControl(HDC dc)
+{
+    PrepareForPaint();
+    TCanvas canvas;
+    canvas.SetHandle(dc);
+    try {
+        TcxCanvas cx(&canvas);
+        if (OnBeforePaint)
+            CallHandler([&] { OnBeforePaint(this, cx); });
+        bool handled = false;
+        if (OnCustomBackground)
+            CallHandler([&] { OnCustomBackground(this, cx, handled); });
+        if (!handled) {
+            SaveDCGuard saved(dc);
+            ExcludeFromBackground(dc);
+            PaintFrame(dc);
+        }
+    } catch (...) {
+        canvas.SetHandle(nullptr);
+        throw;
+    }
+    canvas.SetHandle(nullptr);
+    PaintContent(dc);
+}
+
 void TcxCustomEdit::SetAutoSize(bool v)
 {
     if (v == m_autoSize)
@@ -971,9 +996,50 @@ const TClassInfo* TcxEditButton::StaticProperties()
     return &info;
 }
 
+namespace {
+
+std::unique_ptr<TcxBitmap> CopyGlyph(HDC src, int width, int height)
+{
+    auto copy = std::make_unique<TcxBitmap>(width, height, 24);
+    BitBlt(copy->DC(), 0, 0, width, height, src, 0, 0, SRCCOPY);
+    return copy;
+}
+
+} // namespace
+
+TcxBitmap* TcxEditButton::Glyph()
+{
+    if (!m_glyph)
+        m_glyph = std::make_unique<TcxBitmap>();
+    return m_glyph.get();
+}
+
+void TcxEditButton::SetGlyph(HBITMAP bitmap)
+{
+    BITMAP info{};
+    if (!bitmap || !GetObjectW(bitmap, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight <= 0) {
+        m_glyph.reset();
+    } else {
+        UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
+        SelectGuard sel(dc.get(), bitmap);
+        m_glyph = CopyGlyph(dc.get(), info.bmWidth, info.bmHeight);
+    }
+    GlyphChanged();
+}
+
+void TcxEditButton::GlyphChanged()
+{
+    if (OnChanged)
+        OnChanged(this);
+}
+
 void TcxEditButton::Assign(const TPersistent* source)
 {
     if (auto* b = dynamic_cast<const TcxEditButton*>(source)) {
+        if (b->m_glyph && !b->m_glyph->Empty())
+            m_glyph = CopyGlyph(b->m_glyph->DC(), b->m_glyph->Width(), b->m_glyph->Height());
+        else
+            m_glyph.reset();
         m_caption = b->m_caption;
         m_default = b->m_default;
         m_enabled = b->m_enabled;
@@ -1059,14 +1125,6 @@ void TcxEditButtons::Changed()
 {
     if (OnChanged)
         OnChanged(nullptr);
-}
-
-int EditButtonWidth(const TcxEditButton& button)
-{
-    const int margin = 4;
-    if (button.Width() > 0)
-        return std::max(button.Width(), margin);
-    return GetSystemMetrics(SM_CYHSCROLL);
 }
 
 // ---- properties registry -----------------------------------------------------------------------

@@ -13,6 +13,19 @@
 
 class TcxCustomEdit;
 
+// Paint events of an editor. A handler that sets AHandled has drawn that part itself.
+using TcxEditBeforePaintEvent = std::function<void(TcxCustomEdit* Sender, TcxCanvas& ACanvas)>;
+using TcxEditCustomDrawEvent = std::function<void(TcxCustomEdit* Sender, TcxCanvas& ACanvas, bool& AHandled)>;
+using TcxEditCustomButtonEvent = std::function<void(TcxCustomEdit* Sender, TcxCanvas& ACanvas,
+                                                    const TcxEditButtonViewInfo& AButton, bool& AHandled)>;
+// The border handler gives the later steps their content rectangle and colours in AFace.
+using TcxEditCustomButtonBorderEvent =
+    std::function<void(TcxCustomEdit* Sender, TcxCanvas& ACanvas, const TcxEditButtonViewInfo& AButton,
+                       TcxEditButtonFace& AFace, bool& AHandled)>;
+using TcxEditCustomButtonBackgroundEvent =
+    std::function<void(TcxCustomEdit* Sender, TcxCanvas& ACanvas, const TcxEditButtonViewInfo& AButton,
+                       const TcxEditButtonFace& AFace, bool& AHandled)>;
+
 // A value of an editor: nothing yet, null (a cleared editor), or a text. Two values are
 // equal only when kind and text are.
 struct TcxEditValue {
@@ -281,6 +294,10 @@ public:
     TcxEditEditingEvent OnEditing;
     // A double click that is not taken as a press of one of the editor's buttons.
     TNotifyEvent OnDblClick;
+    // Raised first in every paint; then the frame and background are drawn unless
+    // OnCustomBackground draws them.
+    TcxEditBeforePaintEvent OnBeforePaint;
+    TcxEditCustomDrawEvent OnCustomBackground;
     // Called by the properties object after a change.
     void PropertiesChangedFromProperties();
 
@@ -310,6 +327,10 @@ protected:
     // editor: a second quick click on a button must act like the first.
     virtual bool DblClickIsButtonPress(POINT p) { return false; }
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void PaintControl(HDC dc) override;
+    // Leaves out of dc's clip what the background must not cover (the buttons).
+    virtual void ExcludeFromBackground(HDC dc) {}
+    bool IsReadOnlyForTheme() override { return ReadOnly(); }
     bool m_userChanging = false;
     bool m_escapeHandled = false;
     TcxContainerStyle* CreateStyle(TcxContainerStateIndex state) override;
@@ -387,6 +408,13 @@ public:
     void SetStretchable(bool v) { Set(m_stretchable, v); }
     int Tag() const noexcept { return m_tag; }
     void SetTag(int v) { Set(m_tag, v); }
+    // The picture of a glyph button, created on first use. Whoever draws into it calls
+    // GlyphChanged; SetGlyph copies a bitmap the caller keeps.
+    TcxBitmap* Glyph();
+    const TcxBitmap* GlyphIfAny() const noexcept { return m_glyph.get(); }
+    bool HasGlyph() const noexcept { return m_glyph && !m_glyph->Empty(); }
+    void SetGlyph(HBITMAP bitmap);
+    void GlyphChanged();
 
     std::function<void(TcxEditButton*)> OnChanged;
     class TcxEditButtons* Collection = nullptr;
@@ -411,6 +439,7 @@ private:
     std::wstring m_hint;
     bool m_stretchable = true;
     int m_tag = 0;
+    std::unique_ptr<TcxBitmap> m_glyph;
 };
 
 class TcxEditButtons : public TPersistent, public TStoredCollection {
@@ -444,6 +473,4 @@ void UnregisterEditProperties(const std::wstring& className);
 std::wstring FindEditPropertiesByDescription(const std::wstring& description);
 TcxCustomEditProperties* CreateEditProperties(const std::wstring& className, TcxCustomEdit* owner);
 
-// Width of a button of the given settings in pixels (the ellipsis is as wide as a
-// horizontal scroll bar is high unless a width is given).
-int EditButtonWidth(const TcxEditButton& button);
+
