@@ -168,4 +168,28 @@ TEST_F(EditorBehaviourTest, AnAutomaticHeightKeepsTheAnchoredEdgeAndOnlyWhatIsNo
     }
 }
 
+TEST_F(EditorBehaviourTest, AThickerFrameIsHotToTheEdgeAndTheRingIsNotHotOnceTheFrameIsThinAgain)
+{
+    // A one-pixel frame inside a transparent 2-pixel ring; focused, the frame is 2 pixels and
+    // reaches the edge; hot (without focus) it is one pixel again.
+    auto* edit = Make<TcxTextEdit>(10, 10, 150, 21);
+    auto* other = Make<TcxTextEdit>(10, 60, 150, 21);
+    edit->Style()->SetBorderStyle(cbsSingle);
+    edit->StyleFocused()->SetBorderStyle(cbsThick);
+    edit->StyleHot()->SetBorderStyle(cbsSingle);
+    int mid = edit->Height() / 2;
+    edit->SetFocus();
+    MoveCursor(edit, {0, mid});
+    ASSERT_EQ(edit->ViewInfo().state, static_cast<TcxContainerState>(csfFocused | csfHot))
+        << "the focused frame reaches the edge";
+    // Read straight after the one update that the focus change runs: later updates would
+    // start from the thin frame anyway.
+    other->SetFocus();
+    EXPECT_EQ(edit->ViewInfo().state, static_cast<TcxContainerState>(csfNormal))
+        << "unfocused, the outer pixel is the ring again";
+    EXPECT_EQ(edit->ViewInfo().borderWidth, 1);
+    MoveCursor(edit, {1, mid});
+    EXPECT_EQ(edit->ViewInfo().state, static_cast<TcxContainerState>(csfNormal | csfHot)) << "the frame itself is hot";
+}
+
 } // namespace
