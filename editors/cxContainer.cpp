@@ -2,6 +2,7 @@
 
 #include "lookandfeel/dxOffice11.h"
 #include "lookandfeel/dxThemeManager.h"
+#include "runtime/rtForms.h"
 #include "runtime/rtGraphicsInfo.h"
 
 #include <windowsx.h>
@@ -1105,9 +1106,35 @@ LRESULT TcxContainer::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED: UpdateVisualStateAtCursor(false); break;
+    case WM_KEYDOWN:
+        if (TabKeyDown(wParam))
+            return 0;
+        break;
     default: break;
     }
     return TcxControl::WndProc(msg, wParam, lParam);
+}
+
+bool TcxContainer::TabKeyDown(WPARAM key)
+{
+    if (key != VK_TAB || !Focused() || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0 ||
+        !TabLeavesControl())
+        return false;
+    TCustomForm* form = GetParentForm();
+    if (!form)
+        return false;
+    form->SelectNext(GetKeyState(VK_SHIFT) >= 0);
+    // The focus that came back to the frame belongs to the inner control.
+    if (HandleAllocated() && GetFocus() == Handle() && m_innerControl && m_innerControl->CanFocus())
+        m_innerControl->SetFocus();
+    return true;
+}
+
+void TcxContainer::ScreenResolutionChanged(int m, int d)
+{
+    if (m != d && d != 0 && Style() && Style()->IsAssigned(svFont))
+        Style()->Font()->SetHeight(MulDiv(Style()->Font()->Height(), m, d));
+    TcxControl::ScreenResolutionChanged(m, d);
 }
 
 void TcxContainer::HandleCreated()
@@ -1231,6 +1258,10 @@ void TcxContainer::FontChanged()
 {
     TcxControl::FontChanged();
     if (!Style() || m_settingOwnLook)
+        return;
+    // The parent's font arriving does not replace a font the style assigns: that one is the
+    // control's own (a description's stored font would be lost to the form's otherwise).
+    if (ParentFont() && Style()->IsAssigned(svFont))
         return;
     m_settingOwnLook = true;
     Style()->TakeControlFont(*Font());

@@ -266,6 +266,8 @@ public:
     virtual bool IsReadOnlyForTheme() { return false; }
     // The part of the control where the cursor makes it hot (client coordinates).
     virtual RECT HotBounds();
+    // A font the normal style assigns grows or shrinks with the form's resolution.
+    void ScreenResolutionChanged(int m, int d) override;
     // The hover watch noticed that the cursor has gone.
     void HoverEnded() override;
     // The control's colour set by a program or a description is the normal style's colour.
@@ -308,6 +310,10 @@ protected:
     void FontChanged() override;
     void ColorChanged() override;
     void LookAndFeelChanged() override;
+    // Tab in the control moves the focus to the next control of the form (Shift: the
+    // previous one), unless Ctrl or Alt is held or the control keeps Tab; true consumes it.
+    bool TabKeyDown(WPARAM key);
+    virtual bool TabLeavesControl() const { return true; }
     // Shapes the window: with a shadow, the frame and its copy moved 3 pixels right and down.
     void ApplyWindowRegion();
     // Clips the inner control to the client rectangle (an empty region when it lies outside).

@@ -538,6 +538,8 @@ bool TcxCustomTextEdit::EditKey(UINT msg, WPARAM key)
     switch (msg) {
     case WM_KEYDOWN: {
         m_enterHandled = false;
+        if (TabKeyDown(key))
+            return true;
         if (EditorKeyDown(key)) {
             m_enterHandled = key == VK_RETURN;
             return true;

@@ -192,4 +192,30 @@ TEST_F(EditorBehaviourTest, AThickerFrameIsHotToTheEdgeAndTheRingIsNotHotOnceThe
     EXPECT_EQ(edit->ViewInfo().state, static_cast<TcxContainerState>(csfNormal | csfHot)) << "the frame itself is hot";
 }
 
+TEST_F(EditorBehaviourTest, TabThatReachesTheFieldMovesTheFocusAlongTheForm)
+{
+    // The form's message loop takes Tab first; a key sent to the field itself (by another
+    // window's code, or a host without that loop) must not be typed or lost either.
+    auto* first = Make<TcxTextEdit>(10, 10, 150, 21);
+    auto* second = Make<TcxTextEdit>(10, 40, 150, 21);
+    auto* third = Make<TcxTextEdit>(10, 70, 150, 21);
+    struct Case {
+        bool shift;
+        TcxTextEdit* expected;
+    } cases[] = {{false, third}, {true, first}};
+    for (const Case& c : cases) {
+        second->SetFocus();
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = c.shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+        SendMessageW(second->InnerEdit()->Handle(), WM_KEYDOWN, VK_TAB, 0);
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+        EXPECT_TRUE(c.expected->Focused()) << "shift " << c.shift;
+        EXPECT_EQ(GetFocus(), c.expected->InnerEdit()->Handle()) << "the edit box of the next field";
+        EXPECT_EQ(second->Text(), L"");
+    }
+}
+
 } // namespace

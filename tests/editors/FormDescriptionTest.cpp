@@ -203,4 +203,29 @@ TEST(FormDescriptionTest, EverySettingOfTheEditorsLoads)
               L"TcxButtonEditProperties");
 }
 
+TEST(FormDescriptionTest, AFontAStyleAssignsFollowsTheFormsResolutionAndAnInheritedOneIsLeftToTheForm)
+{
+    RegisterEditorClasses();
+    RegisterComponentClass(L"TDescribedForm",
+                           [](TComponent* o) -> TComponent* { return new DescribedForm(o); });
+    TApplication app;
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    for (int stored : {dpi / 2, dpi}) {
+        SCOPED_TRACE(stored);
+        DescribedForm form(&app);
+        std::wstring text = L"object Scaled: TDescribedForm\n  PixelsPerInch = " + std::to_wstring(stored) +
+                            L"\n  object Own: TcxTextEdit\n    Style.Font.Height = -10\n"
+                            L"    Style.IsFontAssigned = True\n  end\n  object Inherited: TcxTextEdit\n  end\nend\n";
+        ASSERT_NO_THROW(form.LoadFromDescription(text));
+        auto* own = dynamic_cast<TcxTextEdit*>(form.fields[L"Own"]);
+        auto* inherited = dynamic_cast<TcxTextEdit*>(form.fields[L"Inherited"]);
+        ASSERT_TRUE(own && inherited);
+        // Stored for half the screen's resolution, the font's height doubles.
+        EXPECT_EQ(own->Style()->Font()->Height(), stored == dpi ? -10 : -20);
+        EXPECT_FALSE(inherited->Style()->IsAssigned(svFont)) << "the form's own scaling reaches it";
+    }
+}
+
 } // namespace
