@@ -218,4 +218,55 @@ TEST_F(EditorBehaviourTest, TabThatReachesTheFieldMovesTheFocusAlongTheForm)
     }
 }
 
+TEST_F(EditorBehaviourTest, TheInputMethodFollowsTheImeModeWhileTheFieldHasTheFocus)
+{
+    auto* edit = Make<TcxTextEdit>(10, 10, 150, 21);
+    auto* other = Make<TcxTextEdit>(10, 40, 150, 21);
+    edit->SetFocus();
+    HWND box = edit->InnerEdit()->Handle();
+    constexpr DWORD kAny = ~0u;
+    struct Case {
+        TImeMode mode;
+        bool hasContext;
+        int open; // -1: not looked at
+        DWORD conversion;
+    } cases[] = {
+        {imDisable, false, -1, kAny},
+        {imOpen, true, 1, kAny},
+        {imClose, true, 0, kAny},
+        {imKata, true, 1, IME_CMODE_NATIVE | IME_CMODE_KATAKANA | IME_CMODE_FULLSHAPE},
+        {imSAlpha, true, 1, IME_CMODE_ALPHANUMERIC},
+        {imDisable, false, -1, kAny},
+        {imDontCare, true, -1, kAny}, // the context is given back
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(kImeModeNames[c.mode].first);
+        edit->Properties()->SetImeMode(c.mode);
+        HIMC context = ImmGetContext(box);
+        EXPECT_EQ(context != nullptr, c.hasContext);
+        if (!context)
+            continue;
+        if (c.open >= 0)
+            EXPECT_EQ(ImmGetOpenStatus(context) != FALSE, c.open == 1);
+        DWORD conversion = 0, sentence = 0;
+        if (c.conversion != kAny) {
+            EXPECT_TRUE(ImmGetConversionStatus(context, &conversion, &sentence));
+            EXPECT_EQ(conversion, c.conversion);
+        }
+        ImmReleaseContext(box, context);
+    }
+    // Closed again whenever the field gets the focus back, whatever was done meanwhile.
+    edit->Properties()->SetImeMode(imClose);
+    other->SetFocus();
+    HIMC context = ImmGetContext(box);
+    ASSERT_TRUE(context);
+    ImmSetOpenStatus(context, TRUE);
+    ImmReleaseContext(box, context);
+    edit->SetFocus();
+    context = ImmGetContext(box);
+    ASSERT_TRUE(context);
+    EXPECT_FALSE(ImmGetOpenStatus(context));
+    ImmReleaseContext(box, context);
+}
+
 } // namespace
