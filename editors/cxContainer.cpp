@@ -47,9 +47,15 @@ const TEnumNames kEdgeNames{{L"bLeft", cxBorder(bLeft)},
 
 // ---- TcxContainerStyle -------------------------------------------------------------------------
 
-TcxContainerStyle::TcxContainerStyle(TcxContainer* container, TcxContainerStateIndex state)
-    : m_container(container), m_state(state), m_lookAndFeel(this)
+TcxContainerStyle::TcxContainerStyle(TcxContainer* container, TcxContainerStateIndex state, bool directValueMode)
+    : m_container(container), m_direct(directValueMode), m_state(state), m_lookAndFeel(this)
 {
+    if (m_direct) {
+        m_borderColor = clDefault;
+        m_edges = 0;
+        m_shadow = false;
+        m_transparentBorder = true;
+    }
     m_font.OnChange = [this](TGraphicsObject*) {
         if (m_fontAssignedLock == 0)
             m_assigned |= svFont;
@@ -173,6 +179,8 @@ void TcxContainerStyle::SetStyleController(TcxStyleController* controller)
         r->SetStyleController(controller);
         return;
     }
+    if (m_direct)
+        return;
     if (!controller)
         controller = DefaultStyleController();
     if (controller == m_controller)
@@ -211,7 +219,7 @@ void TcxContainerStyle::ResolveStyleControllerName(TComponent* owner)
 
 void TcxContainerStyle::ConnectDefaultController()
 {
-    if (!IsRootStyle() || m_controller)
+    if (!IsRootStyle() || m_controller || m_direct)
         return;
     if (TcxStyleController* c = DefaultStyleController()) {
         m_controller = c;
@@ -241,13 +249,22 @@ void TcxContainerStyle::ControllerFreed(TcxStyleController* controller)
 
 void TcxContainerStyle::UpdateFont()
 {
-    if (!IsRootStyle() || IsAssigned(svFont))
+    if (!IsRootStyle() || m_direct || IsAssigned(svFont))
         return;
     const TcxContainerStyle* source = AssignedSource(svFont);
-    if (!source || source == this)
+    if (source == this)
         return;
     ++m_fontAssignedLock;
-    m_font.Assign(&source->m_font);
+    if (source) {
+        m_font.Assign(&source->m_font);
+    } else if (m_container && m_container->ParentFont()) {
+        // No controller gives a font any more: the control's, which follows its parent.
+        m_font.Assign(m_container->Font());
+    } else {
+        // Nor does a parent: a controller's font that went away must not stay behind.
+        TFont defaultFont;
+        m_font.Assign(&defaultFont);
+    }
     --m_fontAssignedLock;
 }
 
@@ -269,12 +286,20 @@ void TcxContainerStyle::Assign(const TPersistent* source)
         m_shadow = s->m_shadow;
         m_transparentBorder = s->m_transparentBorder;
         m_color = s->m_color;
-        ++m_fontAssignedLock;
-        m_font.Assign(&s->m_font);
-        --m_fontAssignedLock;
+        auto* source = const_cast<TcxContainerStyle*>(s);
+        if (m_direct) {
+            m_borrowedFont = source->Font();
+        } else {
+            ++m_fontAssignedLock;
+            m_font.Assign(source->Font());
+            // A light style's text colour is the colour its font is meant to have.
+            if (s->m_direct)
+                m_font.SetColor(s->m_textColor);
+            --m_fontAssignedLock;
+        }
         m_textColor = s->m_textColor;
         m_textStyle = s->m_textStyle;
-        m_assigned = s->m_assigned;
+        m_assigned = s->AssignedValues() & ((1u << 10) - 1);
         MarkChanged();
     } catch (...) {
         UnlockUpdate();
@@ -346,7 +371,7 @@ void TcxContainerStyle::MarkChanged()
     m_pendingChange = true;
     if (m_lockCount == 0 && m_pendingChange) {
         m_pendingChange = false;
-        if (m_destroying)
+        if (m_destroying || m_direct)
             return;
         if (OwnerNotify)
             OwnerNotify(this);
@@ -365,6 +390,8 @@ void TcxContainerStyle::UnlockUpdate()
 
 TColor TcxContainerStyle::BorderColor() const
 {
+    if (m_direct)
+        return m_borderColor;
     if (const TcxContainerStyle* src = AssignedSource(svBorderColor))
         return src->m_borderColor;
     if (IsRootStyle())
@@ -383,6 +410,8 @@ void TcxContainerStyle::SetBorderColor(TColor v)
 
 TcxContainerBorderStyle TcxContainerStyle::BorderStyle() const
 {
+    if (m_direct)
+        return m_borderStyle;
     if (const TcxContainerStyle* src = AssignedSource(svBorderStyle))
         return src->m_borderStyle;
     const TcxContainerStyle* root = Root();
@@ -408,6 +437,8 @@ void TcxContainerStyle::SetBorderStyle(TcxContainerBorderStyle v)
 
 TColor TcxContainerStyle::Color() const
 {
+    if (m_direct)
+        return m_color;
     if (IsRootStyle() && m_container && m_container->ParentColor() && m_container->Parent())
         return m_container->Parent()->Color();
     if (const TcxContainerStyle* src = AssignedSource(svColor))
@@ -431,6 +462,8 @@ void TcxContainerStyle::SetColor(TColor v)
 
 TcxBorders TcxContainerStyle::Edges() const
 {
+    if (m_direct)
+        return m_edges;
     const TcxContainerStyle* src = Root()->AssignedSource(svEdges);
     return src ? src->m_edges : cxBordersAll;
 }
@@ -447,6 +480,8 @@ void TcxContainerStyle::SetEdges(TcxBorders v)
 
 bool TcxContainerStyle::HotTrack() const
 {
+    if (m_direct)
+        return m_hotTrack;
     const TcxContainerStyle* r = Root();
     const TcxContainerStyle* src = r->AssignedSource(svHotTrack);
     return src ? src->m_hotTrack : r->FallbackHotTrack();
@@ -464,6 +499,8 @@ void TcxContainerStyle::SetHotTrack(bool v)
 
 bool TcxContainerStyle::Shadow() const
 {
+    if (m_direct)
+        return m_shadow;
     const TcxContainerStyle* src = Root()->AssignedSource(svShadow);
     return src ? src->m_shadow : false;
 }
@@ -480,6 +517,8 @@ void TcxContainerStyle::SetShadow(bool v)
 
 bool TcxContainerStyle::TransparentBorder() const
 {
+    if (m_direct)
+        return m_transparentBorder;
     const TcxContainerStyle* src = Root()->AssignedSource(svTransparentBorder);
     return src ? src->m_transparentBorder : true;
 }
@@ -496,6 +535,8 @@ void TcxContainerStyle::SetTransparentBorder(bool v)
 
 TColor TcxContainerStyle::TextColor() const
 {
+    if (m_direct)
+        return m_textColor;
     if (const TcxContainerStyle* src = AssignedSource(svTextColor))
         return src->m_textColor;
     if (IsRootStyle())
@@ -514,6 +555,8 @@ void TcxContainerStyle::SetTextColor(TColor v)
 
 TFontStyles TcxContainerStyle::TextStyle() const
 {
+    if (m_direct)
+        return m_textStyle;
     if (const TcxContainerStyle* src = AssignedSource(svTextStyle))
         return src->m_textStyle;
     return IsRootStyle() ? m_font.Style() : Root()->TextStyle();
@@ -541,7 +584,22 @@ void TcxContainerStyle::TakeControlFont(const TFont& font)
 
 TFont* TcxContainerStyle::Font() noexcept
 {
+    if (m_direct)
+        return m_borrowedFont ? m_borrowedFont : &m_font;
     return &Root()->m_font;
+}
+
+void TcxContainerStyle::SetFont(TFont* font)
+{
+    if (m_direct) {
+        m_borrowedFont = font;
+        return;
+    }
+    TcxContainerStyle* r = Root();
+    if (font)
+        r->m_font.Assign(font);
+    r->m_assigned |= svFont;
+    r->MarkChanged();
 }
 
 TcxLookAndFeel* TcxContainerStyle::LookAndFeel() noexcept

@@ -46,15 +46,19 @@ TcxContainerBorderStyle DefaultBorderStyleFor(TcxLookAndFeelKind kind);
 
 class TcxContainerStyle : public TPersistent {
 public:
-    TcxContainerStyle(TcxContainer* container, TcxContainerStateIndex state);
+    // A style in direct value mode is a light one made on the fly for one paint: it answers
+    // its own fields and nothing else (every value counts as assigned, no controller, no
+    // fallbacks), borrows its font, and tells nobody of changes.
+    TcxContainerStyle(TcxContainer* container, TcxContainerStateIndex state, bool directValueMode = false);
     ~TcxContainerStyle() override;
     const wchar_t* ClassName() const override { return L"TcxContainerStyle"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
     void Assign(const TPersistent* source) override;
 
-    TcxContainerStyleValues AssignedValues() const noexcept { return m_assigned; }
-    bool IsAssigned(TcxContainerStyleValue v) const noexcept { return (m_assigned & v) != 0; }
+    TcxContainerStyleValues AssignedValues() const noexcept { return m_direct ? ~0u : m_assigned; }
+    bool IsAssigned(TcxContainerStyleValue v) const noexcept { return (AssignedValues() & v) != 0; }
+    bool DirectValueMode() const noexcept { return m_direct; }
     void RestoreDefaults();
     void SetAssignedValues(TcxContainerStyleValues v);
     // Forgets every assigned value (and, in the normal style, the look-and-feel settings).
@@ -85,10 +89,13 @@ public:
     void SetTextStyle(TFontStyles v);
     // Font and look-and-feel exist once per owner, in the normal style.
     TFont* Font() noexcept;
+    // Copies the font and marks it assigned; a style in direct value mode keeps the
+    // reference instead (the font must outlive its use).
+    void SetFont(TFont* font);
     TcxLookAndFeel* LookAndFeel() noexcept;
     // The font with the state's text colour and text style.
     const TFont& EffectiveFont();
-    bool IsRootStyle() const noexcept { return m_state == csNormal; }
+    bool IsRootStyle() const noexcept { return m_direct || m_state == csNormal; }
     // Takes the control's font (inherited from its parent, say) without marking it assigned.
     void TakeControlFont(const TFont& font);
 
@@ -133,6 +140,8 @@ private:
     void UpdateFont();
 
     TcxContainer* m_container;
+    bool m_direct = false;
+    TFont* m_borrowedFont = nullptr;
     TcxContainerStyle* m_root = nullptr;
     TcxStyleController* m_controller = nullptr;
     std::wstring m_pendingControllerName;

@@ -303,8 +303,32 @@ const TcxEditStyle* TcxEditStyle::ButtonTransparencySource(int depth) const
     return s && s != this ? s->ButtonTransparencySource(depth + 1) : nullptr;
 }
 
+void TcxEditStyle::Assign(const TPersistent* source)
+{
+    if (auto* s = dynamic_cast<const TcxEditStyle*>(source)) {
+        LockUpdate();
+        m_buttonStyle = s->m_buttonStyle;
+        m_buttonStyleAssigned = s->m_buttonStyleAssigned || s->DirectValueMode();
+        m_buttonTransparency = s->m_buttonTransparency;
+        m_buttonTransparencyAssigned = s->m_buttonTransparencyAssigned || s->DirectValueMode();
+        m_gradientButtons = s->m_gradientButtons;
+        m_gradientButtonsAssigned = s->m_gradientButtonsAssigned || s->DirectValueMode();
+        try {
+            TcxContainerStyle::Assign(source);
+        } catch (...) {
+            UnlockUpdate();
+            throw;
+        }
+        UnlockUpdate();
+        return;
+    }
+    TcxContainerStyle::Assign(source);
+}
+
 TcxEditButtonStyle TcxEditStyle::ButtonStyle() const
 {
+    if (DirectValueMode())
+        return m_buttonStyle;
     if (const TcxEditStyle* src = ButtonStyleSource())
         return src->m_buttonStyle;
     return IsRootStyle() ? btsDefault : RootEdit()->ButtonStyle();
@@ -327,6 +351,8 @@ TcxEditButtonStyle TcxEditStyle::EffectiveButtonStyle()
 
 TcxEditButtonTransparency TcxEditStyle::ButtonTransparency() const
 {
+    if (DirectValueMode())
+        return m_buttonTransparency;
     const TcxEditStyle* src = RootEdit()->ButtonTransparencySource();
     return src ? src->m_buttonTransparency : ebtNone;
 }
@@ -343,6 +369,8 @@ void TcxEditStyle::SetButtonTransparency(TcxEditButtonTransparency v)
 
 bool TcxEditStyle::GradientButtons() const
 {
+    if (DirectValueMode())
+        return m_gradientButtons;
     const TcxEditStyle* r = RootEdit();
     return r->m_gradientButtonsAssigned && r->m_gradientButtons;
 }

@@ -192,6 +192,8 @@ public:
     const wchar_t* ClassName() const override { return L"TcxEditStyle"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    // The button values come with the container's values.
+    void Assign(const TPersistent* source) override;
 
     // The button style of this state: assigned here, else the normal style's, else btsDefault.
     TcxEditButtonStyle ButtonStyle() const;
