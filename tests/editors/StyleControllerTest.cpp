@@ -115,7 +115,9 @@ TEST(StyleControllerScaling, FontsStoredForAnotherResolutionAreScaledToTheScreen
         int height; // after reading
     } cases[] = {{screen, true, -15},
                  {screen * 5 / 4, true, MulDiv(-15, screen, screen * 5 / 4)},
-                 {screen * 5 / 4, false, -15}};
+                 // A font the style no longer assigns is the default font again, and stays
+                 // as it is.
+                 {screen * 5 / 4, false, TFont().Height()}};
     for (const Case& c : cases) {
         TcxEditStyleController controller(nullptr);
         controller.Style()->Font()->SetHeight(-15);
