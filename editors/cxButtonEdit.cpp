@@ -7,6 +7,11 @@
 TcxButtonEditProperties::TcxButtonEditProperties(TcxCustomEdit* owner) : TcxTextEditProperties(owner)
 {
     m_buttons.OnChanged = [this](TObject*) { Changed(); };
+    // New button settings have one button, the default ellipsis; a stored description
+    // replaces it with the buttons it lists.
+    TcxEditButton* first = m_buttons.Add();
+    first->SetDefault(true);
+    first->SetKind(bkEllipsis);
 }
 
 const TClassInfo* TcxButtonEditProperties::StaticProperties()
@@ -58,12 +63,7 @@ void TcxButtonEditProperties::Assign(const TPersistent* source)
 
 TcxButtonEdit::TcxButtonEdit(TComponent* owner) : TcxCustomTextEdit(owner)
 {
-    auto* properties = new TcxButtonEditProperties(this);
-    // A new button edit has one button, as the collection's default.
-    TcxEditButton* first = properties->Buttons()->Add();
-    first->SetDefault(true);
-    first->SetKind(bkEllipsis);
-    Construct(properties);
+    Construct(new TcxButtonEditProperties(this));
 }
 
 const TClassInfo* TcxButtonEdit::StaticProperties()
@@ -103,7 +103,7 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
     m_previousHotButton = m_hotButton;
     m_pressedButton = m_hotButton = -1;
     m_buttonInfos.clear();
-    TcxEditButtons* buttons = Properties()->Buttons();
+    TcxEditButtons* buttons = ActiveButtonProperties()->Buttons();
     auto* style = static_cast<TcxEditStyle*>(CurrentStyle());
     TcxContainerState state = m_viewInfo.state;
     bool focused = (state & csfFocused) != 0, hot = (state & csfHot) != 0;
@@ -149,7 +149,7 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
         infos.insert(infos.begin(), vi);
     }
     int n = static_cast<int>(infos.size());
-    if (Properties()->ViewStyle() == vsButtonsOnly && n > 0) {
+    if (ActiveButtonProperties()->ViewStyle() == vsButtonsOnly && n > 0) {
         // The buttons take the whole width: what is left goes to the stretchable ones (all of
         // them when none is), in proportion to their widths, the last taking the remainder;
         // every button counts as right-aligned.
@@ -239,7 +239,7 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
 
 int TcxButtonEdit::ButtonsContentHeight()
 {
-    TcxEditButtons* buttons = Properties()->Buttons();
+    TcxEditButtons* buttons = ActiveButtonProperties()->Buttons();
     int glyph = 0;
     for (int i = 0; i < buttons->Count(); ++i) {
         TcxEditButton* b = buttons->Items(i);
@@ -267,7 +267,7 @@ int TcxButtonEdit::AutoHeight()
 
 bool TcxButtonEdit::CanModify()
 {
-    TcxTextEditViewStyle v = Properties()->ViewStyle();
+    TcxTextEditViewStyle v = ActiveButtonProperties()->ViewStyle();
     return v != vsHideCursor && v != vsButtonsOnly && TcxCustomTextEdit::CanModify();
 }
 
@@ -380,9 +380,11 @@ void TcxButtonEdit::DoButtonClick(int viewIndex)
     if (viewIndex < 0 || viewIndex >= static_cast<int>(m_buttonInfos.size()))
         return;
     int index = m_buttonInfos[static_cast<size_t>(viewIndex)].index;
-    TcxButtonEditProperties* props = Properties();
-    if (props->OnButtonClick)
-        CallHandler([&] { props->OnButtonClick(this, index); });
+    // The editor's own handler, then the repository item's.
+    TcxButtonEditProperties* item = ActiveButtonProperties() != Properties() ? ActiveButtonProperties() : nullptr;
+    for (TcxButtonEditProperties* props : {Properties(), item})
+        if (props && props->OnButtonClick)
+            CallHandler([&] { props->OnButtonClick(this, index); });
 }
 
 void TcxButtonEdit::MouseDown(int button, POINT p)
@@ -409,7 +411,8 @@ bool TcxButtonEdit::EditKey(UINT msg, WPARAM key)
 {
     if (msg == WM_KEYDOWN) {
         int k = DefaultButtonIndex();
-        if (Properties()->ClickKey() != 0 && ShortCutOf(key) == Properties()->ClickKey() && k >= 0) {
+        unsigned clickKey = ActiveButtonProperties()->ClickKey();
+        if (clickKey != 0 && ShortCutOf(key) == clickKey && k >= 0) {
             // The key's character (a line feed for Ctrl+Enter) must not reach the text.
             MSG pending;
             if (InnerEdit() && InnerEdit()->HandleAllocated())

@@ -52,6 +52,11 @@ public:
         return static_cast<TcxButtonEditProperties*>(TcxCustomEdit::Properties());
     }
 
+    // The button settings in use (a repository item's when one is set).
+    TcxButtonEditProperties* ActiveButtonProperties() noexcept
+    {
+        return static_cast<TcxButtonEditProperties*>(ActiveProperties());
+    }
     // The visible buttons, in collection order.
     const std::vector<TcxEditButtonViewInfo>& ButtonViewInfos() const noexcept { return m_buttonInfos; }
     // The position in ButtonViewInfos of the button under p (client coordinates); -1 when p
@@ -92,6 +97,10 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Hooks of a button going down and coming up (the click follows the up).
     bool DblClickIsButtonPress(POINT p) override { return ButtonAt(p) >= 0; }
+    bool CanUseProperties(TcxCustomEditProperties* p) override
+    {
+        return dynamic_cast<TcxButtonEditProperties*>(p) != nullptr;
+    }
     virtual void DoButtonDown(int viewIndex) {}
     virtual void DoButtonUp(int viewIndex) {}
 

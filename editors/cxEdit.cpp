@@ -216,8 +216,19 @@ void TcxCustomEditProperties::MarkChanged()
         return;
     }
     m_changed = false;
-    if (!m_owner)
+    if (!m_owner) {
+        if (OnPropertiesChanged) {
+            ++m_changing;
+            try {
+                OnPropertiesChanged();
+            } catch (...) {
+                --m_changing;
+                throw;
+            }
+            --m_changing;
+        }
         return;
+    }
     ++m_changing;
     try {
         m_owner->PropertiesChangedFromProperties();
@@ -460,6 +471,8 @@ TcxCustomEdit::TcxCustomEdit(TComponent* owner) : TcxContainer(owner)
 TcxCustomEdit::~TcxCustomEdit()
 {
     Destroying();
+    if (m_repositoryItem)
+        m_repositoryItem->RemoveUser(this);
 }
 
 void TcxCustomEdit::InitEdit(TcxCustomEditProperties* properties)
@@ -481,6 +494,13 @@ const TClassInfo* TcxCustomEdit::StaticProperties()
         ci.AddInt<TcxCustomEdit>(L"AnchorX", &TcxCustomEdit::SetAnchorX, &TcxCustomEdit::AnchorX);
         ci.AddInt<TcxCustomEdit>(L"AnchorY", &TcxCustomEdit::SetAnchorY, &TcxCustomEdit::AnchorY);
         ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnDblClick", &TcxCustomEdit::OnDblClick);
+        ci.Add({L"RepositoryItem",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<TcxCustomEdit&>(o).SetRepositoryItemName(v.text);
+                },
+                {},
+                {},
+                {}});
         ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnChange", &TcxCustomEdit::OnChange);
         ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnEditValueChanged", &TcxCustomEdit::OnEditValueChanged);
         ci.AddEvent<TcxCustomEdit, TcxEditEditingEvent>(L"OnEditing", &TcxCustomEdit::OnEditing);
@@ -492,6 +512,66 @@ const TClassInfo* TcxCustomEdit::StaticProperties()
         return ci;
     }();
     return &info;
+}
+
+TcxCustomEditProperties* TcxCustomEdit::ActiveProperties() noexcept
+{
+    return m_repositoryItem ? m_repositoryItem->Properties() : m_properties.get();
+}
+
+void TcxCustomEdit::SetRepositoryItem(TcxEditRepositoryItem* item)
+{
+    if (item == m_repositoryItem)
+        return;
+    if (item && !CanUseProperties(item->Properties()))
+        throw EInvalidOperation(L"The repository item's properties do not suit this editor");
+    if (m_repositoryItem) {
+        m_repositoryItem->RemoveUser(this);
+        RemoveFreeNotification(m_repositoryItem);
+    }
+    m_repositoryItem = item;
+    if (item) {
+        item->AddUser(this);
+        FreeNotification(item);
+    }
+    PropertiesChanged();
+}
+
+void TcxCustomEdit::Notification(TComponent* component, TOperation operation)
+{
+    TcxContainer::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == m_repositoryItem) {
+        m_repositoryItem = nullptr;
+        PropertiesChanged();
+    }
+}
+
+TcxEditRepositoryItem::TcxEditRepositoryItem(TComponent* owner, TcxCustomEditProperties* properties)
+    : TComponent(owner), m_properties(properties)
+{
+    m_properties->OnPropertiesChanged = [this] {
+        // A user may go away while the others are told: tell a copy of the list.
+        std::vector<TcxCustomEdit*> users = m_users;
+        for (TcxCustomEdit* editor : users)
+            editor->PropertiesChangedFromProperties();
+    };
+}
+
+TcxEditRepositoryItem::~TcxEditRepositoryItem()
+{
+    Destroying();
+    m_properties->OnPropertiesChanged = nullptr;
+}
+
+void TcxEditRepositoryItem::AddUser(TcxCustomEdit* editor)
+{
+    if (std::find(m_users.begin(), m_users.end(), editor) == m_users.end())
+        m_users.push_back(editor);
+}
+
+void TcxEditRepositoryItem::RemoveUser(TcxCustomEdit* editor)
+{
+    m_users.erase(std::remove(m_users.begin(), m_users.end(), editor), m_users.end());
 }
 
 void TcxCustomEdit::PropertiesChangedFromProperties()
@@ -532,6 +612,41 @@ private:
 bool TcxCustomEdit::CanModify()
 {
     return !ReadOnly();
+}
+
+TcxCustomEditProperties* TcxCustomEdit::ItemProperties() noexcept
+{
+    return m_repositoryItem ? m_repositoryItem->Properties() : nullptr;
+}
+
+void TcxCustomEdit::RaiseChange()
+{
+    for (TcxCustomEditProperties* p : {Properties(), ItemProperties()})
+        if (p && p->OnChange)
+            CallHandler([&] { p->OnChange(this); });
+    if (OnChange)
+        CallHandler([&] { OnChange(this); });
+}
+
+void TcxCustomEdit::RaiseEditValueChanged()
+{
+    for (TcxCustomEditProperties* p : {Properties(), ItemProperties()})
+        if (p && p->OnEditValueChanged)
+            CallHandler([&] { p->OnEditValueChanged(this); });
+    if (OnEditValueChanged)
+        CallHandler([&] { OnEditValueChanged(this); });
+}
+
+bool TcxCustomEdit::ListensToChange()
+{
+    TcxCustomEditProperties* item = ItemProperties();
+    return Properties()->OnChange || (item && item->OnChange) || OnChange;
+}
+
+bool TcxCustomEdit::ListensToEditValueChanged()
+{
+    TcxCustomEditProperties* item = ItemProperties();
+    return Properties()->OnEditValueChanged || (item && item->OnEditValueChanged) || OnEditValueChanged;
 }
 
 bool TcxCustomEdit::DoEditing()
@@ -584,7 +699,7 @@ void TcxCustomEdit::SetEditValue(const TcxEditValue& value)
 
 void TcxCustomEdit::SetInternalEditValue(const TcxEditValue& value)
 {
-    TcxCustomEditProperties* p = Properties();
+    TcxCustomEditProperties* p = ActiveProperties();
     if (m_userChanging && !DoEditing())
         return;
     bool changed = p && p->CompareEditValues() && value != m_editValue;
@@ -607,7 +722,7 @@ void TcxCustomEdit::ContentChangedByUser(const TcxEditValue& value)
     m_editValue = value;
     SetModifiedAfterEnter(true);
     ChangeHandler();
-    if (changed && Properties() && Properties()->SeparateValueChangedEvent())
+    if (changed && Properties() && ActiveProperties()->SeparateValueChangedEvent())
         EditValueChangedHandler();
 }
 
@@ -615,36 +730,26 @@ void TcxCustomEdit::ChangeHandler()
 {
     if (IsLoading() || IsDestroying() || !Properties())
         return;
-    TcxCustomEditProperties* p = Properties();
-    if (p->OnChange || OnChange) {
-        if (m_changeEventsLock > 0) {
+    if (ListensToChange()) {
+        if (m_changeEventsLock > 0)
             m_pendingChange = true;
-        } else {
-            if (p->OnChange)
-                CallHandler([&] { p->OnChange(this); });
-            if (OnChange)
-                CallHandler([&] { OnChange(this); });
-        }
+        else
+            RaiseChange();
     }
+    TcxCustomEditProperties* p = ActiveProperties();
     if (!p->SeparateValueChangedEvent() && !p->CompareEditValues())
         EditValueChangedHandler();
 }
 
 void TcxCustomEdit::EditValueChangedHandler()
 {
-    if (IsLoading() || IsDestroying() || !Properties())
-        return;
-    TcxCustomEditProperties* p = Properties();
-    if (!p->OnEditValueChanged && !OnEditValueChanged)
+    if (IsLoading() || IsDestroying() || !Properties() || !ListensToEditValueChanged())
         return;
     if (m_changeEventsLock > 0) {
         m_pendingEditValueChanged = true;
         return;
     }
-    if (p->OnEditValueChanged)
-        CallHandler([&] { p->OnEditValueChanged(this); });
-    if (OnEditValueChanged)
-        CallHandler([&] { OnEditValueChanged(this); });
+    RaiseEditValueChanged();
 }
 
 void TcxCustomEdit::LockChangeEvents(bool lock, bool fire)
@@ -659,28 +764,19 @@ void TcxCustomEdit::LockChangeEvents(bool lock, bool fire)
         return;
     if (--m_changeEventsLock > 0 || !fire || IsLoading() || IsDestroying() || !Properties())
         return;
-    TcxCustomEditProperties* p = Properties();
     bool change = m_pendingChange, valueChanged = m_pendingEditValueChanged;
     m_pendingChange = m_pendingEditValueChanged = false;
-    if (change) {
-        if (p->OnChange)
-            CallHandler([&] { p->OnChange(this); });
-        if (OnChange)
-            CallHandler([&] { OnChange(this); });
-    }
-    if (valueChanged) {
-        if (p->OnEditValueChanged)
-            CallHandler([&] { p->OnEditValueChanged(this); });
-        if (OnEditValueChanged)
-            CallHandler([&] { OnEditValueChanged(this); });
-    }
+    if (change)
+        RaiseChange();
+    if (valueChanged)
+        RaiseEditValueChanged();
 }
 
 bool TcxCustomEdit::ValidateEdit(bool raiseOnError)
 {
     if (!m_modifiedAfterEnter || m_validated)
         return true;
-    TcxCustomEditProperties* p = Properties();
+    TcxCustomEditProperties* p = ActiveProperties();
     // Whatever happens below, also an error raised on the failure path, the editor leaves
     // the validating state.
     m_isValidating = true;
@@ -691,7 +787,9 @@ bool TcxCustomEdit::ValidateEdit(bool raiseOnError)
     std::wstring errorText;
     if (p->CanValidate()) {
         errorText = cxSEditValidateErrorText;
-        p->ValidateDisplayValue(display, errorText, error, this);
+        Properties()->ValidateDisplayValue(display, errorText, error, this);
+        if (TcxCustomEditProperties* item = ItemProperties())
+            item->ValidateDisplayValue(display, errorText, error, this);
         if (display != shown)
             SetDisplayValue(display);
     }
@@ -727,7 +825,7 @@ void TcxCustomEdit::ValidationError(const std::wstring& errorText)
         }
         SelectAllText();
     }
-    if (Properties()->BeepOnError())
+    if (ActiveProperties()->BeepOnError())
         MessageBeep(MB_OK);
     if (!errorText.empty())
         throw EcxEditValidationError(errorText);
@@ -744,7 +842,7 @@ void TcxCustomEdit::PostEditValue(bool validateFirst)
 
 bool TcxCustomEdit::EditorKeyDown(WPARAM key)
 {
-    TcxCustomEditProperties* p = Properties();
+    TcxCustomEditProperties* p = ActiveProperties();
     m_escapeHandled = false;
     unsigned shortCut = ShortCutOf(key);
     if (p->ClearKey() != 0 && shortCut == p->ClearKey()) {
@@ -793,7 +891,7 @@ void TcxCustomEdit::DoEnter()
     });
     if (OnEnter)
         CallHandler([this] { OnEnter(this); });
-    if (Properties() && Properties()->RememberValueOnEnter())
+    if (Properties() && ActiveProperties()->RememberValueOnEnter())
         m_valueOnEnter = m_editValue;
 }
 
@@ -943,7 +1041,7 @@ void TcxCustomEdit::UpdateAnchors()
     m_anchorX = m_anchorY = kNoAnchor;
     if (!m_properties || !m_autoSize)
         return;
-    const cxedit::TcxEditAlignment& a = m_properties->AlignmentValue();
+    const cxedit::TcxEditAlignment& a = ActiveProperties()->AlignmentValue();
     if (AutoWidth()) {
         if (a.Horz() == cxedit::TAlignment::taCenter)
             m_anchorX = Left() + (Width() + 1) / 2;
@@ -964,7 +1062,7 @@ void TcxCustomEdit::SetBounds(int left, int top, int width, int height)
         // A size the editor gives itself keeps its anchors where they are; a place given
         // by the program moves them.
         if (m_applyingAutoSize) {
-            const cxedit::TcxEditAlignment& a = m_properties->AlignmentValue();
+            const cxedit::TcxEditAlignment& a = ActiveProperties()->AlignmentValue();
             if (m_anchorY != kNoAnchor)
                 top = a.Vert() == cxedit::TcxEditVertAlignment::taVCenter ? m_anchorY - (height + 1) / 2
                                                                            : m_anchorY - height;
@@ -979,6 +1077,15 @@ void TcxCustomEdit::SetBounds(int left, int top, int width, int height)
 
 void TcxCustomEdit::Loaded()
 {
+    if (!m_pendingRepositoryItem.empty()) {
+        std::wstring name = std::move(m_pendingRepositoryItem);
+        m_pendingRepositoryItem.clear();
+        for (TComponent* o = Owner(); o; o = o->Owner())
+            if (auto* item = dynamic_cast<TcxEditRepositoryItem*>(o->FindComponent(name))) {
+                SetRepositoryItem(item);
+                break;
+            }
+    }
     TcxContainer::Loaded();
     ApplyAutoSize();
 }

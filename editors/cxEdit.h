@@ -153,6 +153,8 @@ public:
     // Delivers the change now, or once the update lock is released.
     void MarkChanged();
     TcxCustomEdit* Owner() const noexcept { return m_owner; }
+    // Where the changes of properties that belong to no editor (a repository item's) go.
+    std::function<void()> OnPropertiesChanged;
 
     TNotifyEvent OnChange;
     TNotifyEvent OnEditValueChanged;
@@ -244,6 +246,15 @@ public:
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
 
     TcxCustomEditProperties* Properties() noexcept { return m_properties.get(); }
+    // The settings in use: the repository item's when one is set, else the editor's own.
+    TcxCustomEditProperties* ActiveProperties() noexcept;
+    // A repository item whose properties the editor uses instead of its own; its events run
+    // after the editor's own. Refused (EInvalidOperation) when its properties are of a kind
+    // this editor cannot use. nullptr returns to the own properties, as does freeing it.
+    class TcxEditRepositoryItem* RepositoryItem() const noexcept { return m_repositoryItem; }
+    void SetRepositoryItem(TcxEditRepositoryItem* item);
+    // A stored description names the item; it is found once everything is read.
+    void SetRepositoryItemName(const std::wstring& name) { m_pendingRepositoryItem = name; }
     TcxEditStyle* EditStyle() noexcept { return static_cast<TcxEditStyle*>(Style()); }
     bool AutoSize() const noexcept { return m_autoSize; }
     void SetAutoSize(bool v);
@@ -289,7 +300,7 @@ public:
     virtual bool CanModify();
     // CanModify, and OnEditing does not refuse.
     bool DoEditing();
-    bool ReadOnly() { return Properties() && Properties()->ReadOnly(); }
+    bool ReadOnly() { return ActiveProperties() && ActiveProperties()->ReadOnly(); }
 
     TNotifyEvent OnChange;
     TNotifyEvent OnEditValueChanged;
@@ -305,6 +316,9 @@ public:
 
 protected:
     void InitEdit(TcxCustomEditProperties* properties);
+    // Whether properties of this kind can steer the editor (a repository item's).
+    virtual bool CanUseProperties(TcxCustomEditProperties* properties) { return properties != nullptr; }
+    void Notification(TComponent* component, TOperation operation) override;
     // The text shown for the value, and showing a text (descendants with text override).
     virtual std::wstring DisplayText() { return {}; }
     virtual void SetDisplayValue(const std::wstring& text) {}
@@ -352,10 +366,19 @@ private:
     };
     void PushModifiedFlags();
     void PopModifiedFlags();
+    // The repository item's properties, or nullptr.
+    TcxCustomEditProperties* ItemProperties() noexcept;
+    // OnChange and OnEditValueChanged of the own properties, the item's, then the editor's.
+    void RaiseChange();
+    void RaiseEditValueChanged();
+    bool ListensToChange();
+    bool ListensToEditValueChanged();
     // The failure path of ValidateEdit: focus the editor, select its text, beep and raise.
     void ValidationError(const std::wstring& errorText);
 
     std::unique_ptr<TcxCustomEditProperties> m_properties;
+    TcxEditRepositoryItem* m_repositoryItem = nullptr;
+    std::wstring m_pendingRepositoryItem;
     TcxEditValue m_editValue;
     TcxEditValue m_valueOnEnter;
     bool m_modifiedAfterEnter = false;
@@ -372,6 +395,22 @@ private:
     int m_anchorX = kNoAnchor, m_anchorY = kNoAnchor;
     int m_lineHeight = 0;
     LOGFONTW m_lineHeightFont{};
+};
+
+// Settings kept apart from any editor: editors that name the item use its properties
+// instead of their own, and hear of their changes.
+class TcxEditRepositoryItem : public TComponent {
+public:
+    TcxEditRepositoryItem(TComponent* owner, TcxCustomEditProperties* properties);
+    ~TcxEditRepositoryItem() override;
+    const wchar_t* ClassName() const override { return L"TcxEditRepositoryItem"; }
+    TcxCustomEditProperties* Properties() noexcept { return m_properties.get(); }
+    void AddUser(TcxCustomEdit* editor);
+    void RemoveUser(TcxCustomEdit* editor);
+
+private:
+    std::unique_ptr<TcxCustomEditProperties> m_properties;
+    std::vector<TcxCustomEdit*> m_users;
 };
 
 // One button embedded in an editor.

@@ -592,7 +592,7 @@ void TcxCustomTextEdit::InnerFocusChanged(bool gained, HWND other)
     if (gained) {
         if (fromOutside) {
             DoEnter();
-            if (Properties()->AutoSelect() && !FocusingForError())
+            if (ActiveProperties()->AutoSelect() && !FocusingForError())
                 m_innerEdit->SelectAll();
         }
     } else if (other != self) {

@@ -127,9 +127,10 @@ public:
     const wchar_t* ClassName() const override { return L"TcxCustomTextEdit"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    // The text settings in use (a repository item's when one is set).
     TcxTextEditProperties* TextProperties() noexcept
     {
-        return static_cast<TcxTextEditProperties*>(Properties());
+        return static_cast<TcxTextEditProperties*>(ActiveProperties());
     }
 
     // The shown text: the edit box's live text. Setting it by code passes the value check
@@ -162,6 +163,10 @@ public:
 
 protected:
     void Construct(TcxTextEditProperties* properties);
+    bool CanUseProperties(TcxCustomEditProperties* p) override
+    {
+        return dynamic_cast<TcxTextEditProperties*>(p) != nullptr;
+    }
     void PlaceInnerControl() override;
     void SyncInnerControlLook() override;
     void PropertiesChanged() override;

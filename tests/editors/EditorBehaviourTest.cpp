@@ -2,6 +2,7 @@
 // quietly, a quick second click on a button is a second click, the content sits where the
 // alignment says, and a size the editor gives itself keeps the anchored edge in place.
 #include "editors/cxButtonEdit.h"
+#include "editors/cxEditRepositoryItems.h"
 #include "tests/editors/EditorsTestHelpers.h"
 
 #include <string>
@@ -246,8 +247,9 @@ TEST_F(EditorBehaviourTest, TheInputMethodFollowsTheImeModeWhileTheFieldHasTheFo
         EXPECT_EQ(context != nullptr, c.hasContext);
         if (!context)
             continue;
-        if (c.open >= 0)
+        if (c.open >= 0) {
             EXPECT_EQ(ImmGetOpenStatus(context) != FALSE, c.open == 1);
+        }
         DWORD conversion = 0, sentence = 0;
         if (c.conversion != kAny) {
             EXPECT_TRUE(ImmGetConversionStatus(context, &conversion, &sentence));
@@ -267,6 +269,60 @@ TEST_F(EditorBehaviourTest, TheInputMethodFollowsTheImeModeWhileTheFieldHasTheFo
     ASSERT_TRUE(context);
     EXPECT_FALSE(ImmGetOpenStatus(context));
     ImmReleaseContext(box, context);
+}
+
+TEST_F(EditorBehaviourTest, ARepositoryItemsSettingsSteerTheEditorAndItsHandlersRunAfterTheEditorsOwn)
+{
+    auto* item = new TcxEditRepositoryButtonItem(form);
+    TcxButtonEditProperties* shared = item->Properties();
+    ASSERT_EQ(shared->Buttons()->Count(), 1) << "a button edit's properties start with one button";
+    shared->Buttons()->Add()->SetKind(bkText);
+    shared->SetReadOnly(true);
+    std::vector<std::string> events;
+    shared->OnButtonClick = [&](TObject*, int i) { events.push_back("item click " + std::to_string(i)); };
+    shared->OnValidate = [&](TObject*, std::wstring&, std::wstring&, bool&) { events.push_back("item validate"); };
+
+    auto* edit = Make<TcxButtonEdit>(10, 10, 200, 21);
+    edit->Properties()->OnButtonClick = [&](TObject*, int i) { events.push_back("own click " + std::to_string(i)); };
+    edit->Properties()->OnValidate = [&](TObject*, std::wstring&, std::wstring&, bool&) {
+        events.push_back("own validate");
+    };
+    edit->SetRepositoryItem(item);
+    ASSERT_EQ(edit->ButtonViewInfos().size(), 2u) << "the item's buttons";
+    EXPECT_TRUE(edit->ReadOnly());
+
+    RECT b = edit->ButtonViewInfos()[1].bounds;
+    POINT centre{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+    SendMessageW(edit->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(centre.x, centre.y));
+    SendMessageW(edit->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(centre.x, centre.y));
+    EXPECT_EQ(events, (std::vector<std::string>{"own click 1", "item click 1"}));
+
+    // The item's settings changing reach the editor.
+    shared->SetReadOnly(false);
+    shared->Buttons()->Add();
+    EXPECT_EQ(edit->ButtonViewInfos().size(), 3u);
+    events.clear();
+    edit->SetFocus();
+    SendMessageW(edit->InnerEdit()->Handle(), WM_CHAR, L'x', 0);
+    ASSERT_EQ(edit->Text(), L"x") << "no longer read-only";
+    edit->ValidateEdit(false);
+    EXPECT_EQ(events, (std::vector<std::string>{"own validate", "item validate"}));
+
+    // Settings of the wrong kind are refused; a text item's suit a text edit only.
+    auto* textItem = new TcxEditRepositoryTextItem(form);
+    EXPECT_THROW(edit->SetRepositoryItem(textItem), EInvalidOperation);
+    EXPECT_EQ(edit->RepositoryItem(), item);
+    auto* text = Make<TcxTextEdit>(10, 40, 150, 21);
+    text->SetRepositoryItem(textItem);
+    textItem->Properties()->SetMaxLength(3);
+    EXPECT_EQ(text->InnerEdit()->Perform(EM_GETLIMITTEXT, 0, 0), 3);
+
+    // Freed, the item leaves the editors their own settings.
+    delete item;
+    EXPECT_EQ(edit->RepositoryItem(), nullptr);
+    EXPECT_EQ(edit->ButtonViewInfos().size(), 1u);
+    delete textItem;
+    EXPECT_EQ(text->InnerEdit()->Perform(EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE) << "no limit of its own";
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // styles and a style controller loads, and what it sets arrives.
 #include "editors/cxButtonEdit.h"
 #include "editors/cxEditRegister.h"
+#include "editors/cxEditRepositoryItems.h"
 #include "runtime/rtStreaming.h"
 #include "tests/common/WindowFixture.h"
 
@@ -226,6 +227,36 @@ TEST(FormDescriptionTest, AFontAStyleAssignsFollowsTheFormsResolutionAndAnInheri
         EXPECT_EQ(own->Style()->Font()->Height(), stored == dpi ? -10 : -20);
         EXPECT_FALSE(inherited->Style()->IsAssigned(svFont)) << "the form's own scaling reaches it";
     }
+}
+
+TEST(FormDescriptionTest, AnEditorFindsTheRepositoryItemItNames)
+{
+    RegisterEditorClasses();
+    RegisterComponentClass(L"TDescribedForm",
+                           [](TComponent* o) -> TComponent* { return new DescribedForm(o); });
+    TApplication app;
+    DescribedForm form(&app);
+    ASSERT_NO_THROW(form.LoadFromDescription(LR"(object Shared: TDescribedForm
+  object Item: TcxEditRepositoryButtonItem
+    Properties.Buttons = <
+      item
+        Kind = bkText
+        Caption = 'Go'
+      end>
+    Properties.MaxLength = 4
+  end
+  object Field: TcxButtonEdit
+    RepositoryItem = Item
+  end
+end
+)"));
+    auto* field = dynamic_cast<TcxButtonEdit*>(form.fields[L"Field"]);
+    auto* item = dynamic_cast<TcxEditRepositoryButtonItem*>(form.fields[L"Item"]);
+    ASSERT_TRUE(field && item);
+    EXPECT_EQ(field->RepositoryItem(), item);
+    EXPECT_EQ(field->ActiveButtonProperties()->Buttons()->Count(), 1);
+    EXPECT_EQ(field->ActiveButtonProperties()->Buttons()->Items(0)->Caption(), L"Go");
+    EXPECT_EQ(field->TextProperties()->MaxLength(), 4);
 }
 
 } // namespace
