@@ -216,22 +216,14 @@ void TcxCustomEditProperties::MarkChanged()
         return;
     }
     m_changed = false;
-    if (!m_owner) {
-        if (OnPropertiesChanged) {
-            ++m_changing;
-            try {
-                OnPropertiesChanged();
-            } catch (...) {
-                --m_changing;
-                throw;
-            }
-            --m_changing;
-        }
+    if (!m_owner && !OnPropertiesChanged)
         return;
-    }
     ++m_changing;
     try {
-        m_owner->PropertiesChangedFromProperties();
+        if (m_owner)
+            m_owner->PropertiesChangedFromProperties();
+        else
+            OnPropertiesChanged();
     } catch (...) {
         --m_changing;
         throw;
