@@ -843,7 +843,10 @@ int ContainerNativeState(TcxContainerState state, bool readOnly)
 
 bool TcxContainer::UsesNativeTheme()
 {
-    return Style()->LookAndFeel()->NativeStyle() && VisualStylesActive() && ThemeHandleFor(totEdit);
+    // Controls that show what lies behind them (labels, group boxes, bars) draw their own
+    // look; the theme's field frame is not theirs.
+    return !UsesParentBackground() && Style()->LookAndFeel()->NativeStyle() && VisualStylesActive() &&
+           ThemeHandleFor(totEdit);
 }
 
 void TcxContainer::ComputeStateAndBorder(POINT p, bool hotAllowed)

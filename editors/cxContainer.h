@@ -269,7 +269,8 @@ public:
     // Called by the four styles when one of their values changes.
     virtual void StyleValuesChanged(TcxContainerStyle* style);
     virtual bool UsesParentBackground() const { return false; }
-    // The look-and-feel asks for the platform's look and the edit field's theme opens.
+    // The look-and-feel asks for the platform's look and the edit field's theme opens (never
+    // for controls that use the parent's background).
     virtual bool UsesNativeTheme();
     // A read-only control shows the theme's read-only field.
     virtual bool IsReadOnlyForTheme() { return false; }
