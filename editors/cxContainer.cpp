@@ -1132,6 +1132,10 @@ void TcxContainer::PaintNativeFrame(HDC dc)
     // theme's border colour (or the theme's own frame when it names no colour).
     RECT content = vi.borderRect;
     ThemeApi().GetThemeBackgroundContentRect(theme, dc, vi.nativePart, vi.nativeState, &vi.bounds, &content);
+    // A part that keeps no margin (some themes' field background) still shows a one-pixel
+    // frame, as the theme's own fields do; a field without one would not be seen.
+    if (EqualRect(&content, &vi.bounds))
+        InflateRect(&content, -1, -1);
     COLORREF border;
     if (SUCCEEDED(ThemeApi().GetThemeColor(theme, vi.nativePart, vi.nativeState, 3801 /* border colour */,
                                            &border))) {

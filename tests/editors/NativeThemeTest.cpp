@@ -98,6 +98,18 @@ TEST_F(NativeThemeTest, TheFieldFrameIsTheThemesInThePartAndStateOfTheSystemAndT
         delete edit;
         ::SetFocus(form->Handle());
     }
+    // A part that leaves no margin around its content still gets a one-pixel frame.
+    theme.active = true;
+    theme.contentInset = 0;
+    ScopedTheme scoped(&theme);
+    auto* edit = Make<TcxTextEdit>(10, 10, 150, 21);
+    edit->Style()->LookAndFeel()->SetNativeStyle(true);
+    app->ProcessMessages();
+    const TcxContainerViewInfo& vi = edit->ViewInfo();
+    auto canvas = Paint(edit);
+    int mid = edit->Height() / 2;
+    EXPECT_EQ(canvas->At(0, mid), BorderOf(vi.nativePart, vi.nativeState));
+    EXPECT_EQ(canvas->At(1, mid), ColorToRGB(clWindow));
 }
 
 TEST_F(NativeThemeTest, EditButtonsAreThePlatformsPushButtonInTheirState)
