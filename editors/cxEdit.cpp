@@ -955,25 +955,29 @@ LRESULT TcxCustomEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 void TcxCustomEdit::PaintControl(HDC dc)
 {
     PrepareForPaint();
-    TCanvas canvas;
-    canvas.SetHandle(dc);
-    try {
-        TcxCanvas cx(&canvas);
-        if (OnBeforePaint)
-            CallHandler([&] { OnBeforePaint(this, cx); });
-        bool handled = false;
-        if (OnCustomBackground)
-            CallHandler([&] { OnCustomBackground(this, cx, handled); });
-        if (!handled) {
-            SaveDCGuard saved(dc);
-            ExcludeFromBackground(dc);
-            PaintFrame(dc);
+    bool handled = false;
+    // The canvas for the handlers is made only when someone listens: most editors paint
+    // without any, many times a second while a run is under way.
+    if (OnBeforePaint || OnCustomBackground) {
+        TCanvas canvas;
+        canvas.SetHandle(dc);
+        try {
+            TcxCanvas cx(&canvas);
+            if (OnBeforePaint)
+                CallHandler([&] { OnBeforePaint(this, cx); });
+            if (OnCustomBackground)
+                CallHandler([&] { OnCustomBackground(this, cx, handled); });
+        } catch (...) {
+            canvas.SetHandle(nullptr);
+            throw;
         }
-    } catch (...) {
         canvas.SetHandle(nullptr);
-        throw;
     }
-    canvas.SetHandle(nullptr);
+    if (!handled) {
+        SaveDCGuard saved(dc);
+        ExcludeFromBackground(dc);
+        PaintFrame(dc);
+    }
     PaintContent(dc);
 }
 
