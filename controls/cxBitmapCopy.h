@@ -2,6 +2,8 @@
 #pragma once
 
 #include "lookandfeel/cxGraphics.h"
+#include "runtime/rtGraphics.h"
+#include "runtime/rtTypInfo.h"
 
 #include <memory>
 #include <vector>
@@ -29,4 +31,18 @@ inline std::unique_ptr<TcxBitmap> CopyBitmap(HBITMAP bitmap)
         SetDIBitsToDevice(copy->DC(), 0, 0, static_cast<DWORD>(info.bmWidth), static_cast<DWORD>(info.bmHeight), 0, 0,
                           0, static_cast<UINT>(info.bmHeight), bits.data(), &bi, DIB_RGB_COLORS);
     return copy;
+}
+
+// A picture property of stored descriptions: the bytes of a bitmap file, handed to the setter
+// (which keeps a copy of its own).
+template <typename T> void AddPictureProperty(TClassInfo& ci, const wchar_t* name, void (T::*set)(HBITMAP))
+{
+    ci.Add({name,
+            [set](TPersistent& o, const TValue& v, const TReaderContext*) {
+                UniqueBitmap picture = ValueToBitmap(v);
+                (static_cast<T&>(o).*set)(picture.get());
+            },
+            {},
+            {},
+            {}});
 }

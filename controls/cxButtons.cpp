@@ -13,6 +13,15 @@ namespace {
 
 const TEnumNames kPaintStyles{
     {L"bpsDefault", bpsDefault}, {L"bpsCaption", bpsCaption}, {L"bpsGlyph", bpsGlyph}};
+const TEnumNames kKinds{{L"cxbkStandard", cxbkStandard},
+                        {L"cxbkDropDown", cxbkDropDown},
+                        {L"cxbkDropDownButton", cxbkDropDownButton}};
+const TEnumNames kPopupAlignments{{L"paLeft", paLeft}, {L"paRight", paRight}, {L"paCenter", paCenter}};
+
+// Posted to the button: open the drop-down menu; the menu has closed.
+constexpr UINT kDropDownMessage = WM_APP + 0x2201;
+constexpr UINT kCloseUpMessage = WM_APP + 0x2202;
+
 const TEnumNames kLayouts{{L"blGlyphLeft", blGlyphLeft},
                           {L"blGlyphRight", blGlyphRight},
                           {L"blGlyphTop", blGlyphTop},
@@ -302,7 +311,18 @@ TcxButtonContentLayout LayoutGlyphAndCaption(int w, int h, SIZE glyph, SIZE capt
 
 TcxCustomButton::TcxCustomButton(TComponent* owner) : TNativeButton(owner), m_lookAndFeel(this)
 {
-    m_lookAndFeel.OnChanged = [this](TcxLookAndFeel*, TcxLookAndFeelValues) { Invalidate(); };
+    // A button painted by the system takes a new look only with a new window.
+    m_lookAndFeel.OnChanged = [this](TcxLookAndFeel*, TcxLookAndFeelValues) {
+        if (m_useSystemPaint && HandleAllocated())
+            RecreateWnd();
+        else
+            Invalidate();
+    };
+}
+
+TcxCustomButton::~TcxCustomButton()
+{
+    *m_alive = false;
 }
 
 const TClassInfo* TcxCustomButton::StaticProperties()
@@ -323,6 +343,39 @@ const TClassInfo* TcxCustomButton::StaticProperties()
         ci.AddBool<TNativeButton>(L"Default", &TNativeButton::SetDefault, &TNativeButton::Default);
         ci.AddBool<TNativeButton>(L"Cancel", &TNativeButton::SetCancel, &TNativeButton::Cancel);
         ci.AddInt<TNativeButton>(L"ModalResult", &TNativeButton::SetModalResult, &TNativeButton::ModalResult);
+        AddPictureProperty<TcxCustomButton>(ci, L"Glyph", &TcxCustomButton::SetGlyph);
+        ci.AddEnum<TcxCustomButton, TcxButtonKind>(L"Kind", kKinds, &TcxCustomButton::SetKind,
+                                                   &TcxCustomButton::Kind);
+        ci.AddEnum<TcxCustomButton, TPopupAlignment>(L"PopupAlignment", kPopupAlignments,
+                                                     &TcxCustomButton::SetPopupAlignment,
+                                                     &TcxCustomButton::PopupAlignment);
+        ci.Add({L"DropDownMenu",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<TcxCustomButton&>(o).SetDropDownMenuName(v.text);
+                },
+                {},
+                {},
+                {}});
+        ci.Add({L"PopupMenu",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<TcxCustomButton&>(o).SetPopupMenuName(v.text);
+                },
+                {},
+                {},
+                {}});
+        ci.AddBool<TcxCustomButton>(L"CanBeFocused", &TcxCustomButton::SetCanBeFocused,
+                                    &TcxCustomButton::CanBeFocused);
+        ci.AddInt<TcxCustomButton>(L"GroupIndex", &TcxCustomButton::SetGroupIndex,
+                                   &TcxCustomButton::GroupIndex);
+        ci.AddBool<TcxCustomButton>(L"AllowAllUp", &TcxCustomButton::SetAllowAllUp,
+                                    &TcxCustomButton::AllowAllUp);
+        ci.AddBool<TcxCustomButton>(L"Down", &TcxCustomButton::SetDown, &TcxCustomButton::Down);
+        ci.AddBool<TcxCustomButton>(L"UseSystemPaint", &TcxCustomButton::SetUseSystemPaint,
+                                    &TcxCustomButton::UseSystemPaint);
+        ci.AddEvent<TcxCustomButton, TcxButtonGetDrawParamsEvent>(L"OnGetDrawParams",
+                                                                  &TcxCustomButton::OnGetDrawParams);
+        ci.AddEvent<TcxCustomButton, TcxButtonDropDownMenuPopupEvent>(L"OnDropDownMenuPopup",
+                                                                      &TcxCustomButton::OnDropDownMenuPopup);
         return ci;
     }();
     return &info;
@@ -344,7 +397,9 @@ TcxButtonState TcxCustomButton::PaintState(bool pressed) const
     auto* self = const_cast<TcxCustomButton*>(this);
     if (!self->IsEnabledDeep())
         return cxbsDisabled;
-    if (pressed)
+    // A press on the arrow part presses only that part; an open menu keeps a whole-button
+    // drop-down pressed.
+    if ((pressed && !m_dropDownPressed) || (m_menuOpen && m_kind == cxbkDropDown))
         return cxbsPressed;
     if (IsSpeedButton() && (m_speedButtonOptions.Down() || (m_pressed && m_mouseInside)))
         return cxbsPressed;
@@ -368,7 +423,8 @@ TcxButtonContentLayout TcxCustomButton::ContentLayout(TcxButtonState state)
 {
     TcxCustomLookAndFeelPainterClass painter = Painter();
     int frame = painter->ButtonFrameWidth(state);
-    RECT content{frame, frame, Width() - frame, Height() - frame};
+    const int cut = m_kind == cxbkDropDownButton ? kDropDownMainCut : 0;
+    RECT content{frame, frame, Width() - cut - frame, Height() - frame};
     bool showGlyph = m_glyph && m_paintStyle != bpsCaption;
     bool showCaption = m_paintStyle != bpsGlyph || !m_glyph;
     SIZE glyph{0, 0}, caption{0, 0};
@@ -415,7 +471,7 @@ void TcxCustomButton::PaintGlyph(HDC dc, const RECT& at, TcxButtonState state)
 void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
 {
     TcxCustomLookAndFeelPainterClass painter = Painter();
-    RECT r{0, 0, Width(), Height()};
+    RECT r{0, 0, Width() - (m_kind == cxbkDropDownButton ? kDropDownMainCut : 0), Height()};
     TCanvas canvas;
     canvas.SetHandle(dc);
     {
@@ -425,6 +481,12 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
         if (text == clDefault)
             text = painter->ButtonTextColor(state);
         cx.Font().SetColor(text);
+        // The owner may change the face colour and the font last.
+        TColor face = m_colors.FaceColor(state);
+        if (OnGetDrawParams) {
+            CallHandler([&] { OnGetDrawParams(this, state, face, &cx.Font()); });
+            text = cx.Font().Color();
+        }
         const bool flat = m_speedButtonOptions.Flat(), transparent = m_speedButtonOptions.Transparent();
         const bool resting = state == cxbsNormal || (state == cxbsDisabled && !m_mouseInside);
         if ((flat || transparent) && resting) {
@@ -432,38 +494,54 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
             if (transparent && HandleAllocated())
                 PaintParentImage(Handle(), cx, r, false);
             else
-                painter->PaintButton(cx, r, L"", state, false, m_colors.FaceColor(state), text);
+                painter->PaintButton(cx, r, L"", state, false, face, text);
             canvas.RequiredState(TCanvas::csFontValid);
             SetBkMode(dc, TRANSPARENT);
-            ::SetTextColor(dc, ColorToRGB(text));
             RECT c = r;
             if (m_glyph && m_paintStyle != bpsCaption)
                 PaintGlyph(dc, ContentLayout(state).glyph, state);
             if (!m_glyph || m_paintStyle != bpsGlyph) {
                 if (m_glyph)
                     c = ContentLayout(state).caption;
-                DrawTextW(dc, Caption().c_str(), -1, &c, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP);
+                DrawCaption(dc, c, state, painter, text);
             }
         } else if (!m_glyph) {
-            painter->PaintButton(cx, r, Caption(), state, true, m_colors.FaceColor(state), text);
+            painter->PaintButton(cx, r, Caption(), state, true, face, text);
         } else {
             // Face without caption; glyph and caption laid out in the content rectangle.
-            painter->PaintButton(cx, r, L"", state, true, m_colors.FaceColor(state), text);
+            painter->PaintButton(cx, r, L"", state, true, face, text);
             TcxButtonContentLayout l = ContentLayout(state);
             if (m_paintStyle != bpsCaption)
                 PaintGlyph(dc, l.glyph, state);
             if (m_paintStyle != bpsGlyph && !Caption().empty()) {
                 canvas.RequiredState(TCanvas::csFontValid);
                 SetBkMode(dc, TRANSPARENT);
-                ::SetTextColor(dc, ColorToRGB(text));
-                RECT c = l.caption;
-                DrawTextW(dc, Caption().c_str(), -1, &c, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP);
+                DrawCaption(dc, l.caption, state, painter, text);
             }
         }
-        if (focused)
+        if (m_kind == cxbkDropDownButton)
+            PaintDropDownPart(cx, painter, state, text);
+        if (focused && !m_menuOpen)
             cx.DrawFocusMark(painter->ButtonFocusBounds(cx, r));
     }
     canvas.SetHandle(nullptr);
+}
+
+// The caption beside a glyph or on a flat face. Disabled, it is embossed as the painters
+// emboss theirs (a highlight copy one pixel right and down first), except under the theme,
+// whose disabled text colour says it alone.
+void TcxCustomButton::DrawCaption(HDC dc, RECT r, TcxButtonState state,
+                                  TcxCustomLookAndFeelPainterClass painter, TColor text)
+{
+    const UINT flags = DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP;
+    if (state == cxbsDisabled && painter != TcxWinXPLookAndFeelPainter::Instance()) {
+        RECT shifted = r;
+        OffsetRect(&shifted, 1, 1);
+        ::SetTextColor(dc, ColorToRGB(clBtnHighlight));
+        DrawTextW(dc, Caption().c_str(), -1, &shifted, flags);
+    }
+    ::SetTextColor(dc, ColorToRGB(text));
+    DrawTextW(dc, Caption().c_str(), -1, &r, flags);
 }
 
 void TcxCustomButton::SetPaintStyle(TcxButtonPaintStyle v)
@@ -493,6 +571,8 @@ LRESULT TcxCustomButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_LBUTTONDOWN:
+        if (OnDropDownPress(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
+            return 0;
         if (!m_speedButtonOptions.CanBeFocused()) {
             // Pressed without taking the focus: the button tracks the press itself.
             m_pressed = true;
@@ -543,6 +623,17 @@ LRESULT TcxCustomButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return r;
     }
     case WM_ERASEBKGND: return 1;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (OnDropDownKey(wParam))
+            return 0;
+        break;
+    case WM_CONTEXTMENU:
+        if (m_popupMenu && OnContextMenu(lParam))
+            return 0;
+        break;
+    case kDropDownMessage: return OnDropDownMessage();
+    case kCloseUpMessage: return OnCloseUpMessage();
     default: break;
     }
     return TNativeButton::WndProc(msg, wParam, lParam);
@@ -643,9 +734,225 @@ void TcxCustomButton::SpeedButtonOptionsChanged()
 
 void TcxCustomButton::Click()
 {
+    if (m_kind == cxbkDropDown) {
+        DropDown();
+        return;
+    }
     // A click from the mouse or the keyboard toggles a group button (a down one stays down
     // unless all may be up).
     if (m_speedButtonOptions.GroupIndex() != 0)
         m_speedButtonOptions.SetDown(!m_speedButtonOptions.Down());
     TNativeButton::Click();
+}
+
+// ---- drop-down menu ----
+
+void TcxCustomButton::SetKind(TcxButtonKind v)
+{
+    if (v == m_kind)
+        return;
+    m_kind = v;
+    Invalidate();
+}
+
+// Menus are not owned: the button keeps a reference and hears when the menu is freed.
+void TcxCustomButton::ReferMenu(TPopupMenu*& field, TPopupMenu* menu)
+{
+    if (menu == field)
+        return;
+    if (field)
+        field->RemoveFreeNotification(this);
+    field = menu;
+    if (menu)
+        menu->FreeNotification(this);
+}
+
+void TcxCustomButton::SetDropDownMenu(TPopupMenu* menu)
+{
+    ReferMenu(m_dropDownMenu, menu);
+}
+
+void TcxCustomButton::SetDropDownMenuName(const std::wstring& name)
+{
+    m_dropDownMenuName = name;
+    if (!IsLoading())
+        Loaded();
+}
+
+void TcxCustomButton::SetPopupMenu(TPopupMenu* menu)
+{
+    ReferMenu(m_popupMenu, menu);
+}
+
+void TcxCustomButton::SetPopupMenuName(const std::wstring& name)
+{
+    m_popupMenuName = name;
+    if (!IsLoading())
+        Loaded();
+}
+
+void TcxCustomButton::Loaded()
+{
+    TNativeButton::Loaded();
+    if (!Owner())
+        return;
+    // Names of components that are no popup menus are refused.
+    if (!m_dropDownMenuName.empty())
+        if (auto* menu = dynamic_cast<TPopupMenu*>(Owner()->FindComponent(m_dropDownMenuName)))
+            SetDropDownMenu(menu);
+    if (!m_popupMenuName.empty())
+        if (auto* menu = dynamic_cast<TPopupMenu*>(Owner()->FindComponent(m_popupMenuName)))
+            SetPopupMenu(menu);
+    m_dropDownMenuName.clear();
+    m_popupMenuName.clear();
+}
+
+void TcxCustomButton::Notification(TComponent* component, TOperation operation)
+{
+    TNativeButton::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == m_dropDownMenu)
+        m_dropDownMenu = nullptr;
+    if (operation == TOperation::opRemove && component == m_popupMenu)
+        m_popupMenu = nullptr;
+}
+
+// The context menu opens at the cursor, or under the button's top-left corner when asked
+// from the keyboard.
+bool TcxCustomButton::OnContextMenu(LPARAM lParam)
+{
+    POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (lParam == -1) {
+        RECT wr{};
+        GetWindowRect(Handle(), &wr);
+        p = {wr.left, wr.bottom};
+    }
+    TPopupMenu* menu = m_popupMenu;
+    HWND owner = Handle();
+    CallHandler([&] { menu->Popup(owner, p.x, p.y); });
+    return true;
+}
+
+void TcxCustomButton::SetUseSystemPaint(bool v)
+{
+    m_useSystemPaint = v;
+}
+
+RECT TcxCustomButton::DropDownPartRect() const
+{
+    if (m_kind != cxbkDropDownButton)
+        return RECT{};
+    return RECT{std::max(Width() - kDropDownPartWidth, 0), 0, Width(), Height()};
+}
+
+TcxButtonState TcxCustomButton::DropDownPartState(TcxButtonState mainState) const
+{
+    if (mainState == cxbsDisabled)
+        return cxbsDisabled;
+    if (m_menuOpen || m_dropDownPressed)
+        return cxbsPressed;
+    if (m_mouseInside && Painter()->ButtonTracksHot())
+        return cxbsHot;
+    return cxbsNormal;
+}
+
+void TcxCustomButton::PaintDropDownPart(TcxCanvas& canvas, TcxCustomLookAndFeelPainterClass painter,
+                                        TcxButtonState mainState, TColor text)
+{
+    const RECT part = DropDownPartRect();
+    const TcxButtonState state = DropDownPartState(mainState);
+    painter->PaintButton(canvas, part, L"", state, true, m_colors.FaceColor(state), text);
+    painter->PaintButtonArrow(canvas, part, adirDown, state);
+}
+
+void TcxCustomButton::DropDown()
+{
+    if (!HandleAllocated() || m_menuPending || m_menuOpen)
+        return;
+    m_menuPending = true;
+    PostMessageW(Handle(), kDropDownMessage, 0, 0);
+}
+
+// A press on the arrow part opens the menu instead of pressing the button; the press that
+// closed the menu (made before it closed) opens nothing.
+bool TcxCustomButton::OnDropDownPress(POINT p)
+{
+    if (m_kind == cxbkStandard)
+        return false;
+    if (m_menuOpen)
+        return true;
+    if (m_closingPressPending) {
+        m_closingPressPending = false;
+        if (GetMessageTime() == m_closingPressTime && GetMessagePos() == m_closingPressPos)
+            return true;
+    }
+    const RECT part = DropDownPartRect();
+    if (!PtInRect(&part, p))
+        return false;
+    if (CanTakeFocus() && CanFocus())
+        SetFocus();
+    m_dropDownPressed = true;
+    Invalidate();
+    DropDown();
+    return true;
+}
+
+// Alt or Shift with an up or down arrow opens the menu of a drop-down button.
+bool TcxCustomButton::OnDropDownKey(WPARAM key)
+{
+    if (m_kind != cxbkDropDownButton || (key != VK_UP && key != VK_DOWN))
+        return false;
+    if (GetKeyState(VK_MENU) >= 0 && GetKeyState(VK_SHIFT) >= 0)
+        return false;
+    DropDown();
+    return true;
+}
+
+LRESULT TcxCustomButton::OnDropDownMessage()
+{
+    m_menuPending = false;
+    const std::shared_ptr<bool> alive = m_alive;
+    bool handled = !m_dropDownMenu || IsDestroying();
+    if (!handled && OnDropDownMenuPopup)
+        CallHandler([&] { OnDropDownMenuPopup(this, m_dropDownMenu, handled); });
+    if (!*alive)
+        return 0;
+    if (handled || !m_dropDownMenu) {
+        m_dropDownPressed = false;
+        Invalidate();
+        return 0;
+    }
+    m_menuOpen = true;
+    Invalidate();
+    UpdateWindow(Handle());
+    RECT wr{};
+    GetWindowRect(Handle(), &wr);
+    const int x = m_popupAlignment == paLeft    ? wr.left
+                  : m_popupAlignment == paRight ? wr.right
+                                                : (wr.left + wr.right) / 2;
+    TPopupMenu* menu = m_dropDownMenu;
+    HWND owner = Handle();
+    const TPopupAlignment alignment = m_popupAlignment;
+    CallHandler([&] { menu->Popup(owner, x, wr.bottom, alignment, &wr); });
+    if (!*alive)
+        return 0;
+    MSG press{};
+    m_closingPressPending =
+        HandleAllocated() &&
+        PeekMessageW(&press, Handle(), WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, PM_NOREMOVE | PM_NOYIELD) &&
+        press.message != WM_LBUTTONUP;
+    if (m_closingPressPending) {
+        m_closingPressTime = static_cast<LONG>(press.time);
+        m_closingPressPos = static_cast<DWORD>(MAKELONG(press.pt.x, press.pt.y));
+    }
+    if (HandleAllocated())
+        PostMessageW(Handle(), kCloseUpMessage, 0, 0);
+    return 0;
+}
+
+LRESULT TcxCustomButton::OnCloseUpMessage()
+{
+    m_menuOpen = false;
+    m_dropDownPressed = false;
+    Invalidate();
+    return 0;
 }

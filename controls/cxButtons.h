@@ -8,7 +8,10 @@
 #include "lookandfeel/cxLookAndFeelPainters.h"
 #include "lookandfeel/cxGraphics.h"
 #include "lookandfeel/cxLookAndFeels.h"
+#include "runtime/rtMenus.h"
 #include "runtime/rtStdCtrls.h"
+
+#include <functional>
 
 class TcxCustomButton;
 
@@ -87,6 +90,21 @@ private:
 
 enum TcxButtonPaintStyle { bpsDefault, bpsCaption, bpsGlyph };
 
+// A plain button, a button that opens its menu when clicked, or a button with a separate
+// arrow part at its right that opens the menu.
+enum TcxButtonKind { cxbkStandard, cxbkDropDown, cxbkDropDownButton };
+
+// Asked before the drop-down menu opens; handled true keeps it closed.
+using TcxButtonDropDownMenuPopupEvent = std::function<void(TObject* sender, TPopupMenu* menu, bool& handled)>;
+// Asked just before painting: may change the face colour and the font of the state.
+using TcxButtonGetDrawParamsEvent =
+    std::function<void(TObject* sender, TcxButtonState state, TColor& color, TFont* font)>;
+
+// Width of the arrow part of a drop-down button, and how far the main part reaches into it
+// (their frames overlap).
+constexpr int kDropDownPartWidth = 15;
+constexpr int kDropDownMainCut = 13;
+
 // Where glyph and caption go in the content rectangle.
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
@@ -103,6 +121,7 @@ TcxButtonContentLayout LayoutGlyphAndCaption(int w, int h, SIZE glyph, SIZE capt
 class TcxCustomButton : public TNativeButton {
 public:
     explicit TcxCustomButton(TComponent* owner);
+    ~TcxCustomButton() override;
     const wchar_t* ClassName() const override { return L"TcxCustomButton"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
@@ -147,6 +166,40 @@ public:
         return !m_speedButtonOptions.CanBeFocused() || m_speedButtonOptions.GroupIndex() != 0;
     }
     bool CanTakeFocus() const override { return m_speedButtonOptions.CanBeFocused(); }
+    TcxButtonKind Kind() const noexcept { return m_kind; }
+    void SetKind(TcxButtonKind v);
+    TPopupMenu* DropDownMenu() const noexcept { return m_dropDownMenu; }
+    // The menu is not owned; the reference is cleared when the menu is freed.
+    void SetDropDownMenu(TPopupMenu* menu);
+    // A description names the menu; it is looked up among the owner's components once
+    // loading ends.
+    void SetDropDownMenuName(const std::wstring& name);
+    TPopupAlignment PopupAlignment() const noexcept { return m_popupAlignment; }
+    void SetPopupAlignment(TPopupAlignment v) { m_popupAlignment = v; }
+    // The arrow part of a drop-down button (client coordinates); empty for other kinds.
+    RECT DropDownPartRect() const;
+    // Whether the drop-down menu is open now.
+    bool DropDownMenuOpen() const noexcept { return m_menuOpen; }
+    // Opens the drop-down menu once the present message is done (the press completes first).
+    void DropDown();
+    TcxButtonDropDownMenuPopupEvent OnDropDownMenuPopup;
+    TcxButtonGetDrawParamsEvent OnGetDrawParams;
+    // The context menu (right click, or the menu key); not owned, cleared when freed.
+    TPopupMenu* PopupMenu() const noexcept { return m_popupMenu; }
+    void SetPopupMenu(TPopupMenu* menu);
+    void SetPopupMenuName(const std::wstring& name);
+    // A change of the look and feel re-creates the window instead of only repainting it.
+    bool UseSystemPaint() const noexcept { return m_useSystemPaint; }
+    void SetUseSystemPaint(bool v);
+    // The speed-button options under their own names (not stored: the options are).
+    bool CanBeFocused() const noexcept { return m_speedButtonOptions.CanBeFocused(); }
+    void SetCanBeFocused(bool v) { m_speedButtonOptions.SetCanBeFocused(v); }
+    int GroupIndex() const noexcept { return m_speedButtonOptions.GroupIndex(); }
+    void SetGroupIndex(int v) { m_speedButtonOptions.SetGroupIndex(v); }
+    bool Down() const noexcept { return m_speedButtonOptions.Down(); }
+    void SetDown(bool v) { m_speedButtonOptions.SetDown(v); }
+    bool AllowAllUp() const noexcept { return m_speedButtonOptions.AllowAllUp(); }
+    void SetAllowAllUp(bool v) { m_speedButtonOptions.SetAllowAllUp(v); }
     void Click() override;
     // Alt with the caption's accelerator clicks the button when it can take the focus.
     bool HandleAccelerator(wchar_t key) override;
@@ -154,8 +207,37 @@ public:
 protected:
     DWORD ButtonStyle() const override { return BS_OWNERDRAW; }
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
 
 private:
+    LRESULT OnDropDownMessage();
+    LRESULT OnCloseUpMessage();
+    bool OnDropDownPress(POINT p);
+    bool OnDropDownKey(WPARAM key);
+    bool OnContextMenu(LPARAM lParam);
+    void ReferMenu(TPopupMenu*& field, TPopupMenu* menu);
+    TPopupMenu* m_popupMenu = nullptr;
+    // Cleared when the button is freed: a menu's handler may free the button that opened it.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    std::wstring m_popupMenuName;
+    bool m_useSystemPaint = false;
+    TcxButtonState DropDownPartState(TcxButtonState mainState) const;
+    void PaintDropDownPart(TcxCanvas& canvas, TcxCustomLookAndFeelPainterClass painter,
+                           TcxButtonState mainState, TColor text);
+    TcxButtonKind m_kind = cxbkStandard;
+    TPopupMenu* m_dropDownMenu = nullptr;
+    std::wstring m_dropDownMenuName;
+    TPopupAlignment m_popupAlignment = paLeft;
+    // The press was on the arrow part; the menu is open; an opening is posted.
+    bool m_dropDownPressed = false;
+    bool m_menuOpen = false;
+    bool m_menuPending = false;
+    // The press that closed the menu, when it was left waiting for the button: it only
+    // closes the menu (known by its time and place).
+    bool m_closingPressPending = false;
+    LONG m_closingPressTime = 0;
+    DWORD m_closingPressPos = 0;
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& dis);
     TcxLookAndFeel m_lookAndFeel;
     TcxButtonColors m_colors{this};
@@ -172,6 +254,8 @@ private:
     TcxButtonPaintStyle m_paintStyle = bpsDefault;
     std::unique_ptr<TcxBitmap> m_glyph;
     void PaintGlyph(HDC dc, const RECT& at, TcxButtonState state);
+    void DrawCaption(HDC dc, RECT r, TcxButtonState state, TcxCustomLookAndFeelPainterClass painter,
+                     TColor text);
 };
 
 class TcxButton : public TcxCustomButton {

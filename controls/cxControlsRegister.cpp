@@ -4,6 +4,7 @@
 #include "controls/cxGroupBox.h"
 #include "controls/cxLabel.h"
 #include "controls/cxProgressBar.h"
+#include "runtime/rtMenus.h"
 
 void RegisterDisplayControlClasses()
 {
@@ -12,4 +13,6 @@ void RegisterDisplayControlClasses()
     RegisterComponentClass(L"TcxProgressBar",
                            [](TComponent* o) -> TComponent* { return new TcxProgressBar(o); });
     RegisterComponentClass(L"TcxButton", [](TComponent* o) -> TComponent* { return new TcxButton(o); });
+    // Drop-down buttons name their menus in the same description.
+    RegisterMenuClasses();
 }

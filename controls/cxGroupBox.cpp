@@ -220,9 +220,26 @@ const TClassInfo* TcxGroupBox::StaticProperties()
         ci.AddEnum<TcxGroupBox, TcxCaptionAlignment>(L"Alignment", kAlignments, &TcxGroupBox::SetAlignment,
                                                      &TcxGroupBox::Alignment);
         ci.AddObject<TcxGroupBox, TcxPanelStyle>(L"PanelStyle", &TcxGroupBox::PanelStyle);
+        using G = TcxGroupBox;
+        ci.AddBool<G>(L"ParentBackground", &G::SetParentBackground, &G::ParentBackground);
+        ci.AddBool<G>(L"RedrawOnResize", &G::SetRedrawOnResize, &G::RedrawOnResize);
+        ci.AddEvent<G, decltype(G::OnCustomDraw)>(L"OnCustomDraw", &G::OnCustomDraw);
+        ci.AddEvent<G, decltype(G::OnCustomDrawCaption)>(L"OnCustomDrawCaption", &G::OnCustomDrawCaption);
+        ci.AddEvent<G, decltype(G::OnCustomDrawContentBackground)>(L"OnCustomDrawContentBackground",
+                                                                   &G::OnCustomDrawContentBackground);
+        ci.AddEvent<G, decltype(G::OnMeasureCaptionHeight)>(L"OnMeasureCaptionHeight",
+                                                            &G::OnMeasureCaptionHeight);
         return ci;
     }();
     return &info;
+}
+
+void TcxGroupBox::SetParentBackground(bool v)
+{
+    if (v == m_parentBackground)
+        return;
+    m_parentBackground = v;
+    Invalidate();
 }
 
 void TcxGroupBox::SetTransparent(bool v)
@@ -325,7 +342,8 @@ void TcxGroupBox::PaintBackground(TcxCanvas& canvas)
         }
         return;
     }
-    if (m_transparent)
+    // The theme's group box is open inside: with ParentBackground, what lies behind shows there.
+    if (m_transparent || (NativeLook() && m_parentBackground))
         PaintParentBackground(canvas.Handle());
     else
         FillRectSolid(canvas.Handle(), all, m_viewInfo.backgroundColor);

@@ -93,6 +93,13 @@ public:
     RECT ClientRect() const override;
     // Alt with the caption's accelerator moves the focus to the first child in tab order.
     bool HandleAccelerator(wchar_t key) override;
+    // Under the platform's theme, what lies behind shows instead of the background colour.
+    bool ParentBackground() const noexcept { return m_parentBackground; }
+    void SetParentBackground(bool v);
+    // Kept for descriptions: every new size repaints the whole box already (the container's
+    // update step invalidates all of it), so turning it off changes nothing.
+    bool RedrawOnResize() const noexcept { return m_redrawOnResize; }
+    void SetRedrawOnResize(bool v) { m_redrawOnResize = v; }
 
     std::function<void(TObject*, bool&)> OnCustomDraw;
     std::function<void(TObject*, TcxCanvas&, const RECT&, TcxCustomLookAndFeelPainterClass, bool&)>
@@ -115,6 +122,8 @@ private:
     void PaintCaption(TcxCanvas& canvas, const RECT& caption);
     void PaintGroupFrame(TcxCanvas& canvas, const RECT& frame);
     bool m_transparent = false;
+    bool m_parentBackground = true;
+    bool m_redrawOnResize = true;
     TcxCaptionAlignment m_alignment = alTopLeft;
     TcxPanelStyle m_panelStyle{this};
     TcxGroupBoxLayout m_layout;

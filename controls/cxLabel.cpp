@@ -1,7 +1,9 @@
 #include "cxLabel.h"
 
 #include "controls/cxAccelerator.h"
+#include "controls/cxBitmapCopy.h"
 #include "controls/cxWindowText.h"
+#include "runtime/rtStdCtrls.h"
 
 #include "lookandfeel/dxOffice11.h"
 #include "lookandfeel/cxLookAndFeelPainters.h"
@@ -184,6 +186,8 @@ const TClassInfo* TcxLabelProperties::StaticProperties()
         ci.AddInt<P>(L"PenWidth", &P::SetPenWidth, &P::PenWidth);
         ci.AddColor<P>(L"ShadowedColor", &P::SetShadowedColor, &P::ShadowedColor);
         ci.AddObject<P, TcxLabelLineOptions>(L"LineOptions", &P::LineOptions);
+        AddPictureProperty<P>(ci, L"Glyph", &P::SetGlyph);
+        ci.AddBool<P>(L"ShowEndEllipsis", &P::SetShowEndEllipsis, &P::ShowEndEllipsis);
         return ci;
     }();
     return &info;
@@ -203,6 +207,8 @@ void TcxLabelProperties::Assign(const TPersistent* source)
         m_shadowedColor = p->m_shadowedColor;
         m_wordWrap = p->m_wordWrap;
         m_showAccelChar = p->m_showAccelChar;
+        m_showEndEllipsis = p->m_showEndEllipsis;
+        m_glyph = p->m_glyph ? CopyBitmap(p->m_glyph->Handle()) : nullptr;
     }
     TcxCustomEditProperties::Assign(source);
 }
@@ -223,10 +229,22 @@ void TcxLabelProperties::SetShowAccelChar(bool v)
     }
 }
 
+void TcxLabelProperties::SetGlyph(HBITMAP bitmap)
+{
+    m_glyph = CopyBitmap(bitmap);
+    Changed();
+}
+
 TcxLabel::TcxLabel(TComponent* owner) : TcxCustomEdit(owner)
 {
     SetTabStop(false);
     InitEdit(new TcxLabelProperties(this));
+}
+
+TcxLabel::~TcxLabel()
+{
+    if (m_focusControl)
+        NameFocusControl(true);
 }
 
 const TClassInfo* TcxLabel::StaticProperties()
@@ -353,6 +371,10 @@ int TcxLabel::AutoWidth()
 void TcxLabel::SetBounds(int left, int top, int width, int height)
 {
     if (AutoSize() && !m_constructing && !IsLoading() && Properties()) {
+        // Auto size and the divider line exclude each other: auto size switched on hides the
+        // line (a line made visible switches auto size off instead).
+        if (Properties()->LineOptions()->Visible())
+            Properties()->LineOptions()->SetVisible(false);
         if (!Properties()->WordWrap())
             width = AutoWidth();
         height = AutoHeight();
@@ -360,9 +382,15 @@ void TcxLabel::SetBounds(int left, int top, int width, int height)
     TcxContainer::SetBounds(left, top, width, height);
 }
 
+std::wstring TcxLabel::ShownCaption()
+{
+    return Properties()->ShowAccelChar() ? WithoutAccelMarks(Caption()) : Caption();
+}
+
 void TcxLabel::PropertiesChanged()
 {
     m_cacheDirty = true;
+    NameFocusControl();
     // A divider line needs a width of its own: it and auto-sizing exclude each other.
     if (Properties()->LineOptions()->Visible() && AutoSize())
         SetAutoSize(false);
@@ -389,6 +417,7 @@ void TcxLabel::ComputeViewInfo(POINT p, bool hotAllowed)
 void TcxLabel::TextChanged()
 {
     m_cacheDirty = true;
+    NameFocusControl();
     if (AutoSize())
         SetBounds(Left(), Top(), Width(), Height());
     if (!HandleAllocated() || (!RepaintPending() && GetTickCount64() - LastPaintTick() >= kRepaintInterval)) {
@@ -495,8 +524,22 @@ void TcxLabel::CalculateRects()
 
 // Draws the caption once: at angle 0 into the caption rectangle moved by at, else turned,
 // starting at the point at.
-void TcxLabel::DrawCaptionAt(HDC dc, POINT at, TColor colour, const RECT& captionRect)
+void TcxLabel::DrawCaptionAt(HDC dc, POINT at, TColor colour, const RECT& captionRect, bool fill)
 {
+    const TcxBitmap* glyph = fill ? Properties()->Glyph() : nullptr;
+    if (glyph && RotatableFont()) {
+        // The letters become the clip, and the picture is tiled over the client area inside it.
+        SaveDCGuard saved(dc);
+        BeginPath(dc);
+        DrawCaptionAt(dc, at, colour, captionRect);
+        EndPath(dc);
+        SelectClipPath(dc, RGN_AND);
+        const RECT& client = m_viewInfo.clientRect;
+        for (int y = client.top; y < client.bottom; y += glyph->Height())
+            for (int x = client.left; x < client.right; x += glyph->Width())
+                BitBlt(dc, x, y, glyph->Width(), glyph->Height(), glyph->DC(), 0, 0, SRCCOPY);
+        return;
+    }
     std::wstring text = Caption();
     ::SetTextColor(dc, ColorToRGB(colour));
     int angle = EffectiveAngle();
@@ -507,6 +550,8 @@ void TcxLabel::DrawCaptionAt(HDC dc, POINT at, TColor colour, const RECT& captio
         r.bottom -= depth.y;
         OffsetRect(&r, at.x, at.y);
         UINT flags = TextFlags() & ~(DT_VCENTER | DT_BOTTOM);
+        if (Properties()->ShowEndEllipsis())
+            flags |= DT_END_ELLIPSIS;
         DrawTextW(dc, text.c_str(), -1, &r, flags | DT_NOCLIP);
         return;
     }
@@ -581,21 +626,21 @@ void TcxLabel::DrawContent(HDC dc, const RECT&)
         }
         bool large = Style()->Font()->Size() >= 12;
         switch (p->LabelStyle()) {
-        case cxlsNormal: DrawCaptionAt(dc, at, textColour, cr); break;
+        case cxlsNormal: DrawCaptionAt(dc, at, textColour, cr, true); break;
         case cxlsRaised:
             DrawCaptionAt(dc, at, clBtnHighlight, cr);
             if (large)
                 DrawCaptionAt(dc, {at.x + 2, at.y + 2}, clBtnShadow, cr);
-            DrawCaptionAt(dc, {at.x + 1, at.y + 1}, textColour, cr);
+            DrawCaptionAt(dc, {at.x + 1, at.y + 1}, textColour, cr, true);
             break;
         case cxlsLowered:
             if (Style()->Font()->Size() > 11)
                 DrawCaptionAt(dc, at, clBtnShadow, cr);
             DrawCaptionAt(dc, {at.x + 2, at.y + 2}, clBtnHighlight, cr);
-            DrawCaptionAt(dc, {at.x + 1, at.y + 1}, textColour, cr);
+            DrawCaptionAt(dc, {at.x + 1, at.y + 1}, textColour, cr, true);
             break;
         case cxlsOutLine:
-            DrawCaptionAt(dc, at, textColour, cr);
+            DrawCaptionAt(dc, at, textColour, cr, true);
             if (RotatableFont()) {
                 // The letters' outline traced with a pen of the text colour.
                 BeginPath(dc);
@@ -660,12 +705,41 @@ void TcxLabel::SetFocusControl(TWinControl* control)
 {
     if (control == this || control == m_focusControl)
         return;
-    if (m_focusControl)
+    if (m_focusControl) {
+        NameFocusControl(true);
         m_focusControl->RemoveFreeNotification(this);
+    }
     m_focusControl = control;
     if (control)
         control->FreeNotification(this);
     PlaceBeforeFocusControl();
+    NameFocusControl();
+}
+
+namespace {
+
+void NameEditBoxes(TWinControl* control, const std::wstring& name)
+{
+    for (int i = 0; i < control->ControlCount(); ++i) {
+        TWinControl* child = control->Controls(i);
+        if (dynamic_cast<TNativeEdit*>(child))
+            child->SetAccessibleName(name);
+        NameEditBoxes(child, name);
+    }
+}
+
+} // namespace
+
+// A field of the library is a frame around the platform's edit box: the edit box is what a
+// screen reader meets, and the platform looks for its name in a static text just before it
+// inside the frame, where there is none.
+void TcxLabel::NameFocusControl(bool clear)
+{
+    if (!m_focusControl)
+        return;
+    const std::wstring name = clear ? std::wstring() : ShownCaption();
+    m_focusControl->SetAccessibleName(name);
+    NameEditBoxes(m_focusControl, name);
 }
 
 void TcxLabel::SetFocusControlName(const std::wstring& name)

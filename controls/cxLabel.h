@@ -115,6 +115,13 @@ public:
     void SetWordWrap(bool v);
     bool ShowAccelChar() const noexcept { return m_showAccelChar; }
     void SetShowAccelChar(bool v);
+    // The picture that fills the letters (of a font that can be turned); a copy is kept, none
+    // frees it.
+    const TcxBitmap* Glyph() const noexcept { return m_glyph.get(); }
+    void SetGlyph(HBITMAP bitmap);
+    // Text cut by the label's width ends in an ellipsis.
+    bool ShowEndEllipsis() const noexcept { return m_showEndEllipsis; }
+    void SetShowEndEllipsis(bool v) { SetValue(m_showEndEllipsis, v); }
 
 private:
     template <typename T> void SetValue(T& field, T v)
@@ -135,6 +142,8 @@ private:
     TColor m_shadowedColor = clGrayText;
     bool m_wordWrap = false;
     bool m_showAccelChar = true;
+    bool m_showEndEllipsis = false;
+    std::unique_ptr<TcxBitmap> m_glyph;
 };
 
 // Labels have no frame unless a style gives one, and do not track the cursor unless asked
@@ -152,6 +161,7 @@ protected:
 class TcxLabel : public TcxCustomEdit {
 public:
     explicit TcxLabel(TComponent* owner);
+    ~TcxLabel() override;
     const wchar_t* ClassName() const override { return L"TcxLabel"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
@@ -213,10 +223,16 @@ private:
     void CalculateRects();
     SIZE TextSize();
     bool RotatableFont();
-    void DrawCaptionAt(HDC dc, POINT at, TColor colour, const RECT& captionRect);
+    // fill: the letters in the text colour, which the glyph fills when there is one.
+    void DrawCaptionAt(HDC dc, POINT at, TColor colour, const RECT& captionRect, bool fill = false);
     RECT m_captionRect{};
     RECT m_lineRect{};
     void PlaceBeforeFocusControl();
+    // Gives the focus control and the edit boxes inside it the caption as accessible name;
+    // cleared, they answer the platform's own again.
+    void NameFocusControl(bool clear = false);
+    // The caption as read: accelerator marks taken out when they are marks.
+    std::wstring ShownCaption();
     TWinControl* m_focusControl = nullptr;
     std::wstring m_focusControlName;
     bool m_transparent = false;

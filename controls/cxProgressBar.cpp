@@ -82,6 +82,7 @@ const TClassInfo* TcxProgressBarProperties::StaticProperties()
         ci.AddEnum<P, TcxProgressBarOrientation>(L"TextOrientation", kOrientations, &P::SetTextOrientation,
                                                  &P::TextOrientation);
         ci.AddBool<P>(L"TransparentImage", &P::SetTransparentImage, &P::TransparentImage);
+        AddPictureProperty<P>(ci, L"ForegroundImage", &P::SetForegroundImage);
         return ci;
     }();
     return &info;

@@ -1,5 +1,6 @@
 #include "rtControls.h"
 
+#include "rtAccessibleName.h"
 #include "rtExceptions.h"
 #include "rtForms.h"
 #include "rtGraphicsInfo.h"
@@ -764,6 +765,11 @@ bool TWinControl::EraseBackground(HDC dc)
 LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
+    case WM_GETOBJECT:
+        if (!m_accessibleName.empty() && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT))
+            if (LRESULT r = AnswerAccessibleName(m_handle, wParam, m_accessibleName))
+                return r;
+        break;
     case WM_ERASEBKGND:
         if (m_defaultProc)
             break;

@@ -181,6 +181,10 @@ public:
     // Alt with a character key, offered to every control of the form until one takes it (a
     // caption's accelerator); answer true to consume the key.
     virtual bool HandleAccelerator(wchar_t key) { return false; }
+    // The name assistive technology reads for the window (a field's label that the platform
+    // cannot find by itself); empty leaves the platform's own.
+    const std::wstring& AccessibleName() const noexcept { return m_accessibleName; }
+    void SetAccessibleName(const std::wstring& name) { m_accessibleName = name; }
     TNotifyEvent OnClick;
     TNotifyEvent OnResize;
     TNotifyEvent OnEnter;
@@ -237,6 +241,7 @@ private:
     bool m_visible = true;
     bool m_enabled = true;
     std::wstring m_text;
+    std::wstring m_accessibleName;
     TFont m_font;
     UniqueFont m_nativeFont; // the font handed to a platform control
     bool m_parentFont = true;

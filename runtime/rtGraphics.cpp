@@ -1,5 +1,8 @@
 #include "rtGraphics.h"
 
+#include "rtExceptions.h"
+#include "rtTypInfo.h"
+
 #include <cstring>
 #include <cwchar>
 #include <iterator>
@@ -520,4 +523,58 @@ void TCanvas::CopyRect(const RECT& dest, TCanvas& source, const RECT& sourceRect
     StretchBlt(m_dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, src,
                sourceRect.left, sourceRect.top, sourceRect.right - sourceRect.left,
                sourceRect.bottom - sourceRect.top, m_copyMode);
+}
+
+UniqueBitmap ValueToBitmap(const TValue& value)
+{
+    if (value.kind != TValue::Kind::Binary)
+        throw EReadError(L"Invalid property value " + value.ToText() + L": a picture is expected");
+    auto bad = [](const wchar_t* why) { return EReadError(std::wstring(L"Invalid picture data: ") + why); };
+    const std::string& data = value.bytes;
+    const size_t size = data.size();
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER info{};
+    if (size < sizeof(file) + sizeof(info))
+        throw bad(L"too short");
+    std::memcpy(&file, data.data(), sizeof(file));
+    std::memcpy(&info, data.data() + sizeof(file), sizeof(info));
+    if (file.bfType != 0x4D42)
+        throw bad(L"not a bitmap file");
+    // Every size is checked against the data before anything is read through it.
+    const bool knownDepth = info.biBitCount == 1 || info.biBitCount == 4 || info.biBitCount == 8 ||
+                            info.biBitCount == 24 || info.biBitCount == 32;
+    if (info.biSize < sizeof(info) || info.biSize > size - sizeof(file) || info.biPlanes != 1 ||
+        !knownDepth || info.biCompression != BI_RGB || info.biWidth <= 0 || info.biHeight == 0 ||
+        info.biWidth > 32768 || info.biHeight > 32768 || info.biHeight < -32768)
+        throw bad(L"unsupported header");
+    const size_t paletteMax = info.biBitCount <= 8 ? size_t{1} << info.biBitCount : 0;
+    const size_t palette = info.biClrUsed ? info.biClrUsed : paletteMax;
+    if (palette > paletteMax && info.biBitCount <= 8)
+        throw bad(L"palette too large");
+    const size_t headerEnd =
+        sizeof(file) + info.biSize + (info.biBitCount <= 8 ? palette : 0) * sizeof(RGBQUAD);
+    const unsigned long long stride = ((static_cast<unsigned long long>(info.biWidth) * info.biBitCount + 31) / 32) * 4;
+    const size_t rows = static_cast<size_t>(info.biHeight < 0 ? -info.biHeight : info.biHeight);
+    if (headerEnd > size || file.bfOffBits < headerEnd || file.bfOffBits > size ||
+        stride * rows > size - file.bfOffBits)
+        throw bad(L"truncated");
+    // The header and palette as the platform reads them: a plain info header, then the colours.
+    std::string header(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), '\0');
+    const size_t storedHeaderSize = info.biSize;
+    info.biSize = sizeof(BITMAPINFOHEADER);
+    info.biSizeImage = 0;
+    std::memcpy(header.data(), &info, sizeof(info));
+    if (info.biBitCount <= 8)
+        std::memcpy(header.data() + sizeof(info), data.data() + sizeof(file) + storedHeaderSize,
+                    palette * sizeof(RGBQUAD));
+    auto* bmi = reinterpret_cast<BITMAPINFO*>(header.data());
+    HDC screen = GetDC(nullptr);
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen, info.biWidth, static_cast<int>(rows)));
+    int copied = bitmap ? SetDIBits(screen, bitmap.get(), 0, static_cast<UINT>(rows),
+                                    data.data() + file.bfOffBits, bmi, DIB_RGB_COLORS)
+                        : 0;
+    ReleaseDC(nullptr, screen);
+    if (copied != static_cast<int>(rows))
+        throw bad(L"not readable");
+    return bitmap;
 }

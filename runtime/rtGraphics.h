@@ -10,6 +10,12 @@
 #include <functional>
 #include <string>
 
+struct TValue;
+
+// A picture stored in a description: the bytes of a bitmap file, as a binary value. Raises
+// EReadError for any other value and for data that is not a whole, uncompressed bitmap file.
+UniqueBitmap ValueToBitmap(const TValue& value);
+
 class TGraphicsObject : public TPersistent {
 public:
     const wchar_t* ClassName() const override { return L"TGraphicsObject"; }

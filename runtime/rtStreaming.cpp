@@ -121,6 +121,8 @@ private:
             return ReadSet();
         if (c == L'<')
             return ReadCollection();
+        if (c == L'{')
+            return ReadBinary();
         if (std::iswalpha(c) || c == L'_')
             return TValue::Id(ReadIdent(true));
         Fail(L"value expected");
@@ -207,6 +209,38 @@ private:
             }
             Expect(L',');
         }
+    }
+
+    // Binary data (a picture, say) as pairs of hexadecimal digits, spread over any lines.
+    TValue ReadBinary()
+    {
+        Expect(L'{');
+        TValue v;
+        v.kind = TValue::Kind::Binary;
+        int high = -1;
+        for (;;) {
+            SkipSpace();
+            if (AtEnd())
+                Fail(L"'}' expected");
+            wchar_t c = m_text[m_pos++];
+            if (c == L'}')
+                break;
+            int digit = c >= L'0' && c <= L'9'   ? c - L'0'
+                        : c >= L'A' && c <= L'F' ? c - L'A' + 10
+                        : c >= L'a' && c <= L'f' ? c - L'a' + 10
+                                                 : -1;
+            if (digit < 0)
+                Fail(L"hexadecimal digit expected");
+            if (high < 0) {
+                high = digit;
+            } else {
+                v.bytes.push_back(static_cast<char>(high * 16 + digit));
+                high = -1;
+            }
+        }
+        if (high >= 0)
+            Fail(L"odd number of hexadecimal digits");
+        return v;
     }
 
     TValue ReadCollection()

@@ -87,6 +87,7 @@ std::wstring TValue::ToText() const
         return r + L"]";
     }
     case Kind::Collection: return L"<collection>";
+    case Kind::Binary: return L"<binary data>";
     }
     return {};
 }

@@ -25,13 +25,14 @@ struct TStoredItem {
 
 // A value as written in a stored description.
 struct TValue {
-    enum class Kind { Integer, Float, String, Ident, Set, Collection };
+    enum class Kind { Integer, Float, String, Ident, Set, Collection, Binary };
     Kind kind = Kind::Integer;
     std::int64_t integer = 0;
     double number = 0;
     std::wstring text;               // String and Ident
     std::vector<std::wstring> names; // Set
     std::vector<TStoredItem> items;  // Collection
+    std::string bytes;               // Binary: "{ hex digits }" in a description
 
     static TValue Int(std::int64_t v)
     {

@@ -10,6 +10,8 @@
 
 #include <functional>
 
+#include <oleacc.h>
+
 namespace {
 
 class MainWindowTest : public testing::Test {
@@ -231,6 +233,34 @@ TEST_F(MainWindowTest, LabelsGroupBoxAndProgressBarNeverTakeTheFocus)
         SendMessageW(c->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
         EXPECT_EQ(GetFocus(), before) << c->ClassName();
         EXPECT_FALSE(c->CanFocus());
+    }
+}
+
+// A screen reader in one of the four fields meets the field's edit box; asked through the
+// platform's accessibility layer, each answers the caption of the label beside its field.
+TEST_F(MainWindowTest, EachFieldsEditBoxReadsAsItsLabel)
+{
+    struct Case {
+        TcxCustomTextEdit* field;
+        const wchar_t* name;
+    } cases[] = {{form->cxTextEdit9, L"原后缀"},
+                 {form->cxTextEdit10, L"修改成后缀"},
+                 {form->cxButtonEdit1, L"请选择源文件目录"},
+                 {form->cxButtonEdit2, L"修改后导出文件目录"}};
+    for (const Case& c : cases) {
+        IAccessible* acc = nullptr;
+        ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromWindow(c.field->InnerEdit()->Handle(),
+                                                            static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                                            reinterpret_cast<void**>(&acc)));
+        VARIANT self;
+        VariantInit(&self);
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR name = nullptr;
+        EXPECT_EQ(acc->get_accName(self, &name), S_OK);
+        EXPECT_EQ(std::wstring(name ? name : L""), c.name);
+        SysFreeString(name);
+        acc->Release();
     }
 }
 

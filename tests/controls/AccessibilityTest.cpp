@@ -4,7 +4,10 @@
 #include "controls/cxGroupBox.h"
 #include "controls/cxLabel.h"
 #include "controls/cxProgressBar.h"
+#include "editors/cxButtonEdit.h"
+#include "editors/cxTextEdit.h"
 #include "runtime/rtStdCtrls.h"
+#include "tests/common/RealInput.h"
 #include "tests/common/WindowFixture.h"
 
 #include <commctrl.h>
@@ -96,6 +99,52 @@ TEST_F(AccessibilityTest, AFieldTakesItsLabelsCaptionAsName)
     EXPECT_EQ(GetWindow(other->Handle(), GW_HWNDPREV), label->Handle());
 }
 
+// A library field is a frame around the platform's edit box, and the edit box is what a screen
+// reader meets: asked through the platform's accessibility layer, each field's edit box answers
+// its label's caption (accelerator marks taken out), and follows changes of the caption and of
+// the label's field.
+TEST_F(AccessibilityTest, EachFieldsEditBoxAnswersItsLabelsCaption)
+{
+    auto* suffix = Make<TcxTextEdit>(80, 10, 100, 22);
+    auto* folder = Make<TcxButtonEdit>(80, 40, 200, 22);
+    auto* unlabelled = Make<TcxTextEdit>(80, 70, 100, 22);
+    auto* suffixLabel = Make<TcxLabel>(10, 12, 10, 10);
+    suffixLabel->SetCaption(L"原后缀");
+    suffixLabel->SetFocusControl(suffix);
+    auto* folderLabel = Make<TcxLabel>(10, 42, 10, 10);
+    folderLabel->SetCaption(L"&Source folder");
+    folderLabel->SetFocusControl(folder);
+    HWND suffixBox = suffix->InnerEdit()->Handle(), folderBox = folder->InnerEdit()->Handle();
+    // The name before any label exists, as the platform gives it.
+    const std::wstring platformName = AccessibleNameOf(unlabelled->InnerEdit()->Handle());
+    EXPECT_NE(SendMessageW(suffixBox, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT)), 0)
+        << "the edit box answers for its own client object";
+    EXPECT_EQ(AccessibleNameOf(suffixBox), L"原后缀");
+    EXPECT_EQ(AccessibleNameOf(folderBox), L"Source folder");
+    EXPECT_NE(AccessibleNameOf(unlabelled->InnerEdit()->Handle()), L"原后缀");
+    // The rest of the object is the platform's: an editable text.
+    IAccessible* acc = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromWindow(suffixBox, static_cast<DWORD>(OBJID_CLIENT),
+                                                        IID_IAccessible, reinterpret_cast<void**>(&acc)));
+    VARIANT self, role;
+    VariantInit(&self);
+    VariantInit(&role);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    EXPECT_EQ(acc->get_accRole(self, &role), S_OK);
+    EXPECT_EQ(role.vt, VT_I4);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_TEXT);
+    acc->Release();
+    // Changes follow: a new caption, a label that turns to another field.
+    suffixLabel->SetCaption(L"新后缀");
+    EXPECT_EQ(AccessibleNameOf(suffixBox), L"新后缀");
+    suffixLabel->SetFocusControl(unlabelled);
+    EXPECT_EQ(AccessibleNameOf(unlabelled->InnerEdit()->Handle()), L"新后缀");
+    EXPECT_EQ(AccessibleNameOf(suffixBox), platformName) << "the old field has the platform's name again";
+    delete folderLabel;
+    EXPECT_EQ(AccessibleNameOf(folderBox), platformName);
+}
+
 TEST_F(AccessibilityTest, FocusControlLoadsFromADescription)
 {
     RegisterDisplayControlClasses();
@@ -139,19 +188,7 @@ protected:
         return cond();
     }
     // Alt held, the letter pressed and released, Alt released: real keyboard input.
-    static void AltKey(WORD key)
-    {
-        INPUT in[4]{};
-        for (INPUT& i : in)
-            i.type = INPUT_KEYBOARD;
-        in[0].ki.wVk = VK_MENU;
-        in[1].ki.wVk = key;
-        in[2].ki.wVk = key;
-        in[2].ki.dwFlags = KEYEVENTF_KEYUP;
-        in[3].ki.wVk = VK_MENU;
-        in[3].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(4, in, sizeof(INPUT));
-    }
+    static void AltKey(WORD key) { SendChord(VK_MENU, key); }
 };
 
 // Alt with a caption's marked letter: a label hands the focus to its control, a group box to

@@ -3,9 +3,13 @@
 #include "controls/cxGroupBox.h"
 #include "controls/cxLabel.h"
 #include "controls/cxProgressBar.h"
+#include "lookandfeel/dxOffice11.h"
 #include "tests/common/Artifacts.h"
 #include "tests/common/GdiCount.h"
+#include "tests/common/StoredPicture.h"
 #include "tests/common/WindowFixture.h"
+
+#include "runtime/rtMenus.h"
 
 namespace {
 
@@ -28,7 +32,10 @@ TEST_F(AllControlsTest, ADescriptionSettingEveryPropertyLoads)
 {
     RegisterDisplayControlClasses();
     TForm root(app.get());
-    root.LoadFromDescription(LR"(object Root: TForm
+    // Pictures are stored as the bytes of bitmap files: a 4 x 3 picture whose pixels differ.
+    auto colour = [](int x, int y) { return RGB(40 + x * 50, 30 + y * 60, 200); };
+    const std::wstring picture = StoredBinary(BitmapFile(4, 3, colour));
+    std::wstring text = LR"(object Root: TForm
   object Box: TcxGroupBox
     Left = 0
     Top = 0
@@ -42,6 +49,8 @@ TEST_F(AllControlsTest, ADescriptionSettingEveryPropertyLoads)
     PanelStyle.CaptionIndent = 1
     PanelStyle.OfficeBackgroundKind = pobkGradient
     PanelStyle.WordWrap = True
+    ParentBackground = False
+    RedrawOnResize = False
     object Bar: TcxProgressBar
       Left = 10
       Top = 10
@@ -72,6 +81,7 @@ TEST_F(AllControlsTest, ADescriptionSettingEveryPropertyLoads)
       Properties.PeakSize = 3
       Properties.AnimationSpeed = 25
       Properties.Text = 'busy'
+      Properties.ForegroundImage = PICTURE
     end
     object Caption1: TcxLabel
       Left = 10
@@ -94,6 +104,8 @@ TEST_F(AllControlsTest, ADescriptionSettingEveryPropertyLoads)
       Properties.ShadowedColor = clNavy
       Properties.ShowAccelChar = False
       Properties.WordWrap = True
+      Properties.Glyph = PICTURE
+      Properties.ShowEndEllipsis = True
     end
     object Start: TcxButton
       Left = 10
@@ -117,10 +129,14 @@ TEST_F(AllControlsTest, ADescriptionSettingEveryPropertyLoads)
       NumGlyphs = 2
       Spacing = -1
       LookAndFeel.Kind = lfOffice11
+      Glyph = PICTURE
     end
   end
 end
-)");
+)";
+    for (size_t at; (at = text.find(L"PICTURE")) != std::wstring::npos;)
+        text.replace(at, 7, picture);
+    root.LoadFromDescription(text);
     auto* box = Find<TcxGroupBox>(&root, L"Box");
     auto* bar = Find<TcxProgressBar>(&root, L"Bar");
     auto* label = Find<TcxLabel>(&root, L"Caption1");
@@ -130,6 +146,8 @@ end
     EXPECT_TRUE(box->PanelStyle()->Active());
     EXPECT_EQ(box->PanelStyle()->CaptionIndent(), 2) << "below 2 stores 2";
     EXPECT_EQ(box->PanelStyle()->OfficeBackgroundKind(), pobkGradient);
+    EXPECT_FALSE(box->ParentBackground());
+    EXPECT_FALSE(box->RedrawOnResize());
     TcxProgressBarProperties* p = bar->Properties();
     EXPECT_DOUBLE_EQ(bar->Position(), 30.5);
     EXPECT_EQ(p->BarStyle(), cxbsGradientLEDs);
@@ -166,6 +184,94 @@ end
     EXPECT_EQ(button->Spacing(), -1);
     EXPECT_TRUE(button->Default());
     EXPECT_EQ(button->LookAndFeel()->Kind(), lfOffice11);
+    EXPECT_TRUE(lp->ShowEndEllipsis());
+    // Each picture arrived whole, top row first.
+    for (const TcxBitmap* image : {p->ForegroundImage(), lp->Glyph(), button->Glyph()}) {
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->Width(), 4);
+        EXPECT_EQ(image->Height(), 3);
+        for (POINT at : {POINT{0, 0}, POINT{3, 0}, POINT{1, 2}})
+            EXPECT_EQ(GetPixel(image->DC(), at.x, at.y), colour(at.x, at.y)) << at.x << "," << at.y;
+    }
+}
+
+// A form whose description holds a popup menu with items and a drop-down button naming it;
+// the items' click events are the form's published handlers.
+class MenuForm : public TForm {
+public:
+    explicit MenuForm(TComponent* owner) : TForm(owner)
+    {
+        PublishMethod<TNotifyEvent>(L"ItemClick", [this](TObject* sender) {
+            clicked.push_back(static_cast<TMenuItem*>(sender)->Caption());
+        });
+        PublishMethod<TcxButtonDropDownMenuPopupEvent>(
+            L"BeforeMenu", [this](TObject*, TPopupMenu* menu, bool&) { asked = menu; });
+    }
+    std::vector<std::wstring> clicked;
+    TPopupMenu* asked = nullptr;
+};
+
+TEST_F(AllControlsTest, ADropDownButtonAndItsMenuLoadFromADescription)
+{
+    RegisterDisplayControlClasses();
+    MenuForm root(app.get());
+    root.LoadFromDescription(LR"(object Root: TForm
+  object Go: TcxButton
+    Left = 10
+    Top = 10
+    Caption = 'Go'
+    Kind = cxbkDropDownButton
+    DropDownMenu = Choices
+    PopupMenu = Choices
+    UseSystemPaint = True
+    CanBeFocused = False
+    GroupIndex = 2
+    AllowAllUp = True
+    PopupAlignment = paCenter
+    OnDropDownMenuPopup = BeforeMenu
+  end
+  object NoMenu: TcxButton
+    Top = 50
+    PopupMenu = Go
+  end
+  object Choices: TPopupMenu
+    object One: TMenuItem
+      Caption = 'One'
+      OnClick = ItemClick
+    end
+    object Two: TMenuItem
+      Caption = 'Two'
+      Enabled = False
+      OnClick = ItemClick
+    end
+  end
+end
+)");
+    auto* button = Find<TcxButton>(&root, L"Go");
+    auto* menu = dynamic_cast<TPopupMenu*>(root.FindComponent(L"Choices"));
+    ASSERT_TRUE(button && menu);
+    EXPECT_EQ(button->Kind(), cxbkDropDownButton);
+    EXPECT_EQ(button->PopupAlignment(), paCenter);
+    EXPECT_EQ(button->DropDownMenu(), menu) << "named before the menu was read, resolved at the end";
+    EXPECT_EQ(button->PopupMenu(), menu);
+    EXPECT_EQ(Find<TcxButton>(&root, L"NoMenu")->PopupMenu(), nullptr) << "a button is no menu: refused";
+    EXPECT_TRUE(button->UseSystemPaint());
+    EXPECT_FALSE(button->SpeedButtonOptions()->CanBeFocused());
+    EXPECT_EQ(button->SpeedButtonOptions()->GroupIndex(), 2);
+    EXPECT_TRUE(button->SpeedButtonOptions()->AllowAllUp());
+    ASSERT_EQ(menu->Count(), 2);
+    EXPECT_EQ(menu->Items(0)->Caption(), L"One");
+    EXPECT_FALSE(menu->Items(1)->Enabled());
+    menu->Items(1)->Click();
+    EXPECT_EQ(root.clicked, std::vector<std::wstring>{L"Two"});
+    ASSERT_TRUE(button->OnDropDownMenuPopup);
+    bool handled = false;
+    button->OnDropDownMenuPopup(button, menu, handled);
+    EXPECT_EQ(root.asked, menu);
+    // Freeing the menu clears the button's reference.
+    delete menu;
+    EXPECT_EQ(button->DropDownMenu(), nullptr);
+    EXPECT_EQ(button->PopupMenu(), nullptr);
 }
 
 struct Look {
@@ -200,6 +306,15 @@ void Style(int index, const Look& look, TcxGroupBox* box, TcxProgressBar* bar, T
     label->Properties()->SetLabelStyle(static_cast<TcxLabelStyle>((index / 2) % 4));
     box->SetAlignment(static_cast<TcxCaptionAlignment>(index % 13));
     button->SetEnabled(index != 7);
+    button->SetKind(static_cast<TcxButtonKind>(index % 3));
+    // Every other style fills the label's letters with a picture.
+    static const std::unique_ptr<TcxBitmap> stripes = [] {
+        auto b = std::make_unique<TcxBitmap>(4, 4, 32);
+        FillRectSolid(b->DC(), {0, 0, 2, 4}, RGB(200, 0, 0));
+        FillRectSolid(b->DC(), {2, 0, 4, 4}, RGB(0, 0, 200));
+        return b;
+    }();
+    label->Properties()->SetGlyph(index % 2 ? stripes->Handle() : nullptr);
 }
 
 // Every control in every style and look: pictures for a person, and no GDI object left behind

@@ -3,10 +3,13 @@
 #include "lookandfeel/dxThemeManager.h"
 #include "runtime/rtStdCtrls.h"
 #include "tests/common/Artifacts.h"
+#include "tests/common/RealInput.h"
 #include "tests/common/WindowFixture.h"
 
 #include <uxtheme.h>
 #include <vssym32.h>
+
+#include <functional>
 
 namespace {
 
@@ -191,6 +194,90 @@ TEST_F(ButtonTest, AnAssignedColourPaintsTheFace)
     EXPECT_EQ(canvas.At(10, 6), RGB(0, 160, 80));
 }
 
+// The owner's last word before painting: the face colour and the font it gives are painted,
+// and it is asked with the state painted.
+TEST_F(ButtonTest, DrawParamsFromTheOwnerArePainted)
+{
+    auto* button = Make<TcxButton>(20, 20, 100, 30);
+    button->LookAndFeel()->SetKind(lfStandard);
+    button->SetCaption(L"WWW");
+    button->Colors()->Set(cxbcNormal, RGB(0, 160, 80));
+    std::vector<TcxButtonState> asked;
+    button->OnGetDrawParams = [&](TObject*, TcxButtonState state, TColor& color, TFont* font) {
+        asked.push_back(state);
+        if (state == cxbsHot) {
+            color = RGB(200, 20, 20);
+            font->SetColor(RGB(255, 255, 0));
+        }
+    };
+    struct Case {
+        TcxButtonState state;
+        COLORREF face;
+        bool yellowText;
+    } cases[] = {{cxbsHot, RGB(200, 20, 20), true}, {cxbsPressed, RGB(0, 160, 80), false}};
+    for (const Case& c : cases) {
+        PixelCanvas canvas(100, 30);
+        button->PaintButtonTo(canvas.dc(), c.state, false);
+        EXPECT_EQ(canvas.At(10, 6), c.face) << c.state;
+        int yellow = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 100; ++x)
+                yellow += canvas.At(x, y) == RGB(255, 255, 0);
+        EXPECT_EQ(yellow > 5, c.yellowText) << c.state;
+        ASSERT_FALSE(asked.empty());
+        EXPECT_EQ(asked.back(), c.state);
+    }
+}
+
+// A disabled caption beside a glyph or on a flat face is embossed like the painters' own: a
+// highlight copy one pixel right and down under the grey caption; enabled, none.
+TEST_F(ButtonTest, ADisabledCaptionBesideAGlyphIsEmbossed)
+{
+    form->SetColor(RGB(90, 90, 90));
+    auto* button = Make<TcxButton>(20, 20, 120, 30);
+    button->LookAndFeel()->SetKind(lfStandard);
+    button->SetCaption(L"WWW");
+    TcxBitmap picture(16, 16, 32);
+    FillRectSolid(picture.DC(), {0, 0, 16, 16}, RGB(255, 0, 0));
+    struct Case {
+        const char* name;
+        bool glyph, flat;
+        TcxButtonState state;
+        bool embossed;
+    } cases[] = {{"glyph, disabled", true, false, cxbsDisabled, true},
+                 {"glyph, enabled", true, false, cxbsNormal, false},
+                 {"flat, disabled", false, true, cxbsDisabled, true}};
+    for (const Case& c : cases) {
+        button->SetGlyph(c.glyph ? picture.Handle() : nullptr);
+        button->SpeedButtonOptions()->SetFlat(c.flat);
+        PixelCanvas canvas(120, 30);
+        button->PaintButtonTo(canvas.dc(), c.state, false);
+        const RECT caption = button->ContentLayout(c.state).caption;
+        const COLORREF light = ColorToRGB(clBtnHighlight);
+        int lit = 0;
+        // Inside the caption's box (one pixel more to the right and bottom), away from the frame.
+        const int right = c.glyph ? caption.right + 1 : 100, left = c.glyph ? caption.left : 20;
+        for (int y = 6; y < 25; ++y)
+            for (int x = left; x < right; ++x)
+                lit += canvas.At(x, y) == light;
+        EXPECT_EQ(lit > 5, c.embossed) << c.name << ": " << lit;
+    }
+}
+
+// With UseSystemPaint a new look and feel takes a new window; without, the window stays.
+TEST_F(ButtonTest, UseSystemPaintRecreatesTheWindowOnANewLook)
+{
+    auto* button = Make<TcxButton>(20, 20, 100, 30);
+    for (bool system : {false, true}) {
+        button->SetUseSystemPaint(system);
+        HWND before = button->Handle();
+        button->LookAndFeel()->SetKind(button->LookAndFeel()->Kind() == lfFlat ? lfStandard : lfFlat);
+        app->ProcessMessages();
+        EXPECT_EQ(button->Handle() != before, system) << system;
+        EXPECT_TRUE(IsWindow(button->Handle()));
+    }
+}
+
 TEST(ButtonSettingsTest, OutOfRangeGlyphCountsAndMarginsAreRefused)
 {
     TForm owner(nullptr);
@@ -365,6 +452,338 @@ TEST_F(ButtonTest, AFlatButtonShowsNoFrameAtRest)
     PixelCanvas transparent(100, 30);
     button->PaintButtonTo(transparent.dc(), cxbsNormal, false);
     EXPECT_EQ(transparent.At(2, 2), RGB(200, 30, 30)) << "what lies behind shows";
+}
+
+// What happens while a popup menu runs its own message loop: each time a menu of this thread
+// is shown and waits for input (the platform tells its owner with WM_ENTERIDLE), the menu's
+// window rectangle is recorded and the next action of the script is done to it.
+struct MenuWatch {
+    std::vector<RECT> shown;
+    std::vector<std::function<void()>> actions;
+    HHOOK hook = nullptr;
+    static MenuWatch*& Current()
+    {
+        static MenuWatch* current = nullptr;
+        return current;
+    }
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    {
+        auto* m = reinterpret_cast<CWPSTRUCT*>(lParam);
+        MenuWatch* w = Current();
+        if (code == HC_ACTION && w && m->message == WM_ENTERIDLE && m->wParam == MSGF_MENU) {
+            HWND menuWindow = reinterpret_cast<HWND>(m->lParam);
+            RECT r{};
+            GetWindowRect(menuWindow, &r);
+            size_t n = w->shown.size();
+            w->shown.push_back(r);
+            // A menu the script does not expect is closed, so no test can hang in it.
+            if (n < w->actions.size())
+                w->actions[n]();
+            else
+                EndMenu();
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    MenuWatch()
+    {
+        Current() = this;
+        hook = SetWindowsHookExW(WH_CALLWNDPROC, Hook, nullptr, GetCurrentThreadId());
+    }
+    ~MenuWatch()
+    {
+        UnhookWindowsHookEx(hook);
+        Current() = nullptr;
+    }
+};
+
+void SendKeys(const std::vector<WORD>& keys)
+{
+    std::vector<INPUT> in;
+    for (WORD k : keys)
+        for (DWORD flags : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+            INPUT i{};
+            i.type = INPUT_KEYBOARD;
+            i.ki.wVk = k;
+            i.ki.dwFlags = flags;
+            in.push_back(i);
+        }
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+// A click (left unless asked otherwise) at a point of a window, as real input.
+void ClickAt(HWND wnd, POINT p, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP)
+{
+    ClientToScreen(wnd, &p);
+    SetCursorPos(p.x, p.y);
+    INPUT in[2]{};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = down;
+    in[1].mi.dwFlags = up;
+    SendInput(2, in, sizeof(INPUT));
+}
+
+class DropDownButtonTest : public ButtonTest {
+protected:
+    void SetUp() override
+    {
+        ButtonTest::SetUp();
+        button = Make<TcxButton>(20, 20, 120, 30);
+        button->SetCaption(L"Run");
+        button->OnClick = [this](TObject*) { ++buttonClicks; };
+        menu = new TPopupMenu(form);
+        for (const wchar_t* caption : {L"First", L"Second"}) {
+            auto* item = new TMenuItem(form);
+            item->SetCaption(caption);
+            item->OnClick = [this](TObject* sender) {
+                chosen.push_back(static_cast<TMenuItem*>(sender)->Caption());
+            };
+            menu->Add(item);
+        }
+        button->SetDropDownMenu(menu);
+        SetForegroundWindow(form->Handle());
+        app->ProcessMessages();
+    }
+    void TearDown() override
+    {
+        SetCursorPos(0, 0);
+        ButtonTest::TearDown();
+    }
+    RECT ButtonOnScreen() const
+    {
+        RECT r{};
+        GetWindowRect(button->Handle(), &r);
+        return r;
+    }
+    TcxButton* button = nullptr;
+    TPopupMenu* menu = nullptr;
+    int buttonClicks = 0;
+    std::vector<std::wstring> chosen;
+};
+
+// How the menu is opened and what is done in it; where it opens, which item runs, and whether
+// the button clicked instead.
+TEST_F(DropDownButtonTest, TheMenuOpensUnderTheButtonAndRunsTheChosenItem)
+{
+    enum How { ClickArrowPart, ClickMainPart, AltDown, ShiftUp };
+    struct Case {
+        const char* name;
+        TcxButtonKind kind;
+        TPopupAlignment alignment;
+        How how;
+        std::vector<WORD> keysInMenu;
+        int menusShown;
+        const wchar_t* chosen; // nullptr: no item runs
+        int buttonClicks;
+    } cases[] = {
+        {"arrow part, second item",
+         cxbkDropDownButton,
+         paLeft,
+         ClickArrowPart,
+         {VK_DOWN, VK_DOWN, VK_RETURN},
+         1,
+         L"Second",
+         0},
+        {"main part clicks", cxbkDropDownButton, paLeft, ClickMainPart, {}, 0, nullptr, 1},
+        {"whole button opens", cxbkDropDown, paLeft, ClickMainPart, {VK_DOWN, VK_RETURN}, 1, L"First", 0},
+        {"right-aligned", cxbkDropDownButton, paRight, ClickArrowPart, {VK_DOWN, VK_RETURN}, 1, L"First", 0},
+        {"Alt+Down, Escape", cxbkDropDownButton, paLeft, AltDown, {VK_ESCAPE}, 1, nullptr, 0},
+        {"Shift+Up", cxbkDropDownButton, paCenter, ShiftUp, {VK_DOWN, VK_RETURN}, 1, L"First", 0},
+        {"standard kind", cxbkStandard, paLeft, ClickArrowPart, {}, 0, nullptr, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        button->SetKind(c.kind);
+        button->SetPopupAlignment(c.alignment);
+        button->SetFocus();
+        app->ProcessMessages();
+        buttonClicks = 0;
+        chosen.clear();
+        MenuWatch watch;
+        if (c.menusShown)
+            watch.actions.push_back([&] {
+                // A picture of the button with its menu open, from the screen.
+                if (&c == &cases[0]) {
+                    RECT b = ButtonOnScreen(), m = watch.shown[0];
+                    RECT all{std::min(b.left, m.left), b.top, std::max(b.right, m.right), m.bottom};
+                    PixelCanvas shot(all.right - all.left, all.bottom - all.top);
+                    HDC screen = GetDC(nullptr);
+                    BitBlt(shot.dc(), 0, 0, all.right - all.left, all.bottom - all.top, screen, all.left,
+                           all.top, SRCCOPY);
+                    ReleaseDC(nullptr, screen);
+                    shot.SaveBmp((ArtifactFolder() / L"button-drop-down-menu.bmp").c_str());
+                }
+                SendKeys(c.keysInMenu);
+            });
+        switch (c.how) {
+        case ClickArrowPart: ClickAt(button->Handle(), POINT{120 - 7, 15}); break;
+        case ClickMainPart: ClickAt(button->Handle(), POINT{40, 15}); break;
+        case AltDown:
+        case ShiftUp:
+            SendChord(c.how == AltDown ? VK_MENU : VK_SHIFT, c.how == AltDown ? VK_DOWN : VK_UP);
+            break;
+        }
+        // Done when the expected menu came and went (and its item ran), or the button clicked.
+        ASSERT_TRUE(WaitFor([&] {
+            bool menuDone =
+                static_cast<int>(watch.shown.size()) >= c.menusShown && !button->DropDownMenuOpen();
+            bool itemDone = !c.chosen || !chosen.empty();
+            bool clickDone = buttonClicks >= c.buttonClicks;
+            return menuDone && itemDone && clickDone && (c.menusShown || c.buttonClicks);
+        }));
+        EXPECT_EQ(static_cast<int>(watch.shown.size()), c.menusShown);
+        EXPECT_EQ(buttonClicks, c.buttonClicks);
+        if (c.chosen)
+            EXPECT_EQ(chosen, std::vector<std::wstring>{c.chosen});
+        else
+            EXPECT_TRUE(chosen.empty());
+        if (!watch.shown.empty()) {
+            RECT b = ButtonOnScreen(), m = watch.shown[0];
+            EXPECT_EQ(m.top, b.bottom) << "the menu opens right under the button";
+            if (c.alignment == paLeft)
+                EXPECT_EQ(m.left, b.left);
+            else if (c.alignment == paRight)
+                EXPECT_EQ(m.right, b.right);
+            else
+                EXPECT_LE(std::abs((m.left + m.right) / 2 - (b.left + b.right) / 2), 1);
+        }
+    }
+}
+
+// A right click opens the context menu at the cursor; a chosen item runs, the button does not
+// click. The menu key opens it under the button.
+TEST_F(DropDownButtonTest, TheContextMenuOpensAtTheCursor)
+{
+    button->SetDropDownMenu(nullptr);
+    button->SetPopupMenu(menu);
+    struct Case {
+        bool mouse;
+        const wchar_t* chosen;
+    } cases[] = {{true, L"Second"}, {false, L"First"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mouse ? "right click" : "menu key");
+        chosen.clear();
+        MenuWatch watch;
+        watch.actions.push_back([&] {
+            if (c.mouse)
+                SendKeys({VK_DOWN, VK_DOWN, VK_RETURN});
+            else
+                SendKeys({VK_DOWN, VK_RETURN});
+        });
+        POINT at{30, 12};
+        ClientToScreen(button->Handle(), &at);
+        if (c.mouse) {
+            ClickAt(button->Handle(), POINT{30, 12}, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+        } else {
+            button->SetFocus();
+            app->ProcessMessages();
+            SendKeys({VK_APPS});
+        }
+        ASSERT_TRUE(WaitFor([&] { return !chosen.empty(); }));
+        ASSERT_EQ(watch.shown.size(), 1u);
+        RECT m = watch.shown[0], b = ButtonOnScreen();
+        if (c.mouse) {
+            EXPECT_EQ(m.left, at.x);
+            EXPECT_EQ(m.top, at.y);
+        } else {
+            EXPECT_EQ(m.left, b.left);
+            EXPECT_EQ(m.top, b.bottom);
+        }
+        EXPECT_EQ(chosen, std::vector<std::wstring>{c.chosen});
+        EXPECT_EQ(buttonClicks, 0);
+    }
+}
+
+// Near the bottom of the screen, where the menu does not fit under the button, it opens above.
+TEST_F(DropDownButtonTest, TheMenuOpensAboveWhenItDoesNotFitBelow)
+{
+    button->SetKind(cxbkDropDownButton);
+    const int screenBottom = GetSystemMetrics(SM_CYSCREEN);
+    form->SetBounds(form->Left(), screenBottom - 70, form->Width(), form->Height());
+    app->ProcessMessages();
+    RECT b = ButtonOnScreen();
+    ASSERT_GT(b.bottom, screenBottom - 40) << "the button sits near the bottom";
+    MenuWatch watch;
+    watch.actions.push_back([] { SendKeys({VK_ESCAPE}); });
+    ClickAt(button->Handle(), POINT{120 - 7, 15});
+    ASSERT_TRUE(WaitFor([&] { return watch.shown.size() == 1 && !button->DropDownMenuOpen(); }));
+    b = ButtonOnScreen();
+    EXPECT_EQ(watch.shown[0].bottom, b.top) << "the menu ends where the button begins";
+    EXPECT_EQ(watch.shown[0].left, b.left);
+}
+
+// An item's handler may free the button that opened the menu: the menu closes and the form
+// goes on.
+TEST_F(DropDownButtonTest, AnItemMayFreeItsButton)
+{
+    button->SetKind(cxbkDropDownButton);
+    menu->Items(0)->OnClick = [this](TObject*) {
+        delete button;
+        button = nullptr;
+    };
+    MenuWatch watch;
+    watch.actions.push_back([] { SendKeys({VK_DOWN, VK_RETURN}); });
+    ClickAt(button->Handle(), POINT{120 - 7, 15});
+    ASSERT_TRUE(WaitFor([&] { return button == nullptr; }));
+    auto* field = Make<TNativeEdit>(10, 100, 100, 22);
+    field->SetFocus();
+    SendKeys({'X'});
+    EXPECT_TRUE(WaitFor([&] { return GetWindowTextLengthW(field->Handle()) == 1; })) << "the form goes on";
+    EXPECT_EQ(watch.shown.size(), 1u);
+}
+
+// The press that closes an open menu over the arrow part only closes it.
+TEST_F(DropDownButtonTest, APressThatClosesTheMenuDoesNotReopenIt)
+{
+    button->SetKind(cxbkDropDownButton);
+    MenuWatch watch;
+    bool closingClickSent = false;
+    watch.actions.push_back([&] {
+        ClickAt(button->Handle(), POINT{120 - 7, 15});
+        closingClickSent = true;
+    });
+    ClickAt(button->Handle(), POINT{120 - 7, 15});
+    ASSERT_TRUE(WaitFor([&] { return closingClickSent && !button->DropDownMenuOpen(); }));
+    // Every input so far reached the program before a marker key sent after it: a press that
+    // reopened the menu would show as a second menu by then.
+    auto* field = Make<TNativeEdit>(10, 100, 100, 22);
+    field->SetFocus();
+    SendKeys({'X'});
+    bool marker = WaitFor([&] {
+        wchar_t text[8]{};
+        GetWindowTextW(field->Handle(), text, 8);
+        return std::wstring(text) == L"x";
+    });
+    ASSERT_TRUE(marker);
+    EXPECT_EQ(watch.shown.size(), 1u);
+    EXPECT_TRUE(chosen.empty());
+    EXPECT_EQ(buttonClicks, 0);
+}
+
+// The arrow part: the rightmost 15 pixels carry a downward arrow in the caption's colour; the
+// main part's caption is centred in what is left.
+TEST_F(DropDownButtonTest, TheArrowPartIsDrawnAtTheRight)
+{
+    button->LookAndFeel()->SetKind(lfStandard);
+    PixelCanvas plain(120, 30), split(120, 30);
+    button->PaintButtonTo(plain.dc(), cxbsNormal, false);
+    button->SetKind(cxbkDropDownButton);
+    button->PaintButtonTo(split.dc(), cxbsNormal, false);
+    ASSERT_TRUE(split.SaveBmp((ArtifactFolder() / L"button-drop-down.bmp").c_str()));
+    const RECT part = button->DropDownPartRect();
+    EXPECT_EQ(part.left, 105);
+    EXPECT_EQ(part.right, 120);
+    // The arrow: dark pixels in the middle of the part, none there on the plain button.
+    auto darkIn = [](const PixelCanvas& c, int x0, int x1) {
+        int n = 0;
+        for (int y = 8; y < 22; ++y)
+            for (int x = x0; x < x1; ++x)
+                n += GetRValue(c.At(x, y)) < 64 && GetGValue(c.At(x, y)) < 64 && GetBValue(c.At(x, y)) < 64;
+        return n;
+    };
+    EXPECT_GE(darkIn(split, 107, 118), 5) << "an arrow of at least 5 pixels";
+    EXPECT_EQ(darkIn(plain, 107, 118), 0);
+    // A frame line separates the parts: the column left of the part differs from the face.
+    EXPECT_NE(split.At(106, 15), plain.At(106, 15));
 }
 
 } // namespace

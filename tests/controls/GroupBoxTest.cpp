@@ -115,6 +115,48 @@ TEST_F(GroupBoxTest, ChildrenAreAlignedInsideTheFrameAndBand)
     EXPECT_EQ(child->Width(), area.right - area.left);
 }
 
+// A box that fills its form follows a resize of the form and repaints completely: the old
+// frame's right and bottom edges would stay behind otherwise.
+TEST_F(GroupBoxTest, AResizeRepaintsTheWholeBox)
+{
+    auto* box = Box(cbsSingle, L"Group");
+    box->SetAlign(alClient);
+    app->ProcessMessages();
+    UpdateWindow(form->Handle());
+    RedrawWindow(box->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ValidateRect(box->Handle(), nullptr);
+    form->SetBounds(form->Left(), form->Top(), form->Width() + 40, form->Height() + 30);
+    RECT update{}, client{};
+    GetUpdateRect(box->Handle(), &update, FALSE);
+    GetClientRect(box->Handle(), &client);
+    EXPECT_EQ(client.right, form->ClientRect().right) << "the box follows the form";
+    EXPECT_TRUE(Same(update, client)) << Show(update) << " of " << Show(client);
+}
+
+// Under the platform's theme the group box is open inside: with ParentBackground (the
+// default) the form's colour shows there, without it the box's own colour.
+TEST_F(GroupBoxTest, ParentBackgroundUnderTheTheme)
+{
+    form->SetColor(RGB(200, 30, 30));
+    auto* box = Box(cbs3D, L"Group");
+    box->Style()->LookAndFeel()->SetNativeStyle(true);
+    box->SetParentColor(false);
+    box->Style()->SetColor(RGB(30, 200, 30));
+    box->UpdateVisualStateAtCursor(false);
+    struct Case {
+        bool parentBackground;
+        COLORREF inside;
+    } cases[] = {{true, RGB(200, 30, 30)}, {false, RGB(30, 200, 30)}};
+    for (const Case& c : cases) {
+        box->SetParentBackground(c.parentBackground);
+        PixelCanvas canvas(200, 100);
+        box->PaintTo(canvas.dc());
+        if (!box->Style()->LookAndFeel()->NativeStyle() || canvas.At(100, 60) == RGB(1, 2, 3))
+            GTEST_SKIP() << "no theme painting";
+        EXPECT_EQ(canvas.At(100, 60), c.inside) << c.parentBackground;
+    }
+}
+
 TEST_F(GroupBoxTest, PanelStyleAndCustomDrawing)
 {
     auto* box = Box(cbs3D, L"Panel");

@@ -1,5 +1,7 @@
 #include "controls/cxControlsRegister.h"
 #include "controls/cxLabel.h"
+#include "lookandfeel/cxGraphics.h"
+#include "lookandfeel/dxOffice11.h"
 #include "runtime/rtStreaming.h"
 #include "tests/common/Artifacts.h"
 #include "tests/common/WindowFixture.h"
@@ -341,6 +343,25 @@ TEST_F(LabelLookTest, TurnedTextAndTheDividerLine)
     EXPECT_EQ(l->CaptionRect().top, 2);
 }
 
+// Auto size and the divider line exclude each other, whichever is switched on last wins.
+TEST_F(LabelLookTest, SwitchingAutoSizeOnHidesTheLine)
+{
+    auto* l = Styled(L"Line");
+    const int autoWidth = l->Width();
+    l->Properties()->LineOptions()->SetVisible(true);
+    ASSERT_FALSE(l->AutoSize());
+    l->SetBounds(l->Left(), l->Top(), 300, 40);
+    l->UpdateVisualStateAtCursor(false);
+    RECT line = l->LineRect();
+    ASSERT_FALSE(IsRectEmpty(&line));
+    l->SetAutoSize(true);
+    l->UpdateVisualStateAtCursor(false);
+    EXPECT_FALSE(l->Properties()->LineOptions()->Visible());
+    line = l->LineRect();
+    EXPECT_TRUE(IsRectEmpty(&line));
+    EXPECT_EQ(l->Width(), autoWidth) << "sized to its caption again";
+}
+
 TEST_F(LabelLookTest, VerticalAlignmentHoldsUnderWordWrap)
 {
     auto* l = Styled(L"Bottom");
@@ -353,6 +374,102 @@ TEST_F(LabelLookTest, VerticalAlignmentHoldsUnderWordWrap)
     PixelCanvas c = Paint(l);
     POINT ink = Extent(c, 150, 80, RGB(0, 0, 0));
     EXPECT_GT(ink.y, 60) << "the text sits at the bottom";
+}
+
+// A picture of red and blue stripes, two pixels each, fills the letters, tiled from the
+// client area's origin; the text colour shows nowhere. Without the picture, the letters are
+// black again. Pictures of both go to the artefacts.
+TEST_F(LabelLookTest, TheGlyphFillsTheLetters)
+{
+    auto* l = Styled(L"HIM");
+    l->Style()->Font()->SetHeight(-40);
+    TcxBitmap stripes(4, 4, 32);
+    FillRectSolid(stripes.DC(), {0, 0, 2, 4}, RGB(255, 0, 0));
+    FillRectSolid(stripes.DC(), {2, 0, 4, 4}, RGB(0, 0, 255));
+    struct Case {
+        int angle;
+        TcxLabelStyle style;
+    } cases[] = {{0, cxlsNormal}, {90, cxlsNormal}, {0, cxlsRaised}};
+    PixelCanvas sheet(3 * 130, 130, RGB(255, 255, 255));
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(n);
+        l->Properties()->SetAngle(c.angle);
+        l->Properties()->SetLabelStyle(c.style);
+        l->Properties()->SetGlyph(stripes.Handle());
+        l->UpdateVisualStateAtCursor(false);
+        ASSERT_TRUE(l->Properties()->Glyph());
+        PixelCanvas filled = Paint(l);
+        BitBlt(sheet.dc(), n * 130, 0, std::min(l->Width(), 128), std::min(l->Height(), 128), filled.dc(), 0,
+               0, SRCCOPY);
+        int striped = 0, misplaced = 0, black = 0;
+        for (int y = 0; y < l->Height(); ++y)
+            for (int x = 0; x < l->Width(); ++x) {
+                COLORREF p = filled.At(x, y);
+                if (p == RGB(255, 0, 0) || p == RGB(0, 0, 255)) {
+                    ++striped;
+                    misplaced += p != (x % 4 < 2 ? RGB(255, 0, 0) : RGB(0, 0, 255));
+                }
+                black += p == RGB(0, 0, 0);
+            }
+        EXPECT_GT(striped, 200) << "the letters show the picture";
+        EXPECT_EQ(misplaced, 0) << "tiled from the client area's origin";
+        EXPECT_EQ(black, 0) << "no letter in the text colour";
+        if (c.style == cxlsRaised) {
+            POINT light = Extent(filled, l->Width(), l->Height(), ColorToRGB(clBtnHighlight));
+            EXPECT_GE(light.x, 0) << "the highlight copy is drawn as before";
+        }
+        l->Properties()->SetGlyph(nullptr);
+        PixelCanvas plain = Paint(l);
+        EXPECT_GE(Extent(plain, l->Width(), l->Height(), RGB(0, 0, 0)).x, 0) << "black letters again";
+        EXPECT_LT(Extent(plain, l->Width(), l->Height(), RGB(255, 0, 0)).x, 0);
+        ++n;
+    }
+    ASSERT_TRUE(sheet.SaveBmp((ArtifactFolder() / L"label-glyph.bmp").c_str()));
+}
+
+// A caption wider than the label: with the end ellipsis its last ink is the dots, low on the
+// line; without, the cut capitals reach up to the top of the letters.
+TEST_F(LabelLookTest, TheEndEllipsisEndsCutText)
+{
+    auto* l = Styled(L"WWWWWWWWWWWWWWWW");
+    l->SetAutoSize(false);
+    l->SetBounds(10, 10, 120, 40);
+    // The rows the ink of the last 12 inked columns spans (a W is about 23 pixels wide and
+    // touches the top every 10 or so; three dots take about 20).
+    struct Ink {
+        int top = 1000, bottom = -1;
+    };
+    auto tail = [](const PixelCanvas& c) {
+        int last = -1;
+        for (int x = 0; x < 120; ++x)
+            for (int y = 0; y < 40; ++y)
+                if (c.At(x, y) == RGB(0, 0, 0))
+                    last = x;
+        Ink ink;
+        for (int x = std::max(last - 11, 0); x <= last; ++x)
+            for (int y = 0; y < 40; ++y)
+                if (c.At(x, y) == RGB(0, 0, 0)) {
+                    ink.top = std::min(ink.top, y);
+                    ink.bottom = std::max(ink.bottom, y);
+                }
+        return ink;
+    };
+    PixelCanvas cut = Paint(l);
+    int lettersTop = 1000;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 120; ++x)
+            if (cut.At(x, y) == RGB(0, 0, 0))
+                lettersTop = std::min(lettersTop, y);
+    l->Properties()->SetShowEndEllipsis(true);
+    PixelCanvas ended = Paint(l);
+    ASSERT_TRUE(ended.SaveBmp((ArtifactFolder() / L"label-end-ellipsis.bmp").c_str()));
+    Ink cutTail = tail(cut), dots = tail(ended);
+    ASSERT_GE(cutTail.bottom, 0);
+    ASSERT_GE(dots.bottom, 0);
+    EXPECT_LE(cutTail.top, lettersTop + 1) << "a cut W reaches the top of the letters";
+    EXPECT_GT(dots.top, lettersTop + 8) << "the dots sit low on the line";
+    EXPECT_LE(dots.bottom - dots.top, 5) << "a dot is small";
 }
 
 // A picture of the label's looks, for a person to look at.

@@ -2,6 +2,7 @@
 #include "runtime/rtExceptions.h"
 #include "runtime/rtStdCtrls.h"
 #include "runtime/rtStreaming.h"
+#include "tests/common/StoredPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,13 @@ public:
                                         &TProbe::Flags);
             ci.AddObject<TProbe, TFont>(L"Font", &TProbe::Font);
             ci.AddEvent<TProbe, TNotifyEvent>(L"OnPing", &TProbe::OnPing);
+            ci.Add({L"Picture",
+                    [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                        static_cast<TProbe&>(o).picture = ValueToBitmap(v);
+                    },
+                    {},
+                    {},
+                    {}});
             return ci;
         }();
         return &info;
@@ -50,6 +58,7 @@ public:
     void SetFlags(unsigned v) { m_flags = v; }
     TFont* Font() { return &m_font; }
     TNotifyEvent OnPing;
+    UniqueBitmap picture;
     std::vector<std::wstring> loadedLog;
     void Loaded() override
     {
@@ -146,6 +155,75 @@ TEST(StreamingTest, PropertiesByNameReadBackWhatWasSet)
     EXPECT_EQ(GetPropertyByName(p, L"Color").text, L"clNone");
 }
 
+// A picture stored as the bytes of a bitmap file arrives pixel for pixel, top row first.
+TEST(StreamingTest, PicturesLoadFromStoredBitmapFiles)
+{
+    auto colour = [](int x, int y) { return RGB(x * 80, y * 100, 7); };
+    TProbeRoot root(nullptr);
+    Read(root, L"object Root: TProbe\n  Picture = " + StoredBinary(BitmapFile(3, 2, colour)) + L"\nend");
+    ASSERT_TRUE(root.picture);
+    BITMAP info{};
+    ASSERT_TRUE(GetObjectW(root.picture.get(), sizeof(info), &info));
+    EXPECT_EQ(info.bmWidth, 3);
+    EXPECT_EQ(info.bmHeight, 2);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, root.picture.get());
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(GetPixel(dc, x, y), colour(x, y)) << x << "," << y;
+    SelectObject(dc, old);
+    DeleteDC(dc);
+}
+
+// Damaged picture data is refused with a read error, never read beyond its end.
+TEST(StreamingTest, DamagedPicturesAreRefused)
+{
+    const std::string good = BitmapFile(4, 4, [](int, int) { return RGB(1, 2, 3); });
+    auto with = [&](size_t at, const std::string& bytes) {
+        std::string d = good;
+        d.replace(at, bytes.size(), bytes);
+        return d;
+    };
+    auto le32 = [](unsigned v) {
+        return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                           static_cast<char>(v >> 24)};
+    };
+    struct Case {
+        const char* name;
+        std::string data;
+        const wchar_t* inMessage;
+    } cases[] = {
+        {"empty", "", L"too short"},
+        {"header only", good.substr(0, 30), L"too short"},
+        {"not a bitmap", with(0, "XY"), L"not a bitmap"},
+        {"pixels cut off", good.substr(0, good.size() - 1), L"truncated"},
+        {"pixels placed after the end", with(10, le32(1000)), L"truncated"},
+        {"pixels placed inside the header", with(10, le32(20)), L"truncated"},
+        {"compressed", with(30, le32(BI_RLE8)), L"unsupported"},
+        {"no width", with(18, le32(0)), L"unsupported"},
+        {"huge", with(18, le32(0x7FFFFFFF)), L"unsupported"},
+        {"header size beyond the data", with(14, le32(5000)), L"unsupported"},
+    };
+    for (const Case& c : cases) {
+        TValue v;
+        v.kind = TValue::Kind::Binary;
+        v.bytes = c.data;
+        try {
+            ValueToBitmap(v);
+            ADD_FAILURE() << c.name << ": no error";
+        } catch (const EReadError& e) {
+            EXPECT_NE(e.Message().find(c.inMessage), std::wstring::npos)
+                << c.name << ": " << ToUtf8(e.Message());
+        }
+    }
+    try {
+        ValueToBitmap(TValue::Str(L"picture.bmp"));
+        ADD_FAILURE() << "a string is no picture";
+    } catch (const EReadError& e) {
+        EXPECT_NE(e.Message().find(L"picture"), std::wstring::npos);
+    }
+}
+
 struct BadDescription {
     const wchar_t* text;
     const wchar_t* expectedInMessage;
@@ -176,6 +254,10 @@ INSTANTIATE_TEST_SUITE_P(
                     BadDescription{L"object A: TProbe\n OnPing = Missing\nend", L"Missing"},
                     BadDescription{L"object A: TProbe\n OnPing = WrongType\nend", L"WrongType"},
                     BadDescription{L"object A: TProbe\n Count = 1\n\n Label = 'open\nend", L"line 4"},
-                    BadDescription{L"object A: TProbe\n Count = 1\n", L"'end' expected"}));
+                    BadDescription{L"object A: TProbe\n Count = 1\n", L"'end' expected"},
+                    BadDescription{L"object A: TProbe\n Picture = {0A1}\nend", L"odd number"},
+                    BadDescription{L"object A: TProbe\n Picture = {0G}\nend", L"hexadecimal digit"},
+                    BadDescription{L"object A: TProbe\n Picture = {0A0B\n", L"'}' expected"},
+                    BadDescription{L"object A: TProbe\n Picture = {42 4D}\nend", L"too short"}));
 
 } // namespace

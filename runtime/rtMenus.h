@@ -1,0 +1,77 @@
+// Popup menus: a list of items with captions and click events, shown as the platform's own
+// popup menu, and loadable from a stored form description (items nested in the menu).
+#pragma once
+
+#include "rtClasses.h"
+#include "rtTypInfo.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class TPopupMenu;
+
+class TMenuItem : public TComponent {
+public:
+    explicit TMenuItem(TComponent* owner) : TComponent(owner) {}
+    ~TMenuItem() override;
+    const wchar_t* ClassName() const override { return L"TMenuItem"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+
+    const std::wstring& Caption() const noexcept { return m_caption; }
+    void SetCaption(const std::wstring& v) { m_caption = v; }
+    bool Enabled() const noexcept { return m_enabled; }
+    void SetEnabled(bool v) { m_enabled = v; }
+    TPopupMenu* Menu() const noexcept { return m_menu; }
+    // Read from a description inside a menu: the item joins that menu.
+    void SetParentComponent(TComponent* parent) override;
+    // Runs OnClick.
+    virtual void Click();
+
+    TNotifyEvent OnClick;
+
+private:
+    friend class TPopupMenu;
+    TPopupMenu* m_menu = nullptr;
+    std::wstring m_caption;
+    bool m_enabled = true;
+};
+
+enum TPopupAlignment { paLeft, paRight, paCenter };
+
+class TPopupMenu : public TComponent {
+public:
+    explicit TPopupMenu(TComponent* owner) : TComponent(owner) {}
+    ~TPopupMenu() override;
+    const wchar_t* ClassName() const override { return L"TPopupMenu"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+
+    int Count() const noexcept { return static_cast<int>(m_items.size()); }
+    TMenuItem* Items(int index) const { return m_items.at(static_cast<size_t>(index)); }
+    // Adds an item at the end; the item stays owned by its owner.
+    void Add(TMenuItem* item);
+    void Remove(TMenuItem* item);
+
+    // Shows the menu with its top edge at y and, by alignment, its left edge, right edge or
+    // middle at x (screen coordinates); exclude is the area it keeps clear of (it opens above
+    // that area when it does not fit below). Returns when the menu closes, after the chosen
+    // item's OnClick ran; the result is that item, or nullptr when none was chosen.
+    TMenuItem* Popup(HWND owner, int x, int y, TPopupAlignment alignment = paLeft,
+                     const RECT* exclude = nullptr);
+    // Whether the menu is on the screen now.
+    bool IsShowing() const noexcept { return m_showing; }
+
+    // Asked before the menu opens.
+    TNotifyEvent OnPopup;
+
+private:
+    int EstimatedHeight() const;
+    std::vector<TMenuItem*> m_items;
+    bool m_showing = false;
+};
+
+// Makes TPopupMenu and TMenuItem creatable from stored descriptions.
+void RegisterMenuClasses();
