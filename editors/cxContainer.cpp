@@ -814,8 +814,10 @@ TColor TcxContainer::CurrentBackgroundColor()
 {
     TcxContainerStyle* style = CurrentStyle();
     TColor color = style->Color();
-    // A disabled native field takes the theme's fill unless a colour was given.
-    if (m_viewInfo.usesNativeTheme && (m_viewInfo.state & csfDisabled) && !style->IsAssigned(svColor)) {
+    // A native field takes the theme's fill unless a colour was given: a disabled one
+    // always, an enabled one when it is an editor.
+    bool themeFill = (m_viewInfo.state & csfDisabled) || ThemeFillsEnabledField();
+    if (m_viewInfo.usesNativeTheme && themeFill && !style->IsAssigned(svColor)) {
         COLORREF fill;
         if (HTHEME theme = ThemeHandleFor(totEdit);
             theme && SUCCEEDED(ThemeApi().GetThemeColor(theme, m_viewInfo.nativePart, m_viewInfo.nativeState,

@@ -272,6 +272,8 @@ public:
     // The look-and-feel asks for the platform's look and the edit field's theme opens (never
     // for controls that use the parent's background).
     virtual bool UsesNativeTheme();
+    // Whether an enabled native control takes the theme's fill as its background (editors).
+    virtual bool ThemeFillsEnabledField() const { return false; }
     // A read-only control shows the theme's read-only field.
     virtual bool IsReadOnlyForTheme() { return false; }
     // The part of the control where the cursor makes it hot (client coordinates).

@@ -347,6 +347,7 @@ protected:
     // Leaves out of dc's clip what the background must not cover (the buttons).
     virtual void ExcludeFromBackground(HDC dc) {}
     bool IsReadOnlyForTheme() override { return ReadOnly(); }
+    bool ThemeFillsEnabledField() const override { return true; }
     bool m_userChanging = false;
     bool m_escapeHandled = false;
     TcxContainerStyle* CreateStyle(TcxContainerStateIndex state) override;

@@ -28,6 +28,7 @@ protected:
             for (int state = 1; state <= 6; ++state)
                 theme.colors[(part * 100 + state) * 10000 + kBorderColour] = BorderOf(part, state);
         theme.colors[(3 * 100 + 4) * 10000 + kFillColour] = kDisabledFill;
+        theme.colors[(3 * 100 + 5) * 10000 + kFillColour] = kFocusedFill;
         MoveCursor(form, {450, 250});
     }
     void TearDown() override
@@ -43,7 +44,7 @@ protected:
         return canvas;
     }
 
-    static constexpr COLORREF kDisabledFill = RGB(1, 200, 1);
+    static constexpr COLORREF kDisabledFill = RGB(1, 200, 1), kFocusedFill = RGB(2, 100, 2);
     FakeThemeApi theme;
 };
 
@@ -59,7 +60,7 @@ TEST_F(NativeThemeTest, TheFieldFrameIsTheThemesInThePartAndStateOfTheSystemAndT
     } cases[] = {
         {5, Setup::Normal, true, 1, 1, ColorToRGB(clWindow)},
         {6, Setup::Normal, true, 3, 1, ColorToRGB(clWindow)},
-        {6, Setup::Focused, true, 3, 5, ColorToRGB(clWindow)},
+        {6, Setup::Focused, true, 3, 5, kFocusedFill}, // an editor takes the theme's fill when it has one
         {6, Setup::ReadOnly, true, 3, 6, ColorToRGB(clWindow)},
         {6, Setup::Disabled, true, 3, 4, kDisabledFill},
         {6, Setup::Normal, false, 0, 0, ColorToRGB(clWindow)},
