@@ -1122,6 +1122,15 @@ const TClassInfo* TcxEditButton::StaticProperties()
         ci.AddBool<TcxEditButton>(L"Stretchable", &TcxEditButton::SetStretchable,
                                   &TcxEditButton::Stretchable);
         ci.AddInt<TcxEditButton>(L"Tag", &TcxEditButton::SetTag, &TcxEditButton::Tag);
+        // Stored as the bytes of a bitmap file.
+        ci.Add({L"Glyph",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    UniqueBitmap picture = ValueToBitmap(v);
+                    static_cast<TcxEditButton&>(o).SetGlyph(picture.get());
+                },
+                {},
+                {},
+                {}});
         return ci;
     }();
     return &info;

@@ -4,6 +4,7 @@
 #include "editors/cxEditRegister.h"
 #include "editors/cxEditRepositoryItems.h"
 #include "runtime/rtStreaming.h"
+#include "tests/common/StoredPicture.h"
 #include "tests/common/WindowFixture.h"
 
 #include <map>
@@ -229,7 +230,7 @@ TEST(FormDescriptionTest, AFontAStyleAssignsFollowsTheFormsResolutionAndAnInheri
     }
 }
 
-TEST(FormDescriptionTest, AnEditorFindsTheRepositoryItemItNames)
+TEST(FormDescriptionTest, AnEditorFindsTheRepositoryItemItNamesAndAButtonItsStoredGlyph)
 {
     RegisterEditorClasses();
     RegisterComponentClass(L"TDescribedForm",
@@ -248,6 +249,14 @@ TEST(FormDescriptionTest, AnEditorFindsTheRepositoryItemItNames)
   object Field: TcxButtonEdit
     RepositoryItem = Item
   end
+  object Pictured: TcxButtonEdit
+    Properties.Buttons = <
+      item
+        Kind = bkGlyph
+        Glyph = )" + StoredBinary(BitmapFile(6, 4, [](int x, int) { return x < 3 ? RGB(255, 0, 0) : RGB(0, 0, 255); })) +
+                                                  LR"(
+      end>
+  end
 end
 )"));
     auto* field = dynamic_cast<TcxButtonEdit*>(form.fields[L"Field"]);
@@ -257,6 +266,15 @@ end
     EXPECT_EQ(field->ActiveButtonProperties()->Buttons()->Count(), 1);
     EXPECT_EQ(field->ActiveButtonProperties()->Buttons()->Items(0)->Caption(), L"Go");
     EXPECT_EQ(field->TextProperties()->MaxLength(), 4);
+
+    auto* pictured = dynamic_cast<TcxButtonEdit*>(form.fields[L"Pictured"]);
+    ASSERT_TRUE(pictured);
+    const TcxBitmap* glyph = pictured->Properties()->Buttons()->Items(0)->GlyphIfAny();
+    ASSERT_TRUE(glyph && !glyph->Empty());
+    EXPECT_EQ(glyph->Width(), 6);
+    EXPECT_EQ(glyph->Height(), 4);
+    EXPECT_EQ(GetPixel(glyph->DC(), 1, 1), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(glyph->DC(), 4, 1), RGB(0, 0, 255));
 }
 
 } // namespace
