@@ -692,9 +692,37 @@ void TNativeTreeView::EndUpdate()
     }
 }
 
+namespace {
+// The timer of a delayed selection report, on the tree's own window.
+constexpr UINT_PTR ChangeDelayTimer = 0x7C4D;
+} // namespace
+
+void TNativeTreeView::SelectionChanged()
+{
+    if (m_changeDelay > 0 && HandleAllocated()) {
+        SetTimer(Handle(), ChangeDelayTimer, static_cast<UINT>(m_changeDelay), nullptr);
+        return;
+    }
+    ReportSelectionChange();
+}
+
+void TNativeTreeView::ReportSelectionChange()
+{
+    if (HandleAllocated())
+        KillTimer(Handle(), ChangeDelayTimer);
+    if (OnSelectionChange)
+        CallHandler([&] { OnSelectionChange(); });
+}
+
 LRESULT TNativeTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
+    case WM_TIMER:
+        if (wParam == ChangeDelayTimer) {
+            ReportSelectionChange();
+            return 0;
+        }
+        break;
     case CN_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         if (header->code == TVN_DELETEITEMW || header->code == TVN_DELETEITEMA) {
@@ -704,10 +732,11 @@ LRESULT TNativeTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
             ForgetItem(item);
             if (OnDeleteItem)
                 CallHandler([&] { OnDeleteItem(item, data); });
-        } else if (header->code == TVN_SELCHANGEDW && m_autoExpand) {
+        } else if (header->code == TVN_SELCHANGEDW) {
             auto* nm = reinterpret_cast<NMTREEVIEWW*>(lParam);
-            if (nm->itemNew.hItem)
+            if (m_autoExpand && nm->itemNew.hItem)
                 Expand(nm->itemNew.hItem);
+            SelectionChanged();
         } else if (header->code == NM_RCLICK && m_rightClickSelect) {
             POINT p;
             GetCursorPos(&p);
@@ -739,7 +768,9 @@ LRESULT TNativeTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return r;
     }
     case WM_DESTROY:
-        // Items the platform frees with its window are no longer in the mirror.
+        // Items the platform frees with its window are no longer in the mirror; a change
+        // not yet reported goes with them.
+        KillTimer(Handle(), ChangeDelayTimer);
         m_nodes.clear();
         break;
     default: break;

@@ -30,6 +30,8 @@ public:
     // Key messages reach the owner first; answer true to consume the key.
     std::function<bool(UINT msg, WPARAM key)> OnKey;
     std::function<void(bool gained)> OnFocusChange;
+    // The selection changed (see ChangeDelay).
+    std::function<void()> OnSelectionChange;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -166,7 +168,9 @@ public:
     // A right click selects the item under the cursor.
     bool RightClickSelect() const noexcept { return m_rightClickSelect; }
     void SetRightClickSelect(bool v) { m_rightClickSelect = v; }
-    // Milliseconds before a selection change is reported; 0 reports it at once.
+    // Milliseconds before a selection change is reported through OnSelectionChange; 0 reports
+    // it at once. A change within the delay starts it again, so a run of changes (a key held
+    // down) is reported once, after the last.
     int ChangeDelay() const noexcept { return m_changeDelay; }
     void SetChangeDelay(int v) { m_changeDelay = v < 0 ? 0 : v; }
     int Indent();
@@ -181,6 +185,8 @@ public:
     // Key messages reach the owner first; answer true to consume the key.
     std::function<bool(UINT msg, WPARAM key)> OnKey;
     std::function<void(bool gained)> OnFocusChange;
+    // The selection changed (see ChangeDelay).
+    std::function<void()> OnSelectionChange;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -219,6 +225,8 @@ private:
     void SetState(HTREEITEM item, UINT mask, UINT state);
     UINT State(HTREEITEM item, UINT mask);
     void ForgetItem(HTREEITEM item);
+    void SelectionChanged();
+    void ReportSelectionChange();
     void NoteInserted(HTREEITEM parent, HTREEITEM item);
 
     std::unordered_map<HTREEITEM, NodeRecord> m_nodes; // key null: the top items

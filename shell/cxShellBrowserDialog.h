@@ -4,10 +4,13 @@
 
 #include "cxShellBrowser.h"
 #include "cxShellDlgs.h"
+#include "lookandfeel/cxLookAndFeelContainer.h"
 
 #include <string>
 
-class TcxCustomShellBrowserDialog : public TComponent {
+// Offers its look-and-feel through the container interface: the running dialog's form and
+// controls follow it, so a change made through the interface reaches them at once.
+class TcxCustomShellBrowserDialog : public TComponent, public IcxLookAndFeelContainer {
 public:
     explicit TcxCustomShellBrowserDialog(TComponent* owner);
     ~TcxCustomShellBrowserDialog() override;
@@ -21,6 +24,8 @@ public:
     const std::wstring& FolderLabelCaption() const noexcept { return m_folderLabelCaption; }
     void SetFolderLabelCaption(const std::wstring& v) { m_folderLabelCaption = v; }
     TcxLookAndFeel* LookAndFeel() noexcept { return &m_lookAndFeel; }
+    // IcxLookAndFeelContainer
+    TcxLookAndFeel* GetLookAndFeel() override { return &m_lookAndFeel; }
     void SetLookAndFeel(const TcxLookAndFeel* v) { m_lookAndFeel.Assign(v); }
     TcxDlgShellOptions* Options() noexcept { return &m_options; }
     void SetOptions(const TcxDlgShellOptions* v) { m_options.Assign(v); }

@@ -15,6 +15,10 @@ constexpr LONG WatchedEvents = 0x2B81F;
 constexpr int WatchSources = 0x8003;
 // Posted to itself once per burst of change announcements.
 constexpr UINT MsgShellChangesQueued = 0xB147;
+// Posted to itself when a node has been listed and expanded: the worker may go on.
+constexpr UINT MsgResumeFetching = 0xB148;
+// The timer of the refresh that follows a drop.
+constexpr UINT_PTR RefreshAfterDropTimer = 0xB141;
 
 struct ReadItemsGuard {
     TcxCustomItemProducer* producer;
@@ -95,6 +99,11 @@ bool TcxShellTreeItemProducer::CanAddItem(TcxShellFolder* folderInfo)
     return canAdd;
 }
 
+bool TcxShellTreeItemProducer::ItemsNeedFolderInfo()
+{
+    return static_cast<bool>(m_tree->OnAddFolder);
+}
+
 void TcxShellTreeItemProducer::NotifyItemsProduced(int count)
 {
     if (HWND wnd = MessageWindow())
@@ -173,6 +182,10 @@ TcxCustomInnerShellTreeView::TcxCustomInnerShellTreeView(TComponent* owner) : TN
     OnDeleteItem = [this](HTREEITEM node, LPARAM data) { DeleteNodeData(node, data); };
     OnNotify = [this](NMHDR* header) { return OnTreeNotify(header); };
     OnKey = [this](UINT msg, WPARAM key) { return KeyPressed(msg, key); };
+    OnSelectionChange = [this] {
+        if (OnChange)
+            OnChange(this);
+    };
     ApplyTipStyle();
 }
 
@@ -188,6 +201,7 @@ TcxCustomInnerShellTreeView::~TcxCustomInnerShellTreeView()
     OnDeleteItem = nullptr;
     OnNotify = nullptr;
     OnKey = nullptr;
+    OnSelectionChange = nullptr;
     m_gatherer->StopWorker();
 }
 
@@ -244,6 +258,8 @@ void TcxCustomInnerShellTreeView::HandleDestroying()
         m_pendingSelected = NodeIdList(selected);
         m_hasPendingSelected = static_cast<bool>(m_pendingSelected);
     }
+    m_dropRefreshes.clear();
+    ResumeExpandPauses(); // their posted messages go with the window
     // The producers go with their nodes while the window can still report the deletions.
     m_gatherer->CancelRequests(nullptr);
     DeleteAll();
@@ -909,18 +925,43 @@ ComPtr<IDropTarget> TcxCustomInnerShellTreeView::NodeDropTarget(HTREEITEM node)
 
 void TcxCustomInnerShellTreeView::DroppedOn(HTREEITEM node)
 {
-    // Posted with the producer's serial: the node may be gone when it arrives.
-    if (TcxShellTreeItemProducer* producer = NodeProducer(node))
-        PostMessageW(m_window, MsgRefreshAfterDrop, static_cast<WPARAM>(producer->Serial()), 0);
+    // The folder is remembered by its list, not its node: a rebuild may free the node before
+    // the refresh runs. A node never opened has no producer yet and is remembered all the same.
+    UniqueIdList list = NodeIdList(node);
+    if (!list || !m_window)
+        return;
+    m_dropRefreshes.push_back(std::move(list));
+    PostMessageW(m_window, MsgRefreshAfterDrop, 0, 0);
 }
 
-void TcxCustomInnerShellTreeView::RefreshAfterDrop(unsigned serial)
+void TcxCustomInnerShellTreeView::RefreshAfterDrop()
 {
-    TcxShellTreeItemProducer* producer = ProducerBySerial(serial);
-    if (!producer)
-        return;
-    if (!producer->RefreshItems())
-        BuildNode(producer->OwnerNode(), false);
+    // The shell may still be moving or copying when the drop returns: the folder is read
+    // again a little later, without holding up the user-interface thread meanwhile.
+    if (m_window && !m_dropRefreshes.empty())
+        SetTimer(m_window, RefreshAfterDropTimer, 100, nullptr);
+}
+
+void TcxCustomInnerShellTreeView::RunDropRefreshes()
+{
+    KillTimer(m_window, RefreshAfterDropTimer);
+    std::vector<UniqueIdList> lists;
+    lists.swap(m_dropRefreshes);
+    for (const UniqueIdList& list : lists) {
+        HTREEITEM node = NodeForIdList(list.get());
+        if (!node)
+            continue; // the folder went, or is no longer in the tree
+        ++m_dropRefreshCount;
+        TcxShellTreeItemProducer* producer = NodeProducer(node);
+        if (!producer || !producer->RefreshItems())
+            BuildNode(node, false);
+    }
+}
+
+void TcxCustomInnerShellTreeView::ResumeExpandPauses()
+{
+    for (; m_expandPauses > 0; --m_expandPauses)
+        m_gatherer->ResumeFetching();
 }
 
 void TcxCustomInnerShellTreeView::DragOverChanged(bool over)
@@ -1116,6 +1157,14 @@ LRESULT TcxCustomInnerShellTreeView::OnTreeNotify(NMHDR* header)
         auto* nm = reinterpret_cast<NMTREEVIEWW*>(header);
         HTREEITEM node = nm->itemNew.hItem;
         if (nm->action & TVE_EXPAND) {
+            if (!FirstChild(node)) {
+                // The worker keeps off the shell while the folder is listed and its nodes go
+                // in and are shown: it would compete for the same folder and the icon lock.
+                // It goes on once the expansion is through (the posted message comes after it).
+                m_gatherer->PauseFetching();
+                ++m_expandPauses;
+                PostMessageW(m_window, MsgResumeFetching, 0, 0);
+            }
             if (!FirstChild(node) && !PopulateNode(node))
                 return TRUE;
             if (!FirstChild(node)) {
@@ -1142,8 +1191,8 @@ LRESULT TcxCustomInnerShellTreeView::OnTreeNotify(NMHDR* header)
         return Allowed(OnChanging, nm->itemNew.hItem) ? FALSE : TRUE;
     }
     case TVN_SELCHANGEDW: {
-        if (OnChange)
-            OnChange(this);
+        // OnChange comes through the wrapper's selection report, after the change delay;
+        // the folder is filled now, so that a navigation can go on into it.
         if (HTREEITEM selected = Selected())
             BuildNode(selected, !m_navigating);
         return 0;
@@ -1193,7 +1242,14 @@ LRESULT TcxCustomInnerShellTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lPa
     case MsgSelectLater: ApplyPendingSelectLater(); return 0;
     case MsgShellNotify: ShellNotify(wParam, lParam); return 0;
     case MsgShellChangesQueued: HandleQueuedChanges(); return 0;
-    case MsgRefreshAfterDrop: RefreshAfterDrop(static_cast<unsigned>(wParam)); return 0;
+    case MsgRefreshAfterDrop: RefreshAfterDrop(); return 0;
+    case MsgResumeFetching: ResumeExpandPauses(); return 0;
+    case WM_TIMER:
+        if (wParam == RefreshAfterDropTimer) {
+            RunDropRefreshes();
+            return 0;
+        }
+        break;
     case WM_SETFOCUS: {
         FlagGuard focusing(m_focusing);
         return TNativeTreeView::WndProc(msg, wParam, lParam);

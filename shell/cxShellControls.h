@@ -37,6 +37,8 @@ public:
     TcxShellItemsInfoGatherer* InfoGatherer() override;
     bool InfoTipsEnabled() override;
     bool CanAddItem(TcxShellFolder* folderInfo) override;
+    // Only the tree's OnAddFolder event looks at an item's folder info.
+    bool ItemsNeedFolderInfo() override;
     void NotifyItemsProduced(int count) override;
     void NotifyItemUpdated(const TcxFetchRequest& request) override;
     void NotifyItemRemoved(int index) override;
@@ -123,6 +125,8 @@ public:
     IDropTarget* DropTarget() const noexcept { return m_dropTarget; }
     // A refresh waits for a drag over or from the tree to end.
     bool RefreshPending() const noexcept { return m_refreshPending; }
+    // Folders read again after drops on them (a drop is followed by one after 100 ms).
+    int DropRefreshCount() const noexcept { return m_dropRefreshCount; }
     // Marks a context menu as open (as ShowContextMenu does while the menu runs).
     void SetContextMenuOpen(bool open);
 
@@ -179,7 +183,9 @@ private:
     void InfoTip(NMTVGETINFOTIPW* request);
     void DeleteNodeData(HTREEITEM node, LPARAM data);
     void BeginDrag(HTREEITEM node);
-    void RefreshAfterDrop(unsigned serial);
+    void RefreshAfterDrop();
+    void RunDropRefreshes();
+    void ResumeExpandPauses();
     void RunPendingRefresh();
     // IcxDropTargetOwner
     HTREEITEM DropNodeAt(POINT clientPoint) override { return HitTest(clientPoint); }
@@ -220,6 +226,12 @@ private:
     bool m_dragOver = false;
     bool m_draggingFromTree = false;
     bool m_refreshPending = false;
+    // The folders dropped on, waiting for their refresh; by list, as a rebuild may free the
+    // nodes meanwhile.
+    std::vector<UniqueIdList> m_dropRefreshes;
+    int m_dropRefreshCount = 0;
+    // Pauses of the worker taken while a node is listed, until the expansion is through.
+    int m_expandPauses = 0;
     // Announcements that arrived since the last refresh; a burst is handled with one.
     struct QueuedChange {
         LONG eventId;

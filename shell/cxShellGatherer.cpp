@@ -1,6 +1,7 @@
 #include "cxShellGatherer.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -200,6 +201,7 @@ void TcxShellItemsInfoGatherer::CancelRequests(TcxCustomItemProducer* producer)
         WaitForIdle(lock);
     }
     m_cancelling = false;
+    m_idle.notify_all(); // a wait for an empty queue may be over now
 }
 
 void TcxShellItemsInfoGatherer::StopWorker()
@@ -218,6 +220,16 @@ void TcxShellItemsInfoGatherer::StopWorker()
         return;
     }
     WorkerThread.join();
+}
+
+bool TcxShellItemsInfoGatherer::WaitUntilIdle(unsigned timeoutMs)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (OnWorkerThread())
+        return false;
+    auto idle = [this] { return !m_hasCurrent && m_queuedSerials.empty(); };
+    m_idle.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return idle() || !m_workerAlive; });
+    return idle();
 }
 
 int TcxShellItemsInfoGatherer::PauseCount() const

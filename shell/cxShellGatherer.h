@@ -33,6 +33,10 @@ public:
     // Ends the worker without serving what is still queued; harmless when repeated.
     void StopWorker();
 
+    // Waits, at most timeoutMs, until nothing is queued and the worker holds no request;
+    // answers whether that came. Posted results may still be on their way to the window.
+    bool WaitUntilIdle(unsigned timeoutMs);
+
     int PauseCount() const;
     bool WorkerRunning() const;
     std::vector<TcxFetchRequest> QueuedRequests() const;

@@ -187,9 +187,22 @@ TcxShellFolder::TcxShellFolder(PCItemIDList absoluteList, IShellFolder* parentFo
 TcxShellItemInfo::TcxShellItemInfo(TcxCustomItemProducer* producer, bool placeholder,
                                    PCItemIDList relativeList, PCItemIDList folderList, IShellFolder* folder,
                                    bool knownFolder)
-    : OwnerProducer(producer)
+    : OwnerProducer(producer), ItemIdList(IdListClone(relativeList))
 {
-    ItemIdList = IdListClone(relativeList);
+    Initialize(placeholder, folderList, folder, knownFolder, true);
+}
+
+TcxShellItemInfo::TcxShellItemInfo(TcxCustomItemProducer* producer, UniqueIdList relativeList,
+                                   PCItemIDList folderList, IShellFolder* folder, bool knownFolder,
+                                   bool withFolderInfo)
+    : OwnerProducer(producer), ItemIdList(std::move(relativeList))
+{
+    Initialize(false, folderList, folder, knownFolder, withFolderInfo);
+}
+
+void TcxShellItemInfo::Initialize(bool placeholder, PCItemIDList folderList, IShellFolder* folder,
+                                  bool knownFolder, bool withFolderInfo)
+{
     if (placeholder) {
         DisplayText = L" ";
         IconSlot = GenericFileIcon();
@@ -197,7 +210,9 @@ TcxShellItemInfo::TcxShellItemInfo(TcxCustomItemProducer* producer, bool placeho
     } else {
         InitializeBasics(folder, ItemIdList.get(), knownFolder);
     }
-    AbsoluteItemIdList = IdListJoin(folderList, relativeList);
+    if (!withFolderInfo)
+        return;
+    AbsoluteItemIdList = IdListJoin(folderList, ItemIdList.get());
     if (folder)
         ItemFolderInfo = std::make_unique<TcxShellFolder>(AbsoluteItemIdList.get(), folder);
     else if (AbsoluteItemIdList)
@@ -438,6 +453,7 @@ bool TcxCustomItemProducer::ReadChildren(std::vector<std::unique_ptr<TcxShellIte
     // A listing of folders alone gives nothing but folders.
     const DWORD kinds = EnumFlags() & (cxEnumFolders | cxEnumNonFolders);
     const bool foldersOnly = kinds == cxEnumFolders;
+    const bool withFolderInfo = ItemsNeedFolderInfo();
     for (;;) {
         ULONG fetched = 0;
         std::fill(std::begin(batch), std::end(batch), nullptr);
@@ -457,8 +473,8 @@ bool TcxCustomItemProducer::ReadChildren(std::vector<std::unique_ptr<TcxShellIte
         for (auto& list : lists) {
             if (!list)
                 continue;
-            auto item = std::make_unique<TcxShellItemInfo>(this, false, list.get(), m_listedIdList.get(),
-                                                           m_listedFolder.get(), foldersOnly);
+            auto item = std::make_unique<TcxShellItemInfo>(this, std::move(list), m_listedIdList.get(),
+                                                           m_listedFolder.get(), foldersOnly, withFolderInfo);
             if (item->DisplayText.empty())
                 continue;
             if (filter) {
@@ -545,16 +561,26 @@ std::string TcxCustomItemProducer::CollationKey(const TcxShellItemInfo& item)
 {
     std::string key(1, item.IsContainer ? '0' : '1');
     const std::wstring& name = item.DisplayText;
-    const int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.c_str(),
-        static_cast<int>(name.size()), nullptr, 0);
-    if (size > 0) {
-        std::string bytes(static_cast<size_t>(size), '\0');
-        LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.c_str(), static_cast<int>(name.size()),
-            reinterpret_cast<LPWSTR>(bytes.data()), size);
-        while (!bytes.empty() && bytes.back() == '\0')
-            bytes.pop_back();
-        key += bytes;
+    const int length = static_cast<int>(name.size());
+    // One call into a buffer that fits the usual key; only a longer key is asked for its size.
+    char local[512];
+    std::string large;
+    char* bytes = local;
+    int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.c_str(), length,
+                            reinterpret_cast<LPWSTR>(local), static_cast<int>(sizeof(local)));
+    if (size == 0) {
+        size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.c_str(), length,
+                            nullptr, 0);
+        if (size <= 0)
+            return key;
+        large.assign(static_cast<size_t>(size), '\0');
+        bytes = large.data();
+        size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.c_str(), length,
+                            reinterpret_cast<LPWSTR>(bytes), size);
     }
+    while (size > 0 && bytes[size - 1] == '\0')
+        --size;
+    key.append(bytes, static_cast<size_t>(std::max(size, 0)));
     return key;
 }
 
@@ -726,6 +752,9 @@ TcxCustomItemProducer::TcxFetchOutcome TcxCustomItemProducer::HandleFetchRequest
         revision = target->m_revision;
         work.reset(new TcxShellItemInfo(*target, 0));
         folder = m_listedFolder;
+        // The worker's copy always has its folder info, also when the listing left it out.
+        if (!work->AbsoluteItemIdList)
+            work->AbsoluteItemIdList = IdListJoin(m_listedIdList.get(), work->ItemIdList.get());
         work->ItemFolderInfo = std::make_unique<TcxShellFolder>(work->AbsoluteItemIdList.get(), folder.get());
         folderList = IdListClone(m_listedIdList.get());
     }

@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # Builds bench_browse, makes folders of 2,000 and 10,000 subfolders on the Linux side of the
 # Wine drive, runs the benchmark on them and removes them again. The platform's picker needs
-# about 46 s at 2,000; pass --quick to measure at 1,000 subfolders instead.
+# about 46 s at 2,000; pass --quick to measure at 1,000 subfolders instead, or --expand to
+# time only the expansion of the 10,000-subfolder folder (in more rounds).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 "$root/scripts/build.sh" --target bench_browse >/dev/null
 source "$root/scripts/env.sh"
 corvane_prefix
 large=2000
-[ "${1:-}" = --quick ] && large=1000
+mode=()
+case "${1:-}" in
+  --quick) large=1000 ;;
+  --expand) large=1000; mode=(--expand) ;;
+esac
 fixtures="$WINEPREFIX/drive_c/cvbrowse"
 rm -rf "$fixtures"
 for n in "$large" 10000; do
@@ -16,4 +21,4 @@ for n in "$large" 10000; do
   (cd "$fixtures/f$n" && seq -f "sub%05g" 1 "$n" | xargs mkdir)
 done
 trap 'rm -rf "$fixtures"' EXIT
-"$root/scripts/wine.sh" "$CORVANE_BUILD/bench/browse/bench_browse.exe" 'C:\cvbrowse' "$large"
+"$root/scripts/wine.sh" "$CORVANE_BUILD/bench/browse/bench_browse.exe" 'C:\cvbrowse' "$large" "${mode[@]}"

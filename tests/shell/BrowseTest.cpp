@@ -247,6 +247,57 @@ TEST_F(ShellTreeTest, AStaleItemUpdateIsDroppedAfterARebuild)
     EXPECT_EQ(ChildTexts(tree, tree->TopLevelItem()), (std::vector<std::wstring>{L"a", L"b"}));
 }
 
+// The worker finishes the children of an opened folder while the user-interface thread is
+// busy elsewhere: however many it finished, one message waits for the tree, and that one
+// message brings every finished child along. A second folder opened after it gets its own.
+TEST_F(ShellTreeTest, WorkerResultsReachTheTreeAsOneMessagePerBatch)
+{
+    const int children = 40;
+    for (const wchar_t* folder : {L"many1", L"many2"}) {
+        temp.MakeFolder(folder);
+        for (int i = 0; i < children; ++i)
+            temp.MakeFolder(std::wstring(folder) + L"\\sub" + std::to_wstring(i));
+    }
+    MakeTree();
+    TcxShellItemsInfoGatherer* gatherer = tree->ItemsInfoGatherer();
+    ASSERT_TRUE(gatherer->WaitUntilIdle(10000));
+    Drain(); // the top node's own children are done with
+
+    for (const wchar_t* folder : {L"many1", L"many2"}) {
+        SCOPED_TRACE(folder);
+        HTREEITEM node = ChildNamed(tree, tree->TopLevelItem(), folder);
+        ASSERT_NE(node, nullptr);
+        tree->Expand(node);
+        ASSERT_EQ(tree->ChildCount(node), children);
+        EXPECT_EQ(gatherer->PauseCount(), 1) << "the worker runs while the folder is shown";
+        TcxShellTreeItemProducer* producer = tree->NodeProducer(node);
+        ASSERT_NE(producer, nullptr);
+        // Every other message goes through (the worker waits for the expansion to be over);
+        // no item update is dispatched until the worker has finished every child.
+        MSG other;
+        while (PeekMessageW(&other, nullptr, 0, MsgItemUpdated - 1, PM_REMOVE) ||
+               PeekMessageW(&other, nullptr, MsgItemUpdated + 1, 0xFFFF, PM_REMOVE))
+            DispatchMessageW(&other);
+        EXPECT_EQ(gatherer->PauseCount(), 0) << "the worker was not let go after the expansion";
+        ASSERT_TRUE(gatherer->WaitUntilIdle(20000));
+        int messages = 0;
+        MSG msg;
+        while (PeekMessageW(&msg, tree->Handle(), MsgItemUpdated, MsgItemUpdated, PM_REMOVE)) {
+            EXPECT_EQ(static_cast<unsigned>(msg.lParam), producer->Serial()) << "only this folder's producer";
+            ++messages;
+            DispatchMessageW(&msg);
+        }
+        EXPECT_EQ(messages, 1) << "each finished child was posted on its own";
+        int fetched = 0;
+        producer->BeginReadItems();
+        for (int i = 0; i < producer->ItemCount(); ++i)
+            fetched += producer->Item(i)->DetailsFetched ? 1 : 0;
+        producer->EndReadItems();
+        EXPECT_EQ(fetched, children);
+        EXPECT_TRUE(producer->TakeUpdatedIndexes().empty()) << "the message took every finished child along";
+    }
+}
+
 TEST_F(ShellTreeTest, AFolderMadeInTheWatchedFolderKeepsExpansionAndSelection)
 {
     TcxShellTreeView* tv = MakeTree(&a);
@@ -316,6 +367,178 @@ TEST_F(ShellTreeTest, AChangeAnnouncedDuringADragIsHandledAfterIt)
     EXPECT_EQ(ChildTexts(tree, ChildNamed(tree, tree->TopLevelItem(), L"a")),
               (std::vector<std::wstring>{L"a1", L"a2", L"during"}));
     EXPECT_FALSE(tree->DropHighlighted(ChildNamed(tree, tree->TopLevelItem(), L"b")));
+}
+
+// The shell's own data object for one item of a folder (it carries the shell's identifier
+// list format, as a drag from the shell does).
+ComPtr<IDataObject> ShellDataObject(const std::wstring& path, HWND owner)
+{
+    UniqueIdList absolute = ParsePath(path);
+    UniqueIdList parent = IdListParent(absolute.get());
+    ComPtr<IShellFolder> folder = BindFolder(parent.get());
+    PCItemIDList item = IdListLastItem(absolute.get());
+    ComPtr<IDataObject> data;
+    if (folder)
+        folder->GetUIObjectOf(owner, 1, &item, IID_IDataObject, nullptr, data.put_void());
+    return data;
+}
+
+// A drop of shell data (the shell's own data object of a folder elsewhere) onto a node: the
+// node is highlighted while the drag is over it, and its folder is read again 100 ms after the
+// drop, whether it was open or never opened. The folder's new content is made by the test
+// right after the drop: the platform's folder drop target under Wine accepts the drop but
+// moves nothing.
+TEST_F(ShellTreeTest, AFolderDroppedOnIsReadAgainAfterTheDrop)
+{
+    struct Case {
+        const wchar_t* name;
+        bool openFirst;
+    };
+    for (const Case& c : {Case{L"open folder", true}, Case{L"folder never opened", false}}) {
+        SCOPED_TRACE(c.name);
+        TempFolder outside;
+        const std::wstring dragged = outside.MakeFolder(L"dragged");
+        TcxShellTreeView* tv = MakeTree();
+        tree->Expand(tree->TopLevelItem());
+        HTREEITEM nodeB = ChildNamed(tree, tree->TopLevelItem(), L"b");
+        ASSERT_NE(nodeB, nullptr);
+        if (c.openFirst)
+            tree->Expand(nodeB);
+        ComPtr<IDataObject> data = ShellDataObject(dragged, tree->Handle());
+        ASSERT_TRUE(data);
+        FORMATETC idListFormat{static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"Shell IDList Array")),
+                               nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        ASSERT_EQ(data->QueryGetData(&idListFormat), S_OK);
+
+        RECT r = tree->ItemRect(nodeB, true);
+        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ClientToScreen(tree->Handle(), &p);
+        IDropTarget* target = tree->DropTarget();
+        ASSERT_NE(target, nullptr);
+        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        ASSERT_HRESULT_SUCCEEDED(target->DragEnter(data.get(), MK_LBUTTON, POINTL{p.x, p.y}, &effect));
+        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        ASSERT_HRESULT_SUCCEEDED(target->DragOver(MK_LBUTTON, POINTL{p.x, p.y}, &effect));
+        EXPECT_TRUE(tree->DropHighlighted(nodeB));
+        const int refreshesBefore = tree->DropRefreshCount();
+        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        ASSERT_HRESULT_SUCCEEDED(target->Drop(data.get(), 0, POINTL{p.x, p.y}, &effect));
+        const ULONGLONG dropped = GetTickCount64();
+        EXPECT_FALSE(tree->DropHighlighted(nodeB));
+        const std::wstring arrived = b + L"\\arrived";
+        ASSERT_TRUE(CreateDirectoryW(arrived.c_str(), nullptr));
+
+        Drain();
+        EXPECT_EQ(tree->DropRefreshCount(), refreshesBefore) << "the folder was read again at once";
+        ASSERT_TRUE(PumpUntil([&] { return tree->DropRefreshCount() > refreshesBefore; }, 3000));
+        // The tick count moves in steps of up to 16 ms.
+        EXPECT_GE(GetTickCount64() - dropped + 16, 100u);
+        nodeB = ChildNamed(tree, tree->TopLevelItem(), L"b");
+        EXPECT_EQ(ChildTexts(tree, nodeB), (std::vector<std::wstring>{L"arrived"}));
+        EXPECT_TRUE(tree->HasChildren(nodeB));
+        RemoveDirectoryW(arrived.c_str());
+        delete tv;
+    }
+}
+
+// Real mouse input for a drag inside the tree. The platform's drag loop runs until the button
+// is up, so the steps after the start run from a timer that the loop dispatches.
+void SendMouse(POINT screen, DWORD buttonFlags)
+{
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    in.mi.dx = MulDiv(screen.x, 65536, sw) + 1;
+    in.mi.dy = MulDiv(screen.y, 65536, sh) + 1;
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttonFlags;
+    SendInput(1, &in, sizeof(in));
+}
+
+struct DragScript {
+    TcxInnerShellTreeView* tree = nullptr;
+    HTREEITEM target = nullptr;
+    POINT targetPoint{};
+    int step = 0;
+    bool highlightedDuringDrag = false;
+    bool released = false;
+};
+DragScript g_drag;
+
+void CALLBACK DragStep(HWND, UINT, UINT_PTR id, DWORD)
+{
+    DragScript& d = g_drag;
+    ++d.step;
+    if (d.step <= 2) {
+        // Two moves over the target, a timer period apart, so the drag loop sees the cursor there.
+        SendMouse({d.targetPoint.x, d.targetPoint.y + d.step - 1}, 0);
+    } else if (d.step <= 6 && !d.tree->DropHighlighted(d.target)) {
+        // The drag loop looks at the cursor on its own timer: give it a few periods.
+    } else {
+        d.highlightedDuringDrag = d.tree->DropHighlighted(d.target);
+        SendMouse(d.targetPoint, MOUSEEVENTF_LEFTUP);
+        d.released = true;
+        KillTimer(nullptr, id);
+    }
+}
+
+// A folder dragged with the mouse onto another folder of the same tree: the drag starts from
+// the tree's own begin-drag notification, the drop goes to the target folder's node (which is
+// highlighted while the cursor is over it), and that folder is read again after the drop.
+// Nothing is checked on disk: under Wine the platform's folder drop target takes the drop and
+// moves nothing.
+TEST_F(ShellTreeTest, AFolderDraggedWithTheMouseOntoAnotherIsDroppedThere)
+{
+    MakeTree(&a);
+    SetForegroundWindow(form->Handle());
+    Drain();
+    HTREEITEM nodeA = ChildNamed(tree, tree->TopLevelItem(), L"a");
+    HTREEITEM nodeB = ChildNamed(tree, tree->TopLevelItem(), L"b");
+    ASSERT_NE(nodeA, nullptr);
+    ASSERT_NE(nodeB, nullptr);
+    auto centre = [&](HTREEITEM node) {
+        RECT r = tree->ItemRect(node, true);
+        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ClientToScreen(tree->Handle(), &p);
+        return p;
+    };
+    const POINT from = centre(nodeB);
+    int dragsStarted = 0;
+    auto previous = tree->OnNotify;
+    tree->OnNotify = [&](NMHDR* header) {
+        if (header->code == TVN_BEGINDRAGW)
+            ++dragsStarted;
+        return previous(header);
+    };
+    // The tree outlives this test's locals: its own handler comes back on every way out.
+    struct RestoreNotify {
+        TcxInnerShellTreeView* tree;
+        std::function<LRESULT(NMHDR*)>& previous;
+        ~RestoreNotify() { tree->OnNotify = previous; }
+    } restore{tree, previous};
+    g_drag = {};
+    g_drag.tree = tree;
+    g_drag.target = nodeA;
+    g_drag.targetPoint = centre(nodeA);
+    const int refreshesBefore = tree->DropRefreshCount();
+
+    // Press on b and move past the drag threshold: the tree starts the drag and the platform's
+    // drag loop runs inside the dispatch of these messages; the timer finishes the drag.
+    SendMouse(from, 0);
+    Drain();
+    SendMouse(from, MOUSEEVENTF_LEFTDOWN);
+    SendMouse({from.x + 12, from.y + 6}, 0);
+    SendMouse({from.x + 24, from.y + 12}, 0);
+    SetTimer(nullptr, 0, 60, &DragStep);
+    PumpUntil([&] { return g_drag.released; }, 10000);
+    if (!g_drag.released)
+        SendMouse(from, MOUSEEVENTF_LEFTUP); // never leave the button down for the next test
+    ASSERT_TRUE(g_drag.released);
+    ASSERT_TRUE(PumpUntil([&] { return tree->DropRefreshCount() > refreshesBefore; }, 3000))
+        << "no drop reached the tree";
+    EXPECT_EQ(dragsStarted, 1);
+    EXPECT_TRUE(g_drag.highlightedDuringDrag) << "the target folder was not highlighted under the cursor";
+    EXPECT_FALSE(tree->DropHighlighted(ChildNamed(tree, tree->TopLevelItem(), L"a")));
+    SetCursorPos(0, 0);
 }
 
 // What the tree looked like while its context menu was up; the timer closes the menu.
@@ -745,6 +968,104 @@ TEST_F(BrowseDialogTest, ReturnWhileALabelIsEditedKeepsTheDialogOpen)
     });
     EXPECT_TRUE(editEnded);
     EXPECT_FALSE(confirmed) << "Return in the label edit closed the dialog with OK";
+}
+
+// A real Down key in the tree: the folder field follows the new selection at once without a
+// change delay, and with one only once the delay has passed since the change.
+TEST_F(BrowseDialogTest, TheFolderFieldFollowsTheSelectionAfterTheChangeDelay)
+{
+    for (int delay : {0, 400}) {
+        SCOPED_TRACE(delay);
+        dialog->SetPath(a);
+        std::wstring before, atChange, after, expected;
+        ULONGLONG changedAt = 0, followedAt = 0;
+        bool selectionMoved = false, fieldFollowed = false;
+        Run([&](TcxShellBrowserDlg* dlg) {
+            TcxInnerShellTreeView* inner = dlg->cxStv->InnerTree();
+            dlg->cxStv->SetChangeDelay(delay);
+            SetForegroundWindow(dlg->Handle());
+            SetFocus(inner->Handle());
+            Drain();
+            before = dlg->cxTeFolder->Text();
+            HTREEITEM old = inner->Selected();
+            INPUT keys[2] = {};
+            keys[0].type = keys[1].type = INPUT_KEYBOARD;
+            keys[0].ki.wVk = keys[1].ki.wVk = VK_DOWN;
+            keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            SendInput(2, keys, sizeof(INPUT));
+            selectionMoved = PumpUntil([&] { return inner->Selected() != old; }, 5000);
+            changedAt = GetTickCount64();
+            atChange = dlg->cxTeFolder->Text();
+            fieldFollowed = PumpUntil([&] { return dlg->cxTeFolder->Text() != before; }, 5000);
+            followedAt = GetTickCount64();
+            after = dlg->cxTeFolder->Text();
+            expected = dlg->ShortenPathToWidth(dlg->cxStv->SelectedPath());
+            dlg->SetModalResult(mrCancel);
+        });
+        ASSERT_TRUE(selectionMoved) << "the key press did not reach the tree";
+        ASSERT_TRUE(fieldFollowed);
+        EXPECT_EQ(after, expected);
+        if (delay == 0) {
+            EXPECT_EQ(atChange, expected) << "without a delay the field follows at once";
+        } else {
+            EXPECT_EQ(atChange, before) << "the field changed before the delay";
+            // The tick count moves in steps of up to 16 ms.
+            EXPECT_GE(followedAt - changedAt + 16, static_cast<ULONGLONG>(delay));
+        }
+    }
+}
+
+// The component's look-and-feel, found through the container interface as an editor finds a
+// control's, leads the running dialog: a change made through it reaches the tree's, the
+// field's and both buttons' look-and-feels at once, and the buttons paint in the new style.
+TEST_F(BrowseDialogTest, TheComponentsLookAndFeelLeadsTheRunningDialogsControls)
+{
+    auto* container = dynamic_cast<IcxLookAndFeelContainer*>(static_cast<TComponent*>(dialog));
+    ASSERT_NE(container, nullptr) << "the component does not offer the container interface";
+    ASSERT_EQ(container->GetLookAndFeel(), dialog->LookAndFeel());
+    dialog->LookAndFeel()->SetKind(lfOffice11); // as the main window's description sets it
+
+    auto kinds = [](TcxShellBrowserDlg* dlg) {
+        return std::vector<TcxLookAndFeelKind>{
+            dlg->cxStv->Style()->LookAndFeel()->Kind(), dlg->cxTeFolder->Style()->LookAndFeel()->Kind(),
+            dlg->cxButton1->LookAndFeel()->Kind(), dlg->cxButton2->LookAndFeel()->Kind()};
+    };
+    auto paintButton = [](TcxButton* button) {
+        RECT r;
+        GetClientRect(button->Handle(), &r);
+        PixelCanvas canvas(r.right, r.bottom);
+        SendMessageW(button->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()),
+                     PRF_CLIENT | PRF_ERASEBKGND);
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < r.bottom; ++y)
+            for (int x = 0; x < r.right; ++x)
+                pixels.push_back(canvas.At(x, y));
+        return pixels;
+    };
+    std::vector<TcxLookAndFeelKind> atStart, afterChange;
+    TcxCustomLookAndFeelPainterClass buttonPainter = nullptr;
+    std::vector<COLORREF> officeButton, flatButton;
+    bool buttonInvalidated = false;
+    Run([&](TcxShellBrowserDlg* dlg) {
+        Drain();
+        atStart = kinds(dlg);
+        officeButton = paintButton(dlg->cxButton1);
+        ValidateRect(dlg->cxButton1->Handle(), nullptr);
+        container->GetLookAndFeel()->SetKind(lfFlat);
+        buttonInvalidated = GetUpdateRect(dlg->cxButton1->Handle(), nullptr, FALSE) != FALSE;
+        afterChange = kinds(dlg);
+        buttonPainter = dlg->cxButton1->LookAndFeel()->ActivePainter();
+        Drain();
+        flatButton = paintButton(dlg->cxButton1);
+        dlg->SetModalResult(mrCancel);
+    });
+    EXPECT_EQ(atStart, std::vector<TcxLookAndFeelKind>(4, lfOffice11));
+    EXPECT_EQ(afterChange, std::vector<TcxLookAndFeelKind>(4, lfFlat));
+    EXPECT_EQ(buttonPainter, TcxFlatLookAndFeelPainter::Instance());
+    EXPECT_TRUE(buttonInvalidated) << "the button was not repainted after the change";
+    ASSERT_FALSE(officeButton.empty());
+    EXPECT_NE(officeButton, flatButton) << "the button paints the same in both styles";
+    EXPECT_EQ(dialog->LookAndFeel()->Kind(), lfFlat) << "the component keeps its setting after the run";
 }
 
 TEST_F(BrowseDialogTest, MinimumSizeAnchorsAndGrip)
