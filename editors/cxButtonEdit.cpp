@@ -381,7 +381,8 @@ void TcxButtonEdit::DoButtonClick(int viewIndex)
         return;
     int index = m_buttonInfos[static_cast<size_t>(viewIndex)].index;
     // The editor's own handler, then the repository item's.
-    TcxButtonEditProperties* item = ActiveButtonProperties() != Properties() ? ActiveButtonProperties() : nullptr;
+    TcxButtonEditProperties* item =
+        ActiveButtonProperties() != Properties() ? ActiveButtonProperties() : nullptr;
     for (TcxButtonEditProperties* props : {Properties(), item})
         if (props && props->OnButtonClick)
             CallHandler([&] { props->OnButtonClick(this, index); });
@@ -458,7 +459,8 @@ void TcxButtonEdit::PaintContent(HDC dc)
             return handled;
         };
     if (OnCustomButtonBackground)
-        hooks.background = [this](TcxCanvas& c, const TcxEditButtonViewInfo& b, const TcxEditButtonFace& face) {
+        hooks.background = [this](TcxCanvas& c, const TcxEditButtonViewInfo& b,
+                                  const TcxEditButtonFace& face) {
             bool handled = false;
             CallHandler([&] { OnCustomButtonBackground(this, c, b, face, handled); });
             return handled;

@@ -47,7 +47,8 @@ const TEnumNames kEdgeNames{{L"bLeft", cxBorder(bLeft)},
 
 // ---- TcxContainerStyle -------------------------------------------------------------------------
 
-TcxContainerStyle::TcxContainerStyle(TcxContainer* container, TcxContainerStateIndex state, bool directValueMode)
+TcxContainerStyle::TcxContainerStyle(TcxContainer* container, TcxContainerStateIndex state,
+                                     bool directValueMode)
     : m_container(container), m_direct(directValueMode), m_state(state), m_lookAndFeel(this)
 {
     if (m_direct) {
@@ -821,7 +822,7 @@ TColor TcxContainer::CurrentBackgroundColor()
         COLORREF fill;
         if (HTHEME theme = ThemeHandleFor(totEdit);
             theme && SUCCEEDED(ThemeApi().GetThemeColor(theme, m_viewInfo.nativePart, m_viewInfo.nativeState,
-                                                         3802 /* fill colour */, &fill)))
+                                                        3802 /* fill colour */, &fill)))
             color = static_cast<TColor>(fill);
     }
     return color;

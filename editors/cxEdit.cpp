@@ -1061,9 +1061,10 @@ void TcxCustomEdit::SetBounds(int left, int top, int width, int height)
             const cxedit::TcxEditAlignment& a = ActiveProperties()->AlignmentValue();
             if (m_anchorY != kNoAnchor)
                 top = a.Vert() == cxedit::TcxEditVertAlignment::taVCenter ? m_anchorY - (height + 1) / 2
-                                                                           : m_anchorY - height;
+                                                                          : m_anchorY - height;
             if (m_anchorX != kNoAnchor && AutoWidth())
-                left = a.Horz() == cxedit::TAlignment::taCenter ? m_anchorX - (width + 1) / 2 : m_anchorX - width;
+                left = a.Horz() == cxedit::TAlignment::taCenter ? m_anchorX - (width + 1) / 2
+                                                                : m_anchorX - width;
         }
     }
     TcxContainer::SetBounds(left, top, width, height);

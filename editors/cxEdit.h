@@ -514,5 +514,3 @@ void UnregisterEditProperties(const std::wstring& className);
 // The class name registered under the description, or empty.
 std::wstring FindEditPropertiesByDescription(const std::wstring& description);
 TcxCustomEditProperties* CreateEditProperties(const std::wstring& className, TcxCustomEdit* owner);
-
-

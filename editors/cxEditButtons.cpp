@@ -176,7 +176,8 @@ bool BorderNative(TcxCanvas& canvas, const TcxEditButtonViewInfo& b, TcxEditButt
     if (FAILED(ThemeApi().DrawThemeBackground(theme, dc, kThemeButtonPart, b.themeState, &b.bounds, nullptr)))
         return false;
     face.content = b.bounds;
-    ThemeApi().GetThemeBackgroundContentRect(theme, dc, kThemeButtonPart, b.themeState, &b.bounds, &face.content);
+    ThemeApi().GetThemeBackgroundContentRect(theme, dc, kThemeButtonPart, b.themeState, &b.bounds,
+                                             &face.content);
     face.background = clBtnFace;
     face.contentColor = clBtnText;
     return true;
@@ -341,7 +342,8 @@ int EditButtonThemeState(TcxEditButtonState state)
 
 POINT EditButtonGlyphOrigin(const RECT& content, SIZE glyph, bool pressed)
 {
-    POINT at{content.left + (RectWidth(content) - glyph.cx) / 2, content.top + (RectHeight(content) - glyph.cy) / 2};
+    POINT at{content.left + (RectWidth(content) - glyph.cx) / 2,
+             content.top + (RectHeight(content) - glyph.cy) / 2};
     if (pressed) {
         ++at.x;
         ++at.y;
@@ -394,7 +396,8 @@ bool NativeButtonMargins(SIZE& margins)
     if (!theme)
         return false;
     RECT bounds{0, 0, 100, 100}, content = bounds;
-    if (FAILED(ThemeApi().GetThemeBackgroundContentRect(theme, nullptr, kThemeButtonPart, 1, &bounds, &content)))
+    if (FAILED(
+            ThemeApi().GetThemeBackgroundContentRect(theme, nullptr, kThemeButtonPart, 1, &bounds, &content)))
         return false;
     margins = {(content.left - bounds.left) + (bounds.right - content.right),
                (content.top - bounds.top) + (bounds.bottom - content.bottom)};

@@ -4,8 +4,8 @@ const TClassInfo* TcxEditRepositoryTextItem::StaticProperties()
 {
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxEditRepositoryTextItem", nullptr);
-        ci.AddObject<TcxEditRepositoryTextItem, TcxTextEditProperties>(L"Properties",
-                                                                        &TcxEditRepositoryTextItem::Properties);
+        ci.AddObject<TcxEditRepositoryTextItem, TcxTextEditProperties>(
+            L"Properties", &TcxEditRepositoryTextItem::Properties);
         return ci;
     }();
     return &info;

@@ -5,9 +5,10 @@
 // ---- TcxTextEditProperties ---------------------------------------------------------------------
 
 const TEnumNames kImeModeNames{
-    {L"imDisable", imDisable}, {L"imClose", imClose},       {L"imOpen", imOpen},         {L"imDontCare", imDontCare},
-    {L"imSAlpha", imSAlpha},   {L"imAlpha", imAlpha},       {L"imHira", imHira},         {L"imSKata", imSKata},
-    {L"imKata", imKata},       {L"imChinese", imChinese},   {L"imSHanguel", imSHanguel}, {L"imHanguel", imHanguel}};
+    {L"imDisable", imDisable},   {L"imClose", imClose},       {L"imOpen", imOpen},
+    {L"imDontCare", imDontCare}, {L"imSAlpha", imSAlpha},     {L"imAlpha", imAlpha},
+    {L"imHira", imHira},         {L"imSKata", imSKata},       {L"imKata", imKata},
+    {L"imChinese", imChinese},   {L"imSHanguel", imSHanguel}, {L"imHanguel", imHanguel}};
 
 const TClassInfo* TcxTextEditProperties::StaticProperties()
 {
@@ -30,7 +31,9 @@ const TClassInfo* TcxTextEditProperties::StaticProperties()
                         ValueToEnum(v, kImeModeNames); // reports the value as not one of the modes
                     static_cast<P&>(o).SetImeMode(static_cast<TImeMode>(mode));
                 },
-                [](const TPersistent& o) { return TValue::Id(kImeModeNames[static_cast<const P&>(o).ImeMode()].first); },
+                [](const TPersistent& o) {
+                    return TValue::Id(kImeModeNames[static_cast<const P&>(o).ImeMode()].first);
+                },
                 {},
                 {}});
         ci.AddString<P>(L"ImeName", &P::SetImeName, &P::ImeName);

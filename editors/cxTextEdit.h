@@ -9,8 +9,20 @@
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 // What the input method does while the edit box has the focus: switched off, closed, open,
 // left as it is, or open in a conversion mode.
-enum TImeMode { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese,
-                imSHanguel, imHanguel };
+enum TImeMode {
+    imDisable,
+    imClose,
+    imOpen,
+    imDontCare,
+    imSAlpha,
+    imAlpha,
+    imHira,
+    imSKata,
+    imKata,
+    imChinese,
+    imSHanguel,
+    imHanguel
+};
 // The names stored descriptions use for the modes.
 extern const TEnumNames kImeModeNames;
 enum TcxEditEchoMode { eemNormal, eemPassword };

@@ -192,17 +192,24 @@ TEST_F(EditButtonPaintTest, AGlyphIsDrawnCentredWithoutItsTransparentColourAndEm
         Shown shown;
         std::vector<Probe> probes;
     } cases[] = {
-        {Shown::Normal, {{{189, 13}, kGlyphInk}, {{192, 22}, kGlyphInk}, {{188, 13}, ColorToRGB(clBtnFace)},
-                         {{193, 13}, ColorToRGB(clBtnFace)}}},
-        {Shown::Pressed, {{{190, 14}, kGlyphInk}, {{193, 23}, kGlyphInk}, {{189, 13}, ColorToRGB(ufPressed)}}},
-        {Shown::Disabled, {{{189, 13}, ColorToRGB(clBtnShadow)}, {{193, 23}, ColorToRGB(clBtnHighlight)},
-                           {{188, 13}, ColorToRGB(clBtnFace)}}},
+        {Shown::Normal,
+         {{{189, 13}, kGlyphInk},
+          {{192, 22}, kGlyphInk},
+          {{188, 13}, ColorToRGB(clBtnFace)},
+          {{193, 13}, ColorToRGB(clBtnFace)}}},
+        {Shown::Pressed,
+         {{{190, 14}, kGlyphInk}, {{193, 23}, kGlyphInk}, {{189, 13}, ColorToRGB(ufPressed)}}},
+        {Shown::Disabled,
+         {{{189, 13}, ColorToRGB(clBtnShadow)},
+          {{193, 23}, ColorToRGB(clBtnHighlight)},
+          {{188, 13}, ColorToRGB(clBtnFace)}}},
     };
     for (const Case& c : cases) {
         auto canvas = PaintIn(btsUltraFlat, c.shown, bkGlyph);
         ASSERT_EQ(edit->ButtonViewInfos().at(0).bounds.left, 184) << Name(c.shown);
         for (const Probe& p : c.probes)
-            EXPECT_EQ(canvas->At(p.at.x, p.at.y), p.color) << Name(c.shown) << " at " << p.at.x << "," << p.at.y;
+            EXPECT_EQ(canvas->At(p.at.x, p.at.y), p.color)
+                << Name(c.shown) << " at " << p.at.x << "," << p.at.y;
     }
     auto normal = PaintIn(btsUltraFlat, Shown::Normal, bkGlyph);
     auto disabled = PaintIn(btsUltraFlat, Shown::Disabled, bkGlyph);
@@ -241,9 +248,8 @@ TEST_F(EditButtonPaintTest, PaintEventsComeFirstAndEachCanDrawItsPartInstead)
         edit->OnCustomBackground = [&](TcxCustomEdit* e, TcxCanvas& canvas, bool& h) {
             claim("background", canvas, {0, 0, e->Width(), e->Height()}, h);
         };
-        edit->OnCustomButton = [&](TcxCustomEdit*, TcxCanvas& canvas, const TcxEditButtonViewInfo& b, bool& h) {
-            claim("button", canvas, b.bounds, h);
-        };
+        edit->OnCustomButton = [&](TcxCustomEdit*, TcxCanvas& canvas, const TcxEditButtonViewInfo& b,
+                                   bool& h) { claim("button", canvas, b.bounds, h); };
         edit->OnCustomButtonBorder = [&](TcxCustomEdit*, TcxCanvas& canvas, const TcxEditButtonViewInfo& b,
                                          TcxEditButtonFace& face, bool& h) {
             claim("border", canvas, b.bounds, h);
@@ -254,9 +260,8 @@ TEST_F(EditButtonPaintTest, PaintEventsComeFirstAndEachCanDrawItsPartInstead)
             }
         };
         edit->OnCustomButtonBackground = [&](TcxCustomEdit*, TcxCanvas& canvas, const TcxEditButtonViewInfo&,
-                                             const TcxEditButtonFace& face, bool& h) {
-            claim("buttonBackground", canvas, face.content, h);
-        };
+                                             const TcxEditButtonFace& face,
+                                             bool& h) { claim("buttonBackground", canvas, face.content, h); };
         auto canvas = PaintIn(bts3D, Shown::Normal);
         ASSERT_FALSE(order.empty());
         EXPECT_EQ(order.front(), "before") << claims;

@@ -190,7 +190,8 @@ TEST_F(EditorBehaviourTest, AThickerFrameIsHotToTheEdgeAndTheRingIsNotHotOnceThe
         << "unfocused, the outer pixel is the ring again";
     EXPECT_EQ(edit->ViewInfo().borderWidth, 1);
     MoveCursor(edit, {1, mid});
-    EXPECT_EQ(edit->ViewInfo().state, static_cast<TcxContainerState>(csfNormal | csfHot)) << "the frame itself is hot";
+    EXPECT_EQ(edit->ViewInfo().state, static_cast<TcxContainerState>(csfNormal | csfHot))
+        << "the frame itself is hot";
 }
 
 TEST_F(EditorBehaviourTest, TabThatReachesTheFieldMovesTheFocusAlongTheForm)
@@ -280,10 +281,14 @@ TEST_F(EditorBehaviourTest, ARepositoryItemsSettingsSteerTheEditorAndItsHandlers
     shared->SetReadOnly(true);
     std::vector<std::string> events;
     shared->OnButtonClick = [&](TObject*, int i) { events.push_back("item click " + std::to_string(i)); };
-    shared->OnValidate = [&](TObject*, std::wstring&, std::wstring&, bool&) { events.push_back("item validate"); };
+    shared->OnValidate = [&](TObject*, std::wstring&, std::wstring&, bool&) {
+        events.push_back("item validate");
+    };
 
     auto* edit = Make<TcxButtonEdit>(10, 10, 200, 21);
-    edit->Properties()->OnButtonClick = [&](TObject*, int i) { events.push_back("own click " + std::to_string(i)); };
+    edit->Properties()->OnButtonClick = [&](TObject*, int i) {
+        events.push_back("own click " + std::to_string(i));
+    };
     edit->Properties()->OnValidate = [&](TObject*, std::wstring&, std::wstring&, bool&) {
         events.push_back("own validate");
     };

@@ -217,9 +217,10 @@ TEST(FormDescriptionTest, AFontAStyleAssignsFollowsTheFormsResolutionAndAnInheri
     for (int stored : {dpi / 2, dpi}) {
         SCOPED_TRACE(stored);
         DescribedForm form(&app);
-        std::wstring text = L"object Scaled: TDescribedForm\n  PixelsPerInch = " + std::to_wstring(stored) +
-                            L"\n  object Own: TcxTextEdit\n    Style.Font.Height = -10\n"
-                            L"    Style.IsFontAssigned = True\n  end\n  object Inherited: TcxTextEdit\n  end\nend\n";
+        std::wstring text =
+            L"object Scaled: TDescribedForm\n  PixelsPerInch = " + std::to_wstring(stored) +
+            L"\n  object Own: TcxTextEdit\n    Style.Font.Height = -10\n"
+            L"    Style.IsFontAssigned = True\n  end\n  object Inherited: TcxTextEdit\n  end\nend\n";
         ASSERT_NO_THROW(form.LoadFromDescription(text));
         auto* own = dynamic_cast<TcxTextEdit*>(form.fields[L"Own"]);
         auto* inherited = dynamic_cast<TcxTextEdit*>(form.fields[L"Inherited"]);
@@ -237,7 +238,8 @@ TEST(FormDescriptionTest, AnEditorFindsTheRepositoryItemItNamesAndAButtonItsStor
                            [](TComponent* o) -> TComponent* { return new DescribedForm(o); });
     TApplication app;
     DescribedForm form(&app);
-    ASSERT_NO_THROW(form.LoadFromDescription(LR"(object Shared: TDescribedForm
+    ASSERT_NO_THROW(form.LoadFromDescription(
+        LR"(object Shared: TDescribedForm
   object Item: TcxEditRepositoryButtonItem
     Properties.Buttons = <
       item
@@ -253,8 +255,9 @@ TEST(FormDescriptionTest, AnEditorFindsTheRepositoryItemItNamesAndAButtonItsStor
     Properties.Buttons = <
       item
         Kind = bkGlyph
-        Glyph = )" + StoredBinary(BitmapFile(6, 4, [](int x, int) { return x < 3 ? RGB(255, 0, 0) : RGB(0, 0, 255); })) +
-                                                  LR"(
+        Glyph = )" +
+        StoredBinary(BitmapFile(6, 4, [](int x, int) { return x < 3 ? RGB(255, 0, 0) : RGB(0, 0, 255); })) +
+        LR"(
       end>
   end
 end

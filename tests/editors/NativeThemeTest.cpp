@@ -140,7 +140,8 @@ TEST_F(NativeThemeTest, EditButtonsAreThePlatformsPushButtonInTheirState)
         theme.draws.clear();
         auto canvas = Paint(edit);
         EXPECT_EQ(edit->ButtonViewInfos().at(0).themeState, c.themeState);
-        EXPECT_EQ(canvas->At(b.left, b.top), FakeThemeApi::PartColor(1, c.themeState)) << "the button's corner";
+        EXPECT_EQ(canvas->At(b.left, b.top), FakeThemeApi::PartColor(1, c.themeState))
+            << "the button's corner";
         bool drawn = false;
         for (const auto& d : theme.draws)
             drawn = drawn || (d.part == 1 && d.state == c.themeState && EqualRect(&d.r, &b));

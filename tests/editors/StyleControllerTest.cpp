@@ -164,7 +164,8 @@ TEST(StyleDirectValueModeTest, ALightStyleAnswersItsOwnFieldsBorrowsItsFontAndTe
     EXPECT_EQ(direct.Edges(), 0u);
     EXPECT_FALSE(direct.Shadow());
     EXPECT_TRUE(direct.TransparentBorder());
-    EXPECT_TRUE(direct.IsAssigned(svColor) && direct.IsAssigned(svFont) && direct.IsAssigned(svTransparentBorder));
+    EXPECT_TRUE(direct.IsAssigned(svColor) && direct.IsAssigned(svFont) &&
+                direct.IsAssigned(svTransparentBorder));
     direct.ConnectDefaultController();
     EXPECT_EQ(direct.ActiveController(), nullptr) << "no controller, not even the default one";
 
