@@ -36,6 +36,16 @@ void AppendItems(HMENU menu, const std::vector<TMenuItem*>& items, std::vector<T
     }
 }
 
+// Takes item out of a list of items; false when it was not there.
+bool EraseItem(std::vector<TMenuItem*>& items, const TMenuItem* item)
+{
+    auto it = std::find(items.begin(), items.end(), item);
+    if (it == items.end())
+        return false;
+    items.erase(it);
+    return true;
+}
+
 } // namespace
 
 TMenuItem::~TMenuItem()
@@ -64,11 +74,8 @@ void TMenuItem::Add(TMenuItem* item)
 
 void TMenuItem::Remove(TMenuItem* item)
 {
-    auto it = std::find(m_items.begin(), m_items.end(), item);
-    if (it == m_items.end())
-        return;
-    (*it)->m_parent = nullptr;
-    m_items.erase(it);
+    if (EraseItem(m_items, item))
+        item->m_parent = nullptr;
 }
 
 bool TMenuItem::Holds(const TMenuItem* item) const
@@ -131,11 +138,8 @@ void TPopupMenu::Add(TMenuItem* item)
 
 void TPopupMenu::Remove(TMenuItem* item)
 {
-    auto it = std::find(m_items.begin(), m_items.end(), item);
-    if (it == m_items.end())
-        return;
-    (*it)->m_menu = nullptr;
-    m_items.erase(it);
+    if (EraseItem(m_items, item))
+        item->m_menu = nullptr;
 }
 
 // The height the menu will take on the screen: one menu line per item and the frame. A

@@ -53,6 +53,20 @@ bool IsDark(COLORREF c)
     return GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 96;
 }
 
+// How many columns (or rows) inside r, 2 pixels in from its edges, hold a dark pixel.
+int LinesWithInk(const PixelCanvas& canvas, const RECT& r, bool columns)
+{
+    const RECT in{r.left + 2, r.top + 2, r.right - 2, r.bottom - 2};
+    int lines = 0;
+    for (int i = columns ? in.left : in.top; i < (columns ? in.right : in.bottom); ++i) {
+        bool ink = false;
+        for (int j = columns ? in.top : in.left; !ink && j < (columns ? in.bottom : in.right); ++j)
+            ink = IsDark(columns ? canvas.At(i, j) : canvas.At(j, i));
+        lines += ink ? 1 : 0;
+    }
+    return lines;
+}
+
 RECT RectIn(HWND wnd, HWND client)
 {
     RECT r{};
@@ -147,27 +161,11 @@ TEST_F(BrowseDialogLooksTest, TheDialogInEveryLookAndFeel)
 
             // The field's path: dark letters inside the field, over most of the path's width.
             EXPECT_EQ(dlg->cxTeFolder->Text().substr(dlg->cxTeFolder->Text().size() - 3), L"\\a1");
-            RECT field = RectIn(dlg->cxTeFolder->Handle(), wnd);
-            int columnsWithInk = 0;
-            for (int x = field.left + 2; x < field.right - 2; ++x) {
-                bool ink = false;
-                for (int y = field.top + 2; y < field.bottom - 2; ++y)
-                    ink = ink || IsDark(canvas.At(x, y));
-                columnsWithInk += ink ? 1 : 0;
-            }
-            EXPECT_GT(columnsWithInk, 60) << "the field's path is not readable";
-
-            // The tree: its selected folder's name and the other names in dark or highlight
-            // letters; at least the rows of the root, a and a1 show ink.
-            RECT tree = RectIn(dlg->cxStv->InnerTree()->Handle(), wnd);
-            int rowsWithInk = 0;
-            for (int y = tree.top + 2; y < tree.bottom - 2; ++y) {
-                bool ink = false;
-                for (int x = tree.left + 2; x < tree.right - 2; ++x)
-                    ink = ink || IsDark(canvas.At(x, y));
-                rowsWithInk += ink ? 1 : 0;
-            }
-            EXPECT_GT(rowsWithInk, 20) << "the tree shows no names";
+            const RECT field = RectIn(dlg->cxTeFolder->Handle(), wnd);
+            EXPECT_GT(LinesWithInk(canvas, field, true), 60) << "the field's path is not readable";
+            // The tree: the rows of the root's, a's, a1's and b's names show ink.
+            const RECT tree = RectIn(dlg->cxStv->InnerTree()->Handle(), wnd);
+            EXPECT_GT(LinesWithInk(canvas, tree, false), 20) << "the tree shows no names";
 
             dlg->SetModalResult(mrCancel);
         };
