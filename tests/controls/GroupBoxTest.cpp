@@ -261,6 +261,9 @@ end
         // Painted: the yellow background, red letters in a caption 20 pixels high.
         PixelCanvas canvas(200, 100);
         box->PaintTo(canvas.dc());
+        if (&c == &cases[0]) {
+            EXPECT_TRUE(canvas.SaveBmp((ArtifactFolder() / L"group-box-style-colour-font.bmp").c_str()));
+        }
         EXPECT_EQ(canvas.At(100, 60), RGB(255, 255, 0)) << "the background";
         const RECT caption = box->CaptionBounds();
         EXPECT_GE(caption.bottom - caption.top, 20);
