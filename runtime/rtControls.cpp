@@ -288,6 +288,12 @@ void TWinControl::ScaleControls(int m, int d)
     AlignControls();
 }
 
+void TWinControl::ScreenResolutionChanged(int m, int d)
+{
+    for (TWinControl* c : m_controls)
+        c->ScreenResolutionChanged(m, d);
+}
+
 void TWinControl::AnchorChildren()
 {
     if (!m_handle)

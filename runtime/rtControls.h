@@ -119,6 +119,9 @@ public:
     TSizeConstraints* Constraints() noexcept { return &m_constraints; }
     // Multiplies every stored position and size of the child controls by m / d.
     void ScaleControls(int m, int d);
+    // The form was stored for another screen resolution (m over d, in dots per inch): a
+    // control whose font is its own, not its parent's, scales it. Passed on to the children.
+    virtual void ScreenResolutionChanged(int m, int d);
 
     // Appearance.
     bool Visible() const noexcept { return m_visible; }
