@@ -239,6 +239,12 @@ private:
     LONG m_closingPressTime = 0;
     DWORD m_closingPressPos = 0;
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& dis);
+    LRESULT OnPaintMessage(HDC given);
+    // The whole paint of the button into dc at (x, y), off screen first.
+    void PaintFrom(HDC dc, int x, int y, int w, int h, bool pressed, bool focused);
+    // Kept between paints, so that its font is made again only when the font changes; a
+    // nested paint of the same button takes a canvas of its own.
+    TCanvas m_paintCanvas;
     TcxLookAndFeel m_lookAndFeel;
     TcxButtonColors m_colors{this};
     TcxSpeedButtonOptions m_speedButtonOptions{this};

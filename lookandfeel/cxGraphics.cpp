@@ -731,23 +731,16 @@ void PaintWindowCopy(HWND wnd, TcxCanvas& canvas, const RECT& area, POINT pos, b
         RECT wr;
         GetWindowRect(wnd, &wr);
         bounds = RECT{0, 0, RectWidth(wr), RectHeight(wr)};
-    } else {
-        GetClientRect(wnd, &bounds);
     }
-    // A window region is given relative to the window's top-left corner.
-    POINT regionOffset{0, 0};
-    if (!isSibling) {
-        RECT wr;
-        GetWindowRect(wnd, &wr);
-        POINT client{0, 0};
-        ClientToScreen(wnd, &client);
-        regionOffset = POINT{wr.left - client.x, wr.top - client.y};
-    }
-    UniqueRegion windowRgn(CreateRectRgn(0, 0, 0, 0));
-    if (GetWindowRgn(wnd, windowRgn.get()) != ERROR) {
-        TcxRegion region(windowRgn.release());
-        region.MoveBy(regionOffset.x, regionOffset.y);
-        canvas.ApplyClipRegion(region, rgnIntersect, true);
+    // A sibling's window region decides which of its pixels lie over the control. The parent's
+    // region is not asked for (a round trip to the window system at every copy): the platform
+    // clips the control to it as well, so no pixel it cuts away ever shows.
+    if (isSibling) {
+        UniqueRegion windowRgn(CreateRectRgn(0, 0, 0, 0));
+        if (GetWindowRgn(wnd, windowRgn.get()) != ERROR) {
+            TcxRegion region(windowRgn.release());
+            canvas.ApplyClipRegion(region, rgnIntersect, true);
+        }
     }
     canvas.IntersectClip(windowArea);
     if (isSibling)

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -123,6 +125,101 @@ TEST_F(ButtonTest, TheThemedFaceShowsTheParentInItsCorners)
     for (POINT p : {POINT{0, 0}, POINT{99, 0}, POINT{0, 29}, POINT{99, 29}})
         EXPECT_EQ(shown.At(p.x, p.y), expected.At(p.x, p.y))
             << p.x << "," << p.y << (open ? " (open corner)" : "");
+}
+
+// A paint request is answered by the button itself; the platform's drawing request carries the
+// same state (pressed, focused) in its flags. For each look and state, the picture of a paint
+// request equals the picture of a drawing request whose flags say that state, and the
+// states' pictures differ from each other.
+TEST_F(ButtonTest, APaintRequestShowsWhatTheDrawingRequestOfTheSameStateShows)
+{
+    form->SetColor(RGB(40, 160, 90));
+    auto* button = Make<TcxButton>(20, 20, 100, 30);
+    button->SetCaption(L"Start");
+    auto* other = Make<TcxButton>(20, 60, 100, 30);
+    SetForegroundWindow(form->Handle());
+    struct Case {
+        const char* name;
+        bool focused, pressed;
+        UINT flags; // of the drawing request for that state
+    } cases[] = {{"resting", false, false, 0},
+                 {"focused", true, false, ODS_FOCUS},
+                 {"pressed", false, true, ODS_SELECTED},
+                 {"focused and pressed", true, true, ODS_FOCUS | ODS_SELECTED}};
+    auto picture = [&](auto&& paint) {
+        auto canvas = std::make_unique<PixelCanvas>(100, 30);
+        paint(canvas->dc());
+        return canvas;
+    };
+    for (TcxLookAndFeelKind kind : {lfOffice11, lfStandard}) {
+        button->LookAndFeel()->SetKind(kind);
+        std::vector<std::unique_ptr<PixelCanvas>> shown;
+        for (const Case& c : cases) {
+            (c.focused ? button : other)->SetFocus();
+            SendMessageW(button->Handle(), BM_SETSTATE, c.pressed, 0);
+            Settle();
+            ASSERT_EQ(GetFocus() == button->Handle(), c.focused) << c.name;
+            auto byPaint = picture([&](HDC dc) {
+                SendMessageW(button->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+            });
+            auto byDrawing = picture([&](HDC dc) {
+                DRAWITEMSTRUCT dis{ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, c.flags, button->Handle(), dc,
+                                   RECT{0, 0, 100, 30}, 0};
+                SendMessageW(form->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+            });
+            for (int y = 0; y < 30; ++y)
+                for (int x = 0; x < 100; ++x)
+                    ASSERT_EQ(byPaint->At(x, y), byDrawing->At(x, y))
+                        << c.name << " kind " << static_cast<int>(kind) << " at " << x << "," << y;
+            for (size_t i = 0; i < shown.size(); ++i) {
+                bool same = true;
+                for (int y = 0; y < 30 && same; ++y)
+                    for (int x = 0; x < 100 && same; ++x)
+                        same = shown[i]->At(x, y) == byPaint->At(x, y);
+                EXPECT_FALSE(same) << c.name << " looks like " << cases[i].name << ", kind " << static_cast<int>(kind);
+            }
+            // A paint through the window's own update validates what it painted.
+            InvalidateRect(button->Handle(), nullptr, FALSE);
+            UpdateWindow(button->Handle());
+            EXPECT_FALSE(GetUpdateRect(button->Handle(), nullptr, FALSE)) << c.name;
+            SendMessageW(button->Handle(), BM_SETSTATE, FALSE, 0);
+            if (kind == lfStandard && c.pressed && c.focused) {
+                ASSERT_TRUE(byPaint->SaveBmp((ArtifactFolder() / L"button-pressed-focused.bmp").c_str()));
+            }
+            shown.push_back(std::move(byPaint));
+        }
+    }
+}
+
+// The button keeps its font between paints: a changed font shows in the next paint, and
+// going back to the first gives the first picture again.
+TEST_F(ButtonTest, AChangedFontShowsInTheNextPaint)
+{
+    auto* button = Make<TcxButton>(20, 20, 100, 30);
+    button->SetCaption(L"Start");
+    auto paint = [&] {
+        auto canvas = std::make_unique<PixelCanvas>(100, 30);
+        SendMessageW(button->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas->dc()), PRF_CLIENT);
+        return canvas;
+    };
+    auto differs = [](const PixelCanvas& a, const PixelCanvas& b) {
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 100; ++x)
+                if (a.At(x, y) != b.At(x, y))
+                    return true;
+        return false;
+    };
+    for (TcxLookAndFeelKind kind : {lfOffice11, lfStandard}) {
+        button->LookAndFeel()->SetKind(kind);
+        const int height = button->Font()->Height();
+        auto first = paint();
+        button->Font()->SetHeight(height * 2);
+        auto larger = paint();
+        button->Font()->SetHeight(height);
+        auto again = paint();
+        EXPECT_TRUE(differs(*first, *larger)) << "kind " << static_cast<int>(kind);
+        EXPECT_FALSE(differs(*first, *again)) << "kind " << static_cast<int>(kind);
+    }
 }
 
 TEST_F(ButtonTest, LosingTheMouseCaptureEndsTheHover)
