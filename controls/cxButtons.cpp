@@ -9,6 +9,8 @@
 
 #include <windowsx.h>
 
+#include <optional>
+
 namespace {
 
 const TEnumNames kPaintStyles{
@@ -408,7 +410,7 @@ TcxButtonState TcxCustomButton::PaintState(bool pressed) const
     // The default look: focused, or the form's default button while no other button has the focus.
     if (!m_speedButtonOptions.CanBeFocused())
         return cxbsNormal;
-    bool focused = self->HandleAllocated() && GetFocus() == self->Handle();
+    bool focused = m_drawnFocus >= 0 ? m_drawnFocus != 0 : self->HandleAllocated() && GetFocus() == self->Handle();
     if (focused)
         return cxbsDefault;
     if (Default()) {
@@ -472,7 +474,16 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
 {
     TcxCustomLookAndFeelPainterClass painter = Painter();
     RECT r{0, 0, Width() - (m_kind == cxbkDropDownButton ? kDropDownMainCut : 0), Height()};
-    TCanvas canvas;
+    std::optional<TCanvas> nested;
+    TCanvas& canvas = m_paintCanvas.HandleAllocated() ? nested.emplace() : m_paintCanvas;
+    if (&canvas == &m_paintCanvas) {
+        // What the last paint left in the kept canvas goes back to a new canvas's defaults.
+        static const TBrush kDefaultBrush;
+        static const TPen kDefaultPen;
+        canvas.Brush().Assign(&kDefaultBrush);
+        canvas.Pen().Assign(&kDefaultPen);
+        canvas.SetCopyMode(SRCCOPY);
+    }
     canvas.SetHandle(dc);
     {
         TcxCanvas cx(&canvas);
@@ -562,6 +573,8 @@ LRESULT TcxCustomButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case CN_DRAWITEM: return OnDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+    case WM_PAINT:
+    case WM_PRINTCLIENT: return OnPaintMessage(reinterpret_cast<HDC>(wParam));
     case WM_CAPTURECHANGED:
         // Losing the mouse to another window ends any hover and press.
         if (m_mouseInside || m_pressed) {
@@ -643,29 +656,57 @@ LRESULT TcxCustomButton::OnDrawItem(const DRAWITEMSTRUCT& dis)
 {
     if (IsDestroying())
         return TRUE;
+    const RECT& r = dis.rcItem;
+    PaintFrom(dis.hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, (dis.itemState & ODS_SELECTED) != 0,
+              (dis.itemState & ODS_FOCUS) != 0);
+    return TRUE;
+}
+
+// A paint request is answered here instead of by the platform's button, which would only hand
+// it back through its owner-draw detour (a colour request and a drawing request to the parent,
+// reflected back to the button). The button's own state says what the drawing request would:
+// pressed and focused. Changes of state the platform paints at once still come as drawing
+// requests.
+LRESULT TcxCustomButton::OnPaintMessage(HDC given)
+{
+    const LRESULT state = TNativeButton::WndProc(BM_GETSTATE, 0, 0);
+    const bool pressed = (state & BST_PUSHED) != 0, focused = (state & BST_FOCUS) != 0;
+    if (given) {
+        if (!IsDestroying())
+            PaintFrom(given, 0, 0, Width(), Height(), pressed, focused);
+        return 0;
+    }
+    PaintGuard pg(Handle());
+    if (!IsDestroying())
+        PaintFrom(pg.dc(), 0, 0, Width(), Height(), pressed, focused);
+    return 0;
+}
+
+void TcxCustomButton::PaintFrom(HDC dc, int x, int y, int w, int h, bool pressed, bool focused)
+{
     // Painted off screen first, so the face never flickers.
-    RECT r = dis.rcItem;
-    int w = r.right - r.left, h = r.bottom - r.top;
-    UniqueMemoryDC mem(CreateCompatibleDC(dis.hDC));
-    UniqueBitmap bmp(CreateCompatibleBitmap(dis.hDC, std::max(w, 1), std::max(h, 1)));
-    SelectGuard sel(mem.get(), bmp.get());
+    TcxPaintBuffer buffer(dc, w, h);
+    HDC mem = buffer.DC();
     // A themed face may leave its corners open: what lies behind the button shows there
     // (the off-screen bitmap starts out undefined).
     if (Painter() == TcxWinXPLookAndFeelPainter::Instance()) {
-        TCanvas canvas;
-        canvas.SetHandle(mem.get());
+        std::optional<TCanvas> nested;
+        TCanvas& canvas = m_paintCanvas.HandleAllocated() ? nested.emplace() : m_paintCanvas;
+        canvas.SetHandle(mem);
         {
             TcxCanvas cx(&canvas);
             PaintParentImage(Handle(), cx, RECT{0, 0, w, h}, false);
         }
         canvas.SetHandle(nullptr);
     }
-    bool pressed = (dis.itemState & ODS_SELECTED) != 0;
+    // The paint says whether the button has the focus; asking the platform again costs a
+    // round trip to the window system at every paint.
+    m_drawnFocus = focused ? 1 : 0;
     m_paintedState = PaintState(pressed);
+    m_drawnFocus = -1;
     m_painted = true;
-    PaintButtonTo(mem.get(), m_paintedState, (dis.itemState & ODS_FOCUS) != 0);
-    BitBlt(dis.hDC, r.left, r.top, w, h, mem.get(), 0, 0, SRCCOPY);
-    return TRUE;
+    PaintButtonTo(mem, m_paintedState, focused);
+    buffer.CopyTo(dc, x, y, w, h);
 }
 
 void TcxCustomButton::FormFocusChanged()

@@ -239,6 +239,12 @@ private:
     LONG m_closingPressTime = 0;
     DWORD m_closingPressPos = 0;
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& dis);
+    LRESULT OnPaintMessage(HDC given);
+    // The whole paint of the button into dc at (x, y), off screen first.
+    void PaintFrom(HDC dc, int x, int y, int w, int h, bool pressed, bool focused);
+    // Kept between paints, so that its font is made again only when the font changes; a
+    // nested paint of the same button takes a canvas of its own.
+    TCanvas m_paintCanvas;
     TcxLookAndFeel m_lookAndFeel;
     TcxButtonColors m_colors{this};
     TcxSpeedButtonOptions m_speedButtonOptions{this};
@@ -247,6 +253,7 @@ private:
     bool m_mouseInside = false;
     TcxButtonState m_paintedState = cxbsNormal;
     bool m_painted = false;
+    int m_drawnFocus = -1; // while a paint finds its state: 1 focused, 0 not (-1: ask the platform)
     int m_numGlyphs = 1;
     int m_margin = -1;
     int m_spacing = 4;

@@ -301,6 +301,7 @@ void TcxCustomProgressBar::SetPosition(double v)
         changed.left = std::max(m_barArea.left, std::min(filledBefore.right, m_filledArea.right) - ramp);
         changed.right = std::min(m_barArea.right, std::max(filledBefore.right, m_filledArea.right) + 2);
     }
+    DropFrames();
     InvalidatePaced(changed);
 }
 
@@ -340,6 +341,7 @@ std::wstring TcxCustomProgressBar::ProgressText()
 
 void TcxCustomProgressBar::ComputeViewInfo(POINT p, bool hotAllowed)
 {
+    DropFrames();
     TcxCustomEdit::ComputeViewInfo(p, hotAllowed);
     TcxProgressBarProperties* props = Properties();
     int bw = props->BorderWidth();
@@ -524,6 +526,29 @@ void PaintGlossyBar(HDC dc, RECT r, TColor colour, TcxGlossyKind kind, bool vert
     }
 }
 
+// The glossy look from a picture kept per kind, made when size, colour or orientation change:
+// its dozen gradients cost more than the rest of the bar. Rectangles of 9 pixels or more each
+// way hold all of the look's bands (on smaller ones the bands reach past the rectangle), so
+// only those are kept; copying the picture is clipped as drawing it would be.
+void TcxCustomProgressBar::PaintGlossy(HDC dc, const RECT& r, TColor colour, TcxGlossyKind kind, bool vertical)
+{
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w < 9 || h < 9) {
+        PaintGlossyBar(dc, r, colour, kind, vertical);
+        return;
+    }
+    GlossyPicture& picture = m_glossy[kind == TcxGlossyKind::Bar ? 0 : 1];
+    const COLORREF rgb = ColorToRGB(colour);
+    if (!picture.bitmap || picture.bitmap->Width() != w || picture.bitmap->Height() != h || picture.colour != rgb ||
+        picture.vertical != vertical) {
+        picture.bitmap = std::make_unique<TcxBitmap>(w, h, 32);
+        PaintGlossyBar(picture.bitmap->DC(), {0, 0, w, h}, colour, kind, vertical);
+        picture.colour = rgb;
+        picture.vertical = vertical;
+    }
+    BitBlt(dc, r.left, r.top, w, h, picture.bitmap->DC(), 0, 0, SRCCOPY);
+}
+
 bool TcxCustomProgressBar::AnimationWanted()
 {
     TcxProgressBarProperties* p = Properties();
@@ -611,11 +636,7 @@ void TcxCustomProgressBar::StartAnimation()
             m_stepTimer->SetEnabled(false);
             return;
         }
-        StepSegment();
-        if (HandleAllocated() && IsWindowVisible(Handle())) {
-            InvalidateRect(Handle(), &m_barArea, FALSE);
-            UpdateWindow(Handle());
-        }
+        ShowNextFrame();
     });
     ResetSegment();
 }
@@ -743,9 +764,7 @@ void TcxCustomProgressBar::PaintFill(HDC dc, const RECT& f)
         break;
     case cxbsAnimation:
     case cxbsAnimationLEDs:
-        PaintGlossyBar(dc, f, p->BeginColor(), TcxGlossyKind::Bar, vertical);
-        if (m_stepTimer && !p->Marquee())
-            PaintSegmentGlow(dc, CurrentSegment(), f);
+        PaintGlossy(dc, f, p->BeginColor(), TcxGlossyKind::Bar, vertical);
         break;
     }
     bool leds = (p->BarStyle() & 1) != 0;
@@ -838,40 +857,174 @@ void TcxCustomProgressBar::PaintContent(HDC dc)
     bool animated = IsAnimationStyle(props->BarStyle());
     bool themed = Themed();
     if (animated && !themed)
-        PaintGlossyBar(dc, m_barArea, m_viewInfo.backgroundColor, TcxGlossyKind::Background, vertical);
+        PaintGlossy(dc, m_barArea, m_viewInfo.backgroundColor, TcxGlossyKind::Background, vertical);
     RECT f = Union(m_filledArea, m_overloadShown ? m_overloadArea : RECT{});
     if (props->Marquee()) {
         RECT segment = CurrentSegment(), cut;
         f = IntersectRect(&cut, &f, &segment) ? cut : RECT{};
     }
+    // A paint that covers the whole bar gives the frames of a running animation their base.
+    RECT clipBox{}, barInClip{};
+    const bool keepFrames = FramesWanted() && GetClipBox(dc, &clipBox) != ERROR &&
+                            IntersectRect(&barInClip, &clipBox, &m_barArea) && EqualRect(&barInClip, &m_barArea);
+    DropFrames();
     if (HasArea(f)) {
         SaveDCGuard saved(dc);
-        IntersectClipRect(dc, f.left, f.top, f.right, f.bottom);
-        if (themed && animated) {
-            // Inside the theme's track the bar keeps its rounded corners.
-            POINT org{};
-            GetWindowOrgEx(dc, &org);
-            UniqueRegion round(CreateRoundRectRgn(m_barArea.left - org.x, m_barArea.top - org.y,
-                                                  m_barArea.right - org.x + 1, m_barArea.bottom - org.y + 1,
-                                                  2, 2));
-            ExtSelectClipRgn(dc, round.get(), RGN_AND);
-        }
-        if (props->BarStyle() & 1) {
-            // Every full cell ends in a 2-pixel gap.
-            int led = LedSize();
-            if (!vertical)
-                for (int i = 1; i <= (f.right - f.left) / led; ++i)
-                    ExcludeClipRect(dc, f.left + i * led - 2, f.top, f.left + i * led, f.bottom);
-            else
-                for (int i = 1; i <= (f.bottom - f.top) / led; ++i)
-                    ExcludeClipRect(dc, f.left, f.bottom - i * led, f.right, f.bottom - i * led + 2);
-        }
+        ClipToFill(dc, f);
         PaintFill(dc, f);
+        if (keepFrames)
+            KeepFrameBase(dc, f);
+        if (FramesWanted())
+            PaintSegmentGlow(dc, CurrentSegment(), f);
         PaintLedBevels(dc, f);
+    } else if (keepFrames) {
+        KeepFrameBase(dc, f);
     }
     if (m_peakShown && !animated && HasArea(m_peakMark))
         FillRectSolid(dc, m_peakMark, props->PeakColor());
     PaintText(dc);
+}
+
+// The fill is clipped to its rectangle, to the rounded corners inside the theme's track and
+// to the cells of the LED styles (every full cell ends in a 2-pixel gap). The region is made
+// once per layout, in the control's coordinates: cutting the gaps out of the clip one by one
+// at every paint cost more than the fill.
+void TcxCustomProgressBar::ClipToFill(HDC dc, const RECT& f)
+{
+    TcxProgressBarProperties* props = Properties();
+    const bool vertical = props->Orientation() == cxorVertical;
+    const bool round = Themed() && IsAnimationStyle(props->BarStyle());
+    const int led = (props->BarStyle() & 1) ? LedSize() : 0;
+    const FillClipKey key{f, m_barArea, led, vertical, round};
+    if (!m_fillClip || !(key == m_fillClipKey)) {
+        m_fillClip.reset(CreateRectRgnIndirect(&f));
+        if (round) {
+            UniqueRegion corners(
+                CreateRoundRectRgn(m_barArea.left, m_barArea.top, m_barArea.right + 1, m_barArea.bottom + 1, 2, 2));
+            CombineRgn(m_fillClip.get(), m_fillClip.get(), corners.get(), RGN_AND);
+        }
+        auto cut = [&](const RECT& gap) {
+            UniqueRegion g(CreateRectRgnIndirect(&gap));
+            CombineRgn(m_fillClip.get(), m_fillClip.get(), g.get(), RGN_DIFF);
+        };
+        if (led > 0 && !vertical)
+            for (int i = 1; i <= (f.right - f.left) / led; ++i)
+                cut({f.left + i * led - 2, f.top, f.left + i * led, f.bottom});
+        else if (led > 0)
+            for (int i = 1; i <= (f.bottom - f.top) / led; ++i)
+                cut({f.left, f.bottom - i * led, f.right, f.bottom - i * led + 2});
+        m_fillClipKey = key;
+    }
+    // A clip region is given in device units.
+    POINT origin{0, 0};
+    LPtoDP(dc, &origin, 1);
+    UniqueRegion clip(CreateRectRgn(0, 0, 0, 0));
+    CombineRgn(clip.get(), m_fillClip.get(), nullptr, RGN_COPY);
+    OffsetRgn(clip.get(), origin.x, origin.y);
+    ExtSelectClipRgn(dc, clip.get(), RGN_AND);
+}
+
+bool TcxCustomProgressBar::FramesWanted()
+{
+    return m_stepTimer && IsAnimationStyle(Properties()->BarStyle()) && !Properties()->Marquee();
+}
+
+void TcxCustomProgressBar::DropFrames() noexcept
+{
+    m_frames.clear();
+    m_framePixels = 0;
+    m_frameKey.clear();
+}
+
+// What a frame shows besides the segment: the bar's place and fill, and the text with its font
+// and colour.
+std::wstring TcxCustomProgressBar::FrameKey()
+{
+    wchar_t numbers[160];
+    swprintf(numbers, 160, L"%ld %ld %ld %ld %ld %ld %ld %ld %p %lu|", m_barArea.left, m_barArea.top,
+             m_barArea.right, m_barArea.bottom, m_filledArea.left, m_filledArea.top, m_filledArea.right,
+             m_filledArea.bottom, static_cast<void*>(Style()->Font()->Handle()),
+             static_cast<unsigned long>(ColorToRGB(CurrentStyle()->TextColor())));
+    return numbers + ProgressText();
+}
+
+// Called by a full paint with the fill painted and nothing over it yet: the bar area becomes
+// the base of every frame.
+void TcxCustomProgressBar::KeepFrameBase(HDC dc, const RECT& f)
+{
+    const int w = m_barArea.right - m_barArea.left, h = m_barArea.bottom - m_barArea.top;
+    if (w <= 0 || h <= 0)
+        return;
+    if (!m_frameBase || m_frameBase->Width() != w || m_frameBase->Height() != h)
+        m_frameBase = std::make_unique<TcxBitmap>(w, h, 32);
+    BitBlt(m_frameBase->DC(), 0, 0, w, h, dc, m_barArea.left, m_barArea.top, SRCCOPY);
+    m_frameFill = f;
+    m_frameKey = FrameKey();
+}
+
+// The frame of the current segment offset, made from the base the first time it is shown: the
+// glow, the LED bevels and the text painted as a full paint paints them. Kept bottom-up, as
+// the rows of a device-independent bitmap are stored.
+const std::vector<std::uint32_t>* TcxCustomProgressBar::CurrentFrame()
+{
+    if (m_frameKey.empty() || !FramesWanted() || FrameKey() != m_frameKey)
+        return nullptr;
+    if (auto it = m_frames.find(m_segmentOffset); it != m_frames.end())
+        return &it->second;
+    const int w = m_frameBase->Width(), h = m_frameBase->Height();
+    if (!m_frameScratch || m_frameScratch->Width() != w || m_frameScratch->Height() != h)
+        m_frameScratch = std::make_unique<TcxBitmap>(w, h, 32);
+    HDC dc = m_frameScratch->DC();
+    BitBlt(dc, 0, 0, w, h, m_frameBase->DC(), 0, 0, SRCCOPY);
+    {
+        SaveDCGuard saved(dc);
+        SetWindowOrgEx(dc, m_barArea.left, m_barArea.top, nullptr);
+        if (HasArea(m_frameFill)) {
+            SaveDCGuard clipped(dc);
+            ClipToFill(dc, m_frameFill);
+            PaintSegmentGlow(dc, CurrentSegment(), m_frameFill);
+            PaintLedBevels(dc, m_frameFill);
+        }
+        PaintText(dc);
+    }
+    GdiFlush();
+    // Frames are kept up to a bound on their memory; past it the collection starts over.
+    constexpr size_t kFramePixelBudget = size_t{1} << 21;
+    const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(h);
+    if (m_framePixels + pixels > kFramePixelBudget) {
+        m_frames.clear();
+        m_framePixels = 0;
+    }
+    std::vector<std::uint32_t>& frame = m_frames[m_segmentOffset];
+    frame.resize(pixels);
+    const auto* top = static_cast<const std::uint32_t*>(m_frameScratch->Bits());
+    for (int y = 0; y < h; ++y)
+        std::copy_n(top + static_cast<size_t>(h - 1 - y) * w, w, frame.data() + static_cast<size_t>(y) * w);
+    m_framePixels += pixels;
+    return &frame;
+}
+
+void TcxCustomProgressBar::ShowNextFrame()
+{
+    StepSegment();
+    if (!HandleAllocated() || !IsWindowVisible(Handle()))
+        return;
+    if (const std::vector<std::uint32_t>* frame = CurrentFrame()) {
+        const int w = m_barArea.right - m_barArea.left, h = m_barArea.bottom - m_barArea.top;
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = w;
+        bi.bmiHeader.biHeight = h;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        WindowDC dc(Handle());
+        SetDIBitsToDevice(dc.get(), m_barArea.left, m_barArea.top, static_cast<DWORD>(w), static_cast<DWORD>(h), 0,
+                          0, 0, static_cast<UINT>(h), frame->data(), &bi, DIB_RGB_COLORS);
+        return;
+    }
+    InvalidateRect(Handle(), &m_barArea, FALSE);
+    UpdateWindow(Handle());
 }
 
 LRESULT TcxCustomProgressBar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)

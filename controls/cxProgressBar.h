@@ -5,7 +5,11 @@
 #include "editors/cxEdit.h"
 #include "lookandfeel/cxGraphics.h"
 
+#include <cstdint>
+#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 enum TcxProgressBarBarStyle {
     cxbsSolid,
@@ -182,6 +186,10 @@ public:
     void ResetSegment();
     // One step of the animation (what each 30 ms tick does before repainting).
     void StepSegment();
+    // One tick of the running animation: the next step, shown at once. A frame already seen
+    // since the last change of the picture is one copy to the screen; otherwise the bar area
+    // repaints.
+    void ShowNextFrame();
 
 protected:
     void PropertiesChanged() override;
@@ -202,6 +210,16 @@ protected:
     void PaintLedBevels(HDC dc, const RECT& f);
     void PaintText(HDC dc);
     void UpdateImageCopy();
+    void ClipToFill(HDC dc, const RECT& f);
+    void PaintGlossy(HDC dc, const RECT& r, TColor colour, TcxGlossyKind kind, bool vertical);
+    void PaintFillLayers(HDC dc, const RECT& f, bool glow);
+    // Animation frames: the bar area as painted for each segment offset, kept from the last
+    // full paint of the bar until the picture changes.
+    bool FramesWanted();
+    void DropFrames() noexcept;
+    void KeepFrameBase(HDC dc, const RECT& f);
+    const std::vector<std::uint32_t>* CurrentFrame();
+    std::wstring FrameKey();
 
 private:
     double m_position = 0;
@@ -225,6 +243,34 @@ private:
     int m_segmentDirection = 1;
     std::unique_ptr<TcxTimer> m_stepTimer;
     std::unique_ptr<TcxTimer> m_pauseTimer;
+    // The glossy look of the bar and of its track, as last painted.
+    struct GlossyPicture {
+        std::unique_ptr<TcxBitmap> bitmap;
+        COLORREF colour = 0;
+        bool vertical = false;
+    };
+    GlossyPicture m_glossy[2];
+    // The clip of the fill and what it was made for.
+    struct FillClipKey {
+        RECT fill{}, bar{};
+        int led = 0;
+        bool vertical = false, round = false;
+        bool operator==(const FillClipKey& o) const noexcept
+        {
+            return EqualRect(&fill, &o.fill) && EqualRect(&bar, &o.bar) && led == o.led && vertical == o.vertical &&
+                   round == o.round;
+        }
+    };
+    UniqueRegion m_fillClip;
+    FillClipKey m_fillClipKey;
+    // The bar area before the segment's glow, the LED bevels and the text (what every frame
+    // starts from), the frames made from it by segment offset, and what they were made for.
+    std::unique_ptr<TcxBitmap> m_frameBase;
+    std::unique_ptr<TcxBitmap> m_frameScratch;
+    std::map<int, std::vector<std::uint32_t>> m_frames;
+    size_t m_framePixels = 0;
+    RECT m_frameFill{};
+    std::wstring m_frameKey;
     // The settings the running animation was started for.
     int m_animatedLook = -1;
     int m_animatedSpeed = -1;

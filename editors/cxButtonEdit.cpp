@@ -7,6 +7,11 @@
 TcxButtonEditProperties::TcxButtonEditProperties(TcxCustomEdit* owner) : TcxTextEditProperties(owner)
 {
     m_buttons.OnChanged = [this](TObject*) { Changed(); };
+    // New button settings have one button, the default ellipsis; a stored description
+    // replaces it with the buttons it lists.
+    TcxEditButton* first = m_buttons.Add();
+    first->SetDefault(true);
+    first->SetKind(bkEllipsis);
 }
 
 const TClassInfo* TcxButtonEditProperties::StaticProperties()
@@ -58,12 +63,7 @@ void TcxButtonEditProperties::Assign(const TPersistent* source)
 
 TcxButtonEdit::TcxButtonEdit(TComponent* owner) : TcxCustomTextEdit(owner)
 {
-    auto* properties = new TcxButtonEditProperties(this);
-    // A new button edit has one button, as the collection's default.
-    TcxEditButton* first = properties->Buttons()->Add();
-    first->SetDefault(true);
-    first->SetKind(bkEllipsis);
-    Construct(properties);
+    Construct(new TcxButtonEditProperties(this));
 }
 
 const TClassInfo* TcxButtonEdit::StaticProperties()
@@ -78,9 +78,13 @@ const TClassInfo* TcxButtonEdit::StaticProperties()
 
 int TcxButtonEdit::ButtonWidth(const TcxEditButton& button)
 {
-    const int margin = 4;
+    // The platform's buttons keep their own margins around the content.
+    SIZE native{};
+    int margin = UsesNativeTheme() && NativeButtonMargins(native) ? native.cx : 4;
     if (button.Width() > 0)
         return std::max(button.Width(), margin);
+    if (button.Kind() == bkGlyph && button.HasGlyph())
+        return button.GlyphIfAny()->Width() + margin;
     int scrollBar = GetSystemMetrics(SM_CYHSCROLL);
     if (button.Kind() == bkText) {
         std::wstring caption = EditButtonDisplayCaption(button.Caption());
@@ -99,7 +103,7 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
     m_previousHotButton = m_hotButton;
     m_pressedButton = m_hotButton = -1;
     m_buttonInfos.clear();
-    TcxEditButtons* buttons = Properties()->Buttons();
+    TcxEditButtons* buttons = ActiveButtonProperties()->Buttons();
     auto* style = static_cast<TcxEditStyle*>(CurrentStyle());
     TcxContainerState state = m_viewInfo.state;
     bool focused = (state & csfFocused) != 0, hot = (state & csfHot) != 0;
@@ -129,6 +133,8 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
         vi.transparent = transparent;
         vi.gradient = style->GradientButtons();
         vi.backgroundColor = m_viewInfo.backgroundColor;
+        vi.glyph = b->GlyphIfAny();
+        vi.native = m_viewInfo.usesNativeTheme;
         int w = std::min(ButtonWidth(*b), std::max(0, static_cast<int>(area.right - area.left)));
         if (area.right <= area.left || area.bottom <= area.top) {
             vi.bounds = {};
@@ -143,7 +149,7 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
         infos.insert(infos.begin(), vi);
     }
     int n = static_cast<int>(infos.size());
-    if (Properties()->ViewStyle() == vsButtonsOnly && n > 0) {
+    if (ActiveButtonProperties()->ViewStyle() == vsButtonsOnly && n > 0) {
         // The buttons take the whole width: what is left goes to the stretchable ones (all of
         // them when none is), in proportion to their widths, the last taking the remainder;
         // every button counts as right-aligned.
@@ -225,14 +231,43 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
         } else {
             vi.state = ebsNormal;
         }
+        vi.themeState = EditButtonThemeState(vi.state);
     }
     m_buttonInfos = std::move(infos);
     m_viewInfo.clientRect = area;
 }
 
+int TcxButtonEdit::ButtonsContentHeight()
+{
+    TcxEditButtons* buttons = ActiveButtonProperties()->Buttons();
+    int glyph = 0;
+    for (int i = 0; i < buttons->Count(); ++i) {
+        TcxEditButton* b = buttons->Items(i);
+        if (b->Visible() && b->Kind() == bkGlyph && b->HasGlyph())
+            glyph = std::max(glyph, b->GlyphIfAny()->Height());
+    }
+    SIZE native{};
+    if (UsesNativeTheme() && NativeButtonMargins(native))
+        return glyph + native.cy;
+    // The frame each button style draws around the content, top and bottom together.
+    static const int styleMargins[] = {0, 4, 2, 2, 2, 2, 2};
+    return glyph + styleMargins[EditStyle()->EffectiveButtonStyle()];
+}
+
+int TcxButtonEdit::AutoHeight()
+{
+    int height = TcxCustomTextEdit::AutoHeight();
+    if (!Properties())
+        return height;
+    TcxContainerStyle* style = Style();
+    RECT frame = ContainerBorderExtent(style->BorderStyle(), style->Edges(), style->TransparentBorder());
+    int shadow = style->Shadow() ? 3 : 0;
+    return std::max(height, ButtonsContentHeight() + static_cast<int>(frame.top + frame.bottom) + shadow);
+}
+
 bool TcxButtonEdit::CanModify()
 {
-    TcxTextEditViewStyle v = Properties()->ViewStyle();
+    TcxTextEditViewStyle v = ActiveButtonProperties()->ViewStyle();
     return v != vsHideCursor && v != vsButtonsOnly && TcxCustomTextEdit::CanModify();
 }
 
@@ -345,9 +380,12 @@ void TcxButtonEdit::DoButtonClick(int viewIndex)
     if (viewIndex < 0 || viewIndex >= static_cast<int>(m_buttonInfos.size()))
         return;
     int index = m_buttonInfos[static_cast<size_t>(viewIndex)].index;
-    TcxButtonEditProperties* props = Properties();
-    if (props->OnButtonClick)
-        CallHandler([&] { props->OnButtonClick(this, index); });
+    // The editor's own handler, then the repository item's.
+    TcxButtonEditProperties* item =
+        ActiveButtonProperties() != Properties() ? ActiveButtonProperties() : nullptr;
+    for (TcxButtonEditProperties* props : {Properties(), item})
+        if (props && props->OnButtonClick)
+            CallHandler([&] { props->OnButtonClick(this, index); });
 }
 
 void TcxButtonEdit::MouseDown(int button, POINT p)
@@ -374,7 +412,8 @@ bool TcxButtonEdit::EditKey(UINT msg, WPARAM key)
 {
     if (msg == WM_KEYDOWN) {
         int k = DefaultButtonIndex();
-        if (Properties()->ClickKey() != 0 && ShortCutOf(key) == Properties()->ClickKey() && k >= 0) {
+        unsigned clickKey = ActiveButtonProperties()->ClickKey();
+        if (clickKey != 0 && ShortCutOf(key) == clickKey && k >= 0) {
             // The key's character (a line feed for Ctrl+Enter) must not reach the text.
             MSG pending;
             if (InnerEdit() && InnerEdit()->HandleAllocated())
@@ -401,19 +440,51 @@ LRESULT TcxButtonEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     return TcxCustomTextEdit::WndProc(msg, wParam, lParam);
 }
 
+void TcxButtonEdit::ExcludeFromBackground(HDC dc)
+{
+    for (const auto& vi : m_buttonInfos)
+        if (!IsRectEmpty(&vi.visibleBounds))
+            ExcludeClipRect(dc, vi.visibleBounds.left, vi.visibleBounds.top, vi.visibleBounds.right,
+                            vi.visibleBounds.bottom);
+}
+
 void TcxButtonEdit::PaintContent(HDC dc)
 {
+    // The hooks hand the steps of each button to the program's handlers first.
+    TcxEditButtonPaintHooks hooks;
+    if (OnCustomButtonBorder)
+        hooks.border = [this](TcxCanvas& c, const TcxEditButtonViewInfo& b, TcxEditButtonFace& face) {
+            bool handled = false;
+            CallHandler([&] { OnCustomButtonBorder(this, c, b, face, handled); });
+            return handled;
+        };
+    if (OnCustomButtonBackground)
+        hooks.background = [this](TcxCanvas& c, const TcxEditButtonViewInfo& b,
+                                  const TcxEditButtonFace& face) {
+            bool handled = false;
+            CallHandler([&] { OnCustomButtonBackground(this, c, b, face, handled); });
+            return handled;
+        };
     TCanvas canvas;
     canvas.SetHandle(dc);
-    {
+    try {
         TcxCanvas cx(&canvas);
         TcxEditButtonPaintContext context;
         context.borderRect = m_viewInfo.borderRect;
         context.hasBorder = m_viewInfo.borderStyle != cbsNone;
         context.textColor = CurrentStyle()->TextColor();
         context.font = Style()->Font()->Handle();
-        for (const auto& vi : m_buttonInfos)
-            DrawEditButton(cx, vi, context);
+        context.hooks = &hooks;
+        for (const auto& vi : m_buttonInfos) {
+            bool handled = false;
+            if (OnCustomButton && !IsRectEmpty(&vi.visibleBounds))
+                CallHandler([&] { OnCustomButton(this, cx, vi, handled); });
+            if (!handled)
+                DrawEditButton(cx, vi, context);
+        }
+    } catch (...) {
+        canvas.SetHandle(nullptr);
+        throw;
     }
     canvas.SetHandle(nullptr);
 }

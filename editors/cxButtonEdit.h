@@ -52,6 +52,11 @@ public:
         return static_cast<TcxButtonEditProperties*>(TcxCustomEdit::Properties());
     }
 
+    // The button settings in use (a repository item's when one is set).
+    TcxButtonEditProperties* ActiveButtonProperties() noexcept
+    {
+        return static_cast<TcxButtonEditProperties*>(ActiveProperties());
+    }
     // The visible buttons, in collection order.
     const std::vector<TcxEditButtonViewInfo>& ButtonViewInfos() const noexcept { return m_buttonInfos; }
     // The position in ButtonViewInfos of the button under p (client coordinates); -1 when p
@@ -70,6 +75,13 @@ public:
     // The width a button takes when its Width is 0 (or its Width, at least the margin).
     int ButtonWidth(const TcxEditButton& button);
     bool CanModify() override;
+    // At least as tall as the tallest glyph of a glyph button and the button style's
+    // margins around it need.
+    int AutoHeight() override;
+
+    TcxEditCustomButtonEvent OnCustomButton;
+    TcxEditCustomButtonBorderEvent OnCustomButtonBorder;
+    TcxEditCustomButtonBackgroundEvent OnCustomButtonBackground;
 
 protected:
     void ComputeViewInfo(POINT p, bool hotAllowed) override;
@@ -78,16 +90,24 @@ protected:
     void Loading() override;
     RECT TextArea() override;
     void PaintContent(HDC dc) override;
+    void ExcludeFromBackground(HDC dc) override;
     void MouseDown(int button, POINT p) override;
     void MouseUp(int button, POINT p) override;
     bool EditKey(UINT msg, WPARAM key) override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Hooks of a button going down and coming up (the click follows the up).
+    bool DblClickIsButtonPress(POINT p) override { return ButtonAt(p) >= 0; }
+    bool CanUseProperties(TcxCustomEditProperties* p) override
+    {
+        return dynamic_cast<TcxButtonEditProperties*>(p) != nullptr;
+    }
     virtual void DoButtonDown(int viewIndex) {}
     virtual void DoButtonUp(int viewIndex) {}
 
 private:
     void CalculateButtons(POINT p, bool hotAllowed);
+    // The height the buttons' content needs inside the frame (0: none asks for more).
+    int ButtonsContentHeight();
     std::vector<TcxEditButtonViewInfo> m_buttonInfos;
     int m_capturedButton = -1; // the button the mouse went down on, while the mouse is held
     int m_pressedButton = -1, m_hotButton = -1;

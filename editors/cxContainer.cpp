@@ -1,6 +1,8 @@
 #include "cxContainer.h"
 
 #include "lookandfeel/dxOffice11.h"
+#include "lookandfeel/dxThemeManager.h"
+#include "runtime/rtForms.h"
 #include "runtime/rtGraphicsInfo.h"
 
 #include <windowsx.h>
@@ -45,9 +47,16 @@ const TEnumNames kEdgeNames{{L"bLeft", cxBorder(bLeft)},
 
 // ---- TcxContainerStyle -------------------------------------------------------------------------
 
-TcxContainerStyle::TcxContainerStyle(TcxContainer* container, TcxContainerStateIndex state)
-    : m_container(container), m_state(state), m_lookAndFeel(this)
+TcxContainerStyle::TcxContainerStyle(TcxContainer* container, TcxContainerStateIndex state,
+                                     bool directValueMode)
+    : m_container(container), m_direct(directValueMode), m_state(state), m_lookAndFeel(this)
 {
+    if (m_direct) {
+        m_borderColor = clDefault;
+        m_edges = 0;
+        m_shadow = false;
+        m_transparentBorder = true;
+    }
     m_font.OnChange = [this](TGraphicsObject*) {
         if (m_fontAssignedLock == 0)
             m_assigned |= svFont;
@@ -171,6 +180,8 @@ void TcxContainerStyle::SetStyleController(TcxStyleController* controller)
         r->SetStyleController(controller);
         return;
     }
+    if (m_direct)
+        return;
     if (!controller)
         controller = DefaultStyleController();
     if (controller == m_controller)
@@ -209,7 +220,7 @@ void TcxContainerStyle::ResolveStyleControllerName(TComponent* owner)
 
 void TcxContainerStyle::ConnectDefaultController()
 {
-    if (!IsRootStyle() || m_controller)
+    if (!IsRootStyle() || m_controller || m_direct)
         return;
     if (TcxStyleController* c = DefaultStyleController()) {
         m_controller = c;
@@ -239,13 +250,22 @@ void TcxContainerStyle::ControllerFreed(TcxStyleController* controller)
 
 void TcxContainerStyle::UpdateFont()
 {
-    if (!IsRootStyle() || IsAssigned(svFont))
+    if (!IsRootStyle() || m_direct || IsAssigned(svFont))
         return;
     const TcxContainerStyle* source = AssignedSource(svFont);
-    if (!source || source == this)
+    if (source == this)
         return;
     ++m_fontAssignedLock;
-    m_font.Assign(&source->m_font);
+    if (source) {
+        m_font.Assign(&source->m_font);
+    } else if (m_container && m_container->ParentFont()) {
+        // No controller gives a font any more: the control's, which follows its parent.
+        m_font.Assign(m_container->Font());
+    } else {
+        // Nor does a parent: a controller's font that went away must not stay behind.
+        TFont defaultFont;
+        m_font.Assign(&defaultFont);
+    }
     --m_fontAssignedLock;
 }
 
@@ -267,12 +287,20 @@ void TcxContainerStyle::Assign(const TPersistent* source)
         m_shadow = s->m_shadow;
         m_transparentBorder = s->m_transparentBorder;
         m_color = s->m_color;
-        ++m_fontAssignedLock;
-        m_font.Assign(&s->m_font);
-        --m_fontAssignedLock;
+        auto* source = const_cast<TcxContainerStyle*>(s);
+        if (m_direct) {
+            m_borrowedFont = source->Font();
+        } else {
+            ++m_fontAssignedLock;
+            m_font.Assign(source->Font());
+            // A light style's text colour is the colour its font is meant to have.
+            if (s->m_direct)
+                m_font.SetColor(s->m_textColor);
+            --m_fontAssignedLock;
+        }
         m_textColor = s->m_textColor;
         m_textStyle = s->m_textStyle;
-        m_assigned = s->m_assigned;
+        m_assigned = s->AssignedValues() & ((1u << 10) - 1);
         MarkChanged();
     } catch (...) {
         UnlockUpdate();
@@ -344,7 +372,7 @@ void TcxContainerStyle::MarkChanged()
     m_pendingChange = true;
     if (m_lockCount == 0 && m_pendingChange) {
         m_pendingChange = false;
-        if (m_destroying)
+        if (m_destroying || m_direct)
             return;
         if (OwnerNotify)
             OwnerNotify(this);
@@ -363,6 +391,8 @@ void TcxContainerStyle::UnlockUpdate()
 
 TColor TcxContainerStyle::BorderColor() const
 {
+    if (m_direct)
+        return m_borderColor;
     if (const TcxContainerStyle* src = AssignedSource(svBorderColor))
         return src->m_borderColor;
     if (IsRootStyle())
@@ -381,6 +411,8 @@ void TcxContainerStyle::SetBorderColor(TColor v)
 
 TcxContainerBorderStyle TcxContainerStyle::BorderStyle() const
 {
+    if (m_direct)
+        return m_borderStyle;
     if (const TcxContainerStyle* src = AssignedSource(svBorderStyle))
         return src->m_borderStyle;
     const TcxContainerStyle* root = Root();
@@ -406,6 +438,8 @@ void TcxContainerStyle::SetBorderStyle(TcxContainerBorderStyle v)
 
 TColor TcxContainerStyle::Color() const
 {
+    if (m_direct)
+        return m_color;
     if (IsRootStyle() && m_container && m_container->ParentColor() && m_container->Parent())
         return m_container->Parent()->Color();
     if (const TcxContainerStyle* src = AssignedSource(svColor))
@@ -416,6 +450,14 @@ TColor TcxContainerStyle::Color() const
     if (m_state == csDisabled && m_container && !m_container->UsesParentBackground())
         return clBtnFace;
     return Root()->Color();
+}
+
+TColor TcxContainerStyle::ColorForOwner() const
+{
+    if (!m_direct)
+        if (const TcxContainerStyle* src = AssignedSource(svColor))
+            return src->m_color;
+    return Color();
 }
 
 void TcxContainerStyle::SetColor(TColor v)
@@ -429,6 +471,8 @@ void TcxContainerStyle::SetColor(TColor v)
 
 TcxBorders TcxContainerStyle::Edges() const
 {
+    if (m_direct)
+        return m_edges;
     const TcxContainerStyle* src = Root()->AssignedSource(svEdges);
     return src ? src->m_edges : cxBordersAll;
 }
@@ -445,6 +489,8 @@ void TcxContainerStyle::SetEdges(TcxBorders v)
 
 bool TcxContainerStyle::HotTrack() const
 {
+    if (m_direct)
+        return m_hotTrack;
     const TcxContainerStyle* r = Root();
     const TcxContainerStyle* src = r->AssignedSource(svHotTrack);
     return src ? src->m_hotTrack : r->FallbackHotTrack();
@@ -462,6 +508,8 @@ void TcxContainerStyle::SetHotTrack(bool v)
 
 bool TcxContainerStyle::Shadow() const
 {
+    if (m_direct)
+        return m_shadow;
     const TcxContainerStyle* src = Root()->AssignedSource(svShadow);
     return src ? src->m_shadow : false;
 }
@@ -478,6 +526,8 @@ void TcxContainerStyle::SetShadow(bool v)
 
 bool TcxContainerStyle::TransparentBorder() const
 {
+    if (m_direct)
+        return m_transparentBorder;
     const TcxContainerStyle* src = Root()->AssignedSource(svTransparentBorder);
     return src ? src->m_transparentBorder : true;
 }
@@ -494,6 +544,8 @@ void TcxContainerStyle::SetTransparentBorder(bool v)
 
 TColor TcxContainerStyle::TextColor() const
 {
+    if (m_direct)
+        return m_textColor;
     if (const TcxContainerStyle* src = AssignedSource(svTextColor))
         return src->m_textColor;
     if (IsRootStyle())
@@ -512,6 +564,8 @@ void TcxContainerStyle::SetTextColor(TColor v)
 
 TFontStyles TcxContainerStyle::TextStyle() const
 {
+    if (m_direct)
+        return m_textStyle;
     if (const TcxContainerStyle* src = AssignedSource(svTextStyle))
         return src->m_textStyle;
     return IsRootStyle() ? m_font.Style() : Root()->TextStyle();
@@ -539,7 +593,22 @@ void TcxContainerStyle::TakeControlFont(const TFont& font)
 
 TFont* TcxContainerStyle::Font() noexcept
 {
+    if (m_direct)
+        return m_borrowedFont ? m_borrowedFont : &m_font;
     return &Root()->m_font;
+}
+
+void TcxContainerStyle::SetFont(TFont* font)
+{
+    if (m_direct) {
+        m_borrowedFont = font;
+        return;
+    }
+    TcxContainerStyle* r = Root();
+    if (font)
+        r->m_font.Assign(font);
+    r->m_assigned |= svFont;
+    r->MarkChanged();
 }
 
 TcxLookAndFeel* TcxContainerStyle::LookAndFeel() noexcept
@@ -682,16 +751,23 @@ RECT TcxContainer::HotBounds()
         r.right -= 3;
         r.bottom -= 3;
     }
-    // The ring of what lies behind a transparent border is not part of the control.
     TcxContainerStyle* style = Style();
     TcxContainerBorderStyle bs = style->BorderStyle();
-    if (style->TransparentBorder() && bs != cbsNone) {
-        RECT frameOnly = ContainerBorderExtent(bs, style->Edges(), false);
-        RECT withRing = ContainerBorderExtent(bs, style->Edges(), true);
-        r.left += withRing.left - frameOnly.left;
-        r.top += withRing.top - frameOnly.top;
-        r.right -= withRing.right - frameOnly.right;
-        r.bottom -= withRing.bottom - frameOnly.bottom;
+    if (m_viewInfo.usesNativeTheme) {
+        // The theme draws a 2-pixel frame; only a borderless transparent ring is outside.
+        if (style->TransparentBorder() && bs == cbsNone)
+            InflateRect(&r, -2, -2);
+    } else if (style->TransparentBorder() && bs != cbsNone) {
+        // The ring of what lies behind a transparent border is not part of the control. The
+        // ring is what the frame of the state shown now leaves of 2 pixels, so a thicker
+        // frame (focused, hot) makes the control hot up to its edge.
+        int w = m_viewInfo.bounds.right ? m_viewInfo.borderWidth : ContainerBorderWidth(bs);
+        int ring = std::max(2, w) - w;
+        TcxBorders e = style->Edges();
+        r.left += (e & cxBorder(bLeft)) ? ring : 0;
+        r.top += (e & cxBorder(bTop)) ? ring : 0;
+        r.right -= (e & cxBorder(bRight)) ? ring : 0;
+        r.bottom -= (e & cxBorder(bBottom)) ? ring : 0;
     }
     if (r.bottom < r.top)
         r.top = r.bottom = 0;
@@ -715,7 +791,14 @@ RECT ContainerBorderExtent(TcxContainerBorderStyle style, TcxBorders edges, bool
 RECT TcxContainer::BorderExtent()
 {
     TcxContainerStyle* style = CurrentStyle();
-    RECT r = ContainerBorderExtent(m_viewInfo.borderStyle, style->Edges(), style->TransparentBorder());
+    RECT r;
+    if (m_viewInfo.usesNativeTheme) {
+        // The theme's frame is 2 pixels on every side; a field without a border has none.
+        int w = style->TransparentBorder() || Style()->BorderStyle() != cbsNone ? 2 : 0;
+        r = {w, w, w, w};
+    } else {
+        r = ContainerBorderExtent(m_viewInfo.borderStyle, style->Edges(), style->TransparentBorder());
+    }
     if (m_viewInfo.shadow) {
         r.right += 3;
         r.bottom += 3;
@@ -738,19 +821,76 @@ TColor TcxContainer::CurrentBorderColor()
 
 TColor TcxContainer::CurrentBackgroundColor()
 {
-    return CurrentStyle()->Color();
+    TcxContainerStyle* style = CurrentStyle();
+    TColor color = style->Color();
+    // A native field takes the theme's fill unless a colour was given: a disabled one
+    // always, an enabled one when it is an editor.
+    bool themeFill = (m_viewInfo.state & csfDisabled) || ThemeFillsEnabledField();
+    if (m_viewInfo.usesNativeTheme && themeFill && !style->IsAssigned(svColor)) {
+        COLORREF fill;
+        if (HTHEME theme = ThemeHandleFor(totEdit);
+            theme && SUCCEEDED(ThemeApi().GetThemeColor(theme, m_viewInfo.nativePart, m_viewInfo.nativeState,
+                                                        3802 /* fill colour */, &fill)))
+            color = static_cast<TColor>(fill);
+    }
+    return color;
+}
+
+int ContainerNativePart()
+{
+    return PlatformMajorVersion() >= 6 ? 3 : 1;
+}
+
+int ContainerNativeState(TcxContainerState state, bool readOnly)
+{
+    if (state & csfDisabled)
+        return 4;
+    if (readOnly)
+        return 6;
+    if (state & csfFocused)
+        return 5;
+    return (state & csfHot) ? 2 : 1;
+}
+
+bool TcxContainer::UsesNativeTheme()
+{
+    // Controls that show what lies behind them (labels, group boxes, bars) draw their own
+    // look; the theme's field frame is not theirs.
+    return !UsesParentBackground() && Style()->LookAndFeel()->NativeStyle() && VisualStylesActive() &&
+           ThemeHandleFor(totEdit);
+}
+
+void TcxContainer::ComputeStateAndBorder(POINT p, bool hotAllowed)
+{
+    m_viewInfo.state = ComputeState(p, hotAllowed);
+    TcxContainerBorderStyle bs;
+    if (m_viewInfo.usesNativeTheme) {
+        bs = Style()->BorderStyle();
+    } else {
+        bs = CurrentStyle()->BorderStyle();
+        // The two flat looks are a one-pixel frame whose colour carries the look.
+        if (bs == cbsUltraFlat || bs == cbsOffice11)
+            bs = cbsSingle;
+    }
+    m_viewInfo.borderStyle = bs;
+    m_viewInfo.borderWidth = ContainerBorderWidth(bs);
 }
 
 void TcxContainer::ComputeViewInfo(POINT p, bool hotAllowed)
 {
-    m_viewInfo.state = ComputeState(p, hotAllowed);
+    m_viewInfo.usesNativeTheme = UsesNativeTheme();
+    int oldWidth = m_viewInfo.borderWidth;
+    ComputeStateAndBorder(p, hotAllowed);
+    // Where the control counts as hot depends on the frame it shows: a frame that got
+    // thinner is asked once more, so that the ring it gave back is not taken as hot.
+    if (!m_viewInfo.usesNativeTheme && m_viewInfo.borderWidth < oldWidth)
+        ComputeStateAndBorder(p, hotAllowed);
     TcxContainerStyle* style = CurrentStyle();
-    TcxContainerBorderStyle bs = style->BorderStyle();
-    if (bs == cbsUltraFlat || bs == cbsOffice11)
-        bs = cbsSingle;
-    m_viewInfo.borderStyle = bs;
-    m_viewInfo.borderWidth = ContainerBorderWidth(bs);
-    m_viewInfo.shadow = style->Shadow();
+    if (m_viewInfo.usesNativeTheme) {
+        m_viewInfo.nativePart = ContainerNativePart();
+        m_viewInfo.nativeState = ContainerNativeState(m_viewInfo.state, IsReadOnlyForTheme());
+    }
+    m_viewInfo.shadow = style->Shadow() && !m_viewInfo.usesNativeTheme;
     m_viewInfo.edges = style->Edges();
     m_viewInfo.bounds = {0, 0, Width(), Height()};
     RECT ext = BorderExtent();
@@ -870,20 +1010,29 @@ void TcxContainer::StyleValuesChanged(TcxContainerStyle* style)
         return;
     UpdateVisualStateAtCursor(false);
     // The control's own colour and font follow the normal style.
+    bool followedParentColor = ParentColor();
     m_settingOwnLook = true;
     if (!(ParentColor() && !Style()->IsAssigned(svColor)))
-        SetColor(Style()->Color());
+        SetColor(Style()->ColorForOwner());
     if (Style()->IsAssigned(svFont))
         SetFont(Style()->Font());
     m_settingOwnLook = false;
+    // The update above still saw the parent's colour; the view takes the style's now.
+    if (followedParentColor && !ParentColor())
+        UpdateVisualStateAtCursor(false);
 }
 
-void TcxContainer::PaintControl(HDC dc)
+void TcxContainer::PrepareForPaint()
 {
     // An update skipped earlier runs now; the paint under way shows its result, so it asks
     // for no further repaint.
     if (m_refreshRequested || !m_viewInfo.bounds.right)
         RunVisualStateUpdate(CursorPoint(), false, false);
+}
+
+void TcxContainer::PaintControl(HDC dc)
+{
+    PrepareForPaint();
     PaintFrame(dc);
     PaintContent(dc);
 }
@@ -924,6 +1073,10 @@ void Edge(HDC dc, const RECT& r, TColor topLeft, TColor bottomRight, TcxBorders 
 void TcxContainer::PaintFrame(HDC dc)
 {
     const TcxContainerViewInfo& vi = m_viewInfo;
+    if (vi.usesNativeTheme) {
+        PaintNativeFrame(dc);
+        return;
+    }
     int w = vi.borderWidth;
     RECT r = vi.borderRect;
     // The frame lies just outside the border rectangle on the sides that have an edge.
@@ -982,6 +1135,34 @@ void TcxContainer::PaintFrame(HDC dc)
     FillColor(dc, vi.borderRect, vi.backgroundColor);
 }
 
+void TcxContainer::PaintNativeFrame(HDC dc)
+{
+    const TcxContainerViewInfo& vi = m_viewInfo;
+    HTHEME theme = ThemeHandleFor(totEdit);
+    if (vi.borderStyle == cbsNone || !theme) {
+        FillColor(dc, vi.bounds, vi.backgroundColor);
+        return;
+    }
+    // The theme's field: its content filled with the background, the ring around it in the
+    // theme's border colour (or the theme's own frame when it names no colour).
+    RECT content = vi.borderRect;
+    ThemeApi().GetThemeBackgroundContentRect(theme, dc, vi.nativePart, vi.nativeState, &vi.bounds, &content);
+    // A part that keeps no margin (some themes' field background) still shows a one-pixel
+    // frame, as the theme's own fields do; a field without one would not be seen.
+    if (EqualRect(&content, &vi.bounds))
+        InflateRect(&content, -1, -1);
+    COLORREF border;
+    if (SUCCEEDED(ThemeApi().GetThemeColor(theme, vi.nativePart, vi.nativeState, 3801 /* border colour */,
+                                           &border))) {
+        SaveDCGuard saved(dc);
+        ExcludeClipRect(dc, content.left, content.top, content.right, content.bottom);
+        FillColor(dc, vi.bounds, static_cast<TColor>(border));
+    } else {
+        ThemeApi().DrawThemeBackground(theme, dc, vi.nativePart, vi.nativeState, &vi.bounds, nullptr);
+    }
+    FillColor(dc, content, vi.backgroundColor);
+}
+
 LRESULT TcxContainer::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
@@ -1003,10 +1184,37 @@ LRESULT TcxContainer::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         UpdateVisualStateAtCursor(false);
         return r;
     }
-    case WM_SYSCOLORCHANGE: UpdateVisualStateAtCursor(false); break;
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED: UpdateVisualStateAtCursor(false); break;
+    case WM_KEYDOWN:
+        if (TabKeyDown(wParam))
+            return 0;
+        break;
     default: break;
     }
     return TcxControl::WndProc(msg, wParam, lParam);
+}
+
+bool TcxContainer::TabKeyDown(WPARAM key)
+{
+    if (key != VK_TAB || !Focused() || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0 ||
+        !TabLeavesControl())
+        return false;
+    TCustomForm* form = GetParentForm();
+    if (!form)
+        return false;
+    form->SelectNext(GetKeyState(VK_SHIFT) >= 0);
+    // The focus that came back to the frame belongs to the inner control.
+    if (HandleAllocated() && GetFocus() == Handle() && m_innerControl && m_innerControl->CanFocus())
+        m_innerControl->SetFocus();
+    return true;
+}
+
+void TcxContainer::ScreenResolutionChanged(int m, int d)
+{
+    if (m != d && d != 0 && Style() && Style()->IsAssigned(svFont))
+        Style()->Font()->SetHeight(MulDiv(Style()->Font()->Height(), m, d));
+    TcxControl::ScreenResolutionChanged(m, d);
 }
 
 void TcxContainer::HandleCreated()
@@ -1130,6 +1338,10 @@ void TcxContainer::FontChanged()
 {
     TcxControl::FontChanged();
     if (!Style() || m_settingOwnLook)
+        return;
+    // The parent's font arriving does not replace a font the style assigns: that one is the
+    // control's own (a description's stored font would be lost to the form's otherwise).
+    if (ParentFont() && Style()->IsAssigned(svFont))
         return;
     m_settingOwnLook = true;
     Style()->TakeControlFont(*Font());

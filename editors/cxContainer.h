@@ -46,15 +46,19 @@ TcxContainerBorderStyle DefaultBorderStyleFor(TcxLookAndFeelKind kind);
 
 class TcxContainerStyle : public TPersistent {
 public:
-    TcxContainerStyle(TcxContainer* container, TcxContainerStateIndex state);
+    // A style in direct value mode is a light one made on the fly for one paint: it answers
+    // its own fields and nothing else (every value counts as assigned, no controller, no
+    // fallbacks), borrows its font, and tells nobody of changes.
+    TcxContainerStyle(TcxContainer* container, TcxContainerStateIndex state, bool directValueMode = false);
     ~TcxContainerStyle() override;
     const wchar_t* ClassName() const override { return L"TcxContainerStyle"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
     void Assign(const TPersistent* source) override;
 
-    TcxContainerStyleValues AssignedValues() const noexcept { return m_assigned; }
-    bool IsAssigned(TcxContainerStyleValue v) const noexcept { return (m_assigned & v) != 0; }
+    TcxContainerStyleValues AssignedValues() const noexcept { return m_direct ? ~0u : m_assigned; }
+    bool IsAssigned(TcxContainerStyleValue v) const noexcept { return (AssignedValues() & v) != 0; }
+    bool DirectValueMode() const noexcept { return m_direct; }
     void RestoreDefaults();
     void SetAssignedValues(TcxContainerStyleValues v);
     // Forgets every assigned value (and, in the normal style, the look-and-feel settings).
@@ -70,6 +74,9 @@ public:
     TcxContainerBorderStyle BorderStyle() const;
     void SetBorderStyle(TcxContainerBorderStyle v);
     TColor Color() const;
+    // The colour a container copies into its own Color: a colour set on the style (or its
+    // controllers) wins over the parent's colour the container may still be following.
+    TColor ColorForOwner() const;
     void SetColor(TColor v);
     TcxBorders Edges() const;
     void SetEdges(TcxBorders v);
@@ -85,10 +92,13 @@ public:
     void SetTextStyle(TFontStyles v);
     // Font and look-and-feel exist once per owner, in the normal style.
     TFont* Font() noexcept;
+    // Copies the font and marks it assigned; a style in direct value mode keeps the
+    // reference instead (the font must outlive its use).
+    void SetFont(TFont* font);
     TcxLookAndFeel* LookAndFeel() noexcept;
     // The font with the state's text colour and text style.
     const TFont& EffectiveFont();
-    bool IsRootStyle() const noexcept { return m_state == csNormal; }
+    bool IsRootStyle() const noexcept { return m_direct || m_state == csNormal; }
     // Takes the control's font (inherited from its parent, say) without marking it assigned.
     void TakeControlFont(const TFont& font);
 
@@ -133,6 +143,8 @@ private:
     void UpdateFont();
 
     TcxContainer* m_container;
+    bool m_direct = false;
+    TFont* m_borrowedFont = nullptr;
     TcxContainerStyle* m_root = nullptr;
     TcxStyleController* m_controller = nullptr;
     std::wstring m_pendingControllerName;
@@ -218,7 +230,17 @@ struct TcxContainerViewInfo {
     TcxContainerState state = csfNormal;
     TcxBorders edges = cxBordersAll;
     bool shadow = false;
+    // Drawn by the platform's theme of the edit field, in this part and state.
+    bool usesNativeTheme = false;
+    int nativePart = 0;
+    int nativeState = 0;
 };
+
+// The part of the edit field's theme a container frame is drawn with (the newer systems
+// have a part of their own for a field without scroll bars).
+int ContainerNativePart();
+// The theme state of the frame: disabled, read-only, focused, hot, normal (first that applies).
+int ContainerNativeState(TcxContainerState state, bool readOnly);
 
 class TcxContainer : public TcxControl, public IcxMouseTrackingCaller {
 public:
@@ -250,8 +272,17 @@ public:
     // Called by the four styles when one of their values changes.
     virtual void StyleValuesChanged(TcxContainerStyle* style);
     virtual bool UsesParentBackground() const { return false; }
+    // The look-and-feel asks for the platform's look and the edit field's theme opens (never
+    // for controls that use the parent's background).
+    virtual bool UsesNativeTheme();
+    // Whether an enabled native control takes the theme's fill as its background (editors).
+    virtual bool ThemeFillsEnabledField() const { return false; }
+    // A read-only control shows the theme's read-only field.
+    virtual bool IsReadOnlyForTheme() { return false; }
     // The part of the control where the cursor makes it hot (client coordinates).
     virtual RECT HotBounds();
+    // A font the normal style assigns grows or shrinks with the form's resolution.
+    void ScreenResolutionChanged(int m, int d) override;
     // The hover watch noticed that the cursor has gone.
     void HoverEnded() override;
     // The control's colour set by a program or a description is the normal style's colour.
@@ -266,6 +297,9 @@ protected:
     void SetInnerControl(TWinControl* control);
     virtual void ComputeViewInfo(POINT p, bool hotAllowed);
     virtual RECT BorderExtent();
+    // The border style and state for a point: the state, the style chosen for it and its
+    // border style and width go into the view info.
+    void ComputeStateAndBorder(POINT p, bool hotAllowed);
     virtual TColor CurrentBorderColor();
     virtual TColor CurrentBackgroundColor();
     virtual void PlaceInnerControl();
@@ -276,7 +310,11 @@ protected:
     // Runs after a mouse-driven update (editors detect button clicks here).
     virtual void AfterMouseUpdate() {}
     void PaintControl(HDC dc) override;
+    // Runs an update that was skipped earlier, so that a paint shows the current state.
+    void PrepareForPaint();
     virtual void PaintFrame(HDC dc);
+    // The frame the platform's theme gives an edit field.
+    void PaintNativeFrame(HDC dc);
     virtual void PaintContent(HDC dc) {}
     void Notification(TComponent* component, TOperation operation) override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -287,6 +325,10 @@ protected:
     void FontChanged() override;
     void ColorChanged() override;
     void LookAndFeelChanged() override;
+    // Tab in the control moves the focus to the next control of the form (Shift: the
+    // previous one), unless Ctrl or Alt is held or the control keeps Tab; true consumes it.
+    bool TabKeyDown(WPARAM key);
+    virtual bool TabLeavesControl() const { return true; }
     // Shapes the window: with a shadow, the frame and its copy moved 3 pixels right and down.
     void ApplyWindowRegion();
     // Clips the inner control to the client rectangle (an empty region when it lies outside).

@@ -127,28 +127,6 @@ void TcxControl::CreateParams(TCreateParams& params)
     params.classStyle &= ~(CS_HREDRAW | CS_VREDRAW);
 }
 
-namespace {
-
-// Off-screen buffers kept from one paint to the next, one per nesting level (a control may
-// paint its parent's surface while it paints itself). A new bitmap for every paint cost more
-// than painting a small control; the buffers only grow, to the largest area painted so far.
-struct PaintBuffer {
-    UniqueMemoryDC dc;
-    UniqueBitmap bitmap;
-    int width = 0;
-    int height = 0;
-};
-
-std::vector<PaintBuffer>& PaintBuffers()
-{
-    static std::vector<PaintBuffer> buffers;
-    return buffers;
-}
-
-size_t g_paintDepth = 0;
-
-} // namespace
-
 void TcxControl::Paint(HDC dc, const RECT& updateRect)
 {
     // The off-screen buffer keeps the control from flickering; its origin is moved so that
@@ -157,29 +135,10 @@ void TcxControl::Paint(HDC dc, const RECT& updateRect)
     if (w <= 0 || h <= 0)
         return;
     m_lastPaintTick = GetTickCount64();
-    std::vector<PaintBuffer>& buffers = PaintBuffers();
-    if (buffers.size() <= g_paintDepth)
-        buffers.resize(g_paintDepth + 1);
-    PaintBuffer& buffer = buffers[g_paintDepth];
-    if (!buffer.dc)
-        buffer.dc.reset(CreateCompatibleDC(dc));
-    if (buffer.width < w || buffer.height < h) {
-        buffer.width = std::max(buffer.width, w);
-        buffer.height = std::max(buffer.height, h);
-        buffer.bitmap.reset(CreateCompatibleBitmap(dc, buffer.width, buffer.height));
-    }
-    struct DepthGuard {
-        DepthGuard() { ++g_paintDepth; }
-        ~DepthGuard() { --g_paintDepth; }
-    } depth;
-    HDC mem = buffer.dc.get();
-    SelectGuard sel(mem, buffer.bitmap.get());
-    // Whatever a painter leaves selected or set in the kept context ends with this paint.
-    const int saved = SaveDC(mem);
-    SetWindowOrgEx(mem, updateRect.left, updateRect.top, nullptr);
-    PaintControl(mem);
-    RestoreDC(mem, saved);
-    BitBlt(dc, updateRect.left, updateRect.top, w, h, mem, 0, 0, SRCCOPY);
+    TcxPaintBuffer buffer(dc, w, h);
+    SetWindowOrgEx(buffer.DC(), updateRect.left, updateRect.top, nullptr);
+    PaintControl(buffer.DC());
+    buffer.CopyTo(dc, updateRect.left, updateRect.top, w, h);
 }
 
 void TcxControl::PaintTo(HDC dc)

@@ -1,9 +1,70 @@
 #include "cxEdit.h"
 
+#include "runtime/rtForms.h"
 #include "runtime/rtGraphicsInfo.h"
+
+#include <windowsx.h>
 
 #include <cstring>
 #include <utility>
+
+// ---- TcxEditAlignment ----------------------------------------------------------------------------
+
+namespace cxedit {
+
+const TClassInfo* TcxEditAlignment::StaticProperties()
+{
+    static const TClassInfo info = [] {
+        TClassInfo ci(L"TcxEditAlignment", nullptr);
+        ci.AddEnum<TcxEditAlignment, TAlignment>(L"Horz",
+                                                 {{L"taLeftJustify", int(TAlignment::taLeftJustify)},
+                                                  {L"taRightJustify", int(TAlignment::taRightJustify)},
+                                                  {L"taCenter", int(TAlignment::taCenter)}},
+                                                 &TcxEditAlignment::SetHorz, &TcxEditAlignment::Horz);
+        ci.AddEnum<TcxEditAlignment, TcxEditVertAlignment>(
+            L"Vert",
+            {{L"taTopJustify", int(TcxEditVertAlignment::taTopJustify)},
+             {L"taBottomJustify", int(TcxEditVertAlignment::taBottomJustify)},
+             {L"taVCenter", int(TcxEditVertAlignment::taVCenter)}},
+            &TcxEditAlignment::SetVert, &TcxEditAlignment::Vert);
+        return ci;
+    }();
+    return &info;
+}
+
+void TcxEditAlignment::Assign(const TPersistent* source)
+{
+    auto* a = dynamic_cast<const TcxEditAlignment*>(source);
+    if (!a) {
+        TPersistent::Assign(source);
+        return;
+    }
+    if (*a == *this)
+        return;
+    m_horz = a->m_horz;
+    m_horzAssigned = a->m_horzAssigned;
+    m_vert = a->m_vert;
+    Changed();
+}
+
+void TcxEditAlignment::SetHorz(TAlignment v)
+{
+    if (m_horzAssigned && v == m_horz)
+        return;
+    m_horz = v;
+    m_horzAssigned = true;
+    Changed();
+}
+
+void TcxEditAlignment::SetVert(TcxEditVertAlignment v)
+{
+    if (v == m_vert)
+        return;
+    m_vert = v;
+    Changed();
+}
+
+} // namespace cxedit
 
 // ---- TcxCustomEditProperties -----------------------------------------------------------------
 
@@ -20,6 +81,7 @@ const TClassInfo* TcxCustomEditProperties::StaticProperties()
     static const TClassInfo info = [] {
         using P = TcxCustomEditProperties;
         TClassInfo ci(L"TcxCustomEditProperties", nullptr);
+        ci.AddObject<P, cxedit::TcxEditAlignment>(L"Alignment", &P::Alignment);
         ci.AddSet<P, unsigned>(
             L"AssignedValues",
             {{L"evsReadOnly", epvReadOnly}, {L"evsMinValue", epvMinValue}, {L"evsMaxValue", epvMaxValue}},
@@ -67,6 +129,7 @@ void TcxCustomEditProperties::Assign(const TPersistent* source)
         m_clearKey = p->m_clearKey;
         m_clickKey = p->m_clickKey;
         m_useLeftAlignmentOnEditing = p->m_useLeftAlignmentOnEditing;
+        m_alignment.Assign(&p->m_alignment);
         // The range and read-only settings are taken only where the source set them.
         m_assignedValues = 0;
         if (p->m_assignedValues & epvMaxValue)
@@ -153,11 +216,14 @@ void TcxCustomEditProperties::MarkChanged()
         return;
     }
     m_changed = false;
-    if (!m_owner)
+    if (!m_owner && !OnPropertiesChanged)
         return;
     ++m_changing;
     try {
-        m_owner->PropertiesChangedFromProperties();
+        if (m_owner)
+            m_owner->PropertiesChangedFromProperties();
+        else
+            OnPropertiesChanged();
     } catch (...) {
         --m_changing;
         throw;
@@ -240,8 +306,32 @@ const TcxEditStyle* TcxEditStyle::ButtonTransparencySource(int depth) const
     return s && s != this ? s->ButtonTransparencySource(depth + 1) : nullptr;
 }
 
+void TcxEditStyle::Assign(const TPersistent* source)
+{
+    if (auto* s = dynamic_cast<const TcxEditStyle*>(source)) {
+        LockUpdate();
+        m_buttonStyle = s->m_buttonStyle;
+        m_buttonStyleAssigned = s->m_buttonStyleAssigned || s->DirectValueMode();
+        m_buttonTransparency = s->m_buttonTransparency;
+        m_buttonTransparencyAssigned = s->m_buttonTransparencyAssigned || s->DirectValueMode();
+        m_gradientButtons = s->m_gradientButtons;
+        m_gradientButtonsAssigned = s->m_gradientButtonsAssigned || s->DirectValueMode();
+        try {
+            TcxContainerStyle::Assign(source);
+        } catch (...) {
+            UnlockUpdate();
+            throw;
+        }
+        UnlockUpdate();
+        return;
+    }
+    TcxContainerStyle::Assign(source);
+}
+
 TcxEditButtonStyle TcxEditStyle::ButtonStyle() const
 {
+    if (DirectValueMode())
+        return m_buttonStyle;
     if (const TcxEditStyle* src = ButtonStyleSource())
         return src->m_buttonStyle;
     return IsRootStyle() ? btsDefault : RootEdit()->ButtonStyle();
@@ -264,6 +354,8 @@ TcxEditButtonStyle TcxEditStyle::EffectiveButtonStyle()
 
 TcxEditButtonTransparency TcxEditStyle::ButtonTransparency() const
 {
+    if (DirectValueMode())
+        return m_buttonTransparency;
     const TcxEditStyle* src = RootEdit()->ButtonTransparencySource();
     return src ? src->m_buttonTransparency : ebtNone;
 }
@@ -280,6 +372,8 @@ void TcxEditStyle::SetButtonTransparency(TcxEditButtonTransparency v)
 
 bool TcxEditStyle::GradientButtons() const
 {
+    if (DirectValueMode())
+        return m_gradientButtons;
     const TcxEditStyle* r = RootEdit();
     return r->m_gradientButtonsAssigned && r->m_gradientButtons;
 }
@@ -369,6 +463,8 @@ TcxCustomEdit::TcxCustomEdit(TComponent* owner) : TcxContainer(owner)
 TcxCustomEdit::~TcxCustomEdit()
 {
     Destroying();
+    if (m_repositoryItem)
+        m_repositoryItem->RemoveUser(this);
 }
 
 void TcxCustomEdit::InitEdit(TcxCustomEditProperties* properties)
@@ -387,6 +483,16 @@ const TClassInfo* TcxCustomEdit::StaticProperties()
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxCustomEdit", TcxContainer::StaticProperties());
         ci.AddBool<TcxCustomEdit>(L"AutoSize", &TcxCustomEdit::SetAutoSize, &TcxCustomEdit::AutoSize);
+        ci.AddInt<TcxCustomEdit>(L"AnchorX", &TcxCustomEdit::SetAnchorX, &TcxCustomEdit::AnchorX);
+        ci.AddInt<TcxCustomEdit>(L"AnchorY", &TcxCustomEdit::SetAnchorY, &TcxCustomEdit::AnchorY);
+        ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnDblClick", &TcxCustomEdit::OnDblClick);
+        ci.Add({L"RepositoryItem",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<TcxCustomEdit&>(o).SetRepositoryItemName(v.text);
+                },
+                {},
+                {},
+                {}});
         ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnChange", &TcxCustomEdit::OnChange);
         ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnEditValueChanged", &TcxCustomEdit::OnEditValueChanged);
         ci.AddEvent<TcxCustomEdit, TcxEditEditingEvent>(L"OnEditing", &TcxCustomEdit::OnEditing);
@@ -398,6 +504,66 @@ const TClassInfo* TcxCustomEdit::StaticProperties()
         return ci;
     }();
     return &info;
+}
+
+TcxCustomEditProperties* TcxCustomEdit::ActiveProperties() noexcept
+{
+    return m_repositoryItem ? m_repositoryItem->Properties() : m_properties.get();
+}
+
+void TcxCustomEdit::SetRepositoryItem(TcxEditRepositoryItem* item)
+{
+    if (item == m_repositoryItem)
+        return;
+    if (item && !CanUseProperties(item->Properties()))
+        throw EInvalidOperation(L"The repository item's properties do not suit this editor");
+    if (m_repositoryItem) {
+        m_repositoryItem->RemoveUser(this);
+        RemoveFreeNotification(m_repositoryItem);
+    }
+    m_repositoryItem = item;
+    if (item) {
+        item->AddUser(this);
+        FreeNotification(item);
+    }
+    PropertiesChanged();
+}
+
+void TcxCustomEdit::Notification(TComponent* component, TOperation operation)
+{
+    TcxContainer::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == m_repositoryItem) {
+        m_repositoryItem = nullptr;
+        PropertiesChanged();
+    }
+}
+
+TcxEditRepositoryItem::TcxEditRepositoryItem(TComponent* owner, TcxCustomEditProperties* properties)
+    : TComponent(owner), m_properties(properties)
+{
+    m_properties->OnPropertiesChanged = [this] {
+        // A user may go away while the others are told: tell a copy of the list.
+        std::vector<TcxCustomEdit*> users = m_users;
+        for (TcxCustomEdit* editor : users)
+            editor->PropertiesChangedFromProperties();
+    };
+}
+
+TcxEditRepositoryItem::~TcxEditRepositoryItem()
+{
+    Destroying();
+    m_properties->OnPropertiesChanged = nullptr;
+}
+
+void TcxEditRepositoryItem::AddUser(TcxCustomEdit* editor)
+{
+    if (std::find(m_users.begin(), m_users.end(), editor) == m_users.end())
+        m_users.push_back(editor);
+}
+
+void TcxEditRepositoryItem::RemoveUser(TcxCustomEdit* editor)
+{
+    m_users.erase(std::remove(m_users.begin(), m_users.end(), editor), m_users.end());
 }
 
 void TcxCustomEdit::PropertiesChangedFromProperties()
@@ -412,6 +578,7 @@ void TcxCustomEdit::PropertiesChanged()
         m_modifiedAfterEnter = false;
     if (m_constructing || IsLoading() || IsDestroying())
         return;
+    UpdateAnchors();
     ApplyAutoSize();
     UpdateVisualStateAtCursor(false);
 }
@@ -437,6 +604,41 @@ private:
 bool TcxCustomEdit::CanModify()
 {
     return !ReadOnly();
+}
+
+TcxCustomEditProperties* TcxCustomEdit::ItemProperties() noexcept
+{
+    return m_repositoryItem ? m_repositoryItem->Properties() : nullptr;
+}
+
+void TcxCustomEdit::RaiseChange()
+{
+    for (TcxCustomEditProperties* p : {Properties(), ItemProperties()})
+        if (p && p->OnChange)
+            CallHandler([&] { p->OnChange(this); });
+    if (OnChange)
+        CallHandler([&] { OnChange(this); });
+}
+
+void TcxCustomEdit::RaiseEditValueChanged()
+{
+    for (TcxCustomEditProperties* p : {Properties(), ItemProperties()})
+        if (p && p->OnEditValueChanged)
+            CallHandler([&] { p->OnEditValueChanged(this); });
+    if (OnEditValueChanged)
+        CallHandler([&] { OnEditValueChanged(this); });
+}
+
+bool TcxCustomEdit::ListensToChange()
+{
+    TcxCustomEditProperties* item = ItemProperties();
+    return Properties()->OnChange || (item && item->OnChange) || OnChange;
+}
+
+bool TcxCustomEdit::ListensToEditValueChanged()
+{
+    TcxCustomEditProperties* item = ItemProperties();
+    return Properties()->OnEditValueChanged || (item && item->OnEditValueChanged) || OnEditValueChanged;
 }
 
 bool TcxCustomEdit::DoEditing()
@@ -489,7 +691,7 @@ void TcxCustomEdit::SetEditValue(const TcxEditValue& value)
 
 void TcxCustomEdit::SetInternalEditValue(const TcxEditValue& value)
 {
-    TcxCustomEditProperties* p = Properties();
+    TcxCustomEditProperties* p = ActiveProperties();
     if (m_userChanging && !DoEditing())
         return;
     bool changed = p && p->CompareEditValues() && value != m_editValue;
@@ -512,7 +714,7 @@ void TcxCustomEdit::ContentChangedByUser(const TcxEditValue& value)
     m_editValue = value;
     SetModifiedAfterEnter(true);
     ChangeHandler();
-    if (changed && Properties() && Properties()->SeparateValueChangedEvent())
+    if (changed && Properties() && ActiveProperties()->SeparateValueChangedEvent())
         EditValueChangedHandler();
 }
 
@@ -520,36 +722,26 @@ void TcxCustomEdit::ChangeHandler()
 {
     if (IsLoading() || IsDestroying() || !Properties())
         return;
-    TcxCustomEditProperties* p = Properties();
-    if (p->OnChange || OnChange) {
-        if (m_changeEventsLock > 0) {
+    if (ListensToChange()) {
+        if (m_changeEventsLock > 0)
             m_pendingChange = true;
-        } else {
-            if (p->OnChange)
-                CallHandler([&] { p->OnChange(this); });
-            if (OnChange)
-                CallHandler([&] { OnChange(this); });
-        }
+        else
+            RaiseChange();
     }
+    TcxCustomEditProperties* p = ActiveProperties();
     if (!p->SeparateValueChangedEvent() && !p->CompareEditValues())
         EditValueChangedHandler();
 }
 
 void TcxCustomEdit::EditValueChangedHandler()
 {
-    if (IsLoading() || IsDestroying() || !Properties())
-        return;
-    TcxCustomEditProperties* p = Properties();
-    if (!p->OnEditValueChanged && !OnEditValueChanged)
+    if (IsLoading() || IsDestroying() || !Properties() || !ListensToEditValueChanged())
         return;
     if (m_changeEventsLock > 0) {
         m_pendingEditValueChanged = true;
         return;
     }
-    if (p->OnEditValueChanged)
-        CallHandler([&] { p->OnEditValueChanged(this); });
-    if (OnEditValueChanged)
-        CallHandler([&] { OnEditValueChanged(this); });
+    RaiseEditValueChanged();
 }
 
 void TcxCustomEdit::LockChangeEvents(bool lock, bool fire)
@@ -564,28 +756,19 @@ void TcxCustomEdit::LockChangeEvents(bool lock, bool fire)
         return;
     if (--m_changeEventsLock > 0 || !fire || IsLoading() || IsDestroying() || !Properties())
         return;
-    TcxCustomEditProperties* p = Properties();
     bool change = m_pendingChange, valueChanged = m_pendingEditValueChanged;
     m_pendingChange = m_pendingEditValueChanged = false;
-    if (change) {
-        if (p->OnChange)
-            CallHandler([&] { p->OnChange(this); });
-        if (OnChange)
-            CallHandler([&] { OnChange(this); });
-    }
-    if (valueChanged) {
-        if (p->OnEditValueChanged)
-            CallHandler([&] { p->OnEditValueChanged(this); });
-        if (OnEditValueChanged)
-            CallHandler([&] { OnEditValueChanged(this); });
-    }
+    if (change)
+        RaiseChange();
+    if (valueChanged)
+        RaiseEditValueChanged();
 }
 
 bool TcxCustomEdit::ValidateEdit(bool raiseOnError)
 {
     if (!m_modifiedAfterEnter || m_validated)
         return true;
-    TcxCustomEditProperties* p = Properties();
+    TcxCustomEditProperties* p = ActiveProperties();
     // Whatever happens below, also an error raised on the failure path, the editor leaves
     // the validating state.
     m_isValidating = true;
@@ -596,7 +779,9 @@ bool TcxCustomEdit::ValidateEdit(bool raiseOnError)
     std::wstring errorText;
     if (p->CanValidate()) {
         errorText = cxSEditValidateErrorText;
-        p->ValidateDisplayValue(display, errorText, error, this);
+        Properties()->ValidateDisplayValue(display, errorText, error, this);
+        if (TcxCustomEditProperties* item = ItemProperties())
+            item->ValidateDisplayValue(display, errorText, error, this);
         if (display != shown)
             SetDisplayValue(display);
     }
@@ -632,7 +817,7 @@ void TcxCustomEdit::ValidationError(const std::wstring& errorText)
         }
         SelectAllText();
     }
-    if (Properties()->BeepOnError())
+    if (ActiveProperties()->BeepOnError())
         MessageBeep(MB_OK);
     if (!errorText.empty())
         throw EcxEditValidationError(errorText);
@@ -649,7 +834,7 @@ void TcxCustomEdit::PostEditValue(bool validateFirst)
 
 bool TcxCustomEdit::EditorKeyDown(WPARAM key)
 {
-    TcxCustomEditProperties* p = Properties();
+    TcxCustomEditProperties* p = ActiveProperties();
     m_escapeHandled = false;
     unsigned shortCut = ShortCutOf(key);
     if (p->ClearKey() != 0 && shortCut == p->ClearKey()) {
@@ -698,12 +883,38 @@ void TcxCustomEdit::DoEnter()
     });
     if (OnEnter)
         CallHandler([this] { OnEnter(this); });
-    if (Properties() && Properties()->RememberValueOnEnter())
+    if (Properties() && ActiveProperties()->RememberValueOnEnter())
         m_valueOnEnter = m_editValue;
 }
 
+namespace {
+
+// The form the editor is on has ended its modal loop and is going away: its result is known.
+bool ModalFormClosing(const TWinControl* control, TModalResult& result)
+{
+    TCustomForm* form = control->GetParentForm();
+    if (!form || !form->IsModal() || form->ModalResult() == mrNone)
+        return false;
+    result = form->ModalResult();
+    return true;
+}
+
+} // namespace
+
 void TcxCustomEdit::DoExit()
 {
+    TModalResult closing = mrNone;
+    if (ModalFormClosing(this, closing)) {
+        // The form is closing: an error raised now would stand alone over a window that
+        // is gone, so the value is checked quietly, and not at all when the form was
+        // cancelled.
+        if (closing != mrCancel)
+            ValidateEdit(false);
+        UpdateVisualStateAtCursor(false);
+        if (OnExit)
+            CallHandler([this] { OnExit(this); });
+        return;
+    }
     bool user = m_userChanging;
     m_userChanging = false;
     ScopeExit restore([&] { m_userChanging = user; });
@@ -726,6 +937,48 @@ void TcxCustomEdit::DoExit()
     if (OnExit)
         CallHandler([this] { OnExit(this); });
     SetEditModified(false);
+}
+
+LRESULT TcxCustomEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_LBUTTONDBLCLK) {
+        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        bool press = DblClickIsButtonPress(p);
+        LRESULT r = TcxContainer::WndProc(msg, wParam, lParam);
+        if (!press && OnDblClick)
+            CallHandler([this] { OnDblClick(this); });
+        return r;
+    }
+    return TcxContainer::WndProc(msg, wParam, lParam);
+}
+
+void TcxCustomEdit::PaintControl(HDC dc)
+{
+    PrepareForPaint();
+    bool handled = false;
+    // The canvas for the handlers is made only when someone listens: most editors paint
+    // without any, many times a second while a run is under way.
+    if (OnBeforePaint || OnCustomBackground) {
+        TCanvas canvas;
+        canvas.SetHandle(dc);
+        try {
+            TcxCanvas cx(&canvas);
+            if (OnBeforePaint)
+                CallHandler([&] { OnBeforePaint(this, cx); });
+            if (OnCustomBackground)
+                CallHandler([&] { OnCustomBackground(this, cx, handled); });
+        } catch (...) {
+            canvas.SetHandle(nullptr);
+            throw;
+        }
+        canvas.SetHandle(nullptr);
+    }
+    if (!handled) {
+        SaveDCGuard saved(dc);
+        ExcludeFromBackground(dc);
+        PaintFrame(dc);
+    }
+    PaintContent(dc);
 }
 
 void TcxCustomEdit::SetAutoSize(bool v)
@@ -779,15 +1032,57 @@ void TcxCustomEdit::ApplyAutoSize()
     m_applyingAutoSize = false;
 }
 
+void TcxCustomEdit::UpdateAnchors()
+{
+    m_anchorX = m_anchorY = kNoAnchor;
+    if (!m_properties || !m_autoSize)
+        return;
+    const cxedit::TcxEditAlignment& a = ActiveProperties()->AlignmentValue();
+    if (AutoWidth()) {
+        if (a.Horz() == cxedit::TAlignment::taCenter)
+            m_anchorX = Left() + (Width() + 1) / 2;
+        else if (a.Horz() == cxedit::TAlignment::taRightJustify)
+            m_anchorX = Left() + Width();
+    }
+    if (a.Vert() == cxedit::TcxEditVertAlignment::taVCenter)
+        m_anchorY = Top() + (Height() + 1) / 2;
+    else if (a.Vert() == cxedit::TcxEditVertAlignment::taBottomJustify)
+        m_anchorY = Top() + Height();
+}
+
 void TcxCustomEdit::SetBounds(int left, int top, int width, int height)
 {
-    if (m_autoSize && !m_constructing && !IsLoading() && m_properties)
+    bool sizing = m_autoSize && !m_constructing && !IsLoading() && m_properties;
+    if (sizing) {
         height = AutoHeight();
+        // A size the editor gives itself keeps its anchors where they are; a place given
+        // by the program moves them.
+        if (m_applyingAutoSize) {
+            const cxedit::TcxEditAlignment& a = ActiveProperties()->AlignmentValue();
+            if (m_anchorY != kNoAnchor)
+                top = a.Vert() == cxedit::TcxEditVertAlignment::taVCenter ? m_anchorY - (height + 1) / 2
+                                                                          : m_anchorY - height;
+            if (m_anchorX != kNoAnchor && AutoWidth())
+                left = a.Horz() == cxedit::TAlignment::taCenter ? m_anchorX - (width + 1) / 2
+                                                                : m_anchorX - width;
+        }
+    }
     TcxContainer::SetBounds(left, top, width, height);
+    if (sizing && !m_applyingAutoSize)
+        UpdateAnchors();
 }
 
 void TcxCustomEdit::Loaded()
 {
+    if (!m_pendingRepositoryItem.empty()) {
+        std::wstring name = std::move(m_pendingRepositoryItem);
+        m_pendingRepositoryItem.clear();
+        for (TComponent* o = Owner(); o; o = o->Owner())
+            if (auto* item = dynamic_cast<TcxEditRepositoryItem*>(o->FindComponent(name))) {
+                SetRepositoryItem(item);
+                break;
+            }
+    }
     TcxContainer::Loaded();
     ApplyAutoSize();
 }
@@ -828,14 +1123,64 @@ const TClassInfo* TcxEditButton::StaticProperties()
         ci.AddBool<TcxEditButton>(L"Stretchable", &TcxEditButton::SetStretchable,
                                   &TcxEditButton::Stretchable);
         ci.AddInt<TcxEditButton>(L"Tag", &TcxEditButton::SetTag, &TcxEditButton::Tag);
+        // Stored as the bytes of a bitmap file.
+        ci.Add({L"Glyph",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    UniqueBitmap picture = ValueToBitmap(v);
+                    static_cast<TcxEditButton&>(o).SetGlyph(picture.get());
+                },
+                {},
+                {},
+                {}});
         return ci;
     }();
     return &info;
 }
 
+namespace {
+
+std::unique_ptr<TcxBitmap> CopyGlyph(HDC src, int width, int height)
+{
+    auto copy = std::make_unique<TcxBitmap>(width, height, 24);
+    BitBlt(copy->DC(), 0, 0, width, height, src, 0, 0, SRCCOPY);
+    return copy;
+}
+
+} // namespace
+
+TcxBitmap* TcxEditButton::Glyph()
+{
+    if (!m_glyph)
+        m_glyph = std::make_unique<TcxBitmap>();
+    return m_glyph.get();
+}
+
+void TcxEditButton::SetGlyph(HBITMAP bitmap)
+{
+    BITMAP info{};
+    if (!bitmap || !GetObjectW(bitmap, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight <= 0) {
+        m_glyph.reset();
+    } else {
+        UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
+        SelectGuard sel(dc.get(), bitmap);
+        m_glyph = CopyGlyph(dc.get(), info.bmWidth, info.bmHeight);
+    }
+    GlyphChanged();
+}
+
+void TcxEditButton::GlyphChanged()
+{
+    if (OnChanged)
+        OnChanged(this);
+}
+
 void TcxEditButton::Assign(const TPersistent* source)
 {
     if (auto* b = dynamic_cast<const TcxEditButton*>(source)) {
+        if (b->m_glyph && !b->m_glyph->Empty())
+            m_glyph = CopyGlyph(b->m_glyph->DC(), b->m_glyph->Width(), b->m_glyph->Height());
+        else
+            m_glyph.reset();
         m_caption = b->m_caption;
         m_default = b->m_default;
         m_enabled = b->m_enabled;
@@ -921,14 +1266,6 @@ void TcxEditButtons::Changed()
 {
     if (OnChanged)
         OnChanged(nullptr);
-}
-
-int EditButtonWidth(const TcxEditButton& button)
-{
-    const int margin = 4;
-    if (button.Width() > 0)
-        return std::max(button.Width(), margin);
-    return GetSystemMetrics(SM_CYHSCROLL);
 }
 
 // ---- properties registry -----------------------------------------------------------------------

@@ -6,10 +6,25 @@
 #include "editors/cxEditButtons.h"
 
 #include <algorithm>
+#include <climits>
+#include <functional>
 #include <memory>
 #include <vector>
 
 class TcxCustomEdit;
+
+// Paint events of an editor. A handler that sets AHandled has drawn that part itself.
+using TcxEditBeforePaintEvent = std::function<void(TcxCustomEdit* Sender, TcxCanvas& ACanvas)>;
+using TcxEditCustomDrawEvent = std::function<void(TcxCustomEdit* Sender, TcxCanvas& ACanvas, bool& AHandled)>;
+using TcxEditCustomButtonEvent = std::function<void(TcxCustomEdit* Sender, TcxCanvas& ACanvas,
+                                                    const TcxEditButtonViewInfo& AButton, bool& AHandled)>;
+// The border handler gives the later steps their content rectangle and colours in AFace.
+using TcxEditCustomButtonBorderEvent =
+    std::function<void(TcxCustomEdit* Sender, TcxCanvas& ACanvas, const TcxEditButtonViewInfo& AButton,
+                       TcxEditButtonFace& AFace, bool& AHandled)>;
+using TcxEditCustomButtonBackgroundEvent =
+    std::function<void(TcxCustomEdit* Sender, TcxCanvas& ACanvas, const TcxEditButtonViewInfo& AButton,
+                       const TcxEditButtonFace& AFace, bool& AHandled)>;
 
 // A value of an editor: nothing yet, null (a cleared editor), or a text. Two values are
 // equal only when kind and text are.
@@ -37,6 +52,47 @@ using TcxEditEditingEvent = std::function<void(TObject* Sender, bool& CanEdit)>;
 // The default error text of a failed validation.
 extern const wchar_t* const cxSEditValidateErrorText;
 
+// Content alignment of an editor. The value names are the ones stored descriptions use; they
+// live in their own scope because the label keeps a set of the same names for its text.
+namespace cxedit {
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum class TcxEditVertAlignment { taTopJustify, taBottomJustify, taVCenter };
+
+// Where an editor puts its content, loadable as "Alignment.Horz" and "Alignment.Vert". The
+// horizontal part counts as given only once it is set; until then the editor's default
+// (left) applies.
+class TcxEditAlignment : public TPersistent {
+public:
+    TcxEditAlignment() = default;
+    const wchar_t* ClassName() const override { return L"TcxEditAlignment"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    void Assign(const TPersistent* source) override;
+
+    TAlignment Horz() const noexcept { return m_horz; }
+    void SetHorz(TAlignment v);
+    bool IsHorzAssigned() const noexcept { return m_horzAssigned; }
+    TcxEditVertAlignment Vert() const noexcept { return m_vert; }
+    void SetVert(TcxEditVertAlignment v);
+    bool operator==(const TcxEditAlignment& o) const
+    {
+        return m_horz == o.m_horz && m_vert == o.m_vert && m_horzAssigned == o.m_horzAssigned;
+    }
+
+    std::function<void()> OnChanged;
+
+private:
+    void Changed()
+    {
+        if (OnChanged)
+            OnChanged();
+    }
+    TAlignment m_horz = TAlignment::taLeftJustify;
+    bool m_horzAssigned = false;
+    TcxEditVertAlignment m_vert = TcxEditVertAlignment::taTopJustify;
+};
+} // namespace cxedit
+
 // Which of the range and read-only settings were set explicitly.
 enum TcxEditPropertiesValue : unsigned { epvReadOnly = 1, epvMinValue = 2, epvMaxValue = 4 };
 
@@ -44,7 +100,10 @@ enum TcxEditPropertiesValue : unsigned { epvReadOnly = 1, epvMinValue = 2, epvMa
 // LockUpdate and UnlockUpdate reach the editor once, at the end.
 class TcxCustomEditProperties : public TPersistent {
 public:
-    explicit TcxCustomEditProperties(TcxCustomEdit* owner) : m_owner(owner) {}
+    explicit TcxCustomEditProperties(TcxCustomEdit* owner) : m_owner(owner)
+    {
+        m_alignment.OnChanged = [this] { MarkChanged(); };
+    }
     const wchar_t* ClassName() const override { return L"TcxCustomEditProperties"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
@@ -73,6 +132,10 @@ public:
     void SetUseLeftAlignmentOnEditing(bool v) { SetValue(m_useLeftAlignmentOnEditing, v); }
     bool ImmediatePost() const noexcept { return m_immediatePost; }
     void SetImmediatePost(bool v) { SetValue(m_immediatePost, v); }
+    // The content alignment; a horizontal part never set reads as left-justified.
+    cxedit::TcxEditAlignment* Alignment() noexcept { return &m_alignment; }
+    const cxedit::TcxEditAlignment& AlignmentValue() const noexcept { return m_alignment; }
+    void SetAlignment(const cxedit::TcxEditAlignment& v) { m_alignment.Assign(&v); }
 
     // What the editor kind answers.
     virtual bool CanValidate() const { return false; }
@@ -90,6 +153,8 @@ public:
     // Delivers the change now, or once the update lock is released.
     void MarkChanged();
     TcxCustomEdit* Owner() const noexcept { return m_owner; }
+    // Where the changes of properties that belong to no editor (a repository item's) go.
+    std::function<void()> OnPropertiesChanged;
 
     TNotifyEvent OnChange;
     TNotifyEvent OnEditValueChanged;
@@ -117,6 +182,7 @@ private:
     bool m_validateOnEnter = true;
     bool m_useLeftAlignmentOnEditing = true;
     bool m_immediatePost = false;
+    cxedit::TcxEditAlignment m_alignment;
     int m_updateCount = 0;
     bool m_changed = false;
     int m_changing = 0;
@@ -128,6 +194,8 @@ public:
     const wchar_t* ClassName() const override { return L"TcxEditStyle"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    // The button values come with the container's values.
+    void Assign(const TPersistent* source) override;
 
     // The button style of this state: assigned here, else the normal style's, else btsDefault.
     TcxEditButtonStyle ButtonStyle() const;
@@ -178,12 +246,38 @@ public:
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
 
     TcxCustomEditProperties* Properties() noexcept { return m_properties.get(); }
+    // The settings in use: the repository item's when one is set, else the editor's own.
+    TcxCustomEditProperties* ActiveProperties() noexcept;
+    // A repository item whose properties the editor uses instead of its own; its events run
+    // after the editor's own. Refused (EInvalidOperation) when its properties are of a kind
+    // this editor cannot use. nullptr returns to the own properties, as does freeing it.
+    class TcxEditRepositoryItem* RepositoryItem() const noexcept { return m_repositoryItem; }
+    void SetRepositoryItem(TcxEditRepositoryItem* item);
+    // A stored description names the item; it is found once everything is read.
+    void SetRepositoryItemName(const std::wstring& name) { m_pendingRepositoryItem = name; }
     TcxEditStyle* EditStyle() noexcept { return static_cast<TcxEditStyle*>(Style()); }
     bool AutoSize() const noexcept { return m_autoSize; }
     void SetAutoSize(bool v);
     // The height an auto-sized editor takes for its content and frame.
     virtual int AutoHeight();
     void SetBounds(int left, int top, int width, int height) override;
+    // Whether the width follows the content too (labels); text editors keep theirs.
+    virtual bool AutoWidth() const { return false; }
+    // The points an automatic size change keeps in place: for a centred alignment the
+    // midpoint (rounded up), for a right or bottom alignment the far edge; kNoAnchor for a
+    // left or top alignment, where the position stays as it is anyway.
+    static constexpr int kNoAnchor = INT_MAX;
+    int AnchorX() const noexcept { return m_anchorX; }
+    void SetAnchorX(int v) { m_anchorX = v; }
+    int AnchorY() const noexcept { return m_anchorY; }
+    void SetAnchorY(int v) { m_anchorY = v; }
+    // What a stored description of the editor holds: the height only when it is not
+    // automatic, the width only when it is not, the anchors only in a direction that sizes
+    // itself and has one.
+    bool IsHeightStored() const noexcept { return !m_autoSize; }
+    bool IsWidthStored() const noexcept { return !(m_autoSize && AutoWidth()); }
+    bool IsAnchorXStored() const noexcept { return m_autoSize && AutoWidth() && m_anchorX != kNoAnchor; }
+    bool IsAnchorYStored() const noexcept { return m_autoSize && m_anchorY != kNoAnchor; }
 
     // The value being edited. Setting it by code stores it, shows it and raises
     // OnEditValueChanged when it differs; it never marks the editor modified.
@@ -206,16 +300,25 @@ public:
     virtual bool CanModify();
     // CanModify, and OnEditing does not refuse.
     bool DoEditing();
-    bool ReadOnly() { return Properties() && Properties()->ReadOnly(); }
+    bool ReadOnly() { return ActiveProperties() && ActiveProperties()->ReadOnly(); }
 
     TNotifyEvent OnChange;
     TNotifyEvent OnEditValueChanged;
     TcxEditEditingEvent OnEditing;
+    // A double click that is not taken as a press of one of the editor's buttons.
+    TNotifyEvent OnDblClick;
+    // Raised first in every paint; then the frame and background are drawn unless
+    // OnCustomBackground draws them.
+    TcxEditBeforePaintEvent OnBeforePaint;
+    TcxEditCustomDrawEvent OnCustomBackground;
     // Called by the properties object after a change.
     void PropertiesChangedFromProperties();
 
 protected:
     void InitEdit(TcxCustomEditProperties* properties);
+    // Whether properties of this kind can steer the editor (a repository item's).
+    virtual bool CanUseProperties(TcxCustomEditProperties* properties) { return properties != nullptr; }
+    void Notification(TComponent* component, TOperation operation) override;
     // The text shown for the value, and showing a text (descendants with text override).
     virtual std::wstring DisplayText() { return {}; }
     virtual void SetDisplayValue(const std::wstring& text) {}
@@ -236,6 +339,15 @@ protected:
     // The focus arrived in the editor from outside, or left it.
     virtual void DoEnter();
     virtual void DoExit();
+    // A double click at p (client coordinates) that counts as a press of a button of the
+    // editor: a second quick click on a button must act like the first.
+    virtual bool DblClickIsButtonPress(POINT p) { return false; }
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void PaintControl(HDC dc) override;
+    // Leaves out of dc's clip what the background must not cover (the buttons).
+    virtual void ExcludeFromBackground(HDC dc) {}
+    bool IsReadOnlyForTheme() override { return ReadOnly(); }
+    bool ThemeFillsEnabledField() const override { return true; }
     bool m_userChanging = false;
     bool m_escapeHandled = false;
     TcxContainerStyle* CreateStyle(TcxContainerStateIndex state) override;
@@ -244,6 +356,8 @@ protected:
     void FontChanged() override;
     void StyleValuesChanged(TcxContainerStyle* style) override;
     void ApplyAutoSize();
+    // Takes the anchors from where the editor is now.
+    void UpdateAnchors();
     // Height of one line of text in the control's font.
     int TextLineHeight(const wchar_t* sample = L"Wg");
 
@@ -253,10 +367,19 @@ private:
     };
     void PushModifiedFlags();
     void PopModifiedFlags();
+    // The repository item's properties, or nullptr.
+    TcxCustomEditProperties* ItemProperties() noexcept;
+    // OnChange and OnEditValueChanged of the own properties, the item's, then the editor's.
+    void RaiseChange();
+    void RaiseEditValueChanged();
+    bool ListensToChange();
+    bool ListensToEditValueChanged();
     // The failure path of ValidateEdit: focus the editor, select its text, beep and raise.
     void ValidationError(const std::wstring& errorText);
 
     std::unique_ptr<TcxCustomEditProperties> m_properties;
+    TcxEditRepositoryItem* m_repositoryItem = nullptr;
+    std::wstring m_pendingRepositoryItem;
     TcxEditValue m_editValue;
     TcxEditValue m_valueOnEnter;
     bool m_modifiedAfterEnter = false;
@@ -270,8 +393,25 @@ private:
     bool m_pendingEditValueChanged = false;
     bool m_autoSize = true;
     bool m_applyingAutoSize = false;
+    int m_anchorX = kNoAnchor, m_anchorY = kNoAnchor;
     int m_lineHeight = 0;
     LOGFONTW m_lineHeightFont{};
+};
+
+// Settings kept apart from any editor: editors that name the item use its properties
+// instead of their own, and hear of their changes.
+class TcxEditRepositoryItem : public TComponent {
+public:
+    TcxEditRepositoryItem(TComponent* owner, TcxCustomEditProperties* properties);
+    ~TcxEditRepositoryItem() override;
+    const wchar_t* ClassName() const override { return L"TcxEditRepositoryItem"; }
+    TcxCustomEditProperties* Properties() noexcept { return m_properties.get(); }
+    void AddUser(TcxCustomEdit* editor);
+    void RemoveUser(TcxCustomEdit* editor);
+
+private:
+    std::unique_ptr<TcxCustomEditProperties> m_properties;
+    std::vector<TcxCustomEdit*> m_users;
 };
 
 // One button embedded in an editor.
@@ -310,6 +450,13 @@ public:
     void SetStretchable(bool v) { Set(m_stretchable, v); }
     int Tag() const noexcept { return m_tag; }
     void SetTag(int v) { Set(m_tag, v); }
+    // The picture of a glyph button, created on first use. Whoever draws into it calls
+    // GlyphChanged; SetGlyph copies a bitmap the caller keeps.
+    TcxBitmap* Glyph();
+    const TcxBitmap* GlyphIfAny() const noexcept { return m_glyph.get(); }
+    bool HasGlyph() const noexcept { return m_glyph && !m_glyph->Empty(); }
+    void SetGlyph(HBITMAP bitmap);
+    void GlyphChanged();
 
     std::function<void(TcxEditButton*)> OnChanged;
     class TcxEditButtons* Collection = nullptr;
@@ -334,6 +481,7 @@ private:
     std::wstring m_hint;
     bool m_stretchable = true;
     int m_tag = 0;
+    std::unique_ptr<TcxBitmap> m_glyph;
 };
 
 class TcxEditButtons : public TPersistent, public TStoredCollection {
@@ -366,7 +514,3 @@ void UnregisterEditProperties(const std::wstring& className);
 // The class name registered under the description, or empty.
 std::wstring FindEditPropertiesByDescription(const std::wstring& description);
 TcxCustomEditProperties* CreateEditProperties(const std::wstring& className, TcxCustomEdit* owner);
-
-// Width of a button of the given settings in pixels (the ellipsis is as wide as a
-// horizontal scroll bar is high unless a width is given).
-int EditButtonWidth(const TcxEditButton& button);

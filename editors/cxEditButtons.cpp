@@ -3,6 +3,8 @@
 #include "lookandfeel/cxGeometry.h"
 #include "lookandfeel/cxLookAndFeelPainters.h"
 #include "lookandfeel/dxOffice11.h"
+#include "lookandfeel/dxThemeManager.h"
+#include "runtime/rtHandles.h"
 
 #include <algorithm>
 
@@ -157,6 +159,30 @@ TcxEditButtonFace BorderUltraFlat(TcxCanvas& canvas, const TcxEditButtonViewInfo
     return face;
 }
 
+constexpr int kThemeButtonPart = 1; // the push button
+
+HTHEME ButtonTheme()
+{
+    return VisualStylesActive() ? ThemeHandleFor(totButton) : nullptr;
+}
+
+// The platform's button in the button's theme state; its content rectangle is the theme's.
+bool BorderNative(TcxCanvas& canvas, const TcxEditButtonViewInfo& b, TcxEditButtonFace& face)
+{
+    HTHEME theme = ButtonTheme();
+    if (!theme)
+        return false;
+    HDC dc = canvas.Handle();
+    if (FAILED(ThemeApi().DrawThemeBackground(theme, dc, kThemeButtonPart, b.themeState, &b.bounds, nullptr)))
+        return false;
+    face.content = b.bounds;
+    ThemeApi().GetThemeBackgroundContentRect(theme, dc, kThemeButtonPart, b.themeState, &b.bounds,
+                                             &face.content);
+    face.background = clBtnFace;
+    face.contentColor = clBtnText;
+    return true;
+}
+
 using BorderProc = TcxEditButtonFace (*)(TcxCanvas&, const TcxEditButtonViewInfo&,
                                          const TcxEditButtonPaintContext&);
 
@@ -259,8 +285,38 @@ void DrawContent(TcxCanvas& canvas, const TcxEditButtonViewInfo& b, const TcxEdi
         SetBkMode(dc, oldMode);
         break;
     }
-    case bkGlyph: break; // no glyph is drawn: buttons of this program carry none
+    case bkGlyph: {
+        if (!b.glyph || b.glyph->Empty())
+            break;
+        POINT at = EditButtonGlyphOrigin(content, {b.glyph->Width(), b.glyph->Height()}, pressed);
+        canvas.PushClipRegion();
+        canvas.IntersectClip(content);
+        DrawEditButtonGlyph(canvas.Handle(), *b.glyph, at.x, at.y, !disabled);
+        canvas.PopClipRegion();
+        break;
     }
+    }
+}
+
+// The border, the content background and the content, each unless a hook drew it.
+void DrawButtonSteps(TcxCanvas& canvas, const TcxEditButtonViewInfo& button,
+                     const TcxEditButtonPaintContext& context)
+{
+    const TcxEditButtonPaintHooks* hooks = context.hooks;
+    TcxEditButtonFace face;
+    face.content = button.bounds;
+    bool themed = false;
+    if (!(hooks && hooks->border && hooks->border(canvas, button, face))) {
+        themed = button.native && BorderNative(canvas, button, face);
+        if (!themed)
+            face = DrawEditButtonBorder(canvas, button, context);
+    }
+    if (RectIsEmpty(face.content))
+        return;
+    // The theme's button is its own background.
+    if (!(hooks && hooks->background && hooks->background(canvas, button, face)) && !themed)
+        FillContentBackground(canvas, button, face, context);
+    DrawContent(canvas, button, face, context);
 }
 
 } // namespace
@@ -276,6 +332,76 @@ TcxEllipsisDots EllipsisDots(const RECT& content, bool pressed)
         ++y;
     }
     return {x, y, s};
+}
+
+int EditButtonThemeState(TcxEditButtonState state)
+{
+    static const int states[] = {4, 1, 3, 2};
+    return states[state];
+}
+
+POINT EditButtonGlyphOrigin(const RECT& content, SIZE glyph, bool pressed)
+{
+    POINT at{content.left + (RectWidth(content) - glyph.cx) / 2,
+             content.top + (RectHeight(content) - glyph.cy) / 2};
+    if (pressed) {
+        ++at.x;
+        ++at.y;
+    }
+    return at;
+}
+
+void DrawEditButtonGlyph(HDC dc, const TcxBitmap& glyph, int x, int y, bool enabled)
+{
+    int w = glyph.Width(), h = glyph.Height();
+    HDC src = glyph.DC();
+    // A mask that is white where the glyph shows its transparent colour, black where it
+    // has ink.
+    UniqueMemoryDC maskDC(CreateCompatibleDC(dc));
+    UniqueBitmap mask(CreateBitmap(w, h, 1, 1, nullptr));
+    SelectGuard maskSel(maskDC.get(), mask.get());
+    COLORREF key = GetPixel(src, 0, h - 1);
+    COLORREF oldSrcBack = SetBkColor(src, key);
+    BitBlt(maskDC.get(), 0, 0, w, h, src, 0, 0, SRCCOPY);
+    SetBkColor(src, oldSrcBack);
+    // A monochrome source reaches a colour target as black (0) and white (1) only with
+    // these colours set.
+    COLORREF oldText = ::SetTextColor(dc, RGB(0, 0, 0));
+    COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
+    if (enabled) {
+        BitBlt(dc, x, y, w, h, src, 0, 0, SRCINVERT);
+        BitBlt(dc, x, y, w, h, maskDC.get(), 0, 0, SRCAND);
+        BitBlt(dc, x, y, w, h, src, 0, 0, SRCINVERT);
+    } else {
+        // The shape in the highlight colour one pixel down and right, then in the shadow
+        // colour in place: the pattern is painted where the mask is black.
+        constexpr DWORD kPatternWhereSourceBlack = 0x00B8074A;
+        struct Pass {
+            int dx;
+            TColor color;
+        } passes[] = {{1, clBtnHighlight}, {0, clBtnShadow}};
+        for (const Pass& pass : passes) {
+            UniqueBrush brush(CreateSolidBrush(ColorToRGB(pass.color)));
+            SelectGuard brushSel(dc, brush.get());
+            BitBlt(dc, x + pass.dx, y + pass.dx, w, h, maskDC.get(), 0, 0, kPatternWhereSourceBlack);
+        }
+    }
+    ::SetTextColor(dc, oldText);
+    SetBkColor(dc, oldBack);
+}
+
+bool NativeButtonMargins(SIZE& margins)
+{
+    HTHEME theme = ButtonTheme();
+    if (!theme)
+        return false;
+    RECT bounds{0, 0, 100, 100}, content = bounds;
+    if (FAILED(
+            ThemeApi().GetThemeBackgroundContentRect(theme, nullptr, kThemeButtonPart, 1, &bounds, &content)))
+        return false;
+    margins = {(content.left - bounds.left) + (bounds.right - content.right),
+               (content.top - bounds.top) + (bounds.bottom - content.bottom)};
+    return true;
 }
 
 TcxEditButtonFace DrawEditButtonBorder(TcxCanvas& canvas, const TcxEditButtonViewInfo& button,
@@ -296,10 +422,20 @@ void DrawEditButton(TcxCanvas& canvas, const TcxEditButtonViewInfo& button,
         return;
     canvas.PushClipRegion();
     canvas.IntersectClip(button.visibleBounds);
-    TcxEditButtonFace face = DrawEditButtonBorder(canvas, button, context);
-    if (!RectIsEmpty(face.content)) {
-        FillContentBackground(canvas, button, face, context);
-        DrawContent(canvas, button, face, context);
+    if (button.kind == bkGlyph && button.glyph && !button.glyph->Empty()) {
+        // A picture is put together off the screen and shown at once, so it never flickers
+        // through its steps.
+        TcxBitmap buffer(RectWidth(button.bounds), RectHeight(button.bounds), 32);
+        TcxEditButtonViewInfo moved = button;
+        moved.bounds = RectOffset(button.bounds, -button.bounds.left, -button.bounds.top);
+        moved.visibleBounds = RectOffset(button.visibleBounds, -button.bounds.left, -button.bounds.top);
+        TcxEditButtonPaintContext movedContext = context;
+        movedContext.borderRect = RectOffset(context.borderRect, -button.bounds.left, -button.bounds.top);
+        DrawButtonSteps(buffer.cxCanvas(), moved, movedContext);
+        BitBlt(canvas.Handle(), button.bounds.left, button.bounds.top, RectWidth(button.bounds),
+               RectHeight(button.bounds), buffer.DC(), 0, 0, SRCCOPY);
+    } else {
+        DrawButtonSteps(canvas, button, context);
     }
     canvas.PopClipRegion();
 }

@@ -5,6 +5,7 @@
 #include "lookandfeel/cxGraphics.h"
 #include "runtime/rtTypes.h"
 
+#include <functional>
 #include <string>
 
 enum TcxEditButtonStyle { btsDefault, bts3D, btsFlat, btsSimple, btsHotFlat, btsUltraFlat, btsOffice11 };
@@ -32,6 +33,21 @@ struct TcxEditButtonViewInfo {
     bool gradient = false;
     bool stretchable = true;
     TColor backgroundColor = clWindow; // the editor's background colour
+    const TcxBitmap* glyph = nullptr;  // of a glyph button; may be empty
+    bool native = false;               // drawn by the platform's button theme
+    int themeState = 1;                // disabled 4, normal 1, pressed 3, hot 2
+};
+
+// The theme state of a button in a state.
+int EditButtonThemeState(TcxEditButtonState state);
+
+struct TcxEditButtonFace;
+
+// Hooks of the drawing of one button; a hook that answers true has drawn that step itself.
+// The border hook may change the face the later steps use.
+struct TcxEditButtonPaintHooks {
+    std::function<bool(TcxCanvas&, const TcxEditButtonViewInfo&, TcxEditButtonFace&)> border;
+    std::function<bool(TcxCanvas&, const TcxEditButtonViewInfo&, const TcxEditButtonFace&)> background;
 };
 
 // What a button needs to know about its editor to draw itself.
@@ -41,6 +57,7 @@ struct TcxEditButtonPaintContext {
     bool transparent = false; // the editor shows what lies behind it
     TColor textColor = clWindowText;
     HFONT font = nullptr;
+    const TcxEditButtonPaintHooks* hooks = nullptr;
 };
 
 // The border step of a button: where its content goes and in which colours.
@@ -61,6 +78,14 @@ struct TcxEllipsisDots {
     int x, y, size;
 };
 TcxEllipsisDots EllipsisDots(const RECT& content, bool pressed);
+// Where a glyph of the size goes in content: centred, one pixel down and right when pressed.
+POINT EditButtonGlyphOrigin(const RECT& content, SIZE glyph, bool pressed);
+// Draws the glyph at (x, y) with its transparent colour (the colour of its bottom-left pixel)
+// left out; disabled, its shape embossed in the highlight and shadow colours instead.
+void DrawEditButtonGlyph(HDC dc, const TcxBitmap& glyph, int x, int y, bool enabled);
+// The horizontal and vertical margins between the platform's button frame and its content
+// (left + right, top + bottom), or nothing when the button theme does not open.
+bool NativeButtonMargins(SIZE& margins);
 // The display caption: each "&" removed with the next character taken literally; a final
 // lone "&" shows as "_".
 std::wstring EditButtonDisplayCaption(const std::wstring& caption);

@@ -1,6 +1,7 @@
 #include "cxEditRegister.h"
 
 #include "editors/cxButtonEdit.h"
+#include "editors/cxEditRepositoryItems.h"
 #include "editors/cxTextEdit.h"
 
 void RegisterEditorClasses()
@@ -15,4 +16,10 @@ void RegisterEditorClasses()
     });
     RegisterComponentClass(L"TcxButtonEdit",
                            [](TComponent* owner) -> TComponent* { return new TcxButtonEdit(owner); });
+    RegisterComponentClass(L"TcxEditRepositoryTextItem", [](TComponent* owner) -> TComponent* {
+        return new TcxEditRepositoryTextItem(owner);
+    });
+    RegisterComponentClass(L"TcxEditRepositoryButtonItem", [](TComponent* owner) -> TComponent* {
+        return new TcxEditRepositoryButtonItem(owner);
+    });
 }

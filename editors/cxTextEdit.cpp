@@ -4,6 +4,12 @@
 
 // ---- TcxTextEditProperties ---------------------------------------------------------------------
 
+const TEnumNames kImeModeNames{
+    {L"imDisable", imDisable},   {L"imClose", imClose},       {L"imOpen", imOpen},
+    {L"imDontCare", imDontCare}, {L"imSAlpha", imSAlpha},     {L"imAlpha", imAlpha},
+    {L"imHira", imHira},         {L"imSKata", imSKata},       {L"imKata", imKata},
+    {L"imChinese", imChinese},   {L"imSHanguel", imSHanguel}, {L"imHanguel", imHanguel}};
+
 const TClassInfo* TcxTextEditProperties::StaticProperties()
 {
     static const TClassInfo info = [] {
@@ -17,7 +23,19 @@ const TClassInfo* TcxTextEditProperties::StaticProperties()
                                        {{L"eemNormal", eemNormal}, {L"eemPassword", eemPassword}},
                                        &P::SetEchoMode, &P::EchoMode);
         ci.AddBool<P>(L"HideSelection", &P::SetHideSelection, &P::HideSelection);
-        ci.AddInt<P>(L"ImeMode", &P::SetImeMode, &P::ImeMode);
+        // Stored by name or by number.
+        ci.Add({L"ImeMode",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    int mode = v.kind == TValue::Kind::Ident ? ValueToEnum(v, kImeModeNames) : ValueToInt(v);
+                    if (mode < imDisable || mode > imHanguel)
+                        ValueToEnum(v, kImeModeNames); // reports the value as not one of the modes
+                    static_cast<P&>(o).SetImeMode(static_cast<TImeMode>(mode));
+                },
+                [](const TPersistent& o) {
+                    return TValue::Id(kImeModeNames[static_cast<const P&>(o).ImeMode()].first);
+                },
+                {},
+                {}});
         ci.AddString<P>(L"ImeName", &P::SetImeName, &P::ImeName);
         ci.AddBool<P>(L"IncrementalSearch", &P::SetIncrementalSearch, &P::IncrementalSearch);
         ci.AddInt<P>(L"MaxLength", &P::SetMaxLength, &P::MaxLength);
@@ -109,9 +127,106 @@ void TcxCustomInnerTextEdit::SetStyleSettings(TcxEditEchoMode echo, wchar_t pass
         RecreateWnd();
 }
 
+void TcxCustomInnerTextEdit::SetAlignment(cxedit::TAlignment v)
+{
+    if (v == m_alignment)
+        return;
+    m_alignment = v;
+    if (HandleAllocated())
+        RecreateWnd();
+}
+
+void TcxCustomInnerTextEdit::SetIme(TImeMode mode, const std::wstring& name)
+{
+    if (mode == m_imeMode && name == m_imeName)
+        return;
+    m_imeMode = mode;
+    m_imeName = name;
+    if (HandleAllocated() && GetFocus() == Handle())
+        ApplyIme();
+}
+
+namespace {
+
+// The conversion mode of each mode that opens the input method in one.
+DWORD ImeConversion(TImeMode mode)
+{
+    switch (mode) {
+    case imSAlpha: return IME_CMODE_ALPHANUMERIC;
+    case imAlpha: return IME_CMODE_ALPHANUMERIC | IME_CMODE_FULLSHAPE;
+    case imHira: return IME_CMODE_NATIVE | IME_CMODE_FULLSHAPE;
+    case imSKata: return IME_CMODE_NATIVE | IME_CMODE_KATAKANA;
+    case imKata: return IME_CMODE_NATIVE | IME_CMODE_KATAKANA | IME_CMODE_FULLSHAPE;
+    case imChinese: return IME_CMODE_NATIVE | IME_CMODE_FULLSHAPE;
+    case imSHanguel: return IME_CMODE_NATIVE;
+    case imHanguel: return IME_CMODE_NATIVE | IME_CMODE_FULLSHAPE;
+    default: return 0;
+    }
+}
+
+// The keyboard layout of the input method with that name, or null.
+HKL FindInputMethod(const std::wstring& name)
+{
+    int count = GetKeyboardLayoutList(0, nullptr);
+    std::vector<HKL> layouts(static_cast<size_t>(std::max(count, 0)));
+    count = GetKeyboardLayoutList(count, layouts.data());
+    for (int i = 0; i < count; ++i) {
+        HKL layout = layouts[static_cast<size_t>(i)];
+        wchar_t description[256] = {};
+        if (ImmIsIME(layout) && ImmGetDescriptionW(layout, description, 255) > 0 && name == description)
+            return layout;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void TcxCustomInnerTextEdit::ApplyIme()
+{
+    if (!HandleAllocated())
+        return;
+    HWND wnd = Handle();
+    if (m_imeMode == imDisable) {
+        if (!m_contextTaken) {
+            m_savedContext = ImmAssociateContext(wnd, nullptr);
+            m_contextTaken = true;
+        }
+        return;
+    }
+    if (m_contextTaken) {
+        ImmAssociateContext(wnd, m_savedContext);
+        m_contextTaken = false;
+        m_savedContext = nullptr;
+    }
+    if (!m_imeName.empty())
+        if (HKL layout = FindInputMethod(m_imeName))
+            ActivateKeyboardLayout(layout, 0);
+    if (m_imeMode == imDontCare)
+        return;
+    HIMC context = ImmGetContext(wnd);
+    if (!context)
+        return;
+    if (m_imeMode == imClose) {
+        ImmSetOpenStatus(context, FALSE);
+    } else {
+        ImmSetOpenStatus(context, TRUE);
+        if (m_imeMode != imOpen) {
+            DWORD conversion = 0, sentence = 0;
+            ImmGetConversionStatus(context, &conversion, &sentence);
+            ImmSetConversionStatus(context, ImeConversion(m_imeMode), sentence);
+        }
+    }
+    ImmReleaseContext(wnd, context);
+}
+
 void TcxCustomInnerTextEdit::CreateParams(TCreateParams& params)
 {
     TNativeEdit::CreateParams(params);
+    params.style &= ~(ES_CENTER | ES_RIGHT);
+    if (m_alignment == cxedit::TAlignment::taRightJustify)
+        params.style |= ES_RIGHT;
+    else if (m_alignment == cxedit::TAlignment::taCenter)
+        params.style |= ES_CENTER;
     // The edit box masks the text where it shows it; its text and the editor's value stay
     // the real text.
     if (m_echoMode == eemPassword)
@@ -130,6 +245,11 @@ void TcxCustomInnerTextEdit::HandleCreated()
 {
     TNativeEdit::HandleCreated();
     SendMessageW(Handle(), EM_LIMITTEXT, static_cast<WPARAM>(m_maxLength), 0);
+    // A new window starts with the thread's input context again.
+    m_contextTaken = false;
+    m_savedContext = nullptr;
+    if (m_imeMode == imDisable)
+        ApplyIme();
     if (m_echoMode == eemPassword)
         SendMessageW(Handle(), EM_SETPASSWORDCHAR, m_passwordChar ? m_passwordChar : L'*', 0);
 }
@@ -152,6 +272,8 @@ LRESULT TcxCustomInnerTextEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         case WM_SETFOCUS:
         case WM_KILLFOCUS: {
             LRESULT r = TNativeEdit::WndProc(msg, wParam, lParam);
+            if (msg == WM_SETFOCUS)
+                ApplyIme();
             CallHandler(
                 [&] { m_editor->InnerFocusChanged(msg == WM_SETFOCUS, reinterpret_cast<HWND>(wParam)); });
             return r;
@@ -196,6 +318,24 @@ const TClassInfo* TcxCustomTextEdit::StaticProperties()
         TClassInfo ci(L"TcxCustomTextEdit", TcxCustomEdit::StaticProperties());
         ci.AddBool<TcxCustomTextEdit>(L"BeepOnEnter", &TcxCustomTextEdit::SetBeepOnEnter,
                                       &TcxCustomTextEdit::BeepOnEnter);
+        // The editor's own input method settings are its properties'.
+        const TPropertyInfo* imeMode = TcxTextEditProperties::StaticProperties()->Find(L"ImeMode");
+        ci.Add({L"ImeMode",
+                [set = imeMode->set](TPersistent& o, const TValue& v, const TReaderContext* ctx) {
+                    set(*static_cast<TcxCustomTextEdit&>(o).TextProperties(), v, ctx);
+                },
+                {},
+                {},
+                {}});
+        ci.Add({L"ImeName",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    if (v.kind != TValue::Kind::String)
+                        ValueToInt(v);
+                    static_cast<TcxCustomTextEdit&>(o).TextProperties()->SetImeName(v.text);
+                },
+                {},
+                {},
+                {}});
         ci.Add({L"Text",
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
                     if (v.kind != TValue::Kind::String)
@@ -455,7 +595,7 @@ void TcxCustomTextEdit::InnerFocusChanged(bool gained, HWND other)
     if (gained) {
         if (fromOutside) {
             DoEnter();
-            if (Properties()->AutoSelect() && !FocusingForError())
+            if (ActiveProperties()->AutoSelect() && !FocusingForError())
                 m_innerEdit->SelectAll();
         }
     } else if (other != self) {
@@ -481,7 +621,15 @@ void TcxCustomTextEdit::PlaceInnerControl()
     RECT area = TextArea();
     int lineHeight = TextLineHeight();
     int free = (area.bottom - area.top) - lineHeight;
-    int top = area.top + (free > 0 ? free / 2 : 0);
+    // The line sits at the top, at the bottom or in the middle of the text area, never
+    // above its top.
+    int top = area.top;
+    switch (TextProperties()->AlignmentValue().Vert()) {
+    case cxedit::TcxEditVertAlignment::taTopJustify: break;
+    case cxedit::TcxEditVertAlignment::taBottomJustify: top = area.bottom - lineHeight; break;
+    case cxedit::TcxEditVertAlignment::taVCenter: top = area.top + free / 2; break;
+    }
+    top = std::max(top, static_cast<int>(area.top));
     int height = std::min(lineHeight, static_cast<int>(area.bottom - top));
     RECT target{area.left, top, std::max(area.left, area.right), top + std::max(height, 0)};
     RECT current = m_innerEdit->BoundsRect();
@@ -506,6 +654,8 @@ void TcxCustomTextEdit::PropertiesChanged()
         m_innerEdit->SetMaxLength(p->MaxLength());
         m_innerEdit->SetStyleSettings(p->EchoMode(), p->PasswordChar(), p->CharCase(), p->HideSelection(),
                                       p->OEMConvert());
+        m_innerEdit->SetAlignment(p->AlignmentValue().Horz());
+        m_innerEdit->SetIme(p->ImeMode(), p->ImeName());
     }
     TcxCustomEdit::PropertiesChanged();
 }
@@ -515,6 +665,8 @@ bool TcxCustomTextEdit::EditKey(UINT msg, WPARAM key)
     switch (msg) {
     case WM_KEYDOWN: {
         m_enterHandled = false;
+        if (TabKeyDown(key))
+            return true;
         if (EditorKeyDown(key)) {
             m_enterHandled = key == VK_RETURN;
             return true;

@@ -4,7 +4,27 @@
 #include "editors/cxEdit.h"
 #include "runtime/rtStdCtrls.h"
 
+#include <imm.h>
+
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+// What the input method does while the edit box has the focus: switched off, closed, open,
+// left as it is, or open in a conversion mode.
+enum TImeMode {
+    imDisable,
+    imClose,
+    imOpen,
+    imDontCare,
+    imSAlpha,
+    imAlpha,
+    imHira,
+    imSKata,
+    imKata,
+    imChinese,
+    imSHanguel,
+    imHanguel
+};
+// The names stored descriptions use for the modes.
+extern const TEnumNames kImeModeNames;
 enum TcxEditEchoMode { eemNormal, eemPassword };
 
 class TcxTextEditProperties : public TcxCustomEditProperties {
@@ -32,8 +52,8 @@ public:
     void SetOEMConvert(bool v) { SetValue(m_oemConvert, v); }
     bool IncrementalSearch() const noexcept { return m_incrementalSearch; }
     void SetIncrementalSearch(bool v) { SetValue(m_incrementalSearch, v); }
-    int ImeMode() const noexcept { return m_imeMode; }
-    void SetImeMode(int v) { SetValue(m_imeMode, v); }
+    TImeMode ImeMode() const noexcept { return m_imeMode; }
+    void SetImeMode(TImeMode v) { SetValue(m_imeMode, v); }
     const std::wstring& ImeName() const noexcept { return m_imeName; }
     void SetImeName(const std::wstring& v) { SetValue(m_imeName, v); }
 
@@ -54,7 +74,7 @@ private:
     bool m_hideSelection = true;
     bool m_oemConvert = false;
     bool m_incrementalSearch = true;
-    int m_imeMode = 3;
+    TImeMode m_imeMode = imDontCare;
     std::wstring m_imeName;
 };
 
@@ -75,6 +95,12 @@ public:
     // Settings that only a new window can take: they recreate it when they change.
     void SetStyleSettings(TcxEditEchoMode echo, wchar_t passwordChar, TEditCharCase charCase,
                           bool hideSelection, bool oemConvert);
+    // The edit box aligns its text by its window style, which only a new window takes.
+    void SetAlignment(cxedit::TAlignment v);
+    // The input method settings, applied when the window is made and whenever it gets the
+    // focus (the input method's state belongs to the focused window).
+    void SetIme(TImeMode mode, const std::wstring& name);
+    void ApplyIme();
     // Passes a message to the platform's edit box, around the editor's checks.
     LRESULT DefaultMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0)
     {
@@ -97,6 +123,12 @@ private:
     TEditCharCase m_charCase = ecNormal;
     bool m_hideSelection = true;
     bool m_oemConvert = false;
+    cxedit::TAlignment m_alignment = cxedit::TAlignment::taLeftJustify;
+    TImeMode m_imeMode = imDontCare;
+    std::wstring m_imeName;
+    // The input context taken away while the input method is switched off, given back after.
+    HIMC m_savedContext = nullptr;
+    bool m_contextTaken = false;
     bool m_passThrough = false;
 };
 
@@ -107,9 +139,10 @@ public:
     const wchar_t* ClassName() const override { return L"TcxCustomTextEdit"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    // The text settings in use (a repository item's when one is set).
     TcxTextEditProperties* TextProperties() noexcept
     {
-        return static_cast<TcxTextEditProperties*>(Properties());
+        return static_cast<TcxTextEditProperties*>(ActiveProperties());
     }
 
     // The shown text: the edit box's live text. Setting it by code passes the value check
@@ -142,6 +175,10 @@ public:
 
 protected:
     void Construct(TcxTextEditProperties* properties);
+    bool CanUseProperties(TcxCustomEditProperties* p) override
+    {
+        return dynamic_cast<TcxTextEditProperties*>(p) != nullptr;
+    }
     void PlaceInnerControl() override;
     void SyncInnerControlLook() override;
     void PropertiesChanged() override;

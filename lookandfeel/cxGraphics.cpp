@@ -3,6 +3,8 @@
 #include "dxOffice11.h"
 #include "dxThemeManager.h"
 
+#include "runtime/rtControls.h"
+
 #include <algorithm>
 #include <set>
 
@@ -729,23 +731,16 @@ void PaintWindowCopy(HWND wnd, TcxCanvas& canvas, const RECT& area, POINT pos, b
         RECT wr;
         GetWindowRect(wnd, &wr);
         bounds = RECT{0, 0, RectWidth(wr), RectHeight(wr)};
-    } else {
-        GetClientRect(wnd, &bounds);
     }
-    // A window region is given relative to the window's top-left corner.
-    POINT regionOffset{0, 0};
-    if (!isSibling) {
-        RECT wr;
-        GetWindowRect(wnd, &wr);
-        POINT client{0, 0};
-        ClientToScreen(wnd, &client);
-        regionOffset = POINT{wr.left - client.x, wr.top - client.y};
-    }
-    UniqueRegion windowRgn(CreateRectRgn(0, 0, 0, 0));
-    if (GetWindowRgn(wnd, windowRgn.get()) != ERROR) {
-        TcxRegion region(windowRgn.release());
-        region.MoveBy(regionOffset.x, regionOffset.y);
-        canvas.ApplyClipRegion(region, rgnIntersect, true);
+    // A sibling's window region decides which of its pixels lie over the control. The parent's
+    // region is not asked for (a round trip to the window system at every copy): the platform
+    // clips the control to it as well, so no pixel it cuts away ever shows.
+    if (isSibling) {
+        UniqueRegion windowRgn(CreateRectRgn(0, 0, 0, 0));
+        if (GetWindowRgn(wnd, windowRgn.get()) != ERROR) {
+            TcxRegion region(windowRgn.release());
+            canvas.ApplyClipRegion(region, rgnIntersect, true);
+        }
     }
     canvas.IntersectClip(windowArea);
     if (isSibling)
@@ -762,6 +757,14 @@ void PaintWindowCopy(HWND wnd, TcxCanvas& canvas, const RECT& area, POINT pos, b
         POINT o = canvas.WindowOrigin();
         canvas.SetWindowOrigin(POINT{o.x - inner.left, o.y - inner.top});
     }
+    // A window the library paints paints into the context on WM_PRINTCLIENT. A paint message
+    // would make it begin a paint of its own: onto the screen instead of the copy, and taking
+    // the window's pending update with it.
+    TWinControl* own = TWinControl::FromHandle(wnd);
+    if (own && own->PaintsItself()) {
+        SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+        return;
+    }
     SendMessageW(wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     SendMessageW(wnd, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
 }
@@ -769,6 +772,64 @@ void PaintWindowCopy(HWND wnd, TcxCanvas& canvas, const RECT& area, POINT pos, b
 } // namespace
 
 bool IsPaintingCopy(HWND wnd) { return PaintCopies().count(wnd) != 0; }
+
+namespace {
+
+struct KeptPaintBuffer {
+    UniqueBitmap bitmap; // declared first: the context goes first and lets go of it
+    UniqueMemoryDC dc;
+    int width = 0;
+    int height = 0;
+};
+
+std::vector<KeptPaintBuffer>& KeptPaintBuffers()
+{
+    static std::vector<KeptPaintBuffer> buffers;
+    return buffers;
+}
+
+size_t g_paintBufferDepth = 0;
+
+} // namespace
+
+TcxPaintBuffer::TcxPaintBuffer(HDC target, int width, int height)
+{
+    std::vector<KeptPaintBuffer>& buffers = KeptPaintBuffers();
+    if (buffers.size() <= g_paintBufferDepth)
+        buffers.resize(g_paintBufferDepth + 1);
+    KeptPaintBuffer& buffer = buffers[g_paintBufferDepth];
+    if (!buffer.dc)
+        buffer.dc.reset(CreateCompatibleDC(target));
+    if (buffer.width < width || buffer.height < height) {
+        buffer.width = std::max(buffer.width, std::max(width, 1));
+        buffer.height = std::max(buffer.height, std::max(height, 1));
+        UniqueBitmap grown(CreateCompatibleBitmap(target, buffer.width, buffer.height));
+        SelectObject(buffer.dc.get(), grown.get());
+        buffer.bitmap = std::move(grown);
+    }
+    ++g_paintBufferDepth;
+    m_dc = buffer.dc.get();
+    m_saved = SaveDC(m_dc);
+}
+
+TcxPaintBuffer::~TcxPaintBuffer()
+{
+    Restore();
+    --g_paintBufferDepth;
+}
+
+void TcxPaintBuffer::Restore() noexcept
+{
+    if (m_saved)
+        RestoreDC(m_dc, m_saved);
+    m_saved = 0;
+}
+
+void TcxPaintBuffer::CopyTo(HDC target, int x, int y, int width, int height)
+{
+    Restore();
+    BitBlt(target, x, y, width, height, m_dc, 0, 0, SRCCOPY);
+}
 
 void PaintParentImage(HWND control, TcxCanvas& canvas, const RECT& r, bool withSiblings)
 {

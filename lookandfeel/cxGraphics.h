@@ -258,6 +258,31 @@ private:
     std::unique_ptr<TcxCanvas> m_cxCanvas;
 };
 
+// An off-screen context for one paint, taken from buffers kept from one paint to the next (a
+// new bitmap per paint costs more than painting a small control). There is one buffer per
+// nesting level, as a control may paint its parent's surface while it paints itself; buffers
+// only grow, to the largest area painted at their level. Each bitmap stays selected in its
+// context: selecting a screen-compatible bitmap costs a round trip to the window system. The
+// context's state is saved on entry and restored on leaving, so nothing a painter leaves
+// selected or set carries over to the next paint.
+class TcxPaintBuffer {
+public:
+    // A buffer of at least width x height compatible with target.
+    TcxPaintBuffer(HDC target, int width, int height);
+    ~TcxPaintBuffer();
+    TcxPaintBuffer(const TcxPaintBuffer&) = delete;
+    TcxPaintBuffer& operator=(const TcxPaintBuffer&) = delete;
+    HDC DC() const noexcept { return m_dc; }
+    // Ends the paint (the context's state restored) and copies the buffer's top-left
+    // width x height to (x, y) of target.
+    void CopyTo(HDC target, int x, int y, int width, int height);
+
+private:
+    void Restore() noexcept;
+    HDC m_dc = nullptr;
+    int m_saved = 0;
+};
+
 // ---- free functions ----
 void BlitRect(HDC destDC, HDC srcDC, const RECT& destRect, DWORD rop = SRCCOPY, POINT srcTopLeft = POINT{0, 0});
 // Sets the text colour (unless clDefault) and background mode, draws, restores both.

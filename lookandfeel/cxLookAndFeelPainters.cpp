@@ -4,6 +4,7 @@
 #include "dxThemeManager.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 // Theme parts, states and properties of the platform's visual styles.
@@ -247,10 +248,58 @@ void TcxStandardLookAndFeelPainter::PaintButtonFrame(TcxCanvas& canvas, const RE
     canvas.DrawTwoToneFrame(Shrunk(r, 1), cl3DLight, clBtnShadow);
 }
 
+namespace {
+
+// Two one-pixel frames on all four sides: the second first, the first over it, so the first
+// keeps the pixels they share as if each edge had been cut out of the clip before the next,
+// with the context's own brush instead of a brush made and freed per colour; then both leave
+// the clip. Frames one inside the other make a ring two pixels wide, which leaves in four
+// cuts; others leave edge by edge. False (nothing drawn) for other borders or too small a
+// rectangle.
+bool PaintTwoFrames(TcxCanvas& canvas, const RECT& outer, TcxBorders borders, const RECT& first, TColor firstColor,
+                    const RECT& second, TColor secondColor)
+{
+    if (borders != cxBordersAll || RectWidth(outer) < 4 || RectHeight(outer) < 4)
+        return false;
+    auto edgesOf = [](const RECT& f) {
+        return std::array<RECT, 4>{RECT{f.left, f.top, f.left + 1, f.bottom}, RECT{f.right - 1, f.top, f.right, f.bottom},
+                                   RECT{f.left, f.top, f.right, f.top + 1},
+                                   RECT{f.left, f.bottom - 1, f.right, f.bottom}};
+    };
+    HDC dc = canvas.Handle();
+    const HBRUSH brush = static_cast<HBRUSH>(GetStockObject(DC_BRUSH));
+    const COLORREF oldColor = SetDCBrushColor(dc, ColorToRGB(secondColor));
+    for (const RECT& e : edgesOf(second))
+        FillRect(dc, &e, brush);
+    SetDCBrushColor(dc, ColorToRGB(firstColor));
+    for (const RECT& e : edgesOf(first))
+        FillRect(dc, &e, brush);
+    SetDCBrushColor(dc, oldColor);
+    // The canvas's brush ends in the colour the edge-by-edge drawing leaves it in.
+    canvas.SetBrushColor(secondColor);
+    const RECT inside = Shrunk(first, 1);
+    if (EqualRect(&inside, &second)) {
+        const RECT& o = first;
+        canvas.ExcludeFromClip(RECT{o.left, o.top, o.left + 2, o.bottom});
+        canvas.ExcludeFromClip(RECT{o.right - 2, o.top, o.right, o.bottom});
+        canvas.ExcludeFromClip(RECT{o.left + 2, o.top, o.right - 2, o.top + 2});
+        canvas.ExcludeFromClip(RECT{o.left + 2, o.bottom - 2, o.right - 2, o.bottom});
+        return true;
+    }
+    for (const RECT* f : {&first, &second})
+        for (const RECT& e : edgesOf(*f))
+            canvas.ExcludeFromClip(e);
+    return true;
+}
+
+} // namespace
+
 void TcxStandardLookAndFeelPainter::PaintGroupFrame(TcxCanvas& canvas, const RECT& r, TcxBorders borders,
                                                     bool) const
 {
     RECT inner{r.left, r.top, r.right - 1, r.bottom - 1};
+    if (PaintTwoFrames(canvas, r, borders, inner, clBtnShadow, RectOffset(inner, 1, 1), clBtnHighlight))
+        return;
     canvas.FrameRectBorders(inner, clBtnShadow, 1, borders, true);
     canvas.FrameRectBorders(RectOffset(inner, 1, 1), clBtnHighlight, 1, borders, true);
 }
@@ -278,6 +327,8 @@ void TcxFlatLookAndFeelPainter::PaintButtonFrame(TcxCanvas& canvas, const RECT& 
 
 void TcxFlatLookAndFeelPainter::PaintGroupFrame(TcxCanvas& canvas, const RECT& r, TcxBorders borders, bool) const
 {
+    if (PaintTwoFrames(canvas, r, borders, r, clBtnShadow, Shrunk(r, 1), clBtnHighlight))
+        return;
     canvas.FrameRectBorders(r, clBtnShadow, 1, borders, true);
     canvas.FrameRectBorders(Shrunk(r, 1), clBtnHighlight, 1, borders, true);
 }

@@ -288,6 +288,12 @@ void TWinControl::ScaleControls(int m, int d)
     AlignControls();
 }
 
+void TWinControl::ScreenResolutionChanged(int m, int d)
+{
+    for (TWinControl* c : m_controls)
+        c->ScreenResolutionChanged(m, d);
+}
+
 void TWinControl::AnchorChildren()
 {
     if (!m_handle)
@@ -751,8 +757,10 @@ LRESULT TWinControl::DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam)
 bool TWinControl::EraseBackground(HDC dc)
 {
     RECT r = ClientRect();
-    UniqueBrush brush(CreateSolidBrush(ColorToRGB(m_color)));
-    FillRect(dc, &r, brush.get());
+    // The context's own brush: no brush is made and freed at every erase.
+    COLORREF old = SetDCBrushColor(dc, ColorToRGB(m_color));
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    SetDCBrushColor(dc, old);
     return true;
 }
 

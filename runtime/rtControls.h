@@ -119,6 +119,9 @@ public:
     TSizeConstraints* Constraints() noexcept { return &m_constraints; }
     // Multiplies every stored position and size of the child controls by m / d.
     void ScaleControls(int m, int d);
+    // The form was stored for another screen resolution (m over d, in dots per inch): a
+    // control whose font is its own, not its parent's, scales it. Passed on to the children.
+    virtual void ScreenResolutionChanged(int m, int d);
 
     // Appearance.
     bool Visible() const noexcept { return m_visible; }
@@ -167,6 +170,9 @@ public:
     static TWinControl* FromHandle(HWND wnd);
     // The library control that owns wnd or, failing that, its nearest ancestor window.
     static TWinControl* FindControl(HWND wnd);
+    // Whether the library paints the window (it wraps no platform control), so that
+    // WM_PRINTCLIENT paints into the given context everything a paint would show.
+    bool PaintsItself() const noexcept { return m_defaultProc == nullptr; }
 
     virtual void Click();
     // Dialog keys (Return, Escape) offered by the form before the focused control sees

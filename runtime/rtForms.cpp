@@ -110,8 +110,10 @@ void TCustomForm::Paint(HDC dc, const RECT& updateRect)
 void TCustomForm::ScaleForScreen()
 {
     int dpi = ScreenLogPixelsY();
-    if (m_pixelsPerInch > 0 && dpi != m_pixelsPerInch)
+    if (m_pixelsPerInch > 0 && dpi != m_pixelsPerInch) {
         Font()->SetHeight(MulDiv(Font()->Height(), dpi, m_pixelsPerInch));
+        ScreenResolutionChanged(dpi, m_pixelsPerInch);
+    }
     if (m_textHeight > 0) {
         int measured = MeasureTextHeight(Font()->Handle());
         if (measured > 0 && measured != m_textHeight) {

@@ -1,7 +1,7 @@
 // Times each display control's full repaint in each of its styles against plain GDI drawing of
 // the same rectangle (fill, frame, text), measured in the same run; the themed push button
-// next to the theme's own face and text calls; and one frame of the animated progress bar
-// next to a single blit of its bar.
+// next to the theme's own face and text calls; and one tick of the animated progress bar (the
+// step and the frame shown on screen) next to a single blit of its bar.
 #include "bench/common/BenchClock.h"
 #include "controls/cxButtons.h"
 #include "controls/cxGroupBox.h"
@@ -22,6 +22,11 @@
 namespace {
 
 constexpr int kSamples = 21, kReps = 40;
+
+template <typename Fn> double TimeOnce(Fn&& fn)
+{
+    return bench::MicrosecondsPerCall(kReps, fn);
+}
 
 // Samples of the operation and of the baseline alternate (see bench::PairedMedians).
 template <typename Op, typename Base> std::pair<double, double> PairedMedians(Op&& op, Base&& base)
@@ -53,10 +58,29 @@ struct Dib {
     }
 };
 
+// "--profile TEXT" repeats only the rows whose name contains TEXT, without their baseline, for
+// a profiler or a call trace.
+const char* g_profile = nullptr;
+
+template <typename Op, typename Base>
+std::pair<double, double> Measure(const std::string& name, Op&& op, Base&& base)
+{
+    if (!g_profile)
+        return PairedMedians(op, base);
+    if (name.find(g_profile) == std::string::npos)
+        return {0, 1};
+    for (int i = 0; i < 20000; ++i)
+        op();
+    return {TimeOnce(op), 1};
+}
+
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string(argv[i]) == "--profile")
+            g_profile = argv[i + 1];
     TApplication app;
     auto* form = new TForm(&app);
     form->SetBounds(50, 50, 400, 300);
@@ -107,8 +131,8 @@ int main()
         bar->Properties()->SetBarStyle(static_cast<TcxProgressBarBarStyle>(s));
         bar->Properties()->SetAnimationSpeed(0);
         bar->UpdateVisualStateAtCursor(false);
-        report(std::string("progress bar, ") + barStyles[s],
-               PairedMedians(repaint(bar), baselineFor(bar, L"60 %")));
+        std::string name = std::string("progress bar, ") + barStyles[s];
+        report(name, Measure(name, repaint(bar), baselineFor(bar, L"60 %")));
     }
 
     auto* label = new TcxLabel(form);
@@ -131,7 +155,7 @@ int main()
         label->Properties()->SetDepth(l.effect == cxleNormal ? 0 : 4);
         label->Properties()->SetLabelStyle(l.style);
         label->UpdateVisualStateAtCursor(false);
-        report(l.name, PairedMedians(repaint(label), baselineFor(label, L"请选择源文件目录")));
+        report(l.name, Measure(l.name, repaint(label), baselineFor(label, L"请选择源文件目录")));
     }
 
     auto* box = new TcxGroupBox(form);
@@ -142,8 +166,8 @@ int main()
     for (TcxContainerBorderStyle style : {cbsSingle, cbsFlat, cbs3D}) {
         box->Style()->SetBorderStyle(style);
         box->UpdateVisualStateAtCursor(false);
-        report("group box, border style " + std::to_string(style),
-               PairedMedians(repaint(box), baselineFor(box, L"")));
+        std::string name = "group box, border style " + std::to_string(style);
+        report(name, Measure(name, repaint(box), baselineFor(box, L"Group")));
     }
 
     auto* button = new TcxButton(form);
@@ -153,8 +177,8 @@ int main()
     app.ProcessMessages();
     for (TcxLookAndFeelKind kind : {lfFlat, lfStandard, lfUltraFlat}) {
         button->LookAndFeel()->SetKind(kind);
-        report("push button, kind " + std::to_string(kind),
-               PairedMedians(repaint(button), baselineFor(button, L"开始修改")));
+        std::string name = "push button, kind " + std::to_string(kind);
+        report(name, Measure(name, repaint(button), baselineFor(button, L"开始修改")));
     }
     std::printf("\nworst ratio where the library draws: %.2f (target 3)\n", worst);
 
@@ -168,10 +192,23 @@ int main()
             DrawThemeText(theme, dib.dc, BP_PUSHBUTTON, PBS_NORMAL, L"开始修改", -1,
                           DT_CENTER | DT_VCENTER | DT_SINGLELINE, 0, &r);
         };
-        auto t = PairedMedians(repaint(button), themeAlone);
+        auto t = Measure("push button, themed", repaint(button), themeAlone);
         std::printf(
             "push button, themed: %.2f us, theme face and text alone %.2f us, ratio %.2f (target 1.1)\n",
             t.first, t.second, t.first / t.second);
+        // Where the rest goes: the library's face alone, the parent's picture alone.
+        auto face = Measure("push button, themed face", [&] { button->PaintButtonTo(dib.dc, cxbsNormal, false); },
+                            themeAlone);
+        auto parent = Measure("push button, themed parent", [&] {
+            TCanvas canvas;
+            canvas.SetHandle(dib.dc);
+            {
+                TcxCanvas cx(&canvas);
+                PaintParentImage(button->Handle(), cx, r, false);
+            }
+            canvas.SetHandle(nullptr);
+        }, themeAlone);
+        std::printf("  its parts: face and caption %.2f us, parent's picture %.2f us\n", face.first, parent.first);
         CloseThemeData(theme);
     } else {
         std::printf("push button, themed: no visual style for buttons here\n");
@@ -183,17 +220,16 @@ int main()
     bar->UpdateVisualStateAtCursor(false);
     HDC screen = GetDC(bar->Handle());
     RECT area = bar->BarArea();
-    auto frameOfAnimation = [&] {
-        bar->StepSegment();
-        InvalidateRect(bar->Handle(), &area, FALSE);
-        UpdateWindow(bar->Handle());
-    };
+    // The frame as the timer's tick shows it (after one full paint of the bar).
+    InvalidateRect(bar->Handle(), nullptr, FALSE);
+    UpdateWindow(bar->Handle());
+    auto frameOfAnimation = [&] { bar->ShowNextFrame(); };
     auto oneBlit = [&] {
         BitBlt(screen, area.left, area.top, area.right - area.left, area.bottom - area.top, dib.dc, 0, 0,
                SRCCOPY);
     };
-    auto t = PairedMedians(frameOfAnimation, oneBlit);
-    std::printf("animation frame of the bar: %.2f us, one blit of its area %.2f us, ratio %.2f\n", t.first,
+    auto t = Measure("animation frame", frameOfAnimation, oneBlit);
+    std::printf("animation frame of the bar (one tick): %.2f us, one blit of its area %.2f us, ratio %.2f\n", t.first,
                 t.second, t.first / t.second);
     ReleaseDC(bar->Handle(), screen);
     DeleteObject(face);

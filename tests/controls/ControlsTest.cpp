@@ -346,4 +346,39 @@ TEST_F(ControlsTest, GroupBoxWithoutEdgesDrawsOnlyItsParentsColour)
     EXPECT_FALSE(box->CanFocus());
 }
 
+// What lies behind a control, when the parent is a window of the library: the parent paints
+// into the copy, its own painting included, and an update it has pending stays pending for
+// its real paint (a paint message to it would begin a paint on the screen instead).
+TEST_F(ControlsTest, ParentImageOfALibraryWindowIsPaintedIntoTheCopy)
+{
+    const COLORREF back = RGB(20, 120, 200), mark = RGB(230, 40, 40);
+    form->SetColor(back);
+    form->OnPaint = [this, mark](TObject*) {
+        RECT square{0, 0, 20, 20};
+        UniqueBrush brush(CreateSolidBrush(mark));
+        FillRect(form->PaintDC(), &square, brush.get());
+    };
+    HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 10, 40, 30, form->Handle(), nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(child, nullptr);
+    app->ProcessMessages();
+    InvalidateRect(form->Handle(), nullptr, FALSE);
+    PixelCanvas copy(40, 30);
+    TCanvas canvas;
+    canvas.SetHandle(copy.dc());
+    {
+        TcxCanvas cx(&canvas);
+        PaintParentImage(child, cx, RECT{0, 0, 40, 30}, false);
+    }
+    canvas.SetHandle(nullptr);
+    // The form's square covers its (0, 0) .. (20, 20): the child's first 10 x 10 pixels.
+    EXPECT_EQ(copy.At(0, 0), mark);
+    EXPECT_EQ(copy.At(9, 9), mark);
+    EXPECT_EQ(copy.At(10, 10), back);
+    EXPECT_EQ(copy.At(39, 29), back);
+    RECT pending{};
+    EXPECT_TRUE(GetUpdateRect(form->Handle(), &pending, FALSE)) << "the form's own paint is still due";
+    DestroyWindow(child);
+}
+
 } // namespace

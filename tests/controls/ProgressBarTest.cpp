@@ -1,13 +1,16 @@
 #include "controls/cxProgressBar.h"
 #include "lookandfeel/dxOffice11.h"
 #include "tests/common/Artifacts.h"
+#include "tests/common/GdiCount.h"
 #include "tests/common/WindowFixture.h"
 
 #include <uxtheme.h>
 
 #include <cmath>
 #include <limits>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -279,6 +282,113 @@ TEST_F(ProgressBarPaintTest, OverloadAndPeakMarks)
     }
 }
 
+// LED cells along the whole fill, horizontal and vertical, and after the fill grows or
+// shrinks: every full cell ends in a 2-pixel gap that shows the track, the rest of the filled
+// part is filled, and nothing beyond it.
+TEST_F(ProgressBarPaintTest, LedCellsAndGapsFollowTheFilledPart)
+{
+    const COLORREF back = RGB(236, 233, 216), fill = RGB(0, 0, 200);
+    form->SetColor(back);
+    struct Case {
+        TcxProgressBarOrientation orientation;
+        double position;
+    } cases[] = {{cxorHorizontal, 60}, {cxorHorizontal, 23}, {cxorHorizontal, 100},
+                 {cxorVertical, 60},   {cxorVertical, 23},   {cxorVertical, 100}};
+    auto* wide = Bar(10, 10, 240, 24);
+    auto* tall = Bar(300, 10, 24, 240);
+    for (const Case& c : cases) {
+        TcxProgressBar* bar = c.orientation == cxorHorizontal ? wide : tall;
+        bar->Style()->SetBorderStyle(cbsNone);
+        bar->Properties()->SetShowText(false);
+        bar->Properties()->SetOrientation(c.orientation);
+        bar->Properties()->SetBarStyle(cxbsLEDs);
+        bar->Properties()->SetBeginColor(fill);
+        bar->SetPosition(c.position);
+        bar->UpdateVisualStateAtCursor(false);
+        PixelCanvas canvas(bar->Width(), bar->Height());
+        bar->PaintTo(canvas.dc());
+        const RECT f = bar->FilledArea();
+        const int led = 24 * 2 / 3 + 2; // two thirds across plus 2
+        ASSERT_EQ(bar->LedSize(), led);
+        const bool horizontal = c.orientation == cxorHorizontal;
+        const int length = horizontal ? f.right - f.left : f.bottom - f.top;
+        const int fullCells = length / led;
+        for (int along = 0; along < 240; ++along) {
+            // Distance from where the fill starts: the left end, or the bottom end.
+            COLORREF shown = horizontal ? canvas.At(along, 12) : canvas.At(12, 239 - along);
+            bool inFill = along < length;
+            bool inGap = along < fullCells * led && along % led >= led - 2;
+            EXPECT_EQ(shown, inFill && !inGap ? fill : back)
+                << (horizontal ? "horizontal" : "vertical") << " at " << c.position << ", " << along;
+        }
+    }
+}
+
+// The glossy track and bar of the animation styles, as the control paints them in a row of
+// changes to one bar (size, colour, fill, orientation, LEDs), are pixel for pixel what drawing
+// the glossy look straight onto the canvas gives: the track over the bar area, the bar over the
+// filled part with its LED gaps.
+TEST_F(ProgressBarPaintTest, GlossyLookIsTheSameAsDrawnStraightOntoTheCanvas)
+{
+    const COLORREF back = RGB(236, 233, 216);
+    form->SetColor(back);
+    struct Step {
+        int width, height;
+        TcxProgressBarOrientation orientation;
+        TcxProgressBarBarStyle style;
+        TColor begin;
+        double position;
+    } steps[] = {
+        {240, 24, cxorHorizontal, cxbsAnimation, RGB(40, 211, 0), 60},
+        {240, 24, cxorHorizontal, cxbsAnimation, RGB(200, 40, 40), 60}, // another colour
+        {240, 24, cxorHorizontal, cxbsAnimation, RGB(200, 40, 40), 35}, // another fill
+        {180, 30, cxorHorizontal, cxbsAnimationLEDs, RGB(200, 40, 40), 35},
+        {180, 8, cxorHorizontal, cxbsAnimation, RGB(0, 90, 200), 80}, // bands reach past the bar
+        {30, 160, cxorVertical, cxbsAnimationLEDs, RGB(0, 90, 200), 70},
+        {30, 160, cxorVertical, cxbsAnimation, RGB(0, 90, 200), 70},
+        {240, 24, cxorHorizontal, cxbsAnimation, RGB(40, 211, 0), 60}, // back to the first
+    };
+    auto* bar = Bar(10, 10, 240, 24);
+    bar->Style()->SetBorderStyle(cbsNone);
+    bar->Properties()->SetShowText(false);
+    for (const Step& st : steps) {
+        SCOPED_TRACE(std::to_string(&st - steps));
+        bar->SetBounds(10, 10, st.width, st.height);
+        TcxProgressBarProperties* p = bar->Properties();
+        p->SetOrientation(st.orientation);
+        p->SetBarStyle(st.style);
+        p->SetAnimationSpeed(0);
+        p->SetBeginColor(st.begin);
+        bar->SetPosition(st.position);
+        bar->UpdateVisualStateAtCursor(false);
+        PixelCanvas shown(st.width, st.height);
+        bar->PaintTo(shown.dc());
+        const bool vertical = st.orientation == cxorVertical;
+        const RECT area = bar->BarArea(), f = bar->FilledArea();
+        PixelCanvas expected(st.width, st.height);
+        PaintGlossyBar(expected.dc(), area, back, TcxGlossyKind::Background, vertical);
+        {
+            SaveDCGuard saved(expected.dc());
+            IntersectClipRect(expected.dc(), f.left, f.top, f.right, f.bottom);
+            if (st.style == cxbsAnimationLEDs) {
+                const int led = bar->LedSize();
+                if (!vertical)
+                    for (int x = f.left + led; x <= f.right; x += led)
+                        ExcludeClipRect(expected.dc(), x - 2, f.top, x, f.bottom);
+                else
+                    for (int y = f.bottom - led; y >= f.top; y -= led)
+                        ExcludeClipRect(expected.dc(), f.left, y, f.right, y + 2);
+            }
+            PaintGlossyBar(expected.dc(), f, st.begin, TcxGlossyKind::Bar, vertical);
+        }
+        int differing = 0;
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                differing += shown.At(x, y) != expected.At(x, y);
+        EXPECT_EQ(differing, 0);
+    }
+}
+
 // Pictures of every style, horizontal and vertical, with text, for a person to look at.
 TEST_F(ProgressBarPaintTest, WritesPicturesOfEveryStyle)
 {
@@ -363,6 +473,129 @@ TEST_F(ProgressBarPaintTest, TheNativeLookDrawsThroughTheProgressTheme)
     bar->UpdateVisualStateAtCursor(false);
     EXPECT_EQ(bar->BarArea().left, 1);
     EXPECT_EQ(bar->BarArea().bottom, 19);
+}
+
+// A running animation shows each tick's frame by copying a picture kept for the segment's
+// offset. Its pixels on screen are the ones a full paint draws at the same offset: the glow
+// over the glossy bar, LED gaps and bevels, the inverse text, the theme's rounded corners, the
+// ends of the bar under the segment; also for frames shown a second time round.
+TEST_F(ProgressBarPaintTest, AnimationFramesShowWhatAFullPaintDraws)
+{
+    struct Case {
+        const char* look;
+        TcxProgressBarBarStyle style;
+        TcxProgressBarBevelOuter bevel;
+        double position;
+        TcxProgressBarOrientation orientation;
+        bool native;
+    } cases[] = {
+        {"glossy", cxbsAnimation, cxbvNone, 60, cxorHorizontal, false},
+        {"LEDs with bevels", cxbsAnimationLEDs, cxbvRaised, 60, cxorHorizontal, false},
+        {"full bar, the segment over both ends", cxbsAnimation, cxbvNone, 100, cxorHorizontal, false},
+        {"short fill with shrunk ramps", cxbsAnimation, cxbvNone, 15, cxorHorizontal, false},
+        {"vertical", cxbsAnimationLEDs, cxbvNone, 70, cxorVertical, false},
+        {"native look", cxbsAnimation, cxbvNone, 60, cxorHorizontal, true},
+    };
+    form->SetColor(RGB(236, 233, 216));
+    const int w = 200, h = 20;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.look);
+        auto* bar = Bar(10, 10, c.orientation == cxorVertical ? h : w, c.orientation == cxorVertical ? w : h);
+        TcxProgressBarProperties* p = bar->Properties();
+        bar->Style()->LookAndFeel()->SetNativeStyle(c.native);
+        if (c.native && !bar->Themed()) {
+            delete bar;
+            continue; // no progress theme on this display
+        }
+        p->SetBarStyle(c.style);
+        p->SetBarBevelOuter(c.bevel);
+        p->SetOrientation(c.orientation);
+        p->SetAnimationSpeed(10);
+        bar->SetPosition(c.position);
+        bar->UpdateVisualStateAtCursor(false);
+        ASSERT_TRUE(bar->AnimationRunning());
+        InvalidateRect(bar->Handle(), nullptr, FALSE);
+        UpdateWindow(bar->Handle());
+        const int bw = bar->Width(), bh = bar->Height();
+        const RECT area = bar->BarArea();
+        auto barPixels = [&](HDC source) {
+            PixelCanvas copy(bw, bh);
+            BitBlt(copy.dc(), 0, 0, bw, bh, source, 0, 0, SRCCOPY);
+            std::vector<COLORREF> pixels;
+            for (int y = area.top; y < area.bottom; ++y)
+                for (int x = area.left; x < area.right; ++x)
+                    pixels.push_back(copy.At(x, y));
+            return pixels;
+        };
+        // Two rounds of the segment over the bar, as the ticks show them on screen.
+        const int steps = 2 * ((bw + bh + 50) / 20 + 1);
+        std::map<int, std::vector<COLORREF>> shown;
+        PixelCanvas sheet(bw * 2 + 4, (bh + 2) * ((steps + 1) / 2), RGB(255, 255, 255));
+        for (int i = 0; i < steps; ++i) {
+            bar->ShowNextFrame();
+            HDC screen = GetDC(bar->Handle());
+            shown[bar->SegmentOffset()] = barPixels(screen);
+            BitBlt(sheet.dc(), (i % 2) * (bw + 4), (i / 2) * (bh + 2), bw, bh, screen, 0, 0, SRCCOPY);
+            ReleaseDC(bar->Handle(), screen);
+        }
+        if (c.orientation == cxorHorizontal) {
+            ASSERT_TRUE(sheet.SaveBmp(
+                (ArtifactFolder() / (L"progress-bar-frames-" + std::to_wstring(&c - cases) + L".bmp")).c_str()));
+        }
+        ASSERT_GT(shown.size(), 3u);
+        if (c.orientation == cxorHorizontal) {
+            bool moves = false;
+            for (const auto& [offset, pixels] : shown)
+                moves = moves || pixels != shown.begin()->second;
+            EXPECT_TRUE(moves) << "the glow moves from frame to frame";
+        }
+        // The same offsets again, each painted in full.
+        bar->ResetSegment();
+        int compared = 0;
+        for (int i = 0; i < steps; ++i) {
+            bar->StepSegment();
+            auto it = shown.find(bar->SegmentOffset());
+            if (it == shown.end())
+                continue;
+            PixelCanvas full(bw, bh);
+            bar->PaintTo(full.dc());
+            std::vector<COLORREF> expected = barPixels(full.dc());
+            ASSERT_EQ(it->second.size(), expected.size());
+            size_t differing = 0;
+            for (size_t k = 0; k < expected.size(); ++k)
+                differing += it->second[k] != expected[k];
+            EXPECT_EQ(differing, 0u) << "offset " << it->first;
+            ++compared;
+        }
+        EXPECT_GT(compared, 3);
+        delete bar;
+    }
+}
+
+// The ticks of a running animation leave no GDI object behind: frames shown from the kept
+// pictures, frames made anew after the position moves, and repaints of the whole bar.
+TEST_F(ProgressBarPaintTest, AnimationTicksLeaveNoGdiObjectBehind)
+{
+    auto* bar = Bar(10, 10, 200, 20);
+    bar->Properties()->SetBarStyle(cxbsAnimationLEDs);
+    bar->Properties()->SetAnimationSpeed(10);
+    bar->SetPosition(40);
+    bar->UpdateVisualStateAtCursor(false);
+    ASSERT_TRUE(bar->AnimationRunning());
+    auto run = [&](int ticks) {
+        for (int i = 0; i < ticks; ++i) {
+            if (i % 100 == 0) {
+                bar->SetPosition(40 + (i / 100) % 50);
+                InvalidateRect(bar->Handle(), nullptr, FALSE);
+                UpdateWindow(bar->Handle());
+            }
+            bar->ShowNextFrame();
+        }
+    };
+    run(200); // warm-up: the kept pictures and buffers exist from here on
+    const int baseline = CountGdiObjects();
+    run(10000);
+    EXPECT_LE(CountGdiObjects(), baseline + 5) << "GDI objects after 10,000 ticks";
 }
 
 } // namespace

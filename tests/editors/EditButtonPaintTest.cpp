@@ -151,6 +151,126 @@ TEST_F(EditButtonPaintTest, PictureOfTheButtonsInEveryStyleAndState)
     EXPECT_TRUE(picture.SaveBmp((ArtifactFolder() / L"edit-buttons.bmp").c_str()));
 }
 
+// A glyph 10 wide and 30 high: the transparent colour (named by its bottom-left pixel)
+// everywhere but for a red block at x 3..6, y 10..19.
+constexpr COLORREF kGlyphKey = RGB(255, 0, 255), kGlyphInk = RGB(200, 0, 0);
+constexpr TColor clYellow = 0x00FFFF;
+UniqueBitmap MakeGlyph()
+{
+    HDC screen = GetDC(nullptr);
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen, 10, 30));
+    ReleaseDC(nullptr, screen);
+    UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
+    SelectGuard sel(dc.get(), bitmap.get());
+    UniqueBrush key(CreateSolidBrush(kGlyphKey)), ink(CreateSolidBrush(kGlyphInk));
+    RECT all{0, 0, 10, 30}, block{3, 10, 7, 20};
+    FillRect(dc.get(), &all, key.get());
+    FillRect(dc.get(), &block, ink.get());
+    return bitmap;
+}
+
+TEST_F(EditButtonPaintTest, AGlyphIsDrawnCentredWithoutItsTransparentColourAndEmbossedWhenDisabled)
+{
+    UniqueBitmap glyph = MakeGlyph();
+    edit->Properties()->Buttons()->Items(0)->SetKind(bkGlyph);
+    edit->Properties()->Buttons()->Items(0)->SetGlyph(glyph.get());
+    edit->EditStyle()->SetButtonStyle(btsUltraFlat);
+    app->ProcessMessages();
+    // Tallest glyph 30, the ultra-flat button's 2 pixels around it, the 2-pixel frame on
+    // each side: 36, more than a line of text needs.
+    EXPECT_EQ(edit->Height(), 36);
+    const TColor ufPressed = TcxUltraFlatLookAndFeelPainter::Instance()->ButtonFaceColor(cxbsPressed);
+    // The button is the glyph's 10 pixels and a margin of 4 wide: x 184..197, y 2..33. Its
+    // content starts at (186, 3) (at (185, 3) and 12 wide when pressed, the glyph then
+    // moved one pixel right and down), so the block's first pixel is at (189, 13), (190, 14)
+    // when pressed.
+    struct Probe {
+        POINT at;
+        COLORREF color;
+    };
+    struct Case {
+        Shown shown;
+        std::vector<Probe> probes;
+    } cases[] = {
+        {Shown::Normal,
+         {{{189, 13}, kGlyphInk},
+          {{192, 22}, kGlyphInk},
+          {{188, 13}, ColorToRGB(clBtnFace)},
+          {{193, 13}, ColorToRGB(clBtnFace)}}},
+        {Shown::Pressed,
+         {{{190, 14}, kGlyphInk}, {{193, 23}, kGlyphInk}, {{189, 13}, ColorToRGB(ufPressed)}}},
+        {Shown::Disabled,
+         {{{189, 13}, ColorToRGB(clBtnShadow)},
+          {{193, 23}, ColorToRGB(clBtnHighlight)},
+          {{188, 13}, ColorToRGB(clBtnFace)}}},
+    };
+    for (const Case& c : cases) {
+        auto canvas = PaintIn(btsUltraFlat, c.shown, bkGlyph);
+        ASSERT_EQ(edit->ButtonViewInfos().at(0).bounds.left, 184) << Name(c.shown);
+        for (const Probe& p : c.probes)
+            EXPECT_EQ(canvas->At(p.at.x, p.at.y), p.color)
+                << Name(c.shown) << " at " << p.at.x << "," << p.at.y;
+    }
+    auto normal = PaintIn(btsUltraFlat, Shown::Normal, bkGlyph);
+    auto disabled = PaintIn(btsUltraFlat, Shown::Disabled, bkGlyph);
+    PixelCanvas picture(2 * 30 * 4 + 4, 36 * 4, RGB(255, 255, 255));
+    StretchBlt(picture.dc(), 0, 0, 30 * 4, 36 * 4, normal->dc(), 170, 0, 30, 36, SRCCOPY);
+    StretchBlt(picture.dc(), 30 * 4 + 4, 0, 30 * 4, 36 * 4, disabled->dc(), 170, 0, 30, 36, SRCCOPY);
+    EXPECT_TRUE(picture.SaveBmp((ArtifactFolder() / L"edit-button-glyph.bmp").c_str()));
+}
+
+TEST_F(EditButtonPaintTest, PaintEventsComeFirstAndEachCanDrawItsPartInstead)
+{
+    // A handler that claims a part paints it in a marker colour, so the marker shows where
+    // the built-in drawing stayed away. Probes: the field's frame (1, 10), the button's
+    // first column (181, 10) and its face (184, 5), in the 3-D button style.
+    const COLORREF mark = RGB(250, 0, 250);
+    struct Case {
+        const char* claims;
+        COLORREF frame, firstColumn, face;
+    } cases[] = {
+        {"", ColorToRGB(clBtnShadow), ColorToRGB(cl3DLight), ColorToRGB(clBtnFace)},
+        {"background", mark, ColorToRGB(cl3DLight), ColorToRGB(clBtnFace)},
+        {"button", ColorToRGB(clBtnShadow), mark, mark},
+        {"border", ColorToRGB(clBtnShadow), mark, ColorToRGB(clYellow)},
+        {"buttonBackground", ColorToRGB(clBtnShadow), ColorToRGB(cl3DLight), mark},
+    };
+    for (const Case& c : cases) {
+        std::string claims = c.claims;
+        std::vector<std::string> order;
+        auto claim = [&](const char* part, TcxCanvas& canvas, const RECT& area, bool& handled) {
+            order.push_back(part);
+            handled = claims == part;
+            if (handled)
+                canvas.FillRectColor(area, static_cast<TColor>(mark));
+        };
+        edit->OnBeforePaint = [&](TcxCustomEdit*, TcxCanvas&) { order.push_back("before"); };
+        edit->OnCustomBackground = [&](TcxCustomEdit* e, TcxCanvas& canvas, bool& h) {
+            claim("background", canvas, {0, 0, e->Width(), e->Height()}, h);
+        };
+        edit->OnCustomButton = [&](TcxCustomEdit*, TcxCanvas& canvas, const TcxEditButtonViewInfo& b,
+                                   bool& h) { claim("button", canvas, b.bounds, h); };
+        edit->OnCustomButtonBorder = [&](TcxCustomEdit*, TcxCanvas& canvas, const TcxEditButtonViewInfo& b,
+                                         TcxEditButtonFace& face, bool& h) {
+            claim("border", canvas, b.bounds, h);
+            if (h) {
+                face.content = b.bounds;
+                InflateRect(&face.content, -2, -2);
+                face.background = clYellow;
+            }
+        };
+        edit->OnCustomButtonBackground = [&](TcxCustomEdit*, TcxCanvas& canvas, const TcxEditButtonViewInfo&,
+                                             const TcxEditButtonFace& face,
+                                             bool& h) { claim("buttonBackground", canvas, face.content, h); };
+        auto canvas = PaintIn(bts3D, Shown::Normal);
+        ASSERT_FALSE(order.empty());
+        EXPECT_EQ(order.front(), "before") << claims;
+        EXPECT_EQ(canvas->At(1, 10), c.frame) << claims << " frame";
+        EXPECT_EQ(canvas->At(181, 10), c.firstColumn) << claims << " first column";
+        EXPECT_EQ(canvas->At(184, 5), c.face) << claims << " face";
+    }
+}
+
 } // namespace
 
 namespace {

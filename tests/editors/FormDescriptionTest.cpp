@@ -2,7 +2,9 @@
 // styles and a style controller loads, and what it sets arrives.
 #include "editors/cxButtonEdit.h"
 #include "editors/cxEditRegister.h"
+#include "editors/cxEditRepositoryItems.h"
 #include "runtime/rtStreaming.h"
+#include "tests/common/StoredPicture.h"
 #include "tests/common/WindowFixture.h"
 
 #include <map>
@@ -51,6 +53,8 @@ const wchar_t* const kDescription = LR"(object Described: TDescribedForm
     AutoSize = True
     BeepOnEnter = False
     FakeStyleController = Controller
+    Properties.Alignment.Horz = taRightJustify
+    Properties.Alignment.Vert = taVCenter
     Properties.AssignedValues = [evsReadOnly]
     Properties.AutoSelect = False
     Properties.BeepOnError = True
@@ -114,6 +118,7 @@ const wchar_t* const kDescription = LR"(object Described: TDescribedForm
     StyleHot.BorderColor = clHighlight
     TabOrder = 0
     Text = 'abc'
+    OnDblClick = FieldEnter
     OnEditing = FieldEditing
     OnEnter = FieldEnter
   end
@@ -170,7 +175,9 @@ TEST(FormDescriptionTest, EverySettingOfTheEditorsLoads)
     EXPECT_FALSE(p->ReadOnly());
     EXPECT_TRUE(p->AssignedValues() & epvReadOnly);
     EXPECT_TRUE(p->OnValidate && p->OnChange && p->OnButtonClick);
-    EXPECT_TRUE(field->OnEditing && field->OnEnter);
+    EXPECT_TRUE(field->OnEditing && field->OnEnter && field->OnDblClick);
+    EXPECT_EQ(p->AlignmentValue().Horz(), cxedit::TAlignment::taRightJustify);
+    EXPECT_EQ(p->AlignmentValue().Vert(), cxedit::TcxEditVertAlignment::taVCenter);
     EXPECT_FALSE(field->BeepOnEnter());
     EXPECT_EQ(field->Text(), L"ABC") << "text read after the letter case";
 
@@ -196,6 +203,81 @@ TEST(FormDescriptionTest, EverySettingOfTheEditorsLoads)
 
     EXPECT_EQ(FindEditPropertiesByDescription(L"ButtonEdit|Represents an edit control with embedded buttons"),
               L"TcxButtonEditProperties");
+}
+
+TEST(FormDescriptionTest, AFontAStyleAssignsFollowsTheFormsResolutionAndAnInheritedOneIsLeftToTheForm)
+{
+    RegisterEditorClasses();
+    RegisterComponentClass(L"TDescribedForm",
+                           [](TComponent* o) -> TComponent* { return new DescribedForm(o); });
+    TApplication app;
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    for (int stored : {dpi / 2, dpi}) {
+        SCOPED_TRACE(stored);
+        DescribedForm form(&app);
+        std::wstring text =
+            L"object Scaled: TDescribedForm\n  PixelsPerInch = " + std::to_wstring(stored) +
+            L"\n  object Own: TcxTextEdit\n    Style.Font.Height = -10\n"
+            L"    Style.IsFontAssigned = True\n  end\n  object Inherited: TcxTextEdit\n  end\nend\n";
+        ASSERT_NO_THROW(form.LoadFromDescription(text));
+        auto* own = dynamic_cast<TcxTextEdit*>(form.fields[L"Own"]);
+        auto* inherited = dynamic_cast<TcxTextEdit*>(form.fields[L"Inherited"]);
+        ASSERT_TRUE(own && inherited);
+        // Stored for half the screen's resolution, the font's height doubles.
+        EXPECT_EQ(own->Style()->Font()->Height(), stored == dpi ? -10 : -20);
+        EXPECT_FALSE(inherited->Style()->IsAssigned(svFont)) << "the form's own scaling reaches it";
+    }
+}
+
+TEST(FormDescriptionTest, AnEditorFindsTheRepositoryItemItNamesAndAButtonItsStoredGlyph)
+{
+    RegisterEditorClasses();
+    RegisterComponentClass(L"TDescribedForm",
+                           [](TComponent* o) -> TComponent* { return new DescribedForm(o); });
+    TApplication app;
+    DescribedForm form(&app);
+    ASSERT_NO_THROW(form.LoadFromDescription(
+        LR"(object Shared: TDescribedForm
+  object Item: TcxEditRepositoryButtonItem
+    Properties.Buttons = <
+      item
+        Kind = bkText
+        Caption = 'Go'
+      end>
+    Properties.MaxLength = 4
+  end
+  object Field: TcxButtonEdit
+    RepositoryItem = Item
+  end
+  object Pictured: TcxButtonEdit
+    Properties.Buttons = <
+      item
+        Kind = bkGlyph
+        Glyph = )" +
+        StoredBinary(BitmapFile(6, 4, [](int x, int) { return x < 3 ? RGB(255, 0, 0) : RGB(0, 0, 255); })) +
+        LR"(
+      end>
+  end
+end
+)"));
+    auto* field = dynamic_cast<TcxButtonEdit*>(form.fields[L"Field"]);
+    auto* item = dynamic_cast<TcxEditRepositoryButtonItem*>(form.fields[L"Item"]);
+    ASSERT_TRUE(field && item);
+    EXPECT_EQ(field->RepositoryItem(), item);
+    EXPECT_EQ(field->ActiveButtonProperties()->Buttons()->Count(), 1);
+    EXPECT_EQ(field->ActiveButtonProperties()->Buttons()->Items(0)->Caption(), L"Go");
+    EXPECT_EQ(field->TextProperties()->MaxLength(), 4);
+
+    auto* pictured = dynamic_cast<TcxButtonEdit*>(form.fields[L"Pictured"]);
+    ASSERT_TRUE(pictured);
+    const TcxBitmap* glyph = pictured->Properties()->Buttons()->Items(0)->GlyphIfAny();
+    ASSERT_TRUE(glyph && !glyph->Empty());
+    EXPECT_EQ(glyph->Width(), 6);
+    EXPECT_EQ(glyph->Height(), 4);
+    EXPECT_EQ(GetPixel(glyph->DC(), 1, 1), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(glyph->DC(), 4, 1), RGB(0, 0, 255));
 }
 
 } // namespace

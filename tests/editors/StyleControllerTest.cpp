@@ -1,6 +1,6 @@
 // Style controllers: values taken through the controller chain, cycles refused, controllers
 // freed under the styles that use them, the default controller included.
-#include "editors/cxTextEdit.h"
+#include "editors/cxButtonEdit.h"
 #include "tests/common/WindowFixture.h"
 
 namespace {
@@ -115,7 +115,9 @@ TEST(StyleControllerScaling, FontsStoredForAnotherResolutionAreScaledToTheScreen
         int height; // after reading
     } cases[] = {{screen, true, -15},
                  {screen * 5 / 4, true, MulDiv(-15, screen, screen * 5 / 4)},
-                 {screen * 5 / 4, false, -15}};
+                 // A font the style no longer assigns is the default font again, and stays
+                 // as it is.
+                 {screen * 5 / 4, false, TFont().Height()}};
     for (const Case& c : cases) {
         TcxEditStyleController controller(nullptr);
         controller.Style()->Font()->SetHeight(-15);
@@ -127,6 +129,72 @@ TEST(StyleControllerScaling, FontsStoredForAnotherResolutionAreScaledToTheScreen
         EXPECT_EQ(controller.Style()->Font()->Height(), c.height) << c.stored << " " << c.assigned;
         EXPECT_EQ(changes, c.stored == screen ? 0 : 1);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(StyleControllerTest, AFontNoControllerGivesAnyMoreIsNotKept)
+{
+    auto* edit = Make<TcxTextEdit>(10, 10, 150, 21);
+    auto* controller = new TcxEditStyleController(nullptr);
+    controller->Style()->Font()->SetHeight(-30);
+    edit->Style()->SetStyleController(controller);
+    ASSERT_EQ(edit->Style()->Font()->Height(), -30);
+    delete controller;
+    EXPECT_EQ(edit->Style()->Font()->Height(), form->Font()->Height()) << "the control's, from its parent";
+    EXPECT_FALSE(edit->Style()->IsAssigned(svFont));
+
+    // A style of no control has no parent to take a font from: the default font.
+    TcxEditStyle loose(nullptr, csNormal);
+    TcxEditStyleController other(nullptr);
+    other.Style()->Font()->SetHeight(-30);
+    loose.SetStyleController(&other);
+    ASSERT_EQ(loose.Font()->Height(), -30);
+    other.Style()->SetAssignedValues(other.Style()->AssignedValues() & ~svFont);
+    EXPECT_EQ(loose.Font()->Height(), TFont().Height());
+}
+
+TEST(StyleDirectValueModeTest, ALightStyleAnswersItsOwnFieldsBorrowsItsFontAndTellsNobody)
+{
+    TcxEditStyle direct(nullptr, csNormal, true);
+    // What a fresh light style answers, where a full one would use its fallbacks.
+    EXPECT_EQ(direct.BorderColor(), clDefault);
+    EXPECT_EQ(direct.Edges(), 0u);
+    EXPECT_FALSE(direct.Shadow());
+    EXPECT_TRUE(direct.TransparentBorder());
+    EXPECT_TRUE(direct.IsAssigned(svColor) && direct.IsAssigned(svFont) &&
+                direct.IsAssigned(svTransparentBorder));
+    direct.ConnectDefaultController();
+    EXPECT_EQ(direct.ActiveController(), nullptr) << "no controller, not even the default one";
+
+    int notified = 0;
+    direct.OwnerNotify = [&](TcxContainerStyle*) { ++notified; };
+    direct.SetColor(clYellow);
+    direct.SetBorderStyle(cbsThick);
+    direct.SetTextColor(clPurple);
+    direct.SetButtonStyle(btsFlat);
+    EXPECT_EQ(notified, 0);
+    EXPECT_EQ(direct.Color(), clYellow);
+    EXPECT_EQ(direct.BorderStyle(), cbsThick);
+    EXPECT_EQ(direct.ButtonStyle(), btsFlat);
+
+    TFont font;
+    font.SetHeight(-20);
+    direct.SetFont(&font);
+    font.SetHeight(-30);
+    EXPECT_EQ(direct.Font(), &font) << "borrowed, not copied";
+
+    // Copied into a full style, the font takes the light style's text colour.
+    TcxEditStyle full(nullptr, csNormal);
+    full.Assign(&direct);
+    EXPECT_EQ(full.Font()->Height(), -30);
+    EXPECT_EQ(full.Font()->Color(), clPurple);
+    EXPECT_EQ(full.Color(), clYellow);
+    EXPECT_TRUE(full.IsAssigned(svColor));
+    EXPECT_EQ(full.ButtonStyle(), btsFlat);
+    EXPECT_FALSE(full.DirectValueMode());
 }
 
 } // namespace

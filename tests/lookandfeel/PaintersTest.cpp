@@ -457,6 +457,47 @@ TEST_F(PainterTest, GroupFramesAreExcludedFromTheClipAfterwards)
     EXPECT_EQ(s.At(39, 10), kSentinel) << "only the listed borders";
 }
 
+// The flat and the 3D group frame are two one-pixel frames; where they share a pixel the first
+// one shows, and afterwards both are out of the clip (a fill over everything leaves them). Flat:
+// shadow on r, highlight one pixel inside. 3D: shadow on r less its last row and column,
+// highlight on the same moved by one. Large frames and frames too small to make a closed
+// ring of two pixels alike.
+TEST_F(PainterTest, TwoToneGroupFramesWhereTheFirstFrameWinsTheSharedPixels)
+{
+    auto onOutline = [](const RECT& f, int x, int y) {
+        bool inside = x >= f.left && x < f.right && y >= f.top && y < f.bottom;
+        return inside && (x == f.left || x == f.right - 1 || y == f.top || y == f.bottom - 1);
+    };
+    struct Row {
+        const char* name;
+        TcxCustomLookAndFeelPainterClass painter;
+        RECT first, second; // for the frame {0, 0, w, h}
+        int w, h;
+    };
+    const std::vector<Row> rows = {
+        {"flat 40x30", Flat(), {0, 0, 40, 30}, {1, 1, 39, 29}, 40, 30},
+        {"flat 4x4", Flat(), {0, 0, 4, 4}, {1, 1, 3, 3}, 4, 4},
+        {"flat 3x5", Flat(), {0, 0, 3, 5}, {1, 1, 2, 4}, 3, 5},
+        {"3D 40x30", Standard(), {0, 0, 39, 29}, {1, 1, 40, 30}, 40, 30},
+        {"3D 4x4", Standard(), {0, 0, 3, 3}, {1, 1, 4, 4}, 4, 4},
+        {"3D 3x3", Standard(), {0, 0, 2, 2}, {1, 1, 3, 3}, 3, 3},
+    };
+    const COLORREF fill = RGB(9, 9, 9);
+    for (const Row& row : rows) {
+        Surface s(row.w + 4, row.h + 4);
+        s.Cx().SetWindowOrigin(POINT{-2, -2}); // the frame away from the surface's edges
+        row.painter->PaintGroupFrame(s.Cx(), RECT{0, 0, row.w, row.h}, cxBordersAll, true);
+        s.Cx().FillRectColor(RECT{-2, -2, row.w + 2, row.h + 2}, fill);
+        for (int y = -2; y < row.h + 2; ++y)
+            for (int x = -2; x < row.w + 2; ++x) {
+                COLORREF expected = onOutline(row.first, x, y)    ? Sys(COLOR_BTNSHADOW)
+                                    : onOutline(row.second, x, y) ? Sys(COLOR_BTNHIGHLIGHT)
+                                                                  : fill;
+                ASSERT_EQ(s.At(x + 2, y + 2), expected) << row.name << " at " << x << "," << y;
+            }
+    }
+}
+
 TEST_F(PainterTest, PanelBackgroundsOfTheOffice11Painter)
 {
     Surface s(20, 40);

@@ -1,0 +1,333 @@
+// What editors do around their forms and the mouse: a closing modal form checks the value
+// quietly, a quick second click on a button is a second click, the content sits where the
+// alignment says, and a size the editor gives itself keeps the anchored edge in place.
+#include "editors/cxButtonEdit.h"
+#include "editors/cxEditRepositoryItems.h"
+#include "tests/editors/EditorsTestHelpers.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using cxedit::TAlignment;
+using cxedit::TcxEditVertAlignment;
+
+class EditorBehaviourTest : public InputFixture {};
+
+// The height of one line of text in the font, measured here and not by the editor.
+int LineHeight(TFont* font)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font->Handle());
+    SIZE sz{};
+    GetTextExtentPoint32W(dc, L"Wg", 2, &sz);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return sz.cy;
+}
+
+TEST_F(EditorBehaviourTest, AClosingModalFormChecksTheValueWithoutRaisingAndNotAtAllWhenCancelled)
+{
+    struct Case {
+        TModalResult result;
+        int validations; // OnValidate calls while the form closes
+    } cases[] = {{mrOk, 1}, {mrCancel, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.result);
+        boxes.clear();
+        auto* dialog = new TForm(app.get());
+        dialog->SetBounds(150, 150, 300, 150);
+        auto* edit = new TcxTextEdit(dialog);
+        edit->SetParent(dialog);
+        edit->SetBounds(10, 10, 150, 21);
+        int validations = 0;
+        edit->Properties()->OnValidate = [&](TObject*, std::wstring&, std::wstring& text, bool& error) {
+            ++validations;
+            text = L"refused";
+            error = true;
+        };
+        int step = 0;
+        TcxTimer driver(nullptr);
+        driver.SetInterval(20);
+        driver.SetOnTimer([&](TObject*) {
+            // Inside the modal loop: the user types into the field, then the form closes.
+            if (step == 0) {
+                edit->SetFocus();
+                SendMessageW(edit->InnerEdit()->Handle(), WM_CHAR, L'x', 0);
+            } else if (step == 1) {
+                dialog->SetModalResult(c.result);
+                driver.SetEnabled(false);
+            }
+            ++step;
+        });
+        int shown = dialog->ShowModal();
+        EXPECT_EQ(shown, c.result);
+        EXPECT_EQ(edit->Text(), L"x") << "the typing reached the field";
+        EXPECT_EQ(validations, c.validations);
+        EXPECT_TRUE(boxes.empty()) << "no error box over a closed form";
+        EXPECT_FALSE(edit->IsValidating());
+        delete dialog;
+        app->ProcessMessages();
+    }
+}
+
+TEST_F(EditorBehaviourTest, AQuickSecondClickOnAButtonIsASecondClickAndElsewhereADoubleClick)
+{
+    auto* edit = Make<TcxButtonEdit>(10, 10, 200, 21);
+    int clicks = 0, doubleClicks = 0;
+    edit->Properties()->OnButtonClick = [&](TObject*, int) { ++clicks; };
+    edit->OnDblClick = [&](TObject*) { ++doubleClicks; };
+    auto twoClicks = [&](POINT at) {
+        MoveCursor(edit, at);
+        // One batch, so that the second press comes within the double-click time.
+        INPUT in[4] = {};
+        DWORD flags[4] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+        for (int i = 0; i < 4; ++i) {
+            in[i].type = INPUT_MOUSE;
+            in[i].mi.dwFlags = flags[i];
+        }
+        SendInput(4, in, sizeof(INPUT));
+        Settle(app.get());
+    };
+    RECT b = edit->ButtonViewInfos().at(0).bounds;
+    twoClicks({(b.left + b.right) / 2, (b.top + b.bottom) / 2});
+    EXPECT_EQ(clicks, 2) << "the second press of the pair was lost";
+    EXPECT_EQ(doubleClicks, 0);
+    // The ring of the frame belongs to the editor's own window, not to the edit box.
+    twoClicks({1, edit->Height() / 2});
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(doubleClicks, 1);
+}
+
+TEST_F(EditorBehaviourTest, TheEditBoxSitsWhereTheAlignmentSays)
+{
+    auto* edit = Make<TcxTextEdit>(10, 10, 150, 41);
+    edit->SetAutoSize(false);
+    edit->SetBounds(10, 10, 150, 41);
+    edit->SetText(L"ab");
+    // The ultra-flat frame inside a transparent ring is 2 pixels, and the text keeps one more
+    // pixel off it: the text area runs from 3 to 38.
+    const int areaTop = 3, areaBottom = 41 - 3;
+    int line = LineHeight(edit->Style()->Font());
+    struct Case {
+        TcxEditVertAlignment vert;
+        int top;
+    } cases[] = {{TcxEditVertAlignment::taTopJustify, areaTop},
+                 {TcxEditVertAlignment::taBottomJustify, areaBottom - line},
+                 {TcxEditVertAlignment::taVCenter, areaTop + (areaBottom - areaTop - line) / 2}};
+    for (const Case& c : cases) {
+        edit->Properties()->Alignment()->SetVert(c.vert);
+        app->ProcessMessages();
+        RECT r = edit->InnerEdit()->BoundsRect();
+        EXPECT_EQ(r.top, c.top) << static_cast<int>(c.vert);
+        EXPECT_EQ(r.bottom - r.top, line);
+    }
+    auto firstCharX = [&] {
+        LRESULT pos = SendMessageW(edit->InnerEdit()->Handle(), EM_POSFROMCHAR, 0, 0);
+        return static_cast<int>(static_cast<short>(LOWORD(pos)));
+    };
+    EXPECT_LT(firstCharX(), 10) << "left-justified by default";
+    edit->Properties()->Alignment()->SetHorz(TAlignment::taRightJustify);
+    app->ProcessMessages();
+    EXPECT_TRUE(GetWindowLongW(edit->InnerEdit()->Handle(), GWL_STYLE) & ES_RIGHT);
+    EXPECT_GT(firstCharX(), edit->InnerEdit()->Width() / 2) << "the text moved to the right";
+    EXPECT_EQ(edit->Text(), L"ab") << "the new edit box kept the text";
+}
+
+TEST_F(EditorBehaviourTest, AnAutomaticHeightKeepsTheAnchoredEdgeAndOnlyWhatIsNotAutomaticIsStored)
+{
+    struct Case {
+        TcxEditVertAlignment vert;
+        bool anchorStored;
+    } cases[] = {{TcxEditVertAlignment::taTopJustify, false},
+                 {TcxEditVertAlignment::taBottomJustify, true},
+                 {TcxEditVertAlignment::taVCenter, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.vert));
+        auto* edit = Make<TcxTextEdit>(10, 100, 150, 21);
+        edit->Properties()->Alignment()->SetVert(c.vert);
+        int top = edit->Top(), height = edit->Height();
+        int bottom = top + height, middle = top + (height + 1) / 2;
+        edit->Style()->Font()->SetHeight(edit->Style()->Font()->Height() * 2);
+        app->ProcessMessages();
+        int newHeight = edit->Height();
+        ASSERT_GT(newHeight, height) << "a bigger font makes the editor taller";
+        switch (c.vert) {
+        case TcxEditVertAlignment::taTopJustify: EXPECT_EQ(edit->Top(), top); break;
+        case TcxEditVertAlignment::taBottomJustify: EXPECT_EQ(edit->Top() + newHeight, bottom); break;
+        case TcxEditVertAlignment::taVCenter: EXPECT_EQ(edit->Top() + (newHeight + 1) / 2, middle); break;
+        }
+        EXPECT_FALSE(edit->IsHeightStored());
+        EXPECT_TRUE(edit->IsWidthStored());
+        EXPECT_EQ(edit->IsAnchorYStored(), c.anchorStored);
+        EXPECT_FALSE(edit->IsAnchorXStored()) << "a text editor's width is its own";
+        edit->SetAutoSize(false);
+        EXPECT_TRUE(edit->IsHeightStored());
+        EXPECT_FALSE(edit->IsAnchorYStored());
+        delete edit;
+    }
+}
+
+TEST_F(EditorBehaviourTest, AThickerFrameIsHotToTheEdgeAndTheRingIsNotHotOnceTheFrameIsThinAgain)
+{
+    // A one-pixel frame inside a transparent 2-pixel ring; focused, the frame is 2 pixels and
+    // reaches the edge; hot (without focus) it is one pixel again.
+    auto* edit = Make<TcxTextEdit>(10, 10, 150, 21);
+    auto* other = Make<TcxTextEdit>(10, 60, 150, 21);
+    edit->Style()->SetBorderStyle(cbsSingle);
+    edit->StyleFocused()->SetBorderStyle(cbsThick);
+    edit->StyleHot()->SetBorderStyle(cbsSingle);
+    int mid = edit->Height() / 2;
+    edit->SetFocus();
+    MoveCursor(edit, {0, mid});
+    ASSERT_EQ(edit->ViewInfo().state, static_cast<TcxContainerState>(csfFocused | csfHot))
+        << "the focused frame reaches the edge";
+    // Read straight after the one update that the focus change runs: later updates would
+    // start from the thin frame anyway.
+    other->SetFocus();
+    EXPECT_EQ(edit->ViewInfo().state, static_cast<TcxContainerState>(csfNormal))
+        << "unfocused, the outer pixel is the ring again";
+    EXPECT_EQ(edit->ViewInfo().borderWidth, 1);
+    MoveCursor(edit, {1, mid});
+    EXPECT_EQ(edit->ViewInfo().state, static_cast<TcxContainerState>(csfNormal | csfHot))
+        << "the frame itself is hot";
+}
+
+TEST_F(EditorBehaviourTest, TabThatReachesTheFieldMovesTheFocusAlongTheForm)
+{
+    // The form's message loop takes Tab first; a key sent to the field itself (by another
+    // window's code, or a host without that loop) must not be typed or lost either.
+    auto* first = Make<TcxTextEdit>(10, 10, 150, 21);
+    auto* second = Make<TcxTextEdit>(10, 40, 150, 21);
+    auto* third = Make<TcxTextEdit>(10, 70, 150, 21);
+    struct Case {
+        bool shift;
+        TcxTextEdit* expected;
+    } cases[] = {{false, third}, {true, first}};
+    for (const Case& c : cases) {
+        second->SetFocus();
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = c.shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+        SendMessageW(second->InnerEdit()->Handle(), WM_KEYDOWN, VK_TAB, 0);
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+        EXPECT_TRUE(c.expected->Focused()) << "shift " << c.shift;
+        EXPECT_EQ(GetFocus(), c.expected->InnerEdit()->Handle()) << "the edit box of the next field";
+        EXPECT_EQ(second->Text(), L"");
+    }
+}
+
+TEST_F(EditorBehaviourTest, TheInputMethodFollowsTheImeModeWhileTheFieldHasTheFocus)
+{
+    auto* edit = Make<TcxTextEdit>(10, 10, 150, 21);
+    auto* other = Make<TcxTextEdit>(10, 40, 150, 21);
+    edit->SetFocus();
+    HWND box = edit->InnerEdit()->Handle();
+    constexpr DWORD kAny = ~0u;
+    struct Case {
+        TImeMode mode;
+        bool hasContext;
+        int open; // -1: not looked at
+        DWORD conversion;
+    } cases[] = {
+        {imDisable, false, -1, kAny},
+        {imOpen, true, 1, kAny},
+        {imClose, true, 0, kAny},
+        {imKata, true, 1, IME_CMODE_NATIVE | IME_CMODE_KATAKANA | IME_CMODE_FULLSHAPE},
+        {imSAlpha, true, 1, IME_CMODE_ALPHANUMERIC},
+        {imDisable, false, -1, kAny},
+        {imDontCare, true, -1, kAny}, // the context is given back
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(kImeModeNames[c.mode].first);
+        edit->Properties()->SetImeMode(c.mode);
+        HIMC context = ImmGetContext(box);
+        EXPECT_EQ(context != nullptr, c.hasContext);
+        if (!context)
+            continue;
+        if (c.open >= 0) {
+            EXPECT_EQ(ImmGetOpenStatus(context) != FALSE, c.open == 1);
+        }
+        DWORD conversion = 0, sentence = 0;
+        if (c.conversion != kAny) {
+            EXPECT_TRUE(ImmGetConversionStatus(context, &conversion, &sentence));
+            EXPECT_EQ(conversion, c.conversion);
+        }
+        ImmReleaseContext(box, context);
+    }
+    // Closed again whenever the field gets the focus back, whatever was done meanwhile.
+    edit->Properties()->SetImeMode(imClose);
+    other->SetFocus();
+    HIMC context = ImmGetContext(box);
+    ASSERT_TRUE(context);
+    ImmSetOpenStatus(context, TRUE);
+    ImmReleaseContext(box, context);
+    edit->SetFocus();
+    context = ImmGetContext(box);
+    ASSERT_TRUE(context);
+    EXPECT_FALSE(ImmGetOpenStatus(context));
+    ImmReleaseContext(box, context);
+}
+
+TEST_F(EditorBehaviourTest, ARepositoryItemsSettingsSteerTheEditorAndItsHandlersRunAfterTheEditorsOwn)
+{
+    auto* item = new TcxEditRepositoryButtonItem(form);
+    TcxButtonEditProperties* shared = item->Properties();
+    ASSERT_EQ(shared->Buttons()->Count(), 1) << "a button edit's properties start with one button";
+    shared->Buttons()->Add()->SetKind(bkText);
+    shared->SetReadOnly(true);
+    std::vector<std::string> events;
+    shared->OnButtonClick = [&](TObject*, int i) { events.push_back("item click " + std::to_string(i)); };
+    shared->OnValidate = [&](TObject*, std::wstring&, std::wstring&, bool&) {
+        events.push_back("item validate");
+    };
+
+    auto* edit = Make<TcxButtonEdit>(10, 10, 200, 21);
+    edit->Properties()->OnButtonClick = [&](TObject*, int i) {
+        events.push_back("own click " + std::to_string(i));
+    };
+    edit->Properties()->OnValidate = [&](TObject*, std::wstring&, std::wstring&, bool&) {
+        events.push_back("own validate");
+    };
+    edit->SetRepositoryItem(item);
+    ASSERT_EQ(edit->ButtonViewInfos().size(), 2u) << "the item's buttons";
+    EXPECT_TRUE(edit->ReadOnly());
+
+    RECT b = edit->ButtonViewInfos()[1].bounds;
+    POINT centre{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+    SendMessageW(edit->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(centre.x, centre.y));
+    SendMessageW(edit->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(centre.x, centre.y));
+    EXPECT_EQ(events, (std::vector<std::string>{"own click 1", "item click 1"}));
+
+    // The item's settings changing reach the editor.
+    shared->SetReadOnly(false);
+    shared->Buttons()->Add();
+    EXPECT_EQ(edit->ButtonViewInfos().size(), 3u);
+    events.clear();
+    edit->SetFocus();
+    SendMessageW(edit->InnerEdit()->Handle(), WM_CHAR, L'x', 0);
+    ASSERT_EQ(edit->Text(), L"x") << "no longer read-only";
+    edit->ValidateEdit(false);
+    EXPECT_EQ(events, (std::vector<std::string>{"own validate", "item validate"}));
+
+    // Settings of the wrong kind are refused; a text item's suit a text edit only.
+    auto* textItem = new TcxEditRepositoryTextItem(form);
+    EXPECT_THROW(edit->SetRepositoryItem(textItem), EInvalidOperation);
+    EXPECT_EQ(edit->RepositoryItem(), item);
+    auto* text = Make<TcxTextEdit>(10, 40, 150, 21);
+    text->SetRepositoryItem(textItem);
+    textItem->Properties()->SetMaxLength(3);
+    EXPECT_EQ(text->InnerEdit()->Perform(EM_GETLIMITTEXT, 0, 0), 3);
+
+    // Freed, the item leaves the editors their own settings.
+    delete item;
+    EXPECT_EQ(edit->RepositoryItem(), nullptr);
+    EXPECT_EQ(edit->ButtonViewInfos().size(), 1u);
+    delete textItem;
+    EXPECT_EQ(text->InnerEdit()->Perform(EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE) << "no limit of its own";
+}
+
+} // namespace
