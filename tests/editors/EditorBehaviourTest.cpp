@@ -194,6 +194,39 @@ TEST_F(EditorBehaviourTest, AThickerFrameIsHotToTheEdgeAndTheRingIsNotHotOnceThe
         << "the frame itself is hot";
 }
 
+TEST_F(EditorBehaviourTest, AHotFrameThinnerThanTheNormalOneLeavesTheOuterRingCold)
+{
+    // At rest the frame is 2 pixels and reaches the edge; hot it is one pixel inside a
+    // transparent ring. A cursor on the outer pixel would make the field hot, and the hot
+    // frame gives that pixel back to the ring: the field must stay cold there, at every move
+    // along the edge, and not flip between the two looks from one move to the next.
+    auto* edit = Make<TcxTextEdit>(10, 10, 150, 21);
+    edit->Style()->SetTransparentBorder(true);
+    edit->Style()->SetBorderStyle(cbsThick);
+    edit->StyleHot()->SetBorderStyle(cbsSingle);
+    MoveCursor(form, {450, 250});
+    ASSERT_EQ(edit->ViewInfo().borderWidth, 2);
+    const int mid = edit->Height() / 2;
+    struct Step {
+        POINT p;
+        TcxContainerState state;
+        int borderWidth;
+    } steps[] = {
+        {{0, mid}, csfNormal, 2},
+        {{0, mid + 1}, csfNormal, 2},
+        {{0, mid + 2}, csfNormal, 2},
+        {{0, mid + 3}, csfNormal, 2},
+        {{1, mid + 3}, static_cast<TcxContainerState>(csfNormal | csfHot), 1},
+        {{0, mid + 3}, csfNormal, 2},
+        {{0, mid + 2}, csfNormal, 2},
+    };
+    for (const Step& s : steps) {
+        MoveCursor(edit, s.p);
+        EXPECT_EQ(edit->ViewInfo().state, s.state) << s.p.x << "," << s.p.y;
+        EXPECT_EQ(edit->ViewInfo().borderWidth, s.borderWidth) << s.p.x << "," << s.p.y;
+    }
+}
+
 TEST_F(EditorBehaviourTest, TabThatReachesTheFieldMovesTheFocusAlongTheForm)
 {
     // The form's message loop takes Tab first; a key sent to the field itself (by another
