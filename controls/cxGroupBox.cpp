@@ -221,6 +221,11 @@ const TClassInfo* TcxGroupBox::StaticProperties()
                                                      &TcxGroupBox::Alignment);
         ci.AddObject<TcxGroupBox, TcxPanelStyle>(L"PanelStyle", &TcxGroupBox::PanelStyle);
         using G = TcxGroupBox;
+        // The colour and font a description gives the box are its normal style's: they count
+        // as assigned there, and the font is then no longer the parent's.
+        ci.AddColor<G>(L"CaptionBkColor", &G::SetCaptionBkColor, &G::CaptionBkColor);
+        ci.AddColor<G>(L"Color", &G::SetCaptionBkColor, &G::CaptionBkColor);
+        ci.AddObject<G, TFont>(L"Font", &G::StyleFont);
         ci.AddBool<G>(L"ParentBackground", &G::SetParentBackground, &G::ParentBackground);
         ci.AddBool<G>(L"RedrawOnResize", &G::SetRedrawOnResize, &G::RedrawOnResize);
         ci.AddEvent<G, decltype(G::OnCustomDraw)>(L"OnCustomDraw", &G::OnCustomDraw);
@@ -232,6 +237,14 @@ const TClassInfo* TcxGroupBox::StaticProperties()
         return ci;
     }();
     return &info;
+}
+
+void TcxGroupBox::SetCaptionBkColor(TColor v)
+{
+    // A colour of its own ends following the parent's colour, which the style would
+    // otherwise keep answering.
+    SetParentColor(false);
+    Style()->SetColor(v);
 }
 
 void TcxGroupBox::SetParentBackground(bool v)

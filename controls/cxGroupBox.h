@@ -85,6 +85,13 @@ public:
     TcxCaptionAlignment Alignment() const noexcept { return m_alignment; }
     void SetAlignment(TcxCaptionAlignment v);
     TcxPanelStyle* PanelStyle() noexcept { return &m_panelStyle; }
+    // The normal style's colour under the names a group box publishes (the caption is drawn
+    // on the background, so its background colour is that colour too).
+    // (The style's getter has no const form; reading changes nothing.)
+    TColor CaptionBkColor() const { return const_cast<TcxGroupBox*>(this)->Style()->Color(); }
+    void SetCaptionBkColor(TColor v);
+    // The font a description gives the box: the normal style's.
+    TFont* StyleFont() { return Style()->Font(); }
     void PanelStyleChanged();
     // The rectangle of the frame line, through the caption's middle.
     RECT FrameBounds();

@@ -452,6 +452,14 @@ TColor TcxContainerStyle::Color() const
     return Root()->Color();
 }
 
+TColor TcxContainerStyle::ColorForOwner() const
+{
+    if (!m_direct)
+        if (const TcxContainerStyle* src = AssignedSource(svColor))
+            return src->m_color;
+    return Color();
+}
+
 void TcxContainerStyle::SetColor(TColor v)
 {
     if (IsAssigned(svColor) && m_color == v)
@@ -1002,12 +1010,16 @@ void TcxContainer::StyleValuesChanged(TcxContainerStyle* style)
         return;
     UpdateVisualStateAtCursor(false);
     // The control's own colour and font follow the normal style.
+    bool followedParentColor = ParentColor();
     m_settingOwnLook = true;
     if (!(ParentColor() && !Style()->IsAssigned(svColor)))
-        SetColor(Style()->Color());
+        SetColor(Style()->ColorForOwner());
     if (Style()->IsAssigned(svFont))
         SetFont(Style()->Font());
     m_settingOwnLook = false;
+    // The update above still saw the parent's colour; the view takes the style's now.
+    if (followedParentColor && !ParentColor())
+        UpdateVisualStateAtCursor(false);
 }
 
 void TcxContainer::PrepareForPaint()

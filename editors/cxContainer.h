@@ -74,6 +74,9 @@ public:
     TcxContainerBorderStyle BorderStyle() const;
     void SetBorderStyle(TcxContainerBorderStyle v);
     TColor Color() const;
+    // The colour a container copies into its own Color: a colour set on the style (or its
+    // controllers) wins over the parent's colour the container may still be following.
+    TColor ColorForOwner() const;
     void SetColor(TColor v);
     TcxBorders Edges() const;
     void SetEdges(TcxBorders v);

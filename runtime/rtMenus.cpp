@@ -5,10 +5,84 @@
 
 #include <algorithm>
 
+namespace {
+
+// Appends items to a native menu: a submenu for an item with items, a separator for "-".
+// Commands are positions in chosen plus one (0 is what the platform answers for "none").
+void AppendItems(HMENU menu, const std::vector<TMenuItem*>& items, std::vector<TMenuItem*>& chosen)
+{
+    for (TMenuItem* item : items) {
+        if (item->IsSeparator()) {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        const UINT state = item->Enabled() ? MF_ENABLED : MF_GRAYED;
+        if (item->Count() > 0) {
+            HMENU sub = CreatePopupMenu();
+            if (!sub)
+                continue;
+            std::vector<TMenuItem*> inner;
+            for (int i = 0; i < item->Count(); ++i)
+                inner.push_back(item->Items(i));
+            AppendItems(sub, inner, chosen);
+            // The submenu belongs to its parent menu from here on and goes with it.
+            if (!AppendMenuW(menu, MF_POPUP | MF_STRING | state, reinterpret_cast<UINT_PTR>(sub),
+                             item->Caption().c_str()))
+                DestroyMenu(sub);
+            continue;
+        }
+        chosen.push_back(item);
+        AppendMenuW(menu, MF_STRING | state, chosen.size(), item->Caption().c_str());
+    }
+}
+
+// Takes item out of a list of items; false when it was not there.
+bool EraseItem(std::vector<TMenuItem*>& items, const TMenuItem* item)
+{
+    auto it = std::find(items.begin(), items.end(), item);
+    if (it == items.end())
+        return false;
+    items.erase(it);
+    return true;
+}
+
+} // namespace
+
 TMenuItem::~TMenuItem()
+{
+    Detach();
+    for (TMenuItem* item : m_items)
+        item->m_parent = nullptr;
+}
+
+void TMenuItem::Detach()
 {
     if (m_menu)
         m_menu->Remove(this);
+    if (m_parent)
+        m_parent->Remove(this);
+}
+
+void TMenuItem::Add(TMenuItem* item)
+{
+    if (!item || item == this || item->m_parent == this || item->Holds(this))
+        return;
+    item->Detach();
+    item->m_parent = this;
+    m_items.push_back(item);
+}
+
+void TMenuItem::Remove(TMenuItem* item)
+{
+    if (EraseItem(m_items, item))
+        item->m_parent = nullptr;
+}
+
+bool TMenuItem::Holds(const TMenuItem* item) const
+{
+    if (item == this)
+        return true;
+    return std::any_of(m_items.begin(), m_items.end(), [item](const TMenuItem* i) { return i->Holds(item); });
 }
 
 const TClassInfo* TMenuItem::StaticProperties()
@@ -27,6 +101,8 @@ void TMenuItem::SetParentComponent(TComponent* parent)
 {
     if (auto* menu = dynamic_cast<TPopupMenu*>(parent))
         menu->Add(this);
+    else if (auto* item = dynamic_cast<TMenuItem*>(parent))
+        item->Add(this);
 }
 
 void TMenuItem::Click()
@@ -55,19 +131,15 @@ void TPopupMenu::Add(TMenuItem* item)
 {
     if (!item || item->m_menu == this)
         return;
-    if (item->m_menu)
-        item->m_menu->Remove(item);
+    item->Detach();
     item->m_menu = this;
     m_items.push_back(item);
 }
 
 void TPopupMenu::Remove(TMenuItem* item)
 {
-    auto it = std::find(m_items.begin(), m_items.end(), item);
-    if (it == m_items.end())
-        return;
-    (*it)->m_menu = nullptr;
-    m_items.erase(it);
+    if (EraseItem(m_items, item))
+        item->m_menu = nullptr;
 }
 
 // The height the menu will take on the screen: one menu line per item and the frame. A
@@ -91,11 +163,10 @@ TMenuItem* TPopupMenu::Popup(HWND owner, int x, int y, TPopupAlignment alignment
     UniqueMenu menu(CreatePopupMenu());
     if (!menu)
         return nullptr;
-    // Commands are the items' positions plus one: 0 is what the platform answers for "none".
-    for (size_t i = 0; i < m_items.size(); ++i) {
-        UINT flags = MF_STRING | (m_items[i]->Enabled() ? MF_ENABLED : MF_GRAYED);
-        AppendMenuW(menu.get(), flags, i + 1, m_items[i]->Caption().c_str());
-    }
+    // The items may change while the menu is open (a handler elsewhere frees one): the
+    // choice is taken by command from a list kept for this showing.
+    std::vector<TMenuItem*> shown;
+    AppendItems(menu.get(), m_items, shown);
     static const UINT kAlign[] = {TPM_LEFTALIGN, TPM_RIGHTALIGN, TPM_CENTERALIGN};
     UINT vertical = TPM_TOPALIGN;
     TPMPARAMS params{sizeof(params), {}};
@@ -111,9 +182,6 @@ TMenuItem* TPopupMenu::Popup(HWND owner, int x, int y, TPopupAlignment alignment
             vertical = TPM_BOTTOMALIGN;
         }
     }
-    // The items may change while the menu is open (a handler elsewhere frees one): the
-    // choice is taken by position from a list kept for this showing.
-    std::vector<TMenuItem*> shown = m_items;
     m_showing = true;
     UINT command = static_cast<UINT>(TrackPopupMenuEx(
         menu.get(), kAlign[alignment] | vertical | TPM_VERTICAL | TPM_RETURNCMD | TPM_LEFTBUTTON, x, y, owner,
@@ -122,7 +190,8 @@ TMenuItem* TPopupMenu::Popup(HWND owner, int x, int y, TPopupAlignment alignment
     if (command == 0 || command > shown.size())
         return nullptr;
     TMenuItem* chosen = shown[command - 1];
-    if (std::find(m_items.begin(), m_items.end(), chosen) == m_items.end())
+    if (std::none_of(m_items.begin(), m_items.end(),
+                     [chosen](const TMenuItem* i) { return i->Holds(chosen); }))
         return nullptr;
     chosen->Click();
     return chosen;

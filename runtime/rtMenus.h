@@ -1,5 +1,6 @@
 // Popup menus: a list of items with captions and click events, shown as the platform's own
-// popup menu, and loadable from a stored form description (items nested in the menu).
+// popup menu, and loadable from a stored form description (items nested in the menu). An
+// item with items of its own opens them as a submenu; an item captioned "-" is a separator.
 #pragma once
 
 #include "rtClasses.h"
@@ -25,7 +26,20 @@ public:
     bool Enabled() const noexcept { return m_enabled; }
     void SetEnabled(bool v) { m_enabled = v; }
     TPopupMenu* Menu() const noexcept { return m_menu; }
-    // Read from a description inside a menu: the item joins that menu.
+    // The item whose submenu holds this one; null for an item of the menu itself.
+    TMenuItem* Parent() const noexcept { return m_parent; }
+    bool IsSeparator() const { return m_caption == L"-"; }
+
+    // The submenu's items.
+    int Count() const noexcept { return static_cast<int>(m_items.size()); }
+    TMenuItem* Items(int index) const { return m_items.at(static_cast<size_t>(index)); }
+    // Adds an item at the end of the submenu; the item stays owned by its owner.
+    void Add(TMenuItem* item);
+    void Remove(TMenuItem* item);
+    // Whether item is this one or lies anywhere in its submenus.
+    bool Holds(const TMenuItem* item) const;
+
+    // Read from a description inside a menu or an item: the item joins that menu or submenu.
     void SetParentComponent(TComponent* parent) override;
     // Runs OnClick.
     virtual void Click();
@@ -34,7 +48,10 @@ public:
 
 private:
     friend class TPopupMenu;
+    void Detach();
     TPopupMenu* m_menu = nullptr;
+    TMenuItem* m_parent = nullptr;
+    std::vector<TMenuItem*> m_items;
     std::wstring m_caption;
     bool m_enabled = true;
 };

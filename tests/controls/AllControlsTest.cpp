@@ -317,6 +317,40 @@ void Style(int index, const Look& look, TcxGroupBox* box, TcxProgressBar* bar, T
     label->Properties()->SetGlyph(index % 2 ? stripes->Handle() : nullptr);
 }
 
+// Items of a submenu: a freed item leaves its submenu, a freed submenu leaves its items
+// free-standing, and no item can come to hold itself.
+TEST_F(AllControlsTest, SubmenuItemsComeAndGo)
+{
+    TPopupMenu menu(form);
+    auto* more = new TMenuItem(form);
+    auto* inner = new TMenuItem(form);
+    auto* deeper = new TMenuItem(form);
+    menu.Add(more);
+    more->Add(inner);
+    inner->Add(deeper);
+    EXPECT_TRUE(more->Holds(deeper));
+    inner->Add(more);
+    EXPECT_EQ(inner->Count(), 1) << "an item cannot hold the item that holds it";
+    EXPECT_EQ(more->Parent(), nullptr);
+    more->Add(more);
+    EXPECT_EQ(more->Count(), 1);
+    // Moving an item into the menu takes it out of its submenu.
+    menu.Add(deeper);
+    EXPECT_EQ(inner->Count(), 0);
+    EXPECT_EQ(deeper->Parent(), nullptr);
+    EXPECT_EQ(menu.Count(), 2);
+    inner->Add(deeper);
+    EXPECT_EQ(menu.Count(), 1);
+    delete deeper;
+    EXPECT_EQ(inner->Count(), 0);
+    auto* last = new TMenuItem(form);
+    inner->Add(last);
+    delete more;
+    EXPECT_EQ(menu.Count(), 0);
+    EXPECT_EQ(inner->Parent(), nullptr);
+    EXPECT_EQ(last->Parent(), inner);
+}
+
 // Every control in every style and look: pictures for a person, and no GDI object left behind
 // over 10,000 repaints.
 TEST_F(AllControlsTest, EveryControlInEveryStyleAndLookPaintsWithoutLeakingGdiObjects)

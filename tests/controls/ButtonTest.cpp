@@ -1,4 +1,5 @@
 #include "controls/cxButtons.h"
+#include "controls/cxControlsRegister.h"
 #include "lookandfeel/dxOffice11.h"
 #include "lookandfeel/dxThemeManager.h"
 #include "runtime/rtStdCtrls.h"
@@ -9,6 +10,8 @@
 #include <uxtheme.h>
 #include <vssym32.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -711,11 +714,51 @@ TEST_F(DropDownButtonTest, TheMenuOpensAboveWhenItDoesNotFitBelow)
     EXPECT_EQ(watch.shown[0].left, b.left);
 }
 
-// An item's handler may free the button that opened the menu: the menu closes and the form
-// goes on.
+// A button whose memory stays reserved after it is freed, filled with a pattern: whatever
+// the code still writes into the freed button shows as bytes that lost the pattern (a write
+// into freed memory otherwise goes unnoticed).
+class QuarantinedButton : public TcxButton {
+public:
+    using TcxButton::TcxButton;
+    static constexpr unsigned char kPoison = 0xA5;
+    static void operator delete(void* p, std::size_t size)
+    {
+        std::memset(p, kPoison, size);
+        Blocks().push_back({static_cast<unsigned char*>(p), size});
+    }
+    // How many bytes of the freed buttons lost the pattern; the memory is then released.
+    static size_t ChangedBytesAfterFree()
+    {
+        size_t changed = 0;
+        for (const Block& b : Blocks()) {
+            changed += static_cast<size_t>(
+                std::count_if(b.bytes, b.bytes + b.size, [](unsigned char c) { return c != kPoison; }));
+            ::operator delete(b.bytes);
+        }
+        Blocks().clear();
+        return changed;
+    }
+
+private:
+    struct Block {
+        unsigned char* bytes;
+        size_t size;
+    };
+    static std::vector<Block>& Blocks()
+    {
+        static std::vector<Block> blocks;
+        return blocks;
+    }
+};
+
+// An item's handler may free the button that opened the menu: the menu closes, the form goes
+// on, and the button's code touches nothing of the freed button.
 TEST_F(DropDownButtonTest, AnItemMayFreeItsButton)
 {
+    delete button;
+    button = Make<QuarantinedButton>(20, 20, 120, 30);
     button->SetKind(cxbkDropDownButton);
+    button->SetDropDownMenu(menu);
     menu->Items(0)->OnClick = [this](TObject*) {
         delete button;
         button = nullptr;
@@ -729,6 +772,105 @@ TEST_F(DropDownButtonTest, AnItemMayFreeItsButton)
     SendKeys({'X'});
     EXPECT_TRUE(WaitFor([&] { return GetWindowTextLengthW(field->Handle()) == 1; })) << "the form goes on";
     EXPECT_EQ(watch.shown.size(), 1u);
+    EXPECT_EQ(QuarantinedButton::ChangedBytesAfterFree(), 0u) << "written into the freed button";
+}
+
+// A menu read from a description with a separator and a submenu: the platform's menu shows
+// them as such, and keys reach an item of the submenu, whose handler runs.
+TEST_F(DropDownButtonTest, KeysReachAnItemOfASubmenuReadFromADescription)
+{
+    RegisterDisplayControlClasses();
+    class MenuForm : public TForm {
+    public:
+        explicit MenuForm(TComponent* owner) : TForm(owner)
+        {
+            PublishMethod<TNotifyEvent>(L"ItemClick", [this](TObject* sender) {
+                clicked.push_back(static_cast<TMenuItem*>(sender)->Caption());
+            });
+        }
+        std::vector<std::wstring> clicked;
+    } root(app.get());
+    root.LoadFromDescription(LR"(object Root: TForm
+  Left = 150
+  Top = 150
+  Width = 300
+  Height = 200
+  object Go: TcxButton
+    Left = 20
+    Top = 20
+    Width = 120
+    Height = 30
+    Caption = 'Go'
+    Kind = cxbkDropDown
+    DropDownMenu = Choices
+  end
+  object Choices: TPopupMenu
+    object First: TMenuItem
+      Caption = 'First'
+      OnClick = ItemClick
+    end
+    object Line: TMenuItem
+      Caption = '-'
+    end
+    object More: TMenuItem
+      Caption = 'More'
+      OnClick = ItemClick
+      object InnerA: TMenuItem
+        Caption = 'Inner A'
+        OnClick = ItemClick
+      end
+      object InnerB: TMenuItem
+        Caption = 'Inner B'
+        OnClick = ItemClick
+      end
+    end
+    object Last: TMenuItem
+      Caption = 'Last'
+      OnClick = ItemClick
+    end
+  end
+end
+)");
+    auto* menu = dynamic_cast<TPopupMenu*>(root.FindComponent(L"Choices"));
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->Count(), 4);
+    ASSERT_EQ(menu->Items(2)->Count(), 2);
+    EXPECT_EQ(menu->Items(2)->Items(1)->Caption(), L"Inner B");
+    EXPECT_EQ(menu->Items(2)->Items(1)->Parent(), menu->Items(2));
+    ASSERT_EQ(root.ControlCount(), 1);
+    TWinControl* go = root.Controls(0);
+    root.Show();
+    SetForegroundWindow(root.Handle());
+    app->ProcessMessages();
+
+    struct Entry {
+        UINT state;
+        bool submenu;
+        int submenuItems;
+    };
+    std::vector<Entry> entries;
+    MenuWatch watch;
+    watch.actions.push_back([&] {
+        // The menu on the screen, as the platform holds it.
+        HWND menuWindow = FindWindowW(L"#32768", nullptr);
+        auto native = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+        for (int i = 0; i < GetMenuItemCount(native); ++i) {
+            HMENU sub = GetSubMenu(native, i);
+            entries.push_back({GetMenuState(native, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR,
+                               sub != nullptr, sub ? GetMenuItemCount(sub) : 0});
+        }
+        // First, the separator skipped to More, its submenu opened on Inner A, then Inner B.
+        SendKeys({VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN});
+    });
+    ClickAt(go->Handle(), POINT{40, 15});
+    ASSERT_TRUE(WaitFor([&] { return !root.clicked.empty(); }));
+    EXPECT_EQ(root.clicked, std::vector<std::wstring>{L"Inner B"}) << "opening the submenu runs no handler";
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[0].state, 0u);
+    EXPECT_EQ(entries[1].state, static_cast<UINT>(MF_SEPARATOR));
+    EXPECT_TRUE(entries[2].submenu);
+    EXPECT_EQ(entries[2].submenuItems, 2);
+    EXPECT_FALSE(entries[3].submenu);
 }
 
 // The press that closes an open menu over the arrow part only closes it.

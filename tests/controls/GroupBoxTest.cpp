@@ -1,3 +1,4 @@
+#include "controls/cxControlsRegister.h"
 #include "controls/cxGroupBox.h"
 #include "lookandfeel/dxOffice11.h"
 #include "tests/common/Artifacts.h"
@@ -210,6 +211,89 @@ TEST_F(GroupBoxTest, WritesPicturesOfEveryAlignmentAndLook)
         }
     }
     ASSERT_TRUE(sheet.SaveBmp((ArtifactFolder() / L"group-box-alignments.bmp").c_str()));
+}
+
+// CaptionBkColor, Color and Font are the normal style's colour and font, whichever name a
+// description uses: they are assigned in the style, they paint, and a font given this way is
+// the box's own (a later change of the parent's font leaves it).
+TEST_F(GroupBoxTest, CaptionBkColorColorAndFontAreTheNormalStyles)
+{
+    struct Case {
+        const char* name;
+        const wchar_t* colourLine;
+    } const cases[] = {{"CaptionBkColor (yellow)", L"CaptionBkColor = 65535"},
+                       {"Color (yellow)", L"Color = 65535"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RegisterDisplayControlClasses();
+        TForm root(app.get());
+        root.SetBounds(120, 120, 300, 200);
+        root.LoadFromDescription(std::wstring(LR"(object Root: TForm
+  Font.Name = 'Arial'
+  Font.Height = -11
+  object Box: TcxGroupBox
+    Left = 10
+    Top = 10
+    Width = 200
+    Height = 100
+    Caption = 'Group'
+    Style.BorderStyle = ebsSingle
+    )") + c.colourLine + LR"(
+    Font.Name = 'Arial'
+    Font.Height = -20
+    Font.Color = clRed
+  end
+end
+)");
+        ASSERT_EQ(root.ControlCount(), 1);
+        auto* box = dynamic_cast<TcxGroupBox*>(root.Controls(0));
+        ASSERT_NE(box, nullptr);
+        root.Show();
+        app->ProcessMessages();
+        EXPECT_TRUE(box->Style()->IsAssigned(svColor));
+        EXPECT_EQ(box->Style()->Color(), static_cast<TColor>(RGB(255, 255, 0)));
+        EXPECT_EQ(box->CaptionBkColor(), static_cast<TColor>(RGB(255, 255, 0)));
+        EXPECT_TRUE(box->Style()->IsAssigned(svFont));
+        EXPECT_EQ(box->Style()->Font()->Height(), -20);
+        EXPECT_EQ(box->Style()->Font()->Color(), clRed);
+        EXPECT_FALSE(box->ParentFont()) << "a font of its own is no longer the parent's";
+
+        // Painted: the yellow background, red letters in a caption 20 pixels high.
+        PixelCanvas canvas(200, 100);
+        box->PaintTo(canvas.dc());
+        if (&c == &cases[0]) {
+            EXPECT_TRUE(canvas.SaveBmp((ArtifactFolder() / L"group-box-style-colour-font.bmp").c_str()));
+        }
+        EXPECT_EQ(canvas.At(100, 60), RGB(255, 255, 0)) << "the background";
+        const RECT caption = box->CaptionBounds();
+        EXPECT_GE(caption.bottom - caption.top, 20);
+        int red = 0;
+        for (int y = caption.top; y < caption.bottom; ++y)
+            for (int x = caption.left; x < caption.right; ++x)
+                red += canvas.At(x, y) == RGB(255, 0, 0);
+        EXPECT_GT(red, 20) << "the caption in the font's colour";
+
+        root.Font()->SetHeight(-9);
+        app->ProcessMessages();
+        EXPECT_EQ(box->Style()->Font()->Height(), -20) << "the parent's font replaced the box's own";
+        EXPECT_EQ(box->Style()->Color(), static_cast<TColor>(RGB(255, 255, 0)));
+    }
+}
+
+// Set in code, each name reaches the style and reads what the style holds.
+TEST_F(GroupBoxTest, CaptionBkColorAndColorReadAndWriteTheStyle)
+{
+    auto* box = Box(cbsSingle, L"Group");
+    box->SetCaptionBkColor(TColor(RGB(0, 255, 255)));
+    EXPECT_TRUE(box->Style()->IsAssigned(svColor));
+    EXPECT_EQ(box->Style()->Color(), TColor(RGB(0, 255, 255)));
+    EXPECT_EQ(box->Color(), TColor(RGB(0, 255, 255)));
+    box->Style()->SetColor(TColor(RGB(0, 255, 0)));
+    EXPECT_EQ(box->CaptionBkColor(), TColor(RGB(0, 255, 0)));
+    EXPECT_EQ(box->Color(), TColor(RGB(0, 255, 0)));
+    box->SetColor(TColor(RGB(255, 0, 255)));
+    EXPECT_EQ(box->Style()->Color(), TColor(RGB(255, 0, 255)));
+    EXPECT_EQ(box->CaptionBkColor(), TColor(RGB(255, 0, 255)));
 }
 
 } // namespace

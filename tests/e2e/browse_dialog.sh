@@ -25,14 +25,22 @@ win=$e2e_win
 ellipsis() { # stored-width stored-y
   echo $((frame_x + 186 * 18 / 15 + $1 * 18 / 15 - 10)) $((frame_y + $2 * 18 / 15))
 }
-# The text of a field, read through the clipboard (a marker first: copying an empty field
-# leaves the clipboard as it was).
+# The text of a field, read through the clipboard. A marker goes in first, since copying an
+# empty field leaves the clipboard as it was. The marker's owner runs in the foreground and
+# ends when the program takes the clipboard over, which says the copy is through; an empty
+# field never takes it, so that wait is bounded.
 field_text() { # stored-y
-  printf '<empty>' | xclip -selection clipboard -i -l 1 >/dev/null 2>&1
+  printf '<empty>' | xclip -quiet -selection clipboard -i -l 1 >/dev/null 2>&1 &
+  local marker=$!
   xdotool mousemove --window "$win" $(at 300 "$1") click 1
   xdotool key Home shift+End ctrl+c
-  sleep 0.3
+  for _ in $(seq 1 50); do
+    kill -0 "$marker" 2>/dev/null || break
+    sleep 0.1
+  done
   xclip -o -selection clipboard 2>/dev/null || true
+  kill "$marker" 2>/dev/null || true
+  wait "$marker" 2>/dev/null || true
 }
 set_field() { # stored-y text
   xdotool mousemove --window "$win" $(at 300 "$1") click 1

@@ -324,6 +324,12 @@ TEST_F(EditorsTest, AShadowShapesTheWindowAndTheControlColourIsTheStyleColour)
     EXPECT_EQ(other->Color(), clGray);
     EXPECT_FALSE(other->Style()->IsAssigned(svColor)) << "the parent's colour is no assignment";
     EXPECT_EQ(other->ViewInfo().backgroundColor, clGray);
+    // A colour set on the style wins over the parent's colour the control was following.
+    other->Style()->SetColor(clBlue);
+    EXPECT_EQ(other->Color(), clBlue);
+    EXPECT_FALSE(other->ParentColor());
+    RedrawWindow(other->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(other->ViewInfo().backgroundColor, clBlue);
 }
 
 } // namespace
