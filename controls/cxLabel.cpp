@@ -11,12 +11,10 @@
 
 #include <cmath>
 
-namespace {
+using cxedit::TAlignment;
+using cxedit::TcxEditVertAlignment;
 
-const TEnumNames kHorz{
-    {L"taLeftJustify", taLeftJustify}, {L"taRightJustify", taRightJustify}, {L"taCenter", taCenter}};
-const TEnumNames kVert{
-    {L"taTopJustify", taTopJustify}, {L"taBottomJustify", taBottomJustify}, {L"taVCenter", taVCenter}};
+namespace {
 
 const TEnumNames kEffects{{L"cxleNormal", cxleNormal},
                           {L"cxleFun", cxleFun},
@@ -124,54 +122,10 @@ void TcxLabelLineOptions::SetVisible(bool v)
     m_owner->OwnedSettingsChanged();
 }
 
-const TClassInfo* TcxEditAlignment::StaticProperties()
-{
-    static const TClassInfo info = [] {
-        TClassInfo ci(L"TcxEditAlignment", nullptr);
-        ci.AddEnum<TcxEditAlignment, TcxEditHorzAlignment>(L"Horz", kHorz, &TcxEditAlignment::SetHorz,
-                                                           &TcxEditAlignment::Horz);
-        ci.AddEnum<TcxEditAlignment, TcxEditVertAlignment>(L"Vert", kVert, &TcxEditAlignment::SetVert,
-                                                           &TcxEditAlignment::Vert);
-        return ci;
-    }();
-    return &info;
-}
-
-void TcxEditAlignment::Assign(const TPersistent* source)
-{
-    auto* a = dynamic_cast<const TcxEditAlignment*>(source);
-    if (!a) {
-        TPersistent::Assign(source);
-        return;
-    }
-    if (a->m_horz == m_horz && a->m_vert == m_vert)
-        return;
-    m_horz = a->m_horz;
-    m_vert = a->m_vert;
-    m_owner->OwnedSettingsChanged();
-}
-
-void TcxEditAlignment::SetHorz(TcxEditHorzAlignment v)
-{
-    if (v == m_horz)
-        return;
-    m_horz = v;
-    m_owner->OwnedSettingsChanged();
-}
-
-void TcxEditAlignment::SetVert(TcxEditVertAlignment v)
-{
-    if (v == m_vert)
-        return;
-    m_vert = v;
-    m_owner->OwnedSettingsChanged();
-}
-
 const TClassInfo* TcxLabelProperties::StaticProperties()
 {
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxLabelProperties", TcxCustomEditProperties::StaticProperties());
-        ci.AddObject<TcxLabelProperties, TcxEditAlignment>(L"Alignment", &TcxLabelProperties::Alignment);
         ci.AddBool<TcxLabelProperties>(L"WordWrap", &TcxLabelProperties::SetWordWrap,
                                        &TcxLabelProperties::WordWrap);
         ci.AddBool<TcxLabelProperties>(L"ShowAccelChar", &TcxLabelProperties::SetShowAccelChar,
@@ -196,7 +150,6 @@ const TClassInfo* TcxLabelProperties::StaticProperties()
 void TcxLabelProperties::Assign(const TPersistent* source)
 {
     if (auto* p = dynamic_cast<const TcxLabelProperties*>(source)) {
-        m_alignment.Assign(&p->m_alignment);
         m_lineOptions.Assign(&p->m_lineOptions);
         m_angle = p->m_angle;
         m_depth = p->m_depth;
@@ -282,10 +235,10 @@ UINT TcxLabel::TextFlags() const
     if (!p->ShowAccelChar())
         flags |= DT_NOPREFIX;
     static const UINT horz[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
-    flags |= horz[p->AlignmentHorz()];
+    flags |= horz[static_cast<int>(p->AlignmentHorz())];
     if (!p->WordWrap()) {
         static const UINT vert[] = {DT_TOP, DT_BOTTOM, DT_VCENTER};
-        flags |= vert[p->AlignmentVert()];
+        flags |= vert[static_cast<int>(p->AlignmentVert())];
     }
     return flags;
 }
@@ -455,17 +408,17 @@ void TcxLabel::CalculateRects()
     int h = std::min<int>(text.cy + depth.y + shift, client.bottom - client.top);
     RECT r = client;
     switch (Properties()->AlignmentHorz()) {
-    case taLeftJustify: r.right = r.left + w; break;
-    case taRightJustify: r.left = r.right - w; break;
-    case taCenter:
+    case TAlignment::taLeftJustify: r.right = r.left + w; break;
+    case TAlignment::taRightJustify: r.left = r.right - w; break;
+    case TAlignment::taCenter:
         r.left += (client.right - client.left - w) / 2;
         r.right = r.left + w;
         break;
     }
     switch (Properties()->AlignmentVert()) {
-    case taTopJustify: r.bottom = r.top + h; break;
-    case taBottomJustify: r.top = r.bottom - h; break;
-    case taVCenter:
+    case TcxEditVertAlignment::taTopJustify: r.bottom = r.top + h; break;
+    case TcxEditVertAlignment::taBottomJustify: r.top = r.bottom - h; break;
+    case TcxEditVertAlignment::taVCenter:
         r.top += (client.bottom - client.top - h) / 2;
         r.bottom = r.top + h;
         break;
@@ -485,9 +438,9 @@ void TcxLabel::CalculateRects()
         case cxllaCenter:
             l.top += (client.bottom - client.top - t) / 2;
             l.bottom = l.top + t;
-            if (Properties()->AlignmentHorz() == taLeftJustify)
+            if (Properties()->AlignmentHorz() == TAlignment::taLeftJustify)
                 l.left = m_captionRect.right + 3;
-            else if (Properties()->AlignmentHorz() == taRightJustify)
+            else if (Properties()->AlignmentHorz() == TAlignment::taRightJustify)
                 l.right = m_captionRect.left - 3;
             break;
         }
@@ -505,9 +458,9 @@ void TcxLabel::CalculateRects()
         case cxllaCenter:
             l.left += (client.right - client.left - t) / 2;
             l.right = l.left + t;
-            if (Properties()->AlignmentVert() == taTopJustify)
+            if (Properties()->AlignmentVert() == TcxEditVertAlignment::taTopJustify)
                 l.top = m_captionRect.bottom + 3;
-            else if (Properties()->AlignmentVert() == taBottomJustify)
+            else if (Properties()->AlignmentVert() == TcxEditVertAlignment::taBottomJustify)
                 l.bottom = m_captionRect.top - 3;
             break;
         }

@@ -6,9 +6,6 @@
 
 #include <memory>
 
-enum TcxEditHorzAlignment { taLeftJustify, taRightJustify, taCenter };
-enum TcxEditVertAlignment { taTopJustify, taBottomJustify, taVCenter };
-
 class TcxLabelProperties;
 
 enum TcxLabelEffect { cxleNormal, cxleFun, cxleExtrude, cxleCool };
@@ -58,42 +55,19 @@ private:
     bool m_visible = false;
 };
 
-// Placement of the text in the label, loadable as "Alignment.Horz" and "Alignment.Vert".
-class TcxEditAlignment : public TPersistent {
-public:
-    explicit TcxEditAlignment(TcxLabelProperties* owner) : m_owner(owner) {}
-    const wchar_t* ClassName() const override { return L"TcxEditAlignment"; }
-    static const TClassInfo* StaticProperties();
-    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
-    void Assign(const TPersistent* source) override;
-
-    TcxEditHorzAlignment Horz() const noexcept { return m_horz; }
-    void SetHorz(TcxEditHorzAlignment v);
-    TcxEditVertAlignment Vert() const noexcept { return m_vert; }
-    void SetVert(TcxEditVertAlignment v);
-
-private:
-    TcxLabelProperties* m_owner;
-    TcxEditHorzAlignment m_horz = taLeftJustify;
-    TcxEditVertAlignment m_vert = taTopJustify;
-};
-
 class TcxLabelProperties : public TcxCustomEditProperties {
 public:
-    explicit TcxLabelProperties(TcxCustomEdit* owner)
-        : TcxCustomEditProperties(owner), m_alignment(this), m_lineOptions(this)
-    {
-    }
+    explicit TcxLabelProperties(TcxCustomEdit* owner) : TcxCustomEditProperties(owner), m_lineOptions(this) {}
     const wchar_t* ClassName() const override { return L"TcxLabelProperties"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
     void Assign(const TPersistent* source) override;
 
-    TcxEditAlignment* Alignment() noexcept { return &m_alignment; }
-    TcxEditHorzAlignment AlignmentHorz() const noexcept { return m_alignment.Horz(); }
-    void SetAlignmentHorz(TcxEditHorzAlignment v) { m_alignment.SetHorz(v); }
-    TcxEditVertAlignment AlignmentVert() const noexcept { return m_alignment.Vert(); }
-    void SetAlignmentVert(TcxEditVertAlignment v) { m_alignment.SetVert(v); }
+    // The text's placement is the editors' shared "Alignment" setting.
+    cxedit::TAlignment AlignmentHorz() const noexcept { return AlignmentValue().Horz(); }
+    void SetAlignmentHorz(cxedit::TAlignment v) { Alignment()->SetHorz(v); }
+    cxedit::TcxEditVertAlignment AlignmentVert() const noexcept { return AlignmentValue().Vert(); }
+    void SetAlignmentVert(cxedit::TcxEditVertAlignment v) { Alignment()->SetVert(v); }
     int Angle() const noexcept { return m_angle; }
     void SetAngle(int v) { SetValue(m_angle, v); }
     int Depth() const noexcept { return m_depth; }
@@ -131,7 +105,6 @@ private:
         field = v;
         Changed();
     }
-    TcxEditAlignment m_alignment;
     TcxLabelLineOptions m_lineOptions;
     int m_angle = 0;
     int m_depth = 0;

@@ -127,13 +127,68 @@ void TcxCustomInnerTextEdit::SetStyleSettings(TcxEditEchoMode echo, wchar_t pass
         RecreateWnd();
 }
 
-void TcxCustomInnerTextEdit::SetAlignment(cxedit::TAlignment v)
+void TcxCustomInnerTextEdit::SetAlignment(cxedit::TAlignment v, bool leftWhileEditing)
 {
-    if (v == m_alignment)
+    if (v == m_alignment && leftWhileEditing == m_leftWhileEditing)
         return;
+    cxedit::TAlignment oldWindowAlignment = WindowAlignment();
     m_alignment = v;
-    if (HandleAllocated())
+    m_leftWhileEditing = leftWhileEditing;
+    if (!HandleAllocated())
+        return;
+    if (WindowAlignment() != oldWindowAlignment) {
+        RemoveAlignmentMargin();
         RecreateWnd();
+    } else {
+        PlaceText(GetFocus() == Handle());
+    }
+}
+
+void TcxCustomInnerTextEdit::RemoveAlignmentMargin()
+{
+    if (!HandleAllocated() || m_alignmentMargin == 0)
+        return;
+    int left = LOWORD(SendMessageW(Handle(), EM_GETMARGINS, 0, 0)) - m_alignmentMargin;
+    m_alignmentMargin = 0;
+    SendMessageW(Handle(), EM_SETMARGINS, EC_LEFTMARGIN, MAKELPARAM(std::max(left, 0), 0));
+}
+
+void TcxCustomInnerTextEdit::PlaceText(bool focused)
+{
+    if (!HandleAllocated())
+        return;
+    int margin = 0;
+    if (m_leftWhileEditing && !focused && m_alignment != cxedit::TAlignment::taLeftJustify) {
+        HWND wnd = Handle();
+        int length = GetWindowTextLengthW(wnd);
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        text.resize(static_cast<size_t>(GetWindowTextW(wnd, text.data(), length + 1)));
+        // A masked box shows its mask character for every character.
+        if (m_echoMode == eemPassword)
+            text.assign(text.size(), m_passwordChar ? m_passwordChar : L'*');
+        SIZE extent{};
+        if (HDC dc = GetDC(wnd)) {
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(wnd, WM_GETFONT, 0, 0)));
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+            SelectObject(dc, old);
+            ReleaseDC(wnd, dc);
+        }
+        RECT client{};
+        GetClientRect(wnd, &client);
+        DWORD margins = static_cast<DWORD>(SendMessageW(wnd, EM_GETMARGINS, 0, 0));
+        int ownLeft = LOWORD(margins) - m_alignmentMargin;
+        // One pixel stays free for the caret, as in a right-aligned box.
+        int room = client.right - ownLeft - HIWORD(margins) - extent.cx - 1;
+        if (room > 0)
+            margin = m_alignment == cxedit::TAlignment::taCenter ? room / 2 : room;
+    }
+    if (margin == m_alignmentMargin)
+        return;
+    RemoveAlignmentMargin();
+    int left = LOWORD(SendMessageW(Handle(), EM_GETMARGINS, 0, 0)) + margin;
+    m_alignmentMargin = margin;
+    SendMessageW(Handle(), EM_SETMARGINS, EC_LEFTMARGIN, MAKELPARAM(left, 0));
+    InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void TcxCustomInnerTextEdit::SetIme(TImeMode mode, const std::wstring& name)
@@ -223,9 +278,9 @@ void TcxCustomInnerTextEdit::CreateParams(TCreateParams& params)
 {
     TNativeEdit::CreateParams(params);
     params.style &= ~(ES_CENTER | ES_RIGHT);
-    if (m_alignment == cxedit::TAlignment::taRightJustify)
+    if (WindowAlignment() == cxedit::TAlignment::taRightJustify)
         params.style |= ES_RIGHT;
-    else if (m_alignment == cxedit::TAlignment::taCenter)
+    else if (WindowAlignment() == cxedit::TAlignment::taCenter)
         params.style |= ES_CENTER;
     // The edit box masks the text where it shows it; its text and the editor's value stay
     // the real text.
@@ -245,6 +300,8 @@ void TcxCustomInnerTextEdit::HandleCreated()
 {
     TNativeEdit::HandleCreated();
     SendMessageW(Handle(), EM_LIMITTEXT, static_cast<WPARAM>(m_maxLength), 0);
+    m_alignmentMargin = 0;
+    PlaceText(GetFocus() == Handle());
     // A new window starts with the thread's input context again.
     m_contextTaken = false;
     m_savedContext = nullptr;
@@ -255,6 +312,25 @@ void TcxCustomInnerTextEdit::HandleCreated()
 }
 
 LRESULT TcxCustomInnerTextEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    // The focus arrives before a click places the caret: the text is where editing wants it
+    // by then. A font change may set the box's own margins anew, so the added one goes first.
+    if (msg == WM_SETFOCUS)
+        PlaceText(true);
+    else if (msg == WM_SETFONT)
+        RemoveAlignmentMargin();
+    LRESULT r = HandleMessage(msg, wParam, lParam);
+    switch (msg) {
+    case WM_KILLFOCUS: PlaceText(false); break;
+    case WM_SETTEXT:
+    case WM_SIZE:
+    case WM_SETFONT: PlaceText(GetFocus() == Handle()); break;
+    default: break;
+    }
+    return r;
+}
+
+LRESULT TcxCustomInnerTextEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (!m_passThrough && m_editor) {
         switch (msg) {
@@ -654,7 +730,7 @@ void TcxCustomTextEdit::PropertiesChanged()
         m_innerEdit->SetMaxLength(p->MaxLength());
         m_innerEdit->SetStyleSettings(p->EchoMode(), p->PasswordChar(), p->CharCase(), p->HideSelection(),
                                       p->OEMConvert());
-        m_innerEdit->SetAlignment(p->AlignmentValue().Horz());
+        m_innerEdit->SetAlignment(p->AlignmentValue().Horz(), p->UseLeftAlignmentOnEditing());
         m_innerEdit->SetIme(p->ImeMode(), p->ImeName());
     }
     TcxCustomEdit::PropertiesChanged();

@@ -95,8 +95,11 @@ public:
     // Settings that only a new window can take: they recreate it when they change.
     void SetStyleSettings(TcxEditEchoMode echo, wchar_t passwordChar, TEditCharCase charCase,
                           bool hideSelection, bool oemConvert);
-    // The edit box aligns its text by its window style, which only a new window takes.
-    void SetAlignment(cxedit::TAlignment v);
+    // Where the text stands. With leftWhileEditing the window stays left-aligned and an
+    // unfocused box moves its text by its left margin, so that taking the focus (in the middle
+    // of a click) only changes a margin; otherwise the window style aligns the text, which
+    // only a new window takes.
+    void SetAlignment(cxedit::TAlignment v, bool leftWhileEditing);
     // The input method settings, applied when the window is made and whenever it gets the
     // focus (the input method's state belongs to the focused window).
     void SetIme(TImeMode mode, const std::wstring& name);
@@ -116,6 +119,15 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    cxedit::TAlignment WindowAlignment() const noexcept
+    {
+        return m_leftWhileEditing ? cxedit::TAlignment::taLeftJustify : m_alignment;
+    }
+    // Sets the left margin that places the text of an unfocused box by the alignment, or
+    // takes it away while the box has the focus.
+    void PlaceText(bool focused);
+    void RemoveAlignmentMargin();
     TcxCustomTextEdit* m_editor;
     int m_maxLength = 0;
     TcxEditEchoMode m_echoMode = eemNormal;
@@ -124,6 +136,8 @@ private:
     bool m_hideSelection = true;
     bool m_oemConvert = false;
     cxedit::TAlignment m_alignment = cxedit::TAlignment::taLeftJustify;
+    bool m_leftWhileEditing = false;
+    int m_alignmentMargin = 0; // added to the box's own left margin while unfocused
     TImeMode m_imeMode = imDontCare;
     std::wstring m_imeName;
     // The input context taken away while the input method is switched off, given back after.

@@ -165,7 +165,7 @@ end
     EXPECT_DOUBLE_EQ(p->Min(), 10);
     EXPECT_DOUBLE_EQ(p->Max(), 90);
     TcxLabelProperties* lp = label->Properties();
-    EXPECT_EQ(lp->AlignmentHorz(), taRightJustify);
+    EXPECT_EQ(lp->AlignmentHorz(), cxedit::TAlignment::taRightJustify);
     EXPECT_EQ(lp->Angle(), 30);
     EXPECT_EQ(lp->Depth(), 3);
     EXPECT_EQ(lp->LabelEffect(), cxleExtrude);

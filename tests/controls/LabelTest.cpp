@@ -110,8 +110,8 @@ end
         if (root.Controls(i)->Name() == L"Caption1")
             label = dynamic_cast<TcxLabel*>(root.Controls(i));
     ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->Properties()->AlignmentHorz(), taCenter);
-    EXPECT_EQ(label->Properties()->AlignmentVert(), taVCenter);
+    EXPECT_EQ(label->Properties()->AlignmentHorz(), cxedit::TAlignment::taCenter);
+    EXPECT_EQ(label->Properties()->AlignmentVert(), cxedit::TcxEditVertAlignment::taVCenter);
     EXPECT_TRUE(label->Properties()->WordWrap());
     EXPECT_FALSE(label->Properties()->ShowAccelChar());
     EXPECT_TRUE(label->Transparent());
@@ -142,8 +142,12 @@ TEST_F(LabelTest, EveryChangeOfContentShowsAsANewLabelWouldShowIt)
              l->SetParentColor(false);
              l->Style()->SetColor(RGB(0, 90, 200));
          }},
-        {"alignment", [](TcxLabel* l) { l->Properties()->SetAlignmentHorz(taRightJustify); }},
-        {"vertical alignment", [](TcxLabel* l) { l->Properties()->SetAlignmentVert(taBottomJustify); }},
+        {"alignment",
+         [](TcxLabel* l) { l->Properties()->SetAlignmentHorz(cxedit::TAlignment::taRightJustify); }},
+        {"vertical alignment",
+         [](TcxLabel* l) {
+             l->Properties()->SetAlignmentVert(cxedit::TcxEditVertAlignment::taBottomJustify);
+         }},
         {"size", [](TcxLabel* l) { l->SetBounds(l->Left(), l->Top(), 100, 24); }},
         {"accelerator",
          [](TcxLabel* l) {
@@ -368,7 +372,7 @@ TEST_F(LabelLookTest, VerticalAlignmentHoldsUnderWordWrap)
     l->SetAutoSize(false);
     l->SetBounds(10, 10, 150, 80);
     l->Properties()->SetWordWrap(true);
-    l->Properties()->SetAlignmentVert(taBottomJustify);
+    l->Properties()->SetAlignmentVert(cxedit::TcxEditVertAlignment::taBottomJustify);
     l->UpdateVisualStateAtCursor(false);
     EXPECT_EQ(l->CaptionRect().bottom, 80);
     PixelCanvas c = Paint(l);

@@ -128,11 +128,92 @@ TEST_F(EditorBehaviourTest, TheEditBoxSitsWhereTheAlignmentSays)
         return static_cast<int>(static_cast<short>(LOWORD(pos)));
     };
     EXPECT_LT(firstCharX(), 10) << "left-justified by default";
+    // Aligned also while editing: the window style aligns the text.
+    edit->Properties()->SetUseLeftAlignmentOnEditing(false);
     edit->Properties()->Alignment()->SetHorz(TAlignment::taRightJustify);
     app->ProcessMessages();
     EXPECT_TRUE(GetWindowLongW(edit->InnerEdit()->Handle(), GWL_STYLE) & ES_RIGHT);
     EXPECT_GT(firstCharX(), edit->InnerEdit()->Width() / 2) << "the text moved to the right";
     EXPECT_EQ(edit->Text(), L"ab") << "the new edit box kept the text";
+}
+
+TEST_F(EditorBehaviourTest, AlignedTextGoesLeftWhileEditingWithoutANewEditBoxUnderTheClick)
+{
+    struct Case {
+        TAlignment horz;
+        int minX, maxX; // where the first character stands while the field has no focus
+    } cases[] = {{TAlignment::taRightJustify, 100, 146}, {TAlignment::taCenter, 50, 75}};
+    for (const Case& c : cases) {
+        auto* edit = Make<TcxTextEdit>(10, 10, 150, 21);
+        auto* other = Make<TcxTextEdit>(10, 60, 150, 21);
+        edit->SetText(L"abc");
+        edit->Properties()->Alignment()->SetHorz(c.horz);
+        // Without selecting all on entry, the caret shows where the click landed.
+        edit->Properties()->SetAutoSelect(false);
+        other->SetFocus();
+        Settle(app.get());
+        HWND box = edit->InnerEdit()->Handle();
+        auto firstCharX = [&] {
+            LRESULT pos = SendMessageW(box, EM_POSFROMCHAR, 0, 0);
+            return static_cast<int>(static_cast<short>(LOWORD(pos)));
+        };
+        // The first column the box paints dark: where the drawn text begins.
+        auto firstInkX = [&] {
+            RECT r{};
+            GetClientRect(box, &r);
+            HDC screen = GetDC(nullptr);
+            HDC dc = CreateCompatibleDC(screen);
+            HBITMAP bmp = CreateCompatibleBitmap(screen, r.right, r.bottom);
+            ReleaseDC(nullptr, screen);
+            HGDIOBJ old = SelectObject(dc, bmp);
+            SendMessageW(box, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+            int found = -1;
+            for (int x = 0; x < r.right && found < 0; ++x)
+                for (int y = 0; y < r.bottom && found < 0; ++y) {
+                    COLORREF px = GetPixel(dc, x, y);
+                    if (GetRValue(px) + GetGValue(px) + GetBValue(px) < 300)
+                        found = x;
+                }
+            SelectObject(dc, old);
+            DeleteObject(bmp);
+            DeleteDC(dc);
+            return found;
+        };
+        EXPECT_GE(firstInkX(), c.minX) << "drawn aligned";
+        EXPECT_FALSE(GetWindowLongW(box, GWL_STYLE) & (ES_RIGHT | ES_CENTER))
+            << "the box itself stays left-aligned";
+        EXPECT_GE(firstCharX(), c.minX) << static_cast<int>(c.horz);
+        EXPECT_LE(firstCharX(), c.maxX) << static_cast<int>(c.horz);
+
+        // A click on the left of the field focuses it: the same box takes the click and the
+        // text stands at the left, with the caret where the click was (before the text).
+        MoveCursor(edit, {6, edit->Height() / 2});
+        INPUT in[2] = {};
+        in[0].type = in[1].type = INPUT_MOUSE;
+        in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, in, sizeof(INPUT));
+        Settle(app.get());
+        ASSERT_TRUE(IsWindow(box)) << "the edit box was made anew under the click";
+        EXPECT_EQ(edit->InnerEdit()->Handle(), box);
+        EXPECT_EQ(GetFocus(), box);
+        EXPECT_EQ(GetCapture(), nullptr) << "the click did not end";
+        EXPECT_LT(firstCharX(), 10) << static_cast<int>(c.horz);
+        EXPECT_GE(firstInkX(), 0);
+        EXPECT_LT(firstInkX(), 10) << "drawn at the left while editing";
+        DWORD start = 0, end = 0;
+        SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(start, 0u);
+        EXPECT_EQ(end, 0u);
+        EXPECT_EQ(edit->Text(), L"abc");
+
+        other->SetFocus();
+        Settle(app.get());
+        EXPECT_GE(firstCharX(), c.minX) << "aligned again once the focus left";
+        EXPECT_LE(firstCharX(), c.maxX);
+        delete edit;
+        delete other;
+    }
 }
 
 TEST_F(EditorBehaviourTest, AnAutomaticHeightKeepsTheAnchoredEdgeAndOnlyWhatIsNotAutomaticIsStored)
@@ -192,6 +273,39 @@ TEST_F(EditorBehaviourTest, AThickerFrameIsHotToTheEdgeAndTheRingIsNotHotOnceThe
     MoveCursor(edit, {1, mid});
     EXPECT_EQ(edit->ViewInfo().state, static_cast<TcxContainerState>(csfNormal | csfHot))
         << "the frame itself is hot";
+}
+
+TEST_F(EditorBehaviourTest, AHotFrameThinnerThanTheNormalOneLeavesTheOuterRingCold)
+{
+    // At rest the frame is 2 pixels and reaches the edge; hot it is one pixel inside a
+    // transparent ring. A cursor on the outer pixel would make the field hot, and the hot
+    // frame gives that pixel back to the ring: the field must stay cold there, at every move
+    // along the edge, and not flip between the two looks from one move to the next.
+    auto* edit = Make<TcxTextEdit>(10, 10, 150, 21);
+    edit->Style()->SetTransparentBorder(true);
+    edit->Style()->SetBorderStyle(cbsThick);
+    edit->StyleHot()->SetBorderStyle(cbsSingle);
+    MoveCursor(form, {450, 250});
+    ASSERT_EQ(edit->ViewInfo().borderWidth, 2);
+    const int mid = edit->Height() / 2;
+    struct Step {
+        POINT p;
+        TcxContainerState state;
+        int borderWidth;
+    } steps[] = {
+        {{0, mid}, csfNormal, 2},
+        {{0, mid + 1}, csfNormal, 2},
+        {{0, mid + 2}, csfNormal, 2},
+        {{0, mid + 3}, csfNormal, 2},
+        {{1, mid + 3}, static_cast<TcxContainerState>(csfNormal | csfHot), 1},
+        {{0, mid + 3}, csfNormal, 2},
+        {{0, mid + 2}, csfNormal, 2},
+    };
+    for (const Step& s : steps) {
+        MoveCursor(edit, s.p);
+        EXPECT_EQ(edit->ViewInfo().state, s.state) << s.p.x << "," << s.p.y;
+        EXPECT_EQ(edit->ViewInfo().borderWidth, s.borderWidth) << s.p.x << "," << s.p.y;
+    }
 }
 
 TEST_F(EditorBehaviourTest, TabThatReachesTheFieldMovesTheFocusAlongTheForm)
