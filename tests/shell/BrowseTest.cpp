@@ -712,29 +712,6 @@ TEST_F(ShellTreeTest, SelectLaterWaitsForTheContextMenuWithoutSpinning)
 
 // ---- a fake folder for what the real shell under Wine never shows --------------------------
 
-class TipSource : public IQueryInfo {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
-    {
-        *object = (riid == IID_IUnknown || riid == IID_IQueryInfo) ? this : nullptr;
-        if (!*object)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
-    HRESULT STDMETHODCALLTYPE GetInfoTip(DWORD, LPWSTR* tip) override
-    {
-        const wchar_t text[] = L"Type: fake folder";
-        *tip = static_cast<LPWSTR>(CoTaskMemAlloc(sizeof(text)));
-        memcpy(*tip, text, sizeof(text));
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetInfoFlags(DWORD*) override { return E_NOTIMPL; }
-    ULONG refs = 1;
-};
-
 // The top node lists a fake folder instead of the temp folder, through the producer's own
 // listing and the message it sends to the tree.
 class FakeBranchTest : public ShellTreeTest {
@@ -755,7 +732,7 @@ protected:
         producer->ProduceItems(fake.get(), tree->Root()->RootIdList(), 0);
     }
     ComPtr<FakeFolder> fake;
-    TipSource tips;
+    FakeQueryInfo tips{L"Type: fake folder"};
     TcxShellTreeItemProducer* producer = nullptr;
 };
 

@@ -188,32 +188,9 @@ TEST_F(FakeProducerTest, FindItemIndexUsesTheFoldersComparison)
     EXPECT_EQ(producer.FindItemIndex(nullptr), -1);
 }
 
-class FakeQueryInfo : public IQueryInfo {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
-    {
-        *object = (riid == IID_IUnknown || riid == IID_IQueryInfo) ? this : nullptr;
-        if (!*object)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
-    HRESULT STDMETHODCALLTYPE GetInfoTip(DWORD, LPWSTR* tip) override
-    {
-        const wchar_t text[] = L"Size: 1 KB";
-        *tip = static_cast<LPWSTR>(CoTaskMemAlloc(sizeof(text)));
-        std::memcpy(*tip, text, sizeof(text));
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetInfoFlags(DWORD*) override { return E_NOTIMPL; }
-    ULONG refs = 1;
-};
-
 TEST_F(FakeProducerTest, InfoTipFromTheShell)
 {
-    FakeQueryInfo info;
+    FakeQueryInfo info{L"Size: 1 KB"};
     auto folder = MakeFakeFolder({{L"x"}});
     folder->uiObject = [&](REFIID riid, void** result) -> HRESULT {
         if (riid != IID_IQueryInfo)

@@ -5,7 +5,10 @@
 #include "shell/cxShellCommon.h"
 #include "shell/cxShellItems.h"
 
+#include <shlobj.h>
+
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -107,6 +110,36 @@ public:
 
 private:
     std::atomic<ULONG> m_refs{1};
+};
+
+// Info tips of a fake item: answers the text it was made with.
+class FakeQueryInfo final : public IQueryInfo {
+public:
+    explicit FakeQueryInfo(std::wstring tip) : m_tip(std::move(tip)) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
+    {
+        *object = (riid == IID_IUnknown || riid == IID_IQueryInfo) ? this : nullptr;
+        if (!*object)
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    HRESULT STDMETHODCALLTYPE GetInfoTip(DWORD, LPWSTR* tip) override
+    {
+        size_t bytes = (m_tip.size() + 1) * sizeof(wchar_t);
+        *tip = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+        if (!*tip)
+            return E_OUTOFMEMORY;
+        std::memcpy(*tip, m_tip.c_str(), bytes);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetInfoFlags(DWORD*) override { return E_NOTIMPL; }
+    ULONG refs = 1;
+
+private:
+    std::wstring m_tip;
 };
 
 // A fake folder owned by a COM pointer.
