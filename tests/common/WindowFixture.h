@@ -37,6 +37,19 @@ protected:
         return c;
     }
 
+    // Pumps messages until cond holds or two seconds pass; what the last pump queued is
+    // handled before the answer.
+    template <typename Cond> bool WaitFor(Cond cond)
+    {
+        DWORD start = GetTickCount();
+        while (!cond() && GetTickCount() - start < 2000) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            app->ProcessMessages();
+        }
+        app->ProcessMessages();
+        return cond();
+    }
+
     std::unique_ptr<TApplication> app;
     TForm* form = nullptr;
     std::vector<std::wstring> boxes;

@@ -178,15 +178,6 @@ namespace {
 
 class AcceleratorTest : public WindowFixture {
 protected:
-    template <typename Cond> bool WaitFor(Cond cond)
-    {
-        DWORD start = GetTickCount();
-        while (!cond() && GetTickCount() - start < 2000) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-            app->ProcessMessages();
-        }
-        return cond();
-    }
     // Alt held, the letter pressed and released, Alt released: real keyboard input.
     static void AltKey(WORD key) { SendChord(VK_MENU, key); }
 };

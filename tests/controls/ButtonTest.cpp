@@ -20,17 +20,6 @@ namespace {
 
 class ButtonTest : public WindowFixture {
 protected:
-    // Pumps messages until cond holds or two seconds pass.
-    template <typename Cond> bool WaitFor(Cond cond)
-    {
-        DWORD start = GetTickCount();
-        while (!cond() && GetTickCount() - start < 2000) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-            app->ProcessMessages();
-        }
-        app->ProcessMessages();
-        return cond();
-    }
     static void PressKey(WORD key, bool shift = false)
     {
         std::vector<INPUT> in;
