@@ -498,6 +498,28 @@ LRESULT TcxGroupBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     return TcxCustomEdit::WndProc(msg, wParam, lParam);
 }
 
+void TcxGroupBox::Resized()
+{
+    m_resizing = true;
+    m_stateBeforeResize = m_viewInfo.state;
+    try {
+        TcxCustomEdit::Resized();
+    } catch (...) {
+        m_resizing = false;
+        throw;
+    }
+    m_resizing = false;
+}
+
+void TcxGroupBox::InvalidateAfterUpdate()
+{
+    // The platform repaints the part a growing window uncovers by itself; a change of state
+    // during the resize still needs the whole box.
+    if (m_resizing && !m_redrawOnResize && m_viewInfo.state == m_stateBeforeResize)
+        return;
+    TcxCustomEdit::InvalidateAfterUpdate();
+}
+
 bool TcxGroupBox::HandleAccelerator(wchar_t key)
 {
     if (!HandleAllocated() || !IsWindowVisible(Handle()) || !IsEnabledDeep() ||

@@ -103,8 +103,8 @@ public:
     // Under the platform's theme, what lies behind shows instead of the background colour.
     bool ParentBackground() const noexcept { return m_parentBackground; }
     void SetParentBackground(bool v);
-    // Kept for descriptions: every new size repaints the whole box already (the container's
-    // update step invalidates all of it), so turning it off changes nothing.
+    // Off, a new size repaints only what the platform uncovers: cheaper for a box that follows
+    // a live resize, at the cost of stale frame lines until the next full repaint.
     bool RedrawOnResize() const noexcept { return m_redrawOnResize; }
     void SetRedrawOnResize(bool v) { m_redrawOnResize = v; }
 
@@ -121,6 +121,8 @@ protected:
     void PaintContent(HDC) override {}
     void TextChanged() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void Resized() override;
+    void InvalidateAfterUpdate() override;
 
 private:
     TcxGroupBoxLayout Layout();
@@ -131,6 +133,9 @@ private:
     bool m_transparent = false;
     bool m_parentBackground = true;
     bool m_redrawOnResize = true;
+    // Set while a size change runs the update, with the state it started from.
+    bool m_resizing = false;
+    TcxContainerState m_stateBeforeResize = csfNormal;
     TcxCaptionAlignment m_alignment = alTopLeft;
     TcxPanelStyle m_panelStyle{this};
     TcxGroupBoxLayout m_layout;

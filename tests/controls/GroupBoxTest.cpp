@@ -116,22 +116,42 @@ TEST_F(GroupBoxTest, ChildrenAreAlignedInsideTheFrameAndBand)
     EXPECT_EQ(child->Width(), area.right - area.left);
 }
 
-// A box that fills its form follows a resize of the form and repaints completely: the old
-// frame's right and bottom edges would stay behind otherwise.
-TEST_F(GroupBoxTest, AResizeRepaintsTheWholeBox)
+// A box that fills its form follows a resize of the form. By default it repaints completely:
+// the old frame's right and bottom edges would stay behind otherwise. With RedrawOnResize off
+// only what the resize uncovered is repainted.
+TEST_F(GroupBoxTest, AResizeRepaintsTheWholeBoxUnlessToldOtherwise)
 {
-    auto* box = Box(cbsSingle, L"Group");
-    box->SetAlign(alClient);
-    app->ProcessMessages();
-    UpdateWindow(form->Handle());
-    RedrawWindow(box->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    ValidateRect(box->Handle(), nullptr);
-    form->SetBounds(form->Left(), form->Top(), form->Width() + 40, form->Height() + 30);
-    RECT update{}, client{};
-    GetUpdateRect(box->Handle(), &update, FALSE);
-    GetClientRect(box->Handle(), &client);
-    EXPECT_EQ(client.right, form->ClientRect().right) << "the box follows the form";
-    EXPECT_TRUE(Same(update, client)) << Show(update) << " of " << Show(client);
+    for (bool redraw : {true, false}) {
+        auto* box = Box(cbsSingle, L"Group");
+        box->SetRedrawOnResize(redraw);
+        box->SetAlign(alClient);
+        app->ProcessMessages();
+        UpdateWindow(form->Handle());
+        RedrawWindow(box->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        ValidateRect(box->Handle(), nullptr);
+        RECT before{};
+        GetClientRect(box->Handle(), &before);
+        form->SetBounds(form->Left(), form->Top(), form->Width() + 40, form->Height() + 30);
+        RECT update{}, client{};
+        GetUpdateRect(box->Handle(), &update, FALSE);
+        GetClientRect(box->Handle(), &client);
+        EXPECT_EQ(client.right, form->ClientRect().right) << "the box follows the form";
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        GetUpdateRgn(box->Handle(), region, FALSE);
+        bool oldInside = PtInRegion(region, before.right / 2, before.bottom / 2);
+        bool oldRightEdge = PtInRegion(region, before.right - 1, before.bottom / 2);
+        bool newStrip = PtInRegion(region, client.right - 1, client.bottom - 1);
+        DeleteObject(region);
+        EXPECT_TRUE(newStrip) << "the uncovered part is repainted, RedrawOnResize " << redraw;
+        EXPECT_EQ(oldInside, redraw) << "the old area, RedrawOnResize " << redraw;
+        EXPECT_EQ(oldRightEdge, redraw) << "the old frame edge, RedrawOnResize " << redraw;
+        if (redraw) {
+            EXPECT_TRUE(Same(update, client)) << Show(update) << " of " << Show(client);
+        }
+        delete box;
+        form->SetBounds(form->Left(), form->Top(), form->Width() - 40, form->Height() - 30);
+        app->ProcessMessages();
+    }
 }
 
 // Under the platform's theme the group box is open inside: with ParentBackground (the
