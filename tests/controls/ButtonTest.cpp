@@ -585,6 +585,35 @@ struct MenuWatch {
     }
 };
 
+// A picture of a rectangle of the screen (menus are windows of their own, so only the
+// screen shows a button together with its open menus).
+void SaveScreenPicture(const RECT& all, const wchar_t* name)
+{
+    PixelCanvas shot(all.right - all.left, all.bottom - all.top);
+    HDC screen = GetDC(nullptr);
+    BitBlt(shot.dc(), 0, 0, all.right - all.left, all.bottom - all.top, screen, all.left, all.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    shot.SaveBmp((ArtifactFolder() / name).c_str());
+}
+
+BOOL CALLBACK CollectMenuWindow(HWND w, LPARAM out)
+{
+    wchar_t cls[16]{};
+    GetClassNameW(w, cls, 16);
+    RECT r{};
+    if (std::wcscmp(cls, L"#32768") == 0 && IsWindowVisible(w) && GetWindowRect(w, &r))
+        reinterpret_cast<std::vector<RECT>*>(out)->push_back(r);
+    return TRUE;
+}
+
+// The rectangles of the menu windows on the screen now.
+std::vector<RECT> MenuWindowsShown()
+{
+    std::vector<RECT> found;
+    EnumWindows(CollectMenuWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 void SendKeys(const std::vector<WORD>& keys)
 {
     std::vector<INPUT> in;
@@ -693,13 +722,8 @@ TEST_F(DropDownButtonTest, TheMenuOpensUnderTheButtonAndRunsTheChosenItem)
                 // A picture of the button with its menu open, from the screen.
                 if (&c == &cases[0]) {
                     RECT b = ButtonOnScreen(), m = watch.shown[0];
-                    RECT all{std::min(b.left, m.left), b.top, std::max(b.right, m.right), m.bottom};
-                    PixelCanvas shot(all.right - all.left, all.bottom - all.top);
-                    HDC screen = GetDC(nullptr);
-                    BitBlt(shot.dc(), 0, 0, all.right - all.left, all.bottom - all.top, screen, all.left,
-                           all.top, SRCCOPY);
-                    ReleaseDC(nullptr, screen);
-                    shot.SaveBmp((ArtifactFolder() / L"button-drop-down-menu.bmp").c_str());
+                    SaveScreenPicture({std::min(b.left, m.left), b.top, std::max(b.right, m.right), m.bottom},
+                                      L"button-drop-down-menu.bmp");
                 }
                 SendKeys(c.keysInMenu);
             });
@@ -935,6 +959,7 @@ end
         int submenuItems;
     };
     std::vector<Entry> entries;
+    size_t submenuWindows = 0;
     MenuWatch watch;
     watch.actions.push_back([&] {
         // The menu on the screen, as the platform holds it.
@@ -945,12 +970,30 @@ end
             entries.push_back({GetMenuState(native, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR,
                                sub != nullptr, sub ? GetMenuItemCount(sub) : 0});
         }
-        // First, the separator skipped to More, its submenu opened on Inner A, then Inner B.
-        SendKeys({VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN});
+        // First, the separator skipped to More, its submenu opened on Inner A.
+        SendKeys({VK_DOWN, VK_DOWN, VK_RIGHT});
     });
+    // Once the submenu shows (the menu may go idle between the keys), a picture of the button
+    // with both menus, then Inner B. A submenu that never comes closes the menu.
+    std::function<void()> pictureThenChoose = [&] {
+        std::vector<RECT> menus = MenuWindowsShown();
+        if (menus.size() < 2 && watch.actions.size() < 8) {
+            watch.actions.push_back(pictureThenChoose);
+            return;
+        }
+        submenuWindows = menus.size();
+        RECT all{};
+        GetWindowRect(go->Handle(), &all);
+        for (const RECT& r : menus)
+            UnionRect(&all, &all, &r);
+        SaveScreenPicture(all, L"button-submenu-open.bmp");
+        SendKeys({VK_DOWN, VK_RETURN});
+    };
+    watch.actions.push_back(pictureThenChoose);
     ClickAt(go->Handle(), POINT{40, 15});
     ASSERT_TRUE(WaitFor([&] { return !root.clicked.empty(); }));
     EXPECT_EQ(root.clicked, std::vector<std::wstring>{L"Inner B"}) << "opening the submenu runs no handler";
+    EXPECT_EQ(submenuWindows, 2u) << "the menu and its submenu on the screen";
     ASSERT_EQ(entries.size(), 4u);
     EXPECT_EQ(entries[0].state, 0u);
     EXPECT_EQ(entries[1].state, static_cast<UINT>(MF_SEPARATOR));
