@@ -17,16 +17,14 @@ struct AttrBit {
 };
 
 constexpr AttrBit kAttrBits[] = {
-    {TFileAttr::ftReadOnly, FILE_ATTRIBUTE_READONLY},
-    {TFileAttr::ftHidden, FILE_ATTRIBUTE_HIDDEN},
-    {TFileAttr::ftSystem, FILE_ATTRIBUTE_SYSTEM},
-    {TFileAttr::ftVolumeID, 0x8},
-    {TFileAttr::ftDirectory, FILE_ATTRIBUTE_DIRECTORY},
-    {TFileAttr::ftArchive, FILE_ATTRIBUTE_ARCHIVE},
+    {TFileAttr::ftReadOnly, FILE_ATTRIBUTE_READONLY},   {TFileAttr::ftHidden, FILE_ATTRIBUTE_HIDDEN},
+    {TFileAttr::ftSystem, FILE_ATTRIBUTE_SYSTEM},       {TFileAttr::ftVolumeID, 0x8},
+    {TFileAttr::ftDirectory, FILE_ATTRIBUTE_DIRECTORY}, {TFileAttr::ftArchive, FILE_ATTRIBUTE_ARCHIVE},
 };
 
 // Entries that carry one of these are left out unless the file type asks for them.
-constexpr DWORD kSpecialAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 | FILE_ATTRIBUTE_DIRECTORY;
+constexpr DWORD kSpecialAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 | FILE_ATTRIBUTE_DIRECTORY;
 
 // A read longer than this many entries shows the hourglass.
 constexpr size_t kBusyAfterEntries = 100;
@@ -63,8 +61,9 @@ public:
         m_bytes.resize(offset + 8 * text.size() + 64);
         int written = Map(text, offset);
         if (written == 0) {
-            m_bytes.resize(offset + static_cast<size_t>(LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.data(),
-                                                                     static_cast<int>(text.size()), nullptr, 0)));
+            m_bytes.resize(offset +
+                           static_cast<size_t>(LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.data(),
+                                                            static_cast<int>(text.size()), nullptr, 0)));
             written = Map(text, offset);
         }
         m_bytes.resize(offset + static_cast<size_t>(written));
@@ -338,8 +337,8 @@ void TFileListBox::ApplyTypedPath(const std::wstring& text)
         const std::vector<std::wstring>& items = Items();
         m_itemIndex = -1;
         for (size_t i = 0; i < items.size(); ++i) {
-            if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, items[i].c_str(), -1, last.c_str(), -1) ==
-                CSTR_EQUAL) {
+            if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, items[i].c_str(), -1, last.c_str(),
+                               -1) == CSTR_EQUAL) {
                 m_itemIndex = static_cast<int>(i);
                 break;
             }

@@ -25,8 +25,9 @@ TForm1::TForm1(TComponent* owner) : TForm(owner)
     PublishField(L"cxLabel32", cxLabel32);
     PublishField(L"cxShellBrowserDialog1", cxShellBrowserDialog1);
     PublishMethod(L"cxButton30Click", TNotifyEvent([this](TObject* s) { cxButton30Click(s); }));
-    PublishMethod(L"cxButtonEdit1PropertiesButtonClick",
-                  TcxEditButtonClickEvent([this](TObject* s, int i) { cxButtonEdit1PropertiesButtonClick(s, i); }));
+    PublishMethod(L"cxButtonEdit1PropertiesButtonClick", TcxEditButtonClickEvent([this](TObject* s, int i) {
+                      cxButtonEdit1PropertiesButtonClick(s, i);
+                  }));
     OpenFolder = &OpenFolderInFileManager;
     RegisterShellClasses();
     LoadFromResource(L"TFORM1");

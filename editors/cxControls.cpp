@@ -361,9 +361,7 @@ void ShutDownHoverWatch()
 
 // ---- TcxTimer ------------------------------------------------------------------------------
 
-TcxTimer::TcxTimer(TComponent* owner) : TComponent(owner)
-{
-}
+TcxTimer::TcxTimer(TComponent* owner) : TComponent(owner) {}
 
 TcxTimer::~TcxTimer()
 {

@@ -368,9 +368,7 @@ LRESULT TcxCustomInnerTextEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lP
 
 // ---- TcxCustomTextEdit -------------------------------------------------------------------------
 
-TcxCustomTextEdit::TcxCustomTextEdit(TComponent* owner) : TcxCustomEdit(owner)
-{
-}
+TcxCustomTextEdit::TcxCustomTextEdit(TComponent* owner) : TcxCustomEdit(owner) {}
 
 TcxCustomTextEdit::~TcxCustomTextEdit()
 {

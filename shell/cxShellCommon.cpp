@@ -33,10 +33,14 @@ USHORT ItemSize(const void* item) noexcept
     return cb;
 }
 
-const BYTE* Bytes(PCItemIDList list) noexcept { return reinterpret_cast<const BYTE*>(list); }
+const BYTE* Bytes(PCItemIDList list) noexcept
+{
+    return reinterpret_cast<const BYTE*>(list);
+}
 
 // A new list of the given bytes followed by the terminator and two spare zero bytes.
-UniqueIdList AllocateList(const BYTE* first, UINT firstSize, const BYTE* second = nullptr, UINT secondSize = 0)
+UniqueIdList AllocateList(const BYTE* first, UINT firstSize, const BYTE* second = nullptr,
+                          UINT secondSize = 0)
 {
     const UINT total = firstSize + secondSize + 4;
     auto* memory = static_cast<BYTE*>(ShellMalloc()->Alloc(total));
@@ -66,7 +70,8 @@ bool FolderHoldsListedEntry(std::wstring path, DWORD enumFlags)
         path.pop_back();
     path += L"\\*.*";
     WIN32_FIND_DATAW data;
-    UniqueFindHandle find(FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+    UniqueFindHandle find(
+        FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
     if (!find)
         return false;
     do {
@@ -201,7 +206,10 @@ UniqueIdList IdListJoin(PCItemIDList a, PCItemIDList b)
     return AllocateList(Bytes(a), IdListSize(a), Bytes(b), IdListSize(b));
 }
 
-UniqueIdList IdListEmpty() { return AllocateList(nullptr, 0); }
+UniqueIdList IdListEmpty()
+{
+    return AllocateList(nullptr, 0);
+}
 
 ShellMemPtr<PCItemIDList> IdListArray(const std::vector<PCItemIDList>& lists)
 {
@@ -266,8 +274,9 @@ void IdListFree(PItemIDList list) noexcept
 std::wstring ShellErrorMessage(HRESULT status)
 {
     wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(status), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(status), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring();
     if (buffer)
         LocalFree(buffer);
@@ -316,8 +325,7 @@ std::wstring StrRetToText(STRRET& strRet, PCItemIDList itemList)
         const auto* end = static_cast<const char*>(std::memchr(strRet.cStr, 0, sizeof(strRet.cStr)));
         return AnsiToWide(strRet.cStr, static_cast<int>(end ? end - strRet.cStr : sizeof(strRet.cStr)));
     }
-    default:
-        return {};
+    default: return {};
     }
 }
 
@@ -449,18 +457,20 @@ DWORD_PTR SafeFileInfo(LPCWSTR pathOrList, DWORD fileAttributes, SHFILEINFOW* in
 
 int GenericFileIcon()
 {
-    return CachedIcon(g_genericFileIcon, L"C:\\CXDUMMYFILE.TXT", FILE_ATTRIBUTE_NORMAL, SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);
+    return CachedIcon(g_genericFileIcon, L"C:\\CXDUMMYFILE.TXT", FILE_ATTRIBUTE_NORMAL,
+                      SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);
 }
 
 int GenericFolderIcon()
 {
-    return CachedIcon(g_genericFolderIcon, L"C:\\CXDUMMYFOLDER", FILE_ATTRIBUTE_DIRECTORY, SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);
+    return CachedIcon(g_genericFolderIcon, L"C:\\CXDUMMYFOLDER", FILE_ATTRIBUTE_DIRECTORY,
+                      SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);
 }
 
 int GenericOpenFolderIcon()
 {
     return CachedIcon(g_genericOpenFolderIcon, L"C:\\CXDUMMYFOLDER", FILE_ATTRIBUTE_DIRECTORY,
-        SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | SHGFI_OPENICON);
+                      SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | SHGFI_OPENICON);
 }
 
 int GenericIconForName(const std::wstring& name, bool open)
@@ -474,7 +484,10 @@ int GenericIconForName(const std::wstring& name, bool open)
     return info.iIcon;
 }
 
-const TcxShellEntryPoints& ShellEntryPoints() { return g_module.entries; }
+const TcxShellEntryPoints& ShellEntryPoints()
+{
+    return g_module.entries;
+}
 
 bool ShellModuleStart()
 {
@@ -493,15 +506,23 @@ bool ShellModuleStart()
     }
     if (HMODULE shell = g_module.shell.get()) {
         auto& e = g_module.entries;
-        auto find = [shell](const char* name) { return reinterpret_cast<void*>(GetProcAddress(shell, name)); };
-        auto byOrdinal = [&find](WORD ordinal) { return find(reinterpret_cast<const char*>(static_cast<ULONG_PTR>(ordinal))); };
-        e.GetFolderLocation = reinterpret_cast<TcxShellEntryPoints::GetFolderLocationFn>(find("SHGetFolderLocation"));
+        auto find = [shell](const char* name) {
+            return reinterpret_cast<void*>(GetProcAddress(shell, name));
+        };
+        auto byOrdinal = [&find](WORD ordinal) {
+            return find(reinterpret_cast<const char*>(static_cast<ULONG_PTR>(ordinal)));
+        };
+        e.GetFolderLocation =
+            reinterpret_cast<TcxShellEntryPoints::GetFolderLocationFn>(find("SHGetFolderLocation"));
         e.ChangeNotifyRegister = reinterpret_cast<TcxShellEntryPoints::ChangeNotifyRegisterFn>(byOrdinal(2));
-        e.ChangeNotifyDeregister = reinterpret_cast<TcxShellEntryPoints::ChangeNotifyDeregisterFn>(byOrdinal(4));
+        e.ChangeNotifyDeregister =
+            reinterpret_cast<TcxShellEntryPoints::ChangeNotifyDeregisterFn>(byOrdinal(4));
         e.LockChangeNotify = reinterpret_cast<TcxShellEntryPoints::LockChangeNotifyFn>(byOrdinal(644));
         e.UnlockChangeNotify = reinterpret_cast<TcxShellEntryPoints::UnlockChangeNotifyFn>(byOrdinal(645));
-        e.PathFromIdListA = reinterpret_cast<TcxShellEntryPoints::PathFromIdListAFn>(find("SHGetPathFromIDListA"));
-        e.PathFromIdListW = reinterpret_cast<TcxShellEntryPoints::PathFromIdListWFn>(find("SHGetPathFromIDListW"));
+        e.PathFromIdListA =
+            reinterpret_cast<TcxShellEntryPoints::PathFromIdListAFn>(find("SHGetPathFromIDListA"));
+        e.PathFromIdListW =
+            reinterpret_cast<TcxShellEntryPoints::PathFromIdListWFn>(find("SHGetPathFromIDListW"));
     }
     return g_module.oleStarted;
 }

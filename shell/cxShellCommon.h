@@ -20,8 +20,8 @@ using PItemIDList = ITEMIDLIST*;
 using PCItemIDList = const ITEMIDLIST*;
 
 // Enumeration flags of folder listings.
-constexpr DWORD cxEnumFolders = SHCONTF_FOLDERS;         // 0x20
-constexpr DWORD cxEnumNonFolders = SHCONTF_NONFOLDERS;   // 0x40
+constexpr DWORD cxEnumFolders = SHCONTF_FOLDERS;             // 0x20
+constexpr DWORD cxEnumNonFolders = SHCONTF_NONFOLDERS;       // 0x40
 constexpr DWORD cxEnumIncludeHidden = SHCONTF_INCLUDEHIDDEN; // 0x80
 
 // Private window messages of shell controls (item producers send or post them to the
@@ -42,8 +42,7 @@ constexpr UINT MsgShellNotify = 0xB146;
 IMalloc* ShellMalloc();
 
 // Memory from the shell allocator with one owner; freed with the same allocator.
-template <typename T>
-class ShellMemPtr {
+template <typename T> class ShellMemPtr {
 public:
     ShellMemPtr() noexcept = default;
     explicit ShellMemPtr(T* p) noexcept : m_ptr(p) {}
@@ -133,7 +132,8 @@ std::wstring IdListToPath(PCItemIDList list);
 // The identifier list of a special folder (CSIDL); the status of the shell call.
 HRESULT SpecialFolderIdList(HWND owner, int csidl, UniqueIdList& list);
 // SHGetFileInfoW under the process-wide icon-query lock.
-DWORD_PTR SafeFileInfo(LPCWSTR pathOrList, DWORD fileAttributes, SHFILEINFOW* info, UINT infoSize, UINT flags);
+DWORD_PTR SafeFileInfo(LPCWSTR pathOrList, DWORD fileAttributes, SHFILEINFOW* info, UINT infoSize,
+                       UINT flags);
 inline DWORD_PTR SafeFileInfo(PCItemIDList list, SHFILEINFOW& info, UINT flags)
 {
     return SafeFileInfo(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof(info), flags | SHGFI_PIDL);
@@ -146,7 +146,8 @@ int GenericOpenFolderIcon();
 int GenericIconForName(const std::wstring& name, bool open);
 
 // Shows the shell's context menu for items of one folder and runs the chosen command.
-void ShowShellContextMenu(HWND owner, IShellFolder* folder, const std::vector<PCItemIDList>& items, POINT screenPoint);
+void ShowShellContextMenu(HWND owner, IShellFolder* folder, const std::vector<PCItemIDList>& items,
+                          POINT screenPoint);
 
 // A platform error's message text (empty when the platform has none).
 std::wstring ShellErrorMessage(HRESULT status);

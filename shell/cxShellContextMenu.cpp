@@ -32,11 +32,12 @@ struct MenuOwner {
 
 } // namespace
 
-TcxContextMenuMessageWindow::TcxContextMenuMessageWindow(IContextMenu2* menu) : m_menu(ComPtr<IContextMenu2>::Copy(menu))
+TcxContextMenuMessageWindow::TcxContextMenuMessageWindow(IContextMenu2* menu)
+    : m_menu(ComPtr<IContextMenu2>::Copy(menu))
 {
     RegisterContextMenuWindowClass();
-    m_wnd = CreateWindowExW(WS_EX_TOOLWINDOW, ContextMenuWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-        GetModuleHandleW(nullptr), nullptr);
+    m_wnd = CreateWindowExW(WS_EX_TOOLWINDOW, ContextMenuWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
     if (m_wnd) {
         SetWindowLongPtrW(m_wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         SetWindowLongPtrW(m_wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StaticWndProc));
@@ -54,19 +55,15 @@ TcxContextMenuMessageWindow::~TcxContextMenuMessageWindow()
 LRESULT TcxContextMenuMessageWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITMENUPOPUP:
-        m_menu->HandleMenuMsg(message, wParam, lParam);
-        return 0;
+    case WM_INITMENUPOPUP: m_menu->HandleMenuMsg(message, wParam, lParam); return 0;
     case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-        m_menu->HandleMenuMsg(message, wParam, lParam);
-        return 1;
-    default:
-        return DefWindowProcW(m_wnd, message, wParam, lParam);
+    case WM_MEASUREITEM: m_menu->HandleMenuMsg(message, wParam, lParam); return 1;
+    default: return DefWindowProcW(m_wnd, message, wParam, lParam);
     }
 }
 
-LRESULT CALLBACK TcxContextMenuMessageWindow::StaticWndProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK TcxContextMenuMessageWindow::StaticWndProc(HWND wnd, UINT message, WPARAM wParam,
+                                                            LPARAM lParam)
 {
     auto* self = reinterpret_cast<TcxContextMenuMessageWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
     if (!self)
@@ -79,14 +76,17 @@ LRESULT CALLBACK TcxContextMenuMessageWindow::StaticWndProc(HWND wnd, UINT messa
     }
 }
 
-void ShowShellContextMenu(HWND owner, IShellFolder* folder, const std::vector<PCItemIDList>& items, POINT screenPoint)
+void ShowShellContextMenu(HWND owner, IShellFolder* folder, const std::vector<PCItemIDList>& items,
+                          POINT screenPoint)
 {
     if (!folder || items.empty())
         return;
     auto array = IdListArray(items);
     ComPtr<IContextMenu> menu;
-    if (FAILED(folder->GetUIObjectOf(owner, static_cast<UINT>(items.size()), reinterpret_cast<PCUITEMID_CHILD_ARRAY>(array.get()),
-            IID_IContextMenu, nullptr, menu.put_void())) || !menu)
+    if (FAILED(folder->GetUIObjectOf(owner, static_cast<UINT>(items.size()),
+                                     reinterpret_cast<PCUITEMID_CHILD_ARRAY>(array.get()), IID_IContextMenu,
+                                     nullptr, menu.put_void())) ||
+        !menu)
         return;
     MenuOwner popup{CreatePopupMenu()};
     if (!popup.menu)
@@ -100,8 +100,8 @@ void ShowShellContextMenu(HWND owner, IShellFolder* folder, const std::vector<PC
         if (messageWindow->Handle())
             menuOwner = messageWindow->Handle();
     }
-    const UINT command = static_cast<UINT>(TrackPopupMenu(popup.menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screenPoint.x,
-        screenPoint.y, 0, menuOwner, nullptr));
+    const UINT command = static_cast<UINT>(TrackPopupMenu(
+        popup.menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screenPoint.x, screenPoint.y, 0, menuOwner, nullptr));
     if (command != 0) {
         CMINVOKECOMMANDINFO info{};
         info.cbSize = sizeof(info);

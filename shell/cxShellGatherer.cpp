@@ -20,7 +20,8 @@ struct ApartmentScope {
 
 } // namespace
 
-TcxShellItemsInfoGatherer::TcxShellItemsInfoGatherer(IcxShellOwner* ownerControl) : m_ownerControl(ownerControl)
+TcxShellItemsInfoGatherer::TcxShellItemsInfoGatherer(IcxShellOwner* ownerControl)
+    : m_ownerControl(ownerControl)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -39,7 +40,8 @@ TcxShellItemsInfoGatherer::~TcxShellItemsInfoGatherer()
     {
         std::lock_guard<std::mutex> lock(g_gatherersLock);
         if (g_gatherers) {
-            g_gatherers->erase(std::remove(g_gatherers->begin(), g_gatherers->end(), this), g_gatherers->end());
+            g_gatherers->erase(std::remove(g_gatherers->begin(), g_gatherers->end(), this),
+                               g_gatherers->end());
             if (g_gatherers->empty()) {
                 delete g_gatherers;
                 g_gatherers = nullptr;
@@ -49,7 +51,10 @@ TcxShellItemsInfoGatherer::~TcxShellItemsInfoGatherer()
     StopWorker();
 }
 
-bool TcxShellItemsInfoGatherer::OnWorkerThread() const { return std::this_thread::get_id() == m_workerId; }
+bool TcxShellItemsInfoGatherer::OnWorkerThread() const
+{
+    return std::this_thread::get_id() == m_workerId;
+}
 
 void TcxShellItemsInfoGatherer::WaitForIdle(std::unique_lock<std::mutex>& lock)
 {

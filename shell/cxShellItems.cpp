@@ -10,9 +10,9 @@
 
 namespace {
 
-constexpr SFGAOF DetailAttributes = SFGAO_FILESYSTEM | SFGAO_HIDDEN | SFGAO_SHARE | SFGAO_LINK | SFGAO_REMOVABLE |
-    SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANLINK | SFGAO_CANRENAME | SFGAO_CANDELETE | SFGAO_HASPROPSHEET |
-    SFGAO_DROPTARGET;
+constexpr SFGAOF DetailAttributes = SFGAO_FILESYSTEM | SFGAO_HIDDEN | SFGAO_SHARE | SFGAO_LINK |
+                                    SFGAO_REMOVABLE | SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANLINK |
+                                    SFGAO_CANRENAME | SFGAO_CANDELETE | SFGAO_HASPROPSHEET | SFGAO_DROPTARGET;
 constexpr ULONG MaxEnumBatch = 64;
 
 struct ReadGuard {
@@ -76,14 +76,17 @@ int& TcxItemsLock::ReadCount(std::thread::id thread)
     return m_readers.back().second;
 }
 
-bool TcxItemsLock::CanRead(std::thread::id thread) { return m_writeDepth == 0 || m_writer == thread; }
+bool TcxItemsLock::CanRead(std::thread::id thread)
+{
+    return m_writeDepth == 0 || m_writer == thread;
+}
 
 bool TcxItemsLock::CanWrite(std::thread::id thread)
 {
     if (m_writeDepth != 0 && m_writer != thread)
         return false;
     return std::all_of(m_readers.begin(), m_readers.end(),
-        [thread](const auto& reader) { return reader.first == thread || reader.second == 0; });
+                       [thread](const auto& reader) { return reader.first == thread || reader.second == 0; });
 }
 
 void TcxItemsLock::BeginRead()
@@ -123,7 +126,8 @@ void TcxItemsLock::EndRead()
 {
     const auto self = std::this_thread::get_id();
     std::lock_guard<std::mutex> lock(m_mutex);
-    auto it = std::find_if(m_readers.begin(), m_readers.end(), [self](const auto& r) { return r.first == self; });
+    auto it =
+        std::find_if(m_readers.begin(), m_readers.end(), [self](const auto& r) { return r.first == self; });
     if (it == m_readers.end() || it->second == 0)
         return;
     if (--it->second == 0)
@@ -225,9 +229,9 @@ TcxShellItemInfo::TcxShellItemInfo(const TcxShellItemInfo& source, int)
       BasicsReady(source.BasicsReady), AcceptsDrops(source.AcceptsDrops), OnFileSystem(source.OnFileSystem),
       IsContainer(source.IsContainer), HiddenItem(source.HiddenItem), LinkItem(source.LinkItem),
       RemovableItem(source.RemovableItem), SharedItem(source.SharedItem), OwnerProducer(source.OwnerProducer),
-      DisplayText(source.DisplayText), OpenIconSlot(source.OpenIconSlot), ItemIdList(IdListClone(source.ItemIdList.get())),
-      DetailsFetched(source.DetailsFetched), FetchRunning(false), IconsExact(source.IconsExact),
-      m_revision(source.m_revision)
+      DisplayText(source.DisplayText), OpenIconSlot(source.OpenIconSlot),
+      ItemIdList(IdListClone(source.ItemIdList.get())), DetailsFetched(source.DetailsFetched),
+      FetchRunning(false), IconsExact(source.IconsExact), m_revision(source.m_revision)
 {
 }
 
@@ -337,7 +341,8 @@ void TcxShellItemInfo::FetchExactIcons(PCItemIDList folderList, std::stop_token 
     if (!absolute)
         return;
     SHFILEINFOW info{};
-    const int closed = SafeFileInfo(absolute.get(), info, SHGFI_SYSICONINDEX | SHGFI_TYPENAME) ? info.iIcon : IconSlot;
+    const int closed =
+        SafeFileInfo(absolute.get(), info, SHGFI_SYSICONINDEX | SHGFI_TYPENAME) ? info.iIcon : IconSlot;
     if (stop.stop_requested())
         return;
     IconSlot = closed;
@@ -351,7 +356,8 @@ void TcxShellItemInfo::FetchExactIcons(PCItemIDList folderList, std::stop_token 
     IconsExact = true;
 }
 
-void TcxShellItemInfo::ReplaceIdList(IShellFolder* folder, PCItemIDList folderList, PCItemIDList newRelativeList)
+void TcxShellItemInfo::ReplaceIdList(IShellFolder* folder, PCItemIDList folderList,
+                                     PCItemIDList newRelativeList)
 {
     if (!newRelativeList)
         return;
@@ -406,7 +412,10 @@ void TcxCustomItemProducer::SendToOwner(UINT message, WPARAM wParam, LPARAM lPar
         SendMessageW(wnd, message, wParam, lParam);
 }
 
-void TcxCustomItemProducer::NotifyItemsProduced(int count) { SendToOwner(MsgItemsProduced, static_cast<WPARAM>(count), 0); }
+void TcxCustomItemProducer::NotifyItemsProduced(int count)
+{
+    SendToOwner(MsgItemsProduced, static_cast<WPARAM>(count), 0);
+}
 
 void TcxCustomItemProducer::NotifyItemUpdated(const TcxFetchRequest& request)
 {
@@ -416,9 +425,15 @@ void TcxCustomItemProducer::NotifyItemUpdated(const TcxFetchRequest& request)
         PostMessageW(wnd, MsgItemUpdated, static_cast<WPARAM>(request.Index), 0);
 }
 
-void TcxCustomItemProducer::NotifyItemRemoved(int index) { SendToOwner(MsgItemRemoved, static_cast<WPARAM>(index), 0); }
+void TcxCustomItemProducer::NotifyItemRemoved(int index)
+{
+    SendToOwner(MsgItemRemoved, static_cast<WPARAM>(index), 0);
+}
 
-void TcxCustomItemProducer::NotifyItemAdded(int index) { SendToOwner(MsgItemAdded, static_cast<WPARAM>(index), 0); }
+void TcxCustomItemProducer::NotifyItemAdded(int index)
+{
+    SendToOwner(MsgItemAdded, static_cast<WPARAM>(index), 0);
+}
 
 void TcxCustomItemProducer::ProduceItems(IShellFolder* folder, PCItemIDList folderIdList, int syncCount)
 {
@@ -436,7 +451,8 @@ void TcxCustomItemProducer::ProduceItems(IShellFolder* folder, PCItemIDList fold
         QueueUnfetchedItems();
 }
 
-bool TcxCustomItemProducer::ReadChildren(std::vector<std::unique_ptr<TcxShellItemInfo>>& items, bool filter, int syncCount)
+bool TcxCustomItemProducer::ReadChildren(std::vector<std::unique_ptr<TcxShellItemInfo>>& items, bool filter,
+                                         int syncCount)
 {
     if (!m_listedFolder)
         return false;
@@ -536,7 +552,8 @@ void TcxCustomItemProducer::SortItems()
 // agrees with the folder (containers first, then the collation of the names); when the
 // folder confirms every neighbouring pair, the order is its order, for N - 1 questions.
 // Otherwise the folder's comparison sorts the items itself.
-void TcxCustomItemProducer::SortByFolderOrder(std::vector<std::unique_ptr<TcxShellItemInfo>>& items, bool custom)
+void TcxCustomItemProducer::SortByFolderOrder(std::vector<std::unique_ptr<TcxShellItemInfo>>& items,
+                                              bool custom)
 {
     if (items.size() < 2)
         return;
@@ -544,7 +561,8 @@ void TcxCustomItemProducer::SortByFolderOrder(std::vector<std::unique_ptr<TcxShe
     keyed.reserve(items.size());
     for (size_t i = 0; i < items.size(); ++i)
         keyed.emplace_back(CollationKey(*items[i]), i);
-    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<std::unique_ptr<TcxShellItemInfo>> sorted;
     sorted.reserve(items.size());
     for (const auto& entry : keyed)
@@ -554,7 +572,9 @@ void TcxCustomItemProducer::SortByFolderOrder(std::vector<std::unique_ptr<TcxShe
     for (size_t i = 1; i < items.size() && ordered; ++i)
         ordered = CompareItems(*items[i - 1], *items[i], custom) <= 0;
     if (!ordered)
-        std::stable_sort(items.begin(), items.end(), [this, custom](const auto& a, const auto& b) { return CompareItems(*a, *b, custom) < 0; });
+        std::stable_sort(items.begin(), items.end(), [this, custom](const auto& a, const auto& b) {
+            return CompareItems(*a, *b, custom) < 0;
+        });
 }
 
 std::string TcxCustomItemProducer::CollationKey(const TcxShellItemInfo& item)
@@ -652,7 +672,9 @@ std::wstring TcxCustomItemProducer::ItemInfoTip(HWND ownerWindow, int index)
     UniqueIdList item = IdListClone(m_items[static_cast<size_t>(index)]->ItemIdList.get());
     PCItemIDList items[] = {item.get()};
     ComPtr<IQueryInfo> info;
-    if (FAILED(m_listedFolder->GetUIObjectOf(ownerWindow, 1, items, IID_IQueryInfo, nullptr, info.put_void())) || !info)
+    if (FAILED(
+            m_listedFolder->GetUIObjectOf(ownerWindow, 1, items, IID_IQueryInfo, nullptr, info.put_void())) ||
+        !info)
         return {};
     ShellMemPtr<wchar_t> tip;
     if (FAILED(info->GetInfoTip(0, tip.put())) || !tip)
@@ -694,7 +716,8 @@ bool TcxCustomItemProducer::RefreshItems()
         for (size_t j = 0; j < fresh.size(); ++j) {
             if (taken[j])
                 continue;
-            const HRESULT status = m_listedFolder->CompareIDs(0, fresh[j]->ItemIdList.get(), old.ItemIdList.get());
+            const HRESULT status =
+                m_listedFolder->CompareIDs(0, fresh[j]->ItemIdList.get(), old.ItemIdList.get());
             if (SUCCEEDED(status) && static_cast<short>(LOWORD(status)) == 0)
                 return static_cast<long>(j);
         }
@@ -733,7 +756,8 @@ bool TcxCustomItemProducer::RefreshItems()
     return true;
 }
 
-TcxCustomItemProducer::TcxFetchOutcome TcxCustomItemProducer::HandleFetchRequest(int index, std::stop_token stop, IcxFetchGate* gate)
+TcxCustomItemProducer::TcxFetchOutcome
+TcxCustomItemProducer::HandleFetchRequest(int index, std::stop_token stop, IcxFetchGate* gate)
 {
     std::unique_ptr<TcxShellItemInfo> work;
     TcxShellItemInfo* target = nullptr;
@@ -773,8 +797,8 @@ TcxCustomItemProducer::TcxFetchOutcome TcxCustomItemProducer::HandleFetchRequest
     if (!m_itemsLock.BeginWrite(stop))
         return TcxFetchOutcome::Interrupted;
     WriteGuard guard{m_itemsLock};
-    const bool same = stamp == m_itemsStamp && index < ItemCount() && m_items[static_cast<size_t>(index)].get() == target &&
-        target->m_revision == revision;
+    const bool same = stamp == m_itemsStamp && index < ItemCount() &&
+                      m_items[static_cast<size_t>(index)].get() == target && target->m_revision == revision;
     if (!same)
         return TcxFetchOutcome::Dropped;
     target->TakeFetchedFields(*work);

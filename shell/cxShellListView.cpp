@@ -15,9 +15,18 @@ std::vector<TcxShellSpecialFolderInfoTableItem> g_specialFolders;
 bool g_specialFoldersWanted = false;
 bool g_specialFoldersBuilt = false;
 
-bool IsLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
-bool IsDriveStart(const std::wstring& t) { return t.size() >= 2 && IsLetter(t[0]) && t[1] == L':'; }
-bool IsDrivePath(const std::wstring& t) { return t.size() >= 3 && IsDriveStart(t) && t[2] == L'\\'; }
+bool IsLetter(wchar_t c)
+{
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+bool IsDriveStart(const std::wstring& t)
+{
+    return t.size() >= 2 && IsLetter(t[0]) && t[1] == L':';
+}
+bool IsDrivePath(const std::wstring& t)
+{
+    return t.size() >= 3 && IsDriveStart(t) && t[2] == L'\\';
+}
 
 std::vector<wchar_t> Writable(const std::wstring& text)
 {
@@ -28,7 +37,8 @@ std::vector<wchar_t> Writable(const std::wstring& text)
 
 // The first child (under the enumeration flags) whose display name, upper-cased, is
 // upperName. enumerated tells whether the folder could be listed at all.
-UniqueIdList FindChildByDisplayName(IShellFolder* folder, const std::wstring& upperName, DWORD enumFlags, bool& enumerated)
+UniqueIdList FindChildByDisplayName(IShellFolder* folder, const std::wstring& upperName, DWORD enumFlags,
+                                    bool& enumerated)
 {
     enumerated = false;
     if (!folder)
@@ -48,7 +58,8 @@ UniqueIdList FindChildByDisplayName(IShellFolder* folder, const std::wstring& up
 }
 
 // Walks display names below the desktop or the root.
-UniqueIdList ResolvePseudoPath(const TcxPathClassification& path, TcxCustomShellRoot& root, unsigned showFlags)
+UniqueIdList ResolvePseudoPath(const TcxPathClassification& path, TcxCustomShellRoot& root,
+                               unsigned showFlags)
 {
     ComPtr<IShellFolder> folder;
     UniqueIdList current;
@@ -106,7 +117,7 @@ bool ItemVisible(SFGAOF attributes, unsigned showFlags) noexcept
     const bool hidden = (attributes & SFGAO_HIDDEN) != 0;
     const bool folder = (attributes & SFGAO_FOLDER) != 0;
     return (!hidden || (showFlags & cxsfHidden)) && (folder || (showFlags & cxsfNonFolders)) &&
-        (!folder || (showFlags & cxsfFolders));
+           (!folder || (showFlags & cxsfFolders));
 }
 
 std::wstring UpperCaseText(const std::wstring& text)
@@ -114,8 +125,9 @@ std::wstring UpperCaseText(const std::wstring& text)
     if (text.empty())
         return {};
     std::wstring result(text);
-    const int length = LCMapStringW(LOCALE_SYSTEM_DEFAULT, LCMAP_UPPERCASE, text.c_str(), static_cast<int>(text.size()),
-        result.data(), static_cast<int>(result.size()));
+    const int length =
+        LCMapStringW(LOCALE_SYSTEM_DEFAULT, LCMAP_UPPERCASE, text.c_str(), static_cast<int>(text.size()),
+                     result.data(), static_cast<int>(result.size()));
     if (length != static_cast<int>(text.size()))
         for (auto& c : result)
             c = static_cast<wchar_t>(std::towupper(c));
@@ -163,14 +175,16 @@ UniqueIdList ParseChildByName(IShellFolder* folder, const std::wstring& name, un
     ULONG eaten = 0;
     SFGAOF attributes = SFGAO_FOLDER | SFGAO_HIDDEN;
     UniqueIdList parsed;
-    if (SUCCEEDED(folder->ParseDisplayName(nullptr, nullptr, buffer.data(), &eaten, parsed.put(), &attributes)) && parsed &&
-        ItemVisible(attributes, showFlags))
+    if (SUCCEEDED(
+            folder->ParseDisplayName(nullptr, nullptr, buffer.data(), &eaten, parsed.put(), &attributes)) &&
+        parsed && ItemVisible(attributes, showFlags))
         return parsed;
     bool enumerated = false;
     return FindChildByDisplayName(folder, UpperCaseText(name), ShowFlagsToEnumFlags(showFlags), enumerated);
 }
 
-UniqueIdList ResolvePath(const std::wstring& text, TcxCustomShellRoot& root, unsigned showFlags, bool mustBeUnderRoot)
+UniqueIdList ResolvePath(const std::wstring& text, TcxCustomShellRoot& root, unsigned showFlags,
+                         bool mustBeUnderRoot)
 {
     if (!root.RootFolder())
         root.ResolveRoot();
@@ -191,18 +205,16 @@ UniqueIdList ResolvePath(const std::wstring& text, TcxCustomShellRoot& root, uns
             break;
         }
         for (const auto& entry : SpecialFolderTable()) {
-            if (entry.IdList && entry.UpperDisplayName == path.Text && ItemVisible(entry.Attributes, showFlags)) {
+            if (entry.IdList && entry.UpperDisplayName == path.Text &&
+                ItemVisible(entry.Attributes, showFlags)) {
                 result = IdListClone(entry.IdList.get());
                 break;
             }
         }
         break;
     case TcxPathKind::pkDesktopPseudo:
-    case TcxPathKind::pkRootPseudo:
-        result = ResolvePseudoPath(path, root, showFlags);
-        break;
-    case TcxPathKind::pkUnusable:
-        break;
+    case TcxPathKind::pkRootPseudo: result = ResolvePseudoPath(path, root, showFlags); break;
+    case TcxPathKind::pkUnusable: break;
     }
     if (result && mustBeUnderRoot && !IdListAtOrBelow(root.RootIdList(), result.get()))
         result.reset();
@@ -227,7 +239,9 @@ void BuildSpecialFolderTable()
         if (IdListItemCount(list.get()) > 1) {
             UniqueIdList parentList = IdListParent(list.get());
             ComPtr<IShellFolder> bound;
-            if (SUCCEEDED(desktop->BindToObject(parentList.get(), nullptr, IID_IShellFolder, bound.put_void())) && bound)
+            if (SUCCEEDED(
+                    desktop->BindToObject(parentList.get(), nullptr, IID_IShellFolder, bound.put_void())) &&
+                bound)
                 parent = bound;
             else
                 parent.reset();

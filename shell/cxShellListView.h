@@ -42,7 +42,8 @@ TcxPathClassification ClassifyPath(const std::wstring& upperText, const std::wst
 std::wstring UpperCaseText(const std::wstring& text);
 
 // A new absolute list for the text, or null.
-UniqueIdList ResolvePath(const std::wstring& text, TcxCustomShellRoot& root, unsigned showFlags, bool mustBeUnderRoot);
+UniqueIdList ResolvePath(const std::wstring& text, TcxCustomShellRoot& root, unsigned showFlags,
+                         bool mustBeUnderRoot);
 // A new list relative to the folder for a name (parsed, else matched by display name).
 UniqueIdList ParseChildByName(IShellFolder* folder, const std::wstring& name, unsigned showFlags);
 

@@ -292,7 +292,10 @@ DWORD TcxDragDropSettings::AllowedEffects() const noexcept
     return effects;
 }
 
-DWORD TcxDragDropSettings::DefaultEffect() const noexcept { return DropEffectValues[m_defaultDropEffect]; }
+DWORD TcxDragDropSettings::DefaultEffect() const noexcept
+{
+    return DropEffectValues[m_defaultDropEffect];
+}
 
 void TcxDragDropSettings::Assign(const TPersistent* source)
 {

@@ -152,7 +152,10 @@ public:
 enum TcxDropEffect { deCopy, deMove, deLink };
 // A set of drop effects: bit n stands for TcxDropEffect n.
 using TcxDropEffectSet = unsigned;
-constexpr TcxDropEffectSet DropEffectBit(TcxDropEffect effect) { return 1u << effect; }
+constexpr TcxDropEffectSet DropEffectBit(TcxDropEffect effect)
+{
+    return 1u << effect;
+}
 
 class TcxDragDropSettings : public TPersistent {
 public:

@@ -33,10 +33,13 @@ using bench::Seconds;
 using bench::Stopwatch;
 using bench::Times;
 
-void PrintPair(const char* what, const char* subject, Times t, const char* baselineName, Times b, double target)
+void PrintPair(const char* what, const char* subject, Times t, const char* baselineName, Times b,
+               double target)
 {
-    std::printf("%s: %s best %.3f s (cpu %.3f s), %s best %.3f s (cpu %.3f s), ratio %.3f (cpu %.3f), target <= %.2f\n",
-                what, subject, t.wall, t.cpu, baselineName, b.wall, b.cpu, t.wall / b.wall, t.cpu / b.cpu, target);
+    std::printf("%s: %s best %.3f s (cpu %.3f s), %s best %.3f s (cpu %.3f s), ratio %.3f (cpu %.3f), target "
+                "<= %.2f\n",
+                what, subject, t.wall, t.cpu, baselineName, b.wall, b.cpu, t.wall / b.wall, t.cpu / b.cpu,
+                target);
 }
 
 std::wstring FileName(int i)
@@ -45,7 +48,6 @@ std::wstring FileName(int i)
     swprintf(name, 32, L"pic%05d", i);
     return name;
 }
-
 
 // A fresh source folder of kFiles files "picNNNNN.tbi" of kFileSize bytes, and an empty
 // export folder beside it.
@@ -58,7 +60,8 @@ void MakeFixture(const std::wstring& root)
     std::vector<char> content(kFileSize, 'x');
     for (int i = 0; i < kFiles; ++i) {
         const std::wstring path = root + L"\\src\\" + FileName(i) + L".tbi";
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         DWORD written = 0;
         WriteFile(file, content.data(), kFileSize, &written, nullptr);
         CloseHandle(file);
@@ -164,7 +167,8 @@ Times TimeBatchRun(const std::wstring& root)
         return n;
     }();
     if (moved != kFiles)
-        std::printf("  batch run: %u files in the export folder, expected %d\n", static_cast<unsigned>(moved), kFiles);
+        std::printf("  batch run: %u files in the export folder, expected %d\n", static_cast<unsigned>(moved),
+                    kFiles);
     return elapsed;
 }
 
@@ -173,7 +177,8 @@ Times TimeBatchRun(const std::wstring& root)
 Times TimeMainWindowRun(const std::wstring& root)
 {
     TApplication application;
-    application.SetMessageBoxFunction([](HWND, const std::wstring&, const std::wstring&, UINT) { return IDNO; });
+    application.SetMessageBoxFunction(
+        [](HWND, const std::wstring&, const std::wstring&, UINT) { return IDNO; });
     application.CreateForm(Form1);
     application.ShowMainForm();
     application.ProcessMessages();
@@ -193,8 +198,7 @@ class TimedMainWindowHost final : public IBatchHost {
 public:
     enum Part { kFields, kStatus, kBar, kPeek, kPaint, kTimer, kOther, kQuestion, kParts };
 
-    template <typename F>
-    auto Timed(Part part, F f)
+    template <typename F> auto Timed(Part part, F f)
     {
         const double start = Seconds();
         auto result = f();
@@ -202,11 +206,22 @@ public:
         return result;
     }
 
-
-    std::wstring SourceFolderText() override { return Timed(kFields, [] { return Form1->cxButtonEdit1->Text(); }); }
-    std::wstring SourceSuffixText() override { return Timed(kFields, [] { return Form1->cxTextEdit9->Text(); }); }
-    std::wstring NewSuffixText() override { return Timed(kFields, [] { return Form1->cxTextEdit10->Text(); }); }
-    std::wstring ExportFolderText() override { return Timed(kFields, [] { return Form1->cxButtonEdit2->Text(); }); }
+    std::wstring SourceFolderText() override
+    {
+        return Timed(kFields, [] { return Form1->cxButtonEdit1->Text(); });
+    }
+    std::wstring SourceSuffixText() override
+    {
+        return Timed(kFields, [] { return Form1->cxTextEdit9->Text(); });
+    }
+    std::wstring NewSuffixText() override
+    {
+        return Timed(kFields, [] { return Form1->cxTextEdit10->Text(); });
+    }
+    std::wstring ExportFolderText() override
+    {
+        return Timed(kFields, [] { return Form1->cxButtonEdit2->Text(); });
+    }
     void SetStatusText(const std::wstring& text) override
     {
         Timed(kStatus, [&] {
@@ -214,7 +229,10 @@ public:
             return 0;
         });
     }
-    double ProgressPosition() override { return Timed(kBar, [] { return Form1->cxProgressBar->Position(); }); }
+    double ProgressPosition() override
+    {
+        return Timed(kBar, [] { return Form1->cxProgressBar->Position(); });
+    }
     void SetProgressPosition(double position) override
     {
         Timed(kBar, [&] {
@@ -262,22 +280,24 @@ public:
 
     void Print(double total, int files) const
     {
-        static const char* names[kParts] = {"field reads", "status line", "progress bar", "message queue checks",
-                                            "paint messages", "timer messages", "other messages", "question"};
+        static const char* names[kParts] = {"field reads",          "status line",    "progress bar",
+                                            "message queue checks", "paint messages", "timer messages",
+                                            "other messages",       "question"};
         double parts = 0;
         for (int i = 0; i < kParts; ++i)
             parts += m_seconds[i];
         std::printf("  split of the run in the main window (%.3f s, per file in microseconds):\n", total);
         for (int i = 0; i < kParts; ++i)
             if (m_seconds[i] > 0)
-                std::printf("    %-22s %8.1f us  (%d messages)\n", names[i], m_seconds[i] * 1e6 / files, m_messages[i]);
+                std::printf("    %-22s %8.1f us  (%d messages)\n", names[i], m_seconds[i] * 1e6 / files,
+                            m_messages[i]);
         std::printf("    %-22s %8.1f us\n", "listing and file ops", (total - parts) * 1e6 / files);
         for (const auto& [who, v] : m_byTarget)
-            std::printf("      %-30s %6d messages %8.1f us per file\n", who.c_str(), v.first, v.second * 1e6 / files);
+            std::printf("      %-30s %6d messages %8.1f us per file\n", who.c_str(), v.first,
+                        v.second * 1e6 / files);
     }
 
 private:
-
     double m_seconds[kParts] = {};
     std::map<std::string, std::pair<int, double>> m_byTarget;
     int m_messages[kParts] = {};
@@ -326,7 +346,6 @@ Times TimeListing(const std::wstring& folder, size_t& count)
     return watch.Elapsed();
 }
 
-
 void BenchBatchRun(const std::wstring& base, const wchar_t* tempPath)
 {
     std::printf("batch run over %d matching files of %lu bytes (%d rounds)\n", kFiles, kFileSize, kRounds);
@@ -350,9 +369,10 @@ void BenchBatchRun(const std::wstring& base, const wchar_t* tempPath)
             run = TimeBatchRun(base + L"\\run");
             baseline = TimeBaseline(base + L"\\baseline");
         }
-        std::printf("  round %d: move+copy baseline %.3f s (cpu %.3f s), batch run %.3f s (cpu %.3f s), in the main "
-                    "window %.3f s (cpu %.3f s)\n",
-                    round + 1, baseline.wall, baseline.cpu, run.wall, run.cpu, window.wall, window.cpu);
+        std::printf(
+            "  round %d: move+copy baseline %.3f s (cpu %.3f s), batch run %.3f s (cpu %.3f s), in the main "
+            "window %.3f s (cpu %.3f s)\n",
+            round + 1, baseline.wall, baseline.cpu, run.wall, run.cpu, window.wall, window.cpu);
         bestBaseline = Best(bestBaseline, baseline);
         bestRun = Best(bestRun, run);
         bestWindow = Best(bestWindow, window);
@@ -361,7 +381,8 @@ void BenchBatchRun(const std::wstring& base, const wchar_t* tempPath)
     SetCurrentDirectoryW(tempPath);
     RemoveTree(base);
     PrintPair("batch", "batch run", bestRun, "move+copy baseline", bestBaseline, 1.15);
-    PrintPair("batch in the main window", "main window run", bestWindow, "move+copy baseline", bestBaseline, 1.15);
+    PrintPair("batch in the main window", "main window run", bestWindow, "move+copy baseline", bestBaseline,
+              1.15);
 }
 
 void BenchListing(const std::wstring& folder)
@@ -373,10 +394,11 @@ void BenchListing(const std::wstring& folder)
         size_t listCount = 0;
         const Times bare = TimeBareEnumeration(folder, bareCount);
         const Times list = TimeListing(folder, listCount);
-        std::printf("  round %d: bare enumeration %.3f s (cpu %.3f s, %u entries), listing %.3f s (cpu %.3f s, %u "
-                    "entries)\n",
-                    round + 1, bare.wall, bare.cpu, static_cast<unsigned>(bareCount), list.wall, list.cpu,
-                    static_cast<unsigned>(listCount));
+        std::printf(
+            "  round %d: bare enumeration %.3f s (cpu %.3f s, %u entries), listing %.3f s (cpu %.3f s, %u "
+            "entries)\n",
+            round + 1, bare.wall, bare.cpu, static_cast<unsigned>(bareCount), list.wall, list.cpu,
+            static_cast<unsigned>(listCount));
         bestBare = Best(bestBare, bare);
         bestList = Best(bestList, list);
     }
@@ -414,8 +436,8 @@ void PartsProbe()
         for (int i = 0; i < 2000; ++i)
             n += Form1->cxTextEdit9->Text().size();
         Times lib = w2.Elapsed();
-        std::printf("2000 field reads: edit box's own message %.3f s, the editor's Text %.3f s (%u)\n", raw.wall,
-                    lib.wall, static_cast<unsigned>(n));
+        std::printf("2000 field reads: edit box's own message %.3f s, the editor's Text %.3f s (%u)\n",
+                    raw.wall, lib.wall, static_cast<unsigned>(n));
     }
     {
         const Stopwatch w;
@@ -425,22 +447,30 @@ void PartsProbe()
         Times t = w.Elapsed();
         std::printf("queue status only: %.3f s (cpu %.3f), bits %lx\n", t.wall, t.cpu, bits);
     }
-    time("status", [](int i) { Form1->cxLabel33->SetCaption(L"命名成功，已经重命名 " + std::to_wstring(i) + L" 个文件，持续执行... "); });
-    time("status, no pump paint", [](int i) { Form1->cxLabel33->SetCaption(std::to_wstring(i)); ValidateRect(Form1->cxLabel33->Handle(), nullptr); });
+    time("status", [](int i) {
+        Form1->cxLabel33->SetCaption(L"命名成功，已经重命名 " + std::to_wstring(i) +
+                                     L" 个文件，持续执行... ");
+    });
+    time("status, no pump paint", [](int i) {
+        Form1->cxLabel33->SetCaption(std::to_wstring(i));
+        ValidateRect(Form1->cxLabel33->Handle(), nullptr);
+    });
     time("progress", [](int i) { Form1->cxProgressBar->SetPosition(i); });
     // At the pace of the file operations (about 3 ms a file here), timers and repaints come due.
     Form1->cxProgressBar->SetPosition(0);
     time("pump at file pace", [](int) { Sleep(3); });
     time("status and bar at file pace", [](int i) {
         Sleep(3);
-        Form1->cxLabel33->SetCaption(L"命名成功，已经重命名 " + std::to_wstring(i) + L" 个文件，持续执行... ");
+        Form1->cxLabel33->SetCaption(L"命名成功，已经重命名 " + std::to_wstring(i) +
+                                     L" 个文件，持续执行... ");
         Form1->cxProgressBar->SetPosition(i);
     });
     Form1->cxProgressBar->Properties()->SetAnimationSpeed(0);
     Form1->cxProgressBar->SetPosition(0);
     time("the same without the animation", [](int i) {
         Sleep(3);
-        Form1->cxLabel33->SetCaption(L"命名成功，已经重命名 " + std::to_wstring(i) + L" 个文件，持续执行... ");
+        Form1->cxLabel33->SetCaption(L"命名成功，已经重命名 " + std::to_wstring(i) +
+                                     L" 个文件，持续执行... ");
         Form1->cxProgressBar->SetPosition(i);
     });
     Form1 = nullptr;
@@ -462,7 +492,8 @@ int wmain(int argc, wchar_t** argv)
         CreateDirectoryW(base.c_str(), nullptr);
         MakeFixture(base + L"\\baseline");
         const Times baseline = TimeBaseline(base + L"\\baseline");
-        std::printf("move+copy baseline %.3f s (%.1f us per file)\n", baseline.wall, baseline.wall * 1e6 / kFiles);
+        std::printf("move+copy baseline %.3f s (%.1f us per file)\n", baseline.wall,
+                    baseline.wall * 1e6 / kFiles);
         SplitMainWindowRun(base + L"\\split");
         SetCurrentDirectoryW(tempPath);
         RemoveTree(base);

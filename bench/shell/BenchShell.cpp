@@ -26,7 +26,8 @@ public:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"CorvaneBenchCounter";
         RegisterClassW(&wc);
-        m_wnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        m_wnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
+                                nullptr);
         SetWindowLongPtrW(m_wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     ~Counter() { DestroyWindow(m_wnd); }
@@ -60,7 +61,10 @@ private:
 
 class BenchProducer : public TcxCustomItemProducer {
 public:
-    BenchProducer(IcxShellOwner* owner, TcxShellItemsInfoGatherer* gatherer) : TcxCustomItemProducer(owner), m_gatherer(gatherer) {}
+    BenchProducer(IcxShellOwner* owner, TcxShellItemsInfoGatherer* gatherer)
+        : TcxCustomItemProducer(owner), m_gatherer(gatherer)
+    {
+    }
     ~BenchProducer() override { ClearItems(); }
     bool FetchInBackground() override { return false; }
     DWORD EnumFlags() override { return SHCONTF_FOLDERS | SHCONTF_NONFOLDERS; }
@@ -119,8 +123,9 @@ void Bench(const std::wstring& base, int size)
     }
     const double bareTime = *std::min_element(bare.begin(), bare.end());
     const double producerTime = *std::min_element(produced.begin(), produced.end());
-    std::printf("%6d  bare listing %8.1f ms (%d items)  producer list+fill %8.1f ms (%d items)  ratio %.2f\n", size,
-        bareTime * 1000, bareCount, producerTime * 1000, producedCount, producerTime / bareTime);
+    std::printf("%6d  bare listing %8.1f ms (%d items)  producer list+fill %8.1f ms (%d items)  ratio %.2f\n",
+                size, bareTime * 1000, bareCount, producerTime * 1000, producedCount,
+                producerTime / bareTime);
 
     // Gatherer: the exact icons of the first items, fetched in the background.
     TcxShellItemsInfoGatherer gatherer(&counter);
@@ -131,7 +136,8 @@ void Bench(const std::wstring& base, int size)
     producer.QueueUnfetchedItems(0, 0);
     const double gatherTime = counter.WaitFor(sample, 30.0);
     const int served = counter.updated;
-    std::printf("        gatherer %d items in %.1f ms: %.0f items/s\n", served, gatherTime * 1000, served / gatherTime);
+    std::printf("        gatherer %d items in %.1f ms: %.0f items/s\n", served, gatherTime * 1000,
+                served / gatherTime);
 
     // Pause round trip while the worker is busy with the rest of the queue: each pause
     // comes right after the worker has posted a result, so it meets a request under way.
@@ -153,10 +159,10 @@ void Bench(const std::wstring& base, int size)
         idle.push_back(Seconds() - start);
     }
     if (!trips.empty())
-        std::printf("        pause round trip, busy worker (%zu): median %.1f us  p99 %.1f us\n", trips.size(),
-            Median(trips) * 1e6, Percentile(trips, 0.99) * 1e6);
+        std::printf("        pause round trip, busy worker (%zu): median %.1f us  p99 %.1f us\n",
+                    trips.size(), Median(trips) * 1e6, Percentile(trips, 0.99) * 1e6);
     std::printf("        pause round trip, idle worker (%zu): median %.1f us  p99 %.1f us\n", idle.size(),
-        Median(idle) * 1e6, Percentile(idle, 0.99) * 1e6);
+                Median(idle) * 1e6, Percentile(idle, 0.99) * 1e6);
 }
 
 } // namespace

@@ -56,8 +56,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = L"MinimalWindow";
     RegisterClassW(&wc);
-    HWND wnd = CreateWindowW(L"MinimalWindow", L"Minimal", WS_OVERLAPPEDWINDOW, 412, 221, 844, 418, nullptr, nullptr,
-                             instance, nullptr);
+    HWND wnd = CreateWindowW(L"MinimalWindow", L"Minimal", WS_OVERLAPPEDWINDOW, 412, 221, 844, 418, nullptr,
+                             nullptr, instance, nullptr);
     ShowWindow(wnd, show);
     UpdateWindow(wnd);
     MSG msg;

@@ -17,7 +17,8 @@ double NowMs()
 {
     FILETIME t;
     GetSystemTimePreciseAsFileTime(&t);
-    return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4;
+    return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) /
+           1e4;
 }
 
 double CreatedMs()
@@ -35,7 +36,8 @@ int wmain()
 {
     const double entered = NowMs();
     double last = entered;
-    std::printf("process creation to entry (libraries loaded, units started): %.1f ms\n", entered - CreatedMs());
+    std::printf("process creation to entry (libraries loaded, units started): %.1f ms\n",
+                entered - CreatedMs());
     auto step = [&](const char* what) {
         const double now = NowMs();
         std::printf("%-44s %.1f ms\n", what, now - last);

@@ -95,7 +95,8 @@ TEST_F(BatchRunTest, SuccessTextCountsTheFilesRenamedInThisRun)
 
     Run();
 
-    EXPECT_EQ(host.statuses, (Texts{Renamed(1), L"命名失败，请重试！ 183", L"备份失败！ 80", Renamed(2), kFinished}));
+    EXPECT_EQ(host.statuses,
+              (Texts{Renamed(1), L"命名失败，请重试！ 183", L"备份失败！ 80", Renamed(2), kFinished}));
     EXPECT_EQ(ReadFileContent(temp / L"export\\e.jpg"), "earlier");
     EXPECT_EQ(ReadFileContent(src + L"\\e.tbi"), "src\\e.tbi");
 }
@@ -112,7 +113,11 @@ TEST_F(BatchRunTest, SuffixesAreMatchedExactlyAndTheNewOneIsUsedAsTyped)
     const Case cases[] = {
         {"letter case matters", L".tbi", L".jpg", {L"A.TBI", L"b.tbi"}, {L"b.jpg"}},
         {"a suffix without its dot matches nothing", L"tbi", L".jpg", {L"a.tbi"}, {}},
-        {"an empty suffix matches names without extension", L"", L".jpg", {L"noext", L"a.tbi"}, {L"noext.jpg"}},
+        {"an empty suffix matches names without extension",
+         L"",
+         L".jpg",
+         {L"noext", L"a.tbi"},
+         {L"noext.jpg"}},
         {"a new suffix without its dot is glued on", L".tbi", L"jpg", {L"a.tbi"}, {L"ajpg"}},
         {"an empty new suffix drops the extension", L".tbi", L"", {L"a.b.tbi"}, {L"a.b"}},
         {"suffix texts are trimmed", L" .tbi\t", L"  .jpg ", {L"a.tbi"}, {L"a.jpg"}},
@@ -273,13 +278,13 @@ TEST_F(BatchRunTest, ASecondRunFromTheMessageStepCompletesAndTheFirstGoesOnSafel
 
     Run();
 
-    EXPECT_EQ(host.statuses,
-              (Texts{Renamed(1), Renamed(2), Renamed(3), kFinished, L"命名失败，请重试！ 183", L"备份失败！ 80",
-                     L"命名失败，请重试！ 183", L"备份失败！ 80", L"命名失败，请重试！ 183", L"备份失败！ 80",
-                     kFinished}));
+    EXPECT_EQ(host.statuses, (Texts{Renamed(1), Renamed(2), Renamed(3), kFinished, L"命名失败，请重试！ 183",
+                                    L"备份失败！ 80", L"命名失败，请重试！ 183", L"备份失败！ 80",
+                                    L"命名失败，请重试！ 183", L"备份失败！ 80", kFinished}));
     EXPECT_EQ(host.questions.size(), 2u);
     for (const wchar_t* name : {L"a", L"b", L"c"}) {
-        EXPECT_EQ(ReadFileContent(src + L"\\" + name + L".tbi"), Utf8(std::wstring(L"src\\") + name + L".tbi"));
+        EXPECT_EQ(ReadFileContent(src + L"\\" + name + L".tbi"),
+                  Utf8(std::wstring(L"src\\") + name + L".tbi"));
         EXPECT_EQ(ReadFileContent(temp / L"export\\" + name + L".jpg"),
                   Utf8(std::wstring(L"src\\") + name + L".tbi"));
     }
@@ -438,29 +443,53 @@ TEST_F(BatchRunTest, AFailedMoveLeavesNoNewFileAndRemovesNothingThatWasThere)
     };
     const Case cases[] = {
         {"the volume is full: an empty target, the source kept",
-         [](const std::wstring&, const std::wstring& to) { WriteWhole(to, ""); }, ERROR_DISK_FULL, false,
-         "<missing>", content, {L"命名失败，请重试！ 112", L"备份失败！ 2", kFinished}},
+         [](const std::wstring&, const std::wstring& to) { WriteWhole(to, ""); },
+         ERROR_DISK_FULL,
+         false,
+         "<missing>",
+         content,
+         {L"命名失败，请重试！ 112", L"备份失败！ 2", kFinished}},
         {"the volume fills up half-way: a partial target",
-         [](const std::wstring&, const std::wstring& to) { WriteWhole(to, "src"); }, ERROR_HANDLE_DISK_FULL, false,
-         "<missing>", content, {L"命名失败，请重试！ 39", L"备份失败！ 2", kFinished}},
+         [](const std::wstring&, const std::wstring& to) { WriteWhole(to, "src"); },
+         ERROR_HANDLE_DISK_FULL,
+         false,
+         "<missing>",
+         content,
+         {L"命名失败，请重试！ 39", L"备份失败！ 2", kFinished}},
         {"the target existed: it fails with its own code and stays as it was",
          [](const std::wstring& from, const std::wstring& to) { MoveFileW(from.c_str(), to.c_str()); },
-         ERROR_ALREADY_EXISTS, true, "earlier", content, {L"命名失败，请重试！ 183", L"备份失败！ 80", kFinished}},
+         ERROR_ALREADY_EXISTS,
+         true,
+         "earlier",
+         content,
+         {L"命名失败，请重试！ 183", L"备份失败！ 80", kFinished}},
         {"the target existed and the failing move wrote into it",
-         [](const std::wstring&, const std::wstring& to) { WriteWhole(to, ""); }, ERROR_DISK_FULL, true, "",
-         content, {L"命名失败，请重试！ 112", L"备份失败！ 80", kFinished}},
+         [](const std::wstring&, const std::wstring& to) { WriteWhole(to, ""); },
+         ERROR_DISK_FULL,
+         true,
+         "",
+         content,
+         {L"命名失败，请重试！ 112", L"备份失败！ 80", kFinished}},
         {"the source went before the move failed: the target holds the only copy",
          [](const std::wstring& from, const std::wstring& to) {
              CopyFileW(from.c_str(), to.c_str(), TRUE);
              DeleteFileW(from.c_str());
          },
-         ERROR_ACCESS_DENIED, false, content, content, {L"命名失败，请重试！ 5", Renamed(0), kFinished}},
+         ERROR_ACCESS_DENIED,
+         false,
+         content,
+         content,
+         {L"命名失败，请重试！ 5", Renamed(0), kFinished}},
         {"the source was cut short: the target holds the only whole copy",
          [](const std::wstring& from, const std::wstring& to) {
              CopyFileW(from.c_str(), to.c_str(), TRUE);
              WriteWhole(from, "src");
          },
-         ERROR_DISK_FULL, false, content, "src", {L"命名失败，请重试！ 112", L"备份失败！ 80", kFinished}},
+         ERROR_DISK_FULL,
+         false,
+         content,
+         "src",
+         {L"命名失败，请重试！ 112", L"备份失败！ 80", kFinished}},
     };
     int n = 0;
     for (const Case& c : cases) {

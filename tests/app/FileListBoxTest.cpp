@@ -92,8 +92,8 @@ TEST_F(FileListBoxTest, FileTypeChoosesWhichSpecialEntriesAreListed)
 
 TEST_F(FileListBoxTest, OrderIsThePlatformsCaseInsensitiveLocaleOrder)
 {
-    const Names names = {L"b2.x", L"B10.x", L"_under.x", L"A.x", L"a-b.x", L"ab.x", L"z.x", L"图片.x",
-                         L"照片.x", L"é.x", L"E.x", L"0.x", L"~.x", L"a b.x", L"ψ.x"};
+    const Names names = {L"b2.x",   L"B10.x", L"_under.x", L"A.x", L"a-b.x", L"ab.x",  L"z.x", L"图片.x",
+                         L"照片.x", L"é.x",   L"E.x",      L"0.x", L"~.x",   L"a b.x", L"ψ.x"};
     for (const std::wstring& n : names)
         temp.MakeFile(n);
     TFileListBox list;
@@ -101,7 +101,8 @@ TEST_F(FileListBoxTest, OrderIsThePlatformsCaseInsensitiveLocaleOrder)
     Names items = list.Items();
     ASSERT_EQ(items.size(), names.size());
     for (size_t i = 1; i < items.size(); ++i) {
-        EXPECT_LE(CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, items[i - 1].c_str(), -1, items[i].c_str(), -1),
+        EXPECT_LE(CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, items[i - 1].c_str(), -1,
+                                 items[i].c_str(), -1),
                   CSTR_EQUAL)
             << Utf8(items[i - 1]) << " before " << Utf8(items[i]);
     }

@@ -165,8 +165,8 @@ TEST(MainWindowLayoutTest, EveryControlLiesInsideItsParentsClientArea)
                 GetWindowRect(c->Handle(), &r);
                 MapWindowPoints(nullptr, parent->Handle(), reinterpret_cast<POINT*>(&r), 2);
                 EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
-                    << ToUtf8(c->Name()) << " at " << r.left << "," << r.top << "," << r.right << "," << r.bottom
-                    << " in " << client.right << "x" << client.bottom;
+                    << ToUtf8(c->Name()) << " at " << r.left << "," << r.top << "," << r.right << ","
+                    << r.bottom << " in " << client.right << "x" << client.bottom;
                 check(c);
             }
         };
@@ -212,8 +212,8 @@ TEST_F(MainWindowTest, StatusLabelLiesAboveTheGroupBox)
 TEST_F(MainWindowTest, FocusStartsInTheSourceSuffixFieldAndTabWalksTheFiveFields)
 {
     EXPECT_EQ(form->TabControlOf(GetFocus()), form->cxTextEdit9);
-    std::vector<TWinControl*> expected{form->cxTextEdit10, form->cxButtonEdit1, form->cxButtonEdit2, form->cxButton30,
-                                       form->cxTextEdit9};
+    std::vector<TWinControl*> expected{form->cxTextEdit10, form->cxButtonEdit1, form->cxButtonEdit2,
+                                       form->cxButton30, form->cxTextEdit9};
     for (TWinControl* next : expected) {
         HWND focus = GetFocus();
         MSG msg{focus, WM_KEYDOWN, VK_TAB, 0, 0, {}};
@@ -228,7 +228,8 @@ TEST_F(MainWindowTest, LabelsGroupBoxAndProgressBarNeverTakeTheFocus)
 {
     form->cxTextEdit10->SetFocus();
     HWND before = GetFocus();
-    for (TWinControl* c : std::vector<TWinControl*>{form->cxLabel28, form->cxLabel33, form->cxGroupBox1, form->cxProgressBar}) {
+    for (TWinControl* c : std::vector<TWinControl*>{form->cxLabel28, form->cxLabel33, form->cxGroupBox1,
+                                                    form->cxProgressBar}) {
         SendMessageW(c->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
         SendMessageW(c->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
         EXPECT_EQ(GetFocus(), before) << c->ClassName();
@@ -278,7 +279,8 @@ TEST_F(MainWindowTest, EnlargingTheWindowGrowsOnlyTheGroupBox)
     EXPECT_EQ(form->cxGroupBox1->Height(), client.bottom);
     for (int i = 0; i < form->cxGroupBox1->ControlCount(); ++i) {
         RECT now = form->cxGroupBox1->Controls(i)->BoundsRect();
-        EXPECT_TRUE(EqualRect(&now, &before[static_cast<size_t>(i)])) << form->cxGroupBox1->Controls(i)->ClassName();
+        EXPECT_TRUE(EqualRect(&now, &before[static_cast<size_t>(i)]))
+            << form->cxGroupBox1->Controls(i)->ClassName();
     }
     RECT labelNow = form->cxLabel33->BoundsRect();
     EXPECT_TRUE(EqualRect(&labelNow, &label));
@@ -328,7 +330,7 @@ TEST_F(MainWindowTest, CloseDuringARunWaitsForTheRunToFinish)
     form->cxButtonEdit2->SetText(dir / L"dst");
     form->OpenFolder = [](HWND, const std::wstring&) {};
     bool quitDuringRun = false;
-        int secondRuns = 0;
+    int secondRuns = 0;
     app->SetMessageBoxFunction([&](HWND, const std::wstring&, const std::wstring&, UINT) {
         MSG m;
         quitDuringRun = quitDuringRun || PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
@@ -361,7 +363,8 @@ TEST_F(MainWindowTest, EmptyExportFolderShowsTheErrorBoxAndMovesNothing)
     form->cxLabel33->SetCaption(L"before");
     SendMessageW(form->cxButton30->Handle(), BM_CLICK, 0, 0);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], L"Unable to create directory.|" + app->Title() + L"|" + std::to_wstring(MB_OK | MB_ICONSTOP));
+    EXPECT_EQ(boxes[0],
+              L"Unable to create directory.|" + app->Title() + L"|" + std::to_wstring(MB_OK | MB_ICONSTOP));
     EXPECT_TRUE(PathExists(source + L"\\a.tbi"));
     EXPECT_EQ(form->cxLabel33->Caption(), L"before");
 }
@@ -444,9 +447,10 @@ TEST(ProgramManifestTest, DeclaresLongPathAwarenessAndDpiAwareness)
     ASSERT_NE(settings, std::string::npos);
     ASSERT_NE(settingsEnd, std::string::npos);
     const std::string windowsSettings = manifest.substr(settings, settingsEnd - settings);
-    for (const char* setting :
-         {R"(<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true</longPathAware>)",
-          R"(<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>)"}) {
+    for (
+        const char* setting :
+        {R"(<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true</longPathAware>)",
+         R"(<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>)"}) {
         EXPECT_NE(windowsSettings.find(setting), std::string::npos) << setting;
     }
 }

@@ -19,7 +19,7 @@ TEST(PathRulesTest, TrimRemovesEveryControlCharacterAndBlankFromBothEndsOnly)
         {L"   ", L""},
         {L"  C:\\a b\\c  ", L"C:\\a b\\c"},
         {L"\t\r\n\x01.tbi\x1f\x20", L".tbi"},
-        {L"!x!", L"!x!"},                     // 33 is kept
+        {L"!x!", L"!x!"},                           // 33 is kept
         {L"\x3000图片\x3000", L"\x3000图片\x3000"}, // the ideographic space is a character, not a blank
     };
     for (const TextCase& c : cases)
@@ -70,12 +70,9 @@ TEST(PathRulesTest, ChangeExtensionReplacesTheExtensionOrAppendsTheSuffixAsTyped
         const wchar_t* expected;
     };
     const Case cases[] = {
-        {L"a.tbi", L".jpg", L"a.jpg"},
-        {L"a.tbi", L"jpg", L"ajpg"},
-        {L"a", L".jpg", L"a.jpg"},
-        {L"a.b.tbi", L"", L"a.b"},
-        {L"x.d\\a", L".jpg", L"x.d\\a.jpg"},
-        {L"照片.tbi", L".jpg", L"照片.jpg"},
+        {L"a.tbi", L".jpg", L"a.jpg"},       {L"a.tbi", L"jpg", L"ajpg"},
+        {L"a", L".jpg", L"a.jpg"},           {L"a.b.tbi", L"", L"a.b"},
+        {L"x.d\\a", L".jpg", L"x.d\\a.jpg"}, {L"照片.tbi", L".jpg", L"照片.jpg"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ChangeFileExt(c.name, c.ext), c.expected) << Utf8(c.name);

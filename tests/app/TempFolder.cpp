@@ -25,7 +25,8 @@ TempFolder::TempFolder()
     static unsigned counter = 0;
     const std::wstring root = TempRoot();
     for (;;) {
-        m_path = root + L"\\cvapp" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
+        m_path =
+            root + L"\\cvapp" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
         if (CreateDirectoryW(m_path.c_str(), nullptr))
             break;
         if (GetLastError() != ERROR_ALREADY_EXISTS)
@@ -57,7 +58,8 @@ std::wstring TempFolder::MakeFolder(const std::wstring& relative) const
 std::wstring TempFolder::MakeFile(const std::wstring& relative, const std::string& content) const
 {
     std::wstring path = *this / relative;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         throw std::runtime_error("cannot create " + Utf8(path));
     DWORD written = 0;
@@ -76,7 +78,8 @@ std::wstring TempFolder::MakeFile(const std::wstring& relative, DWORD attributes
 
 std::string ReadFileContent(const std::wstring& path)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return "<missing>";
     std::string content(GetFileSize(file, nullptr), '\0');

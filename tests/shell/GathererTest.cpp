@@ -64,7 +64,8 @@ TEST_F(GathererTest, SameItemQueuedOnceAndPriorityMovesItToTheFront)
     EXPECT_EQ(Queue(gatherer), (std::vector<std::pair<TcxCustomItemProducer*, int>>{{&p, 1}, {&p, 2}}));
     gatherer.QueueRequest(&p, 2, true);
     gatherer.QueueRequest(&p, 3, true);
-    EXPECT_EQ(Queue(gatherer), (std::vector<std::pair<TcxCustomItemProducer*, int>>{{&p, 3}, {&p, 2}, {&p, 1}}));
+    EXPECT_EQ(Queue(gatherer),
+              (std::vector<std::pair<TcxCustomItemProducer*, int>>{{&p, 3}, {&p, 2}, {&p, 1}}));
     gatherer.CancelRequests(nullptr);
     EXPECT_TRUE(Queue(gatherer).empty());
     gatherer.ResumeFetching();
@@ -93,8 +94,8 @@ TEST_F(GathererTest, ItemsInViewAreQueuedFirstInTheirOrder)
     p.ProduceItems(folder.get(), folderList.get(), 0);
     gatherer.PauseFetching();
     p.QueueUnfetchedItems(2, 2);
-    EXPECT_EQ(Queue(gatherer),
-        (std::vector<std::pair<TcxCustomItemProducer*, int>>{{&p, 2}, {&p, 3}, {&p, 0}, {&p, 1}, {&p, 4}, {&p, 5}}));
+    EXPECT_EQ(Queue(gatherer), (std::vector<std::pair<TcxCustomItemProducer*, int>>{
+                                   {&p, 2}, {&p, 3}, {&p, 0}, {&p, 1}, {&p, 4}, {&p, 5}}));
     gatherer.CancelRequests(&p);
     gatherer.ResumeFetching();
 }
@@ -263,8 +264,8 @@ TEST_F(GathererTest, StressPauseResumeCancelAgainstABusyWorker)
             gatherer.PauseFetching();
             // The worker may go on with private copies, but touches no producer.
             auto touched = [&] {
-                return p.fetchedOnWorker.load() + q.fetchedOnWorker.load() + busyDone.load() + p.notifiedOnWorker.load() +
-                    q.notifiedOnWorker.load();
+                return p.fetchedOnWorker.load() + q.fetchedOnWorker.load() + busyDone.load() +
+                       p.notifiedOnWorker.load() + q.notifiedOnWorker.load();
             };
             const int before = touched();
             HoldFor(300); // the pause lasts a while, as the user-interface thread's work would
@@ -276,9 +277,7 @@ TEST_F(GathererTest, StressPauseResumeCancelAgainstABusyWorker)
         case 2:
             gatherer.QueueRequest(&target, static_cast<int>(random() % ItemCount), random() % 3 == 0);
             break;
-        case 3:
-            gatherer.CancelRequests(&target);
-            break;
+        case 3: gatherer.CancelRequests(&target); break;
         case 4:
             target.BeginWriteItems();
             gatherer.PauseFetching();

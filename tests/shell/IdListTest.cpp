@@ -22,7 +22,10 @@ std::vector<BYTE> MakeList(const std::vector<std::vector<BYTE>>& payloads)
     return bytes;
 }
 
-PCItemIDList AsList(const std::vector<BYTE>& bytes) { return reinterpret_cast<PCItemIDList>(bytes.data()); }
+PCItemIDList AsList(const std::vector<BYTE>& bytes)
+{
+    return reinterpret_cast<PCItemIDList>(bytes.data());
+}
 
 std::vector<BYTE> BytesOf(PCItemIDList list, size_t count)
 {
@@ -42,11 +45,8 @@ TEST(IdListTest, SizeAndItemCount)
         int count;
     };
     const Case cases[] = {
-        {{}, 0, 0},
-        {{A}, 5, 1},
-        {{A, B}, 8, 2},
-        {{A, B, C}, 15, 3},
-        {{{}}, 2, 1}, // an item of only its count bytes
+        {{}, 0, 0},         {{A}, 5, 1},  {{A, B}, 8, 2},
+        {{A, B, C}, 15, 3}, {{{}}, 2, 1}, // an item of only its count bytes
     };
     for (const auto& c : cases) {
         const auto list = MakeList(c.items);
@@ -141,15 +141,12 @@ TEST(IdListTest, EqualAndAncestor)
         bool ancestor;
     };
     const Case cases[] = {
-        {AsList(ab), AsList(ab2), true, true},
-        {AsList(ab), AsList(ab), true, true},
+        {AsList(ab), AsList(ab2), true, true},    {AsList(ab), AsList(ab), true, true},
         {AsList(a), AsList(ab), false, true},   // parent against child
         {AsList(ab), AsList(a), false, false},  // child against its parent
         {AsList(ac), AsList(ab), false, false}, // same size, other bytes
-        {AsList(empty), AsList(ab), false, true},
-        {nullptr, AsList(ab), false, true},
-        {AsList(ab), nullptr, false, false},
-        {nullptr, nullptr, true, true},
+        {AsList(empty), AsList(ab), false, true}, {nullptr, AsList(ab), false, true},
+        {AsList(ab), nullptr, false, false},      {nullptr, nullptr, true, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IdListEqual(c.x, c.y), c.equal);

@@ -37,7 +37,8 @@ TEST(PathClassificationTest, Kinds)
         {L"D:", r, K::pkUnusable, L"D:"},
         {L"\\DATA", L"", K::pkUnusable, L"\\DATA"}, // a root without a drive path
         {L"\\\\SERVER\\SHARE", r, K::pkNetworkPath, L"\\\\SERVER\\SHARE"},
-        {L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", r, K::pkShellClass, L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"},
+        {L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", r, K::pkShellClass,
+         L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"},
         {DesktopPrefix + L"\\X", r, K::pkDesktopPseudo, DesktopPrefix + L"\\X"},
         {RootPrefix + L"\\X\\Y", r, K::pkRootPseudo, RootPrefix + L"\\X\\Y"},
     };

@@ -18,7 +18,10 @@ std::vector<FakeItem> Named(std::initializer_list<const wchar_t*> names)
 
 class FakeProducerTest : public testing::Test {
 protected:
-    void Produce(FakeFolder* folder, int syncCount = 0) { producer.ProduceItems(folder, folderList.get(), syncCount); }
+    void Produce(FakeFolder* folder, int syncCount = 0)
+    {
+        producer.ProduceItems(folder, folderList.get(), syncCount);
+    }
     MessageSink sink;
     TestProducer producer{&sink};
     UniqueIdList folderList = IdListEmpty();
@@ -50,7 +53,9 @@ TEST_F(FakeProducerTest, ShortLastBatchIsKept)
 TEST_F(FakeProducerTest, UnnamedAndRefusedItemsAreLeftOut)
 {
     auto folder = MakeFakeFolder(Named({L"keep", L"", L"refuse", L"also"}));
-    producer.canAdd = [](TcxShellFolder* info) { return info && info->RelativeIdList() && FakeFolder::IndexOf(info->RelativeIdList()) != 2; };
+    producer.canAdd = [](TcxShellFolder* info) {
+        return info && info->RelativeIdList() && FakeFolder::IndexOf(info->RelativeIdList()) != 2;
+    };
     Produce(folder.get());
     EXPECT_EQ(ItemNames(producer), (std::vector<std::wstring>{L"also", L"keep"}));
 }
@@ -164,7 +169,7 @@ TEST_F(FakeProducerTest, RefreshKeepsPositionsAndReportsChanges)
     folder->items[3].hidden = true;
     Produce(folder.get());
     ASSERT_EQ(ItemNames(producer), (std::vector<std::wstring>{L"a", L"b", L"c", L"e"}));
-    folder->items[1].hidden = true; // b goes
+    folder->items[1].hidden = true;  // b goes
     folder->items[3].hidden = false; // d comes
     sink.Clear();
     EXPECT_TRUE(producer.RefreshItems());

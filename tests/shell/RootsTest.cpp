@@ -131,7 +131,8 @@ TEST(ShellRootTest, AltStartupIsTheStartupFolder)
     ASSERT_TRUE(startup.RootIdList());
     // The same folder, as the desktop compares it (the bytes may differ between lookups).
     EXPECT_EQ(HRESULT_CODE(DesktopFolder()->CompareIDs(0, alt.RootIdList(), startup.RootIdList())), 0);
-    EXPECT_EQ(lstrcmpiW(IdListToPath(alt.RootIdList()).c_str(), IdListToPath(startup.RootIdList()).c_str()), 0);
+    EXPECT_EQ(lstrcmpiW(IdListToPath(alt.RootIdList()).c_str(), IdListToPath(startup.RootIdList()).c_str()),
+              0);
 }
 
 TEST(ShellRootTest, CopyingSettings)
@@ -162,9 +163,11 @@ TEST(ShellRootTest, KindsMapToSpecialFolderNumbers)
         TcxBrowseFolder kind;
         int csidl;
     };
-    const Case cases[] = {{bfCustomPath, -1}, {bfAltStartup, 7}, {bfBitBucket, 0x0A}, {bfCommonDocuments, 0x2E},
-        {bfDesktop, 0}, {bfDrives, 0x11}, {bfPrinters, 4}, {bfNetHood, 0x12}, {bfProfile, 0x28}, {bfStartUp, 7},
-        {bfTemplates, 0x15}, {bfHistory, 0x22}, {bfMyPictures, 0x27}};
+    const Case cases[] = {
+        {bfCustomPath, -1},  {bfAltStartup, 7}, {bfBitBucket, 0x0A}, {bfCommonDocuments, 0x2E},
+        {bfDesktop, 0},      {bfDrives, 0x11},  {bfPrinters, 4},     {bfNetHood, 0x12},
+        {bfProfile, 0x28},   {bfStartUp, 7},    {bfTemplates, 0x15}, {bfHistory, 0x22},
+        {bfMyPictures, 0x27}};
     for (const auto& c : cases)
         EXPECT_EQ(BrowseFolderCsidl(c.kind), c.csidl) << c.kind;
 }
@@ -176,11 +179,8 @@ TEST(ShellOptionsTest, EnumerationFlags)
         DWORD flags;
     };
     const Case cases[] = {
-        {true, true, false, 0x60},
-        {true, false, false, 0x20},
-        {false, true, true, 0xC0},
-        {true, true, true, 0xE0},
-        {false, false, false, 0},
+        {true, true, false, 0x60}, {true, false, false, 0x20}, {false, true, true, 0xC0},
+        {true, true, true, 0xE0},  {false, false, false, 0},
     };
     for (const auto& c : cases) {
         TcxShellOptions options(nullptr);

@@ -37,8 +37,8 @@ TEST(ShellQuestionsTest, HasChildrenOutsideTheFileSystem)
 {
     auto folder = MakeFakeFolder({
         {L"file"},
-        {L"claims", true, false, true, 0},  // reports subfolders, holds nothing
-        {L"quiet", true, false, false, 2},  // reports none, holds two items
+        {L"claims", true, false, true, 0}, // reports subfolders, holds nothing
+        {L"quiet", true, false, false, 2}, // reports none, holds two items
         {L"empty", true, false, false, 0},
     });
     const DWORD foldersOnly = cxEnumFolders;
@@ -49,16 +49,16 @@ TEST(ShellQuestionsTest, HasChildrenOutsideTheFileSystem)
         bool expected;
     };
     const Case cases[] = {
-        {0, all, false},         // not a folder
-        {1, foldersOnly, true},  // the attribute alone decides
-        {2, foldersOnly, false},
-        {1, all, true},          // attribute set: no enumeration
-        {2, all, true},          // attribute clear: the first enumerated item decides
+        {0, all, false},                         // not a folder
+        {1, foldersOnly, true},                  // the attribute alone decides
+        {2, foldersOnly, false}, {1, all, true}, // attribute set: no enumeration
+        {2, all, true},                          // attribute clear: the first enumerated item decides
         {3, all, false},
     };
     for (const auto& c : cases) {
         UniqueIdList item = folder->MakeItem(c.index);
-        EXPECT_EQ(ItemHasChildren(folder.get(), item.get(), c.flags), c.expected) << c.index << " " << c.flags;
+        EXPECT_EQ(ItemHasChildren(folder.get(), item.get(), c.flags), c.expected)
+            << c.index << " " << c.flags;
     }
 }
 
@@ -128,7 +128,8 @@ TEST_F(RealFolderTest, HasChildrenFromTheFileSystem)
         UniqueIdList parsed = ParsePath(root.Path() + L"\\" + c.name);
         ASSERT_TRUE(parsed) << c.name;
         UniqueIdList absolute = IdListJoin(rootList.get(), IdListLastItem(parsed.get()));
-        EXPECT_EQ(ItemHasChildren(folder.get(), absolute.get(), c.flags), c.expected) << c.name << " " << c.flags;
+        EXPECT_EQ(ItemHasChildren(folder.get(), absolute.get(), c.flags), c.expected)
+            << c.name << " " << c.flags;
     }
 }
 
@@ -176,8 +177,9 @@ TEST(ShellQuestionsTest, EntryPointsComeFromTheSystemFoldersModule)
     EXPECT_NE(e.PathFromIdListA, nullptr);
     EXPECT_NE(e.PathFromIdListW, nullptr);
     HMODULE module = nullptr;
-    ASSERT_TRUE(GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(e.PathFromIdListW), &module));
+    ASSERT_TRUE(GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                       GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                   reinterpret_cast<LPCWSTR>(e.PathFromIdListW), &module));
     wchar_t modulePath[MAX_PATH] = {};
     GetModuleFileNameW(module, modulePath, MAX_PATH);
     wchar_t system[MAX_PATH] = {};
@@ -207,7 +209,8 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
     ULONG STDMETHODCALLTYPE Release() override { return --refs; }
-    HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU menu, UINT index, UINT first, UINT last, UINT flags) override
+    HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU menu, UINT index, UINT first, UINT last,
+                                               UINT flags) override
     {
         if (failQuery)
             return E_FAIL;
@@ -222,7 +225,10 @@ public:
         lastInvoke = *info;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR, UINT, UINT*, CHAR*, UINT) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR, UINT, UINT*, CHAR*, UINT) override
+    {
+        return E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE HandleMenuMsg(UINT message, WPARAM, LPARAM) override
     {
         handled.push_back(message);
@@ -281,7 +287,8 @@ TEST_F(ContextMenuTest, MenuObjectThatDrawsItselfGetsTheMenuMessages)
     QueueSecondEntryChoice();
     ShowShellContextMenu(sink.ShellOwnerWindow(), folder.get(), {item.get()}, POINT{10, 10});
     EXPECT_EQ(menu.invoked, 1);
-    EXPECT_NE(std::find(menu.handled.begin(), menu.handled.end(), UINT(WM_INITMENUPOPUP)), menu.handled.end());
+    EXPECT_NE(std::find(menu.handled.begin(), menu.handled.end(), UINT(WM_INITMENUPOPUP)),
+              menu.handled.end());
     EXPECT_EQ(menu.refs, 1u);
 
     TcxContextMenuMessageWindow window(&menu);

@@ -67,7 +67,8 @@ private:
     TcxShellModuleScope* m_module = nullptr;
 };
 
-[[maybe_unused]] testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ShellEnvironment);
+[[maybe_unused]] testing::Environment* const g_environment =
+    testing::AddGlobalTestEnvironment(new ShellEnvironment);
 
 const wchar_t* const SinkClass = L"CorvaneShellTestSink";
 
@@ -129,7 +130,10 @@ constexpr BYTE FakeMarker = 0xFA;
 
 } // namespace
 
-size_t LiveSpiedBlocks() { return g_spy.Live(); }
+size_t LiveSpiedBlocks()
+{
+    return g_spy.Live();
+}
 
 MessageSink::MessageSink()
 {
@@ -141,7 +145,8 @@ MessageSink::MessageSink()
         return RegisterClassW(&wc);
     }();
     (void)atom;
-    m_wnd = CreateWindowExW(0, SinkClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), this);
+    m_wnd = CreateWindowExW(0, SinkClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                            GetModuleHandleW(nullptr), this);
     SetWindowLongPtrW(m_wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
@@ -196,12 +201,15 @@ TempFolder::TempFolder()
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     static int serial = 0;
-    m_path = std::wstring(temp) + L"cvshell" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++serial);
+    m_path = std::wstring(temp) + L"cvshell" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+             std::to_wstring(++serial);
     CreateDirectoryW(m_path.c_str(), nullptr);
 }
 
-
-TempFolder::~TempFolder() { RemoveTree(m_path); }
+TempFolder::~TempFolder()
+{
+    RemoveTree(m_path);
+}
 
 std::wstring TempFolder::MakeFolder(const std::wstring& relative, DWORD attributes) const
 {
@@ -215,7 +223,8 @@ std::wstring TempFolder::MakeFolder(const std::wstring& relative, DWORD attribut
 std::wstring TempFolder::MakeFile(const std::wstring& relative, DWORD attributes) const
 {
     const std::wstring path = m_path + L"\\" + relative;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
     if (attributes)
@@ -317,7 +326,8 @@ HRESULT FakeFolder::BindToObject(PCUIDLIST_RELATIVE item, IBindCtx*, REFIID riid
 {
     *result = nullptr;
     const int index = IndexOf(item);
-    if (index < 0 || index >= static_cast<int>(items.size()) || !items[static_cast<size_t>(index)].folder || riid != IID_IShellFolder)
+    if (index < 0 || index >= static_cast<int>(items.size()) || !items[static_cast<size_t>(index)].folder ||
+        riid != IID_IShellFolder)
         return E_FAIL;
     std::vector<FakeItem> children;
     for (int i = 0; i < items[static_cast<size_t>(index)].children; ++i)
@@ -333,10 +343,14 @@ HRESULT FakeFolder::CompareIDs(LPARAM, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE 
     const int ib = IndexOf(b);
     if (ia < 0 || ib < 0)
         return E_INVALIDARG;
-    int order = lstrcmpiW(items[static_cast<size_t>(ia)].name.c_str(), items[static_cast<size_t>(ib)].name.c_str());
+    int order =
+        lstrcmpiW(items[static_cast<size_t>(ia)].name.c_str(), items[static_cast<size_t>(ib)].name.c_str());
     if (reverseCompare)
         order = -order;
-    return MAKE_HRESULT(SEVERITY_SUCCESS, 0, static_cast<USHORT>(static_cast<short>(order < 0 ? -1 : order > 0 ? 1 : 0)));
+    return MAKE_HRESULT(SEVERITY_SUCCESS, 0,
+                        static_cast<USHORT>(static_cast<short>(order < 0   ? -1
+                                                               : order > 0 ? 1
+                                                                           : 0)));
 }
 
 HRESULT FakeFolder::GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY list, SFGAOF* attributes)

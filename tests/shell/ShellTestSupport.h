@@ -62,11 +62,11 @@ struct FakeItem {
     std::wstring name;
     bool folder = false;
     bool hidden = false;
-    bool hasSubfolder = false;      // what the attribute query reports
-    int children = 0;               // what an enumeration of the bound item yields
-    bool failAttributes = false;    // GetAttributesOf fails for this item
-    bool throwOnDetails = false;    // the detail attribute query throws (worker error)
-    int spin = 0;                   // busy work in the detail query (slow item)
+    bool hasSubfolder = false;   // what the attribute query reports
+    int children = 0;            // what an enumeration of the bound item yields
+    bool failAttributes = false; // GetAttributesOf fails for this item
+    bool throwOnDetails = false; // the detail attribute query throws (worker error)
+    int spin = 0;                // busy work in the detail query (slow item)
 };
 
 enum class FakeNameKind { wide, offset, ansi };
@@ -74,11 +74,11 @@ enum class FakeNameKind { wide, offset, ansi };
 class FakeFolder final : public IShellFolder, public IShellIcon {
 public:
     std::vector<FakeItem> items;
-    bool refuseBatch = false;       // Next with more than one item answers E_INVALIDARG
-    bool partialLastBatch = true;   // the last batch comes with S_FALSE and items
+    bool refuseBatch = false;     // Next with more than one item answers E_INVALIDARG
+    bool partialLastBatch = true; // the last batch comes with S_FALSE and items
     bool offerShellIcon = false;
     bool failEnum = false;
-    bool reverseCompare = false;    // the folder's order is the reverse of the names' order
+    bool reverseCompare = false; // the folder's order is the reverse of the names' order
     FakeNameKind nameKind = FakeNameKind::wide;
     std::atomic<int> detailQueries{0};
     std::vector<ULONG> nextRequests;
@@ -93,16 +93,29 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
     ULONG STDMETHODCALLTYPE Release() override;
     // IShellFolder
-    HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, PIDLIST_RELATIVE*, ULONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, PIDLIST_RELATIVE*,
+                                               ULONG*) override
+    {
+        return E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF flags, IEnumIDList** result) override;
-    HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE item, IBindCtx*, REFIID riid, void** result) override;
-    HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE item, IBindCtx*, REFIID riid,
+                                           void** result) override;
+    HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override
+    {
+        return E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override;
     HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY items, SFGAOF* attributes) override;
-    HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void**) override;
+    HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY items,
+                                              SFGAOF* attributes) override;
+    HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*,
+                                            void**) override;
     HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD item, SHGDNF flags, STRRET* name) override;
-    HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*) override
+    {
+        return E_NOTIMPL;
+    }
     // IShellIcon
     HRESULT STDMETHODCALLTYPE GetIconOf(PCUITEMID_CHILD item, UINT flags, int* index) override;
 
