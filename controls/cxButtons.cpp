@@ -689,16 +689,8 @@ void TcxCustomButton::PaintFrom(HDC dc, int x, int y, int w, int h, bool pressed
     HDC mem = buffer.DC();
     // A themed face may leave its corners open: what lies behind the button shows there
     // (the off-screen bitmap starts out undefined).
-    if (Painter() == TcxWinXPLookAndFeelPainter::Instance()) {
-        std::optional<TCanvas> nested;
-        TCanvas& canvas = m_paintCanvas.HandleAllocated() ? nested.emplace() : m_paintCanvas;
-        canvas.SetHandle(mem);
-        {
-            TcxCanvas cx(&canvas);
-            PaintParentImage(Handle(), cx, RECT{0, 0, w, h}, false);
-        }
-        canvas.SetHandle(nullptr);
-    }
+    if (Painter() == TcxWinXPLookAndFeelPainter::Instance())
+        m_parentImage.Paint(Handle(), mem, w, h);
     // The paint says whether the button has the focus; asking the platform again costs a
     // round trip to the window system at every paint.
     m_drawnFocus = focused ? 1 : 0;
