@@ -257,16 +257,75 @@ TEST_F(ButtonTest, APaintRequestShowsWhatTheDrawingRequestOfTheSameStateShows)
                         same = shown[i]->At(x, y) == byPaint->At(x, y);
                 EXPECT_FALSE(same) << c.name << " looks like " << cases[i].name << ", kind " << static_cast<int>(kind);
             }
-            // A paint through the window's own update validates what it painted.
+            // A paint through the window's own update validates what it painted, and shows on
+            // screen (painted off screen first) what the print drew straight into its bitmap.
             InvalidateRect(button->Handle(), nullptr, FALSE);
             UpdateWindow(button->Handle());
             EXPECT_FALSE(GetUpdateRect(button->Handle(), nullptr, FALSE)) << c.name;
+            auto onScreen = picture([&](HDC dc) {
+                HDC screen = GetDC(button->Handle());
+                BitBlt(dc, 0, 0, 100, 30, screen, 0, 0, SRCCOPY);
+                ReleaseDC(button->Handle(), screen);
+            });
+            for (int y = 0; y < 30; ++y)
+                for (int x = 0; x < 100; ++x)
+                    ASSERT_EQ(onScreen->At(x, y), byPaint->At(x, y))
+                        << c.name << " on screen, kind " << static_cast<int>(kind) << " at " << x << "," << y;
             SendMessageW(button->Handle(), BM_SETSTATE, FALSE, 0);
             if (kind == lfStandard && c.pressed && c.focused) {
                 ASSERT_TRUE(byPaint->SaveBmp((ArtifactFolder() / L"button-pressed-focused.bmp").c_str()));
             }
             shown.push_back(std::move(byPaint));
         }
+    }
+}
+
+// A print into a caller's bitmap is drawn straight into it. The caller's context comes back as it
+// was given (origin, colours, font, clip), and a caller whose origin is moved gets the same
+// picture moved, in every look.
+TEST_F(ButtonTest, APrintLeavesTheCallersContextAsItWas)
+{
+    form->SetColor(RGB(40, 160, 90));
+    auto* button = Make<TcxButton>(20, 20, 100, 30);
+    button->SetCaption(L"Start");
+    Settle();
+    for (TcxLookAndFeelKind kind : {lfOffice11, lfStandard, lfFlat, lfUltraFlat}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        button->LookAndFeel()->SetKind(kind);
+        PixelCanvas plain(100, 30);
+        SendMessageW(button->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(plain.dc()), PRF_CLIENT);
+        PixelCanvas shifted(110, 40, RGB(9, 9, 9));
+        HDC dc = shifted.dc();
+        SetWindowOrgEx(dc, -7, -5, nullptr); // the button's (0, 0) lands at (7, 5)
+        ::SetTextColor(dc, RGB(1, 2, 3));
+        SetBkColor(dc, RGB(4, 5, 6));
+        SetBkMode(dc, OPAQUE);
+        HGDIOBJ font = GetStockObject(ANSI_FIXED_FONT);
+        HGDIOBJ oldFont = SelectObject(dc, font);
+        HRGN clip = CreateRectRgn(0, 0, 110, 40);
+        SelectClipRgn(dc, clip);
+        SendMessageW(button->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        POINT origin{};
+        GetWindowOrgEx(dc, &origin);
+        EXPECT_EQ(origin.x, -7);
+        EXPECT_EQ(origin.y, -5);
+        EXPECT_EQ(GetTextColor(dc), RGB(1, 2, 3));
+        EXPECT_EQ(GetBkColor(dc), RGB(4, 5, 6));
+        EXPECT_EQ(GetBkMode(dc), OPAQUE);
+        EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font);
+        HRGN after = CreateRectRgn(0, 0, 0, 0);
+        ASSERT_EQ(GetClipRgn(dc, after), 1);
+        EXPECT_TRUE(EqualRgn(after, clip));
+        DeleteObject(after);
+        SelectClipRgn(dc, nullptr);
+        DeleteObject(clip);
+        SelectObject(dc, oldFont);
+        int differing = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 100; ++x)
+                differing += shifted.At(x + 7, y + 5) != plain.At(x, y);
+        EXPECT_EQ(differing, 0);
+        EXPECT_EQ(shifted.At(3, 3), RGB(9, 9, 9)) << "nothing drawn outside the button";
     }
 }
 
