@@ -1,7 +1,8 @@
 // Times each display control's full repaint in each of its styles against plain GDI drawing of
 // the same rectangle (fill, frame, text), measured in the same run; the themed push button
-// next to the theme's own face and text calls; and one tick of the animated progress bar (the
-// step and the frame shown on screen) next to a single blit of its bar.
+// next to the theme calls it cannot do without; one tick of the animated progress bar (the
+// step and the frame shown on screen) next to a single blit of its bar, and the ways a frame
+// can reach the screen.
 #include "bench/common/BenchClock.h"
 #include "controls/cxButtons.h"
 #include "controls/cxGroupBox.h"
@@ -227,12 +228,9 @@ int main(int argc, char** argv)
     if (button->Painter() == TcxWinXPLookAndFeelPainter::Instance()) {
         HTHEME theme = OpenThemeData(button->Handle(), L"Button");
         RECT r{0, 0, button->Width(), button->Height()};
-        repaint(button)();
-        const int stateId = TcxWinXPLookAndFeelPainter::ButtonStateId(button->PaintedState());
-        const bool focused = GetFocus() == button->Handle();
-        const bool open = IsThemeBackgroundPartiallyTransparent(theme, BP_PUSHBUTTON, stateId) != FALSE;
+        int stateId = 0;
+        bool focused = false, open = false;
         RECT focusRect = r;
-        GetThemeBackgroundContentRect(theme, dib.dc, BP_PUSHBUTTON, stateId, &r, &focusRect);
         auto faceAndText = [&] {
             DrawThemeBackground(theme, dib.dc, BP_PUSHBUTTON, stateId, &r, nullptr);
             DrawThemeText(theme, dib.dc, BP_PUSHBUTTON, stateId, L"开始修改", -1,
@@ -245,14 +243,28 @@ int main(int argc, char** argv)
             if (focused)
                 DrawFocusRect(dib.dc, &focusRect);
         };
-        std::printf("push button, themed: state %d, %s, face %s\n", stateId, focused ? "focused" : "not focused",
-                    open ? "partly transparent (the parent shows)" : "opaque");
-        auto t = Measure("push button, themed", repaint(button), themeAlone);
-        std::printf("push button, themed: %.2f us, the theme calls it needs alone %.2f us, ratio %.2f (target 1.1)\n",
-                    t.first, t.second, t.first / t.second);
-        auto old = Measure("push button, themed (face and text)", repaint(button), faceAndText);
-        std::printf("  against face and text alone (the earlier baseline): %.2f us, %.2f us, ratio %.2f\n",
-                    old.first, old.second, old.first / old.second);
+        // At rest, then focused (the default look with the focus mark).
+        for (bool focus : {false, true}) {
+            if (focus) {
+                SetForegroundWindow(form->Handle());
+                button->SetFocus();
+                app.ProcessMessages();
+            }
+            repaint(button)();
+            stateId = TcxWinXPLookAndFeelPainter::ButtonStateId(button->PaintedState());
+            focused = GetFocus() == button->Handle();
+            open = IsThemeBackgroundPartiallyTransparent(theme, BP_PUSHBUTTON, stateId) != FALSE;
+            GetThemeBackgroundContentRect(theme, dib.dc, BP_PUSHBUTTON, stateId, &r, &focusRect);
+            std::printf("push button, themed: state %d, %s, face %s\n", stateId, focused ? "focused" : "not focused",
+                        open ? "partly transparent (the parent shows)" : "opaque");
+            const std::string name = focus ? "push button, themed, focused" : "push button, themed";
+            auto t = Measure(name, repaint(button), themeAlone);
+            std::printf("%s: %.2f us, the theme calls it needs alone %.2f us, ratio %.2f (target 1.1)\n", name.c_str(),
+                        t.first, t.second, t.first / t.second);
+            auto old = Measure(name + " (face and text)", repaint(button), faceAndText);
+            std::printf("  against face and text alone (the earlier baseline): %.2f us, %.2f us, ratio %.2f\n",
+                        old.first, old.second, old.first / old.second);
+        }
         // Where the rest goes: the library's face alone, the parent's picture alone.
         auto face = Measure("push button, themed face", [&] { button->PaintButtonTo(dib.dc, cxbsNormal, false); },
                             themeAlone);
