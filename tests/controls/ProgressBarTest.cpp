@@ -26,6 +26,16 @@ protected:
         app->ProcessMessages();
         return bar;
     }
+    // A 200 x 20 bar at (10, 10) with its animation running.
+    TcxProgressBar* AnimatedBar(TcxProgressBarBarStyle style, double position)
+    {
+        auto* bar = Bar(10, 10, 200, 20);
+        bar->Properties()->SetBarStyle(style);
+        bar->Properties()->SetAnimationSpeed(10);
+        bar->SetPosition(position);
+        bar->UpdateVisualStateAtCursor(false);
+        return bar;
+    }
 };
 
 bool Near(COLORREF a, COLORREF b, int tolerance = 2)
@@ -587,11 +597,7 @@ TEST_F(ProgressBarPaintTest, TicksAfterAMoveOrANewWindowDrawWhereTheBarIs)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.change);
-        auto* bar = Bar(10, 10, 200, 20);
-        bar->Properties()->SetBarStyle(cxbsAnimation);
-        bar->Properties()->SetAnimationSpeed(10);
-        bar->SetPosition(70);
-        bar->UpdateVisualStateAtCursor(false);
+        auto* bar = AnimatedBar(cxbsAnimation, 70);
         ASSERT_TRUE(bar->AnimationRunning());
         auto settle = [&] {
             InvalidateRect(bar->Handle(), nullptr, FALSE);
@@ -626,11 +632,7 @@ TEST_F(ProgressBarPaintTest, TicksAfterAMoveOrANewWindowDrawWhereTheBarIs)
 // pictures, frames made anew after the position moves, and repaints of the whole bar.
 TEST_F(ProgressBarPaintTest, AnimationTicksLeaveNoGdiObjectBehind)
 {
-    auto* bar = Bar(10, 10, 200, 20);
-    bar->Properties()->SetBarStyle(cxbsAnimationLEDs);
-    bar->Properties()->SetAnimationSpeed(10);
-    bar->SetPosition(40);
-    bar->UpdateVisualStateAtCursor(false);
+    auto* bar = AnimatedBar(cxbsAnimationLEDs, 40);
     ASSERT_TRUE(bar->AnimationRunning());
     auto run = [&](int ticks) {
         for (int i = 0; i < ticks; ++i) {
