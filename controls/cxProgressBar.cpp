@@ -1047,7 +1047,7 @@ void TcxCustomProgressBar::ShowNextFrame()
 }
 
 // Each bar keeps a device context of its own, so that an animation tick draws without getting
-// and releasing one (about twice the cost of the tick's copy). Its paint and print paths leave
+// and releasing one (which cost several times the tick's copy). Its paint and print paths leave
 // no state in it: a paint copies the finished picture with one blit.
 void TcxCustomProgressBar::CreateParams(TCreateParams& params)
 {

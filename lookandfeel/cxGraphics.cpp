@@ -858,11 +858,6 @@ void PaintParentImage(HWND control, TcxCanvas& canvas, const RECT& r, bool withS
     }
 }
 
-void TcxParentImageCache::Clear() noexcept
-{
-    m_valid = false;
-}
-
 namespace {
 void PaintParentImageInto(HWND control, HDC dc, int width, int height)
 {

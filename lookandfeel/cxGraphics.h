@@ -308,7 +308,6 @@ class TcxParentImageCache {
 public:
     // Paints the picture behind the control's area (0, 0, width, height) at dc's logical origin.
     void Paint(HWND control, HDC dc, int width, int height);
-    void Clear() noexcept;
 
 private:
     UniqueBitmap m_bitmap; // declared first: the context goes first and lets go of it
