@@ -682,29 +682,45 @@ LRESULT TcxCustomButton::OnPaintMessage(HDC given)
     return 0;
 }
 
+namespace {
+
+// Whether the button can paint straight into a caller's context instead of through an
+// off-screen copy: an off-screen bitmap of the screen's depth (nothing on screen flickers, and
+// the theme blends the face in the same depth), with plain pixel coordinates (a copy would be
+// stretched where drawing is scaled).
+bool PaintsStraightInto(HDC dc)
+{
+    if (GetObjectType(dc) != OBJ_MEMDC || GetMapMode(dc) != MM_TEXT || GetGraphicsMode(dc) != GM_COMPATIBLE)
+        return false;
+    BITMAP bm{};
+    return GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof(bm), &bm) == sizeof(bm) && bm.bmBitsPixel == 32;
+}
+
+} // namespace
+
 void TcxCustomButton::PaintFrom(HDC dc, int x, int y, int w, int h, bool pressed, bool focused)
 {
-    // Painted off screen first, so the face never flickers.
-    TcxPaintBuffer buffer(dc, w, h);
-    HDC mem = buffer.DC();
-    // A themed face may leave its corners open: what lies behind the button shows there
-    // (the off-screen bitmap starts out undefined).
-    if (Painter() == TcxWinXPLookAndFeelPainter::Instance()) {
-        std::optional<TCanvas> nested;
-        TCanvas& canvas = m_paintCanvas.HandleAllocated() ? nested.emplace() : m_paintCanvas;
-        canvas.SetHandle(mem);
-        {
-            TcxCanvas cx(&canvas);
-            PaintParentImage(Handle(), cx, RECT{0, 0, w, h}, false);
-        }
-        canvas.SetHandle(nullptr);
-    }
     // The paint says whether the button has the focus; asking the platform again costs a
     // round trip to the window system at every paint.
     m_drawnFocus = focused ? 1 : 0;
     m_paintedState = PaintState(pressed);
     m_drawnFocus = -1;
     m_painted = true;
+    // A themed face may leave its corners open: what lies behind the button shows there
+    // (an off-screen bitmap starts out undefined).
+    const bool parentShows = Painter() == TcxWinXPLookAndFeelPainter::Instance();
+    if (x == 0 && y == 0 && PaintsStraightInto(dc)) {
+        SaveDCGuard saved(dc);
+        if (parentShows)
+            m_parentImage.Paint(Handle(), dc, w, h);
+        PaintButtonTo(dc, m_paintedState, focused);
+        return;
+    }
+    // Painted off screen first, so the face never flickers.
+    TcxPaintBuffer buffer(dc, w, h);
+    HDC mem = buffer.DC();
+    if (parentShows)
+        m_parentImage.Paint(Handle(), mem, w, h);
     PaintButtonTo(mem, m_paintedState, focused);
     buffer.CopyTo(dc, x, y, w, h);
 }

@@ -245,6 +245,8 @@ private:
     // Kept between paints, so that its font is made again only when the font changes; a
     // nested paint of the same button takes a canvas of its own.
     TCanvas m_paintCanvas;
+    // What the parent shows behind the button, under a face that leaves its corners open.
+    TcxParentImageCache m_parentImage;
     TcxLookAndFeel m_lookAndFeel;
     TcxButtonColors m_colors{this};
     TcxSpeedButtonOptions m_speedButtonOptions{this};

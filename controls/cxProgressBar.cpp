@@ -933,19 +933,37 @@ void TcxCustomProgressBar::DropFrames() noexcept
 {
     m_frames.clear();
     m_framePixels = 0;
-    m_frameKey.clear();
+    m_frameKeyKept = false;
 }
 
-// What a frame shows besides the segment: the bar's place and fill, and the text with its font
-// and colour.
-std::wstring TcxCustomProgressBar::FrameKey()
+void TcxCustomProgressBar::KeepFrameKey()
 {
-    wchar_t numbers[160];
-    swprintf(numbers, 160, L"%ld %ld %ld %ld %ld %ld %ld %ld %p %lu|", m_barArea.left, m_barArea.top,
-             m_barArea.right, m_barArea.bottom, m_filledArea.left, m_filledArea.top, m_filledArea.right,
-             m_filledArea.bottom, static_cast<void*>(Style()->Font()->Handle()),
-             static_cast<unsigned long>(ColorToRGB(CurrentStyle()->TextColor())));
-    return numbers + ProgressText();
+    TcxProgressBarProperties* p = Properties();
+    m_frameKey = {m_barArea,
+                  m_filledArea,
+                  Style()->Font()->Handle(),
+                  ColorToRGB(CurrentStyle()->TextColor()),
+                  m_position,
+                  p->Min(),
+                  p->Max(),
+                  static_cast<int>(p->ShowTextStyle()),
+                  p->ShowText(),
+                  p->Marquee(),
+                  p->Text()};
+    m_frameKeyKept = true;
+}
+
+bool TcxCustomProgressBar::FrameKeyMatches()
+{
+    if (!m_frameKeyKept)
+        return false;
+    TcxProgressBarProperties* p = Properties();
+    const FrameKeyValues& k = m_frameKey;
+    return EqualRect(&k.bar, &m_barArea) && EqualRect(&k.filled, &m_filledArea) &&
+           k.font == Style()->Font()->Handle() && k.textColor == ColorToRGB(CurrentStyle()->TextColor()) &&
+           k.position == m_position && k.min == p->Min() && k.max == p->Max() &&
+           k.textStyle == static_cast<int>(p->ShowTextStyle()) && k.showText == p->ShowText() &&
+           k.marquee == p->Marquee() && k.text == p->Text();
 }
 
 // Called by a full paint with the fill painted and nothing over it yet: the bar area becomes
@@ -959,7 +977,7 @@ void TcxCustomProgressBar::KeepFrameBase(HDC dc, const RECT& f)
         m_frameBase = std::make_unique<TcxBitmap>(w, h, 32);
     BitBlt(m_frameBase->DC(), 0, 0, w, h, dc, m_barArea.left, m_barArea.top, SRCCOPY);
     m_frameFill = f;
-    m_frameKey = FrameKey();
+    KeepFrameKey();
 }
 
 // The frame of the current segment offset, made from the base the first time it is shown: the
@@ -967,7 +985,7 @@ void TcxCustomProgressBar::KeepFrameBase(HDC dc, const RECT& f)
 // the rows of a device-independent bitmap are stored.
 const std::vector<std::uint32_t>* TcxCustomProgressBar::CurrentFrame()
 {
-    if (m_frameKey.empty() || !FramesWanted() || FrameKey() != m_frameKey)
+    if (!FramesWanted() || !FrameKeyMatches())
         return nullptr;
     if (auto it = m_frames.find(m_segmentOffset); it != m_frames.end())
         return &it->second;
@@ -1018,8 +1036,9 @@ void TcxCustomProgressBar::ShowNextFrame()
         bi.bmiHeader.biPlanes = 1;
         bi.bmiHeader.biBitCount = 32;
         bi.bmiHeader.biCompression = BI_RGB;
-        WindowDC dc(Handle());
-        SetDIBitsToDevice(dc.get(), m_barArea.left, m_barArea.top, static_cast<DWORD>(w), static_cast<DWORD>(h), 0,
+        if (!m_screenDC)
+            m_screenDC = GetDC(Handle());
+        SetDIBitsToDevice(m_screenDC, m_barArea.left, m_barArea.top, static_cast<DWORD>(w), static_cast<DWORD>(h), 0,
                           0, 0, static_cast<UINT>(h), frame->data(), &bi, DIB_RGB_COLORS);
         return;
     }
@@ -1027,9 +1046,27 @@ void TcxCustomProgressBar::ShowNextFrame()
     UpdateWindow(Handle());
 }
 
+// Each bar keeps a device context of its own, so that an animation tick draws without getting
+// and releasing one (which cost several times the tick's copy). Its paint and print paths leave
+// no state in it: a paint copies the finished picture with one blit.
+void TcxCustomProgressBar::CreateParams(TCreateParams& params)
+{
+    TcxCustomEdit::CreateParams(params);
+    params.classStyle |= CS_OWNDC;
+}
+
+// The kept context goes with its window: when the bar lets go of the window itself (no message
+// reaches the bar then), or when the window goes with its parent.
+void TcxCustomProgressBar::HandleDestroying()
+{
+    m_screenDC = nullptr;
+    TcxCustomEdit::HandleDestroying();
+}
+
 LRESULT TcxCustomProgressBar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
+    case WM_DESTROY: m_screenDC = nullptr; break;
     // A screen reader reads the bar as its text ("42 %") and asks its value and range the way
     // it asks the platform's own progress bar.
     case WM_GETTEXTLENGTH: return static_cast<LRESULT>(ProgressText().size());

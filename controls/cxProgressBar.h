@@ -194,6 +194,8 @@ public:
 protected:
     void PropertiesChanged() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void CreateParams(TCreateParams& params) override;
+    void HandleDestroying() override;
     void ComputeViewInfo(POINT p, bool hotAllowed) override;
     void PaintContent(HDC dc) override;
     void PaintFrame(HDC dc) override;
@@ -219,7 +221,19 @@ protected:
     void DropFrames() noexcept;
     void KeepFrameBase(HDC dc, const RECT& f);
     const std::vector<std::uint32_t>* CurrentFrame();
-    std::wstring FrameKey();
+    // What a frame shows besides the segment: the bar's place and fill, the text's font and
+    // colour, and what its text is made from (compared at every tick, so no text is formatted).
+    struct FrameKeyValues {
+        RECT bar{}, filled{};
+        HFONT font = nullptr;
+        COLORREF textColor = 0;
+        double position = 0, min = 0, max = 0;
+        int textStyle = 0;
+        bool showText = false, marquee = false;
+        std::wstring text;
+    };
+    bool FrameKeyMatches();
+    void KeepFrameKey();
 
 private:
     double m_position = 0;
@@ -270,7 +284,11 @@ private:
     std::map<int, std::vector<std::uint32_t>> m_frames;
     size_t m_framePixels = 0;
     RECT m_frameFill{};
-    std::wstring m_frameKey;
+    FrameKeyValues m_frameKey;
+    bool m_frameKeyKept = false;
+    // The window's own device context (its class keeps one per window), taken at the first
+    // tick: a tick then copies its frame without getting and releasing a context.
+    HDC m_screenDC = nullptr;
     // The settings the running animation was started for.
     int m_animatedLook = -1;
     int m_animatedSpeed = -1;

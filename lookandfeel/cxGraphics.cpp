@@ -858,6 +858,70 @@ void PaintParentImage(HWND control, TcxCanvas& canvas, const RECT& r, bool withS
     }
 }
 
+namespace {
+void PaintParentImageInto(HWND control, HDC dc, int width, int height)
+{
+    TCanvas canvas;
+    canvas.SetHandle(dc);
+    {
+        TcxCanvas cx(&canvas);
+        PaintParentImage(control, cx, RECT{0, 0, width, height}, false);
+    }
+    canvas.SetHandle(nullptr);
+}
+} // namespace
+
+void TcxParentImageCache::Paint(HWND control, HDC dc, int width, int height)
+{
+    auto paintDirectly = [&] { PaintParentImageInto(control, dc, width, height); };
+    if (width <= 0 || height <= 0 || m_filling || !(GetWindowLongW(control, GWL_STYLE) & WS_CHILD)) {
+        paintDirectly();
+        return;
+    }
+    HWND parentWnd = GetParent(control);
+    TWinControl* parent = TWinControl::FromHandle(parentWnd);
+    if (!parent || !parent->PaintsItself()) {
+        m_valid = false;
+        paintDirectly();
+        return;
+    }
+    unsigned generation = 0;
+    for (TWinControl* c = parent; c; c = c->Parent())
+        generation += c->PictureGeneration();
+    RECT place;
+    GetWindowRect(control, &place);
+    MapWindowPoints(HWND_DESKTOP, parentWnd, reinterpret_cast<POINT*>(&place), 2);
+    place.right = place.left + width;
+    place.bottom = place.top + height;
+    const unsigned themeOpens = ThemeOpenCount();
+    if (!m_valid || m_parent != parentWnd || !EqualRect(&m_place, &place) || m_generation != generation ||
+        m_themeOpens != themeOpens) {
+        if (!m_dc)
+            m_dc.reset(CreateCompatibleDC(dc));
+        if (!m_bitmap || m_width != width || m_height != height) {
+            UniqueBitmap fresh(CreateCompatibleBitmap(dc, width, height));
+            SelectObject(m_dc.get(), fresh.get());
+            m_bitmap = std::move(fresh);
+            m_width = width;
+            m_height = height;
+        }
+        m_valid = false;
+        m_filling = true;
+        struct FillingGuard {
+            bool& flag;
+            ~FillingGuard() { flag = false; }
+        } filling{m_filling};
+        PaintParentImageInto(control, m_dc.get(), width, height);
+        // Taken before the copy: a parent that changes while painting is copied again next time.
+        m_parent = parentWnd;
+        m_place = place;
+        m_generation = generation;
+        m_themeOpens = themeOpens;
+        m_valid = true;
+    }
+    BitBlt(dc, 0, 0, width, height, m_dc.get(), 0, 0, SRCCOPY);
+}
+
 void PaintThemedParentBackground(HWND control, TcxCanvas& canvas, const RECT& r, bool parentDoubleBuffered)
 {
     if (parentDoubleBuffered || !ThemeLibraryLoaded()) {

@@ -299,6 +299,27 @@ TColor UltraFlatPressedColor();
 // logical origin. With siblings, the sibling windows below the control are painted too.
 // The canvas's drawing state is restored afterwards, also when painting fails.
 void PaintParentImage(HWND control, TcxCanvas& canvas, const RECT& r, bool withSiblings);
+// A copy of what the parent shows behind a control's client area, as PaintParentImage paints
+// it without siblings: made once and copied with one blit while the control keeps its place
+// and size, the theme stays, and neither the parent nor a library window above it was
+// invalidated, painted or resized since. Behind a window the library does not paint itself the
+// picture is painted afresh each time (nothing tells when it changes).
+class TcxParentImageCache {
+public:
+    // Paints the picture behind the control's area (0, 0, width, height) at dc's logical origin.
+    void Paint(HWND control, HDC dc, int width, int height);
+
+private:
+    UniqueBitmap m_bitmap; // declared first: the context goes first and lets go of it
+    UniqueMemoryDC m_dc;
+    HWND m_parent = nullptr;
+    int m_width = 0, m_height = 0;
+    RECT m_place{};
+    unsigned m_generation = 0;
+    unsigned m_themeOpens = 0;
+    bool m_valid = false;
+    bool m_filling = false;
+};
 void PaintThemedParentBackground(HWND control, TcxCanvas& canvas, const RECT& r, bool parentDoubleBuffered = false);
 // Whether a window is being painted as a copy (for another control's background).
 bool IsPaintingCopy(HWND wnd);

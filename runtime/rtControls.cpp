@@ -694,6 +694,7 @@ LRESULT TWinControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
 
 void TWinControl::Invalidate()
 {
+    ++m_pictureGeneration;
     if (m_handle)
         InvalidateRect(m_handle, nullptr, TRUE);
 }
@@ -777,6 +778,7 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
             break;
         return EraseBackground(reinterpret_cast<HDC>(wParam)) ? 1 : 0;
     case WM_PAINT:
+        ++m_pictureGeneration;
         if (m_defaultProc)
             break;
         {
@@ -796,6 +798,8 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_WINDOWPOSCHANGED:
+        if (!(reinterpret_cast<WINDOWPOS*>(lParam)->flags & SWP_NOSIZE))
+            ++m_pictureGeneration;
         if (!m_settingBounds) {
             LRESULT r = DefaultHandler(msg, wParam, lParam);
             auto* wp = reinterpret_cast<WINDOWPOS*>(lParam);

@@ -173,6 +173,9 @@ public:
     // Whether the library paints the window (it wraps no platform control), so that
     // WM_PRINTCLIENT paints into the given context everything a paint would show.
     bool PaintsItself() const noexcept { return m_defaultProc == nullptr; }
+    // Goes up whenever what the window shows may change: an invalidation through the library,
+    // a paint, a change of size. A control that keeps a copy of its parent's picture compares it.
+    unsigned PictureGeneration() const noexcept { return m_pictureGeneration; }
 
     virtual void Click();
     // Dialog keys (Return, Escape) offered by the form before the focused control sees
@@ -238,6 +241,7 @@ private:
     TWinControl* m_parent = nullptr;
     std::vector<TWinControl*> m_controls;
     HWND m_handle = nullptr;
+    unsigned m_pictureGeneration = 0;
     WNDPROC m_defaultProc = nullptr; // the platform class's procedure for subclassed windows
     int m_left = 0, m_top = 0, m_width = 0, m_height = 0;
     TAlign m_align = alNone;

@@ -116,6 +116,96 @@ TEST_F(ButtonTest, TheThemedFaceShowsTheParentInItsCorners)
             << p.x << "," << p.y << (open ? " (open corner)" : "");
 }
 
+// The themed button keeps a copy of what its parent shows behind it. Every change behind the
+// button shows in the next print, made at once without letting the parent paint first: the
+// parent's picture invalidated through the library or repainted, the button moved or resized,
+// the parent resized. The parent draws stripes counted from its right edge in a tint the test
+// changes. Each print equals the picture painted without the copy (the parent's picture, then the
+// face), and its open corners show the theme's face over the stripes the rule gives.
+TEST_F(ButtonTest, TheKeptParentPictureFollowsEveryChangeBehindTheButton)
+{
+    int tint = 10;
+    auto stripe = [&](int x, int clientWidth) {
+        return RGB(tint, ((clientWidth - x) / 3) % 2 ? 220 : 30, 60);
+    };
+    form->OnPaint = [&](TObject*) {
+        RECT client;
+        GetClientRect(form->Handle(), &client);
+        HDC dc = form->PaintDC();
+        for (int x = 0; x < client.right; x += 1) {
+            RECT column{x, 0, x + 1, client.bottom};
+            SetDCBrushColor(dc, stripe(x, client.right));
+            FillRect(dc, &column, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        }
+    };
+    auto* button = Make<TcxButton>(20, 20, 100, 30);
+    button->LookAndFeel()->SetKind(lfOffice11);
+    button->SetCaption(L"Start");
+    if (button->Painter() != TcxWinXPLookAndFeelPainter::Instance())
+        GTEST_SKIP() << "no visual style for buttons on this display";
+    SetForegroundWindow(form->Handle());
+    form->SetFocus();
+    Settle();
+    HTHEME theme = OpenThemeData(button->Handle(), L"Button");
+    ASSERT_NE(theme, nullptr);
+    struct Change {
+        const char* name;
+        std::function<void()> apply;
+    } changes[] = {
+        {"none (the first print)", [] {}},
+        {"the parent invalidated with a new tint", [&] { tint = 90, form->Invalidate(); }},
+        {"the parent repainted with a new tint",
+         [&] {
+             tint = 150;
+             InvalidateRect(form->Handle(), nullptr, TRUE);
+             UpdateWindow(form->Handle());
+         }},
+        {"the button moved by one pixel", [&] { button->SetBounds(21, 20, 100, 30); }},
+        {"the button wider", [&] { button->SetBounds(21, 20, 107, 30); }},
+        {"the parent narrower", [&] { form->SetBounds(100, 100, 451, 300); }},
+        {"nothing changed since (the kept copy)", [] {}},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        c.apply();
+        const int w = button->Width(), h = button->Height();
+        RECT client;
+        GetClientRect(form->Handle(), &client);
+        PixelCanvas shown(w, h);
+        SendMessageW(button->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shown.dc()), PRF_CLIENT);
+        ASSERT_EQ(button->PaintedState(), cxbsNormal);
+        // Without the copy: the parent's picture, then the face.
+        PixelCanvas direct(w, h);
+        {
+            TCanvas canvas;
+            canvas.SetHandle(direct.dc());
+            {
+                TcxCanvas cx(&canvas);
+                PaintParentImage(button->Handle(), cx, RECT{0, 0, w, h}, false);
+            }
+            canvas.SetHandle(nullptr);
+        }
+        button->PaintButtonTo(direct.dc(), cxbsNormal, false);
+        // The rule: the stripes under the button, the theme's face over them.
+        PixelCanvas rule(w, h);
+        for (int x = 0; x < w; ++x) {
+            RECT column{x, 0, x + 1, h};
+            SetDCBrushColor(rule.dc(), stripe(button->Left() + x, client.right));
+            FillRect(rule.dc(), &column, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        }
+        RECT face{0, 0, w, h};
+        DrawThemeBackground(theme, rule.dc(), BP_PUSHBUTTON, PBS_NORMAL, &face, nullptr);
+        int differing = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                differing += shown.At(x, y) != direct.At(x, y);
+        EXPECT_EQ(differing, 0) << "pixels unlike the picture painted without the copy";
+        for (POINT p : {POINT{0, 0}, POINT{w - 1, 0}, POINT{0, h - 1}, POINT{w - 1, h - 1}})
+            EXPECT_EQ(shown.At(p.x, p.y), rule.At(p.x, p.y)) << "corner " << p.x << "," << p.y;
+    }
+    CloseThemeData(theme);
+}
+
 // A paint request is answered by the button itself; the platform's drawing request carries the
 // same state (pressed, focused) in its flags. For each look and state, the picture of a paint
 // request equals the picture of a drawing request whose flags say that state, and the
@@ -167,16 +257,75 @@ TEST_F(ButtonTest, APaintRequestShowsWhatTheDrawingRequestOfTheSameStateShows)
                         same = shown[i]->At(x, y) == byPaint->At(x, y);
                 EXPECT_FALSE(same) << c.name << " looks like " << cases[i].name << ", kind " << static_cast<int>(kind);
             }
-            // A paint through the window's own update validates what it painted.
+            // A paint through the window's own update validates what it painted, and shows on
+            // screen (painted off screen first) what the print drew straight into its bitmap.
             InvalidateRect(button->Handle(), nullptr, FALSE);
             UpdateWindow(button->Handle());
             EXPECT_FALSE(GetUpdateRect(button->Handle(), nullptr, FALSE)) << c.name;
+            auto onScreen = picture([&](HDC dc) {
+                HDC screen = GetDC(button->Handle());
+                BitBlt(dc, 0, 0, 100, 30, screen, 0, 0, SRCCOPY);
+                ReleaseDC(button->Handle(), screen);
+            });
+            for (int y = 0; y < 30; ++y)
+                for (int x = 0; x < 100; ++x)
+                    ASSERT_EQ(onScreen->At(x, y), byPaint->At(x, y))
+                        << c.name << " on screen, kind " << static_cast<int>(kind) << " at " << x << "," << y;
             SendMessageW(button->Handle(), BM_SETSTATE, FALSE, 0);
             if (kind == lfStandard && c.pressed && c.focused) {
                 ASSERT_TRUE(byPaint->SaveBmp((ArtifactFolder() / L"button-pressed-focused.bmp").c_str()));
             }
             shown.push_back(std::move(byPaint));
         }
+    }
+}
+
+// A print into a caller's bitmap is drawn straight into it. The caller's context comes back as it
+// was given (origin, colours, font, clip), and a caller whose origin is moved gets the same
+// picture moved, in every look.
+TEST_F(ButtonTest, APrintLeavesTheCallersContextAsItWas)
+{
+    form->SetColor(RGB(40, 160, 90));
+    auto* button = Make<TcxButton>(20, 20, 100, 30);
+    button->SetCaption(L"Start");
+    Settle();
+    for (TcxLookAndFeelKind kind : {lfOffice11, lfStandard, lfFlat, lfUltraFlat}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        button->LookAndFeel()->SetKind(kind);
+        PixelCanvas plain(100, 30);
+        SendMessageW(button->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(plain.dc()), PRF_CLIENT);
+        PixelCanvas shifted(110, 40, RGB(9, 9, 9));
+        HDC dc = shifted.dc();
+        SetWindowOrgEx(dc, -7, -5, nullptr); // the button's (0, 0) lands at (7, 5)
+        ::SetTextColor(dc, RGB(1, 2, 3));
+        SetBkColor(dc, RGB(4, 5, 6));
+        SetBkMode(dc, OPAQUE);
+        HGDIOBJ font = GetStockObject(ANSI_FIXED_FONT);
+        HGDIOBJ oldFont = SelectObject(dc, font);
+        HRGN clip = CreateRectRgn(0, 0, 110, 40);
+        SelectClipRgn(dc, clip);
+        SendMessageW(button->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        POINT origin{};
+        GetWindowOrgEx(dc, &origin);
+        EXPECT_EQ(origin.x, -7);
+        EXPECT_EQ(origin.y, -5);
+        EXPECT_EQ(GetTextColor(dc), RGB(1, 2, 3));
+        EXPECT_EQ(GetBkColor(dc), RGB(4, 5, 6));
+        EXPECT_EQ(GetBkMode(dc), OPAQUE);
+        EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font);
+        HRGN after = CreateRectRgn(0, 0, 0, 0);
+        ASSERT_EQ(GetClipRgn(dc, after), 1);
+        EXPECT_TRUE(EqualRgn(after, clip));
+        DeleteObject(after);
+        SelectClipRgn(dc, nullptr);
+        DeleteObject(clip);
+        SelectObject(dc, oldFont);
+        int differing = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 100; ++x)
+                differing += shifted.At(x + 7, y + 5) != plain.At(x, y);
+        EXPECT_EQ(differing, 0);
+        EXPECT_EQ(shifted.At(3, 3), RGB(9, 9, 9)) << "nothing drawn outside the button";
     }
 }
 

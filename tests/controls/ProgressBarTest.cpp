@@ -7,6 +7,7 @@
 #include <uxtheme.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <map>
 #include <string>
@@ -23,6 +24,16 @@ protected:
         bar->SetAutoSize(false);
         bar->SetBounds(left, top, width, height);
         app->ProcessMessages();
+        return bar;
+    }
+    // A 200 x 20 bar at (10, 10) with its animation running.
+    TcxProgressBar* AnimatedBar(TcxProgressBarBarStyle style, double position)
+    {
+        auto* bar = Bar(10, 10, 200, 20);
+        bar->Properties()->SetBarStyle(style);
+        bar->Properties()->SetAnimationSpeed(10);
+        bar->SetPosition(position);
+        bar->UpdateVisualStateAtCursor(false);
         return bar;
     }
 };
@@ -572,15 +583,56 @@ TEST_F(ProgressBarPaintTest, AnimationFramesShowWhatAFullPaintDraws)
     }
 }
 
+// A tick draws through the device context the bar keeps. After the bar moves, or its window
+// is made anew, the next tick's frame lands where the bar is now, read back from the form's
+// window: the pixels of a full paint at the same segment offset.
+TEST_F(ProgressBarPaintTest, TicksAfterAMoveOrANewWindowDrawWhereTheBarIs)
+{
+    struct Case {
+        const char* change;
+        std::function<void(TcxProgressBar*)> apply;
+    } cases[] = {
+        {"moved", [](TcxProgressBar* bar) { bar->SetBounds(40, 50, 200, 20); }},
+        {"window made anew", [](TcxProgressBar* bar) { bar->RecreateWnd(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        auto* bar = AnimatedBar(cxbsAnimation, 70);
+        ASSERT_TRUE(bar->AnimationRunning());
+        auto settle = [&] {
+            InvalidateRect(bar->Handle(), nullptr, FALSE);
+            UpdateWindow(bar->Handle());
+            for (int i = 0; i < 4; ++i)
+                bar->ShowNextFrame(); // frames made and kept, shown through the kept context
+        };
+        settle();
+        c.apply(bar);
+        app->ProcessMessages();
+        settle();
+        bar->ShowNextFrame();
+        const RECT area = bar->BarArea();
+        PixelCanvas onScreen(bar->Width(), bar->Height());
+        {
+            HDC formDC = GetDC(form->Handle());
+            BitBlt(onScreen.dc(), 0, 0, bar->Width(), bar->Height(), formDC, bar->Left(), bar->Top(), SRCCOPY);
+            ReleaseDC(form->Handle(), formDC);
+        }
+        PixelCanvas full(bar->Width(), bar->Height());
+        bar->PaintTo(full.dc());
+        size_t differing = 0;
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                differing += onScreen.At(x, y) != full.At(x, y);
+        EXPECT_EQ(differing, 0u) << "segment offset " << bar->SegmentOffset();
+        delete bar;
+    }
+}
+
 // The ticks of a running animation leave no GDI object behind: frames shown from the kept
 // pictures, frames made anew after the position moves, and repaints of the whole bar.
 TEST_F(ProgressBarPaintTest, AnimationTicksLeaveNoGdiObjectBehind)
 {
-    auto* bar = Bar(10, 10, 200, 20);
-    bar->Properties()->SetBarStyle(cxbsAnimationLEDs);
-    bar->Properties()->SetAnimationSpeed(10);
-    bar->SetPosition(40);
-    bar->UpdateVisualStateAtCursor(false);
+    auto* bar = AnimatedBar(cxbsAnimationLEDs, 40);
     ASSERT_TRUE(bar->AnimationRunning());
     auto run = [&](int ticks) {
         for (int i = 0; i < ticks; ++i) {
