@@ -1005,7 +1005,10 @@ std::unique_ptr<TActionLink> TcxCustomButton::CreateActionLink()
     return std::make_unique<TcxButtonActionLink>(this);
 }
 
-void TcxButtonActionLink::SetChecked(bool v) { m_button->SetDown(v); }
+void TcxButtonActionLink::SetChecked(bool v)
+{
+    m_button->SetDown(v);
+}
 
 void TcxButtonActionLink::SetImageIndex(int v)
 {

@@ -3,28 +3,19 @@
 #include "rtGraphics.h"
 #include "rtStdCtrls.h"
 
-namespace {
-
-// A reference to another component in a description: its name, an identifier.
-template <typename T>
-void AddReferenceProperty(TClassInfo& ci, const wchar_t* name, void (T::*setName)(const std::wstring&))
+std::wstring ReferenceName(const TValue& value)
 {
-    ci.Add({name,
-            [setName](TPersistent& o, const TValue& v, const TReaderContext*) {
-                if (v.kind != TValue::Kind::Ident)
-                    throw EReadError(L"Invalid property value " + v.ToText() + L": a component name is expected");
-                (static_cast<T&>(o).*setName)(v.text);
-            },
-            {},
-            {},
-            {}});
+    if (value.kind != TValue::Kind::Ident)
+        throw EReadError(L"Invalid property value " + value.ToText() + L": a component name is expected");
+    return value.text;
 }
-
-} // namespace
 
 // ---- image list ----
 
-TCustomImageList::~TCustomImageList() { Destroying(); }
+TCustomImageList::~TCustomImageList()
+{
+    Destroying();
+}
 
 const TClassInfo* TCustomImageList::StaticProperties()
 {
@@ -195,13 +186,17 @@ void TCustomImageList::Changed()
         return;
     auto listeners = m_listeners;
     for (auto& [key, listener] : listeners)
-        if (std::any_of(m_listeners.begin(), m_listeners.end(), [k = key](const auto& l) { return l.first == k; }))
+        if (std::any_of(m_listeners.begin(), m_listeners.end(),
+                        [k = key](const auto& l) { return l.first == k; }))
             listener();
 }
 
 // ---- action links ----
 
-TBasicActionLink::~TBasicActionLink() { SetAction(nullptr); }
+TBasicActionLink::~TBasicActionLink()
+{
+    SetAction(nullptr);
+}
 
 void TBasicActionLink::SetAction(TBasicAction* action)
 {
@@ -216,9 +211,15 @@ void TBasicActionLink::SetAction(TBasicAction* action)
     }
 }
 
-bool TBasicActionLink::Execute() { return m_action && m_action->Execute(); }
+bool TBasicActionLink::Execute()
+{
+    return m_action && m_action->Execute();
+}
 
-bool TBasicActionLink::Update() { return m_action && m_action->Update(); }
+bool TBasicActionLink::Update()
+{
+    return m_action && m_action->Update();
+}
 
 void TActionLink::Change()
 {
@@ -233,7 +234,9 @@ void TActionLink::Change()
     SetImageIndex(a->ImageIndex());
 }
 
-TButtonActionLink::TButtonActionLink(TNativeButton* client) : TControlActionLink(client) {}
+TButtonActionLink::TButtonActionLink(TNativeButton* client) : TControlActionLink(client)
+{
+}
 
 // ---- actions ----
 
@@ -273,7 +276,10 @@ TContainedAction::TContainedAction(TComponent* owner) : TBasicAction(owner)
         SetActionList(list);
 }
 
-TContainedAction::~TContainedAction() { SetActionList(nullptr); }
+TContainedAction::~TContainedAction()
+{
+    SetActionList(nullptr);
+}
 
 void TContainedAction::SetActionList(TActionList* list)
 {
@@ -308,7 +314,8 @@ const TClassInfo* TCustomAction::StaticProperties()
         ci.AddInt<A>(L"ImageIndex", &A::SetImageIndex, &A::ImageIndex);
         ci.AddInt<A>(L"GroupIndex", &A::SetGroupIndex, &A::GroupIndex);
         ci.AddBool<A>(L"AutoCheck", &A::SetAutoCheck, &A::AutoCheck);
-        ci.AddString<TContainedAction>(L"Category", &TContainedAction::SetCategory, &TContainedAction::Category);
+        ci.AddString<TContainedAction>(L"Category", &TContainedAction::SetCategory,
+                                       &TContainedAction::Category);
         ci.AddEvent<TBasicAction, TNotifyEvent>(L"OnExecute", &TBasicAction::OnExecute);
         ci.AddEvent<TBasicAction, TNotifyEvent>(L"OnUpdate", &TBasicAction::OnUpdate);
         return ci;
@@ -408,7 +415,16 @@ const TClassInfo* TActionList::StaticProperties()
 {
     static const TClassInfo info = [] {
         TClassInfo ci(L"TActionList", nullptr);
-        AddReferenceProperty<TActionList>(ci, L"Images", &TActionList::SetImagesName);
+        ci.Add({L"Images",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<TActionList&>(o).SetImagesName(ReferenceName(v));
+                },
+                [](const TPersistent& o) {
+                    TCustomImageList* images = static_cast<const TActionList&>(o).Images();
+                    return TValue::Id(images ? images->Name() : L"nil");
+                },
+                {},
+                {}});
         return ci;
     }();
     return &info;

@@ -21,7 +21,10 @@ class TActionList;
 
 // ---- image list ----
 
-inline void DestroyImageListHandle(HIMAGELIST list) { ImageList_Destroy(list); }
+inline void DestroyImageListHandle(HIMAGELIST list)
+{
+    ImageList_Destroy(list);
+}
 using UniqueImageList = UniqueHandle<HIMAGELIST, NullHandleTraits<HIMAGELIST, DestroyImageListHandle>>;
 
 // Images of one size in the platform's image list. Pictures are cut into images of Width x
@@ -169,8 +172,7 @@ protected:
     // Tells every link that the action changed as a whole.
     void Change();
     // Calls f for every link of the action; a link that goes away meanwhile is skipped.
-    template <typename F>
-    void ForEachLink(F f)
+    template <typename F> void ForEachLink(F f)
     {
         std::vector<TBasicActionLink*> links = m_links;
         for (TBasicActionLink* link : links)
@@ -240,8 +242,7 @@ public:
     void ImagesChanged() override;
 
 private:
-    template <typename V, typename F>
-    void Set(V& field, const V& value, F tell)
+    template <typename V, typename F> void Set(V& field, const V& value, F tell)
     {
         if (field == value)
             return;
@@ -299,6 +300,9 @@ private:
     TCustomImageList* m_images = nullptr;
     std::wstring m_imagesName;
 };
+
+// The name a stored reference holds: an identifier; any other value raises EReadError.
+std::wstring ReferenceName(const TValue& value);
 
 // The component a stored reference names: looked up among the components of owner and of
 // its owners. "nil" names none. A missing component, or one that is not a T, raises

@@ -129,9 +129,7 @@ const TClassInfo* TWinControl::StaticProperties()
         ci.AddString<TWinControl>(L"Hint", &TWinControl::SetHint, &TWinControl::Hint);
         ci.Add({L"Action",
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    if (v.kind != TValue::Kind::Ident)
-                        throw EReadError(L"Invalid property value " + v.ToText() + L": a component name is expected");
-                    static_cast<TWinControl&>(o).SetActionName(v.text);
+                    static_cast<TWinControl&>(o).SetActionName(ReferenceName(v));
                 },
                 [](const TPersistent& o) {
                     TBasicAction* a = static_cast<const TWinControl&>(o).Action();
@@ -550,7 +548,10 @@ void TWinControl::Click()
     }
 }
 
-TBasicAction* TWinControl::Action() const { return m_actionLink ? m_actionLink->Action() : nullptr; }
+TBasicAction* TWinControl::Action() const
+{
+    return m_actionLink ? m_actionLink->Action() : nullptr;
+}
 
 void TWinControl::SetAction(TBasicAction* action)
 {
@@ -563,7 +564,10 @@ void TWinControl::SetAction(TBasicAction* action)
     m_actionLink->SetAction(action);
 }
 
-std::unique_ptr<TActionLink> TWinControl::CreateActionLink() { return std::make_unique<TControlActionLink>(this); }
+std::unique_ptr<TActionLink> TWinControl::CreateActionLink()
+{
+    return std::make_unique<TControlActionLink>(this);
+}
 
 void TWinControl::SetActionName(const std::wstring& name)
 {

@@ -2,6 +2,7 @@
 #include "controls/cxControlsRegister.h"
 #include "runtime/rtActnList.h"
 #include "tests/common/Artifacts.h"
+#include "tests/common/RealInput.h"
 #include "tests/common/StoredPicture.h"
 #include "tests/common/WindowFixture.h"
 
@@ -88,14 +89,7 @@ protected:
     bool RealClick(const std::function<bool()>& done)
     {
         SetForegroundWindow(form->Handle());
-        POINT p{button->Width() / 2, button->Height() / 2};
-        ClientToScreen(button->Handle(), &p);
-        SetCursorPos(p.x, p.y);
-        INPUT in[2]{};
-        in[0].type = in[1].type = INPUT_MOUSE;
-        in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(2, in, sizeof(INPUT));
+        SendLeftClick(button->Handle(), POINT{button->Width() / 2, button->Height() / 2});
         return WaitFor(done);
     }
     TImageList* images = nullptr;
@@ -227,12 +221,14 @@ TEST_F(ButtonActionTest, ADescriptionGivesTheButtonTheActionsCaptionAndGlyph)
     Top = 16
     Width = 120
     Height = 32
-    Action = )" + std::wstring(action) + LR"(
+    Action = )" +
+               std::wstring(action) + LR"(
   end
   object Images1: TImageList
     Width = 16
     Height = 16
-    Bitmap = )" + StoredBinary(BitmapFile(48, 16, StripPixel)) + LR"(
+    Bitmap = )" +
+               StoredBinary(BitmapFile(48, 16, StripPixel)) + LR"(
   end
   object Actions1: TActionList
     Images = Images1

@@ -1,7 +1,9 @@
 #include "runtime/rtActnList.h"
 #include "runtime/rtApplication.h"
 #include "runtime/rtStdCtrls.h"
+#include "tests/common/RealInput.h"
 #include "tests/common/StoredPicture.h"
+#include "tests/common/WindowFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +17,10 @@ namespace {
 constexpr COLORREF kKey = RGB(255, 0, 255);
 
 // The colour of the square in the image at column col, row row of a picture.
-COLORREF SquareColour(int col, int row) { return RGB(40 + 60 * col, 200 - 50 * row, 90); }
+COLORREF SquareColour(int col, int row)
+{
+    return RGB(40 + 60 * col, 200 - 50 * row, 90);
+}
 
 // Images of 16 x 16: a square of its own colour on the transparent colour.
 COLORREF PicturePixel(int x, int y)
@@ -104,18 +109,12 @@ TEST(ImageListTest, ANewSizeDropsTheImagesAndABadOneIsRefused)
     EXPECT_EQ(heard, 2) << "a removed listener hears nothing";
 }
 
-class ActionsTest : public testing::Test {
+class ActionsTest : public WindowFixture {
 protected:
     void SetUp() override
     {
-        app = std::make_unique<TApplication>();
-        form = new TForm(app.get());
-        form->SetBounds(120, 120, 320, 200);
-        form->Show();
-        button = new TNativeButton(form);
-        button->SetParent(form);
-        button->SetBounds(20, 20, 120, 30);
-        app->ProcessMessages();
+        WindowFixture::SetUp();
+        button = Make<TNativeButton>(20, 20, 120, 30);
     }
     std::wstring ShownCaption() const
     {
@@ -123,28 +122,13 @@ protected:
         GetWindowTextW(button->Handle(), text, 64);
         return text;
     }
-    // A left click with the real mouse in the middle of the button; true once clicked.
+    // A left click with the real mouse in the middle of the button; true once done holds.
     bool RealClick(const std::function<bool()>& done)
     {
         SetForegroundWindow(form->Handle());
-        POINT p{60, 15};
-        ClientToScreen(button->Handle(), &p);
-        SetCursorPos(p.x, p.y);
-        INPUT in[2]{};
-        in[0].type = in[1].type = INPUT_MOUSE;
-        in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(2, in, sizeof(INPUT));
-        DWORD start = GetTickCount();
-        while (!done() && GetTickCount() - start < 2000) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-            app->ProcessMessages();
-        }
-        app->ProcessMessages();
-        return done();
+        SendLeftClick(button->Handle(), POINT{60, 15});
+        return WaitFor(done);
     }
-    std::unique_ptr<TApplication> app;
-    TForm* form = nullptr;
     TNativeButton* button = nullptr;
 };
 
@@ -332,15 +316,18 @@ std::wstring ActionDescription(const std::wstring& buttonAction, const std::wstr
     Width = 100
     Height = 28
     Caption = 'Own'
-    Action = )" + buttonAction + LR"(
+    Action = )" +
+           buttonAction + LR"(
   end
   object Images1: TImageList
-    Bitmap = )" + StoredBinary(BitmapFile(32, 16, PicturePixel)) + LR"(
+    Bitmap = )" +
+           StoredBinary(BitmapFile(32, 16, PicturePixel)) + LR"(
     Width = 16
     Height = 16
   end
   object Actions1: TActionList
-    Images = )" + listImages + LR"(
+    Images = )" +
+           listImages + LR"(
     object GoAction: TAction
       Caption = 'Start'
       Hint = 'Starts the run'
@@ -355,7 +342,8 @@ end
 TEST_F(ActionsTest, ADescriptionLinksButtonActionListAndImages)
 {
     RegisterActionClasses();
-    RegisterComponentClass(L"TNativeButton", [](TComponent* o) -> TComponent* { return new TNativeButton(o); });
+    RegisterComponentClass(L"TNativeButton",
+                           [](TComponent* o) -> TComponent* { return new TNativeButton(o); });
     ActionForm root(app.get());
     root.LoadFromDescription(ActionDescription(L"GoAction", L"Images1"));
     auto* go = dynamic_cast<TNativeButton*>(root.FindComponent(L"Go"));
@@ -387,7 +375,8 @@ TEST_F(ActionsTest, ADescriptionLinksButtonActionListAndImages)
 TEST_F(ActionsTest, AWrongReferenceIsRefusedByName)
 {
     RegisterActionClasses();
-    RegisterComponentClass(L"TNativeButton", [](TComponent* o) -> TComponent* { return new TNativeButton(o); });
+    RegisterComponentClass(L"TNativeButton",
+                           [](TComponent* o) -> TComponent* { return new TNativeButton(o); });
     struct Case {
         const wchar_t* action;
         const wchar_t* images;
@@ -395,7 +384,8 @@ TEST_F(ActionsTest, AWrongReferenceIsRefusedByName)
     } cases[] = {
         {L"Images1", L"Images1", L"Invalid property value: Action = Images1: a TImageList is not an action"},
         {L"Missing", L"Images1", L"Invalid property value: Action = Missing: no component of that name"},
-        {L"GoAction", L"GoAction", L"Invalid property value: Images = GoAction: a TAction is not an image list"},
+        {L"GoAction", L"GoAction",
+         L"Invalid property value: Images = GoAction: a TAction is not an image list"},
         {L"'GoAction'", L"Images1", L"Invalid property value 'GoAction': a component name is expected"},
     };
     for (const Case& c : cases) {
