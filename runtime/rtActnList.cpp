@@ -249,11 +249,14 @@ TBasicAction::~TBasicAction()
     m_links.clear();
 }
 
+// The handlers run from copies: a handler may free the action (a command that closes the
+// form owning it), and with it the handler itself.
 bool TBasicAction::Execute()
 {
     if (!OnExecute)
         return false;
-    OnExecute(this);
+    TNotifyEvent handler = OnExecute;
+    handler(this);
     return true;
 }
 
@@ -261,7 +264,8 @@ bool TBasicAction::Update()
 {
     if (!OnUpdate)
         return false;
-    OnUpdate(this);
+    TNotifyEvent handler = OnUpdate;
+    handler(this);
     return true;
 }
 

@@ -291,6 +291,38 @@ TEST_F(ActionsTest, EitherSideMayBeFreedFirst)
     SetCursorPos(0, 0);
 }
 
+// A command may close what it belongs to: its handler frees the form that owns the action and
+// the clicked button, and the click ends cleanly; the handler's own state lasts to its end.
+TEST_F(ActionsTest, AnActionMayFreeTheFormThatOwnsIt)
+{
+    auto* dialog = new TForm(app.get());
+    dialog->SetBounds(200, 200, 200, 100);
+    auto* close = new TNativeButton(dialog);
+    close->SetParent(dialog);
+    close->SetBounds(10, 10, 100, 28);
+    auto* action = new TAction(dialog);
+    action->SetCaption(L"Close");
+    close->SetAction(action);
+    std::wstring seen;
+    const std::wstring note(200, L'x'); // kept by the handler, read after the form is gone
+    action->OnExecute = [&seen, dialog, note](TObject*) {
+        delete dialog;
+        seen = note;
+    };
+    dialog->Show();
+    app->ProcessMessages();
+    SetForegroundWindow(dialog->Handle());
+    SendLeftClick(close->Handle(), POINT{50, 14});
+    ASSERT_TRUE(WaitFor([&] { return !seen.empty(); }));
+    EXPECT_EQ(seen, note);
+    EXPECT_TRUE(boxes.empty()) << "no error reached the error box";
+    // The program goes on: the main form's button still clicks.
+    int clicked = 0;
+    button->OnClick = [&](TObject*) { ++clicked; };
+    ASSERT_TRUE(RealClick([&] { return clicked == 1; }));
+    SetCursorPos(0, 0);
+}
+
 // A form read from a description: an image list whose picture comes before its size, an
 // action list naming it, an action inside the list with a handler of the form, and a button
 // naming the action.
