@@ -406,9 +406,25 @@ bool TCustomAction::Execute()
 
 // ---- action list ----
 
+namespace {
+
+std::vector<TActionList*>& LiveActionLists()
+{
+    static std::vector<TActionList*> lists;
+    return lists;
+}
+
+} // namespace
+
+TActionList::TActionList(TComponent* owner) : TComponent(owner)
+{
+    LiveActionLists().push_back(this);
+}
+
 TActionList::~TActionList()
 {
     Destroying();
+    std::erase(LiveActionLists(), this);
     SetImages(nullptr);
     for (TContainedAction* action : m_actions)
         action->m_actionList = nullptr;
@@ -490,6 +506,15 @@ void TActionList::UpdateActions()
     for (TContainedAction* action : actions)
         if (std::find(m_actions.begin(), m_actions.end(), action) != m_actions.end())
             action->Update();
+}
+
+void UpdateAllActionLists()
+{
+    // A handler may free lists: each is looked for again before its turn.
+    std::vector<TActionList*> lists = LiveActionLists();
+    for (TActionList* list : lists)
+        if (std::find(LiveActionLists().begin(), LiveActionLists().end(), list) != LiveActionLists().end())
+            list->UpdateActions();
 }
 
 void RegisterActionClasses()

@@ -272,7 +272,7 @@ public:
 // by their owners (the form, when read from a description).
 class TActionList : public TComponent {
 public:
-    explicit TActionList(TComponent* owner) : TComponent(owner) {}
+    explicit TActionList(TComponent* owner);
     ~TActionList() override;
     const wchar_t* ClassName() const override { return L"TActionList"; }
     static const TClassInfo* StaticProperties();
@@ -324,6 +324,10 @@ T* ResolveReference(TComponent* owner, const std::wstring& name, const wchar_t* 
                          found->ClassName() + L" is not " + kind);
     return typed;
 }
+
+// Runs the update handlers of the actions of every action list; the application does so
+// whenever its message queue runs empty.
+void UpdateAllActionLists();
 
 // Makes TAction, TActionList and TImageList creatable from stored descriptions.
 void RegisterActionClasses();

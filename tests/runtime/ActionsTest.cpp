@@ -291,6 +291,45 @@ TEST_F(ActionsTest, EitherSideMayBeFreedFirst)
     SetCursorPos(0, 0);
 }
 
+// Whenever the message loop finds its queue empty, the actions' update handlers run, and what
+// they set shows in the linked controls.
+TEST_F(ActionsTest, UpdateHandlersRunWhenTheQueueRunsEmpty)
+{
+    auto* list = new TActionList(form);
+    auto* action = new TAction(form);
+    action->SetActionList(list);
+    bool allow = false;
+    int updates = 0;
+    action->OnUpdate = [&](TObject*) {
+        ++updates;
+        action->SetEnabled(allow);
+    };
+    button->SetAction(action);
+    // The loop waits for messages; a timer's keep it from waiting for ever.
+    UINT_PTR timer = SetTimer(nullptr, 0, 10, nullptr);
+    auto loopUntil = [&](int count) {
+        DWORD start = GetTickCount();
+        while (updates < count && GetTickCount() - start < 2000)
+            app->HandleMessage();
+        return updates >= count;
+    };
+    ASSERT_TRUE(loopUntil(1));
+    EXPECT_FALSE(IsWindowEnabled(button->Handle()));
+    allow = true;
+    ASSERT_TRUE(loopUntil(updates + 1));
+    EXPECT_TRUE(IsWindowEnabled(button->Handle()));
+    KillTimer(nullptr, timer);
+    // Out of its list (the list is freed), the action is no longer updated.
+    delete list;
+    EXPECT_EQ(action->ActionList(), nullptr);
+    const int before = updates;
+    UINT_PTR again = SetTimer(nullptr, 0, 10, nullptr);
+    for (int i = 0; i < 3; ++i)
+        app->HandleMessage();
+    KillTimer(nullptr, again);
+    EXPECT_EQ(updates, before) << "an action in no list is not updated";
+}
+
 // A command may close what it belongs to: its handler frees the form that owns the action and
 // the clicked button, and the click ends cleanly; the handler's own state lasts to its end.
 TEST_F(ActionsTest, AnActionMayFreeTheFormThatOwnsIt)
