@@ -12,11 +12,6 @@ std::wstring ReferenceName(const TValue& value)
 
 // ---- image list ----
 
-TCustomImageList::~TCustomImageList()
-{
-    Destroying();
-}
-
 const TClassInfo* TCustomImageList::StaticProperties()
 {
     static const TClassInfo info = [] {
@@ -54,16 +49,6 @@ HIMAGELIST TCustomImageList::Handle()
     if (!m_list)
         m_list.reset(ImageList_Create(m_width, m_height, ILC_COLOR24 | ILC_MASK, 4, 4));
     return m_list.get();
-}
-
-void TCustomImageList::Clear()
-{
-    if (m_keys.empty())
-        return;
-    if (m_list)
-        ImageList_RemoveAll(m_list.get());
-    m_keys.clear();
-    Changed();
 }
 
 // Each image is copied out of the picture on its own, so a picture whose size is not a whole
@@ -161,12 +146,6 @@ UniqueBitmap TCustomImageList::ImageBitmap(int index) const
     FillRect(dc.get(), &all, key.get());
     ImageList_Draw(m_list.get(), index, dc.get(), 0, 0, ILD_TRANSPARENT);
     return out;
-}
-
-void TCustomImageList::Draw(HDC dc, int x, int y, int index) const
-{
-    if (m_list && index >= 0 && index < Count())
-        ImageList_Draw(m_list.get(), index, dc, x, y, ILD_TRANSPARENT);
 }
 
 void TCustomImageList::AddChangeListener(const void* key, std::function<void()> listener)

@@ -33,7 +33,6 @@ using UniqueImageList = UniqueHandle<HIMAGELIST, NullHandleTraits<HIMAGELIST, De
 class TCustomImageList : public TComponent {
 public:
     explicit TCustomImageList(TComponent* owner) : TComponent(owner) {}
-    ~TCustomImageList() override;
     const wchar_t* ClassName() const override { return L"TCustomImageList"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
@@ -50,7 +49,6 @@ public:
     // Cuts picture into images and adds them; the bottom-left pixel's colour is transparent.
     // Returns the index of the first image added, or -1 when the picture held none.
     int AddMasked(HBITMAP picture);
-    void Clear();
     // Sets the images from a picture (the stored "Bitmap" property): read during loading, the
     // picture is cut once the whole description, with the size, has been read.
     void SetBitmap(HBITMAP picture);
@@ -60,8 +58,6 @@ public:
     UniqueBitmap ImageBitmap(int index) const;
     // The colour that stands for transparency in ImageBitmap; CLR_INVALID out of range.
     COLORREF TransparentColor(int index) const;
-    // Draws the image transparently at (x, y).
-    void Draw(HDC dc, int x, int y, int index) const;
 
     // Who wants to hear of every change of the images; listeners are told by key.
     void AddChangeListener(const void* key, std::function<void()> listener);

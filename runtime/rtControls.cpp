@@ -1,8 +1,7 @@
 #include "rtControls.h"
 
-#include "rtActnList.h"
-
 #include "rtAccessibleName.h"
+#include "rtActnList.h"
 #include "rtExceptions.h"
 #include "rtForms.h"
 #include "rtGraphicsInfo.h"

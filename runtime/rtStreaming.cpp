@@ -319,6 +319,7 @@ void ReadComponentTree(TComponent& root, const TObjectDesc& desc, TRootReader& r
             try {
                 c->Loaded();
             } catch (...) {
+                // The error already on its way is the one to report.
             }
         }
         throw;
