@@ -195,10 +195,6 @@ bool TBasicActionLink::Execute()
     return m_action && m_action->Execute();
 }
 
-bool TBasicActionLink::Update()
-{
-    return m_action && m_action->Update();
-}
 
 void TActionLink::Change()
 {
@@ -246,11 +242,6 @@ bool TBasicAction::Update()
     TNotifyEvent handler = OnUpdate;
     handler(this);
     return true;
-}
-
-void TBasicAction::Change()
-{
-    ForEachLink([](TBasicActionLink* link) { link->Change(); });
 }
 
 TContainedAction::TContainedAction(TComponent* owner) : TBasicAction(owner)

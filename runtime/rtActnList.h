@@ -97,12 +97,10 @@ public:
     void SetAction(TBasicAction* action);
     // Runs the action; false when there is none or it did nothing.
     virtual bool Execute();
-    // Runs the action's update handler; false when there is none.
-    virtual bool Update();
 
 protected:
     friend class TBasicAction;
-    // The action changed as a whole (it was just linked, or its images changed).
+    // The client takes every setting of the action (it was just linked).
     virtual void Change() {}
     TBasicAction* m_action = nullptr;
 };
@@ -165,8 +163,6 @@ public:
     TNotifyEvent OnUpdate;
 
 protected:
-    // Tells every link that the action changed as a whole.
-    void Change();
     // Calls f for every link of the action; a link that goes away meanwhile is skipped.
     template <typename F> void ForEachLink(F f)
     {
