@@ -1013,3 +1013,29 @@ LRESULT TcxCustomButton::OnCloseUpMessage()
     Invalidate();
     return 0;
 }
+
+// ---- action link ----
+
+std::unique_ptr<TActionLink> TcxCustomButton::CreateActionLink()
+{
+    return std::make_unique<TcxButtonActionLink>(this);
+}
+
+void TcxButtonActionLink::SetChecked(bool v)
+{
+    m_button->SetDown(v);
+}
+
+void TcxButtonActionLink::SetImageIndex(int v)
+{
+    auto* action = dynamic_cast<TCustomAction*>(Action());
+    TCustomImageList* images = action ? action->Images() : nullptr;
+    if (v < 0 || !images)
+        return;
+    UniqueBitmap image = images->ImageBitmap(v);
+    if (!image)
+        return;
+    // One image of the list: the glyph holds no images for other states.
+    m_button->SetNumGlyphs(1);
+    m_button->SetGlyph(image.get());
+}

@@ -8,6 +8,7 @@
 #include "lookandfeel/cxLookAndFeelPainters.h"
 #include "lookandfeel/cxGraphics.h"
 #include "lookandfeel/cxLookAndFeels.h"
+#include "runtime/rtActnList.h"
 #include "runtime/rtMenus.h"
 #include "runtime/rtStdCtrls.h"
 
@@ -206,6 +207,7 @@ public:
 
 protected:
     DWORD ButtonStyle() const override { return BS_OWNERDRAW; }
+    std::unique_ptr<TActionLink> CreateActionLink() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
@@ -265,6 +267,20 @@ private:
     void PaintGlyph(HDC dc, const RECT& at, TcxButtonState state);
     void DrawCaption(HDC dc, RECT r, TcxButtonState state, TcxCustomLookAndFeelPainterClass painter,
                      TColor text);
+};
+
+// Keeps a button in step with its action: the caption, the enabled state, the image of the
+// action's list as the glyph (no image, or none in the list, leaves the glyph as it is) and
+// the check mark as the down state (as far as the button may be down: only in a group).
+class TcxButtonActionLink : public TButtonActionLink {
+public:
+    explicit TcxButtonActionLink(TcxCustomButton* client) : TButtonActionLink(client), m_button(client) {}
+    const wchar_t* ClassName() const override { return L"TcxButtonActionLink"; }
+    void SetChecked(bool v) override;
+    void SetImageIndex(int v) override;
+
+private:
+    TcxCustomButton* m_button;
 };
 
 class TcxButton : public TcxCustomButton {

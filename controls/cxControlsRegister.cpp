@@ -4,6 +4,7 @@
 #include "controls/cxGroupBox.h"
 #include "controls/cxLabel.h"
 #include "controls/cxProgressBar.h"
+#include "runtime/rtActnList.h"
 #include "runtime/rtMenus.h"
 
 void RegisterDisplayControlClasses()
@@ -15,4 +16,6 @@ void RegisterDisplayControlClasses()
     RegisterComponentClass(L"TcxButton", [](TComponent* o) -> TComponent* { return new TcxButton(o); });
     // Drop-down buttons name their menus in the same description.
     RegisterMenuClasses();
+    // Buttons name their actions, action lists their image lists, in the same description.
+    RegisterActionClasses();
 }

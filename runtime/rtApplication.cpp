@@ -1,5 +1,6 @@
 #include "rtApplication.h"
 
+#include "rtActnList.h"
 #include "rtExceptions.h"
 
 #include <commctrl.h>
@@ -111,9 +112,20 @@ bool TApplication::ProcessMessage(MSG& msg)
     return true;
 }
 
+void TApplication::Idle()
+{
+    try {
+        UpdateAllActionLists();
+    } catch (...) {
+        HandleException(std::current_exception());
+    }
+}
+
 bool TApplication::HandleMessage()
 {
     MSG msg;
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE))
+        Idle();
     BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got <= 0) {
         m_terminated = true;

@@ -59,6 +59,8 @@ public:
 
 private:
     bool ProcessMessage(MSG& msg);
+    // The queue ran empty: actions bring their settings up to date before the wait.
+    void Idle();
 
     TCustomForm* m_mainForm = nullptr;
     std::wstring m_title;

@@ -1,6 +1,7 @@
 #include "rtControls.h"
 
 #include "rtAccessibleName.h"
+#include "rtActnList.h"
 #include "rtExceptions.h"
 #include "rtForms.h"
 #include "rtGraphicsInfo.h"
@@ -87,6 +88,7 @@ TWinControl::~TWinControl()
     DestroyHandle();
     if (m_parent)
         m_parent->RemoveControl(this);
+    m_actionLink.reset();
 }
 
 const TClassInfo* TWinControl::StaticProperties()
@@ -123,6 +125,17 @@ const TClassInfo* TWinControl::StaticProperties()
             {{L"akLeft", akLeft}, {L"akTop", akTop}, {L"akRight", akRight}, {L"akBottom", akBottom}},
             &TWinControl::SetAnchors, &TWinControl::Anchors);
         ci.AddObject<TWinControl, TSizeConstraints>(L"Constraints", &TWinControl::Constraints);
+        ci.AddString<TWinControl>(L"Hint", &TWinControl::SetHint, &TWinControl::Hint);
+        ci.Add({L"Action",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<TWinControl&>(o).SetActionName(ReferenceName(v));
+                },
+                [](const TPersistent& o) {
+                    TBasicAction* a = static_cast<const TWinControl&>(o).Action();
+                    return TValue::Id(a ? a->Name() : L"nil");
+                },
+                {},
+                {}});
         ci.AddEvent<TWinControl, TNotifyEvent>(L"OnClick", &TWinControl::OnClick);
         ci.AddEvent<TWinControl, TNotifyEvent>(L"OnResize", &TWinControl::OnResize);
         return ci;
@@ -523,8 +536,53 @@ void TWinControl::FocusLeft()
 
 void TWinControl::Click()
 {
-    if (OnClick)
+    if (OnClick) {
         CallHandler([this] { OnClick(this); });
+        return;
+    }
+    // The handler may free the control: the link is not touched after it ran.
+    if (m_actionLink && m_actionLink->Action()) {
+        TActionLink* link = m_actionLink.get();
+        CallHandler([link] { link->Execute(); });
+    }
+}
+
+TBasicAction* TWinControl::Action() const
+{
+    return m_actionLink ? m_actionLink->Action() : nullptr;
+}
+
+void TWinControl::SetAction(TBasicAction* action)
+{
+    if (!action) {
+        m_actionLink.reset();
+        return;
+    }
+    if (!m_actionLink)
+        m_actionLink = CreateActionLink();
+    m_actionLink->SetAction(action);
+}
+
+std::unique_ptr<TActionLink> TWinControl::CreateActionLink()
+{
+    return std::make_unique<TControlActionLink>(this);
+}
+
+void TWinControl::SetActionName(const std::wstring& name)
+{
+    m_actionName = name;
+    if (!IsLoading())
+        Loaded();
+}
+
+void TWinControl::Loaded()
+{
+    TComponent::Loaded();
+    if (m_actionName.empty())
+        return;
+    std::wstring name = std::move(m_actionName);
+    m_actionName.clear();
+    SetAction(ResolveReference<TBasicAction>(Owner(), name, L"Action", L"an action"));
 }
 
 void TWinControl::CallHandler(const std::function<void()>& handler)

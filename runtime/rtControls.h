@@ -79,6 +79,8 @@ struct TCreateParams {
 };
 
 class TCustomForm;
+class TBasicAction;
+class TActionLink;
 
 class TWinControl : public TComponent {
 public:
@@ -177,7 +179,18 @@ public:
     // a paint, a change of size. A control that keeps a copy of its parent's picture compares it.
     unsigned PictureGeneration() const noexcept { return m_pictureGeneration; }
 
+    // Runs OnClick when it is set, else executes the action (when there is one).
     virtual void Click();
+    // The action the control follows: it takes the action's caption, enabled state, hint and
+    // visibility now and whenever they change. Not owned; freeing the action ends the link.
+    TBasicAction* Action() const;
+    void SetAction(TBasicAction* action);
+    // A description names the action; it is looked up among the owner's components once
+    // loading ends (a component that is no action is refused).
+    void SetActionName(const std::wstring& name);
+    const std::wstring& Hint() const noexcept { return m_hint; }
+    void SetHint(const std::wstring& value) { m_hint = value; }
+    void Loaded() override;
     // Dialog keys (Return, Escape) offered by the form before the focused control sees
     // them; answer true to consume the key. focused tells whether this control has the focus.
     virtual bool HandleDialogKey(WPARAM key, bool focused) { return false; }
@@ -216,6 +229,9 @@ protected:
     virtual void VisibleChanged() {}
     virtual void FocusEntered();
     virtual void FocusLeft();
+    // The link that keeps the control in step with its action; controls that show more of an
+    // action (a check mark, an image) make links of their own.
+    virtual std::unique_ptr<TActionLink> CreateActionLink();
     // Fires a user handler: errors go to the application's error box, and a close that a
     // handler asks for waits until the outermost handler has returned.
     void CallHandler(const std::function<void()>& handler);
@@ -249,6 +265,9 @@ private:
     bool m_enabled = true;
     std::wstring m_text;
     std::wstring m_accessibleName;
+    std::wstring m_hint;
+    std::unique_ptr<TActionLink> m_actionLink;
+    std::wstring m_actionName; // named by a description, resolved when loading ends
     TFont m_font;
     UniqueFont m_nativeFont; // the font handed to a platform control
     bool m_parentFont = true;

@@ -1,5 +1,6 @@
 #include "rtStdCtrls.h"
 
+#include "rtActnList.h"
 #include "rtForms.h"
 
 #include <commctrl.h>
@@ -144,6 +145,11 @@ TNativeButton::TNativeButton(TComponent* owner) : TWinControl(owner)
 {
     SetTabStop(true);
     SetBounds(0, 0, 75, 25);
+}
+
+std::unique_ptr<TActionLink> TNativeButton::CreateActionLink()
+{
+    return std::make_unique<TButtonActionLink>(this);
 }
 
 void TNativeButton::CreateParams(TCreateParams& params)

@@ -77,6 +77,7 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     // The platform button style: a push button, or the default push button.
     virtual DWORD ButtonStyle() const { return m_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON; }
+    std::unique_ptr<TActionLink> CreateActionLink() override;
 
 private:
     bool m_default = false;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cwctype>
+#include <exception>
 
 namespace {
 
@@ -314,12 +315,28 @@ void ReadComponentTree(TComponent& root, const TObjectDesc& desc, TRootReader& r
         ApplyProperties(root, desc, reader);
         ReadChildren(root, root, desc, reader, loaded);
     } catch (...) {
-        for (TComponent* c : loaded)
-            c->Loaded();
+        for (TComponent* c : loaded) {
+            try {
+                c->Loaded();
+            } catch (...) {
+                // The error already on its way is the one to report.
+            }
+        }
         throw;
     }
-    for (TComponent* c : loaded)
-        c->Loaded();
+    // Every component ends its loading even when one of them refuses a reference; the first
+    // refusal is then raised.
+    std::exception_ptr first;
+    for (TComponent* c : loaded) {
+        try {
+            c->Loaded();
+        } catch (...) {
+            if (!first)
+                first = std::current_exception();
+        }
+    }
+    if (first)
+        std::rethrow_exception(first);
 }
 
 std::wstring LoadTextResource(const wchar_t* name)
