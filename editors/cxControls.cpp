@@ -10,43 +10,6 @@
 
 namespace {
 
-TValue LookAndFeelKindName(const TPersistent& o);
-
-const TEnumNames kKinds{{L"lfFlat", lfFlat},
-                        {L"lfStandard", lfStandard},
-                        {L"lfUltraFlat", lfUltraFlat},
-                        {L"lfOffice11", lfOffice11}};
-
-TValue LookAndFeelKindName(const TPersistent& o)
-{
-    int k = static_cast<const TcxLookAndFeel&>(o).Kind();
-    for (auto& [n, v] : kKinds)
-        if (v == k)
-            return TValue::Id(n);
-    return TValue::Int(k);
-}
-
-// Look-and-feel settings as stored descriptions name them.
-const TClassInfo* LookAndFeelProperties()
-{
-    static const TClassInfo* info = [] {
-        static TClassInfo ci(L"TcxLookAndFeel", nullptr);
-        ci.Add({L"Kind",
-                [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<TcxLookAndFeel&>(o).SetKind(
-                        static_cast<TcxLookAndFeelKind>(ValueToEnum(v, kKinds)));
-                },
-                &LookAndFeelKindName,
-                {},
-                {}});
-        ci.AddBool<TcxLookAndFeel>(L"NativeStyle", &TcxLookAndFeel::SetNativeStyle,
-                                   &TcxLookAndFeel::NativeStyle);
-        RegisterExternalProperties(typeid(TcxLookAndFeel), &ci);
-        return &ci;
-    }();
-    return info;
-}
-
 std::map<UINT_PTR, TcxTimer*>& RunningTimers()
 {
     static std::map<UINT_PTR, TcxTimer*> timers;
@@ -97,7 +60,6 @@ HWND TimerWindow()
 
 TcxControl::TcxControl(TComponent* owner) : TWinControl(owner), m_lookAndFeel(this)
 {
-    LookAndFeelProperties();
     m_lookAndFeel.OnChanged = [this](TcxLookAndFeel*, TcxLookAndFeelValues) {
         if (!IsDestroying())
             LookAndFeelChanged();
@@ -114,8 +76,7 @@ const TClassInfo* TcxControl::StaticProperties()
 {
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxControl", TWinControl::StaticProperties());
-        LookAndFeelProperties();
-        ci.AddObject<TcxControl, TcxLookAndFeel>(L"LookAndFeel", &TcxControl::LookAndFeel);
+            ci.AddObject<TcxControl, TcxLookAndFeel>(L"LookAndFeel", &TcxControl::LookAndFeel);
         return ci;
     }();
     return &info;

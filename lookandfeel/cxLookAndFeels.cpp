@@ -4,6 +4,8 @@
 #include "dxOffice11.h"
 #include "dxThemeManager.h"
 
+#include "runtime/rtTypInfo.h"
+
 // ---- system colour listener ----
 
 namespace {
@@ -158,8 +160,51 @@ int LookAndFeelControllerCount() { return g_controllerCount; }
 
 // ---- TcxLookAndFeel ----
 
+namespace {
+
+TValue LookAndFeelKindName(const TPersistent& o);
+
+const TEnumNames kKinds{{L"lfFlat", lfFlat},
+                        {L"lfStandard", lfStandard},
+                        {L"lfUltraFlat", lfUltraFlat},
+                        {L"lfOffice11", lfOffice11}};
+
+TValue LookAndFeelKindName(const TPersistent& o)
+{
+    int k = static_cast<const TcxLookAndFeel&>(o).Kind();
+    for (auto& [n, v] : kKinds)
+        if (v == k)
+            return TValue::Id(n);
+    return TValue::Int(k);
+}
+
+} // namespace
+
+// Registered by the first look-and-feel made, so that any control that carries one loads its
+// settings from a description.
+const TClassInfo* TcxLookAndFeel::StaticProperties()
+{
+    static const TClassInfo* info = [] {
+        static TClassInfo ci(L"TcxLookAndFeel", nullptr);
+        ci.Add({L"Kind",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<TcxLookAndFeel&>(o).SetKind(
+                        static_cast<TcxLookAndFeelKind>(ValueToEnum(v, kKinds)));
+                },
+                &LookAndFeelKindName,
+                {},
+                {}});
+        ci.AddBool<TcxLookAndFeel>(L"NativeStyle", &TcxLookAndFeel::SetNativeStyle,
+                                   &TcxLookAndFeel::NativeStyle);
+        RegisterExternalProperties(typeid(TcxLookAndFeel), &ci);
+        return &ci;
+    }();
+    return info;
+}
+
 TcxLookAndFeel::TcxLookAndFeel(TPersistent* owner) : m_owner(owner)
 {
+    StaticProperties();
     Init();
     if (TcxLookAndFeel* root = GlobalLookAndFeel()) {
         root->AddListener(static_cast<IcxLookAndFeelChangeListener*>(this));

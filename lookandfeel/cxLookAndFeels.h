@@ -74,6 +74,8 @@ public:
     explicit TcxLookAndFeel(TPersistent* owner);
     ~TcxLookAndFeel() override;
     const wchar_t* ClassName() const override { return L"TcxLookAndFeel"; }
+    // The settings as stored descriptions name them.
+    static const TClassInfo* StaticProperties();
     // Copies assigned values, assigned data and the master of another look-and-feel.
     void Assign(const TPersistent* source) override;
 

@@ -1,6 +1,7 @@
 #include "LafTestSupport.h"
 
 #include "lookandfeel/cxLookAndFeels.h"
+#include "runtime/rtTypInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -102,6 +103,22 @@ TEST_F(LookAndFeelTest, KindTableGivesEachKindItsPainter)
         lf.SetKind(kind);
         EXPECT_EQ(lf.ActivePainter(), painter) << kind;
     }
+}
+
+// Any control that carries a look-and-feel (not only the editors) reads it from a description
+// by these names; this test program makes no editor at all.
+TEST_F(LookAndFeelTest, DescriptionsSetTheKindAndNativeStyleByName)
+{
+    const std::pair<const wchar_t*, TcxLookAndFeelKind> names[] = {
+        {L"lfFlat", lfFlat}, {L"lfStandard", lfStandard}, {L"lfUltraFlat", lfUltraFlat}, {L"lfOffice11", lfOffice11}};
+    TcxLookAndFeel lf(nullptr);
+    for (auto [name, kind] : names) {
+        SetPropertyByName(lf, L"Kind", TValue::Id(name));
+        EXPECT_EQ(lf.Kind(), kind) << name;
+        EXPECT_EQ(GetPropertyByName(lf, L"Kind").text, name);
+    }
+    SetPropertyByName(lf, L"NativeStyle", TValue::Id(L"True"));
+    EXPECT_TRUE(lf.AssignedValues() & lfvSet(lfvNativeStyle));
 }
 
 TEST_F(LookAndFeelTest, NativeStyleNeedsActiveVisualStyles)
