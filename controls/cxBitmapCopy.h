@@ -25,11 +25,13 @@ inline std::unique_ptr<TcxBitmap> CopyBitmap(HBITMAP bitmap)
     bi.bmiHeader.biBitCount = 32;
     std::vector<DWORD> bits(static_cast<size_t>(info.bmWidth) * static_cast<size_t>(info.bmHeight));
     HDC screen = GetDC(nullptr);
-    int rows = GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), bits.data(), &bi, DIB_RGB_COLORS);
+    int rows =
+        GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), bits.data(), &bi, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     if (rows > 0)
-        SetDIBitsToDevice(copy->DC(), 0, 0, static_cast<DWORD>(info.bmWidth), static_cast<DWORD>(info.bmHeight), 0, 0,
-                          0, static_cast<UINT>(info.bmHeight), bits.data(), &bi, DIB_RGB_COLORS);
+        SetDIBitsToDevice(copy->DC(), 0, 0, static_cast<DWORD>(info.bmWidth),
+                          static_cast<DWORD>(info.bmHeight), 0, 0, 0, static_cast<UINT>(info.bmHeight),
+                          bits.data(), &bi, DIB_RGB_COLORS);
     return copy;
 }
 

@@ -410,7 +410,8 @@ TcxButtonState TcxCustomButton::PaintState(bool pressed) const
     // The default look: focused, or the form's default button while no other button has the focus.
     if (!m_speedButtonOptions.CanBeFocused())
         return cxbsNormal;
-    bool focused = m_drawnFocus >= 0 ? m_drawnFocus != 0 : self->HandleAllocated() && GetFocus() == self->Handle();
+    bool focused =
+        m_drawnFocus >= 0 ? m_drawnFocus != 0 : self->HandleAllocated() && GetFocus() == self->Handle();
     if (focused)
         return cxbsDefault;
     if (Default()) {
@@ -693,7 +694,8 @@ bool PaintsStraightInto(HDC dc)
     if (GetObjectType(dc) != OBJ_MEMDC || GetMapMode(dc) != MM_TEXT || GetGraphicsMode(dc) != GM_COMPATIBLE)
         return false;
     BITMAP bm{};
-    return GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof(bm), &bm) == sizeof(bm) && bm.bmBitsPixel == 32;
+    return GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof(bm), &bm) == sizeof(bm) &&
+           bm.bmBitsPixel == 32;
 }
 
 } // namespace

@@ -530,7 +530,8 @@ void PaintGlossyBar(HDC dc, RECT r, TColor colour, TcxGlossyKind kind, bool vert
 // its dozen gradients cost more than the rest of the bar. Rectangles of 9 pixels or more each
 // way hold all of the look's bands (on smaller ones the bands reach past the rectangle), so
 // only those are kept; copying the picture is clipped as drawing it would be.
-void TcxCustomProgressBar::PaintGlossy(HDC dc, const RECT& r, TColor colour, TcxGlossyKind kind, bool vertical)
+void TcxCustomProgressBar::PaintGlossy(HDC dc, const RECT& r, TColor colour, TcxGlossyKind kind,
+                                       bool vertical)
 {
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (w < 9 || h < 9) {
@@ -539,8 +540,8 @@ void TcxCustomProgressBar::PaintGlossy(HDC dc, const RECT& r, TColor colour, Tcx
     }
     GlossyPicture& picture = m_glossy[kind == TcxGlossyKind::Bar ? 0 : 1];
     const COLORREF rgb = ColorToRGB(colour);
-    if (!picture.bitmap || picture.bitmap->Width() != w || picture.bitmap->Height() != h || picture.colour != rgb ||
-        picture.vertical != vertical) {
+    if (!picture.bitmap || picture.bitmap->Width() != w || picture.bitmap->Height() != h ||
+        picture.colour != rgb || picture.vertical != vertical) {
         picture.bitmap = std::make_unique<TcxBitmap>(w, h, 32);
         PaintGlossyBar(picture.bitmap->DC(), {0, 0, w, h}, colour, kind, vertical);
         picture.colour = rgb;
@@ -763,9 +764,7 @@ void TcxCustomProgressBar::PaintFill(HDC dc, const RECT& f)
         }
         break;
     case cxbsAnimation:
-    case cxbsAnimationLEDs:
-        PaintGlossy(dc, f, p->BeginColor(), TcxGlossyKind::Bar, vertical);
-        break;
+    case cxbsAnimationLEDs: PaintGlossy(dc, f, p->BeginColor(), TcxGlossyKind::Bar, vertical); break;
     }
     bool leds = (p->BarStyle() & 1) != 0;
     if (!leds && p->BarStyle() < cxbsBitmap && p->BarBevelOuter() != cxbvNone) {
@@ -866,7 +865,8 @@ void TcxCustomProgressBar::PaintContent(HDC dc)
     // A paint that covers the whole bar gives the frames of a running animation their base.
     RECT clipBox{}, barInClip{};
     const bool keepFrames = FramesWanted() && GetClipBox(dc, &clipBox) != ERROR &&
-                            IntersectRect(&barInClip, &clipBox, &m_barArea) && EqualRect(&barInClip, &m_barArea);
+                            IntersectRect(&barInClip, &clipBox, &m_barArea) &&
+                            EqualRect(&barInClip, &m_barArea);
     DropFrames();
     if (HasArea(f)) {
         SaveDCGuard saved(dc);
@@ -899,8 +899,8 @@ void TcxCustomProgressBar::ClipToFill(HDC dc, const RECT& f)
     if (!m_fillClip || !(key == m_fillClipKey)) {
         m_fillClip.reset(CreateRectRgnIndirect(&f));
         if (round) {
-            UniqueRegion corners(
-                CreateRoundRectRgn(m_barArea.left, m_barArea.top, m_barArea.right + 1, m_barArea.bottom + 1, 2, 2));
+            UniqueRegion corners(CreateRoundRectRgn(m_barArea.left, m_barArea.top, m_barArea.right + 1,
+                                                    m_barArea.bottom + 1, 2, 2));
             CombineRgn(m_fillClip.get(), m_fillClip.get(), corners.get(), RGN_AND);
         }
         auto cut = [&](const RECT& gap) {
@@ -1038,8 +1038,9 @@ void TcxCustomProgressBar::ShowNextFrame()
         bi.bmiHeader.biCompression = BI_RGB;
         if (!m_screenDC)
             m_screenDC = GetDC(Handle());
-        SetDIBitsToDevice(m_screenDC, m_barArea.left, m_barArea.top, static_cast<DWORD>(w), static_cast<DWORD>(h), 0,
-                          0, 0, static_cast<UINT>(h), frame->data(), &bi, DIB_RGB_COLORS);
+        SetDIBitsToDevice(m_screenDC, m_barArea.left, m_barArea.top, static_cast<DWORD>(w),
+                          static_cast<DWORD>(h), 0, 0, 0, static_cast<UINT>(h), frame->data(), &bi,
+                          DIB_RGB_COLORS);
         return;
     }
     InvalidateRect(Handle(), &m_barArea, FALSE);

@@ -271,8 +271,8 @@ private:
         bool vertical = false, round = false;
         bool operator==(const FillClipKey& o) const noexcept
         {
-            return EqualRect(&fill, &o.fill) && EqualRect(&bar, &o.bar) && led == o.led && vertical == o.vertical &&
-                   round == o.round;
+            return EqualRect(&fill, &o.fill) && EqualRect(&bar, &o.bar) && led == o.led &&
+                   vertical == o.vertical && round == o.round;
         }
     };
     UniqueRegion m_fillClip;

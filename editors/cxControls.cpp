@@ -76,7 +76,7 @@ const TClassInfo* TcxControl::StaticProperties()
 {
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxControl", TWinControl::StaticProperties());
-            ci.AddObject<TcxControl, TcxLookAndFeel>(L"LookAndFeel", &TcxControl::LookAndFeel);
+        ci.AddObject<TcxControl, TcxLookAndFeel>(L"LookAndFeel", &TcxControl::LookAndFeel);
         return ci;
     }();
     return &info;

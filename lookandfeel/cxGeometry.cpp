@@ -18,7 +18,10 @@ RECT RectIntersection(const RECT& a, const RECT& b)
     return r;
 }
 
-RECT RectInflated(const RECT& r, int dx, int dy) { return RectInflated(r, dx, dy, dx, dy); }
+RECT RectInflated(const RECT& r, int dx, int dy)
+{
+    return RectInflated(r, dx, dy, dx, dy);
+}
 
 RECT RectInflated(const RECT& r, int dLeft, int dTop, int dRight, int dBottom)
 {
@@ -30,14 +33,35 @@ RECT RectFromBounds(int left, int top, int width, int height)
     return RECT{left, top, left + width, top + height};
 }
 
-RECT RectWithHeight(const RECT& r, int height) { return RECT{r.left, r.top, r.right, r.top + height}; }
-RECT RectWithWidth(const RECT& r, int width) { return RECT{r.left, r.top, r.left + width, r.bottom}; }
-RECT RectWithLeft(const RECT& r, int x, int width) { return RECT{x, r.top, x + width, r.bottom}; }
-RECT RectWithLeft(const RECT& r, int x) { return RectWithLeft(r, x, RectWidth(r)); }
-RECT RectWithRight(const RECT& r, int x, int width) { return RECT{x - width, r.top, x, r.bottom}; }
-RECT RectWithRight(const RECT& r, int x) { return RectWithRight(r, x, RectWidth(r)); }
+RECT RectWithHeight(const RECT& r, int height)
+{
+    return RECT{r.left, r.top, r.right, r.top + height};
+}
+RECT RectWithWidth(const RECT& r, int width)
+{
+    return RECT{r.left, r.top, r.left + width, r.bottom};
+}
+RECT RectWithLeft(const RECT& r, int x, int width)
+{
+    return RECT{x, r.top, x + width, r.bottom};
+}
+RECT RectWithLeft(const RECT& r, int x)
+{
+    return RectWithLeft(r, x, RectWidth(r));
+}
+RECT RectWithRight(const RECT& r, int x, int width)
+{
+    return RECT{x - width, r.top, x, r.bottom};
+}
+RECT RectWithRight(const RECT& r, int x)
+{
+    return RectWithRight(r, x, RectWidth(r));
+}
 
-POINT RectCenterPoint(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+POINT RectCenterPoint(const RECT& r)
+{
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
 
 RECT RectCentered(const RECT& r, int width, int height)
 {
@@ -58,7 +82,10 @@ RECT RectOffset(const RECT& r, POINT p, bool add)
     return RECT{r.left + s * p.x, r.top + s * p.y, r.right + s * p.x, r.bottom + s * p.y};
 }
 
-RECT RectOffset(const RECT& r, int dx, int dy) { return RectOffset(r, POINT{dx, dy}, true); }
+RECT RectOffset(const RECT& r, int dx, int dy)
+{
+    return RectOffset(r, POINT{dx, dy}, true);
+}
 
 POINT PointOffset(POINT p, int dx, int dy, bool add)
 {
@@ -66,7 +93,10 @@ POINT PointOffset(POINT p, int dx, int dy, bool add)
     return POINT{p.x + s * dx, p.y + s * dy};
 }
 
-POINT PointNegated(POINT p) { return POINT{-p.x, -p.y}; }
+POINT PointNegated(POINT p)
+{
+    return POINT{-p.x, -p.y};
+}
 
 RECT ExtendRectBy(const RECT& r, const RECT& e)
 {

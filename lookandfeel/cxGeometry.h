@@ -4,14 +4,26 @@
 
 #include <windows.h>
 
-inline int RectWidth(const RECT& r) { return r.right - r.left; }
-inline int RectHeight(const RECT& r) { return r.bottom - r.top; }
-inline bool RectIsEmpty(const RECT& r) { return !(r.left < r.right && r.top < r.bottom); }
+inline int RectWidth(const RECT& r)
+{
+    return r.right - r.left;
+}
+inline int RectHeight(const RECT& r)
+{
+    return r.bottom - r.top;
+}
+inline bool RectIsEmpty(const RECT& r)
+{
+    return !(r.left < r.right && r.top < r.bottom);
+}
 inline bool RectsEqual(const RECT& a, const RECT& b)
 {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
-inline RECT MakeRect(int l, int t, int r, int b) { return RECT{l, t, r, b}; }
+inline RECT MakeRect(int l, int t, int r, int b)
+{
+    return RECT{l, t, r, b};
+}
 
 // The common part of two rectangles; (0, 0, 0, 0) and false when it has no area.
 bool RectIntersection(const RECT& a, const RECT& b, RECT& result);

@@ -13,10 +13,12 @@ UINT cxTextFlagsToDrawTextFlags(TcxTextFlags flags)
     static constexpr struct {
         TcxTextFlags flag;
         UINT dt;
-    } kMap[] = {{tfAlignLeft, DT_LEFT},         {tfAlignRight, DT_RIGHT},     {tfAlignCenter, DT_CENTER},
-                {tfAlignTop, DT_TOP},           {tfAlignBottom, DT_BOTTOM},   {tfAlignMiddle, DT_VCENTER},
-                {tfSingleLine, DT_SINGLELINE},  {tfNoClip, DT_NOCLIP},        {tfExpandTabs, DT_EXPANDTABS},
-                {tfEndEllipsis, DT_END_ELLIPSIS}, {tfMeasureOnly, DT_CALCRECT}, {tfPathEllipsis, DT_PATH_ELLIPSIS}};
+    } kMap[] = {{tfAlignLeft, DT_LEFT},        {tfAlignRight, DT_RIGHT},
+                {tfAlignCenter, DT_CENTER},    {tfAlignTop, DT_TOP},
+                {tfAlignBottom, DT_BOTTOM},    {tfAlignMiddle, DT_VCENTER},
+                {tfSingleLine, DT_SINGLELINE}, {tfNoClip, DT_NOCLIP},
+                {tfExpandTabs, DT_EXPANDTABS}, {tfEndEllipsis, DT_END_ELLIPSIS},
+                {tfMeasureOnly, DT_CALCRECT},  {tfPathEllipsis, DT_PATH_ELLIPSIS}};
     UINT dt = 0;
     for (const auto& m : kMap)
         if (flags & m.flag)
@@ -39,9 +41,18 @@ TcxRegion::TcxRegion() : m_handle(CreateRectRgn(0, 0, 0, 0)) {}
 TcxRegion::TcxRegion(HRGN handle) : m_handle(handle) {}
 TcxRegion::TcxRegion(const RECT& r) : m_handle(CreateRectRgnIndirect(&r)) {}
 
-std::unique_ptr<TcxRegion> TcxRegion::CreateFromHandle(HRGN handle) { return std::make_unique<TcxRegion>(handle); }
-std::unique_ptr<TcxRegion> TcxRegion::CreateFromRect(const RECT& r) { return std::make_unique<TcxRegion>(r); }
-std::unique_ptr<TcxRegion> TcxRegion::CreateEmpty() { return std::make_unique<TcxRegion>(); }
+std::unique_ptr<TcxRegion> TcxRegion::CreateFromHandle(HRGN handle)
+{
+    return std::make_unique<TcxRegion>(handle);
+}
+std::unique_ptr<TcxRegion> TcxRegion::CreateFromRect(const RECT& r)
+{
+    return std::make_unique<TcxRegion>(r);
+}
+std::unique_ptr<TcxRegion> TcxRegion::CreateEmpty()
+{
+    return std::make_unique<TcxRegion>();
+}
 
 std::unique_ptr<TcxRegion> TcxRegion::CreateRounded(const RECT& r, int ellipseWidth, int ellipseHeight)
 {
@@ -77,7 +88,10 @@ bool TcxRegion::SameAs(const TcxRegion& other) const
     return EqualRgn(m_handle.get(), other.Handle()) != FALSE;
 }
 
-void TcxRegion::MoveBy(int dx, int dy) { OffsetRgn(m_handle.get(), dx, dy); }
+void TcxRegion::MoveBy(int dx, int dy)
+{
+    OffsetRgn(m_handle.get(), dx, dy);
+}
 
 // ---- TcxCanvas ----
 
@@ -94,7 +108,10 @@ POINT TcxCanvas::WindowOrigin() const
     return p;
 }
 
-void TcxCanvas::SetWindowOrigin(POINT p) const { SetWindowOrgEx(Handle(), p.x, p.y, nullptr); }
+void TcxCanvas::SetWindowOrigin(POINT p) const
+{
+    SetWindowOrgEx(Handle(), p.x, p.y, nullptr);
+}
 
 POINT TcxCanvas::ViewportOrigin() const
 {
@@ -109,9 +126,18 @@ POINT TcxCanvas::DeviceOrigin() const
     return POINT{v.x - w.x, v.y - w.y};
 }
 
-void TcxCanvas::PutPixel(int x, int y, TColor color) { m_canvas->SetPixel(x, y, color); }
-void TcxCanvas::MoveTo(int x, int y) { m_canvas->MoveTo(x, y); }
-void TcxCanvas::LineTo(int x, int y) { m_canvas->LineTo(x, y); }
+void TcxCanvas::PutPixel(int x, int y, TColor color)
+{
+    m_canvas->SetPixel(x, y, color);
+}
+void TcxCanvas::MoveTo(int x, int y)
+{
+    m_canvas->MoveTo(x, y);
+}
+void TcxCanvas::LineTo(int x, int y)
+{
+    m_canvas->LineTo(x, y);
+}
 void TcxCanvas::Polygon(const std::vector<POINT>& points)
 {
     m_canvas->Polygon(points.data(), static_cast<int>(points.size()));
@@ -156,7 +182,10 @@ void TcxCanvas::FillRectColor(const RECT& r, TColor color)
 }
 
 namespace {
-int FloorDiv(int a, int b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0); }
+int FloorDiv(int a, int b)
+{
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
+}
 } // namespace
 
 void TcxCanvas::FillRectTiled(const RECT& r, const TcxBitmap* bitmap, bool excludeRect)
@@ -194,11 +223,13 @@ void TcxCanvas::FrameRectBorders(const RECT& r, TColor color, int width, TcxBord
     if (borders & cxBorder(bLeft))
         FillRectTiled(RECT{r.left, r.top, std::min(r.left + width, r.right), r.bottom}, nullptr, excludeRect);
     if (borders & cxBorder(bRight))
-        FillRectTiled(RECT{std::max(r.right - width, r.left), r.top, r.right, r.bottom}, nullptr, excludeRect);
+        FillRectTiled(RECT{std::max(r.right - width, r.left), r.top, r.right, r.bottom}, nullptr,
+                      excludeRect);
     if (borders & cxBorder(bTop))
         FillRectTiled(RECT{r.left, r.top, r.right, std::min(r.top + width, r.bottom)}, nullptr, excludeRect);
     if (borders & cxBorder(bBottom))
-        FillRectTiled(RECT{r.left, std::max(r.bottom - width, r.top), r.right, r.bottom}, nullptr, excludeRect);
+        FillRectTiled(RECT{r.left, std::max(r.bottom - width, r.top), r.right, r.bottom}, nullptr,
+                      excludeRect);
 }
 
 void TcxCanvas::DrawTwoToneFrame(const RECT& r, TColor c1, TColor c2, TcxBorders borders, int width)
@@ -262,7 +293,10 @@ void TcxCanvas::DrawImageListItem(HIMAGELIST images, int x, int y, int index, bo
         ImageList_DrawEx(images, index, Handle(), x, y, 0, 0, CLR_NONE, CLR_DEFAULT, ILD_BLEND50);
 }
 
-SIZE TcxCanvas::TextSize(const std::wstring& text) { return m_canvas->TextExtent(text); }
+SIZE TcxCanvas::TextSize(const std::wstring& text)
+{
+    return m_canvas->TextExtent(text);
+}
 
 int TcxCanvas::FontTextHeight(const TFont& font)
 {
@@ -291,8 +325,9 @@ void TcxCanvas::MeasureTextRect(const std::wstring& text, RECT& r, TcxTextFlags 
     r = RectOffset(calc, dx, dy);
 }
 
-void TcxCanvas::AlignTextBlockVertically(RECT& r, const std::wstring& text, bool endEllipsis, bool wordBreakOnly,
-                                         bool enabled, bool showPrefix, bool wordWrap, TcxVertTextAlign mode)
+void TcxCanvas::AlignTextBlockVertically(RECT& r, const std::wstring& text, bool endEllipsis,
+                                         bool wordBreakOnly, bool enabled, bool showPrefix, bool wordWrap,
+                                         TcxVertTextAlign mode)
 {
     if (mode == vtaNone || mode == vtaTop)
         return;
@@ -338,13 +373,15 @@ void TcxCanvas::WriteText(const std::wstring& text, const RECT& rect, TcxTextFla
     const TBrushStyle oldBrushStyle = Brush().Style();
 
     auto draw = [&](int dx, int dy, TColor color) {
-        bool platformPath = !(flags & tfSingleLine) || (flags & (tfShowPrefix | tfEndEllipsis | tfPathEllipsis));
+        bool platformPath =
+            !(flags & tfSingleLine) || (flags & (tfShowPrefix | tfEndEllipsis | tfPathEllipsis));
         if (color != clDefault)
             Font().SetColor(color);
         m_canvas->RequiredState(TCanvas::csFontValid | TCanvas::csBrushValid);
         if (platformPath) {
             RECT tr = RectOffset(r, dx, dy);
-            DrawTextColored(Handle(), text, tr, TRANSPARENT, clDefault, -1, cxTextFlagsToDrawTextFlags(flags));
+            DrawTextColored(Handle(), text, tr, TRANSPARENT, clDefault, -1,
+                            cxTextFlagsToDrawTextFlags(flags));
             return;
         }
         int x = r.left, y = r.top;
@@ -359,13 +396,14 @@ void TcxCanvas::WriteText(const std::wstring& text, const RECT& rect, TcxTextFla
             y = (r.top + r.bottom - size.cy) / 2;
         RECT clip = RectOffset(r, dx, dy);
         UINT options = (flags & tfNoClip) ? 0 : ETO_CLIPPED;
-        ExtTextOutW(Handle(), x + dx, y + dy, options, &clip, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+        ExtTextOutW(Handle(), x + dx, y + dy, options, &clip, text.c_str(), static_cast<UINT>(text.size()),
+                    nullptr);
     };
 
     bool platformPath = !(flags & tfSingleLine) || (flags & (tfShowPrefix | tfEndEllipsis | tfPathEllipsis));
     if (platformPath && !(flags & tfSingleLine) && (flags & (tfAlignBottom | tfAlignMiddle)))
-        AlignTextBlockVertically(r, text, (flags & tfEndEllipsis) != 0, (flags & tfWordBreakOnly) != 0, enabled,
-                                 (flags & tfShowPrefix) != 0, (flags & tfWordWrap) != 0,
+        AlignTextBlockVertically(r, text, (flags & tfEndEllipsis) != 0, (flags & tfWordBreakOnly) != 0,
+                                 enabled, (flags & tfShowPrefix) != 0, (flags & tfWordWrap) != 0,
                                  (flags & tfAlignBottom) ? vtaBottom : vtaMiddle);
     if (!enabled) {
         Brush().SetStyle(TBrushStyle::bsClear);
@@ -439,7 +477,10 @@ void TcxCanvas::PopState()
     PopDC();
 }
 
-void TcxCanvas::PushClipRegion() { m_savedRegions.push_back(ClipRegion(true)); }
+void TcxCanvas::PushClipRegion()
+{
+    m_savedRegions.push_back(ClipRegion(true));
+}
 
 void TcxCanvas::PopClipRegion()
 {
@@ -462,7 +503,8 @@ std::unique_ptr<TcxRegion> TcxCanvas::ClipRegion(bool considerOrigin)
     return region;
 }
 
-void TcxCanvas::ApplyClipRegion(std::unique_ptr<TcxRegion> region, TcxRegionCombineMode mode, bool considerOrigin)
+void TcxCanvas::ApplyClipRegion(std::unique_ptr<TcxRegion> region, TcxRegionCombineMode mode,
+                                bool considerOrigin)
 {
     if (region)
         ApplyClipRegion(*region, mode, considerOrigin);
@@ -482,9 +524,18 @@ void TcxCanvas::ApplyClipRegion(TcxRegion& region, TcxRegionCombineMode mode, bo
     region.MoveBy(-o.x, -o.y);
 }
 
-void TcxCanvas::ExcludeFromClip(const RECT& r) { ExcludeClipRect(Handle(), r.left, r.top, r.right, r.bottom); }
-void TcxCanvas::IntersectClip(const RECT& r) { IntersectClipRect(Handle(), r.left, r.top, r.right, r.bottom); }
-bool TcxCanvas::RectVisible(const RECT& r) const { return ::RectVisible(Handle(), &r) != FALSE; }
+void TcxCanvas::ExcludeFromClip(const RECT& r)
+{
+    ExcludeClipRect(Handle(), r.left, r.top, r.right, r.bottom);
+}
+void TcxCanvas::IntersectClip(const RECT& r)
+{
+    IntersectClipRect(Handle(), r.left, r.top, r.right, r.bottom);
+}
+bool TcxCanvas::RectVisible(const RECT& r) const
+{
+    return ::RectVisible(Handle(), &r) != FALSE;
+}
 
 // ---- screen and paint canvases ----
 
@@ -510,9 +561,15 @@ TcxScreenCanvas::TcxScreenCanvas() : TcxCanvas(nullptr), m_screen(std::make_uniq
     SetCanvas(m_screen.get());
 }
 
-TcxScreenCanvas::~TcxScreenCanvas() { m_screen->Release(); }
+TcxScreenCanvas::~TcxScreenCanvas()
+{
+    m_screen->Release();
+}
 
-void TcxScreenCanvas::ReleaseScreenDC() { m_screen->Release(); }
+void TcxScreenCanvas::ReleaseScreenDC()
+{
+    m_screen->Release();
+}
 
 namespace {
 struct SharedCanvases {
@@ -536,7 +593,10 @@ TcxScreenCanvas* SharedScreenCanvas()
     return g_shared.screen.get();
 }
 
-TcxPaintCanvas::TcxPaintCanvas() : TcxCanvas(nullptr), m_own(std::make_unique<TCanvas>()) { SetCanvas(m_own.get()); }
+TcxPaintCanvas::TcxPaintCanvas() : TcxCanvas(nullptr), m_own(std::make_unique<TCanvas>())
+{
+    SetCanvas(m_own.get());
+}
 
 TcxPaintCanvas::~TcxPaintCanvas()
 {
@@ -590,7 +650,9 @@ TcxPaintCanvas* SharedPaintCanvas()
 
 TcxBitmap::TcxBitmap() : TcxBitmap(0, 0, 24) {}
 
-TcxBitmap::TcxBitmap(const RECT& r, int bitsPerPixel) : TcxBitmap(RectWidth(r), RectHeight(r), bitsPerPixel) {}
+TcxBitmap::TcxBitmap(const RECT& r, int bitsPerPixel) : TcxBitmap(RectWidth(r), RectHeight(r), bitsPerPixel)
+{
+}
 
 TcxBitmap::TcxBitmap(int width, int height, int bitsPerPixel)
     : m_width(std::max(width, 0)), m_height(std::max(height, 0)), m_bpp(bitsPerPixel == 32 ? 32 : 24),
@@ -646,11 +708,12 @@ void TcxBitmap::Recreate()
 
 void BlitRect(HDC destDC, HDC srcDC, const RECT& destRect, DWORD rop, POINT srcTopLeft)
 {
-    BitBlt(destDC, destRect.left, destRect.top, RectWidth(destRect), RectHeight(destRect), srcDC, srcTopLeft.x,
-           srcTopLeft.y, rop);
+    BitBlt(destDC, destRect.left, destRect.top, RectWidth(destRect), RectHeight(destRect), srcDC,
+           srcTopLeft.x, srcTopLeft.y, rop);
 }
 
-int DrawTextColored(HDC dc, const std::wstring& text, RECT& r, int bkMode, TColor color, int count, UINT dtFlags)
+int DrawTextColored(HDC dc, const std::wstring& text, RECT& r, int bkMode, TColor color, int count,
+                    UINT dtFlags)
 {
     COLORREF oldColor = color != clDefault ? SetTextColor(dc, ColorToRGB(color)) : CLR_INVALID;
     int oldMode = SetBkMode(dc, bkMode);
@@ -675,9 +738,15 @@ SIZE MeasureTextForFont(const TFont& font, const std::wstring& text, int size)
     return s;
 }
 
-void InvalidateArea(HWND wnd, const RECT* r, bool erase) { InvalidateRect(wnd, r, erase ? TRUE : FALSE); }
+void InvalidateArea(HWND wnd, const RECT* r, bool erase)
+{
+    InvalidateRect(wnd, r, erase ? TRUE : FALSE);
+}
 
-bool IsGlyphPresent(const TcxBitmap* bitmap) { return bitmap && !bitmap->Empty() && bitmap->Handle(); }
+bool IsGlyphPresent(const TcxBitmap* bitmap)
+{
+    return bitmap && !bitmap->Empty() && bitmap->Handle();
+}
 
 bool HasImage(HIMAGELIST images, int index)
 {
@@ -686,8 +755,14 @@ bool HasImage(HIMAGELIST images, int index)
 
 // Computed with the Office 2003 colour set, that is once per system colour change rather
 // than on every paint of a hot or pressed button.
-TColor UltraFlatHotColor() { return Office11UltraFlatHotColor(); }
-TColor UltraFlatPressedColor() { return Office11UltraFlatPressedColor(); }
+TColor UltraFlatHotColor()
+{
+    return Office11UltraFlatHotColor();
+}
+TColor UltraFlatPressedColor()
+{
+    return Office11UltraFlatPressedColor();
+}
 
 // ---- painting what lies behind a control ----
 
@@ -771,7 +846,10 @@ void PaintWindowCopy(HWND wnd, TcxCanvas& canvas, const RECT& area, POINT pos, b
 
 } // namespace
 
-bool IsPaintingCopy(HWND wnd) { return PaintCopies().count(wnd) != 0; }
+bool IsPaintingCopy(HWND wnd)
+{
+    return PaintCopies().count(wnd) != 0;
+}
 
 namespace {
 
@@ -955,4 +1033,7 @@ const bool g_graphicsStarted = [] {
 }();
 } // namespace
 
-POINT ScreenPixelsPerInch() { return g_screenPpi; }
+POINT ScreenPixelsPerInch()
+{
+    return g_screenPpi;
+}

@@ -19,18 +19,38 @@
 
 enum TcxBorder { bLeft, bTop, bRight, bBottom };
 using TcxBorders = std::uint8_t; // bit 0 left, bit 1 top, bit 2 right, bit 3 bottom
-constexpr TcxBorders cxBorder(TcxBorder b) { return static_cast<TcxBorders>(1u << b); }
+constexpr TcxBorders cxBorder(TcxBorder b)
+{
+    return static_cast<TcxBorders>(1u << b);
+}
 constexpr TcxBorders cxBordersAll = 15;
 
-enum TcxRegionCombineMode { rgnReplace = RGN_COPY, rgnUnion = RGN_OR, rgnExclude = RGN_DIFF, rgnIntersect = RGN_AND };
+enum TcxRegionCombineMode {
+    rgnReplace = RGN_COPY,
+    rgnUnion = RGN_OR,
+    rgnExclude = RGN_DIFF,
+    rgnIntersect = RGN_AND
+};
 
 // The library's text flags (a 16-bit set).
 using TcxTextFlags = std::uint16_t;
 enum : TcxTextFlags {
-    tfAlignLeft = 0x1, tfAlignRight = 0x2, tfAlignCenter = 0x4, tfAlignTop = 0x8, tfAlignBottom = 0x10,
-    tfAlignMiddle = 0x20, tfSingleLine = 0x40, tfNoClip = 0x80, tfExpandTabs = 0x100,
-    tfShowPrefix = 0x200, tfWordWrap = 0x400, tfEndEllipsis = 0x800, tfMeasureOnly = 0x1000,
-    tfPathEllipsis = 0x2000, tfWordBreakOnly = 0x4000, tfNoFullWidthBreak = 0x8000
+    tfAlignLeft = 0x1,
+    tfAlignRight = 0x2,
+    tfAlignCenter = 0x4,
+    tfAlignTop = 0x8,
+    tfAlignBottom = 0x10,
+    tfAlignMiddle = 0x20,
+    tfSingleLine = 0x40,
+    tfNoClip = 0x80,
+    tfExpandTabs = 0x100,
+    tfShowPrefix = 0x200,
+    tfWordWrap = 0x400,
+    tfEndEllipsis = 0x800,
+    tfMeasureOnly = 0x1000,
+    tfPathEllipsis = 0x2000,
+    tfWordBreakOnly = 0x4000,
+    tfNoFullWidthBreak = 0x8000
 };
 // The DrawText flags of a set of text flags (DT_NOPREFIX unless tfShowPrefix).
 UINT cxTextFlagsToDrawTextFlags(TcxTextFlags flags);
@@ -39,7 +59,7 @@ enum TcxVertTextAlign { vtaNone, vtaTop, vtaMiddle, vtaBottom };
 
 class TcxRegion : public TObject {
 public:
-    TcxRegion(); // empty: the rectangle (0, 0, 0, 0)
+    TcxRegion();                     // empty: the rectangle (0, 0, 0, 0)
     explicit TcxRegion(HRGN handle); // takes ownership
     explicit TcxRegion(const RECT& r);
     static std::unique_ptr<TcxRegion> CreateFromHandle(HRGN handle);
@@ -53,7 +73,10 @@ public:
     RECT BoundsRect() const;
     // rgnReplace copies other into this region; the other modes combine with it.
     void CombineWith(const TcxRegion& other, TcxRegionCombineMode mode);
-    void CombineWith(std::unique_ptr<TcxRegion> other, TcxRegionCombineMode mode) { CombineWith(*other, mode); }
+    void CombineWith(std::unique_ptr<TcxRegion> other, TcxRegionCombineMode mode)
+    {
+        CombineWith(*other, mode);
+    }
     bool SameAs(const TcxRegion& other) const;
     void MoveBy(int dx, int dy);
     bool ContainsPoint(POINT p) const { return PtInRegion(m_handle.get(), p.x, p.y) != FALSE; }
@@ -142,7 +165,8 @@ public:
     // logical coordinates when considerOrigin.
     std::unique_ptr<TcxRegion> ClipRegion(bool considerOrigin = true);
     // Applies a region by mode; the region is freed (ownership taken) or left as it was.
-    void ApplyClipRegion(std::unique_ptr<TcxRegion> region, TcxRegionCombineMode mode, bool considerOrigin = true);
+    void ApplyClipRegion(std::unique_ptr<TcxRegion> region, TcxRegionCombineMode mode,
+                         bool considerOrigin = true);
     void ApplyClipRegion(TcxRegion& region, TcxRegionCombineMode mode, bool considerOrigin = true);
     void ExcludeFromClip(const RECT& r);
     void IntersectClip(const RECT& r);
@@ -284,9 +308,11 @@ private:
 };
 
 // ---- free functions ----
-void BlitRect(HDC destDC, HDC srcDC, const RECT& destRect, DWORD rop = SRCCOPY, POINT srcTopLeft = POINT{0, 0});
+void BlitRect(HDC destDC, HDC srcDC, const RECT& destRect, DWORD rop = SRCCOPY,
+              POINT srcTopLeft = POINT{0, 0});
 // Sets the text colour (unless clDefault) and background mode, draws, restores both.
-int DrawTextColored(HDC dc, const std::wstring& text, RECT& r, int bkMode, TColor color, int count, UINT dtFlags);
+int DrawTextColored(HDC dc, const std::wstring& text, RECT& r, int bkMode, TColor color, int count,
+                    UINT dtFlags);
 SIZE MeasureTextForFont(const TFont& font, const std::wstring& text, int size = 0);
 void InvalidateArea(HWND wnd, const RECT* r, bool erase);
 bool IsGlyphPresent(const TcxBitmap* bitmap);
@@ -320,7 +346,8 @@ private:
     bool m_valid = false;
     bool m_filling = false;
 };
-void PaintThemedParentBackground(HWND control, TcxCanvas& canvas, const RECT& r, bool parentDoubleBuffered = false);
+void PaintThemedParentBackground(HWND control, TcxCanvas& canvas, const RECT& r,
+                                 bool parentDoubleBuffered = false);
 // Whether a window is being painted as a copy (for another control's background).
 bool IsPaintingCopy(HWND wnd);
 

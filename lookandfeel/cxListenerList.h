@@ -7,8 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-template <typename T>
-class TcxListenerList {
+template <typename T> class TcxListenerList {
 public:
     bool Contains(const T* item) const
     {
@@ -24,7 +23,8 @@ public:
     }
     bool Remove(const T* item)
     {
-        auto it = std::find_if(m_items.begin(), m_items.end(), [&](const Entry& e) { return e.item == item; });
+        auto it =
+            std::find_if(m_items.begin(), m_items.end(), [&](const Entry& e) { return e.item == item; });
         if (it == m_items.end())
             return false;
         m_items.erase(it);
@@ -36,8 +36,7 @@ public:
     void Clear() { m_items.clear(); }
 
     // Calls fn for the entries listed now, in list order (or from the last to the first).
-    template <typename Fn>
-    void ForEach(Fn&& fn, bool backwards = false) const
+    template <typename Fn> void ForEach(Fn&& fn, bool backwards = false) const
     {
         std::vector<Entry> snapshot = m_items;
         if (backwards)

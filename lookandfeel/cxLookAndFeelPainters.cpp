@@ -17,7 +17,10 @@ constexpr int kSizeBoxRightAlign = 1;
 constexpr int kTextColorProp = 3803;
 constexpr int kFillColorProp = 204;
 
-RECT Shrunk(const RECT& r, int d) { return RectInflated(r, -d, -d); }
+RECT Shrunk(const RECT& r, int d)
+{
+    return RectInflated(r, -d, -d);
+}
 } // namespace
 
 struct PainterInstances {
@@ -34,15 +37,30 @@ struct PainterInstances {
     }
 };
 
-TcxCustomLookAndFeelPainterClass TcxCustomLookAndFeelPainter::Instance() { return &PainterInstances::Get().custom; }
-TcxCustomLookAndFeelPainterClass TcxStandardLookAndFeelPainter::Instance() { return &PainterInstances::Get().standard; }
-TcxCustomLookAndFeelPainterClass TcxFlatLookAndFeelPainter::Instance() { return &PainterInstances::Get().flat; }
+TcxCustomLookAndFeelPainterClass TcxCustomLookAndFeelPainter::Instance()
+{
+    return &PainterInstances::Get().custom;
+}
+TcxCustomLookAndFeelPainterClass TcxStandardLookAndFeelPainter::Instance()
+{
+    return &PainterInstances::Get().standard;
+}
+TcxCustomLookAndFeelPainterClass TcxFlatLookAndFeelPainter::Instance()
+{
+    return &PainterInstances::Get().flat;
+}
 TcxCustomLookAndFeelPainterClass TcxUltraFlatLookAndFeelPainter::Instance()
 {
     return &PainterInstances::Get().ultraFlat;
 }
-TcxCustomLookAndFeelPainterClass TcxOffice11LookAndFeelPainter::Instance() { return &PainterInstances::Get().office11; }
-TcxCustomLookAndFeelPainterClass TcxWinXPLookAndFeelPainter::Instance() { return &PainterInstances::Get().winXP; }
+TcxCustomLookAndFeelPainterClass TcxOffice11LookAndFeelPainter::Instance()
+{
+    return &PainterInstances::Get().office11;
+}
+TcxCustomLookAndFeelPainterClass TcxWinXPLookAndFeelPainter::Instance()
+{
+    return &PainterInstances::Get().winXP;
+}
 
 std::array<POINT, 3> ArrowPoints(const RECT& rect, int size, bool proportional, TcxArrowDirection direction)
 {
@@ -103,8 +121,8 @@ void TcxCustomLookAndFeelPainter::PaintArrow(TcxCanvas& canvas, const RECT& r, T
     PaintTriangle(canvas, ArrowPoints(r, 0, true, direction), color);
 }
 
-void TcxCustomLookAndFeelPainter::PaintButtonArrow(TcxCanvas& canvas, const RECT& rect, TcxArrowDirection direction,
-                                                   TcxButtonState state) const
+void TcxCustomLookAndFeelPainter::PaintButtonArrow(TcxCanvas& canvas, const RECT& rect,
+                                                   TcxArrowDirection direction, TcxButtonState state) const
 {
     RECT r = rect;
     if (state == cxbsPressed)
@@ -136,9 +154,10 @@ TColor TcxCustomLookAndFeelPainter::ButtonTextColor(TcxButtonState state, TColor
     return defaultColor == clDefault ? clBtnText : defaultColor;
 }
 
-void TcxCustomLookAndFeelPainter::PaintButton(TcxCanvas& canvas, const RECT& rect, const std::wstring& caption,
-                                              TcxButtonState state, bool drawFrame, TColor faceColor,
-                                              TColor textColor, bool wordWrap, bool) const
+void TcxCustomLookAndFeelPainter::PaintButton(TcxCanvas& canvas, const RECT& rect,
+                                              const std::wstring& caption, TcxButtonState state,
+                                              bool drawFrame, TColor faceColor, TColor textColor,
+                                              bool wordWrap, bool) const
 {
     RECT r = rect;
     if (drawFrame) {
@@ -158,14 +177,14 @@ void TcxCustomLookAndFeelPainter::PaintButton(TcxCanvas& canvas, const RECT& rec
     if (state == cxbsPressed)
         r = RectOffset(r, ButtonPressShift(), ButtonPressShift());
     if (!caption.empty())
-        canvas.WriteText(caption, r,
-                         tfAlignCenter | tfAlignMiddle | tfShowPrefix | (wordWrap ? tfWordWrap : tfSingleLine),
-                         state != cxbsDisabled);
+        canvas.WriteText(
+            caption, r, tfAlignCenter | tfAlignMiddle | tfShowPrefix | (wordWrap ? tfWordWrap : tfSingleLine),
+            state != cxbsDisabled);
     canvas.Brush().SetStyle(TBrushStyle::bsSolid);
 }
 
-void TcxCustomLookAndFeelPainter::PaintLabelLine(TcxCanvas& canvas, const RECT& r, bool vertical, TColor innerColor,
-                                                 TColor outerColor) const
+void TcxCustomLookAndFeelPainter::PaintLabelLine(TcxCanvas& canvas, const RECT& r, bool vertical,
+                                                 TColor innerColor, TColor outerColor) const
 {
     TcxBorders borders =
         vertical ? (cxBorder(bLeft) | cxBorder(bRight)) : (cxBorder(bTop) | cxBorder(bBottom));
@@ -173,7 +192,8 @@ void TcxCustomLookAndFeelPainter::PaintLabelLine(TcxCanvas& canvas, const RECT& 
                             innerColor == clDefault ? clBtnHighlight : innerColor, borders, 1);
 }
 
-void TcxCustomLookAndFeelPainter::PaintSizeGrip(TcxCanvas& canvas, const RECT& r, TColor backgroundColor) const
+void TcxCustomLookAndFeelPainter::PaintSizeGrip(TcxCanvas& canvas, const RECT& r,
+                                                TColor backgroundColor) const
 {
     canvas.FillRectColor(r, backgroundColor);
     RECT grip = r;
@@ -232,7 +252,8 @@ void TcxStandardLookAndFeelPainter::PaintFrame(TcxCanvas& canvas, const RECT& r)
     canvas.DrawTwoToneFrame(Shrunk(r, 1), cl3DDkShadow, cl3DLight, cxBordersAll, 1);
 }
 
-void TcxStandardLookAndFeelPainter::PaintButtonFrame(TcxCanvas& canvas, const RECT& rect, TcxButtonState state) const
+void TcxStandardLookAndFeelPainter::PaintButtonFrame(TcxCanvas& canvas, const RECT& rect,
+                                                     TcxButtonState state) const
 {
     RECT r = rect;
     if (state == cxbsPressed) {
@@ -256,15 +277,15 @@ namespace {
 // the clip. Frames one inside the other make a ring two pixels wide, which leaves in four
 // cuts; others leave edge by edge. False (nothing drawn) for other borders or too small a
 // rectangle.
-bool PaintTwoFrames(TcxCanvas& canvas, const RECT& outer, TcxBorders borders, const RECT& first, TColor firstColor,
-                    const RECT& second, TColor secondColor)
+bool PaintTwoFrames(TcxCanvas& canvas, const RECT& outer, TcxBorders borders, const RECT& first,
+                    TColor firstColor, const RECT& second, TColor secondColor)
 {
     if (borders != cxBordersAll || RectWidth(outer) < 4 || RectHeight(outer) < 4)
         return false;
     auto edgesOf = [](const RECT& f) {
-        return std::array<RECT, 4>{RECT{f.left, f.top, f.left + 1, f.bottom}, RECT{f.right - 1, f.top, f.right, f.bottom},
-                                   RECT{f.left, f.top, f.right, f.top + 1},
-                                   RECT{f.left, f.bottom - 1, f.right, f.bottom}};
+        return std::array<RECT, 4>{
+            RECT{f.left, f.top, f.left + 1, f.bottom}, RECT{f.right - 1, f.top, f.right, f.bottom},
+            RECT{f.left, f.top, f.right, f.top + 1}, RECT{f.left, f.bottom - 1, f.right, f.bottom}};
     };
     HDC dc = canvas.Handle();
     const HBRUSH brush = static_cast<HBRUSH>(GetStockObject(DC_BRUSH));
@@ -311,7 +332,8 @@ void TcxFlatLookAndFeelPainter::PaintFrame(TcxCanvas& canvas, const RECT& r) con
     canvas.DrawEdgeFrame(r, true, true, cxBordersAll);
 }
 
-void TcxFlatLookAndFeelPainter::PaintButtonFrame(TcxCanvas& canvas, const RECT& rect, TcxButtonState state) const
+void TcxFlatLookAndFeelPainter::PaintButtonFrame(TcxCanvas& canvas, const RECT& rect,
+                                                 TcxButtonState state) const
 {
     RECT r = rect;
     if (state == cxbsPressed) {
@@ -325,7 +347,8 @@ void TcxFlatLookAndFeelPainter::PaintButtonFrame(TcxCanvas& canvas, const RECT& 
     canvas.DrawTwoToneFrame(r, clBtnHighlight, clBtnShadow);
 }
 
-void TcxFlatLookAndFeelPainter::PaintGroupFrame(TcxCanvas& canvas, const RECT& r, TcxBorders borders, bool) const
+void TcxFlatLookAndFeelPainter::PaintGroupFrame(TcxCanvas& canvas, const RECT& r, TcxBorders borders,
+                                                bool) const
 {
     if (PaintTwoFrames(canvas, r, borders, r, clBtnShadow, Shrunk(r, 1), clBtnHighlight))
         return;
@@ -357,17 +380,20 @@ RECT TcxUltraFlatLookAndFeelPainter::ButtonFocusBounds(TcxCanvas&, const RECT& r
 
 TColor TcxUltraFlatLookAndFeelPainter::ButtonTextColor(TcxButtonState state, TColor defaultColor) const
 {
-    return state == cxbsPressed ? clHighlightText : TcxCustomLookAndFeelPainter::ButtonTextColor(state, defaultColor);
+    return state == cxbsPressed ? clHighlightText
+                                : TcxCustomLookAndFeelPainter::ButtonTextColor(state, defaultColor);
 }
 
-void TcxUltraFlatLookAndFeelPainter::PaintButtonFrame(TcxCanvas& canvas, const RECT& r, TcxButtonState state) const
+void TcxUltraFlatLookAndFeelPainter::PaintButtonFrame(TcxCanvas& canvas, const RECT& r,
+                                                      TcxButtonState state) const
 {
     if (state == cxbsDefault) {
         canvas.FrameRectBorders(r, clWindowFrame);
         canvas.FrameRectBorders(Shrunk(r, 1), clWindowFrame);
         return;
     }
-    canvas.FrameRectBorders(r, state == cxbsNormal ? clBtnText : (state == cxbsDisabled ? clBtnShadow : clHighlight));
+    canvas.FrameRectBorders(r, state == cxbsNormal ? clBtnText
+                                                   : (state == cxbsDisabled ? clBtnShadow : clHighlight));
 }
 
 void TcxUltraFlatLookAndFeelPainter::PaintGroupFrame(TcxCanvas& canvas, const RECT& r, TcxBorders borders,
@@ -400,7 +426,8 @@ TColor TcxOffice11LookAndFeelPainter::ButtonTextColor(TcxButtonState state, TCol
     return state == cxbsDisabled ? Office11DisabledText() : Office11ButtonText();
 }
 
-void TcxOffice11LookAndFeelPainter::PaintButtonFrame(TcxCanvas& canvas, const RECT& r, TcxButtonState state) const
+void TcxOffice11LookAndFeelPainter::PaintButtonFrame(TcxCanvas& canvas, const RECT& r,
+                                                     TcxButtonState state) const
 {
     if (state == cxbsDefault) {
         TcxUltraFlatLookAndFeelPainter::PaintButtonFrame(canvas, r, state);
@@ -411,7 +438,8 @@ void TcxOffice11LookAndFeelPainter::PaintButtonFrame(TcxCanvas& canvas, const RE
                                                        : Office11SelectionBorder());
 }
 
-void TcxOffice11LookAndFeelPainter::PaintSizeGrip(TcxCanvas& canvas, const RECT& r, TColor backgroundColor) const
+void TcxOffice11LookAndFeelPainter::PaintSizeGrip(TcxCanvas& canvas, const RECT& r,
+                                                  TColor backgroundColor) const
 {
     canvas.FillRectColor(r, backgroundColor);
     DrawOffice11SizeGrip(canvas.Handle(), r, clDefault, clDefault);
@@ -451,7 +479,10 @@ int TcxWinXPLookAndFeelPainter::ButtonStateId(TcxButtonState state)
     return kIds[state];
 }
 
-int TcxWinXPLookAndFeelPainter::FrameWidth() const { return ThemeHandleFor(totListView) ? 1 : 2; }
+int TcxWinXPLookAndFeelPainter::FrameWidth() const
+{
+    return ThemeHandleFor(totListView) ? 1 : 2;
+}
 
 void TcxWinXPLookAndFeelPainter::PaintFrame(TcxCanvas& canvas, const RECT& r) const
 {
@@ -470,8 +501,8 @@ int TcxWinXPLookAndFeelPainter::ButtonFrameWidth(TcxButtonState state) const
 {
     if (HTHEME theme = ThemeHandleFor(totButton)) {
         RECT bounds{0, 0, 100, 100}, content{};
-        if (SUCCEEDED(ThemeApi().GetThemeBackgroundContentRect(theme, nullptr, kButtonPushPart, ButtonStateId(state),
-                                                               &bounds, &content)))
+        if (SUCCEEDED(ThemeApi().GetThemeBackgroundContentRect(theme, nullptr, kButtonPushPart,
+                                                               ButtonStateId(state), &bounds, &content)))
             return content.left;
     }
     return 2;
@@ -481,7 +512,8 @@ TColor TcxWinXPLookAndFeelPainter::ButtonFaceColor(TcxButtonState state) const
 {
     COLORREF color;
     if (HTHEME theme = ThemeHandleFor(totButton))
-        if (SUCCEEDED(ThemeApi().GetThemeColor(theme, kButtonPushPart, ButtonStateId(state), kFillColorProp, &color)))
+        if (SUCCEEDED(ThemeApi().GetThemeColor(theme, kButtonPushPart, ButtonStateId(state), kFillColorProp,
+                                               &color)))
             return color;
     return TcxStandardLookAndFeelPainter::ButtonFaceColor(state);
 }
@@ -501,7 +533,8 @@ TColor TcxWinXPLookAndFeelPainter::ButtonTextColor(TcxButtonState state, TColor 
 {
     COLORREF color;
     if (HTHEME theme = ThemeHandleFor(totButton))
-        if (SUCCEEDED(ThemeApi().GetThemeColor(theme, kButtonPushPart, ButtonStateId(state), kTextColorProp, &color)))
+        if (SUCCEEDED(ThemeApi().GetThemeColor(theme, kButtonPushPart, ButtonStateId(state), kTextColorProp,
+                                               &color)))
             return color;
     return TcxStandardLookAndFeelPainter::ButtonTextColor(state, defaultColor);
 }
@@ -547,7 +580,8 @@ bool TcxWinXPLookAndFeelPainter::ThemedGroupCaptionColor(bool enabled, TColor& c
 {
     HTHEME theme = ThemeHandleFor(totButton);
     COLORREF c;
-    if (!theme || FAILED(ThemeApi().GetThemeColor(theme, kButtonGroupBoxPart, enabled ? 1 : 2, kTextColorProp, &c)))
+    if (!theme ||
+        FAILED(ThemeApi().GetThemeColor(theme, kButtonGroupBoxPart, enabled ? 1 : 2, kTextColorProp, &c)))
         return false;
     color = c;
     return true;
@@ -599,4 +633,7 @@ TColor EditButtonStateColor(bool pressed, bool office11)
     return painter->ButtonFaceColor(pressed ? cxbsPressed : cxbsHot);
 }
 
-TColor EditHighlightColor(bool office11) { return office11 ? Office11SelectionBorder() : clHighlight; }
+TColor EditHighlightColor(bool office11)
+{
+    return office11 ? Office11SelectionBorder() : clHighlight;
+}

@@ -31,7 +31,8 @@ public:
 
     virtual int PainterStyle() const { return 1; }
     virtual TColor ScrollBarCornerColor() const { return clBtnFace; }
-    virtual void PaintArrow(TcxCanvas& canvas, const RECT& r, TColor color, TcxArrowDirection direction) const;
+    virtual void PaintArrow(TcxCanvas& canvas, const RECT& r, TColor color,
+                            TcxArrowDirection direction) const;
     virtual void PaintButtonArrow(TcxCanvas& canvas, const RECT& r, TcxArrowDirection direction,
                                   TcxButtonState state) const;
     virtual int FrameWidth() const { return 0; }
@@ -42,14 +43,15 @@ public:
     virtual int ButtonPressShift() const { return 0; }
     virtual TColor ButtonTextColor(TcxButtonState state, TColor defaultColor = clDefault) const;
     // Face, optional frame and caption of a push button.
-    virtual void PaintButton(TcxCanvas& canvas, const RECT& r, const std::wstring& caption, TcxButtonState state,
-                             bool drawFrame = true, TColor faceColor = clDefault, TColor textColor = clDefault,
-                             bool wordWrap = false, bool toolStyle = false) const;
+    virtual void PaintButton(TcxCanvas& canvas, const RECT& r, const std::wstring& caption,
+                             TcxButtonState state, bool drawFrame = true, TColor faceColor = clDefault,
+                             TColor textColor = clDefault, bool wordWrap = false,
+                             bool toolStyle = false) const;
     virtual void PaintButtonFrame(TcxCanvas& canvas, const RECT& r, TcxButtonState state) const {}
     virtual bool ButtonTracksHot() const { return false; }
     // clDefault stands for clBtnHighlight (inner) and clBtnShadow (outer).
-    virtual void PaintLabelLine(TcxCanvas& canvas, const RECT& r, bool vertical, TColor innerColor = clDefault,
-                                TColor outerColor = clDefault) const;
+    virtual void PaintLabelLine(TcxCanvas& canvas, const RECT& r, bool vertical,
+                                TColor innerColor = clDefault, TColor outerColor = clDefault) const;
     virtual int LabelLineWidth() const { return 2; }
     virtual void PaintSizeGrip(TcxCanvas& canvas, const RECT& r, TColor backgroundColor = clDefault) const;
     // The progress bar's text: in one colour, or in the inverse of whatever lies below.
@@ -59,7 +61,9 @@ public:
     virtual TColor GroupCaptionColor(bool enabled) const { return enabled ? clWindowText : clBtnShadow; }
     // control: the window whose parent shows through when color1 is clDefault.
     virtual void PaintPanelBackground(TcxCanvas& canvas, HWND control, TColor color1, TColor color2,
-                                      const RECT& r) const {}
+                                      const RECT& r) const
+    {
+    }
 
 protected:
     TcxCustomLookAndFeelPainter() = default;

@@ -59,7 +59,10 @@ private:
         ReleaseOffice11ColorSet();
     }
 
-    TcxListenerList<TcxSystemPaletteChangedNotifier>& List(bool primary) { return primary ? m_primary : m_ordinary; }
+    TcxListenerList<TcxSystemPaletteChangedNotifier>& List(bool primary)
+    {
+        return primary ? m_primary : m_ordinary;
+    }
 
     void SystemColorsChanged()
     {
@@ -100,7 +103,10 @@ TcxSystemPaletteChangedNotifier::TcxSystemPaletteChangedNotifier(bool isPrimary)
     TcxSystemPaletteChangedListener::Acquire(this);
 }
 
-TcxSystemPaletteChangedNotifier::~TcxSystemPaletteChangedNotifier() { TcxSystemPaletteChangedListener::Release(this); }
+TcxSystemPaletteChangedNotifier::~TcxSystemPaletteChangedNotifier()
+{
+    TcxSystemPaletteChangedListener::Release(this);
+}
 
 HWND SystemPaletteListenerWindow()
 {
@@ -156,7 +162,10 @@ TcxExtendedStylePainters* ExtendedStylePainters()
     return u.shutdown ? nullptr : &u.painters;
 }
 
-int LookAndFeelControllerCount() { return g_controllerCount; }
+int LookAndFeelControllerCount()
+{
+    return g_controllerCount;
+}
 
 // ---- TcxLookAndFeel ----
 
@@ -488,9 +497,15 @@ void TcxLookAndFeel::MasterDestroying(TcxLookAndFeel* sender)
         SetMaster(nullptr);
 }
 
-void TcxLookAndFeel::SystemColorsChanged() { NotifyChanged(lfvSet(lfvNativeStyle)); }
+void TcxLookAndFeel::SystemColorsChanged()
+{
+    NotifyChanged(lfvSet(lfvNativeStyle));
+}
 
-void TcxLookAndFeel::SkinsChanged() { NotifyChanged(lfvAll); }
+void TcxLookAndFeel::SkinsChanged()
+{
+    NotifyChanged(lfvAll);
+}
 
 // ---- TcxLookAndFeelController ----
 

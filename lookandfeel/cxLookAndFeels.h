@@ -17,7 +17,10 @@
 enum TcxLookAndFeelValue { lfvKind, lfvNativeStyle, lfvSkinName };
 // Set of TcxLookAndFeelValue: bit 0 kind, bit 1 native style, bit 2 skin name.
 using TcxLookAndFeelValues = std::uint8_t;
-constexpr TcxLookAndFeelValues lfvSet(TcxLookAndFeelValue v) { return static_cast<TcxLookAndFeelValues>(1u << v); }
+constexpr TcxLookAndFeelValues lfvSet(TcxLookAndFeelValue v)
+{
+    return static_cast<TcxLookAndFeelValues>(1u << v);
+}
 constexpr TcxLookAndFeelValues lfvAll = 7;
 using TdxSkinName = std::wstring;
 
@@ -110,7 +113,10 @@ public:
     void AddListenerObject(TObject* object);
     void RemoveListenerObject(TObject* object);
     int ListenerCount() const { return m_listeners.Count(); }
-    bool HasListener(const IcxLookAndFeelChangeListener* listener) const { return m_listeners.Contains(listener); }
+    bool HasListener(const IcxLookAndFeelChangeListener* listener) const
+    {
+        return m_listeners.Contains(listener);
+    }
 
     // Changes made between these calls reach the listeners as one notification.
     void LockUpdate() noexcept { ++m_lockCount; }

@@ -11,9 +11,20 @@
 namespace {
 
 enum ColorIndex {
-    ciGradientLight, ciGradientDark, ciButtonFace, ciGripShade, ciGripHighlight, ciFrameColor,
-    ciSelectionBorder, ciHotLight, ciHotDark, ciPressedLight, ciPressedDark, ciButtonText,
-    ciDisabledText, ciCount
+    ciGradientLight,
+    ciGradientDark,
+    ciButtonFace,
+    ciGripShade,
+    ciGripHighlight,
+    ciFrameColor,
+    ciSelectionBorder,
+    ciHotLight,
+    ciHotDark,
+    ciPressedLight,
+    ciPressedDark,
+    ciButtonText,
+    ciDisabledText,
+    ciCount
 };
 
 // The three palettes, by scheme (NormalColor, HomeStead, Metallic).
@@ -59,11 +70,15 @@ Office11State& State()
 
 const bool g_gradientLookedUp = (State(), true);
 
-int Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+int Clamp255(int v)
+{
+    return v < 0 ? 0 : (v > 255 ? 255 : v);
+}
 
 std::wstring Upper(std::wstring s)
 {
-    std::transform(s.begin(), s.end(), s.begin(), [](wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); });
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); });
     return s;
 }
 
@@ -157,32 +172,97 @@ void ReleaseOffice11ColorSet()
     }
 }
 
-int Office11ColorSetUsers() { return State().users; }
-unsigned Office11ComputeCount() { return State().computeCount; }
-TcxOffice11Scheme CurrentOffice11Scheme() { return State().scheme; }
-bool Office11UsesThemeColors() { return State().usesThemeColors; }
-TColor Office11GradientLight() { return State().colors[ciGradientLight]; }
-TColor Office11GradientDark() { return State().colors[ciGradientDark]; }
-TColor Office11ButtonFace() { return State().colors[ciButtonFace]; }
-TColor Office11GripShade() { return State().colors[ciGripShade]; }
-TColor Office11GripHighlight() { return State().colors[ciGripHighlight]; }
-TColor Office11FrameColor() { return State().colors[ciFrameColor]; }
-TColor Office11SelectionBorder() { return State().colors[ciSelectionBorder]; }
-TColor Office11HotLight() { return State().colors[ciHotLight]; }
-TColor Office11HotDark() { return State().colors[ciHotDark]; }
-TColor Office11PressedLight() { return State().colors[ciPressedLight]; }
-TColor Office11PressedDark() { return State().colors[ciPressedDark]; }
-TColor Office11ButtonText() { return State().colors[ciButtonText]; }
-TColor Office11DisabledText() { return State().colors[ciDisabledText]; }
-TColor Office11UltraFlatHotColor() { return State().ultraFlatHot; }
-TColor Office11UltraFlatPressedColor() { return State().ultraFlatPressed; }
-HBRUSH GripShadeBrush() { return State().shadeBrush.get(); }
-HBRUSH GripHighlightBrush() { return State().highlightBrush.get(); }
+int Office11ColorSetUsers()
+{
+    return State().users;
+}
+unsigned Office11ComputeCount()
+{
+    return State().computeCount;
+}
+TcxOffice11Scheme CurrentOffice11Scheme()
+{
+    return State().scheme;
+}
+bool Office11UsesThemeColors()
+{
+    return State().usesThemeColors;
+}
+TColor Office11GradientLight()
+{
+    return State().colors[ciGradientLight];
+}
+TColor Office11GradientDark()
+{
+    return State().colors[ciGradientDark];
+}
+TColor Office11ButtonFace()
+{
+    return State().colors[ciButtonFace];
+}
+TColor Office11GripShade()
+{
+    return State().colors[ciGripShade];
+}
+TColor Office11GripHighlight()
+{
+    return State().colors[ciGripHighlight];
+}
+TColor Office11FrameColor()
+{
+    return State().colors[ciFrameColor];
+}
+TColor Office11SelectionBorder()
+{
+    return State().colors[ciSelectionBorder];
+}
+TColor Office11HotLight()
+{
+    return State().colors[ciHotLight];
+}
+TColor Office11HotDark()
+{
+    return State().colors[ciHotDark];
+}
+TColor Office11PressedLight()
+{
+    return State().colors[ciPressedLight];
+}
+TColor Office11PressedDark()
+{
+    return State().colors[ciPressedDark];
+}
+TColor Office11ButtonText()
+{
+    return State().colors[ciButtonText];
+}
+TColor Office11DisabledText()
+{
+    return State().colors[ciDisabledText];
+}
+TColor Office11UltraFlatHotColor()
+{
+    return State().ultraFlatHot;
+}
+TColor Office11UltraFlatPressedColor()
+{
+    return State().ultraFlatPressed;
+}
+HBRUSH GripShadeBrush()
+{
+    return State().shadeBrush.get();
+}
+HBRUSH GripHighlightBrush()
+{
+    return State().highlightBrush.get();
+}
 
 TColor MixColors(TColor color1, TColor color2, int percent)
 {
     COLORREF a = ColorToRGB(color1), b = ColorToRGB(color2);
-    auto mix = [&](int ca, int cb) { return Clamp255(MulDiv(ca, percent, 100) + MulDiv(cb, 100 - percent, 100)); };
+    auto mix = [&](int ca, int cb) {
+        return Clamp255(MulDiv(ca, percent, 100) + MulDiv(cb, 100 - percent, 100));
+    };
     COLORREF rgb = RGB(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)),
                        mix(GetBValue(a), GetBValue(b)));
     return NearestScreenColor(rgb);
@@ -214,16 +294,16 @@ TColor NearestScreenColor(TColor color)
 TColor ScaleColor(TColor color, int percent)
 {
     COLORREF c = ColorToRGB(color);
-    auto scale = [&](int ch) { return Clamp255(static_cast<int>(ch * static_cast<double>(percent) / 100.0)); };
+    auto scale = [&](int ch) {
+        return Clamp255(static_cast<int>(ch * static_cast<double>(percent) / 100.0));
+    };
     return RGB(scale(GetRValue(c)), scale(GetGValue(c)), scale(GetBValue(c)));
 }
 
 TColor LightenColor(TColor color, int percent)
 {
     COLORREF c = ColorToRGB(color);
-    auto lighten = [&](int ch) {
-        return Clamp255(static_cast<int>(255.0 - (percent / 100.0) * (255 - ch)));
-    };
+    auto lighten = [&](int ch) { return Clamp255(static_cast<int>(255.0 - (percent / 100.0) * (255 - ch))); };
     return RGB(lighten(GetRValue(c)), lighten(GetGValue(c)), lighten(GetBValue(c)));
 }
 
@@ -271,8 +351,8 @@ void FillRectGradient(HDC dc, const RECT& r, TColor color1, bool horizontal, TCo
     TRIVERTEX v[2] = {
         {r.left, r.top, static_cast<COLOR16>(GetRValue(c1) << 8), static_cast<COLOR16>(GetGValue(c1) << 8),
          static_cast<COLOR16>(GetBValue(c1) << 8), 0},
-        {r.right, r.bottom, static_cast<COLOR16>(GetRValue(c2) << 8), static_cast<COLOR16>(GetGValue(c2) << 8),
-         static_cast<COLOR16>(GetBValue(c2) << 8), 0},
+        {r.right, r.bottom, static_cast<COLOR16>(GetRValue(c2) << 8),
+         static_cast<COLOR16>(GetGValue(c2) << 8), static_cast<COLOR16>(GetBValue(c2) << 8), 0},
     };
     GRADIENT_RECT gr{0, 1};
     proc(dc, v, 2, &gr, 1, horizontal ? GRADIENT_FILL_RECT_H : GRADIENT_FILL_RECT_V);
@@ -304,7 +384,8 @@ void DrawOffice11SizeGrip(HDC dc, const RECT& r, TColor shadeColor, TColor highl
 {
     // System colours are resolved like in every other fill.
     UniqueBrush shade(shadeColor == clDefault ? nullptr : CreateSolidBrush(ColorToRGB(shadeColor)));
-    UniqueBrush highlight(highlightColor == clDefault ? nullptr : CreateSolidBrush(ColorToRGB(highlightColor)));
+    UniqueBrush highlight(highlightColor == clDefault ? nullptr
+                                                      : CreateSolidBrush(ColorToRGB(highlightColor)));
     RECT strip{r.right - 12, r.bottom - 3, r.right, r.bottom};
     for (int row = 0; row < 3; ++row) {
         DrawGripDots(dc, strip, false, shade.get(), highlight.get());
@@ -313,8 +394,14 @@ void DrawOffice11SizeGrip(HDC dc, const RECT& r, TColor shadeColor, TColor highl
     }
 }
 
-TGradientFillProc SystemGradientFillProc() { return State().systemGradient; }
-TGradientFillProc GradientFillProc() { return State().gradient; }
+TGradientFillProc SystemGradientFillProc()
+{
+    return State().systemGradient;
+}
+TGradientFillProc GradientFillProc()
+{
+    return State().gradient;
+}
 
 TGradientFillProc SetGradientFillProc(TGradientFillProc proc)
 {

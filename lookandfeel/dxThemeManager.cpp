@@ -27,7 +27,10 @@ int PlatformMajorVersion()
     return major;
 }
 
-void SetPlatformMajorVersionForTesting(int major) { g_forcedMajorVersion = major; }
+void SetPlatformMajorVersionForTesting(int major)
+{
+    g_forcedMajorVersion = major;
+}
 
 // ---- the system's visual-style library ----
 
@@ -73,20 +76,23 @@ public:
     {
         return m_closeThemeData ? m_closeThemeData(theme) : E_NOTIMPL;
     }
-    HRESULT DrawThemeBackground(HTHEME t, HDC dc, int part, int state, const RECT* r, const RECT* clip) override
+    HRESULT DrawThemeBackground(HTHEME t, HDC dc, int part, int state, const RECT* r,
+                                const RECT* clip) override
     {
         return m_drawThemeBackground ? m_drawThemeBackground(t, dc, part, state, r, clip) : E_NOTIMPL;
     }
     HRESULT DrawThemeText(HTHEME t, HDC dc, int part, int state, const wchar_t* text, int count, DWORD flags,
                           DWORD flags2, const RECT* r) override
     {
-        return m_drawThemeText ? m_drawThemeText(t, dc, part, state, text, count, flags, flags2, r) : E_NOTIMPL;
+        return m_drawThemeText ? m_drawThemeText(t, dc, part, state, text, count, flags, flags2, r)
+                               : E_NOTIMPL;
     }
     HRESULT GetThemeBackgroundContentRect(HTHEME t, HDC dc, int part, int state, const RECT* b,
                                           RECT* content) override
     {
-        return m_getThemeBackgroundContentRect ? m_getThemeBackgroundContentRect(t, dc, part, state, b, content)
-                                               : E_NOTIMPL;
+        return m_getThemeBackgroundContentRect
+                   ? m_getThemeBackgroundContentRect(t, dc, part, state, b, content)
+                   : E_NOTIMPL;
     }
     HRESULT GetThemeColor(HTHEME t, int part, int state, int prop, COLORREF* color) override
     {
@@ -98,8 +104,7 @@ public:
     }
 
 private:
-    template <typename Fn>
-    void Bind(Fn& fn, const char* name)
+    template <typename Fn> void Bind(Fn& fn, const char* name)
     {
         fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m_lib.get(), name)));
     }
@@ -110,17 +115,18 @@ private:
     HTHEME(WINAPI* m_openThemeData)(HWND, LPCWSTR) = nullptr;
     HRESULT(WINAPI* m_closeThemeData)(HTHEME) = nullptr;
     HRESULT(WINAPI* m_drawThemeBackground)(HTHEME, HDC, int, int, const RECT*, const RECT*) = nullptr;
-    HRESULT(WINAPI* m_drawThemeText)(HTHEME, HDC, int, int, LPCWSTR, int, DWORD, DWORD, const RECT*) = nullptr;
+    HRESULT(WINAPI* m_drawThemeText)
+    (HTHEME, HDC, int, int, LPCWSTR, int, DWORD, DWORD, const RECT*) = nullptr;
     HRESULT(WINAPI* m_getThemeBackgroundContentRect)(HTHEME, HDC, int, int, const RECT*, RECT*) = nullptr;
     HRESULT(WINAPI* m_getThemeColor)(HTHEME, int, int, int, COLORREF*) = nullptr;
     HRESULT(WINAPI* m_drawThemeParentBackground)(HWND, HDC, const RECT*) = nullptr;
 };
 
 constexpr const wchar_t* kClassNames[ThemedObjectTypeCount] = {
-    L"Button", L"Clock", L"ComboBox", L"Edit", L"ExplorerBar", L"Header", L"ListBox", L"ListView",
-    L"Menu", L"Page", L"Progress", L"Rebar", L"ScrollBar", L"Spin", L"StartPanel", L"Status",
-    L"Tab", L"TaskBand", L"TaskBar", L"ToolBar", L"ToolTip", L"TrackBar", L"TrayNotify",
-    L"TreeView", L"Window"};
+    L"Button",     L"Clock",      L"ComboBox", L"Edit",     L"ExplorerBar", L"Header",    L"ListBox",
+    L"ListView",   L"Menu",       L"Page",     L"Progress", L"Rebar",       L"ScrollBar", L"Spin",
+    L"StartPanel", L"Status",     L"Tab",      L"TaskBand", L"TaskBar",     L"ToolBar",   L"ToolTip",
+    L"TrackBar",   L"TrayNotify", L"TreeView", L"Window"};
 
 struct TdxThemeData {
     HTHEME handle = nullptr;
@@ -155,16 +161,15 @@ ThemeState& State()
         static ThemeState s;
         s.api = &SystemThemeApi();
         s.activeFlag = s.api->Loaded() && s.api->IsThemeActive();
-        s.receiver = std::make_unique<TcxMessageWindow>(
-            [](UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-                if (msg != WM_THEMECHANGED && msg != WM_SYSCOLORCHANGE)
-                    return false;
-                CloseAllThemeHandles();
-                DefWindowProcW(ThemeChangedReceiverWindow(), msg, wp, lp);
-                OnThemeChangedMessage();
-                result = 0;
-                return true;
-            });
+        s.receiver = std::make_unique<TcxMessageWindow>([](UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+            if (msg != WM_THEMECHANGED && msg != WM_SYSCOLORCHANGE)
+                return false;
+            CloseAllThemeHandles();
+            DefWindowProcW(ThemeChangedReceiverWindow(), msg, wp, lp);
+            OnThemeChangedMessage();
+            result = 0;
+            return true;
+        });
         return &s;
     }();
     return *state;
@@ -181,7 +186,10 @@ TdxThemeApi& SystemThemeApi()
     return api;
 }
 
-TdxThemeApi& ThemeApi() { return *State().api; }
+TdxThemeApi& ThemeApi()
+{
+    return *State().api;
+}
 
 TdxThemeApi* SetThemeApi(TdxThemeApi* api)
 {
@@ -201,9 +209,15 @@ const wchar_t* ThemedObjectClassName(TdxThemedObjectType type)
     return type >= 0 && type < ThemedObjectTypeCount ? kClassNames[type] : L"";
 }
 
-bool ThemeLibraryLoaded() { return State().api->Loaded(); }
+bool ThemeLibraryLoaded()
+{
+    return State().api->Loaded();
+}
 
-bool ThemeActiveFlag() { return State().activeFlag; }
+bool ThemeActiveFlag()
+{
+    return State().activeFlag;
+}
 
 bool VisualStylesActive(TdxThemedObjectTypes types)
 {
@@ -266,11 +280,20 @@ void CloseAllThemeHandles()
     }
 }
 
-unsigned ThemeOpenCount() { return State().openCount; }
+unsigned ThemeOpenCount()
+{
+    return State().openCount;
+}
 
-TdxThemeChangedNotificator::TdxThemeChangedNotificator() { State().notificators.Add(this); }
+TdxThemeChangedNotificator::TdxThemeChangedNotificator()
+{
+    State().notificators.Add(this);
+}
 
-TdxThemeChangedNotificator::~TdxThemeChangedNotificator() { State().notificators.Remove(this); }
+TdxThemeChangedNotificator::~TdxThemeChangedNotificator()
+{
+    State().notificators.Remove(this);
+}
 
 HWND ThemeChangedReceiverWindow()
 {
@@ -278,7 +301,10 @@ HWND ThemeChangedReceiverWindow()
     return s.receiver ? s.receiver->Handle() : nullptr;
 }
 
-void SetCallbackErrorHandler(TcxCallbackErrorHandler handler) { State().errorHandler = std::move(handler); }
+void SetCallbackErrorHandler(TcxCallbackErrorHandler handler)
+{
+    State().errorHandler = std::move(handler);
+}
 
 void RouteCallbackError(const std::exception* error) noexcept
 {

@@ -32,8 +32,8 @@ public:
     virtual HRESULT CloseThemeData(HTHEME theme) = 0;
     virtual HRESULT DrawThemeBackground(HTHEME theme, HDC dc, int part, int state, const RECT* r,
                                         const RECT* clip) = 0;
-    virtual HRESULT DrawThemeText(HTHEME theme, HDC dc, int part, int state, const wchar_t* text,
-                                  int count, DWORD flags, DWORD flags2, const RECT* r) = 0;
+    virtual HRESULT DrawThemeText(HTHEME theme, HDC dc, int part, int state, const wchar_t* text, int count,
+                                  DWORD flags, DWORD flags2, const RECT* r) = 0;
     virtual HRESULT GetThemeBackgroundContentRect(HTHEME theme, HDC dc, int part, int state,
                                                   const RECT* bounds, RECT* content) = 0;
     virtual HRESULT GetThemeColor(HTHEME theme, int part, int state, int prop, COLORREF* color) = 0;
@@ -50,10 +50,31 @@ TdxThemeApi* SetThemeApi(TdxThemeApi* api);
 
 // Themed object types and their default class lists (the order is fixed).
 enum TdxThemedObjectType : int {
-    totButton, totClock, totComboBox, totEdit, totExplorerBar, totHeader, totListBox,
-    totListView, totMenu, totPage, totProgress, totRebar, totScrollBar, totSpin,
-    totStartPanel, totStatus, totTab, totTaskBand, totTaskBar, totToolBar, totToolTip,
-    totTrackBar, totTrayNotify, totTreeView, totWindow
+    totButton,
+    totClock,
+    totComboBox,
+    totEdit,
+    totExplorerBar,
+    totHeader,
+    totListBox,
+    totListView,
+    totMenu,
+    totPage,
+    totProgress,
+    totRebar,
+    totScrollBar,
+    totSpin,
+    totStartPanel,
+    totStatus,
+    totTab,
+    totTaskBand,
+    totTaskBar,
+    totToolBar,
+    totToolTip,
+    totTrackBar,
+    totTrayNotify,
+    totTreeView,
+    totWindow
 };
 constexpr int ThemedObjectTypeCount = 25;
 using TdxThemedObjectTypes = std::uint32_t;

@@ -185,7 +185,7 @@ LRESULT AnswerAccessibleName(HWND wnd, WPARAM wParam, const std::wstring& name)
         return 0;
     IAccessible* standard = nullptr;
     if (FAILED(entries.createStandard(wnd, OBJID_CLIENT, IID_IAccessible,
-                                         reinterpret_cast<void**>(&standard))) ||
+                                      reinterpret_cast<void**>(&standard))) ||
         !standard)
         return 0;
     auto* named = new (std::nothrow) NamedAccessible(standard, name);

@@ -195,7 +195,6 @@ bool TBasicActionLink::Execute()
     return m_action && m_action->Execute();
 }
 
-
 void TActionLink::Change()
 {
     auto* a = dynamic_cast<TCustomAction*>(m_action);
@@ -209,9 +208,7 @@ void TActionLink::Change()
     SetImageIndex(a->ImageIndex());
 }
 
-TButtonActionLink::TButtonActionLink(TNativeButton* client) : TControlActionLink(client)
-{
-}
+TButtonActionLink::TButtonActionLink(TNativeButton* client) : TControlActionLink(client) {}
 
 // ---- actions ----
 

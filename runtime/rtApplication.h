@@ -9,8 +9,8 @@
 
 class TApplication : public TComponent {
 public:
-    using MessageBoxFunction = std::function<int(HWND owner, const std::wstring& text,
-                                                 const std::wstring& caption, UINT flags)>;
+    using MessageBoxFunction =
+        std::function<int(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags)>;
 
     explicit TApplication(TComponent* owner = nullptr);
     ~TApplication() override;
@@ -18,8 +18,7 @@ public:
 
     void Initialize();
     // Creates a form owned by the application; the first one becomes the main form.
-    template <typename T>
-    T* CreateForm(T*& reference)
+    template <typename T> T* CreateForm(T*& reference)
     {
         reference = new T(this);
         if (!m_mainForm) {

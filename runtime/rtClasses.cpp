@@ -40,7 +40,10 @@ TComponent::~TComponent()
         m_owner->RemoveComponent(this);
 }
 
-void TComponent::Destroying() { m_state |= csDestroying; }
+void TComponent::Destroying()
+{
+    m_state |= csDestroying;
+}
 
 void TComponent::DestroyComponents()
 {
@@ -71,8 +74,7 @@ void TComponent::InsertComponent(TComponent* component)
 void TComponent::RemoveComponent(TComponent* component)
 {
     Notification(component, TOperation::opRemove);
-    m_components.erase(std::remove(m_components.begin(), m_components.end(), component),
-                       m_components.end());
+    m_components.erase(std::remove(m_components.begin(), m_components.end(), component), m_components.end());
     component->m_owner = nullptr;
 }
 
@@ -93,13 +95,18 @@ void TComponent::RemoveFreeNotification(TComponent* other)
         return;
     m_freeNotifies.erase(std::remove(m_freeNotifies.begin(), m_freeNotifies.end(), other),
                          m_freeNotifies.end());
-    other->m_freeNotifies.erase(
-        std::remove(other->m_freeNotifies.begin(), other->m_freeNotifies.end(), this),
-        other->m_freeNotifies.end());
+    other->m_freeNotifies.erase(std::remove(other->m_freeNotifies.begin(), other->m_freeNotifies.end(), this),
+                                other->m_freeNotifies.end());
 }
 
 void TComponent::Notification(TComponent*, TOperation) {}
 
-void TComponent::Loading() { m_state |= csLoading | csReading; }
+void TComponent::Loading()
+{
+    m_state |= csLoading | csReading;
+}
 
-void TComponent::Loaded() { m_state &= ~(csLoading | csReading); }
+void TComponent::Loaded()
+{
+    m_state &= ~(csLoading | csReading);
+}

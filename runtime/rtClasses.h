@@ -102,8 +102,7 @@ private:
 };
 
 // Casts with the "Invalid class typecast" error that a failed checked cast gives.
-template <typename T>
-T* As(TObject* object)
+template <typename T> T* As(TObject* object)
 {
     if (!object)
         return nullptr;

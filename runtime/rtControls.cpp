@@ -23,7 +23,10 @@ std::vector<std::function<void()>> g_idleActions;
 
 } // namespace
 
-void SetExceptionRouter(std::function<void(std::exception_ptr)> router) { Router() = std::move(router); }
+void SetExceptionRouter(std::function<void(std::exception_ptr)> router)
+{
+    Router() = std::move(router);
+}
 
 void RouteException(std::exception_ptr error)
 {
@@ -41,7 +44,10 @@ void RouteException(std::exception_ptr error)
     }
 }
 
-THandlerScope::THandlerScope() { ++g_handlerDepth; }
+THandlerScope::THandlerScope()
+{
+    ++g_handlerDepth;
+}
 
 THandlerScope::~THandlerScope()
 {
@@ -61,7 +67,10 @@ THandlerScope::~THandlerScope()
     }
 }
 
-int THandlerScope::Depth() { return g_handlerDepth; }
+int THandlerScope::Depth()
+{
+    return g_handlerDepth;
+}
 
 void THandlerScope::RunWhenIdle(std::function<void()> action)
 {
@@ -241,9 +250,15 @@ int TWinControl::ClientHeight() const
     return r.bottom - r.top;
 }
 
-void TWinControl::SetClientWidth(int v) { SetWidth(m_width - ClientWidth() + v); }
+void TWinControl::SetClientWidth(int v)
+{
+    SetWidth(m_width - ClientWidth() + v);
+}
 
-void TWinControl::SetClientHeight(int v) { SetHeight(m_height - ClientHeight() + v); }
+void TWinControl::SetClientHeight(int v)
+{
+    SetHeight(m_height - ClientHeight() + v);
+}
 
 void TWinControl::SetAlign(TAlign value)
 {
@@ -383,7 +398,10 @@ bool TWinControl::IsEnabledDeep() const
     return true;
 }
 
-void TWinControl::EnabledChanged() { Invalidate(); }
+void TWinControl::EnabledChanged()
+{
+    Invalidate();
+}
 
 void TWinControl::SetText(const std::wstring& value)
 {
@@ -499,7 +517,10 @@ void TWinControl::SetTabOrder(int value)
     m_tabOrder = value;
 }
 
-void TWinControl::SetTabStop(bool value) { m_tabStop = value; }
+void TWinControl::SetTabStop(bool value)
+{
+    m_tabStop = value;
+}
 
 bool TWinControl::CanFocus() const
 {
@@ -511,7 +532,10 @@ bool TWinControl::CanFocus() const
     return true;
 }
 
-bool TWinControl::Focused() const { return m_handle && GetFocus() == m_handle; }
+bool TWinControl::Focused() const
+{
+    return m_handle && GetFocus() == m_handle;
+}
 
 void TWinControl::SetFocus()
 {
@@ -648,9 +672,9 @@ void TWinControl::CreateWnd()
     CreateParams(params);
     if (!params.systemClass)
         RegisterWindowClass(params);
-    HWND wnd = CreateWindowExW(params.exStyle, params.windowClass.c_str(), m_text.c_str(), params.style, m_left,
-                               m_top, m_width, m_height, params.parent, nullptr, GetModuleHandleW(nullptr),
-                               params.systemClass ? nullptr : this);
+    HWND wnd = CreateWindowExW(params.exStyle, params.windowClass.c_str(), m_text.c_str(), params.style,
+                               m_left, m_top, m_width, m_height, params.parent, nullptr,
+                               GetModuleHandleW(nullptr), params.systemClass ? nullptr : this);
     if (!wnd)
         throw EInvalidOperation(L"Error creating window of " + std::wstring(ClassName()) + L": " +
                                 std::to_wstring(GetLastError()));
@@ -804,7 +828,10 @@ LRESULT CALLBACK TWinControl::StaticWndProc(HWND wnd, UINT msg, WPARAM wParam, L
     }
 }
 
-LRESULT TWinControl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) { return WndProc(msg, wParam, lParam); }
+LRESULT TWinControl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return WndProc(msg, wParam, lParam);
+}
 
 LRESULT TWinControl::DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -876,9 +903,7 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         FocusLeft();
         return r;
     }
-    case WM_ENABLE:
-        m_enabled = wParam != 0;
-        break;
+    case WM_ENABLE: m_enabled = wParam != 0; break;
     case WM_GETMINMAXINFO: {
         LRESULT r = DefaultHandler(msg, wParam, lParam);
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);

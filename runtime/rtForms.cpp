@@ -26,11 +26,13 @@ const TClassInfo* TCustomForm::StaticProperties()
         TClassInfo ci(L"TCustomForm", TWinControl::StaticProperties());
         ci.AddInt<TCustomForm>(L"PixelsPerInch", &TCustomForm::SetPixelsPerInch, &TCustomForm::PixelsPerInch);
         ci.AddInt<TCustomForm>(L"TextHeight", &TCustomForm::SetTextHeight, &TCustomForm::TextHeight);
-        ci.AddBool<TCustomForm>(L"OldCreateOrder", &TCustomForm::SetOldCreateOrder, &TCustomForm::OldCreateOrder);
-        ci.AddEnum<TCustomForm, TPosition>(
-            L"Position",
-            {{L"poDesigned", poDesigned}, {L"poScreenCenter", poScreenCenter}, {L"poOwnerFormCenter", poOwnerFormCenter}},
-            &TCustomForm::SetPosition, &TCustomForm::Position);
+        ci.AddBool<TCustomForm>(L"OldCreateOrder", &TCustomForm::SetOldCreateOrder,
+                                &TCustomForm::OldCreateOrder);
+        ci.AddEnum<TCustomForm, TPosition>(L"Position",
+                                           {{L"poDesigned", poDesigned},
+                                            {L"poScreenCenter", poScreenCenter},
+                                            {L"poOwnerFormCenter", poOwnerFormCenter}},
+                                           &TCustomForm::SetPosition, &TCustomForm::Position);
         ci.AddSet<TCustomForm, TBorderIcons>(
             L"BorderIcons",
             {{L"biSystemMenu", biSystemMenu}, {L"biMinimize", biMinimize}, {L"biMaximize", biMaximize}},
@@ -56,7 +58,10 @@ void TCustomForm::LoadFromDescription(const std::wstring& text)
     ReadComponentTree(*this, desc, *this);
 }
 
-void TCustomForm::LoadFromResource(const wchar_t* name) { LoadFromDescription(LoadTextResource(name)); }
+void TCustomForm::LoadFromResource(const wchar_t* name)
+{
+    LoadFromDescription(LoadTextResource(name));
+}
 
 std::any TCustomForm::FindMethod(const std::wstring& name) const
 {
@@ -187,8 +192,8 @@ void TCustomForm::HandleCreated()
     } else if (m_position == poOwnerFormCenter && Application && Application->MainForm() &&
                Application->MainForm() != this) {
         RECT r = Application->MainForm()->BoundsRect();
-        SetBounds(r.left + (r.right - r.left - Width()) / 2, r.top + (r.bottom - r.top - Height()) / 2, Width(),
-                  Height());
+        SetBounds(r.left + (r.right - r.left - Width()) / 2, r.top + (r.bottom - r.top - Height()) / 2,
+                  Width(), Height());
     }
     SetWindowTextW(Handle(), Text().c_str());
 }
@@ -314,8 +319,8 @@ void TCustomForm::ActiveControlFocused(TWinControl* control)
 
 void TCustomForm::FocusFirst()
 {
-    if (m_lastFocus && IsWindow(m_lastFocus) && IsChild(Handle(), m_lastFocus) && IsWindowEnabled(m_lastFocus) &&
-        IsWindowVisible(m_lastFocus)) {
+    if (m_lastFocus && IsWindow(m_lastFocus) && IsChild(Handle(), m_lastFocus) &&
+        IsWindowEnabled(m_lastFocus) && IsWindowVisible(m_lastFocus)) {
         ::SetFocus(m_lastFocus);
         return;
     }

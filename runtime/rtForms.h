@@ -8,7 +8,16 @@
 #include <any>
 #include <map>
 
-enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };
+enum TModalResult {
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrAbort = 3,
+    mrRetry = 4,
+    mrIgnore = 5,
+    mrYes = 6,
+    mrNo = 7
+};
 
 enum TPosition { poDesigned, poScreenCenter, poOwnerFormCenter };
 
@@ -90,14 +99,12 @@ protected:
     void Loaded() override;
     void Paint(HDC dc, const RECT& updateRect) override;
     // Publishes a handler under a name that stored descriptions can use.
-    template <typename Ev>
-    void PublishMethod(const std::wstring& name, Ev handler)
+    template <typename Ev> void PublishMethod(const std::wstring& name, Ev handler)
     {
         m_methods[name] = std::move(handler);
     }
     // Lets the form keep a typed reference to a component read from its description.
-    template <typename T>
-    void PublishField(const std::wstring& name, T*& field)
+    template <typename T> void PublishField(const std::wstring& name, T*& field)
     {
         m_fields[name] = [&field](TComponent* c) { field = As<T>(c); };
     }

@@ -23,7 +23,10 @@ namespace {
 int g_logPixelsOverride = 0;
 }
 
-void OverrideScreenLogPixelsY(int ppi) { g_logPixelsOverride = ppi > 0 ? ppi : 0; }
+void OverrideScreenLogPixelsY(int ppi)
+{
+    g_logPixelsOverride = ppi > 0 ? ppi : 0;
+}
 
 int ScreenLogPixelsY()
 {
@@ -90,9 +93,15 @@ void TFont::SetHeight(int height)
     Modify(lf);
 }
 
-int TFont::Size() const { return -MulDiv(m_lf.lfHeight, 72, ScreenLogPixelsY()); }
+int TFont::Size() const
+{
+    return -MulDiv(m_lf.lfHeight, 72, ScreenLogPixelsY());
+}
 
-void TFont::SetSize(int points) { SetHeight(-MulDiv(points, ScreenLogPixelsY(), 72)); }
+void TFont::SetSize(int points)
+{
+    SetHeight(-MulDiv(points, ScreenLogPixelsY(), 72));
+}
 
 TFontStyles TFont::Style() const
 {
@@ -248,8 +257,7 @@ HBRUSH TBrush::Handle()
 // ---- TPen ----
 
 namespace {
-constexpr int kPenStyles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL,
-                              PS_INSIDEFRAME};
+constexpr int kPenStyles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
 } // namespace
 
 void TPen::Assign(const TPersistent* source)
@@ -312,10 +320,10 @@ void TPen::SetMode(TPenMode mode)
 
 int TPen::Rop2() const noexcept
 {
-    static constexpr int rops[] = {R2_BLACK,   R2_WHITE,      R2_NOP,        R2_NOT,
-                                   R2_COPYPEN, R2_NOTCOPYPEN, R2_MERGEPENNOT, R2_MASKPENNOT,
-                                   R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN, R2_NOTMERGEPEN,
-                                   R2_MASKPEN, R2_NOTMASKPEN, R2_XORPEN,     R2_NOTXORPEN};
+    static constexpr int rops[] = {R2_BLACK,       R2_WHITE,      R2_NOP,         R2_NOT,
+                                   R2_COPYPEN,     R2_NOTCOPYPEN, R2_MERGEPENNOT, R2_MASKPENNOT,
+                                   R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN,    R2_NOTMERGEPEN,
+                                   R2_MASKPEN,     R2_NOTMASKPEN, R2_XORPEN,      R2_NOTXORPEN};
     return rops[static_cast<int>(m_mode)];
 }
 
@@ -506,7 +514,10 @@ SIZE TCanvas::TextExtent(const std::wstring& text)
     return size;
 }
 
-COLORREF TCanvas::Pixel(int x, int y) { return Handle() ? GetPixel(m_dc, x, y) : CLR_INVALID; }
+COLORREF TCanvas::Pixel(int x, int y)
+{
+    return Handle() ? GetPixel(m_dc, x, y) : CLR_INVALID;
+}
 
 void TCanvas::SetPixel(int x, int y, TColor color)
 {
@@ -553,7 +564,8 @@ UniqueBitmap ValueToBitmap(const TValue& value)
         throw bad(L"palette too large");
     const size_t headerEnd =
         sizeof(file) + info.biSize + (info.biBitCount <= 8 ? palette : 0) * sizeof(RGBQUAD);
-    const unsigned long long stride = ((static_cast<unsigned long long>(info.biWidth) * info.biBitCount + 31) / 32) * 4;
+    const unsigned long long stride =
+        ((static_cast<unsigned long long>(info.biWidth) * info.biBitCount + 31) / 32) * 4;
     const size_t rows = static_cast<size_t>(info.biHeight < 0 ? -info.biHeight : info.biHeight);
     if (headerEnd > size || file.bfOffBits < headerEnd || file.bfOffBits > size ||
         stride * rows > size - file.bfOffBits)

@@ -4,7 +4,10 @@
 
 namespace {
 
-TValue FontName(const TPersistent& o) { return TValue::Str(static_cast<const TFont&>(o).Name()); }
+TValue FontName(const TPersistent& o)
+{
+    return TValue::Str(static_cast<const TFont&>(o).Name());
+}
 
 } // namespace
 
@@ -37,7 +40,9 @@ const TClassInfo* FontProperties()
                 {}});
         ci.AddColor<TFont>(L"Color", &TFont::SetColor, &TFont::Color);
         ci.AddSet<TFont>(L"Style",
-                         {{L"fsBold", fsBold}, {L"fsItalic", fsItalic}, {L"fsUnderline", fsUnderline},
+                         {{L"fsBold", fsBold},
+                          {L"fsItalic", fsItalic},
+                          {L"fsUnderline", fsUnderline},
                           {L"fsStrikeOut", fsStrikeOut}},
                          &TFont::SetStyle, &TFont::Style);
         RegisterExternalProperties(typeid(TFont), &ci);

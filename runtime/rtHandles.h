@@ -8,8 +8,7 @@
 
 #include <utility>
 
-template <typename Handle, typename Traits>
-class UniqueHandle {
+template <typename Handle, typename Traits> class UniqueHandle {
 public:
     UniqueHandle() noexcept = default;
     explicit UniqueHandle(Handle h) noexcept : m_handle(h) {}
@@ -44,8 +43,7 @@ private:
     Handle m_handle = Traits::Invalid();
 };
 
-template <typename H, auto CloseFn>
-struct NullHandleTraits {
+template <typename H, auto CloseFn> struct NullHandleTraits {
     static H Invalid() noexcept { return nullptr; }
     static bool IsValid(H h) noexcept { return h != nullptr; }
     static void Close(H h) noexcept { CloseFn(h); }
@@ -57,8 +55,7 @@ struct GdiObjectTraits {
     static void Close(HGDIOBJ h) noexcept { DeleteObject(h); }
 };
 
-template <typename H>
-struct GdiTraits {
+template <typename H> struct GdiTraits {
     static H Invalid() noexcept { return nullptr; }
     static bool IsValid(H h) noexcept { return h != nullptr; }
     static void Close(H h) noexcept { DeleteObject(h); }
@@ -76,11 +73,26 @@ struct FindHandleTraits {
     static void Close(HANDLE h) noexcept { FindClose(h); }
 };
 
-inline void DeleteDcHandle(HDC dc) { DeleteDC(dc); }
-inline void FreeLibraryHandle(HMODULE m) { FreeLibrary(m); }
-inline void DestroyIconHandle(HICON i) { DestroyIcon(i); }
-inline void DestroyCursorHandle(HCURSOR c) { DestroyCursor(c); }
-inline void DestroyMenuHandle(HMENU m) { DestroyMenu(m); }
+inline void DeleteDcHandle(HDC dc)
+{
+    DeleteDC(dc);
+}
+inline void FreeLibraryHandle(HMODULE m)
+{
+    FreeLibrary(m);
+}
+inline void DestroyIconHandle(HICON i)
+{
+    DestroyIcon(i);
+}
+inline void DestroyCursorHandle(HCURSOR c)
+{
+    DestroyCursor(c);
+}
+inline void DestroyMenuHandle(HMENU m)
+{
+    DestroyMenu(m);
+}
 
 using UniqueBrush = UniqueHandle<HBRUSH, GdiTraits<HBRUSH>>;
 using UniquePen = UniqueHandle<HPEN, GdiTraits<HPEN>>;
@@ -163,8 +175,7 @@ private:
 };
 
 // Holds one reference to a COM interface.
-template <typename T>
-class ComPtr {
+template <typename T> class ComPtr {
 public:
     ComPtr() noexcept = default;
     ComPtr(std::nullptr_t) noexcept {}
@@ -211,8 +222,7 @@ public:
     }
     void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
 
-    template <typename U>
-    ComPtr<U> As(REFIID iid) const noexcept
+    template <typename U> ComPtr<U> As(REFIID iid) const noexcept
     {
         ComPtr<U> r;
         if (m_ptr)

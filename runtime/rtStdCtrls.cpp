@@ -60,7 +60,8 @@ void TNativeEdit::HandleCreated()
 
 std::wstring TNativeEdit::WindowText() const
 {
-    HWND wnd = const_cast<TNativeEdit*>(this)->HandleAllocated() ? const_cast<TNativeEdit*>(this)->Handle() : nullptr;
+    HWND wnd = const_cast<TNativeEdit*>(this)->HandleAllocated() ? const_cast<TNativeEdit*>(this)->Handle()
+                                                                 : nullptr;
     if (!wnd)
         return TWinControl::Text();
     // One message for the texts a field usually holds; the length is asked only for longer ones.
@@ -287,8 +288,8 @@ void TNativeTreeView::NoteInserted(HTREEITEM parent, HTREEITEM item)
     p.children.push_back(item);
 }
 
-HTREEITEM TNativeTreeView::AddItem(HTREEITEM parent, const std::wstring& text, LPARAM data, HTREEITEM insertAfter,
-                                   bool hasChildren)
+HTREEITEM TNativeTreeView::AddItem(HTREEITEM parent, const std::wstring& text, LPARAM data,
+                                   HTREEITEM insertAfter, bool hasChildren)
 {
     TVINSERTSTRUCTW is{};
     is.hParent = parent ? parent : TVI_ROOT;

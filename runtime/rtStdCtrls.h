@@ -212,8 +212,7 @@ private:
     bool GetItem(TVITEMW& item);
     void SetItem(TVITEMW& item);
     // One field of an item, read or written under the mask that names it.
-    template <typename T>
-    T ItemField(HTREEITEM item, UINT mask, T TVITEMW::*field)
+    template <typename T> T ItemField(HTREEITEM item, UINT mask, T TVITEMW::*field)
     {
         TVITEMW tv{};
         tv.mask = mask;
@@ -221,8 +220,7 @@ private:
         GetItem(tv);
         return tv.*field;
     }
-    template <typename T>
-    void SetItemField(HTREEITEM item, UINT mask, T TVITEMW::*field, T value)
+    template <typename T> void SetItemField(HTREEITEM item, UINT mask, T TVITEMW::*field, T value)
     {
         TVITEMW tv{};
         tv.mask = mask;

@@ -97,7 +97,10 @@ private:
             Fail(std::wstring(L"'") + word + L"' expected");
     }
 
-    static bool IdentChar(wchar_t c, bool dotted) { return std::iswalnum(c) || c == L'_' || (dotted && c == L'.'); }
+    static bool IdentChar(wchar_t c, bool dotted)
+    {
+        return std::iswalnum(c) || c == L'_' || (dotted && c == L'.');
+    }
 
     std::wstring ReadIdent(bool dotted = false)
     {

@@ -11,8 +11,8 @@ namespace {
 
 bool SameText(const std::wstring& a, const std::wstring& b)
 {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
 }
 
 std::map<std::wstring, TComponentFactory>& Registry()
@@ -28,7 +28,10 @@ std::wstring Upper(std::wstring s)
     return s;
 }
 
-[[noreturn]] void Mismatch(const TValue& v) { throw EReadError(L"Invalid property value " + v.ToText()); }
+[[noreturn]] void Mismatch(const TValue& v)
+{
+    throw EReadError(L"Invalid property value " + v.ToText());
+}
 
 const std::pair<const wchar_t*, TColor> kColorNames[] = {
     {L"clNone", clNone},
@@ -109,7 +112,10 @@ bool TClassInfo::InheritsFrom(const TClassInfo* other) const
     return false;
 }
 
-void TClassInfo::Add(TPropertyInfo info) { m_properties.push_back(std::move(info)); }
+void TClassInfo::Add(TPropertyInfo info)
+{
+    m_properties.push_back(std::move(info));
+}
 
 namespace {
 
@@ -145,7 +151,8 @@ std::pair<TPersistent*, const TPropertyInfo*> Resolve(TPersistent& root, const s
     size_t start = 0;
     for (;;) {
         size_t dot = path.find(L'.', start);
-        std::wstring segment = path.substr(start, dot == std::wstring::npos ? std::wstring::npos : dot - start);
+        std::wstring segment =
+            path.substr(start, dot == std::wstring::npos ? std::wstring::npos : dot - start);
         const TClassInfo* ci = PropertiesOf(*object);
         const TPropertyInfo* p = ci ? ci->Find(segment) : nullptr;
         if (!p)
@@ -199,7 +206,10 @@ void RegisterComponentClass(const std::wstring& name, TComponentFactory factory)
     Registry()[Upper(name)] = std::move(factory);
 }
 
-bool IsComponentClassRegistered(const std::wstring& name) { return Registry().count(Upper(name)) != 0; }
+bool IsComponentClassRegistered(const std::wstring& name)
+{
+    return Registry().count(Upper(name)) != 0;
+}
 
 TComponent* CreateRegisteredComponent(const std::wstring& name, TComponent* owner)
 {

@@ -121,13 +121,10 @@ public:
     void AddEnum(const wchar_t* name, TEnumNames names, void (T::*set)(E), E (T::*get)() const = nullptr);
     template <typename T, typename S>
     void AddSet(const wchar_t* name, TEnumNames bits, void (T::*set)(S), S (T::*get)() const = nullptr);
-    template <typename T, typename O>
-    void AddObject(const wchar_t* name, O* (T::*get)());
-    template <typename T, typename C>
-    void AddCollection(const wchar_t* name, C* (T::*get)());
+    template <typename T, typename O> void AddObject(const wchar_t* name, O* (T::*get)());
+    template <typename T, typename C> void AddCollection(const wchar_t* name, C* (T::*get)());
     // An event property: the stored value names a handler of the root being read.
-    template <typename T, typename Ev>
-    void AddEvent(const wchar_t* name, Ev T::*field);
+    template <typename T, typename Ev> void AddEvent(const wchar_t* name, Ev T::*field);
 
 private:
     std::wstring m_name;
@@ -152,8 +149,7 @@ void RegisterComponentClass(const std::wstring& name, TComponentFactory factory)
 TComponent* CreateRegisteredComponent(const std::wstring& name, TComponent* owner);
 bool IsComponentClassRegistered(const std::wstring& name);
 
-template <typename T>
-struct TRegisterClass {
+template <typename T> struct TRegisterClass {
     explicit TRegisterClass(const wchar_t* name)
     {
         RegisterComponentClass(name, [](TComponent* owner) -> TComponent* { return new T(owner); });
@@ -171,14 +167,15 @@ std::wstring ColorToIdent(TColor c);
 
 // ---- template members -------------------------------------------------------------
 
-template <typename T>
-void TClassInfo::AddInt(const wchar_t* name, void (T::*set)(int), int (T::*get)() const)
+template <typename T> void TClassInfo::AddInt(const wchar_t* name, void (T::*set)(int), int (T::*get)() const)
 {
     TPropertyInfo p{name,
-                     [set](TPersistent& o, const TValue& v, const TReaderContext*) {
-                         (static_cast<T&>(o).*set)(ValueToInt(v));
-                     },
-                     {}, {}, {}};
+                    [set](TPersistent& o, const TValue& v, const TReaderContext*) {
+                        (static_cast<T&>(o).*set)(ValueToInt(v));
+                    },
+                    {},
+                    {},
+                    {}};
     if (get)
         p.get = [get](const TPersistent& o) { return TValue::Int((static_cast<const T&>(o).*get)()); };
     Add(std::move(p));
@@ -188,10 +185,12 @@ template <typename T>
 void TClassInfo::AddFloat(const wchar_t* name, void (T::*set)(double), double (T::*get)() const)
 {
     TPropertyInfo p{name,
-                     [set](TPersistent& o, const TValue& v, const TReaderContext*) {
-                         (static_cast<T&>(o).*set)(ValueToFloat(v));
-                     },
-                     {}, {}, {}};
+                    [set](TPersistent& o, const TValue& v, const TReaderContext*) {
+                        (static_cast<T&>(o).*set)(ValueToFloat(v));
+                    },
+                    {},
+                    {},
+                    {}};
     if (get)
         p.get = [get](const TPersistent& o) { return TValue::Float((static_cast<const T&>(o).*get)()); };
     Add(std::move(p));
@@ -201,10 +200,12 @@ template <typename T>
 void TClassInfo::AddBool(const wchar_t* name, void (T::*set)(bool), bool (T::*get)() const)
 {
     TPropertyInfo p{name,
-                     [set](TPersistent& o, const TValue& v, const TReaderContext*) {
-                         (static_cast<T&>(o).*set)(ValueToBool(v));
-                     },
-                     {}, {}, {}};
+                    [set](TPersistent& o, const TValue& v, const TReaderContext*) {
+                        (static_cast<T&>(o).*set)(ValueToBool(v));
+                    },
+                    {},
+                    {},
+                    {}};
     if (get)
         p.get = [get](const TPersistent& o) {
             return TValue::Id((static_cast<const T&>(o).*get)() ? L"True" : L"False");
@@ -217,12 +218,14 @@ void TClassInfo::AddString(const wchar_t* name, void (T::*set)(const std::wstrin
                            const std::wstring& (T::*get)() const)
 {
     TPropertyInfo p{name,
-                     [set](TPersistent& o, const TValue& v, const TReaderContext*) {
-                         if (v.kind != TValue::Kind::String)
-                             ValueToInt(TValue::Id(L"")); // raises the mismatch error
-                         (static_cast<T&>(o).*set)(v.text);
-                     },
-                     {}, {}, {}};
+                    [set](TPersistent& o, const TValue& v, const TReaderContext*) {
+                        if (v.kind != TValue::Kind::String)
+                            ValueToInt(TValue::Id(L"")); // raises the mismatch error
+                        (static_cast<T&>(o).*set)(v.text);
+                    },
+                    {},
+                    {},
+                    {}};
     if (get)
         p.get = [get](const TPersistent& o) { return TValue::Str((static_cast<const T&>(o).*get)()); };
     Add(std::move(p));
@@ -232,10 +235,12 @@ template <typename T>
 void TClassInfo::AddColor(const wchar_t* name, void (T::*set)(TColor), TColor (T::*get)() const)
 {
     TPropertyInfo p{name,
-                     [set](TPersistent& o, const TValue& v, const TReaderContext*) {
-                         (static_cast<T&>(o).*set)(ValueToColor(v));
-                     },
-                     {}, {}, {}};
+                    [set](TPersistent& o, const TValue& v, const TReaderContext*) {
+                        (static_cast<T&>(o).*set)(ValueToColor(v));
+                    },
+                    {},
+                    {},
+                    {}};
     if (get)
         p.get = [get](const TPersistent& o) {
             return TValue::Id(ColorToIdent((static_cast<const T&>(o).*get)()));
@@ -247,10 +252,12 @@ template <typename T, typename E>
 void TClassInfo::AddEnum(const wchar_t* name, TEnumNames names, void (T::*set)(E), E (T::*get)() const)
 {
     TPropertyInfo p{name,
-                     [set, names](TPersistent& o, const TValue& v, const TReaderContext*) {
-                         (static_cast<T&>(o).*set)(static_cast<E>(ValueToEnum(v, names)));
-                     },
-                     {}, {}, {}};
+                    [set, names](TPersistent& o, const TValue& v, const TReaderContext*) {
+                        (static_cast<T&>(o).*set)(static_cast<E>(ValueToEnum(v, names)));
+                    },
+                    {},
+                    {},
+                    {}};
     if (get)
         p.get = [get, names](const TPersistent& o) {
             int value = static_cast<int>((static_cast<const T&>(o).*get)());
@@ -266,10 +273,12 @@ template <typename T, typename S>
 void TClassInfo::AddSet(const wchar_t* name, TEnumNames bits, void (T::*set)(S), S (T::*get)() const)
 {
     TPropertyInfo p{name,
-                     [set, bits](TPersistent& o, const TValue& v, const TReaderContext*) {
-                         (static_cast<T&>(o).*set)(static_cast<S>(ValueToSet(v, bits)));
-                     },
-                     {}, {}, {}};
+                    [set, bits](TPersistent& o, const TValue& v, const TReaderContext*) {
+                        (static_cast<T&>(o).*set)(static_cast<S>(ValueToSet(v, bits)));
+                    },
+                    {},
+                    {},
+                    {}};
     if (get)
         p.get = [get, bits](const TPersistent& o) {
             TValue r;
@@ -283,36 +292,34 @@ void TClassInfo::AddSet(const wchar_t* name, TEnumNames bits, void (T::*set)(S),
     Add(std::move(p));
 }
 
-template <typename T, typename O>
-void TClassInfo::AddObject(const wchar_t* name, O* (T::*get)())
+template <typename T, typename O> void TClassInfo::AddObject(const wchar_t* name, O* (T::*get)())
 {
     TPropertyInfo p{name, {}, {}, {}, {}};
     p.object = [get](TPersistent& o) -> TPersistent* { return (static_cast<T&>(o).*get)(); };
     Add(std::move(p));
 }
 
-template <typename T, typename C>
-void TClassInfo::AddCollection(const wchar_t* name, C* (T::*get)())
+template <typename T, typename C> void TClassInfo::AddCollection(const wchar_t* name, C* (T::*get)())
 {
     TPropertyInfo p{name, {}, {}, {}, {}};
     p.collection = [get](TPersistent& o) -> TStoredCollection* { return (static_cast<T&>(o).*get)(); };
     Add(std::move(p));
 }
 
-template <typename T, typename Ev>
-void TClassInfo::AddEvent(const wchar_t* name, Ev T::*field)
+template <typename T, typename Ev> void TClassInfo::AddEvent(const wchar_t* name, Ev T::*field)
 {
     std::wstring propName = name;
-    TPropertyInfo p{name,
-                     [field, propName](TPersistent& o, const TValue& v, const TReaderContext* ctx) {
-                         std::any m = ctx && v.kind == TValue::Kind::Ident ? ctx->FindMethod(v.text)
-                                                                           : std::any();
-                         const Ev* handler = std::any_cast<Ev>(&m);
-                         if (!handler)
-                             throw EReadError(L"Invalid property value: no handler " + v.ToText() +
-                                              L" for " + propName);
-                         static_cast<T&>(o).*field = *handler;
-                     },
-                     {}, {}, {}};
+    TPropertyInfo p{
+        name,
+        [field, propName](TPersistent& o, const TValue& v, const TReaderContext* ctx) {
+            std::any m = ctx && v.kind == TValue::Kind::Ident ? ctx->FindMethod(v.text) : std::any();
+            const Ev* handler = std::any_cast<Ev>(&m);
+            if (!handler)
+                throw EReadError(L"Invalid property value: no handler " + v.ToText() + L" for " + propName);
+            static_cast<T&>(o).*field = *handler;
+        },
+        {},
+        {},
+        {}};
     Add(std::move(p));
 }

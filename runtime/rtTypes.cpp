@@ -1,7 +1,10 @@
 #include "rtTypes.h"
 
 namespace {
-COLORREF PlatformSysColor(int index) { return GetSysColor(index); }
+COLORREF PlatformSysColor(int index)
+{
+    return GetSysColor(index);
+}
 TSysColorSource g_sysColorSource = &PlatformSysColor;
 } // namespace
 
@@ -12,7 +15,10 @@ TSysColorSource SetSysColorSource(TSysColorSource source)
     return old;
 }
 
-COLORREF SysColor(int index) { return g_sysColorSource(index); }
+COLORREF SysColor(int index)
+{
+    return g_sysColorSource(index);
+}
 
 COLORREF ColorToRGB(TColor color)
 {

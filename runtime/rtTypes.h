@@ -13,7 +13,10 @@ constexpr TColor clNone = 0x1FFFFFFF;    // draw nothing
 constexpr TColor clDefault = 0x20000000; // no colour given: use the default
 constexpr TColor clSystemColor = 0xFF000000;
 
-constexpr TColor SystemColor(int index) { return clSystemColor | static_cast<TColor>(index); }
+constexpr TColor SystemColor(int index)
+{
+    return clSystemColor | static_cast<TColor>(index);
+}
 
 constexpr TColor clScrollBar = SystemColor(COLOR_SCROLLBAR);
 constexpr TColor clBackground = SystemColor(COLOR_BACKGROUND);
@@ -55,7 +58,10 @@ constexpr TColor clGray = 0x808080;
 constexpr TColor clSilver = 0xC0C0C0;
 constexpr TColor clNavy = 0x800000;
 
-constexpr bool IsSystemColor(TColor c) { return (c & 0xFF000000) == clSystemColor; }
+constexpr bool IsSystemColor(TColor c)
+{
+    return (c & 0xFF000000) == clSystemColor;
+}
 
 // Resolves a system colour through the system-colour source (GetSysColor unless a test
 // replaced it); explicit colours pass unchanged. clNone and clDefault have no RGB value

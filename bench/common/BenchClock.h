@@ -31,7 +31,9 @@ inline double CpuSeconds()
     FILETIME creation, exit, kernel, user;
     GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
     auto value = [](const FILETIME& t) {
-        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) |
+                                   t.dwLowDateTime) /
+               1e7;
     };
     return value(kernel) + value(user);
 }

@@ -255,36 +255,45 @@ int main(int argc, char** argv)
             focused = GetFocus() == button->Handle();
             open = IsThemeBackgroundPartiallyTransparent(theme, BP_PUSHBUTTON, stateId) != FALSE;
             GetThemeBackgroundContentRect(theme, dib.dc, BP_PUSHBUTTON, stateId, &r, &focusRect);
-            std::printf("push button, themed: state %d, %s, face %s\n", stateId, focused ? "focused" : "not focused",
+            std::printf("push button, themed: state %d, %s, face %s\n", stateId,
+                        focused ? "focused" : "not focused",
                         open ? "partly transparent (the parent shows)" : "opaque");
             const std::string name = focus ? "push button, themed, focused" : "push button, themed";
             auto t = Measure(name, repaint(button), themeAlone);
-            std::printf("%s: %.2f us, the theme calls it needs alone %.2f us, ratio %.2f (target 1.1)\n", name.c_str(),
-                        t.first, t.second, t.first / t.second);
+            std::printf("%s: %.2f us, the theme calls it needs alone %.2f us, ratio %.2f (target 1.1)\n",
+                        name.c_str(), t.first, t.second, t.first / t.second);
             auto old = Measure(name + " (face and text)", repaint(button), faceAndText);
-            std::printf("  against face and text alone (the earlier baseline): %.2f us, %.2f us, ratio %.2f\n",
-                        old.first, old.second, old.first / old.second);
+            std::printf(
+                "  against face and text alone (the earlier baseline): %.2f us, %.2f us, ratio %.2f\n",
+                old.first, old.second, old.first / old.second);
         }
         // Where the rest goes: the library's face alone, the parent's picture alone.
-        auto face = Measure("push button, themed face", [&] { button->PaintButtonTo(dib.dc, cxbsNormal, false); },
-                            themeAlone);
-        auto parent = Measure("push button, themed parent", [&] {
-            TCanvas canvas;
-            canvas.SetHandle(dib.dc);
-            {
-                TcxCanvas cx(&canvas);
-                PaintParentImage(button->Handle(), cx, r, false);
-            }
-            canvas.SetHandle(nullptr);
-        }, themeAlone);
-        auto platformParent = Measure("push button, platform parent",
-                                      [&] { DrawThemeParentBackground(button->Handle(), dib.dc, &r); }, themeAlone);
+        auto face = Measure(
+            "push button, themed face", [&] { button->PaintButtonTo(dib.dc, cxbsNormal, false); },
+            themeAlone);
+        auto parent = Measure(
+            "push button, themed parent",
+            [&] {
+                TCanvas canvas;
+                canvas.SetHandle(dib.dc);
+                {
+                    TcxCanvas cx(&canvas);
+                    PaintParentImage(button->Handle(), cx, r, false);
+                }
+                canvas.SetHandle(nullptr);
+            },
+            themeAlone);
+        auto platformParent = Measure(
+            "push button, platform parent", [&] { DrawThemeParentBackground(button->Handle(), dib.dc, &r); },
+            themeAlone);
         TcxParentImageCache keptParent;
-        auto kept = Measure("push button, themed kept parent",
-                            [&] { keptParent.Paint(button->Handle(), dib.dc, r.right, r.bottom); }, themeAlone);
-        std::printf("  its parts: face and caption %.2f us, parent's picture %.2f us painted, %.2f us from the kept "
-                    "copy (the platform's call %.2f us)\n",
-                    face.first, parent.first, kept.first, platformParent.first);
+        auto kept = Measure(
+            "push button, themed kept parent",
+            [&] { keptParent.Paint(button->Handle(), dib.dc, r.right, r.bottom); }, themeAlone);
+        std::printf(
+            "  its parts: face and caption %.2f us, parent's picture %.2f us painted, %.2f us from the kept "
+            "copy (the platform's call %.2f us)\n",
+            face.first, parent.first, kept.first, platformParent.first);
         CloseThemeData(theme);
     } else {
         std::printf("push button, themed: no visual style for buttons here\n");
@@ -305,12 +314,14 @@ int main(int argc, char** argv)
                SRCCOPY);
     };
     auto t = Measure("animation frame", frameOfAnimation, oneBlit);
-    std::printf("animation frame of the bar (one tick): %.2f us, one blit of its area %.2f us, ratio %.2f\n", t.first,
-                t.second, t.first / t.second);
-    auto step = Measure("animation step", [&] { bar->StepSegment(); }, oneBlit);
-    auto visible = Measure("animation visibility", [&] { IsWindowVisible(bar->Handle()); }, oneBlit);
-    std::printf("  its parts: the step alone %.2f us, asking whether the bar is visible %.2f us\n", step.first,
-                visible.first);
+    std::printf("animation frame of the bar (one tick): %.2f us, one blit of its area %.2f us, ratio %.2f\n",
+                t.first, t.second, t.first / t.second);
+    auto step = Measure(
+        "animation step", [&] { bar->StepSegment(); }, oneBlit);
+    auto visible = Measure(
+        "animation visibility", [&] { IsWindowVisible(bar->Handle()); }, oneBlit);
+    std::printf("  its parts: the step alone %.2f us, asking whether the bar is visible %.2f us\n",
+                step.first, visible.first);
 
     // The ways a tick can put a frame on screen, tried on two bare windows of the bar's size,
     // one of a class with a device context of its own; each next to the same blit into an

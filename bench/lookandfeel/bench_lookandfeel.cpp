@@ -81,13 +81,15 @@ int main()
         if (name == "PaintGroupFrame" && button)
             return [&, button] { ThemeApi().DrawThemeBackground(button, dib.dc, 4, 1, &kRect, nullptr); };
         if (name == "PaintSizeGrip" && scrollBar)
-            return [&, scrollBar] { ThemeApi().DrawThemeBackground(scrollBar, dib.dc, 10, 1, &kRect, nullptr); };
+            return
+                [&, scrollBar] { ThemeApi().DrawThemeBackground(scrollBar, dib.dc, 10, 1, &kRect, nullptr); };
         return nullptr;
     };
 
-    std::printf("Painter operations on a %dx%d rectangle: median of %d samples x %d paints, each next to\n"
-                "the plain GDI baseline (FillRect + FrameRect + DrawText of the same rectangle) sampled in turn\n\n",
-                RectWidth(kRect), RectHeight(kRect), kSamples, kReps);
+    std::printf(
+        "Painter operations on a %dx%d rectangle: median of %d samples x %d paints, each next to\n"
+        "the plain GDI baseline (FillRect + FrameRect + DrawText of the same rectangle) sampled in turn\n\n",
+        RectWidth(kRect), RectHeight(kRect), kSamples, kReps);
     std::printf("%-32s %-24s %9s %9s %7s %s\n", "painter", "operation", "op us", "GDI us", "ratio",
                 "(theme part alone: us, ratio)");
     double worst = 0;
@@ -97,11 +99,13 @@ int main()
         for (const auto& op : laftest::PainterOps()) {
             auto [t, base] = PairedMedians([&] { op.paint(cx, painter, kRect); }, baseline);
             double ratio = t / base;
-            std::printf("%-32ls %-24s %9.2f %9.2f %7.2f", painter->ClassName(), op.name.c_str(), t, base, ratio);
+            std::printf("%-32ls %-24s %9.2f %9.2f %7.2f", painter->ClassName(), op.name.c_str(), t, base,
+                        ratio);
             // The native painter draws these through the theme, the Office 2003 one only
             // its group frames.
-            bool themed = VisualStylesActive() && (painter->PainterStyle() == 3 ||
-                                                   (painter->PainterStyle() == 4 && op.name == "PaintGroupFrame"));
+            bool themed =
+                VisualStylesActive() && (painter->PainterStyle() == 3 ||
+                                         (painter->PainterStyle() == 4 && op.name == "PaintGroupFrame"));
             if (auto part = themed ? themedPart(op.name) : nullptr) {
                 auto [tt, themeBase] = PairedMedians([&] { op.paint(cx, painter, kRect); }, part);
                 std::printf("   (%.2f, %.2f)", themeBase, tt / themeBase);
@@ -133,10 +137,12 @@ int main()
     paintAll();
     unsigned colours3 = Office11ComputeCount(), opens3 = ThemeOpenCount();
     const int perRound = static_cast<int>(laftest::AllPainters().size() * laftest::PainterOps().size());
-    std::printf("\n%d paints of every operation: Office 2003 colour computations %u, theme handles opened %u\n",
-                1000, colours1 - colours0, opens1 - opens0);
+    std::printf(
+        "\n%d paints of every operation: Office 2003 colour computations %u, theme handles opened %u\n", 1000,
+        colours1 - colours0, opens1 - opens0);
     std::printf("one system colour change: colour computations %u\n", colours2 - colours1);
-    std::printf("%d paints after the change: colour computations %u, theme handles opened %u (once per themed type)\n",
+    std::printf("%d paints after the change: colour computations %u, theme handles opened %u (once per "
+                "themed type)\n",
                 1000 * perRound, colours3 - colours2, opens3 - opens2);
 
     canvas.SetHandle(nullptr);

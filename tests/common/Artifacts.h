@@ -10,7 +10,8 @@ inline std::filesystem::path ArtifactFolder()
 {
     wchar_t exe[MAX_PATH];
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::filesystem::path folder = std::filesystem::path(exe).parent_path().parent_path().parent_path() / L"artifacts";
+    std::filesystem::path folder =
+        std::filesystem::path(exe).parent_path().parent_path().parent_path() / L"artifacts";
     std::filesystem::create_directories(folder);
     return folder;
 }

@@ -27,8 +27,7 @@ protected:
     }
     void TearDown() override { app.reset(); }
 
-    template <typename T>
-    T* Make(int left, int top, int width, int height)
+    template <typename T> T* Make(int left, int top, int width, int height)
     {
         auto* c = new T(form);
         c->SetParent(form);
@@ -106,7 +105,8 @@ public:
         if (file == INVALID_HANDLE_VALUE)
             return false;
         DWORD written = 0;
-        bool ok = WriteFile(file, &fh, sizeof(fh), &written, nullptr) && WriteFile(file, &ih, sizeof(ih), &written, nullptr);
+        bool ok = WriteFile(file, &fh, sizeof(fh), &written, nullptr) &&
+                  WriteFile(file, &ih, sizeof(ih), &written, nullptr);
         for (int y = 0; ok && y < m_height; ++y) {
             for (int x = 0; x < m_width; ++x) {
                 DWORD v = m_bits[y * m_width + x];

@@ -242,7 +242,7 @@ TEST_F(ButtonTest, APaintRequestShowsWhatTheDrawingRequestOfTheSameStateShows)
                 SendMessageW(button->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
             });
             auto byDrawing = picture([&](HDC dc) {
-                DRAWITEMSTRUCT dis{ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, c.flags, button->Handle(), dc,
+                DRAWITEMSTRUCT dis{ODT_BUTTON,          0, 0, ODA_DRAWENTIRE, c.flags, button->Handle(), dc,
                                    RECT{0, 0, 100, 30}, 0};
                 SendMessageW(form->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
             });
@@ -255,7 +255,8 @@ TEST_F(ButtonTest, APaintRequestShowsWhatTheDrawingRequestOfTheSameStateShows)
                 for (int y = 0; y < 30 && same; ++y)
                     for (int x = 0; x < 100 && same; ++x)
                         same = shown[i]->At(x, y) == byPaint->At(x, y);
-                EXPECT_FALSE(same) << c.name << " looks like " << cases[i].name << ", kind " << static_cast<int>(kind);
+                EXPECT_FALSE(same) << c.name << " looks like " << cases[i].name << ", kind "
+                                   << static_cast<int>(kind);
             }
             // A paint through the window's own update validates what it painted, and shows on
             // screen (painted off screen first) what the print drew straight into its bitmap.

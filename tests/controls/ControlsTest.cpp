@@ -162,10 +162,12 @@ TEST(GlossyBarTest, DarkEndsLightTopBandAndTheColourBetween)
     // The edge band is 4 pixels wide, the ramp 20; between them and below the top band, K itself.
     EXPECT_EQ(canvas.At(100, 20), ColorToRGB(k));
     EXPECT_TRUE(Near(canvas.At(0, 20), ColorToRGB(ScaleColor(k, 90))));
-    EXPECT_TRUE(Near(canvas.At(196, 20), ColorToRGB(ScaleColor(k, 80)))) << "the right band runs back from D80";
+    EXPECT_TRUE(Near(canvas.At(196, 20), ColorToRGB(ScaleColor(k, 80))))
+        << "the right band runs back from D80";
     EXPECT_TRUE(Near(canvas.At(4, 20), ColorToRGB(ScaleColor(k, 80))));
     EXPECT_TRUE(Near(canvas.At(100, 0), ColorToRGB(LightenColor(k, 40))));
-    EXPECT_TRUE(Near(canvas.At(100, 5), ColorToRGB(LightenColor(k, 80))) || canvas.At(100, 5) != ColorToRGB(k));
+    EXPECT_TRUE(Near(canvas.At(100, 5), ColorToRGB(LightenColor(k, 80))) ||
+                canvas.At(100, 5) != ColorToRGB(k));
     EXPECT_EQ(canvas.At(100, 6), ColorToRGB(k)) << "the light band is six rows high";
 }
 
@@ -358,8 +360,8 @@ TEST_F(ControlsTest, ParentImageOfALibraryWindowIsPaintedIntoTheCopy)
         UniqueBrush brush(CreateSolidBrush(mark));
         FillRect(form->PaintDC(), &square, brush.get());
     };
-    HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 10, 40, 30, form->Handle(), nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
+    HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 10, 40, 30, form->Handle(),
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(child, nullptr);
     app->ProcessMessages();
     InvalidateRect(form->Handle(), nullptr, FALSE);

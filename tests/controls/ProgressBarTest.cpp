@@ -551,7 +551,8 @@ TEST_F(ProgressBarPaintTest, AnimationFramesShowWhatAFullPaintDraws)
         }
         if (c.orientation == cxorHorizontal) {
             ASSERT_TRUE(sheet.SaveBmp(
-                (ArtifactFolder() / (L"progress-bar-frames-" + std::to_wstring(&c - cases) + L".bmp")).c_str()));
+                (ArtifactFolder() / (L"progress-bar-frames-" + std::to_wstring(&c - cases) + L".bmp"))
+                    .c_str()));
         }
         ASSERT_GT(shown.size(), 3u);
         if (c.orientation == cxorHorizontal) {
@@ -614,7 +615,8 @@ TEST_F(ProgressBarPaintTest, TicksAfterAMoveOrANewWindowDrawWhereTheBarIs)
         PixelCanvas onScreen(bar->Width(), bar->Height());
         {
             HDC formDC = GetDC(form->Handle());
-            BitBlt(onScreen.dc(), 0, 0, bar->Width(), bar->Height(), formDC, bar->Left(), bar->Top(), SRCCOPY);
+            BitBlt(onScreen.dc(), 0, 0, bar->Width(), bar->Height(), formDC, bar->Left(), bar->Top(),
+                   SRCCOPY);
             ReleaseDC(form->Handle(), formDC);
         }
         PixelCanvas full(bar->Width(), bar->Height());

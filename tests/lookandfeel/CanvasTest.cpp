@@ -18,9 +18,11 @@ TEST(TextFlagsTest, LibraryFlagsBecomeDrawTextFlags)
         {tfShowPrefix | tfAlignRight, DT_RIGHT},
         {tfWordWrap, DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX},
         {tfWordWrap | tfWordBreakOnly, DT_WORDBREAK | DT_NOPREFIX},
-        {tfWordWrap | tfWordBreakOnly | tfNoFullWidthBreak, DT_WORDBREAK | DT_NOFULLWIDTHCHARBREAK | DT_NOPREFIX},
+        {tfWordWrap | tfWordBreakOnly | tfNoFullWidthBreak,
+         DT_WORDBREAK | DT_NOFULLWIDTHCHARBREAK | DT_NOPREFIX},
         {tfEndEllipsis | tfPathEllipsis | tfMeasureOnly | tfNoClip | tfExpandTabs | tfAlignBottom,
-         DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_CALCRECT | DT_NOCLIP | DT_EXPANDTABS | DT_BOTTOM | DT_NOPREFIX},
+         DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_CALCRECT | DT_NOCLIP | DT_EXPANDTABS | DT_BOTTOM |
+             DT_NOPREFIX},
     };
     for (const Case& c : cases)
         EXPECT_EQ(cxTextFlagsToDrawTextFlags(c.flags), c.expected) << std::hex << c.flags;
@@ -274,7 +276,10 @@ TEST(PaintCanvasTest, AttachAndDetachNestAndRestoreTheContexts)
 
 namespace {
 
-COLORREF ParentColorAt(int x, int y) { return RGB((x * 4) & 0xFF, (y * 4) & 0xFF, 90); }
+COLORREF ParentColorAt(int x, int y)
+{
+    return RGB((x * 4) & 0xFF, (y * 4) & 0xFF, 90);
+}
 
 LRESULT CALLBACK ParentProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
 {
@@ -321,13 +326,13 @@ protected:
             return true;
         }();
         (void)registered;
-        parent = CreateWindowExW(0, L"LafTestParent", L"", WS_POPUP | WS_VISIBLE, 50, 50, 120, 80, nullptr, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
+        parent = CreateWindowExW(0, L"LafTestParent", L"", WS_POPUP | WS_VISIBLE, 50, 50, 120, 80, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
         control = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 20, 10, 40, 30, parent, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
         // Created after the control: it lies below it.
-        sibling = CreateWindowExW(0, L"LafTestSibling", L"", WS_CHILD | WS_VISIBLE, 30, 20, 10, 10, parent, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
+        sibling = CreateWindowExW(0, L"LafTestSibling", L"", WS_CHILD | WS_VISIBLE, 30, 20, 10, 10, parent,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
     }
     void TearDown() override { DestroyWindow(parent); }
     HWND parent = nullptr, control = nullptr, sibling = nullptr;
@@ -344,7 +349,8 @@ TEST_F(ParentFixture, TheParentsPictureLandsAtTheCanvasOriginAndSiblingsOnlyWhen
         for (int y = 0; y < 30; ++y)
             for (int x = 0; x < 40; ++x) {
                 bool underSibling = x >= 10 && x < 20 && y >= 10 && y < 20;
-                COLORREF expected = withSiblings && underSibling ? RGB(0, 0, 255) : ParentColorAt(20 + x, 10 + y);
+                COLORREF expected =
+                    withSiblings && underSibling ? RGB(0, 0, 255) : ParentColorAt(20 + x, 10 + y);
                 ASSERT_EQ(s.At(x, y), expected) << x << "," << y << " siblings " << withSiblings;
             }
         EXPECT_EQ(s.Cx().DCStackDepth(), 0);

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 namespace {
-bool Same(const RECT& a, const RECT& b) { return RectsEqual(a, b); }
+bool Same(const RECT& a, const RECT& b)
+{
+    return RectsEqual(a, b);
+}
 } // namespace
 
 TEST(GeometryTest, IntersectionWithoutAreaIsTheZeroRectangle)

@@ -18,8 +18,14 @@ namespace laftest {
 
 constexpr COLORREF kSentinel = RGB(0x12, 0x34, 0x56);
 
-inline COLORREF Sys(int index) { return SysColor(index); }
-inline COLORREF Rgb(TColor c) { return ColorToRGB(c); }
+inline COLORREF Sys(int index)
+{
+    return SysColor(index);
+}
+inline COLORREF Rgb(TColor c)
+{
+    return ColorToRGB(c);
+}
 
 inline std::string ColorText(COLORREF c)
 {
@@ -49,7 +55,8 @@ public:
         bi.bmiHeader.biBitCount = 32;
         bi.bmiHeader.biCompression = BI_RGB;
         m_dc = CreateCompatibleDC(nullptr);
-        m_bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
+        m_bitmap =
+            CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
         m_old = SelectObject(m_dc, m_bitmap);
         Fill(kSentinel);
         m_canvas.SetHandle(m_dc);
@@ -140,7 +147,7 @@ public:
     std::wstring colorName = L"NormalColor";
     std::wstring sizeName = L"NormalSize";
     std::set<std::wstring> failingClasses; // class lists that do not open
-    std::map<int, COLORREF> colors;       // (part * 100 + state) * 10000 + prop -> colour
+    std::map<int, COLORREF> colors;        // (part * 100 + state) * 10000 + prop -> colour
     int contentInset = 3;
 
     struct DrawCall {
@@ -198,7 +205,8 @@ public:
         DeleteObject(b);
         return S_OK;
     }
-    HRESULT DrawThemeText(HTHEME h, HDC, int, int, const wchar_t* text, int, DWORD, DWORD, const RECT*) override
+    HRESULT DrawThemeText(HTHEME h, HDC, int, int, const wchar_t* text, int, DWORD, DWORD,
+                          const RECT*) override
     {
         if (!Check(h))
             return E_HANDLE;
@@ -209,7 +217,8 @@ public:
     {
         if (!Check(h))
             return E_HANDLE;
-        *c = RECT{b->left + contentInset, b->top + contentInset, b->right - contentInset, b->bottom - contentInset};
+        *c = RECT{b->left + contentInset, b->top + contentInset, b->right - contentInset,
+                  b->bottom - contentInset};
         return S_OK;
     }
     HRESULT GetThemeColor(HTHEME h, int part, int state, int prop, COLORREF* color) override

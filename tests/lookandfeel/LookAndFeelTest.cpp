@@ -109,8 +109,10 @@ TEST_F(LookAndFeelTest, KindTableGivesEachKindItsPainter)
 // by these names; this test program makes no editor at all.
 TEST_F(LookAndFeelTest, DescriptionsSetTheKindAndNativeStyleByName)
 {
-    const std::pair<const wchar_t*, TcxLookAndFeelKind> names[] = {
-        {L"lfFlat", lfFlat}, {L"lfStandard", lfStandard}, {L"lfUltraFlat", lfUltraFlat}, {L"lfOffice11", lfOffice11}};
+    const std::pair<const wchar_t*, TcxLookAndFeelKind> names[] = {{L"lfFlat", lfFlat},
+                                                                   {L"lfStandard", lfStandard},
+                                                                   {L"lfUltraFlat", lfUltraFlat},
+                                                                   {L"lfOffice11", lfOffice11}};
     TcxLookAndFeel lf(nullptr);
     for (auto [name, kind] : names) {
         SetPropertyByName(lf, L"Kind", TValue::Id(name));

@@ -6,7 +6,10 @@ using namespace laftest;
 
 namespace {
 
-int Clamp(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
+int Clamp(int v)
+{
+    return v < 0 ? 0 : v > 255 ? 255 : v;
+}
 
 COLORREF Nearest(COLORREF c)
 {
@@ -20,7 +23,8 @@ COLORREF Nearest(COLORREF c)
 COLORREF ExpectedMix(COLORREF a, COLORREF b, int p)
 {
     auto ch = [&](int x, int y) { return Clamp(MulDiv(x, p, 100) + MulDiv(y, 100 - p, 100)); };
-    return Nearest(RGB(ch(GetRValue(a), GetRValue(b)), ch(GetGValue(a), GetGValue(b)), ch(GetBValue(a), GetBValue(b))));
+    return Nearest(
+        RGB(ch(GetRValue(a), GetRValue(b)), ch(GetGValue(a), GetGValue(b)), ch(GetBValue(a), GetBValue(b))));
 }
 
 COLORREF ExpectedWeighted(int wb, int wh, int ww)
@@ -28,14 +32,17 @@ COLORREF ExpectedWeighted(int wb, int wh, int ww)
     COLORREF b = Sys(COLOR_BTNFACE), h = Sys(COLOR_HIGHLIGHT), w = Sys(COLOR_WINDOW);
     if (b == 0 || b == 0xFFFFFF)
         return h;
-    auto ch = [&](int x, int y, int z) { return Clamp(MulDiv(x, wb, 100) + MulDiv(y, wh, 100) + MulDiv(z, ww, 100)); };
+    auto ch = [&](int x, int y, int z) {
+        return Clamp(MulDiv(x, wb, 100) + MulDiv(y, wh, 100) + MulDiv(z, ww, 100));
+    };
     return RGB(ch(GetRValue(b), GetRValue(h), GetRValue(w)), ch(GetGValue(b), GetGValue(h), GetGValue(w)),
                ch(GetBValue(b), GetBValue(h), GetBValue(w)));
 }
 
 const std::map<int, COLORREF> kClassicColors = {
-    {COLOR_BTNFACE, RGB(212, 208, 200)}, {COLOR_WINDOW, RGB(255, 255, 255)}, {COLOR_BTNSHADOW, RGB(128, 128, 128)},
-    {COLOR_HIGHLIGHT, RGB(10, 36, 106)}, {COLOR_BTNTEXT, RGB(0, 0, 0)},        {COLOR_GRAYTEXT, RGB(128, 128, 128)}};
+    {COLOR_BTNFACE, RGB(212, 208, 200)},   {COLOR_WINDOW, RGB(255, 255, 255)},
+    {COLOR_BTNSHADOW, RGB(128, 128, 128)}, {COLOR_HIGHLIGHT, RGB(10, 36, 106)},
+    {COLOR_BTNTEXT, RGB(0, 0, 0)},         {COLOR_GRAYTEXT, RGB(128, 128, 128)}};
 
 } // namespace
 
@@ -86,10 +93,14 @@ TEST(Office11SchemeTest, DetectionByThemeFileColourNameAndPlatformVersion)
     const wchar_t* luna = L"C:\\WINDOWS\\Resources\\Themes\\Luna\\Luna.msstyles";
     const wchar_t* other = L"C:\\windows\\resources\\themes\\light\\light.msstyles";
     const SchemeCase cases[] = {
-        {true, luna, L"NormalColor", 5, schNormalColor}, {true, luna, L"HomeStead", 5, schHomeStead},
-        {true, luna, L"Metallic", 5, schMetallic},       {true, luna, L"metallic", 6, schMetallic},
-        {true, other, L"NormalColor", 5, schNone},       {true, other, L"NormalColor", 6, schNormalColor},
-        {true, other, L"Blue", 6, schNone},              {false, luna, L"NormalColor", 5, schNone},
+        {true, luna, L"NormalColor", 5, schNormalColor},
+        {true, luna, L"HomeStead", 5, schHomeStead},
+        {true, luna, L"Metallic", 5, schMetallic},
+        {true, luna, L"metallic", 6, schMetallic},
+        {true, other, L"NormalColor", 5, schNone},
+        {true, other, L"NormalColor", 6, schNormalColor},
+        {true, other, L"Blue", 6, schNone},
+        {false, luna, L"NormalColor", 5, schNone},
     };
     for (const SchemeCase& c : cases) {
         FakeThemeApi theme;
@@ -143,10 +154,10 @@ TEST(Office11SchemeTest, EachSchemeHasItsPalette)
         FakeThemeApi theme;
         theme.colorName = p.name;
         ScopedTheme scoped(&theme);
-        TColor actual[13] = {Office11GradientLight(), Office11GradientDark(),   Office11ButtonFace(),
-                             Office11GripShade(),     Office11GripHighlight(),  Office11FrameColor(),
-                             Office11SelectionBorder(), Office11HotLight(),     Office11HotDark(),
-                             Office11PressedLight(),  Office11PressedDark(),    Office11ButtonText(),
+        TColor actual[13] = {Office11GradientLight(),   Office11GradientDark(),  Office11ButtonFace(),
+                             Office11GripShade(),       Office11GripHighlight(), Office11FrameColor(),
+                             Office11SelectionBorder(), Office11HotLight(),      Office11HotDark(),
+                             Office11PressedLight(),    Office11PressedDark(),   Office11ButtonText(),
                              Office11DisabledText()};
         for (int i = 0; i < 13; ++i)
             EXPECT_EQ(actual[i], p.colors[i]) << ToUtf8(p.name) << " colour " << i;
@@ -225,7 +236,8 @@ std::vector<COLORREF> ExpectedBandRows(int extent, COLORREF c1, COLORREF c2)
     for (int i = 0; i < n; ++i) {
         int end = MulDiv(i + 1, extent, n);
         auto ch = [&](int a, int b) { return n == 1 ? a : a + MulDiv(i, b - a, n - 1); };
-        COLORREF c = RGB(ch(GetRValue(c1), GetRValue(c2)), ch(GetGValue(c1), GetGValue(c2)), ch(GetBValue(c1), GetBValue(c2)));
+        COLORREF c = RGB(ch(GetRValue(c1), GetRValue(c2)), ch(GetGValue(c1), GetGValue(c2)),
+                         ch(GetBValue(c1), GetBValue(c2)));
         for (int y = edge; y < end; ++y)
             rows[static_cast<size_t>(y)] = c;
         edge = end;
@@ -288,8 +300,9 @@ TEST(GradientTest, BandedPathIsExactAndNeverDrawsMoreThan256Bands)
         int height;
         COLORREF c1, c2;
     };
-    for (const Case& c : {Case{300, RGB(0, 0, 0), RGB(255, 128, 7)}, Case{40, RGB(250, 20, 140), RGB(10, 200, 40)},
-                          Case{1, RGB(1, 2, 3), RGB(200, 200, 200)}}) {
+    for (const Case& c :
+         {Case{300, RGB(0, 0, 0), RGB(255, 128, 7)}, Case{40, RGB(250, 20, 140), RGB(10, 200, 40)},
+          Case{1, RGB(1, 2, 3), RGB(200, 200, 200)}}) {
         Surface s(3, c.height);
         FillRectGradient(s.DC(), RECT{0, 0, 3, c.height}, c.c1, false, c.c2);
         std::vector<COLORREF> rows = ExpectedBandRows(c.height, c.c1, c.c2);

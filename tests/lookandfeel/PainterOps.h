@@ -21,10 +21,14 @@ inline const std::vector<NamedPainterOp>& PainterOps()
 {
     static const std::vector<NamedPainterOp> ops = {
         {"PaintFrame", [](TcxCanvas& c, auto p, const RECT& r) { p->PaintFrame(c, r); }},
-        {"PaintButton normal", [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"Start", cxbsNormal); }},
-        {"PaintButton default", [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"Start", cxbsDefault); }},
-        {"PaintButton hot", [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"Start", cxbsHot); }},
-        {"PaintButton pressed", [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"Start", cxbsPressed); }},
+        {"PaintButton normal",
+         [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"Start", cxbsNormal); }},
+        {"PaintButton default",
+         [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"Start", cxbsDefault); }},
+        {"PaintButton hot",
+         [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"Start", cxbsHot); }},
+        {"PaintButton pressed",
+         [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"Start", cxbsPressed); }},
         {"PaintButton disabled",
          [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"Start", cxbsDisabled); }},
         {"PaintButtonFrame", [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButtonFrame(c, r, cxbsHot); }},
@@ -37,7 +41,9 @@ inline const std::vector<NamedPainterOp>& PainterOps()
              p->PaintLabelLine(c, RECT{r.left, r.top + 10, r.right, r.top + 12}, false);
          }},
         {"PaintProgressText",
-         [](TcxCanvas& c, auto p, const RECT& r) { p->PaintProgressText(c, false, clDefault, false, L"42%", r); }},
+         [](TcxCanvas& c, auto p, const RECT& r) {
+             p->PaintProgressText(c, false, clDefault, false, L"42%", r);
+         }},
         {"PaintProgressText solid",
          [](TcxCanvas& c, auto p, const RECT& r) { p->PaintProgressText(c, false, clRed, true, L"42%", r); }},
         {"PaintGroupFrame",

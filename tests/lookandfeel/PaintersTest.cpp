@@ -8,14 +8,35 @@ using namespace laftest;
 
 namespace {
 
-TcxCustomLookAndFeelPainterClass Custom() { return TcxCustomLookAndFeelPainter::Instance(); }
-TcxCustomLookAndFeelPainterClass Standard() { return TcxStandardLookAndFeelPainter::Instance(); }
-TcxCustomLookAndFeelPainterClass Flat() { return TcxFlatLookAndFeelPainter::Instance(); }
-TcxCustomLookAndFeelPainterClass UltraFlat() { return TcxUltraFlatLookAndFeelPainter::Instance(); }
-TcxCustomLookAndFeelPainterClass Office11() { return TcxOffice11LookAndFeelPainter::Instance(); }
-TcxCustomLookAndFeelPainterClass WinXP() { return TcxWinXPLookAndFeelPainter::Instance(); }
+TcxCustomLookAndFeelPainterClass Custom()
+{
+    return TcxCustomLookAndFeelPainter::Instance();
+}
+TcxCustomLookAndFeelPainterClass Standard()
+{
+    return TcxStandardLookAndFeelPainter::Instance();
+}
+TcxCustomLookAndFeelPainterClass Flat()
+{
+    return TcxFlatLookAndFeelPainter::Instance();
+}
+TcxCustomLookAndFeelPainterClass UltraFlat()
+{
+    return TcxUltraFlatLookAndFeelPainter::Instance();
+}
+TcxCustomLookAndFeelPainterClass Office11()
+{
+    return TcxOffice11LookAndFeelPainter::Instance();
+}
+TcxCustomLookAndFeelPainterClass WinXP()
+{
+    return TcxWinXPLookAndFeelPainter::Instance();
+}
 
-int Clamp(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
+int Clamp(int v)
+{
+    return v < 0 ? 0 : v > 255 ? 255 : v;
+}
 COLORREF Nearest(COLORREF c)
 {
     HDC screen = GetDC(nullptr);
@@ -29,8 +50,11 @@ COLORREF Weighted(int wb, int wh, int ww)
     COLORREF b = Sys(COLOR_BTNFACE), h = Sys(COLOR_HIGHLIGHT), w = Sys(COLOR_WINDOW);
     if (b == 0 || b == 0xFFFFFF)
         return Nearest(h);
-    auto ch = [&](int x, int y, int z) { return Clamp(MulDiv(x, wb, 100) + MulDiv(y, wh, 100) + MulDiv(z, ww, 100)); };
-    return Nearest(RGB(ch(GetRValue(b), GetRValue(h), GetRValue(w)), ch(GetGValue(b), GetGValue(h), GetGValue(w)),
+    auto ch = [&](int x, int y, int z) {
+        return Clamp(MulDiv(x, wb, 100) + MulDiv(y, wh, 100) + MulDiv(z, ww, 100));
+    };
+    return Nearest(RGB(ch(GetRValue(b), GetRValue(h), GetRValue(w)),
+                       ch(GetGValue(b), GetGValue(h), GetGValue(w)),
                        ch(GetBValue(b), GetBValue(h), GetBValue(w))));
 }
 
@@ -133,9 +157,9 @@ TEST_F(PainterTest, ValueOperationsPerPainter)
         bool hot;
     };
     const Row rows[] = {
-        {Custom(), 1, 0, 0, 0, 0, false},   {Standard(), 1, 2, 3, 2, 1, false},
-        {Flat(), 0, 1, 2, 1, 1, false},     {UltraFlat(), 2, 1, 2, 1, 0, true},
-        {Office11(), 4, 1, 2, 1, 0, true},  {WinXP(), 3, 2, 2, 2, 0, true},
+        {Custom(), 1, 0, 0, 0, 0, false},  {Standard(), 1, 2, 3, 2, 1, false},
+        {Flat(), 0, 1, 2, 1, 1, false},    {UltraFlat(), 2, 1, 2, 1, 0, true},
+        {Office11(), 4, 1, 2, 1, 0, true}, {WinXP(), 3, 2, 2, 2, 0, true},
     };
     Surface s(4, 4);
     for (const Row& r : rows) {
@@ -227,7 +251,9 @@ TEST_F(PainterTest, ButtonFramesPerPainterAndState)
     const std::vector<Row> rows = {
         {Standard(), cxbsNormal, {{clBtnHighlight, cl3DDkShadow}, {cl3DLight, clBtnShadow}}},
         {Standard(), cxbsHot, {{clBtnHighlight, cl3DDkShadow}, {cl3DLight, clBtnShadow}}},
-        {Standard(), cxbsDefault, {{clBlack, clBlack}, {clBtnHighlight, cl3DDkShadow}, {cl3DLight, clBtnShadow}}},
+        {Standard(),
+         cxbsDefault,
+         {{clBlack, clBlack}, {clBtnHighlight, cl3DDkShadow}, {cl3DLight, clBtnShadow}}},
         {Standard(), cxbsPressed, {{clBlack, clBlack}, {clBtnShadow, clBtnShadow}}},
         {Flat(), cxbsNormal, {{clBtnHighlight, clBtnShadow}}},
         {Flat(), cxbsDefault, {{clBlack, clBlack}, {clBtnHighlight, clBtnShadow}}},
@@ -242,7 +268,9 @@ TEST_F(PainterTest, ButtonFramesPerPainterAndState)
         {Office11(), cxbsHot, {{o11Selection, o11Selection}}},
         {Office11(), cxbsPressed, {{o11Selection, o11Selection}}},
         {Office11(), cxbsDefault, {{clWindowFrame, clWindowFrame}, {clWindowFrame, clWindowFrame}}},
-        {WinXP(), cxbsDefault, {{clBlack, clBlack}, {clBtnHighlight, cl3DDkShadow}, {cl3DLight, clBtnShadow}}},
+        {WinXP(),
+         cxbsDefault,
+         {{clBlack, clBlack}, {clBtnHighlight, cl3DDkShadow}, {cl3DLight, clBtnShadow}}},
     };
     const RECT rects[] = {{0, 0, 40, 24}, {3, 2, 13, 9}};
     for (const Row& row : rows)
@@ -308,7 +336,8 @@ TEST_F(PainterTest, NativeFramesButtonsAndGripsDrawThemePartsAndLeaveTheInterior
     }
     EXPECT_EQ(theme.texts.back(), L"Go");
     theme.draws.clear();
-    WinXP()->PaintButton(s.Cx(), RECT{0, 0, 60, 30}, L"Go", cxbsNormal, true, clDefault, clDefault, false, true);
+    WinXP()->PaintButton(s.Cx(), RECT{0, 0, 60, 30}, L"Go", cxbsNormal, true, clDefault, clDefault, false,
+                         true);
     EXPECT_EQ(theme.draws.at(0).classList, L"ToolBar");
     theme.draws.clear();
     WinXP()->PaintSizeGrip(s.Cx(), RECT{0, 0, 16, 16}, clNone);

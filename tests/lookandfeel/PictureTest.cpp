@@ -25,17 +25,21 @@ const std::vector<Column>& Columns()
 {
     static const std::vector<Column> columns = {
         {L"frame", [](TcxCanvas& c, auto p, const RECT& r) { p->PaintFrame(c, r); }},
-        {L"default", [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"Default", cxbsDefault); }},
-        {L"normal", [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"&Normal", cxbsNormal); }},
+        {L"default",
+         [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"Default", cxbsDefault); }},
+        {L"normal",
+         [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"&Normal", cxbsNormal); }},
         {L"hot", [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"Hot", cxbsHot); }},
-        {L"pressed", [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"Pressed", cxbsPressed); }},
-        {L"disabled", [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"Disabled", cxbsDisabled); }},
+        {L"pressed",
+         [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"Pressed", cxbsPressed); }},
+        {L"disabled",
+         [](TcxCanvas& c, auto p, const RECT& r) { p->PaintButton(c, r, L"Disabled", cxbsDisabled); }},
         {L"arrows",
          [](TcxCanvas& c, auto p, const RECT& r) {
              const TcxArrowDirection dirs[] = {adirUp, adirDown, adirLeft, adirRight};
              for (int i = 0; i < 4; ++i)
-                 p->PaintArrow(c, RECT{r.left + i * 22, r.top + 6, r.left + i * 22 + 20, r.bottom - 6}, clBtnText,
-                               dirs[i]);
+                 p->PaintArrow(c, RECT{r.left + i * 22, r.top + 6, r.left + i * 22 + 20, r.bottom - 6},
+                               clBtnText, dirs[i]);
          }},
         {L"button arrows",
          [](TcxCanvas& c, auto p, const RECT& r) {
@@ -57,7 +61,8 @@ const std::vector<Column>& Columns()
              c.PopClipRegion();
              c.Font().SetColor(p->GroupCaptionColor(true));
              c.Brush().SetStyle(TBrushStyle::bsClear);
-             c.WriteText(L"Group", RECT{r.left + 6, r.top + 2, r.right, r.top + 16}, tfSingleLine | tfAlignLeft);
+             c.WriteText(L"Group", RECT{r.left + 6, r.top + 2, r.right, r.top + 16},
+                         tfSingleLine | tfAlignLeft);
              c.Brush().SetStyle(TBrushStyle::bsSolid);
          }},
         {L"progress",

@@ -139,7 +139,9 @@ TEST(SystemLibraryTest, APlantedLibraryInTheCurrentFolderIsNeverLoaded)
     GetTempPathW(MAX_PATH, temp);
     std::filesystem::path folder = std::filesystem::path(temp) / L"laf-planted";
     std::filesystem::create_directories(folder);
-    { std::ofstream(folder / name, std::ios::binary) << "not a library"; }
+    {
+        std::ofstream(folder / name, std::ios::binary) << "not a library";
+    }
     wchar_t old[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, old);
     SetCurrentDirectoryW(folder.c_str());

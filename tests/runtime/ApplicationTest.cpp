@@ -107,7 +107,8 @@ TEST_F(ApplicationTest, CloseAskedByARunningHandlerWaitsUntilItReturns)
     SendMessageW(button->Handle(), BM_CLICK, 0, 0);
     EXPECT_FALSE(closedInside);
     MSG m;
-    EXPECT_TRUE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the close happens once the handler is done";
+    EXPECT_TRUE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        << "the close happens once the handler is done";
 }
 
 TEST_F(ApplicationTest, TabWalksFocusableControlsInTabOrderAndSkipsTheRest)
@@ -194,9 +195,10 @@ TEST_P(StoredLayoutTest, ControlsAndClientAreaScaleTogether)
     child->SetParent(&form);
     child->SetBounds(30, 45, 150, 15);
     // The client size is set before the window exists, as a description sets it.
-    form.LoadFromDescription(L"object F: TForm\n  Left = 20\n  Top = 30\n  ClientWidth = 308\n  ClientHeight = 358\n"
-                             L"  Font.Height = -13\n  Font.Name = 'Arial'\n  PixelsPerInch = 96\n  TextHeight = " +
-                             std::to_wstring(stored) + L"\nend");
+    form.LoadFromDescription(
+        L"object F: TForm\n  Left = 20\n  Top = 30\n  ClientWidth = 308\n  ClientHeight = 358\n"
+        L"  Font.Height = -13\n  Font.Name = 'Arial'\n  PixelsPerInch = 96\n  TextHeight = " +
+        std::to_wstring(stored) + L"\nend");
     form.HandleNeeded();
     RECT client;
     GetClientRect(form.Handle(), &client);
@@ -208,13 +210,16 @@ TEST_P(StoredLayoutTest, ControlsAndClientAreaScaleTogether)
     EXPECT_EQ(child->Top(), scaled(45));
     EXPECT_EQ(child->Width(), scaled(150));
     RECT placed = child->BoundsRect(), inside;
-    EXPECT_TRUE(IntersectRect(&inside, &placed, &client) && EqualRect(&inside, &placed)) << "the control lies inside";
+    EXPECT_TRUE(IntersectRect(&inside, &placed, &client) && EqualRect(&inside, &placed))
+        << "the control lies inside";
 }
 
 INSTANTIATE_TEST_SUITE_P(TextHeights, StoredLayoutTest,
                          testing::Values(ScaleCase{"AsStored", 0}, ScaleCase{"SmallerThanStored", -4},
                                          ScaleCase{"LargerThanStored", 5}),
-                         [](const testing::TestParamInfo<ScaleCase>& i) { return std::string(i.param.name); });
+                         [](const testing::TestParamInfo<ScaleCase>& i) {
+                             return std::string(i.param.name);
+                         });
 
 TEST(FitRectIntoAreaTest, MovesIntoTheAreaAndShrinksOnlyWhatIsTooLarge)
 {
@@ -222,16 +227,16 @@ TEST(FitRectIntoAreaTest, MovesIntoTheAreaAndShrinksOnlyWhatIsTooLarge)
     struct Case {
         RECT in, out;
     } cases[] = {
-        {{412, 221, 1256, 639}, {412, 221, 1256, 639}},    // fits: stays
-        {{412, 221, 1423, 715}, {269, 221, 1280, 715}},    // past the right edge: moved left
-        {{-50, -20, 250, 180}, {0, 0, 300, 200}},          // past the top left: moved in
-        {{100, 900, 400, 1100}, {100, 800, 400, 1000}},    // past the bottom
-        {{412, 221, 2000, 1500}, {0, 0, 1280, 1000}},      // larger than the area: the area
+        {{412, 221, 1256, 639}, {412, 221, 1256, 639}}, // fits: stays
+        {{412, 221, 1423, 715}, {269, 221, 1280, 715}}, // past the right edge: moved left
+        {{-50, -20, 250, 180}, {0, 0, 300, 200}},       // past the top left: moved in
+        {{100, 900, 400, 1100}, {100, 800, 400, 1000}}, // past the bottom
+        {{412, 221, 2000, 1500}, {0, 0, 1280, 1000}},   // larger than the area: the area
     };
     for (const Case& c : cases) {
         RECT got = FitRectIntoArea(c.in, area);
-        EXPECT_TRUE(EqualRect(&got, &c.out)) << c.in.left << "," << c.in.top << " -> " << got.left << "," << got.top
-                                             << "," << got.right << "," << got.bottom;
+        EXPECT_TRUE(EqualRect(&got, &c.out)) << c.in.left << "," << c.in.top << " -> " << got.left << ","
+                                             << got.top << "," << got.right << "," << got.bottom;
     }
 }
 

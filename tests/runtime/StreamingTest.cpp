@@ -100,7 +100,10 @@ struct RegisterProbe {
     }
 } registerProbe;
 
-void Read(TProbeRoot& root, const std::wstring& text) { ReadComponentTree(root, ParseDescription(text), root); }
+void Read(TProbeRoot& root, const std::wstring& text)
+{
+    ReadComponentTree(root, ParseDescription(text), root);
+}
 
 TEST(StreamingTest, ReadsEveryKindOfValueAndNestedComponents)
 {
