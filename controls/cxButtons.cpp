@@ -1026,6 +1026,11 @@ std::unique_ptr<TActionLink> TcxCustomButton::CreateActionLink()
 void TcxButtonActionLink::SetChecked(bool v)
 {
     m_button->SetDown(v);
+    // A group button that may not come up stays down; its action stays checked with it, so
+    // that the two never disagree after a click.
+    if (m_button->GroupIndex() != 0 && m_button->Down() != v)
+        if (auto* action = dynamic_cast<TCustomAction*>(Action()))
+            action->SetChecked(m_button->Down());
 }
 
 void TcxButtonActionLink::SetImageIndex(int v)

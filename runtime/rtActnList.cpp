@@ -316,7 +316,9 @@ void TCustomAction::SetChecked(bool v)
                 other->SetChecked(false);
         }
     }
-    Set(m_checked, v, [&](TActionLink* l) { l->SetChecked(v); });
+    // A link may check the action again while hearing of the change (a button that stays
+    // down): every link hears the value the action holds by then.
+    Set(m_checked, v, [&](TActionLink* l) { l->SetChecked(m_checked); });
 }
 
 void TCustomAction::SetHint(const std::wstring& v)

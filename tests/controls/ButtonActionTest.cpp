@@ -162,25 +162,37 @@ TEST_F(ButtonActionTest, TheCheckMarkPutsOnlyAGroupButtonDown)
 }
 
 // A real click executes the action once; with AutoCheck it toggles the check mark, which the
-// group button shows as its down state.
+// group button shows as its down state. A group button that may not come up stays down, and
+// its action stays checked with it.
 TEST_F(ButtonActionTest, ARealClickExecutesTheActionOnce)
 {
-    int executed = 0;
-    action->OnExecute = [&](TObject*) { ++executed; };
-    action->SetAutoCheck(true);
-    button->SpeedButtonOptions()->SetGroupIndex(1);
-    button->SpeedButtonOptions()->SetAllowAllUp(true);
-    button->SetAction(action);
     struct Click {
         int executed;
         bool checked;
-    } clicks[] = {{1, true}, {2, false}};
-    for (const Click& c : clicks) {
-        ASSERT_TRUE(RealClick([&] { return executed == c.executed; })) << c.executed;
-        EXPECT_EQ(action->Checked(), c.checked) << c.executed;
-        EXPECT_EQ(button->Down(), c.checked) << c.executed;
+    };
+    struct Case {
+        bool allowAllUp;
+        Click clicks[2];
+    } cases[] = {{true, {{1, true}, {2, false}}}, {false, {{1, true}, {2, true}}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.allowAllUp ? "all may be up" : "one stays down");
+        int executed = 0;
+        action->SetChecked(false);
+        action->OnExecute = [&](TObject*) { ++executed; };
+        action->SetAutoCheck(true);
+        button->SpeedButtonOptions()->SetGroupIndex(1);
+        button->SpeedButtonOptions()->SetAllowAllUp(true);
+        button->SpeedButtonOptions()->SetDown(false);
+        button->SpeedButtonOptions()->SetAllowAllUp(c.allowAllUp);
+        button->SetAction(action);
+        for (const Click& k : c.clicks) {
+            ASSERT_TRUE(RealClick([&] { return executed == k.executed; })) << k.executed;
+            EXPECT_EQ(action->Checked(), k.checked) << k.executed;
+            EXPECT_EQ(button->Down(), k.checked) << k.executed;
+        }
+        EXPECT_EQ(executed, 2) << "once per click";
+        button->SetAction(nullptr);
     }
-    EXPECT_EQ(executed, 2) << "once per click";
     SetCursorPos(0, 0);
 }
 
