@@ -356,6 +356,9 @@ TEST_F(AllControlsTest, SubmenuItemsComeAndGo)
 TEST_F(AllControlsTest, EveryControlInEveryStyleAndLookPaintsWithoutLeakingGdiObjects)
 {
     form->SetColor(RGB(236, 233, 216));
+    // The main window's font, so that the Chinese captions show as a user sees them.
+    form->Font()->SetName(L"宋体");
+    form->Font()->SetHeight(-15);
     auto* box = Make<TcxGroupBox>(5, 5, 300, 150);
     box->SetCaption(L"后缀 Suffix");
     auto* bar = new TcxProgressBar(form);
