@@ -3,6 +3,7 @@
 #include "lookandfeel/dxOffice11.h"
 #include "lookandfeel/dxThemeManager.h"
 #include "runtime/rtForms.h"
+#include "runtime/rtStreaming.h"
 #include "runtime/rtGraphicsInfo.h"
 
 #include <windowsx.h>
@@ -211,11 +212,8 @@ void TcxContainerStyle::ResolveStyleControllerName(TComponent* owner)
         r->SetStyleController(nullptr);
         return;
     }
-    for (TComponent* o = owner; o; o = o->Owner())
-        if (auto* c = dynamic_cast<TcxStyleController*>(o->FindComponent(name))) {
-            r->SetStyleController(c);
-            return;
-        }
+    if (auto* c = dynamic_cast<TcxStyleController*>(FindReferencedComponent(owner, name)))
+        r->SetStyleController(c);
 }
 
 void TcxContainerStyle::ConnectDefaultController()

@@ -2,6 +2,7 @@
 
 #include "runtime/rtForms.h"
 #include "runtime/rtGraphicsInfo.h"
+#include "runtime/rtStreaming.h"
 
 #include <windowsx.h>
 
@@ -1077,11 +1078,8 @@ void TcxCustomEdit::Loaded()
     if (!m_pendingRepositoryItem.empty()) {
         std::wstring name = std::move(m_pendingRepositoryItem);
         m_pendingRepositoryItem.clear();
-        for (TComponent* o = Owner(); o; o = o->Owner())
-            if (auto* item = dynamic_cast<TcxEditRepositoryItem*>(o->FindComponent(name))) {
-                SetRepositoryItem(item);
-                break;
-            }
+        if (auto* item = dynamic_cast<TcxEditRepositoryItem*>(FindReferencedComponent(Owner(), name)))
+            SetRepositoryItem(item);
     }
     TcxContainer::Loaded();
     ApplyAutoSize();

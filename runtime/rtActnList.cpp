@@ -3,13 +3,6 @@
 #include "rtGraphics.h"
 #include "rtStdCtrls.h"
 
-std::wstring ReferenceName(const TValue& value)
-{
-    if (value.kind != TValue::Kind::Ident)
-        throw EReadError(L"Invalid property value " + value.ToText() + L": a component name is expected");
-    return value.text;
-}
-
 // ---- image list ----
 
 const TClassInfo* TCustomImageList::StaticProperties()

@@ -5,6 +5,7 @@
 
 #include "rtControls.h"
 #include "rtHandles.h"
+#include "rtStreaming.h"
 
 #include <commctrl.h>
 
@@ -292,30 +293,6 @@ private:
     TCustomImageList* m_images = nullptr;
     std::wstring m_imagesName;
 };
-
-// The name a stored reference holds: an identifier; any other value raises EReadError.
-std::wstring ReferenceName(const TValue& value);
-
-// The component a stored reference names: looked up among the components of owner and of
-// its owners. "nil" names none. A missing component, or one that is not a T, raises
-// EReadError naming the property and the kind expected.
-template <typename T>
-T* ResolveReference(TComponent* owner, const std::wstring& name, const wchar_t* property, const wchar_t* kind)
-{
-    if (name.empty() || name == L"nil")
-        return nullptr;
-    TComponent* found = nullptr;
-    for (TComponent* o = owner; o && !found; o = o->Owner())
-        found = o->FindComponent(name);
-    if (!found)
-        throw EReadError(std::wstring(L"Invalid property value: ") + property + L" = " + name +
-                         L": no component of that name");
-    auto* typed = dynamic_cast<T*>(found);
-    if (!typed)
-        throw EReadError(std::wstring(L"Invalid property value: ") + property + L" = " + name + L": a " +
-                         found->ClassName() + L" is not " + kind);
-    return typed;
-}
 
 // Runs the update handlers of the actions of every action list; the application does so
 // whenever its message queue runs empty.

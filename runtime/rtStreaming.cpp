@@ -342,6 +342,21 @@ void ReadComponentTree(TComponent& root, const TObjectDesc& desc, TRootReader& r
         std::rethrow_exception(first);
 }
 
+std::wstring ReferenceName(const TValue& value)
+{
+    if (value.kind != TValue::Kind::Ident)
+        throw EReadError(L"Invalid property value " + value.ToText() + L": a component name is expected");
+    return value.text;
+}
+
+TComponent* FindReferencedComponent(TComponent* owner, const std::wstring& name)
+{
+    for (TComponent* o = owner; o; o = o->Owner())
+        if (TComponent* found = o->FindComponent(name))
+            return found;
+    return nullptr;
+}
+
 std::wstring LoadTextResource(const wchar_t* name)
 {
     HMODULE module = GetModuleHandleW(nullptr);

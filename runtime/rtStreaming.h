@@ -3,6 +3,7 @@
 // registry and the published properties.
 #pragma once
 
+#include "rtExceptions.h"
 #include "rtTypInfo.h"
 
 #include <string>
@@ -33,3 +34,29 @@ void ReadComponentTree(TComponent& root, const TObjectDesc& desc, TRootReader& r
 
 // The text of an RCDATA resource of the running module, read as UTF-8.
 std::wstring LoadTextResource(const wchar_t* name);
+
+// The name a stored reference holds: an identifier; any other value raises EReadError.
+std::wstring ReferenceName(const TValue& value);
+
+// The component a stored reference names, looked up among the components of owner and of its
+// owners; nullptr when none has that name.
+TComponent* FindReferencedComponent(TComponent* owner, const std::wstring& name);
+
+// The component a stored reference names (see FindReferencedComponent); "nil" names none. A
+// missing component, or one that is not a T, raises EReadError naming the property and the
+// kind expected.
+template <typename T>
+T* ResolveReference(TComponent* owner, const std::wstring& name, const wchar_t* property, const wchar_t* kind)
+{
+    if (name.empty() || name == L"nil")
+        return nullptr;
+    TComponent* found = FindReferencedComponent(owner, name);
+    if (!found)
+        throw EReadError(std::wstring(L"Invalid property value: ") + property + L" = " + name +
+                         L": no component of that name");
+    auto* typed = dynamic_cast<T*>(found);
+    if (!typed)
+        throw EReadError(std::wstring(L"Invalid property value: ") + property + L" = " + name + L": a " +
+                         found->ClassName() + L" is not " + kind);
+    return typed;
+}
