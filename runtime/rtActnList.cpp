@@ -479,6 +479,11 @@ void UpdateAllActionLists()
             list->UpdateActions();
 }
 
+bool ActionListsExist()
+{
+    return !LiveActionLists().empty();
+}
+
 void RegisterActionClasses()
 {
     RegisterComponentClass(L"TAction", [](TComponent* o) -> TComponent* { return new TAction(o); });

@@ -297,6 +297,8 @@ private:
 // Runs the update handlers of the actions of every action list; the application does so
 // whenever its message queue runs empty.
 void UpdateAllActionLists();
+// Whether any action list exists (so that idle time has work).
+bool ActionListsExist();
 
 // Makes TAction, TActionList and TImageList creatable from stored descriptions.
 void RegisterActionClasses();

@@ -124,7 +124,8 @@ void TApplication::Idle()
 bool TApplication::HandleMessage()
 {
     MSG msg;
-    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE))
+    // Looking at the queue costs a trip to the window system: only when there is work for idle time.
+    if (ActionListsExist() && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE))
         Idle();
     BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got <= 0) {
