@@ -8,4 +8,5 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine.sh)
+# Test programs start through the scripts' launcher, told which variant they are.
+set(CMAKE_CROSSCOMPILING_EMULATOR env;CORVANE_VARIANT=x86;${CMAKE_CURRENT_LIST_DIR}/../scripts/wine.sh)

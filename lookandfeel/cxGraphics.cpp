@@ -311,7 +311,10 @@ void TcxCanvas::MeasureTextRect(const std::wstring& text, RECT& r, TcxTextFlags 
     RECT calc = r;
     m_canvas->RequiredState(TCanvas::csFontValid);
     UINT dt = (cxTextFlagsToDrawTextFlags(flags) | DT_CALCRECT) & ~static_cast<UINT>(DT_VCENTER);
-    if (DrawTextColored(Handle(), text, calc, TRANSPARENT, clDefault, -1, dt) == 0)
+    // Without a device context there is nothing to measure with; the platform's answer to a
+    // null context is not defined (some builds measure with a stale font), so none is asked.
+    HDC dc = Handle();
+    if (!dc || DrawTextColored(dc, text, calc, TRANSPARENT, clDefault, -1, dt) == 0)
         calc = RECT{r.left, r.top, r.left, r.top};
     int dx = 0, dy = 0;
     if (flags & tfAlignCenter)

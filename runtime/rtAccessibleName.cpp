@@ -47,7 +47,7 @@ public:
     {
         if (!out)
             return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IAccessible) {
+        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(IAccessible)) {
             *out = static_cast<IAccessible*>(this);
             AddRef();
             return S_OK;
@@ -184,7 +184,7 @@ LRESULT AnswerAccessibleName(HWND wnd, WPARAM wParam, const std::wstring& name)
     if (!entries.createStandard || !entries.resultFromObject)
         return 0;
     IAccessible* standard = nullptr;
-    if (FAILED(entries.createStandard(wnd, OBJID_CLIENT, IID_IAccessible,
+    if (FAILED(entries.createStandard(wnd, OBJID_CLIENT, __uuidof(IAccessible),
                                       reinterpret_cast<void**>(&standard))) ||
         !standard)
         return 0;
@@ -193,7 +193,7 @@ LRESULT AnswerAccessibleName(HWND wnd, WPARAM wParam, const std::wstring& name)
         standard->Release();
         return 0;
     }
-    LRESULT result = entries.resultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(named));
+    LRESULT result = entries.resultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(named));
     named->Release();
     return result > 0 ? result : 0;
 }

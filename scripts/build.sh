@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
-# Configures (once) and builds everything into build/.
+# Configures and builds everything of this machine's variant into its build folder
+# (build/ for the 32-bit build, build-x64/ for the 64-bit one).
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-"$root/scripts/setup.sh"
-build=${CORVANE_BUILD:-$root/build}
-if true; then
-  cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw32.cmake" \
+source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+[ -n "${CORVANE_SETUP_DONE:-}" ] || "$CORVANE_ROOT/scripts/setup.sh"
+cmake -S "$CORVANE_ROOT" -B "$CORVANE_BUILD" -DCMAKE_TOOLCHAIN_FILE="$CORVANE_TOOLCHAIN" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-cmake --build "$build" -j2 "$@"
+cmake --build "$CORVANE_BUILD" -j2 "$@"

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Builds Corvane.exe and starts it under Wine (a virtual display is started when none is set).
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-"$root/scripts/build.sh" --target Corvane >/dev/null
-source "$root/scripts/env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+"$CORVANE_ROOT/scripts/build.sh" --target Corvane >/dev/null
 if [ -n "${DISPLAY:-}" ]; then
   # A real display: its window manager moves and decorates the window.
   corvane_managed_prefix
@@ -12,4 +11,4 @@ else
   corvane_display
 fi
 trap corvane_stop_display EXIT
-wine "$CORVANE_BUILD/app/Corvane.exe"
+corvane_wine "$CORVANE_BUILD/app/Corvane.exe"

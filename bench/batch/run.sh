@@ -4,11 +4,12 @@
 # Usage: bench/batch/run.sh [--listing-only]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# The variant this machine runs (or CORVANE_ARCH forces), its build folder and its Wine.
+source "$root/scripts/env.sh"
 # Builds on a shared machine take turns through one lock.
 lock=${CORVANE_BUILD_LOCK:-/work/build.lock}
 [ -d "$(dirname "$lock")" ] || lock="$root/.build.lock"
 flock "$lock" "$root/scripts/build.sh" --target bench_batch >/dev/null
-source "$root/scripts/env.sh"
 corvane_prefix
 
 fixture="$WINEPREFIX/drive_c/corvane_bench_list"

@@ -5,8 +5,9 @@
 # time only the expansion of the 10,000-subfolder folder (in more rounds).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-"$root/scripts/build.sh" --target bench_browse >/dev/null
+# The variant this machine runs (or CORVANE_ARCH forces), its build folder and its Wine.
 source "$root/scripts/env.sh"
+"$root/scripts/build.sh" --target bench_browse >/dev/null
 corvane_prefix
 large=2000
 mode=()

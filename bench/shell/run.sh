@@ -4,8 +4,9 @@
 # removes them again.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-"$root/scripts/build.sh" --target bench_shell >/dev/null
+# The variant this machine runs (or CORVANE_ARCH forces), its build folder and its Wine.
 source "$root/scripts/env.sh"
+"$root/scripts/build.sh" --target bench_shell >/dev/null
 corvane_prefix
 fixtures="$WINEPREFIX/drive_c/cvbench"
 rm -rf "$fixtures"

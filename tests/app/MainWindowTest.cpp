@@ -251,7 +251,7 @@ TEST_F(MainWindowTest, EachFieldsEditBoxReadsAsItsLabel)
     for (const Case& c : cases) {
         IAccessible* acc = nullptr;
         ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromWindow(c.field->InnerEdit()->Handle(),
-                                                            static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                                            static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                                             reinterpret_cast<void**>(&acc)));
         VARIANT self;
         VariantInit(&self);

@@ -34,7 +34,7 @@ std::wstring WindowTextOf(HWND wnd)
 std::wstring AccessibleNameOf(HWND wnd)
 {
     IAccessible* acc = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(wnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+    if (FAILED(AccessibleObjectFromWindow(wnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                           reinterpret_cast<void**>(&acc))) ||
         !acc)
         return {};
@@ -125,7 +125,7 @@ TEST_F(AccessibilityTest, EachFieldsEditBoxAnswersItsLabelsCaption)
     // The rest of the object is the platform's: an editable text.
     IAccessible* acc = nullptr;
     ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromWindow(suffixBox, static_cast<DWORD>(OBJID_CLIENT),
-                                                        IID_IAccessible, reinterpret_cast<void**>(&acc)));
+                                                        __uuidof(IAccessible), reinterpret_cast<void**>(&acc)));
     VARIANT self, role;
     VariantInit(&self);
     VariantInit(&role);

@@ -4,6 +4,9 @@
 # Wine draws a 4-pixel border and a 20-pixel caption and the X focus is given by hand, as the
 # X server does when a window is activated.
 : "${WINEPREFIX:?}" "${DISPLAY:?}"
+# The launcher of the variant under test (its Wine loader), from the environment the test
+# runner hands down.
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/env.sh"
 # Sourced with the script's arguments: the program and the folder for pictures.
 exe=${1:?usage: script Corvane.exe artefact-folder}
 artifacts=${2:?usage: script Corvane.exe artefact-folder}
@@ -46,7 +49,7 @@ wait_window() {
 }
 
 start_corvane() {
-  wine "$1" &
+  corvane_wine "$1" &
   e2e_pid=$!
   trap 'kill $e2e_pid 2>/dev/null || true' EXIT
   e2e_win=$(wait_window '^Corvane$')

@@ -5,13 +5,14 @@
 set -euo pipefail
 exe=$1
 : "${WINEPREFIX:?}" "${DISPLAY:?}"
+source "$(dirname "$0")/../../scripts/env.sh"
 
 fail() {
   echo "e2e: $*" >&2
   exit 1
 }
 
-wine start /max "$(winepath -w "$exe")" &
+corvane_wine start /max "$(corvane_wine winepath -w "$exe")" &
 win=""
 for _ in $(seq 1 100); do
   win=$(xdotool search --name '^Corvane$' 2>/dev/null | head -n1 || true)

@@ -274,7 +274,7 @@ TEST_F(ContextMenuTest, ChosenCommandIsInvokedByItsOffset)
     ShowShellContextMenu(sink.ShellOwnerWindow(), folder.get(), {item.get()}, POINT{10, 10});
     EXPECT_EQ(menu.queryArgs, (std::vector<UINT>{0, 1, 0x7FFF, CMF_NORMAL}));
     ASSERT_EQ(menu.invoked, 1);
-    EXPECT_EQ(menu.lastInvoke.cbSize, 36u);
+    EXPECT_EQ(menu.lastInvoke.cbSize, sizeof(CMINVOKECOMMANDINFO));
     EXPECT_EQ(menu.lastInvoke.hwnd, sink.ShellOwnerWindow());
     EXPECT_EQ(menu.lastInvoke.lpVerb, MAKEINTRESOURCEA(1));
     EXPECT_EQ(menu.lastInvoke.nShow, SW_SHOWNORMAL);
