@@ -193,7 +193,8 @@ LRESULT AnswerAccessibleName(HWND wnd, WPARAM wParam, const std::wstring& name)
         standard->Release();
         return 0;
     }
-    LRESULT result = entries.resultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(named));
+    LRESULT result =
+        entries.resultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(named));
     named->Release();
     return result > 0 ? result : 0;
 }

@@ -250,9 +250,9 @@ TEST_F(MainWindowTest, EachFieldsEditBoxReadsAsItsLabel)
                  {form->cxButtonEdit2, L"修改后导出文件目录"}};
     for (const Case& c : cases) {
         IAccessible* acc = nullptr;
-        ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromWindow(c.field->InnerEdit()->Handle(),
-                                                            static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                                                            reinterpret_cast<void**>(&acc)));
+        ASSERT_HRESULT_SUCCEEDED(
+            AccessibleObjectFromWindow(c.field->InnerEdit()->Handle(), static_cast<DWORD>(OBJID_CLIENT),
+                                       __uuidof(IAccessible), reinterpret_cast<void**>(&acc)));
         VARIANT self;
         VariantInit(&self);
         self.vt = VT_I4;

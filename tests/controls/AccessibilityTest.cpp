@@ -124,8 +124,8 @@ TEST_F(AccessibilityTest, EachFieldsEditBoxAnswersItsLabelsCaption)
     EXPECT_NE(AccessibleNameOf(unlabelled->InnerEdit()->Handle()), L"原后缀");
     // The rest of the object is the platform's: an editable text.
     IAccessible* acc = nullptr;
-    ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromWindow(suffixBox, static_cast<DWORD>(OBJID_CLIENT),
-                                                        __uuidof(IAccessible), reinterpret_cast<void**>(&acc)));
+    ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromWindow(
+        suffixBox, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible), reinterpret_cast<void**>(&acc)));
     VARIANT self, role;
     VariantInit(&self);
     VariantInit(&role);
