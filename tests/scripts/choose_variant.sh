@@ -65,6 +65,16 @@ done
 out=$(env -i PATH="$PATH" CORVANE_VARIANT=x64 bash -c 'source "$0/scripts/env.sh" && echo "$CORVANE_BUILD"' "$root" 2>&1)
 check "inherited decision" "$root/build-x64" "$out"
 
+# A prefix that cannot be made stops the script with one line that names it.
+if [ -n "${CORVANE_VARIANT:-}" ]; then
+  err=$(env -i PATH="$PATH" CORVANE_VARIANT="$CORVANE_VARIANT" WINEPREFIX=/proc/corvane-no-prefix \
+    bash -c 'source "$0/scripts/env.sh" && corvane_prefix' "$root" 2>&1 >/dev/null)
+  rc=$?
+  check "unmakeable prefix: exit status" 1 "$rc"
+  tail -n1 <<<"$err" | grep -q '^corvane: could not create the Wine prefix in /proc/corvane-no-prefix (wineboot exited [0-9]*); remove that folder' ||
+    check "unmakeable prefix: the last line names it" "corvane: could not create the Wine prefix in /proc/corvane-no-prefix …" "$err"
+fi
+
 # The real probe agrees with the variant this suite runs, unless that one was forced.
 if [ -z "${CORVANE_ARCH:-}" ] && [ -n "${CORVANE_VARIANT:-}" ]; then
   probed=$(env -i PATH="$PATH" bash -c 'source "$0/scripts/env.sh" 2>/dev/null && corvane_runs_32bit && echo x86 || echo x64' "$root")
