@@ -1,12 +1,5 @@
-# Cross compilation for 32-bit Windows with the mingw-w64 posix thread model.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Test programs start through the scripts' launcher, told which variant they are.
-set(CMAKE_CROSSCOMPILING_EMULATOR env;CORVANE_VARIANT=x86;${CMAKE_CURRENT_LIST_DIR}/../scripts/wine.sh)
+# The product: 32-bit Windows (i686).
+set(CORVANE_TRIPLE i686-w64-mingw32)
+set(CORVANE_PROCESSOR i686)
+set(CORVANE_TOOLCHAIN_VARIANT x86)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)
