@@ -302,7 +302,17 @@ void TcxCustomProgressBar::SetPosition(double v)
         changed.right = std::min(m_barArea.right, std::max(filledBefore.right, m_filledArea.right) + 2);
     }
     DropFrames();
+    // A running animation paints the whole bar at its next step, sooner than the repaint pace
+    // would: the step shows the new position, and no repaint of its own is needed.
+    if (AnimationStepsSoon())
+        return;
     InvalidatePaced(changed);
+}
+
+bool TcxCustomProgressBar::AnimationStepsSoon()
+{
+    return m_animating && m_stepTimer->Enabled() && kStepInterval <= kRepaintInterval && AnimationWanted() &&
+           IsWindowVisible(Handle());
 }
 
 void TcxCustomProgressBar::PropertiesChanged()

@@ -203,6 +203,7 @@ protected:
     void ClampPosition();
     void StartAnimation();
     void StopAnimation();
+    bool AnimationStepsSoon();
     void RecomputeFilledArea();
     void StartPause();
     void PaintSegmentGlow(HDC dc, const RECT& segment, const RECT& filled);
