@@ -29,11 +29,61 @@ public:
     {
         return CopyFileW(from.c_str(), to.c_str(), TRUE) != FALSE;
     }
+    bool Exists(const std::wstring& path) override
+    {
+        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    bool MovesAreRenames(const std::wstring& fromFolder, const std::wstring& toFolder) override
+    {
+        return OnOneLocalVolume(fromFolder, toFolder);
+    }
 };
 
-bool EntryExists(const std::wstring& path)
+// The platform's full form of path (current folder applied, "." and ".." resolved, "/" made
+// "\"); empty when it has none.
+std::wstring FullPath(const std::wstring& path)
 {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    wchar_t small[MAX_PATH];
+    const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, small, nullptr);
+    if (n == 0)
+        return {};
+    if (n < MAX_PATH)
+        return std::wstring(small, n);
+    std::wstring full(n, L'\0');
+    const DWORD written = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    full.resize(written < n ? written : 0);
+    return full;
+}
+
+// The folder part of a full path, its last "\" included.
+std::wstring FolderOf(const std::wstring& full)
+{
+    const size_t last = full.find_last_of(L'\\');
+    return last == std::wstring::npos ? std::wstring() : full.substr(0, last + 1);
+}
+
+// The volume path below which path lies ("C:\", or a folder a volume is mounted on).
+std::wstring VolumePath(const std::wstring& path)
+{
+    std::wstring volume(path.size() + MAX_PATH, L'\0');
+    if (!GetVolumePathNameW(path.c_str(), volume.data(), static_cast<DWORD>(volume.size())))
+        return {};
+    volume.resize(wcslen(volume.c_str()));
+    return volume;
+}
+
+// The serial number of the volume that holds the folder itself, after any link on its path.
+std::optional<DWORD> FolderVolumeSerial(const std::wstring& folder)
+{
+    HANDLE file = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(file, &info) != FALSE;
+    CloseHandle(file);
+    return known ? std::optional(info.dwVolumeSerialNumber) : std::nullopt;
 }
 
 // The size of an existing file; nothing for a folder or a missing entry.
@@ -69,14 +119,11 @@ bool MaybeSameFile(const std::wstring& a, const std::wstring& b)
            first->nFileIndexHigh == second->nFileIndexHigh && first->nFileIndexLow == second->nFileIndexLow;
 }
 
-// Whether the platform reads path as a device (NUL, CON, AUX, COM1, also with an extension):
-// such a name resolves to the device namespace with no folder part.
-bool NamesADevice(const std::wstring& path)
+// Whether the platform reads a path whose full form is full as a device (NUL, CON, AUX,
+// COM1, also with an extension): such a name resolves to the device namespace with no
+// folder part.
+bool NamesADevice(const std::wstring& full)
 {
-    std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
-    if (full.empty())
-        return false;
-    full.resize(GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
     return full.starts_with(L"\\\\.\\") && full.find_first_of(L"\\/", 4) == std::wstring::npos;
 }
 
@@ -88,20 +135,57 @@ IFileOperations& PlatformFileOperations()
     return files;
 }
 
-// A move to another volume copies the file and removes the source last, so one that fails
-// on the way (a full volume) can leave a new, empty or partial target behind. That target is
-// removed again, but only when nothing can be lost by it: it did not exist before the move,
+bool OnOneLocalVolume(const std::wstring& a, const std::wstring& b)
+{
+    const std::wstring volume = VolumePath(a);
+    if (volume.empty() || volume.starts_with(L"\\\\"))
+        return false;
+    const std::wstring other = VolumePath(b);
+    if (CompareStringOrdinal(volume.c_str(), static_cast<int>(volume.size()), other.c_str(),
+                             static_cast<int>(other.size()), TRUE) != CSTR_EQUAL)
+        return false;
+    const UINT kind = GetDriveTypeW(volume.c_str());
+    if (kind != DRIVE_FIXED && kind != DRIVE_REMOVABLE && kind != DRIVE_RAMDISK)
+        return false;
+    DWORD serial = 0;
+    if (!GetVolumeInformationW(volume.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
+        return false;
+    return FolderVolumeSerial(a) == serial && FolderVolumeSerial(b) == serial;
+}
+
+// A move inside one volume is a rename, which happens whole or not at all and refuses an
+// existing target by itself: there the move is all there is to it. A move to another volume
+// copies the file and removes the source last, so one that fails on the way (a full volume)
+// can leave a new, empty or partial target behind. That target is removed again, but only
+// when nothing can be lost by it: it did not exist before the move,
 // the source is still there and holds at least as many bytes as the target (a failed move
 // leaves the source as it was; the target is then an empty, partial or equal copy), and the
 // two names do not lead to one file. The sizes are asked only after a failure: every query
 // costs time in a large folder, and most moves succeed. Answers the
 // move's own error code when it failed. A target that names a device counts as one that
 // exists: a move there would hand the file's content to the device and keep none of it.
-std::optional<DWORD> TBatchRun::MoveLeavingNoNewFile(const std::wstring& from, const std::wstring& to)
+// Which kind of move it is is asked once per pair of folders, so once per run unless the
+// fields change under it.
+std::optional<DWORD> TBatchRun::MoveLeavingNoNewFile(const std::wstring& from, const std::wstring& to,
+                                                     TMoveFolders& folders)
 {
-    if (NamesADevice(to))
+    const std::wstring fullTo = FullPath(to);
+    if (NamesADevice(fullTo))
         return ERROR_ALREADY_EXISTS;
-    const bool targetExisted = EntryExists(to);
+    const std::wstring fromFolder = FolderOf(FullPath(from));
+    const std::wstring toFolder = FolderOf(fullTo);
+    if (fromFolder != folders.from || toFolder != folders.to) {
+        folders.from = fromFolder;
+        folders.to = toFolder;
+        folders.renames =
+            !fromFolder.empty() && !toFolder.empty() && m_files.MovesAreRenames(fromFolder, toFolder);
+    }
+    if (folders.renames) {
+        if (m_files.Move(from, to))
+            return std::nullopt;
+        return GetLastError();
+    }
+    const bool targetExisted = m_files.Exists(to);
     if (m_files.Move(from, to))
         return std::nullopt;
     const DWORD error = GetLastError();
@@ -126,6 +210,7 @@ void TBatchRun::Execute()
     // The success text tells how many files this run has renamed so far, not where the entry
     // stands in the listing.
     int renamed = 0;
+    TMoveFolders folders;
     for (int i = 0; i < count; ++i) {
         list.SetItemIndex(i);
         m_host.SetProgressPosition(m_host.ProgressPosition() + 1);
@@ -145,7 +230,7 @@ void TBatchRun::Execute()
             SetCurrentDirectoryW(list.Folder().c_str());
         ForceDirectories(exportFolder);
 
-        if (const std::optional<DWORD> error = MoveLeavingNoNewFile(path, target); !error)
+        if (const std::optional<DWORD> error = MoveLeavingNoNewFile(path, target, folders); !error)
             ++renamed;
         else
             m_host.SetStatusText(WithErrorCode(kMoveFailedText, *error));

@@ -43,15 +43,21 @@ protected:
     ~IBatchHost() = default;
 };
 
-// The two file operations of a run, kept apart so that a test can stand in for a volume
-// that fails half-way through a move. Each leaves the platform's last error code set when it
-// fails.
+// The file operations of a run, kept apart so that a test can stand in for a volume that
+// fails half-way through a move. Move and CopyNew leave the platform's last error code set
+// when they fail.
 class IFileOperations {
 public:
     // Moves a file, also to another volume; fails when to exists.
     virtual bool Move(const std::wstring& from, const std::wstring& to) = 0;
     // Copies a file; fails when to exists.
     virtual bool CopyNew(const std::wstring& from, const std::wstring& to) = 0;
+    // Whether an entry of any kind (a device name included) answers to path.
+    virtual bool Exists(const std::wstring& path) = 0;
+    // Whether every move from fromFolder into toFolder (both full paths) is a rename: it
+    // happens whole or not at all and refuses an existing target by itself, so a failed move
+    // can leave nothing behind. False whenever that cannot be told for sure.
+    virtual bool MovesAreRenames(const std::wstring& fromFolder, const std::wstring& toFolder) = 0;
 
 protected:
     ~IFileOperations() = default;
@@ -59,6 +65,12 @@ protected:
 
 // The platform's own move and copy.
 IFileOperations& PlatformFileOperations();
+
+// Whether a move between the two folders (full paths of existing folders) stays on one local
+// volume: both lie below the same volume path, and the folders themselves (after any link on
+// the way) report that volume's serial number. Network folders never count: a share can join
+// several of the server's volumes under one name.
+bool OnOneLocalVolume(const std::wstring& a, const std::wstring& b);
 
 // One run per Execute. The object holds nothing but the host and the file operations, and
 // every run keeps its own listing, so a run started from inside another run's message step
@@ -76,7 +88,15 @@ public:
     void Execute();
 
 private:
-    std::optional<DWORD> MoveLeavingNoNewFile(const std::wstring& from, const std::wstring& to);
+    // What a run knows about the folders its moves go between, asked once per pair.
+    struct TMoveFolders {
+        std::wstring from;
+        std::wstring to;
+        bool renames = false;
+    };
+
+    std::optional<DWORD> MoveLeavingNoNewFile(const std::wstring& from, const std::wstring& to,
+                                              TMoveFolders& folders);
 
     IBatchHost& m_host;
     IFileOperations& m_files;

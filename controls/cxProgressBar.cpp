@@ -302,7 +302,17 @@ void TcxCustomProgressBar::SetPosition(double v)
         changed.right = std::min(m_barArea.right, std::max(filledBefore.right, m_filledArea.right) + 2);
     }
     DropFrames();
+    // A running animation paints the whole bar at its next step, sooner than the repaint pace
+    // would: the step shows the new position, and no repaint of its own is needed.
+    if (AnimationStepsSoon())
+        return;
     InvalidatePaced(changed);
+}
+
+bool TcxCustomProgressBar::AnimationStepsSoon()
+{
+    return m_animating && m_stepTimer->Enabled() && kStepInterval <= kRepaintInterval && AnimationWanted() &&
+           IsWindowVisible(Handle());
 }
 
 void TcxCustomProgressBar::PropertiesChanged()
@@ -368,10 +378,10 @@ void TcxCustomProgressBar::ComputeViewInfo(POINT p, bool hotAllowed)
                (props->AnimationPath() << 5);
     int speed = props->AnimationSpeed();
     if (look != m_animatedLook || (m_animatedSpeed == 0 && speed > 0) ||
-        (m_stepTimer && !m_stepTimer->Enabled()))
+        (m_animating && !m_stepTimer->Enabled()))
         StartAnimation();
     else if (speed == 0)
-        m_stepTimer.reset();
+        StopAnimation();
     m_animatedLook = look;
     m_animatedSpeed = speed;
 }
@@ -586,24 +596,28 @@ void TcxCustomProgressBar::ResetSegment()
 
 void TcxCustomProgressBar::StartPause()
 {
-    m_pauseTimer.reset();
     unsigned delay = Properties()->AnimationRestartDelay();
-    if (delay == 0)
+    if (delay == 0) {
+        if (m_pauseTimer)
+            m_pauseTimer->SetEnabled(false);
         return;
-    m_pauseTimer = std::make_unique<TcxTimer>(nullptr);
+    }
+    // One timer for every pause of the bar's life; the first tick of a pause ends it.
+    if (!m_pauseTimer) {
+        m_pauseTimer = std::make_unique<TcxTimer>(nullptr);
+        m_pauseTimer->SetEnabled(false);
+        m_pauseTimer->SetOnTimer([this](TObject*) { m_pauseTimer->SetEnabled(false); });
+    }
+    // A pause started anew counts its whole delay again.
+    m_pauseTimer->SetEnabled(false);
     m_pauseTimer->SetInterval(delay);
-    // One-shot: the first tick ends the pause. The timer cannot be freed inside its own tick,
-    // so the tick only stops it and the next step frees it.
-    m_pauseTimer->SetOnTimer([this](TObject*) { m_pauseTimer->SetEnabled(false); });
+    m_pauseTimer->SetEnabled(true);
 }
 
 void TcxCustomProgressBar::StepSegment()
 {
-    if (m_pauseTimer) {
-        if (m_pauseTimer->Enabled())
-            return;
-        m_pauseTimer.reset();
-    }
+    if (m_pauseTimer && m_pauseTimer->Enabled())
+        return;
     m_segmentOffset += 2 * Properties()->AnimationSpeed() * m_segmentDirection;
     if (Properties()->AnimationPath() == cxapCycle) {
         if (m_segmentOffset > SegmentEnd() + kSegmentHalf ||
@@ -626,20 +640,33 @@ void TcxCustomProgressBar::StepSegment()
 
 void TcxCustomProgressBar::StartAnimation()
 {
-    m_stepTimer.reset();
+    StopAnimation();
     if (!AnimationWanted())
         return;
-    m_stepTimer = std::make_unique<TcxTimer>(nullptr);
-    m_stepTimer->SetInterval(kStepInterval);
-    m_stepTimer->SetOnTimer([this](TObject*) {
-        if (!AnimationWanted()) {
-            // Freed on the next layout; a timer is not freed inside its own tick.
-            m_stepTimer->SetEnabled(false);
-            return;
-        }
-        ShowNextFrame();
-    });
+    // One step timer for the bar's life: each start of the animation runs the same one again.
+    if (!m_stepTimer) {
+        m_stepTimer = std::make_unique<TcxTimer>(nullptr);
+        m_stepTimer->SetEnabled(false);
+        m_stepTimer->SetInterval(kStepInterval);
+        m_stepTimer->SetOnTimer([this](TObject*) {
+            if (!AnimationWanted()) {
+                // The next layout decides whether the animation starts again.
+                m_stepTimer->SetEnabled(false);
+                return;
+            }
+            ShowNextFrame();
+        });
+    }
+    m_animating = true;
+    m_stepTimer->SetEnabled(true);
     ResetSegment();
+}
+
+void TcxCustomProgressBar::StopAnimation()
+{
+    m_animating = false;
+    if (m_stepTimer)
+        m_stepTimer->SetEnabled(false);
 }
 
 RECT TcxCustomProgressBar::CurrentSegment() const
@@ -926,7 +953,7 @@ void TcxCustomProgressBar::ClipToFill(HDC dc, const RECT& f)
 
 bool TcxCustomProgressBar::FramesWanted()
 {
-    return m_stepTimer && IsAnimationStyle(Properties()->BarStyle()) && !Properties()->Marquee();
+    return m_animating && IsAnimationStyle(Properties()->BarStyle()) && !Properties()->Marquee();
 }
 
 void TcxCustomProgressBar::DropFrames() noexcept

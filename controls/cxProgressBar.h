@@ -177,7 +177,7 @@ public:
 
     // The animated segment: 50 pixels long, moved along the bar by SegmentOffset.
     bool AnimationWanted();
-    bool AnimationRunning() const noexcept { return m_stepTimer != nullptr; }
+    bool AnimationRunning() const noexcept { return m_animating; }
     int SegmentOffset() const noexcept { return m_segmentOffset; }
     int SegmentDirection() const noexcept { return m_segmentDirection; }
     int SegmentStart();
@@ -202,6 +202,8 @@ protected:
     double ValueRange();
     void ClampPosition();
     void StartAnimation();
+    void StopAnimation();
+    bool AnimationStepsSoon();
     void RecomputeFilledArea();
     void StartPause();
     void PaintSegmentGlow(HDC dc, const RECT& segment, const RECT& filled);
@@ -256,6 +258,9 @@ private:
     int m_segmentOffset = 0;
     int m_segmentDirection = 1;
     std::unique_ptr<TcxTimer> m_stepTimer;
+    // Whether the animation runs: its step timer ticks, or stopped itself in a tick when the
+    // animation was not wanted and waits for the next layout to decide.
+    bool m_animating = false;
     std::unique_ptr<TcxTimer> m_pauseTimer;
     // The glossy look of the bar and of its track, as last painted.
     struct GlossyPicture {

@@ -27,9 +27,10 @@ UINT_PTR NextTimerId()
 LRESULT CALLBACK TimerWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_TIMER) {
-        // A tick of a timer that stopped (or was freed) in the meantime is dropped.
+        // A tick of a timer that stopped (or was freed) in the meantime is dropped, and so
+        // is one still queued from before the timer's latest start.
         auto it = RunningTimers().find(wParam);
-        if (it != RunningTimers().end()) {
+        if (it != RunningTimers().end() && it->second->TickIsCurrent(static_cast<DWORD>(GetMessageTime()))) {
             try {
                 it->second->Tick();
             } catch (...) {
@@ -206,23 +207,25 @@ LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 
 namespace {
 
-// One watched client: the control, its rectangle on the screen and the timer that checks.
+// One watched client: the control, its rectangle on the screen and the client.
 struct TMouseTrackingTimer {
     TWinControl* control;
     RECT screenRect;
     IcxMouseTrackingCaller* client;
-    std::unique_ptr<TcxTimer> timer;
 };
 
 // Shut down when the program ends: the watches still running are stopped, later starts
-// are ignored.
+// are ignored. One timer checks every watch; it runs while any watch does, so hovering from
+// control to control sets no new timer.
 struct HoverWatchService {
     std::vector<std::unique_ptr<TMouseTrackingTimer>> list;
+    std::unique_ptr<TcxTimer> timer;
     bool shutDown = false;
     ~HoverWatchService()
     {
         shutDown = true;
         list.clear();
+        timer.reset();
     }
 };
 
@@ -273,6 +276,25 @@ void HoverTick(TMouseTrackingTimer* watch)
     }
 }
 
+TMouseTrackingTimer* FindHoverWatch(const IcxMouseTrackingCaller* client)
+{
+    for (auto& w : HoverWatch().list)
+        if (w->client == client)
+            return w.get();
+    return nullptr;
+}
+
+// Checks each watch that runs at the tick's start; a check may end or start watches.
+void HoverWatchTick()
+{
+    std::vector<IcxMouseTrackingCaller*> clients;
+    for (auto& w : HoverWatch().list)
+        clients.push_back(w->client);
+    for (IcxMouseTrackingCaller* client : clients)
+        if (TMouseTrackingTimer* watch = FindHoverWatch(client))
+            HoverTick(watch);
+}
+
 } // namespace
 
 void StartHoverWatch(TWinControl* control, const RECT& rect, IcxMouseTrackingCaller* client)
@@ -286,31 +308,33 @@ void StartHoverWatch(TWinControl* control, const RECT& rect, IcxMouseTrackingCal
     watch->screenRect = rect;
     if (control->HandleAllocated())
         MapWindowPoints(control->Handle(), nullptr, reinterpret_cast<POINT*>(&watch->screenRect), 2);
-    watch->timer = std::make_unique<TcxTimer>(nullptr);
-    watch->timer->SetInterval(10);
-    TMouseTrackingTimer* raw = watch.get();
     service.list.push_back(std::move(watch));
-    raw->timer->SetOnTimer([raw](TObject*) { HoverTick(raw); });
+    if (!service.timer) {
+        service.timer = std::make_unique<TcxTimer>(nullptr);
+        service.timer->SetEnabled(false);
+        service.timer->SetInterval(10);
+        service.timer->SetOnTimer([](TObject*) { HoverWatchTick(); });
+    }
+    service.timer->SetEnabled(true);
 }
 
 void StopHoverWatch(IcxMouseTrackingCaller* client)
 {
-    auto& list = HoverWatch().list;
+    HoverWatchService& service = HoverWatch();
+    auto& list = service.list;
     for (auto it = list.begin(); it != list.end(); ++it)
         if ((*it)->client == client) {
-            // The timer may be the one ticking right now: take it out of the list first.
-            std::unique_ptr<TMouseTrackingTimer> watch = std::move(*it);
             list.erase(it);
+            // The timer is kept for the next watch; it may be the one ticking right now.
+            if (list.empty() && service.timer)
+                service.timer->SetEnabled(false);
             return;
         }
 }
 
 bool IsHoverWatched(const IcxMouseTrackingCaller* client)
 {
-    for (auto& w : HoverWatch().list)
-        if (w->client == client)
-            return true;
-    return false;
+    return FindHoverWatch(client) != nullptr;
 }
 
 void ShutDownHoverWatch()
@@ -318,11 +342,13 @@ void ShutDownHoverWatch()
     HoverWatchService& service = HoverWatch();
     service.shutDown = true;
     service.list.clear();
+    if (service.timer)
+        service.timer->SetEnabled(false);
 }
 
 // ---- TcxTimer ------------------------------------------------------------------------------
 
-TcxTimer::TcxTimer(TComponent* owner) : TComponent(owner) {}
+TcxTimer::TcxTimer(TComponent* owner) : TComponent(owner), m_id(NextTimerId()) {}
 
 TcxTimer::~TcxTimer()
 {
@@ -361,16 +387,27 @@ void TcxTimer::Stop()
     m_running = false;
 }
 
+// A running timer set again under its own id starts counting anew; a stopped one is set
+// under the same id it always has.
 void TcxTimer::Restart()
 {
-    Stop();
-    if (!m_enabled || !m_onTimer)
+    if (!m_enabled || !m_onTimer) {
+        Stop();
         return;
-    m_id = NextTimerId();
-    if (!SetTimer(TimerWindow(), m_id, m_interval, nullptr))
+    }
+    m_startTime = GetTickCount();
+    if (!SetTimer(TimerWindow(), m_id, m_interval, nullptr)) {
+        Stop();
         return;
-    RunningTimers()[m_id] = this;
+    }
+    if (!m_running)
+        RunningTimers()[m_id] = this;
     m_running = true;
+}
+
+bool TcxTimer::TickIsCurrent(DWORD tickTime) const noexcept
+{
+    return static_cast<LONG>(tickTime - m_startTime) >= 0;
 }
 
 void TcxTimer::Tick()

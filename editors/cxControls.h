@@ -110,14 +110,21 @@ public:
     bool Running() const noexcept { return m_running; }
     // Runs the handler; called by the shared timer window.
     void Tick();
+    // Whether a tick stamped with tickTime (the message time) comes from the timer's latest
+    // start rather than from a run it had before being stopped.
+    bool TickIsCurrent(DWORD tickTime) const noexcept;
+    // The platform timer's id, the same for the timer's whole life.
+    UINT_PTR Id() const noexcept { return m_id; }
 
 private:
     void Restart();
     void Stop();
 
-    // The platform timer's id: a number never used twice, so that a tick still queued for a
-    // freed timer cannot reach a later timer that happens to live at the same address.
-    UINT_PTR m_id = 0;
+    // The platform timer's id: a number no other timer gets, so that a tick still queued for
+    // a freed timer cannot reach a later timer that happens to live at the same address. A
+    // timer keeps its id across stops and starts.
+    UINT_PTR m_id;
+    DWORD m_startTime = 0;
     bool m_enabled = true;
     unsigned m_interval = 1000;
     bool m_running = false;

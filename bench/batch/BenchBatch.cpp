@@ -380,9 +380,9 @@ void BenchBatchRun(const std::wstring& base, const wchar_t* tempPath)
     SplitMainWindowRun(base + L"\\split");
     SetCurrentDirectoryW(tempPath);
     RemoveTree(base);
-    PrintPair("batch", "batch run", bestRun, "move+copy baseline", bestBaseline, 1.15);
+    PrintPair("batch", "batch run", bestRun, "move+copy baseline", bestBaseline, 1.08);
     PrintPair("batch in the main window", "main window run", bestWindow, "move+copy baseline", bestBaseline,
-              1.15);
+              1.12);
 }
 
 void BenchListing(const std::wstring& folder)
@@ -402,7 +402,7 @@ void BenchListing(const std::wstring& folder)
         bestBare = Best(bestBare, bare);
         bestList = Best(bestList, list);
     }
-    PrintPair("listing", "listing", bestList, "bare enumeration", bestBare, 1.3);
+    PrintPair("listing", "listing", bestList, "bare enumeration", bestBare, 1.15);
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -417,6 +419,9 @@ public:
     {
         return PlatformFileOperations().CopyNew(from, to);
     }
+    bool Exists(const std::wstring& path) override { return PlatformFileOperations().Exists(path); }
+    // A move that can fail half-way is one between volumes.
+    bool MovesAreRenames(const std::wstring&, const std::wstring&) override { return false; }
 };
 
 void WriteWhole(const std::wstring& path, const std::string& content)
@@ -542,6 +547,129 @@ TEST_F(BatchRunTest, ATargetThatNamesADeviceIsRefusedLikeAnExistingOne)
         EXPECT_EQ(h.statuses[2], kFinished);
         EXPECT_EQ(ReadFileContent(src + L"\\a.tbi"), Utf8(content));
         EXPECT_EQ(NamesIn(temp / L"export"), Texts{});
+    }
+}
+
+// The platform's operations, counting the lookups of targets and the questions about the
+// folders; renames, when set, overrides the platform's answer.
+class CountingFiles final : public IFileOperations {
+public:
+    std::optional<bool> renames;
+    int lookups = 0;
+    int folderQuestions = 0;
+    std::vector<std::pair<std::wstring, std::wstring>> folderPairs;
+
+    bool Move(const std::wstring& from, const std::wstring& to) override
+    {
+        return PlatformFileOperations().Move(from, to);
+    }
+    bool CopyNew(const std::wstring& from, const std::wstring& to) override
+    {
+        return PlatformFileOperations().CopyNew(from, to);
+    }
+    bool Exists(const std::wstring& path) override
+    {
+        ++lookups;
+        return PlatformFileOperations().Exists(path);
+    }
+    bool MovesAreRenames(const std::wstring& fromFolder, const std::wstring& toFolder) override
+    {
+        ++folderQuestions;
+        folderPairs.emplace_back(fromFolder, toFolder);
+        return renames ? *renames : PlatformFileOperations().MovesAreRenames(fromFolder, toFolder);
+    }
+};
+
+// Inside one volume a move is a rename that refuses an existing target by itself, so the run
+// asks about the folders once and looks up no target; between volumes it looks up each one.
+// Either way a target that was there keeps its content and the source stays.
+TEST_F(BatchRunTest, TargetsAreLookedUpOnlyForMovesBetweenVolumes)
+{
+    struct Case {
+        const char* what;
+        std::optional<bool> renames;
+        int lookups;
+    };
+    const Case cases[] = {
+        {"one volume, as the platform tells", std::nullopt, 0},
+        {"another volume", false, 4},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring relative = L"case" + std::to_wstring(++n);
+        const std::wstring src =
+            MakeSource(relative + L"\\src", {L"a.tbi", L"b.tbi", L"c.tbi", L"d.tbi", L"e.txt"});
+        const std::wstring exportFolder = temp.MakeFolder(relative + L"\\export");
+        temp.MakeFile(relative + L"\\export\\b.jpg", std::string("earlier"));
+        CountingFiles files;
+        files.renames = c.renames;
+        FakeHost h;
+        h.sourceFolder = src;
+        h.exportFolder = exportFolder;
+        h.answer = false;
+
+        TBatchRun(h, files).Execute();
+
+        EXPECT_EQ(files.lookups, c.lookups);
+        EXPECT_EQ(files.folderQuestions, 1);
+        ASSERT_EQ(files.folderPairs.size(), 1u);
+        EXPECT_EQ(files.folderPairs[0].first, src + L"\\");
+        EXPECT_EQ(files.folderPairs[0].second, exportFolder + L"\\");
+        EXPECT_EQ(ReadFileContent(exportFolder + L"\\b.jpg"), "earlier");
+        EXPECT_EQ(ReadFileContent(src + L"\\b.tbi"), Utf8(relative) + "\\src\\b.tbi");
+        EXPECT_EQ(ReadFileContent(exportFolder + L"\\c.jpg"), Utf8(relative) + "\\src\\c.tbi");
+        EXPECT_EQ(h.statuses, (Texts{Renamed(1), L"命名失败，请重试！ 183", L"备份失败！ 80", Renamed(2),
+                                     Renamed(3), kFinished}));
+    }
+}
+
+// The export folder is read at every file: a new one is asked about anew.
+TEST_F(BatchRunTest, AnExportFolderChangedDuringTheRunIsAskedAboutAnew)
+{
+    const std::wstring src = MakeSource(L"src", {L"a.tbi", L"b.tbi", L"c.tbi"});
+    const std::wstring first = temp.MakeFolder(L"first");
+    const std::wstring second = temp.MakeFolder(L"second");
+    CountingFiles files;
+    FakeHost h;
+    h.sourceFolder = src;
+    h.exportFolder = first;
+    h.answer = false;
+    h.onMessages = [&](int step) {
+        if (step == 2)
+            h.exportFolder = second;
+    };
+
+    TBatchRun(h, files).Execute();
+
+    EXPECT_EQ(files.folderQuestions, 2);
+    EXPECT_EQ(NamesIn(first), Texts{L"a.jpg"});
+    EXPECT_EQ(Sorted(NamesIn(second)), Sorted({L"b.jpg", L"c.jpg"}));
+}
+
+TEST(OnOneLocalVolumeTest, FoldersOfOneVolumeOnlyWhereBothAreThere)
+{
+    TempFolder temp;
+    const std::wstring a = temp.MakeFolder(L"a") + L"\\";
+    const std::wstring b = temp.MakeFolder(L"b\\c") + L"\\";
+    std::wstring upper = a;
+    CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+    EXPECT_TRUE(OnOneLocalVolume(a, b));
+    EXPECT_TRUE(OnOneLocalVolume(a, upper));
+    EXPECT_FALSE(OnOneLocalVolume(a, temp / L"missing\\"));
+    EXPECT_FALSE(OnOneLocalVolume(a, L"\\\\server\\share\\folder\\"));
+    EXPECT_FALSE(OnOneLocalVolume(L"\\\\server\\share\\folder\\", L"\\\\server\\share\\other\\"));
+    // Another drive's folder, if the machine has one.
+    const wchar_t own = static_cast<wchar_t>(towupper(a[0]));
+    const DWORD drives = GetLogicalDrives();
+    for (wchar_t letter = L'C'; letter <= L'Z'; ++letter) {
+        const std::wstring root = std::wstring(1, letter) + L":\\";
+        if (letter == own || !(drives & (1u << (letter - L'A'))) ||
+            GetDriveTypeW(root.c_str()) != DRIVE_FIXED)
+            continue;
+        SCOPED_TRACE(Utf8(root));
+        EXPECT_FALSE(OnOneLocalVolume(a, root));
+        EXPECT_FALSE(OnOneLocalVolume(root, a));
     }
 }
 

@@ -31,6 +31,43 @@ TEST(TimerTest, ATickQueuedForAFreedTimerNeverReachesALaterTimerAtTheSameAddress
     second->~TcxTimer();
 }
 
+// A timer keeps its id when stopped and started again; a tick still queued from before the
+// new start is dropped, so the new run's first tick still waits its whole interval.
+TEST(TimerTest, ATimerKeepsItsIdAndDropsATickQueuedBeforeItsLatestStart)
+{
+    int ticks = 0;
+    TcxTimer timer(nullptr);
+    timer.SetInterval(1);
+    timer.SetOnTimer([&](TObject*) { ++ticks; });
+    const UINT_PTR id = timer.Id();
+    MSG tick{};
+    ULONGLONG until = GetTickCount64() + 3000;
+    while (!PeekMessageW(&tick, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE) && GetTickCount64() < until)
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_TIMER);
+    ASSERT_EQ(tick.message, static_cast<UINT>(WM_TIMER)) << "the timer never ticked";
+    EXPECT_EQ(tick.wParam, id);
+
+    timer.SetEnabled(false);
+    Sleep(30);
+    timer.SetInterval(60000);
+    timer.SetEnabled(true);
+    EXPECT_EQ(timer.Id(), id);
+    DispatchMessageW(&tick);
+    EXPECT_EQ(ticks, 0) << "a tick of the earlier run ran the handler";
+
+    // A tick of the current run does.
+    timer.SetInterval(1);
+    until = GetTickCount64() + 3000;
+    while (ticks == 0 && GetTickCount64() < until) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_TIMER);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))
+            DispatchMessageW(&msg);
+    }
+    EXPECT_GT(ticks, 0);
+    EXPECT_EQ(timer.Id(), id);
+}
+
 // A client that records how its watch ended.
 class RecordingClient : public IcxMouseTrackingCaller {
 public:
