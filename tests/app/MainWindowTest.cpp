@@ -5,10 +5,13 @@
 #include "editors/cxEditRegister.h"
 #include "runtime/rtApplication.h"
 #include "shell/cxShellListView.h"
+#include "tests/common/Artifacts.h"
+#include "tests/common/WindowFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 #include <oleacc.h>
 
@@ -185,6 +188,86 @@ TEST(MainWindowLayoutTest, EveryControlLiesInsideItsParentsClientArea)
     }
 }
 
+// Every window of the form printed into memory on its own, and all of them together at their
+// places in the client area, lowest sibling first, as one picture for a person (saved as file).
+std::map<HWND, std::vector<COLORREF>> PrintEveryWindow(TForm* form, const wchar_t* file)
+{
+    RECT client;
+    GetClientRect(form->Handle(), &client);
+    PixelCanvas whole(client.right, client.bottom);
+    SendMessageW(form->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(whole.dc()),
+                 PRF_CLIENT | PRF_ERASEBKGND);
+    std::map<HWND, std::vector<COLORREF>> pictures;
+    std::function<void(HWND)> printChildren = [&](HWND parent) {
+        std::vector<HWND> children; // top of the z-order first
+        for (HWND w = GetWindow(parent, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+            children.push_back(w);
+        for (auto it = children.rbegin(); it != children.rend(); ++it) {
+            HWND w = *it;
+            RECT r;
+            GetClientRect(w, &r);
+            PixelCanvas one(r.right, r.bottom);
+            SendMessageW(w, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(one.dc()), PRF_CLIENT | PRF_ERASEBKGND);
+            std::vector<COLORREF>& pixels = pictures[w];
+            for (int y = 0; y < r.bottom; ++y)
+                for (int x = 0; x < r.right; ++x)
+                    pixels.push_back(one.At(x, y));
+            POINT at{0, 0};
+            MapWindowPoints(w, form->Handle(), &at, 1);
+            if (IsWindowVisible(w))
+                BitBlt(whole.dc(), at.x, at.y, r.right, r.bottom, one.dc(), 0, 0, SRCCOPY);
+            printChildren(w);
+        }
+    };
+    printChildren(form->Handle());
+    whole.SaveBmp((ArtifactFolder() / file).c_str());
+    return pictures;
+}
+
+// A modal box disables the main window (the platform then gives it no input), not its
+// controls: every control looks the same as before, text and captions in their normal
+// colours. The window stands inactive beside another window for the first picture, so that
+// focus and activation look the same in both.
+TEST_F(MainWindowTest, ControlsKeepTheirLookWhileAModalBoxDisablesTheWindow)
+{
+    form->cxLabel33->SetCaption(L"处理完毕！ ");
+    form->cxButtonEdit1->SetText(L"C:\\source");
+    auto* other = new TForm(app.get());
+    other->SetBounds(20, 20, 200, 100);
+    other->Show();
+    SetForegroundWindow(other->Handle());
+    SetActiveWindow(other->Handle());
+    app->ProcessMessages();
+    ASSERT_NE(GetActiveWindow(), form->Handle());
+    const auto enabled = PrintEveryWindow(form, L"main-window-beside-another.bmp");
+    other->Hide();
+    app->ProcessMessages();
+
+    auto* box = new TForm(app.get());
+    box->SetBounds(200, 200, 200, 100);
+    std::map<HWND, std::vector<COLORREF>> underBox;
+    bool formWasDisabled = false;
+    box->OnShow = [&](TObject*) {
+        app->ProcessMessages();
+        formWasDisabled = !IsWindowEnabled(form->Handle());
+        underBox = PrintEveryWindow(form, L"main-window-under-a-modal-box.bmp");
+        box->SetModalResult(mrOk);
+    };
+    box->ShowModal();
+    ASSERT_TRUE(formWasDisabled) << "the box did not disable the window";
+    ASSERT_EQ(underBox.size(), enabled.size());
+    for (const auto& [wnd, pixels] : enabled) {
+        TWinControl* c = TWinControl::FindControl(wnd);
+        std::string name = c ? ToUtf8(c->Name()) : "";
+        if (c && name.empty() && c->Parent())
+            name = "inner control of " + ToUtf8(c->Parent()->Name());
+        EXPECT_TRUE(underBox[wnd] == pixels) << name << " looks different under the box";
+    }
+    EXPECT_TRUE(form->Enabled());
+    delete box;
+    delete other;
+}
+
 TEST_F(MainWindowTest, AutoSizedControlsTakeTheHeightOfOneLineOfText)
 {
     // Labels: the caption's extent (a blank when empty), no frame.
@@ -250,9 +333,9 @@ TEST_F(MainWindowTest, EachFieldsEditBoxReadsAsItsLabel)
                  {form->cxButtonEdit2, L"修改后导出文件目录"}};
     for (const Case& c : cases) {
         IAccessible* acc = nullptr;
-        ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromWindow(c.field->InnerEdit()->Handle(),
-                                                            static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                                                            reinterpret_cast<void**>(&acc)));
+        ASSERT_HRESULT_SUCCEEDED(
+            AccessibleObjectFromWindow(c.field->InnerEdit()->Handle(), static_cast<DWORD>(OBJID_CLIENT),
+                                       __uuidof(IAccessible), reinterpret_cast<void**>(&acc)));
         VARIANT self;
         VariantInit(&self);
         self.vt = VT_I4;
