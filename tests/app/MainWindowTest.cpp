@@ -504,12 +504,49 @@ TEST_F(MainWindowTest, EachFolderButtonBrowsesIntoItsOwnFieldAndCancelKeepsTheTe
             PostMessageW(tree, WM_KEYUP, step.key, 0xC0000001);
         };
         ClickEllipsis(step.field);
-        EXPECT_EQ(handedIn, step.typed) << "the field's text goes to the dialog as it is";
+        EXPECT_EQ(handedIn, chosen) << "the dialog starts at the folder the field means";
         EXPECT_EQ(step.field->Text(), step.expectedField);
     }
     EXPECT_EQ(form->cxButtonEdit1->Text(), typedWithBlanks)
         << "the second field's button filled only its own field";
     EXPECT_TRUE(IsWindowEnabled(form->Handle()));
+}
+
+// Return at once in the dialog confirms the folder the field means: the typed folder without
+// its blanks, or the nearest folder that exists above a folder not made yet or a file. A
+// confirmation that gives no folder (here the computer folder, the root of a dialog set to
+// start there) leaves the field as it was; the field is never emptied.
+TEST_F(MainWindowTest, ReturnAtOnceInTheDialogConfirmsTheFolderTheFieldMeans)
+{
+    TcxShellModuleScope shell;
+    TempFolder dir;
+    const std::wstring folder = dir.MakeFolder(L"pick\\inner");
+    const std::wstring file = dir.MakeFile(L"pick\\inner\\photo.tbi");
+    TcxShellBrowserDialog* dialog = form->cxShellBrowserDialog1;
+    struct Case {
+        std::wstring typed;
+        TcxBrowseFolder root;
+        std::wstring expectedField;
+    };
+    const Case cases[] = {
+        {L"  " + folder + L"  ", bfDesktop, folder},
+        {folder + L"\\not\\made\\yet", bfDesktop, folder},
+        {L" " + file + L" ", bfDesktop, folder},
+        {L"   ", bfDrives, L"   "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Utf8(c.typed));
+        dialog->Root()->BrowseFolder = c.root;
+        form->cxButtonEdit2->SetText(c.typed);
+        dialog->OnShow = [&](TObject* sender) {
+            HWND tree = static_cast<TcxShellBrowserDlg*>(sender)->cxStv->InnerTree()->Handle();
+            PostMessageW(tree, WM_KEYDOWN, VK_RETURN, 1);
+            PostMessageW(tree, WM_KEYUP, VK_RETURN, 0xC0000001);
+        };
+        ClickEllipsis(form->cxButtonEdit2);
+        EXPECT_EQ(form->cxButtonEdit2->Text(), c.expectedField);
+    }
+    dialog->Root()->BrowseFolder = bfDesktop;
 }
 
 } // namespace
