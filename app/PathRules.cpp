@@ -98,6 +98,28 @@ bool FileExists(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+std::wstring BrowseStartFolder(const std::wstring& text)
+{
+    std::wstring path = TrimText(text);
+    while (!path.empty() && !DirectoryExists(path)) {
+        // Nothing above a share's or a drive's root to fall back to.
+        if (path.size() <= ExtractRootPart(path).size())
+            return {};
+        std::wstring name = path;
+        while (!name.empty() && name.back() == L'\\')
+            name.pop_back();
+        std::wstring parent = ExtractFilePath(name);
+        if (parent.size() > 1 && parent.back() == L'\\' && parent[parent.size() - 2] != L':')
+            parent.pop_back();
+        else if (!parent.empty() && parent.back() == L':')
+            parent += L'\\';
+        if (parent == path)
+            return {};
+        path = parent;
+    }
+    return path;
+}
+
 std::wstring CurrentFolder()
 {
     std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');

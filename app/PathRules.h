@@ -38,6 +38,12 @@ bool DirectoryExists(const std::wstring& path);
 // True for an existing entry that is not a folder.
 bool FileExists(const std::wstring& path);
 
+// The folder a browse for a field's text starts from: the text trimmed as the batch run reads
+// it, or, when that names no folder (a folder not made yet, a file), its nearest existing
+// ancestor; empty when no level of it exists. An ancestor keeps a trailing "\" only where it
+// is a drive's root.
+std::wstring BrowseStartFolder(const std::wstring& text);
+
 // The process's current folder as the platform reports it.
 std::wstring CurrentFolder();
 // Makes path the process's current folder; raises EInOutError with the platform's code.

@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include "BatchRun.h"
+#include "PathRules.h"
 
 #include "runtime/rtApplication.h"
 #include "shell/cxShellRegister.h"
@@ -73,8 +74,11 @@ void TForm1::cxButton30Click(TObject* Sender)
 void TForm1::cxButtonEdit1PropertiesButtonClick(TObject* Sender, int AButtonIndex)
 {
     auto* edit = As<TcxButtonEdit>(Sender);
-    // The field's text goes in as it is, blanks included; a cancelled dialog changes nothing.
-    cxShellBrowserDialog1->SetPath(edit->Text());
-    if (cxShellBrowserDialog1->RunDialog())
+    // The dialog starts at the folder the field means (blanks trimmed, else the nearest folder
+    // that exists), so that confirming at once gives that folder back. A cancelled dialog
+    // changes nothing, and neither does a confirmation without a file-system folder (nothing
+    // selected, or a virtual folder): the user's text is never replaced by an empty one.
+    cxShellBrowserDialog1->SetPath(BrowseStartFolder(edit->Text()));
+    if (cxShellBrowserDialog1->RunDialog() && !cxShellBrowserDialog1->Path().empty())
         edit->SetText(cxShellBrowserDialog1->Path());
 }

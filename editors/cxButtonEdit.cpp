@@ -3,6 +3,7 @@
 #include "runtime/rtGraphicsInfo.h"
 
 #include <windowsx.h>
+#include <utility>
 
 TcxButtonEditProperties::TcxButtonEditProperties(TcxCustomEdit* owner) : TcxTextEditProperties(owner)
 {
@@ -328,14 +329,17 @@ void TcxButtonEdit::AfterMouseUpdate()
     if (m_pressedButton == m_previousPressedButton && m_hotButton == m_previousHotButton)
         return;
     int released = m_previousPressedButton;
+    // Taken once: a handler that runs a modal loop must not find it still set.
+    const int releasedOn = std::exchange(m_releasedOnButton, -1);
     int pressed = m_pressedButton;
     int hot = m_hotButton;
     m_previousPressedButton = pressed;
     m_previousHotButton = hot;
     if (released != -1 && released != pressed) {
         DoButtonUp(released);
-        // Released over itself: that is a click.
-        if (released == hot)
+        // Released over itself: that is a click. The hot look may be switched off, so the
+        // release of the mouse button itself says where it happened.
+        if (released == hot || released == releasedOn)
             DoButtonClick(released);
     }
     if (pressed != -1 && released == -1)
@@ -402,10 +406,19 @@ void TcxButtonEdit::MouseUp(int button, POINT p)
 {
     if (button != 1 || m_capturedButton < 0)
         return;
+    // Whether the release is over the pressed button is known only now: once the capture is
+    // gone, the update sees a plain cursor position.
+    m_releasedOnButton = ButtonAt(p) == m_capturedButton ? m_capturedButton : -1;
     m_capturedButton = -1;
     if (GetCapture() == Handle())
         ReleaseCapture();
-    UpdateVisualState(p, true);
+    try {
+        UpdateVisualState(p, true);
+    } catch (...) {
+        m_releasedOnButton = -1;
+        throw;
+    }
+    m_releasedOnButton = -1;
 }
 
 bool TcxButtonEdit::EditKey(UINT msg, WPARAM key)

@@ -112,6 +112,8 @@ private:
     int m_capturedButton = -1; // the button the mouse went down on, while the mouse is held
     int m_pressedButton = -1, m_hotButton = -1;
     int m_previousPressedButton = -1, m_previousHotButton = -1;
+    // The button a left-button release happened over, while that release is handled.
+    int m_releasedOnButton = -1;
     bool m_buttonsEmptiedForReading = false;
     // The view info before the last calculation, for repainting only what changed.
     TcxContainerViewInfo m_oldViewInfo;

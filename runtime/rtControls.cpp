@@ -903,7 +903,6 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         FocusLeft();
         return r;
     }
-    case WM_ENABLE: m_enabled = wParam != 0; break;
     case WM_GETMINMAXINFO: {
         LRESULT r = DefaultHandler(msg, wParam, lParam);
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);

@@ -5,10 +5,13 @@
 #include "editors/cxEditRegister.h"
 #include "runtime/rtApplication.h"
 #include "shell/cxShellListView.h"
+#include "tests/common/Artifacts.h"
+#include "tests/common/WindowFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 #include <oleacc.h>
 
@@ -183,6 +186,86 @@ TEST(MainWindowLayoutTest, EveryControlLiesInsideItsParentsClientArea)
         Form1 = nullptr;
         OverrideScreenLogPixelsY(0);
     }
+}
+
+// Every window of the form printed into memory on its own, and all of them together at their
+// places in the client area, lowest sibling first, as one picture for a person (saved as file).
+std::map<HWND, std::vector<COLORREF>> PrintEveryWindow(TForm* form, const wchar_t* file)
+{
+    RECT client;
+    GetClientRect(form->Handle(), &client);
+    PixelCanvas whole(client.right, client.bottom);
+    SendMessageW(form->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(whole.dc()),
+                 PRF_CLIENT | PRF_ERASEBKGND);
+    std::map<HWND, std::vector<COLORREF>> pictures;
+    std::function<void(HWND)> printChildren = [&](HWND parent) {
+        std::vector<HWND> children; // top of the z-order first
+        for (HWND w = GetWindow(parent, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+            children.push_back(w);
+        for (auto it = children.rbegin(); it != children.rend(); ++it) {
+            HWND w = *it;
+            RECT r;
+            GetClientRect(w, &r);
+            PixelCanvas one(r.right, r.bottom);
+            SendMessageW(w, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(one.dc()), PRF_CLIENT | PRF_ERASEBKGND);
+            std::vector<COLORREF>& pixels = pictures[w];
+            for (int y = 0; y < r.bottom; ++y)
+                for (int x = 0; x < r.right; ++x)
+                    pixels.push_back(one.At(x, y));
+            POINT at{0, 0};
+            MapWindowPoints(w, form->Handle(), &at, 1);
+            if (IsWindowVisible(w))
+                BitBlt(whole.dc(), at.x, at.y, r.right, r.bottom, one.dc(), 0, 0, SRCCOPY);
+            printChildren(w);
+        }
+    };
+    printChildren(form->Handle());
+    whole.SaveBmp((ArtifactFolder() / file).c_str());
+    return pictures;
+}
+
+// A modal box disables the main window (the platform then gives it no input), not its
+// controls: every control looks the same as before, text and captions in their normal
+// colours. The window stands inactive beside another window for the first picture, so that
+// focus and activation look the same in both.
+TEST_F(MainWindowTest, ControlsKeepTheirLookWhileAModalBoxDisablesTheWindow)
+{
+    form->cxLabel33->SetCaption(L"处理完毕！ ");
+    form->cxButtonEdit1->SetText(L"C:\\source");
+    auto* other = new TForm(app.get());
+    other->SetBounds(20, 20, 200, 100);
+    other->Show();
+    SetForegroundWindow(other->Handle());
+    SetActiveWindow(other->Handle());
+    app->ProcessMessages();
+    ASSERT_NE(GetActiveWindow(), form->Handle());
+    const auto enabled = PrintEveryWindow(form, L"main-window-beside-another.bmp");
+    other->Hide();
+    app->ProcessMessages();
+
+    auto* box = new TForm(app.get());
+    box->SetBounds(200, 200, 200, 100);
+    std::map<HWND, std::vector<COLORREF>> underBox;
+    bool formWasDisabled = false;
+    box->OnShow = [&](TObject*) {
+        app->ProcessMessages();
+        formWasDisabled = !IsWindowEnabled(form->Handle());
+        underBox = PrintEveryWindow(form, L"main-window-under-a-modal-box.bmp");
+        box->SetModalResult(mrOk);
+    };
+    box->ShowModal();
+    ASSERT_TRUE(formWasDisabled) << "the box did not disable the window";
+    ASSERT_EQ(underBox.size(), enabled.size());
+    for (const auto& [wnd, pixels] : enabled) {
+        TWinControl* c = TWinControl::FindControl(wnd);
+        std::string name = c ? ToUtf8(c->Name()) : "";
+        if (c && name.empty() && c->Parent())
+            name = "inner control of " + ToUtf8(c->Parent()->Name());
+        EXPECT_TRUE(underBox[wnd] == pixels) << name << " looks different under the box";
+    }
+    EXPECT_TRUE(form->Enabled());
+    delete box;
+    delete other;
 }
 
 TEST_F(MainWindowTest, AutoSizedControlsTakeTheHeightOfOneLineOfText)
@@ -421,12 +504,49 @@ TEST_F(MainWindowTest, EachFolderButtonBrowsesIntoItsOwnFieldAndCancelKeepsTheTe
             PostMessageW(tree, WM_KEYUP, step.key, 0xC0000001);
         };
         ClickEllipsis(step.field);
-        EXPECT_EQ(handedIn, step.typed) << "the field's text goes to the dialog as it is";
+        EXPECT_EQ(handedIn, chosen) << "the dialog starts at the folder the field means";
         EXPECT_EQ(step.field->Text(), step.expectedField);
     }
     EXPECT_EQ(form->cxButtonEdit1->Text(), typedWithBlanks)
         << "the second field's button filled only its own field";
     EXPECT_TRUE(IsWindowEnabled(form->Handle()));
+}
+
+// Return at once in the dialog confirms the folder the field means: the typed folder without
+// its blanks, or the nearest folder that exists above a folder not made yet or a file. A
+// confirmation that gives no folder (here the computer folder, the root of a dialog set to
+// start there) leaves the field as it was; the field is never emptied.
+TEST_F(MainWindowTest, ReturnAtOnceInTheDialogConfirmsTheFolderTheFieldMeans)
+{
+    TcxShellModuleScope shell;
+    TempFolder dir;
+    const std::wstring folder = dir.MakeFolder(L"pick\\inner");
+    const std::wstring file = dir.MakeFile(L"pick\\inner\\photo.tbi");
+    TcxShellBrowserDialog* dialog = form->cxShellBrowserDialog1;
+    struct Case {
+        std::wstring typed;
+        TcxBrowseFolder root;
+        std::wstring expectedField;
+    };
+    const Case cases[] = {
+        {L"  " + folder + L"  ", bfDesktop, folder},
+        {folder + L"\\not\\made\\yet", bfDesktop, folder},
+        {L" " + file + L" ", bfDesktop, folder},
+        {L"   ", bfDrives, L"   "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Utf8(c.typed));
+        dialog->Root()->BrowseFolder = c.root;
+        form->cxButtonEdit2->SetText(c.typed);
+        dialog->OnShow = [&](TObject* sender) {
+            HWND tree = static_cast<TcxShellBrowserDlg*>(sender)->cxStv->InnerTree()->Handle();
+            PostMessageW(tree, WM_KEYDOWN, VK_RETURN, 1);
+            PostMessageW(tree, WM_KEYUP, VK_RETURN, 0xC0000001);
+        };
+        ClickEllipsis(form->cxButtonEdit2);
+        EXPECT_EQ(form->cxButtonEdit2->Text(), c.expectedField);
+    }
+    dialog->Root()->BrowseFolder = bfDesktop;
 }
 
 } // namespace

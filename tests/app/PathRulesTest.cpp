@@ -171,4 +171,37 @@ TEST_F(ForceDirectoriesTest, CurrentFolderChangeRaisesTheInOutMessageOfThePlatfo
     }
 }
 
+// Where a browse starts for a field's text: the folder the text means, else the nearest folder
+// above it that exists; nothing when no level exists.
+TEST(BrowseStartFolderTest, TrimsAndFallsBackToTheNearestExistingFolder)
+{
+    TempFolder temp;
+    const std::wstring folder = temp.MakeFolder(L"pick\\inner");
+    temp.MakeFile(L"pick\\inner\\photo.tbi");
+    const std::wstring missingDrive = [] {
+        for (wchar_t d = L'Z'; d >= L'D'; --d)
+            if (GetDriveTypeW((std::wstring(1, d) + L":\\").c_str()) == DRIVE_NO_ROOT_DIR)
+                return std::wstring(1, d);
+        return std::wstring();
+    }();
+    ASSERT_FALSE(missingDrive.empty());
+    const struct {
+        std::wstring typed, expected;
+    } cases[] = {
+        {L"  " + folder + L" \t", folder},
+        {folder + L"\\", folder + L"\\"},
+        {folder + L"\\not\\made\\yet", folder},
+        {folder + L"\\not\\made\\yet\\", folder},
+        {folder + L"\\photo.tbi", folder},
+        {L"  " + folder + L"\\photo.tbi\\deeper  ", folder},
+        {L"C:\\", L"C:\\"},
+        {L"C:\\corvane-not-there-" + std::to_wstring(GetTickCount64()), L"C:\\"},
+        {missingDrive + L":\\a\\b", L""},
+        {L"\\\\no-server\\no-share\\x", L""},
+        {L"   ", L""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BrowseStartFolder(c.typed), c.expected) << Utf8(c.typed);
+}
+
 } // namespace

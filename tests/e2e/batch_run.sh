@@ -46,9 +46,7 @@ xdotool mousemove --window "$e2e_win" $(at 180 216) click 1
 box=$(wait_box '^Corvane$')
 [ -n "$box" ] || fail "no error box for a missing source folder"
 sleep 0.5
-shot "$box" "$artifacts/error-box$suffix.png"
-black=$(black_share "$artifacts/error-box$suffix.png")
-[ "${black%.*}" -lt 50 ] || fail "the error box is not painted (${black}% black)"
+check_painted "$box" "$artifacts/error-box$suffix.png" "the error box"
 xdotool key Return
 sleep 0.3
 

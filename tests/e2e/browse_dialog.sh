@@ -66,7 +66,7 @@ open_dialog_with_button() { # stored-width stored-y
 #    goes to its child, Return confirms.
 set_field 124 'C:\corvane-e2e-browse'
 open_dialog_with_button 490 124
-shot "$dlg" "$artifacts/browse-dialog$suffix.png"
+check_painted "$dlg" "$artifacts/browse-dialog$suffix.png" "the browse dialog"
 xdotool key Right
 sleep 0.2
 xdotool key Down

@@ -28,9 +28,7 @@ xdotool key Tab space
 # The run ends with the closing question, which has an empty caption.
 box=$(wait_question "$root/out/b.gif")
 [ -n "$box" ] || fail "no closing question after the run"
-shot "$box" "$artifacts/closing-question$suffix.png"
-black=$(black_share "$artifacts/closing-question$suffix.png")
-[ "${black%.*}" -lt 50 ] || fail "the closing question is not painted (${black}% black)"
+check_painted "$box" "$artifacts/closing-question$suffix.png" "the closing question"
 xdotool key n
 sleep 0.3
 

@@ -79,7 +79,11 @@ at() {
 }
 
 # Saves a picture of one window, its frame included where Wine draws it (the absolute place
-# from xwininfo: under a window manager xdotool reports the frame's offset twice).
+# from xwininfo: under a window manager xdotool reports the frame's offset twice). The picture
+# is cut from ImageMagick's picture of the screen (the root window), which holds the same
+# pixels as one plain read of the root, that is what a person sees. Not `xwd -root`: where windows carry colormaps of their own, as Wine gives every window,
+# xwd assembles the root's image window by window and shows a window that lies wholly inside
+# another such window as a black rectangle, although the screen holds it painted.
 shot() { # window file
   local info x y w h
   info=$(xwininfo -id "$1")
@@ -122,6 +126,15 @@ close_corvane() {
 # shows as a black rectangle on the bare display.
 black_share() { # file -> percent of black pixels
   convert "$1" -fill white +opaque black -fill black -opaque black -format '%[fx:100*(1-mean)]' info: 2>/dev/null
+}
+
+# Pictures a new top-level window (a box, a dialog) from the screen and checks that it is
+# painted there: a window that never reached the screen shows as a black rectangle.
+check_painted() { # window file what
+  shot "$1" "$2"
+  local black
+  black=$(black_share "$2")
+  [ "${black%.*}" -lt 50 ] || fail "$3 is not painted on the screen (${black}% black)"
 }
 
 # Waits for the closing question that ends a run whose last file is given; prints its id

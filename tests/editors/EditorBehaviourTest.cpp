@@ -100,6 +100,42 @@ TEST_F(EditorBehaviourTest, AQuickSecondClickOnAButtonIsASecondClickAndElsewhere
     EXPECT_EQ(doubleClicks, 1);
 }
 
+// A click on a button is a press and a release over it, whether or not the editor shows
+// the hot look: hot tracking changes what is drawn, never what a click does. A press dragged
+// off the button and released elsewhere is no click in either case.
+TEST_F(EditorBehaviourTest, AButtonClickFiresWithAndWithoutHotTracking)
+{
+    auto* edit = Make<TcxButtonEdit>(10, 10, 200, 21);
+    int clicks = 0;
+    edit->Properties()->OnButtonClick = [&](TObject*, int) { ++clicks; };
+    auto mouse = [&](DWORD flags) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = flags;
+        SendInput(1, &in, sizeof(in));
+        Settle(app.get());
+    };
+    for (bool hotTrack : {true, false}) {
+        SCOPED_TRACE(hotTrack ? "hot tracking on" : "hot tracking off");
+        edit->Style()->SetHotTrack(hotTrack);
+        RECT b = edit->ButtonViewInfos().at(0).bounds;
+        POINT centre{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+        clicks = 0;
+        MoveCursor(edit, centre);
+        EXPECT_EQ(edit->HotButton(), hotTrack ? 0 : -1);
+        mouse(MOUSEEVENTF_LEFTDOWN);
+        EXPECT_EQ(edit->PressedButton(), 0);
+        mouse(MOUSEEVENTF_LEFTUP);
+        EXPECT_EQ(clicks, 1) << "pressed and released over the button";
+        // Pressed on the button, released over the text area: no click.
+        mouse(MOUSEEVENTF_LEFTDOWN);
+        MoveCursor(edit, POINT{20, edit->Height() / 2});
+        mouse(MOUSEEVENTF_LEFTUP);
+        EXPECT_EQ(clicks, 1) << "released away from the button";
+        MoveCursor(edit, POINT{20, edit->Height() / 2});
+    }
+}
+
 TEST_F(EditorBehaviourTest, TheEditBoxSitsWhereTheAlignmentSays)
 {
     auto* edit = Make<TcxTextEdit>(10, 10, 150, 41);
