@@ -118,8 +118,8 @@ HWND SystemPaletteListenerWindow()
 
 struct LookAndFeelUnitState {
     TcxExtendedStylePainters painters;
-    // Made by the painter unit at start-up: creates the colour listener (and so the
-    // Office 2003 colours) before any look-and-feel exists.
+    // Made as the unit starts: creates the colour listener (and so the Office 2003 colours)
+    // before the first look-and-feel that starts the unit is made.
     std::unique_ptr<TcxSystemPaletteChangedNotifier> paletteNotifier;
     std::unique_ptr<TcxLookAndFeel> root;
     bool shutdown = false;
@@ -143,11 +143,14 @@ LookAndFeelUnitState& Unit()
     static LookAndFeelUnitState unit;
     return unit;
 }
-const bool g_lookAndFeelStarted = (Unit(), true);
+// Nothing is made as the program loads: the unit (and with it the colour listener, the Office
+// 2003 colours and so the theme layer) starts with the first look-and-feel, the first painter
+// list asked for, or the first colour a painter reads.
+const bool g_lookAndFeelStarted = (SetOffice11ColorSetStarter([] { Unit(); }), true);
 } // namespace
 
 // Referenced by the link options of the library, so that every program that links the
-// layer also starts it, even when it names nothing of this unit.
+// layer also registers how the unit starts, even when it names nothing of this unit.
 extern "C" const bool cxLookAndFeelUnitStarted = g_lookAndFeelStarted;
 
 TcxLookAndFeel* GlobalLookAndFeel()

@@ -49,6 +49,7 @@ struct Office11State {
     UniqueBrush highlightBrush;
     int users = 0;
     unsigned computeCount = 0;
+    bool holderStarted = false;
     UniqueLibrary msimg;
     TGradientFillProc systemGradient = nullptr;
     TGradientFillProc gradient = nullptr;
@@ -69,6 +70,24 @@ Office11State& State()
 }
 
 const bool g_gradientLookedUp = (State(), true);
+
+void (*g_colourStarter)() = nullptr;
+
+// The colours as painters read them: the first question starts the holder of the set (the
+// look-and-feel unit's colour listener, which keeps them current), so nothing about the
+// theme is asked while the program loads.
+Office11State& Colours()
+{
+    Office11State& s = State();
+    if (!s.holderStarted) {
+        s.holderStarted = true;
+        if (g_colourStarter)
+            g_colourStarter();
+        if (s.computeCount == 0)
+            ComputeOffice11Colors();
+    }
+    return s;
+}
 
 int Clamp255(int v)
 {
@@ -172,9 +191,14 @@ void ReleaseOffice11ColorSet()
     }
 }
 
+void SetOffice11ColorSetStarter(void (*starter)())
+{
+    g_colourStarter = starter;
+}
+
 int Office11ColorSetUsers()
 {
-    return State().users;
+    return Colours().users;
 }
 unsigned Office11ComputeCount()
 {
@@ -182,79 +206,79 @@ unsigned Office11ComputeCount()
 }
 TcxOffice11Scheme CurrentOffice11Scheme()
 {
-    return State().scheme;
+    return Colours().scheme;
 }
 bool Office11UsesThemeColors()
 {
-    return State().usesThemeColors;
+    return Colours().usesThemeColors;
 }
 TColor Office11GradientLight()
 {
-    return State().colors[ciGradientLight];
+    return Colours().colors[ciGradientLight];
 }
 TColor Office11GradientDark()
 {
-    return State().colors[ciGradientDark];
+    return Colours().colors[ciGradientDark];
 }
 TColor Office11ButtonFace()
 {
-    return State().colors[ciButtonFace];
+    return Colours().colors[ciButtonFace];
 }
 TColor Office11GripShade()
 {
-    return State().colors[ciGripShade];
+    return Colours().colors[ciGripShade];
 }
 TColor Office11GripHighlight()
 {
-    return State().colors[ciGripHighlight];
+    return Colours().colors[ciGripHighlight];
 }
 TColor Office11FrameColor()
 {
-    return State().colors[ciFrameColor];
+    return Colours().colors[ciFrameColor];
 }
 TColor Office11SelectionBorder()
 {
-    return State().colors[ciSelectionBorder];
+    return Colours().colors[ciSelectionBorder];
 }
 TColor Office11HotLight()
 {
-    return State().colors[ciHotLight];
+    return Colours().colors[ciHotLight];
 }
 TColor Office11HotDark()
 {
-    return State().colors[ciHotDark];
+    return Colours().colors[ciHotDark];
 }
 TColor Office11PressedLight()
 {
-    return State().colors[ciPressedLight];
+    return Colours().colors[ciPressedLight];
 }
 TColor Office11PressedDark()
 {
-    return State().colors[ciPressedDark];
+    return Colours().colors[ciPressedDark];
 }
 TColor Office11ButtonText()
 {
-    return State().colors[ciButtonText];
+    return Colours().colors[ciButtonText];
 }
 TColor Office11DisabledText()
 {
-    return State().colors[ciDisabledText];
+    return Colours().colors[ciDisabledText];
 }
 TColor Office11UltraFlatHotColor()
 {
-    return State().ultraFlatHot;
+    return Colours().ultraFlatHot;
 }
 TColor Office11UltraFlatPressedColor()
 {
-    return State().ultraFlatPressed;
+    return Colours().ultraFlatPressed;
 }
 HBRUSH GripShadeBrush()
 {
-    return State().shadeBrush.get();
+    return Colours().shadeBrush.get();
 }
 HBRUSH GripHighlightBrush()
 {
-    return State().highlightBrush.get();
+    return Colours().highlightBrush.get();
 }
 
 TColor MixColors(TColor color1, TColor color2, int percent)

@@ -21,6 +21,9 @@ void AcquireOffice11ColorSet();
 void RefreshOffice11ColorSet();
 void ReleaseOffice11ColorSet();
 int Office11ColorSetUsers();
+// What starts the holder of the set when the colours are first asked for before anything
+// acquired them (the look-and-feel unit installs its colour listener here as it loads).
+void SetOffice11ColorSetStarter(void (*starter)());
 // How many times the colours were computed (benchmarks show it is once per change).
 unsigned Office11ComputeCount();
 

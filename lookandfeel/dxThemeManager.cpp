@@ -140,10 +140,19 @@ struct ThemeState {
     unsigned openCount = 0;
     TcxListenerList<TdxThemeChangedNotificator> notificators;
     std::unique_ptr<TcxMessageWindow> receiver;
-    TcxCallbackErrorHandler errorHandler;
 };
 
+// Kept apart from the theme state: installing the handler at program start, or routing an
+// error from any thread, must not start the theme layer (its receiver window belongs to the
+// thread that starts it).
+TcxCallbackErrorHandler& ErrorHandler()
+{
+    static TcxCallbackErrorHandler handler;
+    return handler;
+}
+
 ThemeState& State();
+bool g_started = false;
 
 void OnThemeChangedMessage()
 {
@@ -157,6 +166,9 @@ void OnThemeChangedMessage()
 
 ThemeState& State()
 {
+    // Started by its first use rather than at load: the library is loaded, the active flag read
+    // and the receiver made when a painter, a control or a notificator first asks, which is
+    // on the thread that paints.
     static ThemeState* state = [] {
         static ThemeState s;
         s.api = &SystemThemeApi();
@@ -170,13 +182,11 @@ ThemeState& State()
             result = 0;
             return true;
         });
+        g_started = true;
         return &s;
     }();
     return *state;
 }
-
-// Start-up: the library is loaded and the active flag read before anything else runs.
-const bool g_themeLayerStarted = (State(), true);
 
 } // namespace
 
@@ -280,6 +290,11 @@ void CloseAllThemeHandles()
     }
 }
 
+bool ThemeLayerStarted()
+{
+    return g_started;
+}
+
 unsigned ThemeOpenCount()
 {
     return State().openCount;
@@ -303,15 +318,14 @@ HWND ThemeChangedReceiverWindow()
 
 void SetCallbackErrorHandler(TcxCallbackErrorHandler handler)
 {
-    State().errorHandler = std::move(handler);
+    ErrorHandler() = std::move(handler);
 }
 
 void RouteCallbackError(const std::exception* error) noexcept
 {
     try {
-        ThemeState& s = State();
-        if (s.errorHandler)
-            s.errorHandler(error);
+        if (const TcxCallbackErrorHandler& handler = ErrorHandler())
+            handler(error);
     } catch (...) {
         // Nothing may leave a platform callback.
     }

@@ -40,7 +40,7 @@ public:
     virtual HRESULT DrawThemeParentBackground(HWND wnd, HDC dc, const RECT* r) = 0;
 };
 
-// The visual-style library of the system, loaded once at start-up.
+// The visual-style library of the system, loaded once, when the theme layer is first used.
 TdxThemeApi& SystemThemeApi();
 // The implementation in use.
 TdxThemeApi& ThemeApi();
@@ -99,6 +99,9 @@ bool CloseThemeHandle(TdxThemedObjectType type);
 void CloseAllThemeHandles();
 // How many times the layer opened a theme handle (for benchmarks and tests).
 unsigned ThemeOpenCount();
+// Whether the layer has started (library loaded, flag read, receiver made): it starts at its
+// first use, not when the program loads (for benchmarks and tests; asking starts nothing).
+bool ThemeLayerStarted();
 
 // Objects that want to hear of theme changes create one of these.
 class TdxThemeChangedNotificator {

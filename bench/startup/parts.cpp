@@ -4,6 +4,7 @@
 #include "app/Unit1.h"
 #include "controls/cxControlsRegister.h"
 #include "editors/cxEditRegister.h"
+#include "lookandfeel/cxLookAndFeels.h"
 #include "runtime/rtApplication.h"
 #include "shell/cxShellListView.h"
 
@@ -53,6 +54,10 @@ int wmain(int argc, wchar_t** argv)
     TApplication application;
     application.Initialize();
     step("classes and application object");
+    // The look-and-feel unit starts with the first control: its colour listener, the colours
+    // and the theme layer they ask (each with its hidden window) are timed apart here.
+    GlobalLookAndFeel();
+    step("look-and-feel, colours and theme started");
     application.CreateForm(Form1);
     step("main window read and created");
     if (argc > 1 && std::wstring(argv[1]) == L"--paint-split") {

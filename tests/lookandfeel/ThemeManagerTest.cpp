@@ -1,6 +1,8 @@
 #include "LafTestSupport.h"
 
 #include "lookandfeel/cxLookAndFeelPainters.h"
+#include "lookandfeel/cxLookAndFeels.h"
+#include "lookandfeel/dxOffice11.h"
 
 #include <gtest/gtest.h>
 
@@ -153,4 +155,53 @@ TEST(SystemLibraryTest, APlantedLibraryInTheCurrentFolderIsNeverLoaded)
     GetModuleFileNameW(lib.get(), path, MAX_PATH);
     GetSystemDirectoryW(system, MAX_PATH);
     EXPECT_EQ(_wcsnicmp(path, system, wcslen(system)), 0) << ToUtf8(path);
+}
+
+// The layer and the colour listener start at their first use, not when the program loads: a
+// fresh process (this test program again, running only this case) finds neither started after
+// load, nor the theme layer after the error handler is installed and used; the first question
+// starts the layer, with its receiver window on the asking thread, and the first colour read
+// starts the listener.
+TEST(ThemeLayerStartTest, StartsAtFirstUseNotAtLoad)
+{
+    constexpr wchar_t kChild[] = L"CORVANE_THEME_START_CHILD";
+    if (GetEnvironmentVariableW(kChild, nullptr, 0)) {
+        EXPECT_FALSE(ThemeLayerStarted()) << "started when the program loaded";
+        EXPECT_EQ(SystemPaletteListenerWindow(), nullptr) << "colour listener made when the program loaded";
+        bool routed = false;
+        SetCallbackErrorHandler([&](const std::exception*) { routed = true; });
+        RouteCallbackError(nullptr);
+        EXPECT_TRUE(routed);
+        EXPECT_FALSE(ThemeLayerStarted()) << "the error handler started the theme layer";
+        SetCallbackErrorHandler(nullptr);
+        ThemeActiveFlag();
+        EXPECT_TRUE(ThemeLayerStarted());
+        HWND receiver = ThemeChangedReceiverWindow();
+        ASSERT_NE(receiver, nullptr);
+        EXPECT_EQ(GetWindowThreadProcessId(receiver, nullptr), GetCurrentThreadId());
+        // The first colour a painter reads starts the listener that keeps the colours current.
+        EXPECT_EQ(SystemPaletteListenerWindow(), nullptr);
+        EXPECT_EQ(Office11ButtonFace(), ColorToRGB(clBtnFace));
+        EXPECT_NE(SystemPaletteListenerWindow(), nullptr);
+        EXPECT_EQ(Office11ColorSetUsers(), 1) << "the listener holds the set";
+        return;
+    }
+    wchar_t exe[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(nullptr, exe, MAX_PATH), 0u);
+    std::wstring command =
+        L"\"" + std::wstring(exe) + L"\" --gtest_filter=ThemeLayerStartTest.StartsAtFirstUseNotAtLoad";
+    ASSERT_TRUE(SetEnvironmentVariableW(kChild, L"1"));
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    const BOOL started =
+        CreateProcessW(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    SetEnvironmentVariableW(kChild, nullptr);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_EQ(code, 0u) << "the child's failures are in its output above";
 }
