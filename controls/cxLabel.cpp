@@ -561,14 +561,37 @@ void TcxLabel::DrawContent(HDC dc, const RECT&)
             int count = step.x != 0 ? p->Depth() / std::abs(step.x)
                                     : (step.y != 0 ? p->Depth() / std::abs(step.y) : 0);
             COLORREF back = ColorToRGB(m_viewInfo.backgroundColor), shadow = ColorToRGB(p->ShadowedColor());
-            for (int i = 1; i <= count; ++i) {
-                TColor c = shadow;
-                if (p->LabelEffect() == cxleFun) {
-                    auto mix = [&](int b, int s) { return b + i * (s - b) / count; };
-                    c = RGB(mix(GetRValue(back), GetRValue(shadow)), mix(GetGValue(back), GetGValue(shadow)),
-                            mix(GetBValue(back), GetBValue(shadow)));
+            // A depth of up to 65,535 pixels would be as many text draws in every paint. Only
+            // copies that reach the area being painted are drawn, and at most kMaxDepthCopies
+            // of them: those nearest the text, which cover the ones behind.
+            RECT clip{};
+            bool culled = angle == 0 && GetClipBox(dc, &clip) != ERROR;
+            // (A rectangle cut to a small control may be narrower than the depth.)
+            RECT textBox = cr;
+            textBox.right = std::max(textBox.right - depth.x, textBox.left);
+            textBox.bottom = std::max(textBox.bottom - depth.y, textBox.top);
+            // Drawn without clipping, the letters may reach past their rectangle.
+            SIZE reach = TextSize();
+            InflateRect(&textBox, reach.cx, reach.cy);
+            int first = std::max(1, count - kMaxDepthCopies + 1);
+            at.x += (first - 1) * step.x;
+            at.y += (first - 1) * step.y;
+            m_depthCopiesDrawn = 0;
+            for (int i = first; i <= count; ++i) {
+                RECT box = textBox;
+                OffsetRect(&box, at.x, at.y);
+                RECT visible{};
+                if (!culled || IntersectRect(&visible, &box, &clip)) {
+                    TColor c = shadow;
+                    if (p->LabelEffect() == cxleFun) {
+                        auto mix = [&](int b, int s) { return b + i * (s - b) / count; };
+                        c = RGB(mix(GetRValue(back), GetRValue(shadow)),
+                                mix(GetGValue(back), GetGValue(shadow)),
+                                mix(GetBValue(back), GetBValue(shadow)));
+                    }
+                    DrawCaptionAt(dc, at, c, cr);
+                    ++m_depthCopiesDrawn;
                 }
-                DrawCaptionAt(dc, at, c, cr);
                 at.x += step.x;
                 at.y += step.y;
             }

@@ -173,6 +173,10 @@ public:
     // The cached picture of the content and whether it must be drawn again before use.
     bool CacheDirty() const noexcept { return m_cacheDirty; }
     const TcxBitmap* CaptionBitmap() const noexcept { return m_captionBitmap.get(); }
+    // The depth effect draws at most this many copies per paint, and how many the last
+    // paint drew.
+    static constexpr int kMaxDepthCopies = 512;
+    int DepthCopiesDrawn() const noexcept { return m_depthCopiesDrawn; }
 
 protected:
     TcxContainerStyle* CreateStyle(TcxContainerStateIndex state) override
@@ -209,6 +213,7 @@ private:
     TWinControl* m_focusControl = nullptr;
     std::wstring m_focusControlName;
     bool m_transparent = false;
+    int m_depthCopiesDrawn = 0;
     // What the cached picture was drawn for; any difference makes it dirty.
     std::unique_ptr<TcxBitmap> m_captionBitmap;
     bool m_cacheDirty = true;

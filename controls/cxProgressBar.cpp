@@ -473,8 +473,13 @@ int TcxCustomProgressBar::LedSize()
         int picture = horizontal ? p->ForegroundImage()->Width() : p->ForegroundImage()->Height();
         if (picture > 0 && picture < size)
             size = picture;
+        // Every cell ends in a 2-pixel gap: a picture narrower than 3 pixels gets its whole
+        // width in front of the gap, or the bar would be all gaps.
+        if (picture > 0 && picture < 3)
+            size = picture + 2;
     }
-    return size;
+    // Whatever the bar's size, a cell keeps one pixel besides its gap.
+    return std::max(size, 3);
 }
 
 void TcxCustomProgressBar::UpdateImageCopy()

@@ -75,6 +75,11 @@ public:
     // The width a button takes when its Width is 0 (or its Width, at least the margin).
     int ButtonWidth(const TcxEditButton& button);
     bool CanModify() override;
+    // A button edit stores its button style and transparency in every state style.
+    unsigned NotPublishedStyleValues() const override
+    {
+        return (1u << esvPopupBorderStyle) | (1u << esvGradient) | (1u << esvGradientDirection);
+    }
     // At least as tall as the tallest glyph of a glyph button and the button style's
     // margins around it need.
     int AutoHeight() override;

@@ -355,6 +355,27 @@ std::wstring TcxContainerStyle::ValueName(int index) const
     return index >= 0 && index < 10 ? kValueNames[index] : std::wstring();
 }
 
+unsigned TcxContainerStyle::NotPublishedValues() const
+{
+    // Edges, Font, HotTrack, Shadow and TransparentBorder live in the normal style.
+    return (1u << 3) | (1u << 4) | (1u << 5) | (1u << 6) | (1u << 9);
+}
+
+bool TcxContainerStyle::IsValueAssigned(int index) const
+{
+    return index >= 0 && index < 10 && (AssignedValues() & (1u << index)) != 0;
+}
+
+bool TcxContainerStyle::IsValueStored(int index) const
+{
+    if (index < 0 || index >= ValueCount() || !IsValueAssigned(index))
+        return false;
+    unsigned bit = 1u << index;
+    if (!IsRootStyle() && (NotPublishedValues() & bit))
+        return false;
+    return !(m_container && (m_container->NotPublishedStyleValues() & bit));
+}
+
 bool TcxContainerStyle::ValueByName(const std::wstring& name, int& index) const
 {
     for (int i = 0; i < ValueCount(); ++i)
@@ -1088,7 +1109,7 @@ void TcxContainer::PaintFrame(HDC dc)
         r.bottom += w;
     // What lies outside the frame (the ring of a transparent border, the corners beside a
     // shadow) shows the parent.
-    if (UsesParentBackground()) {
+    if (UsesParentBackground() || IsTransparent()) {
         PaintParentBackground(dc);
     } else {
         RECT outer = vi.bounds;
@@ -1130,7 +1151,8 @@ void TcxContainer::PaintFrame(HDC dc)
     }
     default: break;
     }
-    FillColor(dc, vi.borderRect, vi.backgroundColor);
+    if (!IsTransparent())
+        FillColor(dc, vi.borderRect, vi.backgroundColor);
 }
 
 void TcxContainer::PaintNativeFrame(HDC dc)

@@ -68,6 +68,13 @@ public:
     virtual int ValueCount() const { return 10; }
     virtual std::wstring ValueName(int index) const;
     bool ValueByName(const std::wstring& name, int& index) const;
+    // Values (bits by index) that a style of another state than the normal one never stores:
+    // the ones kept once per owner. The owning container may keep more from every style.
+    virtual unsigned NotPublishedValues() const;
+    // Whether a stored description of this style holds the value of that index: assigned
+    // here, and published for this style and its owner.
+    virtual bool IsValueAssigned(int index) const;
+    bool IsValueStored(int index) const;
 
     TColor BorderColor() const;
     void SetBorderColor(TColor v);
@@ -272,6 +279,10 @@ public:
     // Called by the four styles when one of their values changes.
     virtual void StyleValuesChanged(TcxContainerStyle* style);
     virtual bool UsesParentBackground() const { return false; }
+    // A transparent control shows what lies behind it instead of its background colour.
+    virtual bool IsTransparent() const { return false; }
+    // Style values (bits by index) that no style of this control stores.
+    virtual unsigned NotPublishedStyleValues() const { return 0; }
     // The look-and-feel asks for the platform's look and the edit field's theme opens (never
     // for controls that use the parent's background).
     virtual bool UsesNativeTheme();

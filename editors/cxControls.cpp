@@ -1,6 +1,8 @@
 #include "cxControls.h"
 
 #include "runtime/rtApplication.h"
+#include "runtime/rtMenus.h"
+#include "runtime/rtStreaming.h"
 
 #include <windowsx.h>
 
@@ -77,7 +79,25 @@ const TClassInfo* TcxControl::StaticProperties()
 {
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxControl", TWinControl::StaticProperties());
-        ci.AddObject<TcxControl, TcxLookAndFeel>(L"LookAndFeel", &TcxControl::LookAndFeel);
+        using C = TcxControl;
+        ci.AddObject<C, TcxLookAndFeel>(L"LookAndFeel", &C::LookAndFeel);
+        ci.Add({L"PopupMenu",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<C&>(o).SetPopupMenuName(ReferenceName(v));
+                },
+                [](const TPersistent& o) {
+                    TPopupMenu* m = static_cast<const C&>(o).PopupMenu();
+                    return TValue::Id(m ? m->Name() : L"nil");
+                },
+                {},
+                {}});
+        ci.AddEvent<C, TKeyEvent>(L"OnKeyDown", &C::OnKeyDown);
+        ci.AddEvent<C, TKeyPressEvent>(L"OnKeyPress", &C::OnKeyPress);
+        ci.AddEvent<C, TKeyEvent>(L"OnKeyUp", &C::OnKeyUp);
+        ci.AddEvent<C, TMouseEvent>(L"OnMouseDown", &C::OnMouseDown);
+        ci.AddEvent<C, TMouseMoveEvent>(L"OnMouseMove", &C::OnMouseMove);
+        ci.AddEvent<C, TMouseEvent>(L"OnMouseUp", &C::OnMouseUp);
+        ci.AddEvent<C, TContextPopupEvent>(L"OnContextPopup", &C::OnContextPopup);
         return ci;
     }();
     return &info;
@@ -157,14 +177,164 @@ void TcxControl::PaintParentBackground(HDC dc)
 
 void TcxControl::MouseEnter()
 {
+    if (m_mouseInside)
+        return;
+    m_mouseInside = true;
     if (OnMouseEnter)
         CallHandler([this] { OnMouseEnter(this); });
 }
 
 void TcxControl::MouseLeave()
 {
+    if (!m_mouseInside)
+        return;
+    // The platform says "left" also when the cursor moves onto a window the control hosts;
+    // the leave of the whole control comes when the cursor leaves that window too (the hover
+    // watch of a container tells the control).
+    if (HandleAllocated()) {
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        HWND under = WindowFromPoint(cursor);
+        if (under && under != Handle() && IsChild(Handle(), under))
+            return;
+    }
+    m_mouseInside = false;
     if (OnMouseLeave)
         CallHandler([this] { OnMouseLeave(this); });
+}
+
+void TcxControl::SetPopupMenu(TPopupMenu* menu)
+{
+    if (menu == m_popupMenu)
+        return;
+    if (m_popupMenu)
+        m_popupMenu->RemoveFreeNotification(this);
+    m_popupMenu = menu;
+    if (menu)
+        menu->FreeNotification(this);
+}
+
+void TcxControl::SetPopupMenuName(const std::wstring& name)
+{
+    m_popupMenuName = name;
+    if (!IsLoading())
+        Loaded();
+}
+
+void TcxControl::Loaded()
+{
+    TWinControl::Loaded();
+    if (m_popupMenuName.empty())
+        return;
+    std::wstring name = std::move(m_popupMenuName);
+    m_popupMenuName.clear();
+    if (auto* menu = dynamic_cast<TPopupMenu*>(FindReferencedComponent(Owner(), name)))
+        SetPopupMenu(menu);
+}
+
+void TcxControl::Notification(TComponent* component, TOperation operation)
+{
+    TWinControl::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == m_popupMenu)
+        m_popupMenu = nullptr;
+}
+
+bool TcxControl::DoKeyDown(WORD& key)
+{
+    if (OnKeyDown)
+        CallHandler([&] { OnKeyDown(this, key, KeyboardShiftState()); });
+    return key == 0;
+}
+
+bool TcxControl::DoKeyUp(WORD& key)
+{
+    if (OnKeyUp)
+        CallHandler([&] { OnKeyUp(this, key, KeyboardShiftState()); });
+    return key == 0;
+}
+
+bool TcxControl::DoKeyPress(wchar_t& key)
+{
+    if (OnKeyPress)
+        CallHandler([&] { OnKeyPress(this, key); });
+    return key == 0;
+}
+
+void TcxControl::RaiseMouseEvent(UINT msg, WPARAM keyFlags, POINT p)
+{
+    TShiftState shift = MouseShiftState(keyFlags);
+    TMouseButton button = mbLeft;
+    bool down = false, up = false;
+    switch (msg) {
+    case WM_MOUSEMOVE:
+        if (OnMouseMove)
+            CallHandler([&] { OnMouseMove(this, shift, p.x, p.y); });
+        return;
+    case WM_LBUTTONDBLCLK: shift |= ssDouble; [[fallthrough]];
+    case WM_LBUTTONDOWN: down = true; break;
+    case WM_RBUTTONDBLCLK: shift |= ssDouble; [[fallthrough]];
+    case WM_RBUTTONDOWN: down = true, button = mbRight; break;
+    case WM_MBUTTONDBLCLK: shift |= ssDouble; [[fallthrough]];
+    case WM_MBUTTONDOWN: down = true, button = mbMiddle; break;
+    case WM_LBUTTONUP: up = true; break;
+    case WM_RBUTTONUP: up = true, button = mbRight; break;
+    case WM_MBUTTONUP: up = true, button = mbMiddle; break;
+    default: return;
+    }
+    if (down) {
+        if (button == mbLeft)
+            m_clickPressed = true;
+        if (OnMouseDown)
+            CallHandler([&] { OnMouseDown(this, button, shift, p.x, p.y); });
+        return;
+    }
+    if (!up)
+        return;
+    // A left press and release on the control is a click; the release may come to another of
+    // its windows (the one holding the capture), so the place decides.
+    bool click =
+        button == mbLeft && m_clickPressed && p.x >= 0 && p.y >= 0 && p.x < Width() && p.y < Height();
+    if (button == mbLeft)
+        m_clickPressed = false;
+    if (click && !IsDestroying())
+        CallHandler([this] { Click(); });
+    if (OnMouseUp && !IsDestroying())
+        CallHandler([&] { OnMouseUp(this, button, shift, p.x, p.y); });
+}
+
+void TcxControl::ChildMouseMessage(UINT msg, WPARAM keyFlags, POINT p)
+{
+    if (msg == WM_MOUSEMOVE && !m_mouseInside)
+        MouseEnter();
+    RaiseMouseEvent(msg, keyFlags, p);
+}
+
+bool TcxControl::DoContextPopup(POINT screen)
+{
+    bool keyboard = screen.x == -1 && screen.y == -1;
+    POINT client = screen;
+    if (keyboard) {
+        client = {-1, -1};
+    } else if (HandleAllocated()) {
+        ScreenToClient(Handle(), &client);
+    }
+    bool handled = false;
+    if (OnContextPopup)
+        CallHandler([&] { OnContextPopup(this, client, handled); });
+    if (handled)
+        return true;
+    TPopupMenu* menu = m_popupMenu;
+    if (!menu || !HandleAllocated())
+        return false;
+    if (keyboard) {
+        // From the keyboard the menu opens at the control's top left corner.
+        POINT corner{0, 0};
+        ClientToScreen(Handle(), &corner);
+        screen = corner;
+    }
+    HWND owner = Handle();
+    CallHandler([&] { menu->Popup(owner, screen.x, screen.y); });
+    return true;
 }
 
 LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -178,6 +348,7 @@ LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
             MouseEnter();
         }
         MouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         break;
     }
     case WM_MOUSELEAVE:
@@ -188,9 +359,38 @@ LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONDBLCLK: {
         LRESULT r = TWinControl::WndProc(msg, wParam, lParam);
         MouseDown(1, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return r;
     }
-    case WM_LBUTTONUP: MouseUp(1, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); break;
+    case WM_LBUTTONUP:
+        MouseUp(1, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        break;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+    case WM_MBUTTONUP: RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); break;
+    case WM_CONTEXTMENU:
+        if (DoContextPopup({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
+            return 0;
+        break;
+    case WM_KEYDOWN:
+    case WM_KEYUP: {
+        WORD key = static_cast<WORD>(wParam);
+        if (msg == WM_KEYDOWN ? DoKeyDown(key) : DoKeyUp(key))
+            return 0;
+        wParam = key;
+        break;
+    }
+    case WM_CHAR: {
+        wchar_t key = static_cast<wchar_t>(wParam);
+        if (DoKeyPress(key))
+            return 0;
+        wParam = key;
+        break;
+    }
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {
         LRESULT r = TWinControl::WndProc(msg, wParam, lParam);

@@ -10,6 +10,7 @@
 
 class TcxTimer;
 class IcxMouseTrackingCaller;
+class TPopupMenu;
 
 // The hover watch: while a client is watched, the cursor is checked every 10 ms, and when
 // it has left the rectangle (given in the control's client coordinates) or the control's
@@ -52,9 +53,34 @@ public:
     void SetLookAndFeel(const TcxLookAndFeel* value) { m_lookAndFeel.Assign(value); }
     bool MouseInControl() const noexcept { return m_mouseInControl; }
 
+    // The menu a right click or the menu key opens. Not owned: the control hears when it is
+    // freed. A description names it; the name is looked up among the owner's components
+    // when loading ends (a component that is no popup menu is refused).
+    TPopupMenu* PopupMenu() const noexcept { return m_popupMenu; }
+    void SetPopupMenu(TPopupMenu* menu);
+    void SetPopupMenuName(const std::wstring& name);
+
     TNotifyEvent OnFocusChanged;
+    // Entering and leaving the whole control: moving between the control's own window and a
+    // window it hosts is neither.
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
+    // Keys that the control does not use itself.
+    TKeyEvent OnKeyDown;
+    TKeyPressEvent OnKeyPress;
+    TKeyEvent OnKeyUp;
+    // Mouse events over the control or a window it hosts, in the control's client coordinates.
+    TMouseEvent OnMouseDown;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseUp;
+    TContextPopupEvent OnContextPopup;
+
+    // A mouse message of a window the control hosts, with p in this control's client
+    // coordinates: it raises the control's mouse events and clicks as its own.
+    void ChildMouseMessage(UINT msg, WPARAM keyFlags, POINT p);
+    // A context menu asked for at a screen point ((-1, -1): from the keyboard). True when it
+    // was taken care of: OnContextPopup handled it or PopupMenu opened.
+    bool DoContextPopup(POINT screen);
 
     // Paints the control into dc at the origin, as a paint message would.
     void PaintTo(HDC dc);
@@ -71,8 +97,16 @@ protected:
     virtual void LookAndFeelChanged() { Invalidate(); }
     // The text lives in the object and is drawn by the control: the window needs no copy.
     void TextChanged() override { Invalidate(); }
+    // The cursor came over the control's window, or left it. OnMouseEnter and OnMouseLeave
+    // are raised for the whole control only.
     virtual void MouseEnter();
     virtual void MouseLeave();
+    // Raise OnKeyDown, OnKeyUp, OnKeyPress; true when a handler set the key to 0.
+    bool DoKeyDown(WORD& key);
+    bool DoKeyUp(WORD& key);
+    bool DoKeyPress(wchar_t& key);
+    void Notification(TComponent* component, TOperation operation) override;
+    void Loaded() override;
     virtual void MouseDown(int button, POINT p) {}
     virtual void MouseUp(int button, POINT p) {}
     virtual void MouseMove(POINT p) {}
@@ -91,8 +125,13 @@ private:
     ULONGLONG m_lastPaintTick = 0;
     RECT m_pendingRect{};
     std::unique_ptr<TcxTimer> m_paceTimer;
+    void RaiseMouseEvent(UINT msg, WPARAM keyFlags, POINT p);
     TcxLookAndFeel m_lookAndFeel;
-    bool m_mouseInControl = false;
+    bool m_mouseInControl = false; // the platform's view: over the control's own window
+    bool m_mouseInside = false;    // over the control or a window it hosts
+    bool m_clickPressed = false;   // a left press began on the control
+    TPopupMenu* m_popupMenu = nullptr;
+    std::wstring m_popupMenuName;
 };
 
 // A timer whose ticks arrive on the user-interface thread; all timers share one hidden window.

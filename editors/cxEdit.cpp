@@ -7,6 +7,7 @@
 #include <windowsx.h>
 
 #include <cstring>
+#include <map>
 #include <utility>
 
 // ---- TcxEditAlignment ----------------------------------------------------------------------------
@@ -219,17 +220,26 @@ void TcxCustomEditProperties::MarkChanged()
     m_changed = false;
     if (!m_owner && !OnPropertiesChanged)
         return;
-    ++m_changing;
-    try {
-        if (m_owner)
-            m_owner->PropertiesChangedFromProperties();
-        else
-            OnPropertiesChanged();
-    } catch (...) {
+    // A change made while the owner takes the last one in (by a handler, or by the owner
+    // itself) is delivered once that step is over; a step that keeps changing something
+    // ends after a bounded number of rounds instead of looping.
+    for (int round = 0; round < 16; ++round) {
+        ++m_changing;
+        try {
+            if (m_owner)
+                m_owner->PropertiesChangedFromProperties();
+            else
+                OnPropertiesChanged();
+        } catch (...) {
+            --m_changing;
+            m_changed = false;
+            throw;
+        }
         --m_changing;
-        throw;
+        if (!m_changed || m_updateCount > 0 || m_changing > 0)
+            return;
+        m_changed = false;
     }
-    --m_changing;
 }
 
 // ---- TcxEditStyle ------------------------------------------------------------------------------
@@ -270,6 +280,16 @@ const TClassInfo* TcxEditStyle::StaticProperties()
                                                              {L"ebtHideUnselected", ebtHideUnselected}},
                                                             &TcxEditStyle::SetButtonTransparency,
                                                             &TcxEditStyle::ButtonTransparency);
+        ci.AddEnum<TcxEditStyle, TcxEditPopupBorderStyle>(L"PopupBorderStyle",
+                                                          {{L"epbsDefault", epbsDefault},
+                                                           {L"epbsSingle", epbsSingle},
+                                                           {L"epbsFrame3D", epbsFrame3D},
+                                                           {L"epbsFlat", epbsFlat}},
+                                                          &TcxEditStyle::SetPopupBorderStyle,
+                                                          &TcxEditStyle::PopupBorderStyle);
+        ci.AddBool<TcxEditStyle>(L"Gradient", &TcxEditStyle::SetGradient, &TcxEditStyle::Gradient);
+        ci.AddInt<TcxEditStyle>(L"GradientDirection", &TcxEditStyle::SetGradientDirection,
+                                &TcxEditStyle::GradientDirection);
         return ci;
     }();
     return &info;
@@ -317,6 +337,12 @@ void TcxEditStyle::Assign(const TPersistent* source)
         m_buttonTransparencyAssigned = s->m_buttonTransparencyAssigned || s->DirectValueMode();
         m_gradientButtons = s->m_gradientButtons;
         m_gradientButtonsAssigned = s->m_gradientButtonsAssigned || s->DirectValueMode();
+        m_popupBorderStyle = s->m_popupBorderStyle;
+        m_popupBorderStyleAssigned = s->m_popupBorderStyleAssigned || s->DirectValueMode();
+        m_gradient = s->m_gradient;
+        m_gradientAssigned = s->m_gradientAssigned || s->DirectValueMode();
+        m_gradientDirection = s->m_gradientDirection;
+        m_gradientDirectionAssigned = s->m_gradientDirectionAssigned || s->DirectValueMode();
         try {
             TcxContainerStyle::Assign(source);
         } catch (...) {
@@ -387,6 +413,93 @@ void TcxEditStyle::SetGradientButtons(bool v)
     r->m_gradientButtons = v;
     r->m_gradientButtonsAssigned = true;
     r->MarkChanged();
+}
+
+TcxEditPopupBorderStyle TcxEditStyle::PopupBorderStyle() const
+{
+    if (DirectValueMode())
+        return m_popupBorderStyle;
+    const TcxEditStyle* r = RootEdit();
+    return r->m_popupBorderStyleAssigned ? r->m_popupBorderStyle : epbsDefault;
+}
+
+void TcxEditStyle::SetPopupBorderStyle(TcxEditPopupBorderStyle v)
+{
+    TcxEditStyle* r = RootEdit();
+    if (r->m_popupBorderStyleAssigned && r->m_popupBorderStyle == v)
+        return;
+    r->m_popupBorderStyle = v;
+    r->m_popupBorderStyleAssigned = true;
+    r->MarkChanged();
+}
+
+bool TcxEditStyle::Gradient() const
+{
+    if (DirectValueMode())
+        return m_gradient;
+    const TcxEditStyle* r = RootEdit();
+    return r->m_gradientAssigned && r->m_gradient;
+}
+
+void TcxEditStyle::SetGradient(bool v)
+{
+    TcxEditStyle* r = RootEdit();
+    if (r->m_gradientAssigned && r->m_gradient == v)
+        return;
+    r->m_gradient = v;
+    r->m_gradientAssigned = true;
+    r->MarkChanged();
+}
+
+int TcxEditStyle::GradientDirection() const
+{
+    if (DirectValueMode())
+        return m_gradientDirection;
+    const TcxEditStyle* r = RootEdit();
+    return r->m_gradientDirectionAssigned ? r->m_gradientDirection : 4;
+}
+
+void TcxEditStyle::SetGradientDirection(int v)
+{
+    v = std::clamp(v, 1, 4);
+    TcxEditStyle* r = RootEdit();
+    if (r->m_gradientDirectionAssigned && r->m_gradientDirection == v)
+        return;
+    r->m_gradientDirection = v;
+    r->m_gradientDirectionAssigned = true;
+    r->MarkChanged();
+}
+
+std::wstring TcxEditStyle::ValueName(int index) const
+{
+    static const wchar_t* const names[] = {L"ButtonStyle",     L"ButtonTransparency", L"PopupBorderStyle",
+                                           L"GradientButtons", L"Gradient",           L"GradientDirection"};
+    if (index >= esvButtonStyle && index <= esvGradientDirection)
+        return names[index - esvButtonStyle];
+    return TcxContainerStyle::ValueName(index);
+}
+
+unsigned TcxEditStyle::NotPublishedValues() const
+{
+    // The button transparency, popup frame and gradients are kept once per owner.
+    unsigned perOwner = 0;
+    for (int i = esvButtonTransparency; i <= esvGradientDirection; ++i)
+        perOwner |= 1u << i;
+    return TcxContainerStyle::NotPublishedValues() | perOwner;
+}
+
+bool TcxEditStyle::IsValueAssigned(int index) const
+{
+    const TcxEditStyle* r = DirectValueMode() ? this : RootEdit();
+    switch (index) {
+    case esvButtonStyle: return DirectValueMode() || m_buttonStyleAssigned;
+    case esvButtonTransparency: return DirectValueMode() || r->m_buttonTransparencyAssigned;
+    case esvPopupBorderStyle: return DirectValueMode() || r->m_popupBorderStyleAssigned;
+    case esvGradientButtons: return DirectValueMode() || r->m_gradientButtonsAssigned;
+    case esvGradient: return DirectValueMode() || r->m_gradientAssigned;
+    case esvGradientDirection: return DirectValueMode() || r->m_gradientDirectionAssigned;
+    default: return TcxContainerStyle::IsValueAssigned(index);
+    }
 }
 
 void TcxEditStyle::SetButtonStyle(TcxEditButtonStyle v)
@@ -502,9 +615,66 @@ const TClassInfo* TcxCustomEdit::StaticProperties()
         ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnExit", &TcxCustomEdit::OnExit);
         ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnMouseEnter", &TcxCustomEdit::OnMouseEnter);
         ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnMouseLeave", &TcxCustomEdit::OnMouseLeave);
+        ci.AddBool<TcxCustomEdit>(L"Transparent", &TcxCustomEdit::SetTransparent,
+                                  &TcxCustomEdit::Transparent);
+        ci.AddObject<TcxCustomEdit, TPersistent>(L"PropertiesEvents", &TcxCustomEdit::PropertiesEvents);
         return ci;
     }();
     return &info;
+}
+
+namespace {
+
+// Forwards the events a description sets on "PropertiesEvents" to the editor's own
+// properties; anything but an event is refused.
+class TcxEditPropertiesEvents : public TPersistent {
+public:
+    explicit TcxEditPropertiesEvents(TcxCustomEdit* editor) : m_editor(editor) {}
+    const wchar_t* ClassName() const override { return L"TNotifyEventsObject"; }
+    const TClassInfo* ClassProperties() const override
+    {
+        // Built per properties class: the events of that class, nothing else.
+        const TClassInfo* source = m_editor->Properties()->ClassProperties();
+        static std::map<const TClassInfo*, std::unique_ptr<TClassInfo>> tables;
+        auto& table = tables[source];
+        if (!table) {
+            table = std::make_unique<TClassInfo>(L"TNotifyEventsObject", nullptr);
+            for (const TClassInfo* ci = source; ci; ci = ci->Parent())
+                for (const TPropertyInfo& p : ci->Properties())
+                    if (p.name.rfind(L"On", 0) == 0 && p.set && !table->Find(p.name))
+                        table->Add(
+                            {p.name,
+                             [set = p.set](TPersistent& o, const TValue& v, const TReaderContext* ctx) {
+                                 auto& self = static_cast<TcxEditPropertiesEvents&>(o);
+                                 set(*self.m_editor->Properties(), v, ctx);
+                             },
+                             {},
+                             {},
+                             {}});
+        }
+        return table.get();
+    }
+
+private:
+    TcxCustomEdit* m_editor;
+};
+
+} // namespace
+
+TPersistent* TcxCustomEdit::PropertiesEvents() noexcept
+{
+    if (!m_propertiesEvents)
+        m_propertiesEvents = std::make_unique<TcxEditPropertiesEvents>(this);
+    return m_propertiesEvents.get();
+}
+
+void TcxCustomEdit::SetTransparent(bool v)
+{
+    if (v == m_transparent)
+        return;
+    m_transparent = v;
+    if (HandleAllocated())
+        Invalidate();
 }
 
 TcxCustomEditProperties* TcxCustomEdit::ActiveProperties() noexcept
@@ -802,6 +972,7 @@ bool TcxCustomEdit::ValidateEdit(bool raiseOnError)
     if (!Focused())
         m_modifiedAfterEnter = false;
     m_validated = true;
+    EditValidated();
     return true;
 }
 

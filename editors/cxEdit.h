@@ -188,6 +188,18 @@ private:
     int m_changing = 0;
 };
 
+enum TcxEditPopupBorderStyle { epbsDefault, epbsSingle, epbsFrame3D, epbsFlat };
+
+// Indexes of the editor style's own values, after the container's ten.
+enum TcxEditStyleValueIndex {
+    esvButtonStyle = 10,
+    esvButtonTransparency,
+    esvPopupBorderStyle,
+    esvGradientButtons,
+    esvGradient,
+    esvGradientDirection
+};
+
 class TcxEditStyle : public TcxContainerStyle {
 public:
     using TcxContainerStyle::TcxContainerStyle;
@@ -209,6 +221,21 @@ public:
     void SetButtonTransparency(TcxEditButtonTransparency v);
     bool GradientButtons() const;
     void SetGradientButtons(bool v);
+    // Per owner: the frame of a drop-down list, and a gradient background with its direction
+    // (1 to 4; other values become the nearest).
+    TcxEditPopupBorderStyle PopupBorderStyle() const;
+    void SetPopupBorderStyle(TcxEditPopupBorderStyle v);
+    bool Gradient() const;
+    void SetGradient(bool v);
+    int GradientDirection() const;
+    void SetGradientDirection(int v);
+
+    // Six more values: ButtonStyle (10), ButtonTransparency, PopupBorderStyle,
+    // GradientButtons, Gradient, GradientDirection (15).
+    int ValueCount() const override { return 16; }
+    std::wstring ValueName(int index) const override;
+    unsigned NotPublishedValues() const override;
+    bool IsValueAssigned(int index) const override;
 
 private:
     // The editor style of the controller chain that assigns the value, or nullptr.
@@ -222,6 +249,12 @@ private:
     bool m_buttonTransparencyAssigned = false;
     bool m_gradientButtons = false;
     bool m_gradientButtonsAssigned = false;
+    TcxEditPopupBorderStyle m_popupBorderStyle = epbsDefault;
+    bool m_popupBorderStyleAssigned = false;
+    bool m_gradient = false;
+    bool m_gradientAssigned = false;
+    int m_gradientDirection = 4;
+    bool m_gradientDirectionAssigned = false;
 };
 
 // A style controller whose styles are editor styles; the default controller is one.
@@ -301,6 +334,21 @@ public:
     // CanModify, and OnEditing does not refuse.
     bool DoEditing();
     bool ReadOnly() { return ActiveProperties() && ActiveProperties()->ReadOnly(); }
+    // The editor's background shows what lies behind it (its frame is still drawn).
+    bool Transparent() const noexcept { return m_transparent; }
+    void SetTransparent(bool v);
+    bool IsTransparent() const override { return m_transparent; }
+    // The events of the editor's properties, as a description sets them
+    // ("PropertiesEvents.OnChange" is "Properties.OnChange").
+    TPersistent* PropertiesEvents() noexcept;
+    // An editor stores none of its style's own values unless its kind uses them.
+    unsigned NotPublishedStyleValues() const override
+    {
+        unsigned mask = 0;
+        for (int i = esvButtonStyle; i <= esvGradientDirection; ++i)
+            mask |= 1u << i;
+        return mask;
+    }
 
     TNotifyEvent OnChange;
     TNotifyEvent OnEditValueChanged;
@@ -324,6 +372,8 @@ protected:
     virtual void SetDisplayValue(const std::wstring& text) {}
     virtual TcxEditValue DisplayToEditValue(const std::wstring& text) { return TcxEditValue::Of(text); }
     virtual void SelectAllText() {}
+    // The shown text passed validation and became the edit value.
+    virtual void EditValidated() {}
     // Stores a value; a change by the user (UserChanging) is dropped when editing is refused.
     void SetInternalEditValue(const TcxEditValue& value);
     // Every content change; OnChange now, or later while change events are locked.
@@ -396,6 +446,8 @@ private:
     int m_anchorX = kNoAnchor, m_anchorY = kNoAnchor;
     int m_lineHeight = 0;
     LOGFONTW m_lineHeightFont{};
+    bool m_transparent = false;
+    std::unique_ptr<TPersistent> m_propertiesEvents;
 };
 
 // Settings kept apart from any editor: editors that name the item use its properties

@@ -19,6 +19,9 @@ void RegisterEditorClasses()
     RegisterComponentClass(L"TcxEditRepositoryTextItem", [](TComponent* owner) -> TComponent* {
         return new TcxEditRepositoryTextItem(owner);
     });
+    RegisterComponentClass(L"TcxLookAndFeelController", [](TComponent* owner) -> TComponent* {
+        return new TcxLookAndFeelController(owner);
+    });
     RegisterComponentClass(L"TcxEditRepositoryButtonItem", [](TComponent* owner) -> TComponent* {
         return new TcxEditRepositoryButtonItem(owner);
     });

@@ -2,7 +2,88 @@
 
 #include <windowsx.h>
 
+// ---- TcxLookupItems ----------------------------------------------------------------------------
+
+const TClassInfo* TcxLookupItems::StaticProperties()
+{
+    static const TClassInfo info = [] {
+        TClassInfo ci(L"TStrings", nullptr);
+        ci.Add({L"Strings",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    if (v.kind == TValue::Kind::String)
+                        static_cast<TcxLookupItems&>(o).SetLines({v.text});
+                    else if (v.kind == TValue::Kind::List)
+                        static_cast<TcxLookupItems&>(o).SetLines(v.names);
+                    else
+                        throw EReadError(L"Invalid property value " + v.ToText() + L" for Strings");
+                },
+                {},
+                {},
+                {}});
+        return ci;
+    }();
+    return &info;
+}
+
+void TcxLookupItems::Assign(const TPersistent* source)
+{
+    if (auto* other = dynamic_cast<const TcxLookupItems*>(source)) {
+        SetLines(other->m_lines);
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
+void TcxLookupItems::SetLines(std::vector<std::wstring> lines)
+{
+    m_lines = std::move(lines);
+    if (m_sorted)
+        Sort();
+    Changed();
+}
+
+void TcxLookupItems::Add(const std::wstring& line)
+{
+    m_lines.push_back(line);
+    if (m_sorted)
+        Sort();
+    Changed();
+}
+
+void TcxLookupItems::SetSorted(bool v)
+{
+    if (v == m_sorted)
+        return;
+    m_sorted = v;
+    if (v)
+        Sort();
+    Changed();
+}
+
+void TcxLookupItems::Sort()
+{
+    std::stable_sort(m_lines.begin(), m_lines.end(), [](const std::wstring& a, const std::wstring& b) {
+        return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()),
+                              b.c_str(), static_cast<int>(b.size())) == CSTR_LESS_THAN;
+    });
+}
+
 // ---- TcxTextEditProperties ---------------------------------------------------------------------
+
+int TcxTextEditProperties::FindLookupItem(const std::wstring& text, bool whole) const
+{
+    DWORD flags = m_caseInsensitive ? NORM_IGNORECASE : 0;
+    const auto& lines = m_lookupItems.Lines();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::wstring& line = lines[i];
+        if (line.size() < text.size() || (whole && line.size() != text.size()))
+            continue;
+        if (CompareStringW(LOCALE_USER_DEFAULT, flags, line.c_str(), static_cast<int>(text.size()),
+                           text.c_str(), static_cast<int>(text.size())) == CSTR_EQUAL)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
 
 const TEnumNames kImeModeNames{
     {L"imDisable", imDisable},   {L"imClose", imClose},       {L"imOpen", imOpen},
@@ -38,6 +119,11 @@ const TClassInfo* TcxTextEditProperties::StaticProperties()
                 {}});
         ci.AddString<P>(L"ImeName", &P::SetImeName, &P::ImeName);
         ci.AddBool<P>(L"IncrementalSearch", &P::SetIncrementalSearch, &P::IncrementalSearch);
+        ci.AddBool<P>(L"CaseInsensitive", &P::SetCaseInsensitive, &P::CaseInsensitive);
+        ci.AddBool<P>(L"HideCursor", &P::SetHideCursor, &P::HideCursor);
+        ci.AddObject<P, TcxLookupItems>(L"LookupItems", &P::LookupItems);
+        ci.AddBool<P>(L"LookupItemsSorted", &P::SetLookupItemsSorted, &P::LookupItemsSorted);
+        ci.AddEvent<P, TcxNewLookupDisplayTextEvent>(L"OnNewLookupDisplayText", &P::OnNewLookupDisplayText);
         ci.AddInt<P>(L"MaxLength", &P::SetMaxLength, &P::MaxLength);
         ci.AddBool<P>(L"OEMConvert", &P::SetOEMConvert, &P::OEMConvert);
         // Stored as the character's code or as a one-character text.
@@ -76,6 +162,13 @@ void TcxTextEditProperties::Assign(const TPersistent* source)
         m_imeMode = p->m_imeMode;
         m_imeName = p->m_imeName;
         m_passwordChar = p->m_passwordChar;
+        m_caseInsensitive = p->m_caseInsensitive;
+        m_hideCursor = p->m_hideCursor;
+        // The lines unsorted first, then the source's sorting.
+        m_lookupItems.SetSorted(false);
+        m_lookupItems.Assign(&p->m_lookupItems);
+        m_lookupItems.SetSorted(p->m_lookupItems.Sorted());
+        OnNewLookupDisplayText = p->OnNewLookupDisplayText;
         MarkChanged();
     } catch (...) {
         UnlockUpdate();
@@ -345,11 +438,36 @@ LRESULT TcxCustomInnerTextEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lP
                 return 0;
             break;
         }
+        case WM_IME_CHAR: {
+            // A character the input method finished enters the text like a typed one.
+            bool allowed = true;
+            CallHandler([&] { allowed = m_editor->DoEditing(); });
+            if (!allowed)
+                return 0;
+            break;
+        }
+        case WM_IME_COMPOSITION:
+            if (lParam & GCS_RESULTSTR) {
+                bool allowed = true;
+                CallHandler([&] { allowed = m_editor->DoEditing(); });
+                if (!allowed) {
+                    // The composed text is dropped, not left waiting in the input method.
+                    if (HIMC context = ImmGetContext(Handle())) {
+                        ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_CANCEL, 0);
+                        ImmReleaseContext(Handle(), context);
+                    }
+                    return 0;
+                }
+            }
+            break;
         case WM_SETFOCUS:
         case WM_KILLFOCUS: {
             LRESULT r = TNativeEdit::WndProc(msg, wParam, lParam);
-            if (msg == WM_SETFOCUS)
+            if (msg == WM_SETFOCUS) {
                 ApplyIme();
+                if (m_editor->TextProperties()->HideCursor())
+                    ::HideCaret(Handle());
+            }
             CallHandler(
                 [&] { m_editor->InnerFocusChanged(msg == WM_SETFOCUS, reinterpret_cast<HWND>(wParam)); });
             return r;
@@ -357,11 +475,24 @@ LRESULT TcxCustomInnerTextEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lP
         default: break;
         }
     }
+    if (msg == WM_CONTEXTMENU && m_editor) {
+        // The editor's menu or handler first; the edit box's own menu only when neither
+        // takes the request.
+        bool handled = false;
+        CallHandler([&] {
+            handled = m_editor->DoContextPopup({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        });
+        if (handled)
+            return 0;
+    }
     LRESULT r = TNativeEdit::WndProc(msg, wParam, lParam);
-    if (msg == WM_MOUSEMOVE && m_editor && m_editor->HandleAllocated() && HandleAllocated()) {
+    bool mouse = msg == WM_MOUSEMOVE || (msg >= WM_LBUTTONDOWN && msg <= WM_MBUTTONDBLCLK);
+    if (mouse && m_editor && m_editor->HandleAllocated() && HandleAllocated()) {
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         MapWindowPoints(Handle(), m_editor->Handle(), &p, 1);
-        m_editor->InnerControlMouseMove(p);
+        if (msg == WM_MOUSEMOVE)
+            m_editor->InnerControlMouseMove(p);
+        CallHandler([&] { m_editor->ChildMouseMessage(msg, wParam, p); });
     }
     return r;
 }
@@ -381,7 +512,7 @@ void TcxCustomTextEdit::Construct(TcxTextEditProperties* properties)
     m_innerEdit->SetTabStop(false);
     m_innerEdit->SetParent(this);
     m_innerEdit->OnChange = [this](TObject*) { InnerTextChanged(); };
-    m_innerEdit->OnKey = [this](UINT msg, WPARAM key) { return EditKey(msg, key); };
+    m_innerEdit->OnKey = [this](UINT msg, WPARAM& key) { return InnerKey(msg, key); };
     SetInnerControl(m_innerEdit);
     InitEdit(properties);
 }
@@ -625,6 +756,16 @@ bool TcxCustomTextEdit::PasteText()
     if (!Focused()) {
         if (!DoEditing())
             return false;
+        // The pasted text replaces the whole field; like a paste at the caret it keeps only
+        // what fits.
+        int max = TextProperties()->MaxLength();
+        if (max > 0 && static_cast<int>(clip.size()) > max) {
+            size_t keep = static_cast<size_t>(max);
+            // Never half of a character that takes two code units.
+            if (IS_HIGH_SURROGATE(clip[keep - 1]))
+                --keep;
+            clip.resize(keep);
+        }
         m_innerEdit->SetText(TextProperties()->CheckedText(clip));
         return true;
     }
@@ -751,6 +892,17 @@ bool TcxCustomTextEdit::EditKey(UINT msg, WPARAM key)
             SetSelStart(key == VK_LEFT ? start : end);
             return true;
         }
+        // Shift+Insert pastes and Shift+Delete cuts inside the edit box without a paste or
+        // cut message: they take the editor's own way, which asks OnEditing and keeps the
+        // length limit.
+        if ((key == VK_INSERT || key == VK_DELETE) && GetKeyState(VK_SHIFT) < 0 &&
+            GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
+            if (key == VK_INSERT)
+                PasteText();
+            else
+                CutSelection();
+            return true;
+        }
         if (key == VK_DELETE && !DoEditing())
             return true;
         return false;
@@ -769,11 +921,86 @@ bool TcxCustomTextEdit::EditKey(UINT msg, WPARAM key)
             m_escapeHandled = false;
             return handled;
         }
-        // Copying and selecting are not editing; every other character is.
-        if (key == 0x03 || key == 0x01)
-            return false;
-        return !DoEditing();
+        return false;
     case WM_KEYUP: return key == VK_TAB;
+    default: return false;
+    }
+}
+
+bool TcxCustomTextEdit::CompleteFromLookupItems(wchar_t typed)
+{
+    TcxTextEditProperties* p = TextProperties();
+    if (!p->IncrementalSearch() || p->LookupItems()->Count() == 0 || !m_innerEdit ||
+        !m_innerEdit->HandleAllocated())
+        return false;
+    // Only a text typed at its end is completed: the part after the caret would be lost.
+    std::wstring t = Text();
+    int start = SelStart(), length = SelLength();
+    if (start + length != static_cast<int>(t.size()))
+        return false;
+    std::wstring prefix = t.substr(0, static_cast<size_t>(start)) + typed;
+    int found = p->FindLookupItem(prefix, false);
+    if (found < 0)
+        return false;
+    std::wstring completed = p->CheckedText(p->LookupItems()->Lines()[static_cast<size_t>(found)]);
+    int max = p->MaxLength();
+    if (max > 0 && static_cast<int>(completed.size()) > max)
+        completed.resize(static_cast<size_t>(max));
+    if (completed.size() < prefix.size())
+        return false;
+    // What the user typed keeps its letters; the rest comes from the item, selected, so that
+    // typing on replaces it.
+    completed.replace(0, prefix.size(), p->CheckedText(prefix));
+    m_innerEdit->SetText(completed);
+    SendMessageW(m_innerEdit->Handle(), EM_SETSEL, prefix.size(), completed.size());
+    return true;
+}
+
+void TcxCustomTextEdit::EditValidated()
+{
+    TcxCustomEdit::EditValidated();
+    TcxTextEditProperties* p = TextProperties();
+    if (!p || p->LookupItems()->Count() == 0)
+        return;
+    std::wstring text = Text();
+    if (text.empty() || p->FindLookupItem(text, true) >= 0)
+        return;
+    // The own handler, then the repository item's.
+    auto* own = static_cast<TcxTextEditProperties*>(Properties());
+    for (TcxTextEditProperties* props : {own, p != own ? p : nullptr})
+        if (props && props->OnNewLookupDisplayText)
+            CallHandler([&] { props->OnNewLookupDisplayText(this, text); });
+}
+
+bool TcxCustomTextEdit::CanModify()
+{
+    return !TextProperties()->HideCursor() && TcxCustomEdit::CanModify();
+}
+
+bool TcxCustomTextEdit::InnerKey(UINT msg, WPARAM& key)
+{
+    if (EditKey(msg, key))
+        return true;
+    switch (msg) {
+    case WM_KEYDOWN:
+    case WM_KEYUP: {
+        WORD k = static_cast<WORD>(key);
+        bool kept = msg == WM_KEYDOWN ? DoKeyDown(k) : DoKeyUp(k);
+        key = k;
+        return kept;
+    }
+    case WM_CHAR: {
+        wchar_t c = static_cast<wchar_t>(key);
+        if (DoKeyPress(c))
+            return true;
+        key = c;
+        // Copying and selecting are not editing; every other character is.
+        if (c == 0x03 || c == 0x01)
+            return false;
+        if (!DoEditing())
+            return true;
+        return c >= 0x20 && CompleteFromLookupItems(c);
+    }
     default: return false;
     }
 }

@@ -27,9 +27,46 @@ enum TImeMode {
 extern const TEnumNames kImeModeNames;
 enum TcxEditEchoMode { eemNormal, eemPassword };
 
+// The lines of a text list (lookup items): kept in the order given, or sorted; duplicates
+// are kept. Stored as "Strings = ( 'a' 'b' )".
+class TcxLookupItems : public TPersistent {
+public:
+    const wchar_t* ClassName() const override { return L"TStrings"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
+    void Assign(const TPersistent* source) override;
+
+    const std::vector<std::wstring>& Lines() const noexcept { return m_lines; }
+    void SetLines(std::vector<std::wstring> lines);
+    void Add(const std::wstring& line);
+    void Clear() { SetLines({}); }
+    int Count() const noexcept { return static_cast<int>(m_lines.size()); }
+    bool Sorted() const noexcept { return m_sorted; }
+    // Sorted lines follow the platform's text order without regard to case; equal lines
+    // keep their order.
+    void SetSorted(bool v);
+
+    std::function<void()> OnChanged;
+
+private:
+    void Sort();
+    void Changed()
+    {
+        if (OnChanged)
+            OnChanged();
+    }
+    std::vector<std::wstring> m_lines;
+    bool m_sorted = false;
+};
+
+using TcxNewLookupDisplayTextEvent = std::function<void(TObject* Sender, const std::wstring& AText)>;
+
 class TcxTextEditProperties : public TcxCustomEditProperties {
 public:
-    using TcxCustomEditProperties::TcxCustomEditProperties;
+    explicit TcxTextEditProperties(TcxCustomEdit* owner) : TcxCustomEditProperties(owner)
+    {
+        m_lookupItems.OnChanged = [this] { MarkChanged(); };
+    }
     const wchar_t* ClassName() const override { return L"TcxTextEditProperties"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
@@ -56,6 +93,23 @@ public:
     void SetImeMode(TImeMode v) { SetValue(m_imeMode, v); }
     const std::wstring& ImeName() const noexcept { return m_imeName; }
     void SetImeName(const std::wstring& v) { SetValue(m_imeName, v); }
+    // Completion candidates: typing completes the text from the first line that starts with
+    // it (IncrementalSearch on). Assigning copies the lines.
+    TcxLookupItems* LookupItems() noexcept { return &m_lookupItems; }
+    void SetLookupItems(const TcxLookupItems& v) { m_lookupItems.Assign(&v); }
+    bool LookupItemsSorted() const noexcept { return m_lookupItems.Sorted(); }
+    void SetLookupItemsSorted(bool v) { m_lookupItems.SetSorted(v); }
+    // Whether completion and the lookup compare without regard to letter case.
+    bool CaseInsensitive() const noexcept { return m_caseInsensitive; }
+    void SetCaseInsensitive(bool v) { SetValue(m_caseInsensitive, v); }
+    // The text cannot be edited and the caret is hidden (not stored).
+    bool HideCursor() const noexcept { return m_hideCursor; }
+    void SetHideCursor(bool v) { SetValue(m_hideCursor, v); }
+    // The line of the lookup items that starts with prefix (compared by CaseInsensitive), or -1;
+    // whole: the line must equal the text.
+    int FindLookupItem(const std::wstring& text, bool whole) const;
+    // Raised once a validated text is not among the lookup items.
+    TcxNewLookupDisplayTextEvent OnNewLookupDisplayText;
 
     bool CanValidate() const override { return true; }
     bool SeparateValueChangedEvent() const override { return true; }
@@ -76,6 +130,9 @@ private:
     bool m_incrementalSearch = true;
     TImeMode m_imeMode = imDontCare;
     std::wstring m_imeName;
+    TcxLookupItems m_lookupItems;
+    bool m_caseInsensitive = true;
+    bool m_hideCursor = false;
 };
 
 class TcxCustomTextEdit;
@@ -186,6 +243,8 @@ public:
     void InnerTextChanged();
     // Whether an editing message may reach the edit box (paste, cut, clear, typing).
     bool InnerEditAllowed(UINT msg, WPARAM wParam);
+    // Not while the cursor is hidden.
+    bool CanModify() override;
 
 protected:
     void Construct(TcxTextEditProperties* properties);
@@ -203,6 +262,13 @@ protected:
     virtual RECT TextArea();
     // Keys typed into the edit box reach the editor first; true consumes the key.
     virtual bool EditKey(UINT msg, WPARAM key);
+    // The editor's own keys, then the key events (which may change or drop the key), then
+    // OnEditing for a character that edits.
+    bool InnerKey(UINT msg, WPARAM& key);
+    // A character typed at the end of the text completes it from the lookup items; true when
+    // it did (the character is then in the text already).
+    bool CompleteFromLookupItems(wchar_t typed);
+    void EditValidated() override;
 
 private:
     // Replaces the selection with inserted (nothing for a cut) if allowed and it fits.

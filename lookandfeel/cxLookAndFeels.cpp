@@ -208,6 +208,7 @@ const TClassInfo* TcxLookAndFeel::StaticProperties()
                 {}});
         ci.AddBool<TcxLookAndFeel>(L"NativeStyle", &TcxLookAndFeel::SetNativeStyle,
                                    &TcxLookAndFeel::NativeStyle);
+        ci.AddString<TcxLookAndFeel>(L"SkinName", &TcxLookAndFeel::SetSkinName, &TcxLookAndFeel::SkinName);
         RegisterExternalProperties(typeid(TcxLookAndFeel), &ci);
         return &ci;
     }();
@@ -511,6 +512,33 @@ void TcxLookAndFeel::SkinsChanged()
 }
 
 // ---- TcxLookAndFeelController ----
+
+const TClassInfo* TcxLookAndFeelController::StaticProperties()
+{
+    static const TClassInfo info = [] {
+        using C = TcxLookAndFeelController;
+        TClassInfo ci(L"TcxLookAndFeelController", nullptr);
+        ci.Add({L"Kind",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<C&>(o).SetKind(static_cast<TcxLookAndFeelKind>(ValueToEnum(v, kKinds)));
+                },
+                {},
+                {},
+                {}});
+        ci.AddBool<C>(L"NativeStyle", &C::SetNativeStyle, &C::NativeStyle);
+        ci.Add({L"SkinName",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    if (v.kind != TValue::Kind::String)
+                        throw EReadError(L"Invalid property value " + v.ToText() + L" for SkinName");
+                    static_cast<C&>(o).SetSkinName(v.text);
+                },
+                {},
+                {},
+                {}});
+        return ci;
+    }();
+    return &info;
+}
 
 TcxLookAndFeelController::TcxLookAndFeelController(TComponent* owner) : TComponent(owner)
 {

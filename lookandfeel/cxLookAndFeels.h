@@ -181,6 +181,8 @@ public:
     explicit TcxLookAndFeelController(TComponent* owner);
     ~TcxLookAndFeelController() override;
     const wchar_t* ClassName() const override { return L"TcxLookAndFeelController"; }
+    static const TClassInfo* StaticProperties();
+    const TClassInfo* ClassProperties() const override { return StaticProperties(); }
 
     TcxLookAndFeelKind Kind() const;
     void SetKind(TcxLookAndFeelKind kind);

@@ -68,6 +68,34 @@ private:
     TScreenCursor m_saved;
 };
 
+// The modifier keys and mouse buttons held during a key or mouse event.
+enum TShiftStateFlag : unsigned {
+    ssShift = 1,
+    ssAlt = 2,
+    ssCtrl = 4,
+    ssLeft = 8,
+    ssRight = 16,
+    ssMiddle = 32,
+    ssDouble = 64
+};
+using TShiftState = unsigned;
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+// The modifier keys held now (keyboard state of this thread).
+TShiftState KeyboardShiftState();
+// The shift state a mouse message carries in its key flags (MK_...), Alt from the keyboard.
+TShiftState MouseShiftState(WPARAM keyFlags);
+
+// Key events: setting Key to 0 keeps the key from the control.
+using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(TObject* Sender, wchar_t& Key)>;
+// Mouse events, in the control's client coordinates.
+using TMouseEvent =
+    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+// Asked before a context menu opens; MousePos is (-1, -1) when the keyboard asked. Handled
+// true keeps the menu closed.
+using TContextPopupEvent = std::function<void(TObject* Sender, POINT MousePos, bool& Handled)>;
+
 struct TCreateParams {
     std::wstring windowClass; // registered on first use unless systemClass is set
     bool systemClass = false; // a class of the platform (EDIT, BUTTON...): subclassed after creation

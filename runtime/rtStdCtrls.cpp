@@ -18,9 +18,11 @@ LRESULT TNativeInputControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CHAR:
         if (OnKey) {
             bool consumed = false;
-            CallHandler([&] { consumed = OnKey(msg, wParam); });
+            WPARAM key = wParam;
+            CallHandler([&] { consumed = OnKey(msg, key); });
             if (consumed)
                 return 0;
+            wParam = key;
         }
         break;
     case WM_SETFOCUS:

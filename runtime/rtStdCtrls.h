@@ -15,8 +15,9 @@ class TNativeInputControl : public TWinControl {
 public:
     using TWinControl::TWinControl;
 
-    // Key messages reach the owner first; answer true to consume the key.
-    std::function<bool(UINT msg, WPARAM key)> OnKey;
+    // Key messages reach the owner first; answer true to consume the key. The owner may
+    // also change the key the control then sees.
+    std::function<bool(UINT msg, WPARAM& key)> OnKey;
     std::function<void(bool gained)> OnFocusChange;
 
 protected:

@@ -127,6 +127,8 @@ private:
             return ReadCollection();
         if (c == L'{')
             return ReadBinary();
+        if (c == L'(')
+            return ReadList();
         if (std::iswalpha(c) || c == L'_')
             return TValue::Id(ReadIdent(true));
         Fail(L"value expected");
@@ -212,6 +214,28 @@ private:
                 return v;
             }
             Expect(L',');
+        }
+    }
+
+    // A list of texts (the lines of a string list), or of numbers and names, kept as text.
+    TValue ReadList()
+    {
+        Expect(L'(');
+        TValue v;
+        v.kind = TValue::Kind::List;
+        for (;;) {
+            SkipSpace();
+            if (AtEnd())
+                Fail(L"')' expected");
+            if (Peek() == L')') {
+                ++m_pos;
+                return v;
+            }
+            TValue item = ParseValue();
+            if (item.kind != TValue::Kind::String && item.kind != TValue::Kind::Ident &&
+                item.kind != TValue::Kind::Integer)
+                Fail(L"list item expected");
+            v.names.push_back(item.kind == TValue::Kind::String ? item.text : item.ToText());
         }
     }
 

@@ -91,6 +91,12 @@ std::wstring TValue::ToText() const
     }
     case Kind::Collection: return L"<collection>";
     case Kind::Binary: return L"<binary data>";
+    case Kind::List: {
+        std::wstring r = L"(";
+        for (size_t i = 0; i < names.size(); ++i)
+            r += (i ? L" '" : L"'") + names[i] + L"'";
+        return r + L")";
+    }
     }
     return {};
 }

@@ -25,12 +25,12 @@ struct TStoredItem {
 
 // A value as written in a stored description.
 struct TValue {
-    enum class Kind { Integer, Float, String, Ident, Set, Collection, Binary };
+    enum class Kind { Integer, Float, String, Ident, Set, Collection, Binary, List };
     Kind kind = Kind::Integer;
     std::int64_t integer = 0;
     double number = 0;
     std::wstring text;               // String and Ident
-    std::vector<std::wstring> names; // Set
+    std::vector<std::wstring> names; // Set; List: the texts of "( 'a' 'b' )"
     std::vector<TStoredItem> items;  // Collection
     std::string bytes;               // Binary: "{ hex digits }" in a description
 
@@ -100,6 +100,8 @@ public:
 
     const std::wstring& Name() const noexcept { return m_name; }
     const TClassInfo* Parent() const noexcept { return m_parent; }
+    // The properties this class adds to its base's.
+    const std::vector<TPropertyInfo>& Properties() const noexcept { return m_properties; }
     // Looks the property up here and in the base classes; case-insensitive.
     const TPropertyInfo* Find(const std::wstring& name) const;
     bool InheritsFrom(const TClassInfo* other) const;

@@ -3,6 +3,8 @@
 #include "cxShellListView.h"
 #include "runtime/rtApplication.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <atomic>
 
@@ -181,7 +183,7 @@ TcxCustomInnerShellTreeView::TcxCustomInnerShellTreeView(TComponent* owner) : TN
     SetParentColor(false);
     OnDeleteItem = [this](HTREEITEM node, LPARAM data) { DeleteNodeData(node, data); };
     OnNotify = [this](NMHDR* header) { return OnTreeNotify(header); };
-    OnKey = [this](UINT msg, WPARAM key) { return KeyPressed(msg, key); };
+    OnKey = [this](UINT msg, WPARAM& key) { return KeyPressed(msg, key); };
     OnSelectionChange = [this] {
         if (OnChange)
             OnChange(this);
@@ -1261,6 +1263,12 @@ LRESULT TcxCustomInnerShellTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lPa
         }
         break;
     default: break;
+    }
+    if (OnMouseMessage && (msg == WM_MOUSEMOVE || (msg >= WM_LBUTTONDOWN && msg <= WM_MBUTTONDBLCLK))) {
+        LRESULT r = TNativeTreeView::WndProc(msg, wParam, lParam);
+        auto hook = OnMouseMessage;
+        CallHandler([&] { hook(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); });
+        return r;
     }
     return TNativeTreeView::WndProc(msg, wParam, lParam);
 }

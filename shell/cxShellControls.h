@@ -132,6 +132,8 @@ public:
 
     TcxShellAddFolderEvent OnAddFolder;
     TcxShellChangeEvent OnShellChange;
+    // Every mouse message of the tree, after the tree handled it (p in the tree's coordinates).
+    std::function<void(UINT msg, WPARAM keyFlags, POINT p)> OnMouseMessage;
     TNotifyEvent OnChange;
     TNotifyEvent OnRootChanged;
     TcxTreeNodeAllowEvent OnChanging;

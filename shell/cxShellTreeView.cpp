@@ -1,5 +1,7 @@
 #include "cxShellTreeView.h"
 
+#include "runtime/rtStreaming.h"
+
 TcxCustomShellTreeView::TcxCustomShellTreeView(TComponent* owner) : TcxContainer(owner)
 {
     m_innerTree = new TcxInnerShellTreeView(this);
@@ -44,6 +46,17 @@ TcxCustomShellTreeView::TcxCustomShellTreeView(TComponent* owner) : TcxContainer
         if (OnFocusChanged)
             OnFocusChanged(this);
     };
+    // The mouse over the tree is the mouse over this control.
+    m_innerTree->OnMouseMessage = [this](UINT msg, WPARAM keyFlags, POINT p) {
+        if (!HandleAllocated() || !m_innerTree->HandleAllocated())
+            return;
+        MapWindowPoints(m_innerTree->Handle(), Handle(), &p, 1);
+        if (msg == WM_MOUSEMOVE)
+            InnerControlMouseMove(p);
+        ChildMouseMessage(msg, keyFlags, p);
+    };
+    // A tree hides its selection while another control has the focus, unless told otherwise.
+    m_innerTree->SetHideSelection(true);
     m_innerTree->SetParent(this);
     SetInnerControl(m_innerTree);
     SetTabStop(true);
@@ -75,6 +88,34 @@ const TClassInfo* TcxCustomShellTreeView::StaticProperties()
         ci.AddBool<T>(L"ShowInfoTips", &T::SetShowInfoTips, &T::ShowInfoTips);
         ci.AddBool<T>(L"TreeHotTrack", &T::SetTreeHotTrack, &T::TreeHotTrack);
         ci.AddEvent<T, TNotifyEvent>(L"OnChange", &T::OnChange);
+        ci.AddEvent<T, TcxTreeNodeAllowEvent>(L"OnChanging", &T::OnChanging);
+        ci.AddEvent<T, TcxTreeNodeAllowEvent>(L"OnExpanding", &T::OnExpanding);
+        ci.AddEvent<T, TcxTreeNodeEvent>(L"OnExpanded", &T::OnExpanded);
+        ci.AddEvent<T, TcxTreeNodeAllowEvent>(L"OnCollapsing", &T::OnCollapsing);
+        ci.AddEvent<T, TcxTreeNodeEvent>(L"OnCollapsed", &T::OnCollapsed);
+        ci.AddEvent<T, TcxTreeNodeAllowEvent>(L"OnEditing", &T::OnEditing);
+        ci.AddEvent<T, TcxTreeEditedEvent>(L"OnEdited", &T::OnEdited);
+        ci.AddEvent<T, TcxShellAddFolderEvent>(L"OnAddFolder", &T::OnAddFolder);
+        ci.AddEvent<T, TcxShellChangeEvent>(L"OnShellChange", &T::OnShellChange);
+        ci.AddEvent<T, TNotifyEvent>(L"OnEnter", &T::OnEnter);
+        ci.AddEvent<T, TNotifyEvent>(L"OnExit", &T::OnExit);
+        ci.AddEvent<T, TNotifyEvent>(L"OnFocusChanged", &T::OnFocusChanged);
+        ci.AddEvent<T, TNotifyEvent>(L"OnMouseEnter", &T::OnMouseEnter);
+        ci.AddEvent<T, TNotifyEvent>(L"OnMouseLeave", &T::OnMouseLeave);
+        ci.Add({L"StateImages",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<T&>(o).SetStateImagesName(ReferenceName(v));
+                },
+                {},
+                {},
+                {}});
+        ci.Add({L"ShellListView",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static_cast<T&>(o).SetShellListViewName(ReferenceName(v));
+                },
+                {},
+                {},
+                {}});
         return ci;
     }();
     return &info;
@@ -83,5 +124,74 @@ const TClassInfo* TcxCustomShellTreeView::StaticProperties()
 void TcxCustomShellTreeView::Loaded()
 {
     TcxContainer::Loaded();
+    if (!m_stateImagesName.empty()) {
+        std::wstring name = std::move(m_stateImagesName);
+        m_stateImagesName.clear();
+        if (auto* list = dynamic_cast<TCustomImageList*>(FindReferencedComponent(Owner(), name)))
+            SetStateImages(list);
+    }
+    if (!m_shellListViewName.empty()) {
+        std::wstring name = std::move(m_shellListViewName);
+        m_shellListViewName.clear();
+        if (TComponent* view = FindReferencedComponent(Owner(), name); view && view != this)
+            SetShellListView(view);
+    }
     m_innerTree->OwnerLoaded();
+}
+
+void TcxCustomShellTreeView::SetStateImages(TCustomImageList* list)
+{
+    if (list == m_stateImages)
+        return;
+    if (m_stateImages) {
+        m_stateImages->RemoveChangeListener(this);
+        m_stateImages->RemoveFreeNotification(this);
+    }
+    m_stateImages = list;
+    if (list) {
+        list->FreeNotification(this);
+        list->AddChangeListener(this, [this] {
+            if (m_stateImages)
+                m_innerTree->SetStateImages(m_stateImages->Handle());
+        });
+    }
+    m_innerTree->SetStateImages(list ? list->Handle() : nullptr);
+}
+
+void TcxCustomShellTreeView::SetStateImagesName(const std::wstring& name)
+{
+    m_stateImagesName = name;
+    if (!IsLoading())
+        Loaded();
+}
+
+void TcxCustomShellTreeView::SetShellListView(TComponent* view)
+{
+    if (view == m_shellListView)
+        return;
+    if (m_shellListView)
+        m_shellListView->RemoveFreeNotification(this);
+    m_shellListView = view;
+    if (view)
+        view->FreeNotification(this);
+}
+
+void TcxCustomShellTreeView::SetShellListViewName(const std::wstring& name)
+{
+    m_shellListViewName = name;
+    if (!IsLoading())
+        Loaded();
+}
+
+void TcxCustomShellTreeView::Notification(TComponent* component, TOperation operation)
+{
+    TcxContainer::Notification(component, operation);
+    if (operation != TOperation::opRemove)
+        return;
+    if (component == m_stateImages) {
+        m_stateImages = nullptr;
+        m_innerTree->SetStateImages(nullptr);
+    }
+    if (component == m_shellListView)
+        m_shellListView = nullptr;
 }

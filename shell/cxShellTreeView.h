@@ -4,6 +4,7 @@
 
 #include "cxShellControls.h"
 #include "editors/cxContainer.h"
+#include "runtime/rtActnList.h"
 
 class TcxCustomShellTreeView : public TcxContainer {
 public:
@@ -43,6 +44,16 @@ public:
     void SetShowInfoTips(bool v) { m_innerTree->SetShowInfoTips(v); }
     bool TreeHotTrack() const { return m_innerTree->HotTrack(); }
     void SetTreeHotTrack(bool v) { m_innerTree->SetHotTrack(v); }
+    // The tree's state images. Not owned: the tree follows changes of the list and forgets it
+    // when it is freed; a description names it among the owner's components.
+    TCustomImageList* StateImages() const noexcept { return m_stateImages; }
+    void SetStateImages(TCustomImageList* list);
+    void SetStateImagesName(const std::wstring& name);
+    // A list view that shows the selected folder's content (none in this library; any
+    // component may be linked and is forgotten when freed).
+    TComponent* ShellListView() const noexcept { return m_shellListView; }
+    void SetShellListView(TComponent* view);
+    void SetShellListViewName(const std::wstring& name);
 
     TNotifyEvent OnChange;
     // The native tree's events, raised with this control as the sender.
@@ -58,9 +69,14 @@ public:
 
 protected:
     void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
 
 private:
     TcxInnerShellTreeView* m_innerTree = nullptr;
+    TCustomImageList* m_stateImages = nullptr;
+    std::wstring m_stateImagesName;
+    TComponent* m_shellListView = nullptr;
+    std::wstring m_shellListViewName;
 };
 
 class TcxShellTreeView : public TcxCustomShellTreeView {

@@ -6,6 +6,7 @@
 #include "tests/common/Artifacts.h"
 #include "tests/common/WindowFixture.h"
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <vector>
@@ -282,6 +283,42 @@ TEST_F(LabelLookTest, DepthEffectsDrawTheirCopiesBehindTheText)
         POINT text = Extent(c, l->Width(), l->Height(), RGB(0, 0, 0));
         POINT copy = Extent(c, l->Width(), l->Height(), RGB(255, 0, 0));
         EXPECT_EQ(text.x - copy.x, 4);
+    }
+}
+
+// A depth of tens of thousands of pixels is a few hundred text draws per paint at most, and
+// the copies next to the text still show.
+TEST_F(LabelLookTest, AHugeDepthDrawsABoundedNumberOfCopies)
+{
+    struct Case {
+        TcxLabelEffect effect;
+        bool autoSize;
+        int depth;
+    } cases[] = {{cxleExtrude, false, 65535}, {cxleFun, false, 65535}, {cxleExtrude, true, 3000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.depth);
+        auto* l = Styled(L"IH");
+        TcxLabelProperties* p = l->Properties();
+        p->SetShadowedColor(RGB(255, 0, 0));
+        p->SetOrientation(cxoRightBottom);
+        p->SetLabelEffect(c.effect);
+        l->SetAutoSize(c.autoSize);
+        if (!c.autoSize)
+            l->SetBounds(10, 10, 200, 60);
+        p->SetDepth(c.depth);
+        int width = std::min(l->Width(), 400), height = std::min(l->Height(), 400);
+        PixelCanvas canvas(width, height);
+        SendMessageW(l->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+        EXPECT_GT(l->DepthCopiesDrawn(), 0);
+        EXPECT_LE(l->DepthCopiesDrawn(), TcxLabel::kMaxDepthCopies);
+        POINT text = Extent(canvas, width, height, RGB(0, 0, 0));
+        ASSERT_GE(text.x, 0) << "the text shows";
+        // The copy next to the text is one pixel right of and below it (red, or nearly red
+        // for the fading copies).
+        COLORREF next = canvas.At(text.x + 1, text.y + 1);
+        EXPECT_GE(GetRValue(next), 250);
+        EXPECT_LE(GetGValue(next), 5);
+        delete l;
     }
 }
 

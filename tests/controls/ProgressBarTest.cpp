@@ -234,6 +234,35 @@ TEST_F(ProgressBarPaintTest, EachStyleFillsOnlyTheFilledPart)
     }
 }
 
+// A picture one or two pixels wide still shows in every cell of a bitmap LED bar, in front of
+// the cell's 2-pixel gap.
+TEST_F(ProgressBarPaintTest, ANarrowPictureStillShowsInEveryLedCell)
+{
+    const COLORREF back = RGB(236, 233, 216);
+    form->SetColor(back);
+    auto* bar = Bar(10, 10, 240, 24);
+    bar->Style()->SetBorderStyle(cbsNone);
+    bar->Properties()->SetShowText(false);
+    bar->Properties()->SetBarStyle(cxbsBitmapLEDs);
+    bar->Properties()->SetTransparentImage(false);
+    bar->SetPosition(50);
+    for (int pictureWidth : {1, 2}) {
+        SCOPED_TRACE(pictureWidth);
+        TcxBitmap picture(pictureWidth, 4, 32);
+        FillRectSolid(picture.DC(), {0, 0, pictureWidth, 4}, RGB(255, 0, 0));
+        bar->Properties()->SetForegroundImage(picture.Handle());
+        bar->UpdateVisualStateAtCursor(false);
+        EXPECT_EQ(bar->LedSize(), pictureWidth + 2);
+        PixelCanvas canvas(240, 24);
+        bar->PaintTo(canvas.dc());
+        int red = 0;
+        for (int x = 0; x < 120; ++x)
+            red += canvas.At(x, 12) == RGB(255, 0, 0);
+        EXPECT_EQ(red, 120 / (pictureWidth + 2) * pictureWidth) << "each full cell shows the picture";
+        EXPECT_EQ(canvas.At(pictureWidth, 12), back) << "the gap after the first cell";
+    }
+}
+
 // Overload zone and peak marker; neither shows in marquee mode, the peak not in the
 // animation styles.
 TEST_F(ProgressBarPaintTest, OverloadAndPeakMarks)

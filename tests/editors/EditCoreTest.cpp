@@ -4,6 +4,7 @@
 #include "editors/cxButtonEdit.h"
 #include "tests/editors/EditorsTestHelpers.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -268,15 +269,85 @@ TEST_F(EditCoreTest, ClipboardOperationsRespectReadOnlyAndOnEditing)
 
 TEST_F(EditCoreTest, PastingIntoALimitedFieldKeepsWhatFits)
 {
-    edit->Properties()->SetMaxLength(5);
-    edit->SetText(L"abc");
-    FocusEdit();
-    SendMessageW(edit->InnerEdit()->Handle(), EM_SETSEL, 3, 3);
-    PutClipboard(L"12345");
-    EXPECT_TRUE(edit->PasteText());
-    EXPECT_EQ(edit->Text(), L"abc12");
+    struct Case {
+        bool focused;
+        const wchar_t* clip;
+        const wchar_t* text; // afterwards
+    } cases[] = {
+        {true, L"12345", L"abc12"},          // at the caret after "abc"
+        {false, L"12345678", L"12345"},      // an unfocused field takes the clipboard as its text
+        {false, L"1234\U0001F600", L"1234"}, // never half of a character of two code units
+    };
+    for (const Case& c : cases) {
+        edit->Properties()->SetMaxLength(5);
+        edit->SetText(L"abc");
+        if (c.focused) {
+            FocusEdit();
+            SendMessageW(edit->InnerEdit()->Handle(), EM_SETSEL, 3, 3);
+        } else {
+            other->SetFocus();
+        }
+        PutClipboard(c.clip);
+        EXPECT_TRUE(edit->PasteText());
+        EXPECT_EQ(edit->Text(), c.text) << c.focused;
+    }
     edit->Properties()->SetMaxLength(-4);
     EXPECT_EQ(edit->Properties()->MaxLength(), 0);
+}
+
+// Every way text enters the field asks OnEditing first: the keyboard's own paste (which the
+// edit box does without a paste message) and text finished by an input method too.
+TEST_F(EditCoreTest, ShiftInsertAndInputMethodTextAskOnEditing)
+{
+    edit->Properties()->SetMaxLength(6);
+    for (bool allowed : {false, true}) {
+        SCOPED_TRACE(allowed);
+        edit->SetText(L"ab");
+        allowEditing = allowed;
+        PutClipboard(L"12345");
+        FocusEdit();
+        SendMessageW(edit->InnerEdit()->Handle(), EM_SETSEL, 2, 2);
+        Chord(VK_SHIFT, VK_INSERT);
+        EXPECT_EQ(edit->Text(), allowed ? L"ab1234" : L"ab") << "Shift+Insert keeps the limit too";
+        EXPECT_NE(std::find(events.begin(), events.end(), "editing"), events.end());
+        edit->SetText(L"ab");
+        SendMessageW(edit->InnerEdit()->Handle(), EM_SETSEL, 2, 2);
+        events.clear();
+        SendMessageW(edit->InnerEdit()->Handle(), WM_IME_CHAR, L'\x4E2D', 1);
+        Settle(app.get());
+        EXPECT_EQ(edit->Text(), allowed ? L"ab\x4E2D" : L"ab");
+        EXPECT_NE(std::find(events.begin(), events.end(), "editing"), events.end());
+        events.clear();
+        SendMessageW(edit->InnerEdit()->Handle(), WM_IME_COMPOSITION, 0, GCS_RESULTSTR);
+        EXPECT_NE(std::find(events.begin(), events.end(), "editing"), events.end())
+            << "a finished composition asks too";
+    }
+    allowEditing = true;
+}
+
+// A descendant (or a handler) that changes a setting while the editor takes in a change
+// gets that change applied too.
+class AdjustingTextEdit : public TcxTextEdit {
+public:
+    using TcxTextEdit::TcxTextEdit;
+
+protected:
+    void PropertiesChanged() override
+    {
+        TcxTextEdit::PropertiesChanged();
+        // A read-only field of this kind is limited to four characters.
+        if (Properties()->ReadOnly())
+            Properties()->SetMaxLength(4);
+    }
+};
+
+TEST_F(EditCoreTest, ASettingChangedWhileTheEditorTakesInAChangeIsApplied)
+{
+    auto* field = Make<AdjustingTextEdit>(10, 120, 150, 21);
+    field->Properties()->SetReadOnly(true);
+    EXPECT_EQ(field->Properties()->MaxLength(), 4);
+    EXPECT_EQ(SendMessageW(field->InnerEdit()->Handle(), EM_GETLIMITTEXT, 0, 0), 4)
+        << "the limit set inside the step reached the edit box";
 }
 
 TEST_F(EditCoreTest, TheEditBoxKeepsItsSettingsFromBeforeItsWindowAndAcrossRecreation)
