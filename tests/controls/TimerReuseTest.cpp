@@ -6,6 +6,7 @@
 #include "tests/common/WindowFixture.h"
 
 #include <map>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -91,12 +92,11 @@ TEST_F(TimerReuseTest, HoversAnimationStepsAndPacedRepaintsReuseOneTimerPerPurpo
     }
     EXPECT_GE(hovers, 5) << "the hover watch seldom ran";
     EXPECT_GE(ticks, 40);
-    // The bar's step and pause timers, the label's and the bar's paced repaints, the hover watch.
     // The bar's step, pause and paced repaint, each label's paced repaint, the hover watch.
-    std::string seen;
+    std::ostringstream seen;
     for (auto [id, n] : perId)
-        seen += " " + std::to_string(n);
-    EXPECT_LE(perId.size(), 6u) << "ticks per timer:" << seen;
+        seen << ' ' << n;
+    EXPECT_LE(perId.size(), 6u) << "ticks per timer:" << seen.str();
 }
 
 } // namespace
