@@ -712,7 +712,7 @@ void TcxCustomButton::PaintFrom(HDC dc, int x, int y, int w, int h, bool pressed
     // (an off-screen bitmap starts out undefined).
     const bool parentShows = Painter() == TcxWinXPLookAndFeelPainter::Instance();
     if (x == 0 && y == 0 && PaintsStraightInto(dc)) {
-        SaveDCGuard saved(dc);
+        DrawingStateGuard saved(dc);
         if (parentShows)
             m_parentImage.Paint(Handle(), dc, w, h);
         PaintButtonTo(dc, m_paintedState, focused);

@@ -590,3 +590,39 @@ UniqueBitmap ValueToBitmap(const TValue& value)
         throw bad(L"not readable");
     return bitmap;
 }
+
+// ---- DrawingStateGuard ----
+
+DrawingStateGuard::DrawingStateGuard(HDC dc) noexcept
+    : m_dc(dc), m_text(GetTextColor(dc)), m_back(GetBkColor(dc)), m_bkMode(GetBkMode(dc)),
+      m_rop2(GetROP2(dc)), m_align(GetTextAlign(dc)), m_font(GetCurrentObject(dc, OBJ_FONT)),
+      m_brush(GetCurrentObject(dc, OBJ_BRUSH)), m_pen(GetCurrentObject(dc, OBJ_PEN)),
+      m_clip(CreateRectRgn(0, 0, 0, 0))
+{
+    GetWindowOrgEx(dc, &m_windowOrg);
+    GetViewportOrgEx(dc, &m_viewportOrg);
+    GetBrushOrgEx(dc, &m_brushOrg);
+    m_hadClip = m_clip && GetClipRgn(dc, m_clip) == 1;
+}
+
+DrawingStateGuard::~DrawingStateGuard()
+{
+    SetTextColor(m_dc, m_text);
+    SetBkColor(m_dc, m_back);
+    SetBkMode(m_dc, m_bkMode);
+    SetROP2(m_dc, m_rop2);
+    SetTextAlign(m_dc, m_align);
+    SetWindowOrgEx(m_dc, m_windowOrg.x, m_windowOrg.y, nullptr);
+    SetViewportOrgEx(m_dc, m_viewportOrg.x, m_viewportOrg.y, nullptr);
+    SetBrushOrgEx(m_dc, m_brushOrg.x, m_brushOrg.y, nullptr);
+    SelectClipRgn(m_dc, m_hadClip ? m_clip : nullptr);
+    if (m_clip)
+        DeleteObject(m_clip);
+    // Only what changed is selected again: a font selection is the costly part.
+    if (GetCurrentObject(m_dc, OBJ_FONT) != m_font)
+        SelectObject(m_dc, m_font);
+    if (GetCurrentObject(m_dc, OBJ_BRUSH) != m_brush)
+        SelectObject(m_dc, m_brush);
+    if (GetCurrentObject(m_dc, OBJ_PEN) != m_pen)
+        SelectObject(m_dc, m_pen);
+}

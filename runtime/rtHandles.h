@@ -159,6 +159,29 @@ private:
     int m_saved;
 };
 
+// Puts back what a paint may change in a caller's device context (colours, modes, origins,
+// clip region, selected font, brush and pen) without SaveDC: restoring a saved context
+// selects its font again, and selecting a font costs as much as drawing a short caption.
+// Map mode, graphics mode and transforms are not covered: callers paint this way only into
+// contexts whose painters leave them alone.
+class DrawingStateGuard {
+public:
+    explicit DrawingStateGuard(HDC dc) noexcept;
+    DrawingStateGuard(const DrawingStateGuard&) = delete;
+    DrawingStateGuard& operator=(const DrawingStateGuard&) = delete;
+    ~DrawingStateGuard();
+
+private:
+    HDC m_dc;
+    COLORREF m_text, m_back;
+    int m_bkMode, m_rop2;
+    UINT m_align;
+    HGDIOBJ m_font, m_brush, m_pen;
+    HRGN m_clip;
+    bool m_hadClip = false;
+    POINT m_windowOrg{}, m_viewportOrg{}, m_brushOrg{};
+};
+
 // BeginPaint/EndPaint pair.
 class PaintGuard {
 public:

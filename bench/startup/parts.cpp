@@ -58,8 +58,12 @@ int wmain(int argc, wchar_t** argv)
     // and the theme layer they ask (each with its hidden window) are timed apart here.
     GlobalLookAndFeel();
     step("look-and-feel, colours and theme started");
-    application.CreateForm(Form1);
-    step("main window read and created");
+    // As CreateForm does, in two steps: reading builds the objects, the handle makes the windows.
+    Form1 = new TForm1(&application);
+    step("main window read (objects, no windows yet)");
+    application.SetMainForm(Form1);
+    Form1->HandleNeeded();
+    step("main window's windows created");
     if (argc > 1 && std::wstring(argv[1]) == L"--paint-split") {
         // Each control's first picture alone, in the order of the form's controls, then the
         // platform's show and the window's first paint apart.

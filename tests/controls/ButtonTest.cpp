@@ -282,7 +282,7 @@ TEST_F(ButtonTest, APaintRequestShowsWhatTheDrawingRequestOfTheSameStateShows)
 }
 
 // A print into a caller's bitmap is drawn straight into it. The caller's context comes back as it
-// was given (origin, colours, font, clip), and a caller whose origin is moved gets the same
+// was given (origin, colours, font, clip or none), and a caller whose origin is moved gets the same
 // picture moved, in every look.
 TEST_F(ButtonTest, APrintLeavesTheCallersContextAsItWas)
 {
@@ -303,6 +303,11 @@ TEST_F(ButtonTest, APrintLeavesTheCallersContextAsItWas)
         SetBkMode(dc, OPAQUE);
         HGDIOBJ font = GetStockObject(ANSI_FIXED_FONT);
         HGDIOBJ oldFont = SelectObject(dc, font);
+        // Without a clip region the context must come back without one, not with an empty one.
+        SendMessageW(button->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        HRGN none = CreateRectRgn(0, 0, 0, 0);
+        EXPECT_EQ(GetClipRgn(dc, none), 0);
+        DeleteObject(none);
         HRGN clip = CreateRectRgn(0, 0, 110, 40);
         SelectClipRgn(dc, clip);
         SendMessageW(button->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
