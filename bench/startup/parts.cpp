@@ -87,9 +87,18 @@ int wmain(int argc, wchar_t** argv)
     }
     application.ShowMainForm();
     step("shown and first paint");
+    // The messages still waiting after the first paint, each with the time its handling took.
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        const double s = NowMs();
         DispatchMessageW(&msg);
+        TWinControl* c = TWinControl::FindControl(msg.hwnd);
+        wchar_t cls[64] = L"";
+        if (!c)
+            GetClassNameW(msg.hwnd, cls, 64);
+        std::printf("  message 0x%04x to %-30ls %.1f ms\n", msg.message, c ? c->ClassName() : cls,
+                    NowMs() - s);
+    }
     step("pending messages after the paint");
     std::printf("total from process creation: %.1f ms\n", NowMs() - CreatedMs());
     Form1 = nullptr;
