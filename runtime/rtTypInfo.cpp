@@ -21,6 +21,13 @@ std::map<std::wstring, TComponentFactory>& Registry()
     return registry;
 }
 
+// The names as registered, by their upper-case key: lookups ignore case, listings show the name.
+std::map<std::wstring, std::wstring>& RegisteredNames()
+{
+    static std::map<std::wstring, std::wstring> names;
+    return names;
+}
+
 std::wstring Upper(std::wstring s)
 {
     if (!s.empty())
@@ -209,7 +216,17 @@ TValue GetPropertyByName(TPersistent& object, const std::wstring& path)
 
 void RegisterComponentClass(const std::wstring& name, TComponentFactory factory)
 {
-    Registry()[Upper(name)] = std::move(factory);
+    const std::wstring key = Upper(name);
+    Registry()[key] = std::move(factory);
+    RegisteredNames()[key] = name;
+}
+
+std::vector<std::wstring> RegisteredComponentClasses()
+{
+    std::vector<std::wstring> names;
+    for (const auto& [key, name] : RegisteredNames())
+        names.push_back(name);
+    return names;
 }
 
 bool IsComponentClassRegistered(const std::wstring& name)

@@ -150,6 +150,8 @@ void RegisterComponentClass(const std::wstring& name, TComponentFactory factory)
 // Raises EReadError("Class X not found") for an unregistered name.
 TComponent* CreateRegisteredComponent(const std::wstring& name, TComponent* owner);
 bool IsComponentClassRegistered(const std::wstring& name);
+// The name of every registered class as it was registered, in the registry's order.
+std::vector<std::wstring> RegisteredComponentClasses();
 
 template <typename T> struct TRegisterClass {
     explicit TRegisterClass(const wchar_t* name)
