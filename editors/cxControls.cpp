@@ -450,8 +450,10 @@ void HoverTick(TMouseTrackingTimer* watch)
     TWinControl* control = watch->control;
     IcxMouseTrackingCaller* client = watch->client;
     bool hasWindow = control->HandleAllocated();
-    POINT cursor;
-    GetCursorPos(&cursor);
+    // The tick's own message says where the cursor was when the tick was taken: asking the
+    // window system again would cost a round trip to it every ten milliseconds.
+    const DWORD at = GetMessagePos();
+    POINT cursor{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
     bool inside;
     if (client->HasHoverPointTest()) {
         POINT p = cursor;
