@@ -240,7 +240,9 @@ public:
 private:
     // The editor style of the controller chain that assigns the value, or nullptr.
     const TcxEditStyle* ButtonStyleSource(int depth = 0) const;
-    const TcxEditStyle* ButtonTransparencySource(int depth = 0) const;
+    // The same for a value kept once per owner: this style or the normal style of a
+    // controller down the chain, whichever assigns it first.
+    const TcxEditStyle* OwnerValueSource(bool TcxEditStyle::*assigned, int depth = 0) const;
     const TcxEditStyle* RootEdit() const;
     TcxEditStyle* RootEdit();
     TcxEditButtonStyle m_buttonStyle = btsDefault;
