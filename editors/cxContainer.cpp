@@ -1187,6 +1187,10 @@ LRESULT TcxContainer::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_SETFOCUS:
+        if (InnerFocusTransfer()) {
+            UpdateVisualStateAtCursor(false);
+            return 0;
+        }
         // The inner control takes the focus that reaches the frame.
         if (m_innerControl && m_innerControl->HandleAllocated() &&
             reinterpret_cast<HWND>(wParam) != m_innerControl->Handle() && m_innerControl->CanFocus()) {
@@ -1200,6 +1204,12 @@ LRESULT TcxContainer::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
             return r;
         }
     case WM_KILLFOCUS: {
+        // Handing the focus on to the inner control keeps it inside the control.
+        if (InnerFocusTransfer() || (m_innerControl && m_innerControl->HandleAllocated() &&
+                                     reinterpret_cast<HWND>(wParam) == m_innerControl->Handle())) {
+            UpdateVisualStateAtCursor(false);
+            return 0;
+        }
         LRESULT r = TcxControl::WndProc(msg, wParam, lParam);
         UpdateVisualStateAtCursor(false);
         return r;

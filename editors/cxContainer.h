@@ -301,6 +301,11 @@ public:
     // The cursor moved over the inner control (p in this control's client coordinates):
     // the platform tells only the inner control's window.
     void InnerControlMouseMove(POINT p) { MouseMove(p); }
+    // While the inner control's window is made anew, the focus moving between it and the
+    // container's window is neither an entry nor an exit.
+    void BeginInnerFocusTransfer() noexcept { ++m_innerFocusTransfer; }
+    void EndInnerFocusTransfer() noexcept { --m_innerFocusTransfer; }
+    bool InnerFocusTransfer() const noexcept { return m_innerFocusTransfer > 0; }
 
 protected:
     virtual TcxContainerStyle* CreateStyle(TcxContainerStateIndex state);
@@ -368,6 +373,7 @@ private:
     bool m_innerClipped = false; // whether the inner control has a region now
     int m_visualStateLock = 0;
     int m_afterMouseLock = 0;
+    int m_innerFocusTransfer = 0;
     bool m_refreshRequested = false;
     bool m_settingOwnLook = false;
 };
