@@ -141,6 +141,7 @@ void TcxCustomEditProperties::Assign(const TPersistent* source)
         if (p->m_assignedValues & epvReadOnly)
             SetReadOnly(p->m_readOnly);
         m_immediatePost = p->m_immediatePost;
+        m_useMouseWheel = p->m_useMouseWheel;
         m_validateOnEnter = p->m_validateOnEnter;
         OnChange = p->OnChange;
         OnEditValueChanged = p->OnEditValueChanged;
@@ -1113,6 +1114,18 @@ void TcxCustomEdit::DoExit()
 
 LRESULT TcxCustomEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == WM_MOUSEWHEEL) {
+        // Taken by an editor that uses the wheel; every other wheel turn goes on to the
+        // parent, which may scroll.
+        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ScreenToClient(Handle(), &p);
+        bool used = false;
+        if (ActiveProperties() && ActiveProperties()->UseMouseWheel())
+            used =
+                DoMouseWheel(MouseShiftState(GET_KEYSTATE_WPARAM(wParam)), GET_WHEEL_DELTA_WPARAM(wParam), p);
+        if (used)
+            return 0;
+    }
     if (msg == WM_LBUTTONDBLCLK) {
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         bool press = DblClickIsButtonPress(p);

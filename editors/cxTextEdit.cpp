@@ -447,6 +447,9 @@ LRESULT TcxCustomInnerTextEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lP
 {
     if (!m_passThrough && m_editor) {
         switch (msg) {
+        case WM_MOUSEWHEEL:
+            // The box itself never scrolls by the wheel: the turn is the editor's.
+            return m_editor->HandleAllocated() ? SendMessageW(m_editor->Handle(), msg, wParam, lParam) : 0;
         case WM_PASTE:
         case WM_CUT:
         case WM_CLEAR:

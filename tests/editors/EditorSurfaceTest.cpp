@@ -302,3 +302,64 @@ TEST_F(EditStyleStoredTest, ATransparentEditorShowsTheParentInsideItsFrame)
 }
 
 } // namespace
+
+namespace {
+
+// A text editor that steps through values with the wheel, as descendants do.
+class WheelEdit : public TcxTextEdit {
+public:
+    using TcxTextEdit::TcxTextEdit;
+    std::vector<int> deltas;
+
+protected:
+    bool DoMouseWheel(TShiftState, int delta, POINT) override
+    {
+        deltas.push_back(delta);
+        return true;
+    }
+};
+
+int g_formWheels = 0;
+WNDPROC g_formProc = nullptr;
+LRESULT CALLBACK CountingFormProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_MOUSEWHEEL)
+        ++g_formWheels;
+    return CallWindowProcW(g_formProc, wnd, msg, wParam, lParam);
+}
+
+class MouseWheelTest : public InputFixture {};
+
+// A wheel turn over the edit box is the editor's while its properties use the wheel, and the
+// parent's otherwise (a plain text editor never takes it).
+TEST_F(MouseWheelTest, AWheelTurnGoesToAnEditorThatUsesItAndElseToTheParent)
+{
+    auto* wheel = Make<WheelEdit>(10, 10, 200, 21);
+    auto* plain = Make<TcxTextEdit>(10, 60, 200, 21);
+    g_formWheels = 0;
+    g_formProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(form->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingFormProc)));
+    auto turn = [&](TcxCustomTextEdit* e, int delta) {
+        e->SetFocus();
+        RECT box = e->InnerEdit()->BoundsRect();
+        MoveCursor(e, {box.left + 20, (box.top + box.bottom) / 2});
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = MOUSEEVENTF_WHEEL;
+        in.mi.mouseData = static_cast<DWORD>(delta);
+        SendInput(1, &in, sizeof(in));
+        Settle(app.get());
+    };
+    turn(wheel, -WHEEL_DELTA);
+    EXPECT_EQ(wheel->deltas, std::vector<int>{-WHEEL_DELTA});
+    EXPECT_EQ(g_formWheels, 0);
+    wheel->Properties()->SetUseMouseWheel(false);
+    turn(wheel, WHEEL_DELTA);
+    EXPECT_EQ(wheel->deltas.size(), 1u) << "an editor told not to use the wheel is not asked";
+    EXPECT_EQ(g_formWheels, 1);
+    turn(plain, WHEEL_DELTA);
+    EXPECT_EQ(g_formWheels, 2) << "a plain text editor passes the wheel on";
+    SetWindowLongPtrW(form->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_formProc));
+}
+
+} // namespace
