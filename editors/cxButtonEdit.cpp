@@ -395,8 +395,10 @@ void TcxButtonEdit::DoButtonClick(int viewIndex)
 void TcxButtonEdit::MouseDown(int button, POINT p)
 {
     int k = ButtonAt(p);
-    if (button != 1 || k < 0 || m_buttonInfos[static_cast<size_t>(k)].state == ebsDisabled)
+    if (button != 1 || k < 0 || m_buttonInfos[static_cast<size_t>(k)].state == ebsDisabled) {
+        TcxCustomTextEdit::MouseDown(button, p);
         return;
+    }
     m_capturedButton = k;
     SetCapture(Handle());
     UpdateVisualState(p, true);
@@ -404,8 +406,10 @@ void TcxButtonEdit::MouseDown(int button, POINT p)
 
 void TcxButtonEdit::MouseUp(int button, POINT p)
 {
-    if (button != 1 || m_capturedButton < 0)
+    if (button != 1 || m_capturedButton < 0) {
+        TcxCustomTextEdit::MouseUp(button, p);
         return;
+    }
     // Whether the release is over the pressed button is known only now: once the capture is
     // gone, the update sees a plain cursor position.
     m_releasedOnButton = ButtonAt(p) == m_capturedButton ? m_capturedButton : -1;

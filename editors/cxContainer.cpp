@@ -882,6 +882,10 @@ bool TcxContainer::UsesNativeTheme()
 void TcxContainer::ComputeStateAndBorder(POINT p, bool hotAllowed)
 {
     m_viewInfo.state = ComputeState(p, hotAllowed);
+    if (!CurrentStyle()->HotTrack())
+        m_viewInfo.hotState = chsNone;
+    else
+        m_viewInfo.hotState = m_viewInfo.state & (csfFocused | csfHot) ? chsHighlighted : chsNormal;
     TcxContainerBorderStyle bs;
     if (m_viewInfo.usesNativeTheme) {
         bs = Style()->BorderStyle();
@@ -1404,6 +1408,17 @@ void TcxContainer::MouseMove(POINT p)
 {
     UpdateVisualState(p, true);
     StartHoverWatch(this, {0, 0, Width(), Height()}, this);
+}
+
+void TcxContainer::MouseDown(int button, POINT p)
+{
+    if (IsHoverWatched(this))
+        UpdateVisualState(p, true);
+}
+
+void TcxContainer::MouseUp(int button, POINT p)
+{
+    UpdateVisualState(p, true);
 }
 
 void TcxContainer::HoverEnded()

@@ -31,6 +31,10 @@ using TcxContainerStyleValues = unsigned;
 enum TcxContainerStateFlag : unsigned { csfNormal = 1, csfFocused = 2, csfDisabled = 4, csfHot = 8 };
 using TcxContainerState = unsigned;
 
+// How the frame answers the cursor: not at all (no hot tracking), plainly, or lit up (the
+// control is focused or under the cursor).
+enum TcxContainerHotState { chsNone, chsNormal, chsHighlighted };
+
 enum TcxContainerStateIndex { csNormal = 0, csFocused = 1, csDisabled = 2, csHot = 3 };
 
 class TcxContainer;
@@ -235,6 +239,7 @@ struct TcxContainerViewInfo {
     TcxContainerBorderStyle borderStyle = cbsNone;
     int borderWidth = 0;
     TcxContainerState state = csfNormal;
+    TcxContainerHotState hotState = chsNormal;
     TcxBorders edges = cxBordersAll;
     bool shadow = false;
     // Drawn by the platform's theme of the edit field, in this part and state.
@@ -352,6 +357,9 @@ protected:
     void MouseEnter() override;
     void MouseLeave() override;
     void MouseMove(POINT p) override;
+    // A press and a release change whether the control may be hot (not while a button is held).
+    void MouseDown(int button, POINT p) override;
+    void MouseUp(int button, POINT p) override;
 
     TcxContainerViewInfo m_viewInfo;
     bool m_constructing = true;

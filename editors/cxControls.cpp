@@ -306,6 +306,19 @@ void TcxControl::ChildMouseMessage(UINT msg, WPARAM keyFlags, POINT p)
 {
     if (msg == WM_MOUSEMOVE && !m_mouseInside)
         MouseEnter();
+    // A press or release in the hosted window counts for the control's look as well.
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: MouseDown(1, p); break;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK: MouseDown(2, p); break;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK: MouseDown(3, p); break;
+    case WM_LBUTTONUP: MouseUp(1, p); break;
+    case WM_RBUTTONUP: MouseUp(2, p); break;
+    case WM_MBUTTONUP: MouseUp(3, p); break;
+    default: break;
+    }
     RaiseMouseEvent(msg, keyFlags, p);
 }
 
@@ -368,10 +381,17 @@ LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
-    case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONDBLCLK:
-    case WM_MBUTTONUP: RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); break;
+        MouseDown(msg == WM_MBUTTONDOWN || msg == WM_MBUTTONDBLCLK ? 3 : 2,
+                  {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        break;
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        MouseUp(msg == WM_MBUTTONUP ? 3 : 2, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        break;
     case WM_CONTEXTMENU:
         if (DoContextPopup({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
             return 0;
