@@ -91,6 +91,8 @@ const TClassInfo* TcxControl::StaticProperties()
                 },
                 {},
                 {}});
+        ci.AddBool<C>(L"ShowHint", &C::SetShowHint, &C::ShowHintSetting);
+        ci.AddBool<C>(L"ParentShowHint", &C::SetParentShowHint, &C::ParentShowHint);
         ci.AddEvent<C, TKeyEvent>(L"OnKeyDown", &C::OnKeyDown);
         ci.AddEvent<C, TKeyPressEvent>(L"OnKeyPress", &C::OnKeyPress);
         ci.AddEvent<C, TKeyEvent>(L"OnKeyUp", &C::OnKeyUp);
@@ -101,6 +103,16 @@ const TClassInfo* TcxControl::StaticProperties()
         return ci;
     }();
     return &info;
+}
+
+bool TcxControl::ShowHint() const
+{
+    if (!m_parentShowHint)
+        return m_showHint;
+    for (TWinControl* p = Parent(); p; p = p->Parent())
+        if (auto* c = dynamic_cast<TcxControl*>(p))
+            return c->ShowHint();
+    return true;
 }
 
 void TcxControl::CreateParams(TCreateParams& params)

@@ -60,6 +60,18 @@ public:
     void SetPopupMenu(TPopupMenu* menu);
     void SetPopupMenuName(const std::wstring& name);
 
+    // Whether the control shows hints: its own setting, or with ParentShowHint its library
+    // parent's (a form lets them show). Setting ShowHint stops following the parent.
+    bool ShowHint() const;
+    bool ShowHintSetting() const noexcept { return m_showHint; }
+    void SetShowHint(bool v)
+    {
+        m_showHint = v;
+        m_parentShowHint = false;
+    }
+    bool ParentShowHint() const noexcept { return m_parentShowHint; }
+    void SetParentShowHint(bool v) { m_parentShowHint = v; }
+
     TNotifyEvent OnFocusChanged;
     // Entering and leaving the whole control: moving between the control's own window and a
     // window it hosts is neither.
@@ -132,6 +144,8 @@ private:
     bool m_clickPressed = false;   // a left press began on the control
     TPopupMenu* m_popupMenu = nullptr;
     std::wstring m_popupMenuName;
+    bool m_showHint = false;
+    bool m_parentShowHint = true;
 };
 
 // A timer whose ticks arrive on the user-interface thread; all timers share one hidden window.
