@@ -93,6 +93,29 @@ const TClassInfo* TcxControl::StaticProperties()
                 {}});
         ci.AddBool<C>(L"ShowHint", &C::SetShowHint, &C::ShowHintSetting);
         ci.AddBool<C>(L"ParentShowHint", &C::SetParentShowHint, &C::ParentShowHint);
+        ci.Add({L"DragCursor",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static const TEnumNames names{{L"crDefault", crDefault},
+                                                  {L"crArrow", crArrow},
+                                                  {L"crDrag", crDrag},
+                                                  {L"crNoDrop", crNoDrop},
+                                                  {L"crMultiDrag", crMultiDrag}};
+                    static_cast<C&>(o).SetDragCursor(v.kind == TValue::Kind::Ident ? ValueToEnum(v, names)
+                                                                                   : ValueToInt(v));
+                },
+                {},
+                {},
+                {}});
+        ci.AddEnum<C, TDragKind>(L"DragKind", {{L"dkDrag", dkDrag}, {L"dkDock", dkDock}}, &C::SetDragKind,
+                                 &C::DragKind);
+        ci.AddEnum<C, TDragMode>(L"DragMode", {{L"dmManual", dmManual}, {L"dmAutomatic", dmAutomatic}},
+                                 &C::SetDragMode, &C::DragMode);
+        ci.AddEvent<C, TDragDropEvent>(L"OnDragDrop", &C::OnDragDrop);
+        ci.AddEvent<C, TDragOverEvent>(L"OnDragOver", &C::OnDragOver);
+        ci.AddEvent<C, TEndDragEvent>(L"OnEndDock", &C::OnEndDock);
+        ci.AddEvent<C, TEndDragEvent>(L"OnEndDrag", &C::OnEndDrag);
+        ci.AddEvent<C, TStartDragEvent>(L"OnStartDock", &C::OnStartDock);
+        ci.AddEvent<C, TStartDragEvent>(L"OnStartDrag", &C::OnStartDrag);
         ci.AddEvent<C, TKeyEvent>(L"OnKeyDown", &C::OnKeyDown);
         ci.AddEvent<C, TKeyPressEvent>(L"OnKeyPress", &C::OnKeyPress);
         ci.AddEvent<C, TKeyEvent>(L"OnKeyUp", &C::OnKeyUp);

@@ -41,6 +41,19 @@ protected:
     ~IcxMouseTrackingCaller() { StopHoverWatch(this); }
 };
 
+// Dragging and docking settings and events, as descriptions store them. The library starts
+// no drag or dock of its own; a program that does finds them here.
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragKind { dkDrag, dkDock };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+using TCursor = int;
+constexpr TCursor crArrow = -2, crDrag = -12, crNoDrop = -13, crMultiDrag = -16;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TDragOverEvent =
+    std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TStartDragEvent = std::function<void(TObject* Sender, TObject*& DragObject)>;
+
 class TcxControl : public TWinControl {
 public:
     explicit TcxControl(TComponent* owner);
@@ -71,6 +84,19 @@ public:
     }
     bool ParentShowHint() const noexcept { return m_parentShowHint; }
     void SetParentShowHint(bool v) { m_parentShowHint = v; }
+
+    TCursor DragCursor() const noexcept { return m_dragCursor; }
+    void SetDragCursor(TCursor v) { m_dragCursor = v; }
+    TDragKind DragKind() const noexcept { return m_dragKind; }
+    void SetDragKind(TDragKind v) { m_dragKind = v; }
+    TDragMode DragMode() const noexcept { return m_dragMode; }
+    void SetDragMode(TDragMode v) { m_dragMode = v; }
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
+    TEndDragEvent OnEndDock;
+    TEndDragEvent OnEndDrag;
+    TStartDragEvent OnStartDock;
+    TStartDragEvent OnStartDrag;
 
     TNotifyEvent OnFocusChanged;
     // Entering and leaving the whole control: moving between the control's own window and a
@@ -145,6 +171,9 @@ private:
     TPopupMenu* m_popupMenu = nullptr;
     std::wstring m_popupMenuName;
     bool m_showHint = false;
+    TCursor m_dragCursor = crDrag;
+    TDragKind m_dragKind = dkDrag;
+    TDragMode m_dragMode = dmManual;
     bool m_parentShowHint = true;
 };
 
