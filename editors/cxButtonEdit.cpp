@@ -67,6 +67,89 @@ TcxButtonEdit::TcxButtonEdit(TComponent* owner) : TcxCustomTextEdit(owner)
     Construct(new TcxButtonEditProperties(this));
 }
 
+TcxButtonEdit::~TcxButtonEdit()
+{
+    StopHoverWatch(this);
+}
+
+void TcxButtonEdit::FollowHint(int k)
+{
+    if (k >= 0 && (m_buttonInfos[static_cast<size_t>(k)].hint.empty() || !ShowHint()))
+        k = -1;
+    if (k == m_hintButton)
+        return;
+    CancelHint();
+    m_hintButton = k;
+    if (k < 0)
+        return;
+    if (!m_hintTimer) {
+        m_hintTimer = std::make_unique<TcxTimer>(nullptr);
+        m_hintTimer->SetEnabled(false);
+        m_hintTimer->SetOnTimer([this](TObject*) { HintTimerTick(); });
+    }
+    m_hintTimer->SetInterval(kHintPause);
+    m_hintTimer->SetEnabled(true);
+}
+
+void TcxButtonEdit::CancelHint()
+{
+    if (m_hintTimer)
+        m_hintTimer->SetEnabled(false);
+    if (m_hintWindow)
+        m_hintWindow->Hide();
+    m_hintButton = -1;
+    m_hintDone = false;
+}
+
+void TcxButtonEdit::HintTimerTick()
+{
+    m_hintTimer->SetEnabled(false);
+    if (m_hintWindow && m_hintWindow->Showing()) {
+        m_hintWindow->Hide();
+        m_hintDone = true;
+        return;
+    }
+    if (m_hintDone || m_hintButton < 0 || !HandleAllocated())
+        return;
+    // Shown only while the cursor still rests on the same button of this editor.
+    POINT screen;
+    GetCursorPos(&screen);
+    POINT p = screen;
+    ScreenToClient(Handle(), &p);
+    std::wstring hint;
+    RECT area;
+    if (TWinControl::FindControl(WindowFromPoint(screen)) != this || ButtonAt(p) != m_hintButton ||
+        !ButtonHintAt(p, hint, area))
+        return;
+    if (!m_hintWindow)
+        m_hintWindow = std::make_unique<TcxHintWindow>();
+    // Below the cursor's picture, so that the hint does not hide what it points at.
+    m_hintWindow->ShowAt(hint, {screen.x, screen.y + GetSystemMetrics(SM_CYCURSOR) * 3 / 4});
+    m_hintTimer->SetInterval(kHintHidePause);
+    m_hintTimer->SetEnabled(true);
+}
+
+void TcxButtonEdit::MouseMove(POINT p)
+{
+    TcxCustomTextEdit::MouseMove(p);
+    FollowHint(ButtonAt(p));
+}
+
+void TcxButtonEdit::MouseLeave()
+{
+    TcxCustomTextEdit::MouseLeave();
+    POINT screen;
+    GetCursorPos(&screen);
+    if (TWinControl::FindControl(WindowFromPoint(screen)) != this)
+        CancelHint();
+}
+
+void TcxButtonEdit::HoverEnded()
+{
+    TcxCustomTextEdit::HoverEnded();
+    CancelHint();
+}
+
 const TClassInfo* TcxButtonEdit::StaticProperties()
 {
     static const TClassInfo info = [] {
@@ -395,8 +478,17 @@ void TcxButtonEdit::DoButtonClick(int viewIndex)
 void TcxButtonEdit::MouseDown(int button, POINT p)
 {
     int k = ButtonAt(p);
-    if (button != 1 || k < 0 || m_buttonInfos[static_cast<size_t>(k)].state == ebsDisabled)
+    // A press ends the hint; it comes back only once the cursor has been elsewhere.
+    if (m_hintButton >= 0) {
+        int hinted = m_hintButton;
+        CancelHint();
+        m_hintButton = hinted;
+        m_hintDone = true;
+    }
+    if (button != 1 || k < 0 || m_buttonInfos[static_cast<size_t>(k)].state == ebsDisabled) {
+        TcxCustomTextEdit::MouseDown(button, p);
         return;
+    }
     m_capturedButton = k;
     SetCapture(Handle());
     UpdateVisualState(p, true);
@@ -404,8 +496,10 @@ void TcxButtonEdit::MouseDown(int button, POINT p)
 
 void TcxButtonEdit::MouseUp(int button, POINT p)
 {
-    if (button != 1 || m_capturedButton < 0)
+    if (button != 1 || m_capturedButton < 0) {
+        TcxCustomTextEdit::MouseUp(button, p);
         return;
+    }
     // Whether the release is over the pressed button is known only now: once the capture is
     // gone, the update sees a plain cursor position.
     m_releasedOnButton = ButtonAt(p) == m_capturedButton ? m_capturedButton : -1;

@@ -2,6 +2,7 @@
 // with the button's index.
 #pragma once
 
+#include "editors/cxHintWindow.h"
 #include "editors/cxTextEdit.h"
 
 using TcxEditButtonClickEvent = std::function<void(TObject* Sender, int AButtonIndex)>;
@@ -44,6 +45,7 @@ private:
 class TcxButtonEdit : public TcxCustomTextEdit {
 public:
     explicit TcxButtonEdit(TComponent* owner);
+    ~TcxButtonEdit() override;
     const wchar_t* ClassName() const override { return L"TcxButtonEdit"; }
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
@@ -84,6 +86,12 @@ public:
     // margins around it need.
     int AutoHeight() override;
 
+    // A button's hint shows once the cursor has rested over the button this long, and goes
+    // after the second time (or when the cursor leaves the button or a mouse button is pressed).
+    static constexpr unsigned kHintPause = 500;
+    static constexpr unsigned kHintHidePause = 2500;
+    void HoverEnded() override;
+
     TcxEditCustomButtonEvent OnCustomButton;
     TcxEditCustomButtonBorderEvent OnCustomButtonBorder;
     TcxEditCustomButtonBackgroundEvent OnCustomButtonBackground;
@@ -98,6 +106,8 @@ protected:
     void ExcludeFromBackground(HDC dc) override;
     void MouseDown(int button, POINT p) override;
     void MouseUp(int button, POINT p) override;
+    void MouseMove(POINT p) override;
+    void MouseLeave() override;
     bool EditKey(UINT msg, WPARAM key) override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Hooks of a button going down and coming up (the click follows the up).
@@ -113,6 +123,14 @@ private:
     void CalculateButtons(POINT p, bool hotAllowed);
     // The height the buttons' content needs inside the frame (0: none asks for more).
     int ButtonsContentHeight();
+    // Waits for the cursor to rest over a button with a hint (k: its view index, -1: none).
+    void FollowHint(int k);
+    void CancelHint();
+    void HintTimerTick();
+    std::unique_ptr<TcxHintWindow> m_hintWindow;
+    std::unique_ptr<TcxTimer> m_hintTimer;
+    int m_hintButton = -1;   // the button whose hint is awaited or shown
+    bool m_hintDone = false; // shown and gone (or pressed): not again until the cursor moves on
     std::vector<TcxEditButtonViewInfo> m_buttonInfos;
     int m_capturedButton = -1; // the button the mouse went down on, while the mouse is held
     int m_pressedButton = -1, m_hotButton = -1;

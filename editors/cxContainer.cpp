@@ -882,6 +882,10 @@ bool TcxContainer::UsesNativeTheme()
 void TcxContainer::ComputeStateAndBorder(POINT p, bool hotAllowed)
 {
     m_viewInfo.state = ComputeState(p, hotAllowed);
+    if (!CurrentStyle()->HotTrack())
+        m_viewInfo.hotState = chsNone;
+    else
+        m_viewInfo.hotState = m_viewInfo.state & (csfFocused | csfHot) ? chsHighlighted : chsNormal;
     TcxContainerBorderStyle bs;
     if (m_viewInfo.usesNativeTheme) {
         bs = Style()->BorderStyle();
@@ -1187,6 +1191,10 @@ LRESULT TcxContainer::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_SETFOCUS:
+        if (InnerFocusTransfer()) {
+            UpdateVisualStateAtCursor(false);
+            return 0;
+        }
         // The inner control takes the focus that reaches the frame.
         if (m_innerControl && m_innerControl->HandleAllocated() &&
             reinterpret_cast<HWND>(wParam) != m_innerControl->Handle() && m_innerControl->CanFocus()) {
@@ -1200,6 +1208,12 @@ LRESULT TcxContainer::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
             return r;
         }
     case WM_KILLFOCUS: {
+        // Handing the focus on to the inner control keeps it inside the control.
+        if (InnerFocusTransfer() || (m_innerControl && m_innerControl->HandleAllocated() &&
+                                     reinterpret_cast<HWND>(wParam) == m_innerControl->Handle())) {
+            UpdateVisualStateAtCursor(false);
+            return 0;
+        }
         LRESULT r = TcxControl::WndProc(msg, wParam, lParam);
         UpdateVisualStateAtCursor(false);
         return r;
@@ -1394,6 +1408,17 @@ void TcxContainer::MouseMove(POINT p)
 {
     UpdateVisualState(p, true);
     StartHoverWatch(this, {0, 0, Width(), Height()}, this);
+}
+
+void TcxContainer::MouseDown(int button, POINT p)
+{
+    if (IsHoverWatched(this))
+        UpdateVisualState(p, true);
+}
+
+void TcxContainer::MouseUp(int button, POINT p)
+{
+    UpdateVisualState(p, true);
 }
 
 void TcxContainer::HoverEnded()

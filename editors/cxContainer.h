@@ -31,6 +31,10 @@ using TcxContainerStyleValues = unsigned;
 enum TcxContainerStateFlag : unsigned { csfNormal = 1, csfFocused = 2, csfDisabled = 4, csfHot = 8 };
 using TcxContainerState = unsigned;
 
+// How the frame answers the cursor: not at all (no hot tracking), plainly, or lit up (the
+// control is focused or under the cursor).
+enum TcxContainerHotState { chsNone, chsNormal, chsHighlighted };
+
 enum TcxContainerStateIndex { csNormal = 0, csFocused = 1, csDisabled = 2, csHot = 3 };
 
 class TcxContainer;
@@ -235,6 +239,7 @@ struct TcxContainerViewInfo {
     TcxContainerBorderStyle borderStyle = cbsNone;
     int borderWidth = 0;
     TcxContainerState state = csfNormal;
+    TcxContainerHotState hotState = chsNormal;
     TcxBorders edges = cxBordersAll;
     bool shadow = false;
     // Drawn by the platform's theme of the edit field, in this part and state.
@@ -301,6 +306,11 @@ public:
     // The cursor moved over the inner control (p in this control's client coordinates):
     // the platform tells only the inner control's window.
     void InnerControlMouseMove(POINT p) { MouseMove(p); }
+    // While the inner control's window is made anew, the focus moving between it and the
+    // container's window is neither an entry nor an exit.
+    void BeginInnerFocusTransfer() noexcept { ++m_innerFocusTransfer; }
+    void EndInnerFocusTransfer() noexcept { --m_innerFocusTransfer; }
+    bool InnerFocusTransfer() const noexcept { return m_innerFocusTransfer > 0; }
 
 protected:
     virtual TcxContainerStyle* CreateStyle(TcxContainerStateIndex state);
@@ -347,6 +357,9 @@ protected:
     void MouseEnter() override;
     void MouseLeave() override;
     void MouseMove(POINT p) override;
+    // A press and a release change whether the control may be hot (not while a button is held).
+    void MouseDown(int button, POINT p) override;
+    void MouseUp(int button, POINT p) override;
 
     TcxContainerViewInfo m_viewInfo;
     bool m_constructing = true;
@@ -368,6 +381,7 @@ private:
     bool m_innerClipped = false; // whether the inner control has a region now
     int m_visualStateLock = 0;
     int m_afterMouseLock = 0;
+    int m_innerFocusTransfer = 0;
     bool m_refreshRequested = false;
     bool m_settingOwnLook = false;
 };

@@ -91,6 +91,31 @@ const TClassInfo* TcxControl::StaticProperties()
                 },
                 {},
                 {}});
+        ci.AddBool<C>(L"ShowHint", &C::SetShowHint, &C::ShowHintSetting);
+        ci.AddBool<C>(L"ParentShowHint", &C::SetParentShowHint, &C::ParentShowHint);
+        ci.Add({L"DragCursor",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    static const TEnumNames names{{L"crDefault", crDefault},
+                                                  {L"crArrow", crArrow},
+                                                  {L"crDrag", crDrag},
+                                                  {L"crNoDrop", crNoDrop},
+                                                  {L"crMultiDrag", crMultiDrag}};
+                    static_cast<C&>(o).SetDragCursor(v.kind == TValue::Kind::Ident ? ValueToEnum(v, names)
+                                                                                   : ValueToInt(v));
+                },
+                {},
+                {},
+                {}});
+        ci.AddEnum<C, TDragKind>(L"DragKind", {{L"dkDrag", dkDrag}, {L"dkDock", dkDock}}, &C::SetDragKind,
+                                 &C::DragKind);
+        ci.AddEnum<C, TDragMode>(L"DragMode", {{L"dmManual", dmManual}, {L"dmAutomatic", dmAutomatic}},
+                                 &C::SetDragMode, &C::DragMode);
+        ci.AddEvent<C, TDragDropEvent>(L"OnDragDrop", &C::OnDragDrop);
+        ci.AddEvent<C, TDragOverEvent>(L"OnDragOver", &C::OnDragOver);
+        ci.AddEvent<C, TEndDragEvent>(L"OnEndDock", &C::OnEndDock);
+        ci.AddEvent<C, TEndDragEvent>(L"OnEndDrag", &C::OnEndDrag);
+        ci.AddEvent<C, TStartDragEvent>(L"OnStartDock", &C::OnStartDock);
+        ci.AddEvent<C, TStartDragEvent>(L"OnStartDrag", &C::OnStartDrag);
         ci.AddEvent<C, TKeyEvent>(L"OnKeyDown", &C::OnKeyDown);
         ci.AddEvent<C, TKeyPressEvent>(L"OnKeyPress", &C::OnKeyPress);
         ci.AddEvent<C, TKeyEvent>(L"OnKeyUp", &C::OnKeyUp);
@@ -101,6 +126,16 @@ const TClassInfo* TcxControl::StaticProperties()
         return ci;
     }();
     return &info;
+}
+
+bool TcxControl::ShowHint() const
+{
+    if (!m_parentShowHint)
+        return m_showHint;
+    for (TWinControl* p = Parent(); p; p = p->Parent())
+        if (auto* c = dynamic_cast<TcxControl*>(p))
+            return c->ShowHint();
+    return true;
 }
 
 void TcxControl::CreateParams(TCreateParams& params)
@@ -306,6 +341,19 @@ void TcxControl::ChildMouseMessage(UINT msg, WPARAM keyFlags, POINT p)
 {
     if (msg == WM_MOUSEMOVE && !m_mouseInside)
         MouseEnter();
+    // A press or release in the hosted window counts for the control's look as well.
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: MouseDown(1, p); break;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK: MouseDown(2, p); break;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK: MouseDown(3, p); break;
+    case WM_LBUTTONUP: MouseUp(1, p); break;
+    case WM_RBUTTONUP: MouseUp(2, p); break;
+    case WM_MBUTTONUP: MouseUp(3, p); break;
+    default: break;
+    }
     RaiseMouseEvent(msg, keyFlags, p);
 }
 
@@ -368,10 +416,17 @@ LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
-    case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONDBLCLK:
-    case WM_MBUTTONUP: RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); break;
+        MouseDown(msg == WM_MBUTTONDOWN || msg == WM_MBUTTONDBLCLK ? 3 : 2,
+                  {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        break;
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        MouseUp(msg == WM_MBUTTONUP ? 3 : 2, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        break;
     case WM_CONTEXTMENU:
         if (DoContextPopup({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
             return 0;

@@ -41,6 +41,19 @@ protected:
     ~IcxMouseTrackingCaller() { StopHoverWatch(this); }
 };
 
+// Dragging and docking settings and events, as descriptions store them. The library starts
+// no drag or dock of its own; a program that does finds them here.
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragKind { dkDrag, dkDock };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+using TCursor = int;
+constexpr TCursor crArrow = -2, crDrag = -12, crNoDrop = -13, crMultiDrag = -16;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TDragOverEvent =
+    std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TStartDragEvent = std::function<void(TObject* Sender, TObject*& DragObject)>;
+
 class TcxControl : public TWinControl {
 public:
     explicit TcxControl(TComponent* owner);
@@ -59,6 +72,31 @@ public:
     TPopupMenu* PopupMenu() const noexcept { return m_popupMenu; }
     void SetPopupMenu(TPopupMenu* menu);
     void SetPopupMenuName(const std::wstring& name);
+
+    // Whether the control shows hints: its own setting, or with ParentShowHint its library
+    // parent's (a form lets them show). Setting ShowHint stops following the parent.
+    bool ShowHint() const;
+    bool ShowHintSetting() const noexcept { return m_showHint; }
+    void SetShowHint(bool v)
+    {
+        m_showHint = v;
+        m_parentShowHint = false;
+    }
+    bool ParentShowHint() const noexcept { return m_parentShowHint; }
+    void SetParentShowHint(bool v) { m_parentShowHint = v; }
+
+    TCursor DragCursor() const noexcept { return m_dragCursor; }
+    void SetDragCursor(TCursor v) { m_dragCursor = v; }
+    TDragKind DragKind() const noexcept { return m_dragKind; }
+    void SetDragKind(TDragKind v) { m_dragKind = v; }
+    TDragMode DragMode() const noexcept { return m_dragMode; }
+    void SetDragMode(TDragMode v) { m_dragMode = v; }
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
+    TEndDragEvent OnEndDock;
+    TEndDragEvent OnEndDrag;
+    TStartDragEvent OnStartDock;
+    TStartDragEvent OnStartDrag;
 
     TNotifyEvent OnFocusChanged;
     // Entering and leaving the whole control: moving between the control's own window and a
@@ -132,6 +170,11 @@ private:
     bool m_clickPressed = false;   // a left press began on the control
     TPopupMenu* m_popupMenu = nullptr;
     std::wstring m_popupMenuName;
+    bool m_showHint = false;
+    TCursor m_dragCursor = crDrag;
+    TDragKind m_dragKind = dkDrag;
+    TDragMode m_dragMode = dmManual;
+    bool m_parentShowHint = true;
 };
 
 // A timer whose ticks arrive on the user-interface thread; all timers share one hidden window.

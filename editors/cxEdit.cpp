@@ -141,6 +141,7 @@ void TcxCustomEditProperties::Assign(const TPersistent* source)
         if (p->m_assignedValues & epvReadOnly)
             SetReadOnly(p->m_readOnly);
         m_immediatePost = p->m_immediatePost;
+        m_useMouseWheel = p->m_useMouseWheel;
         m_validateOnEnter = p->m_validateOnEnter;
         OnChange = p->OnChange;
         OnEditValueChanged = p->OnEditValueChanged;
@@ -316,15 +317,15 @@ const TcxEditStyle* TcxEditStyle::ButtonStyleSource(int depth) const
     return s && s != this ? s->ButtonStyleSource(depth + 1) : nullptr;
 }
 
-const TcxEditStyle* TcxEditStyle::ButtonTransparencySource(int depth) const
+const TcxEditStyle* TcxEditStyle::OwnerValueSource(bool TcxEditStyle::*assigned, int depth) const
 {
-    if (m_buttonTransparencyAssigned)
+    if (this->*assigned)
         return this;
     TcxStyleController* c = ActiveController();
     if (!c || depth > 32 || c->IsDestroying())
         return nullptr;
     auto* s = dynamic_cast<const TcxEditStyle*>(c->StateStyle(csNormal));
-    return s && s != this ? s->ButtonTransparencySource(depth + 1) : nullptr;
+    return s && s != this ? s->OwnerValueSource(assigned, depth + 1) : nullptr;
 }
 
 void TcxEditStyle::Assign(const TPersistent* source)
@@ -383,7 +384,7 @@ TcxEditButtonTransparency TcxEditStyle::ButtonTransparency() const
 {
     if (DirectValueMode())
         return m_buttonTransparency;
-    const TcxEditStyle* src = RootEdit()->ButtonTransparencySource();
+    const TcxEditStyle* src = RootEdit()->OwnerValueSource(&TcxEditStyle::m_buttonTransparencyAssigned);
     return src ? src->m_buttonTransparency : ebtNone;
 }
 
@@ -401,8 +402,8 @@ bool TcxEditStyle::GradientButtons() const
 {
     if (DirectValueMode())
         return m_gradientButtons;
-    const TcxEditStyle* r = RootEdit();
-    return r->m_gradientButtonsAssigned && r->m_gradientButtons;
+    const TcxEditStyle* src = RootEdit()->OwnerValueSource(&TcxEditStyle::m_gradientButtonsAssigned);
+    return src && src->m_gradientButtons;
 }
 
 void TcxEditStyle::SetGradientButtons(bool v)
@@ -419,8 +420,8 @@ TcxEditPopupBorderStyle TcxEditStyle::PopupBorderStyle() const
 {
     if (DirectValueMode())
         return m_popupBorderStyle;
-    const TcxEditStyle* r = RootEdit();
-    return r->m_popupBorderStyleAssigned ? r->m_popupBorderStyle : epbsDefault;
+    const TcxEditStyle* src = RootEdit()->OwnerValueSource(&TcxEditStyle::m_popupBorderStyleAssigned);
+    return src ? src->m_popupBorderStyle : epbsDefault;
 }
 
 void TcxEditStyle::SetPopupBorderStyle(TcxEditPopupBorderStyle v)
@@ -437,8 +438,8 @@ bool TcxEditStyle::Gradient() const
 {
     if (DirectValueMode())
         return m_gradient;
-    const TcxEditStyle* r = RootEdit();
-    return r->m_gradientAssigned && r->m_gradient;
+    const TcxEditStyle* src = RootEdit()->OwnerValueSource(&TcxEditStyle::m_gradientAssigned);
+    return src && src->m_gradient;
 }
 
 void TcxEditStyle::SetGradient(bool v)
@@ -455,8 +456,8 @@ int TcxEditStyle::GradientDirection() const
 {
     if (DirectValueMode())
         return m_gradientDirection;
-    const TcxEditStyle* r = RootEdit();
-    return r->m_gradientDirectionAssigned ? r->m_gradientDirection : 4;
+    const TcxEditStyle* src = RootEdit()->OwnerValueSource(&TcxEditStyle::m_gradientDirectionAssigned);
+    return src ? src->m_gradientDirection : 4;
 }
 
 void TcxEditStyle::SetGradientDirection(int v)
@@ -1113,6 +1114,18 @@ void TcxCustomEdit::DoExit()
 
 LRESULT TcxCustomEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == WM_MOUSEWHEEL) {
+        // Taken by an editor that uses the wheel; every other wheel turn goes on to the
+        // parent, which may scroll.
+        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ScreenToClient(Handle(), &p);
+        bool used = false;
+        if (ActiveProperties() && ActiveProperties()->UseMouseWheel())
+            used =
+                DoMouseWheel(MouseShiftState(GET_KEYSTATE_WPARAM(wParam)), GET_WHEEL_DELTA_WPARAM(wParam), p);
+        if (used)
+            return 0;
+    }
     if (msg == WM_LBUTTONDBLCLK) {
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         bool press = DblClickIsButtonPress(p);

@@ -132,6 +132,10 @@ public:
     void SetUseLeftAlignmentOnEditing(bool v) { SetValue(m_useLeftAlignmentOnEditing, v); }
     bool ImmediatePost() const noexcept { return m_immediatePost; }
     void SetImmediatePost(bool v) { SetValue(m_immediatePost, v); }
+    // Whether the editor takes turns of the mouse wheel (editors that step through values);
+    // when it does not, they go to the parent.
+    bool UseMouseWheel() const noexcept { return m_useMouseWheel; }
+    void SetUseMouseWheel(bool v) { SetValue(m_useMouseWheel, v); }
     // The content alignment; a horizontal part never set reads as left-justified.
     cxedit::TcxEditAlignment* Alignment() noexcept { return &m_alignment; }
     const cxedit::TcxEditAlignment& AlignmentValue() const noexcept { return m_alignment; }
@@ -182,6 +186,7 @@ private:
     bool m_validateOnEnter = true;
     bool m_useLeftAlignmentOnEditing = true;
     bool m_immediatePost = false;
+    bool m_useMouseWheel = true;
     cxedit::TcxEditAlignment m_alignment;
     int m_updateCount = 0;
     bool m_changed = false;
@@ -240,7 +245,9 @@ public:
 private:
     // The editor style of the controller chain that assigns the value, or nullptr.
     const TcxEditStyle* ButtonStyleSource(int depth = 0) const;
-    const TcxEditStyle* ButtonTransparencySource(int depth = 0) const;
+    // The same for a value kept once per owner: this style or the normal style of a
+    // controller down the chain, whichever assigns it first.
+    const TcxEditStyle* OwnerValueSource(bool TcxEditStyle::*assigned, int depth = 0) const;
     const TcxEditStyle* RootEdit() const;
     TcxEditStyle* RootEdit();
     TcxEditButtonStyle m_buttonStyle = btsDefault;
@@ -392,6 +399,9 @@ protected:
     // A double click at p (client coordinates) that counts as a press of a button of the
     // editor: a second quick click on a button must act like the first.
     virtual bool DblClickIsButtonPress(POINT p) { return false; }
+    // A turn of the mouse wheel over the editor (p in client coordinates), offered while the
+    // properties use the wheel; true when the editor used it. Plain text editors do not.
+    virtual bool DoMouseWheel(TShiftState shift, int delta, POINT p) { return false; }
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void PaintControl(HDC dc) override;
     // Leaves out of dc's clip what the background must not cover (the buttons).

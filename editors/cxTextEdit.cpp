@@ -217,7 +217,27 @@ void TcxCustomInnerTextEdit::SetStyleSettings(TcxEditEchoMode echo, wchar_t pass
     m_hideSelection = hideSelection;
     m_oemConvert = oemConvert;
     if (recreate && HandleAllocated())
+        RecreateKeepingFocus();
+}
+
+void TcxCustomInnerTextEdit::RecreateKeepingFocus()
+{
+    bool focused = GetFocus() == Handle();
+    DWORD start = 0, end = 0;
+    SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    // The old box takes the focus with it and the new one gets it back: for the editor
+    // that is neither an exit nor an entry.
+    m_editor->BeginInnerFocusTransfer();
+    try {
         RecreateWnd();
+        if (focused)
+            ::SetFocus(Handle());
+    } catch (...) {
+        m_editor->EndInnerFocusTransfer();
+        throw;
+    }
+    m_editor->EndInnerFocusTransfer();
+    SendMessageW(Handle(), EM_SETSEL, start, end);
 }
 
 void TcxCustomInnerTextEdit::SetAlignment(cxedit::TAlignment v, bool leftWhileEditing)
@@ -231,7 +251,7 @@ void TcxCustomInnerTextEdit::SetAlignment(cxedit::TAlignment v, bool leftWhileEd
         return;
     if (WindowAlignment() != oldWindowAlignment) {
         RemoveAlignmentMargin();
-        RecreateWnd();
+        RecreateKeepingFocus();
     } else {
         PlaceText(GetFocus() == Handle());
     }
@@ -427,6 +447,9 @@ LRESULT TcxCustomInnerTextEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lP
 {
     if (!m_passThrough && m_editor) {
         switch (msg) {
+        case WM_MOUSEWHEEL:
+            // The box itself never scrolls by the wheel: the turn is the editor's.
+            return m_editor->HandleAllocated() ? SendMessageW(m_editor->Handle(), msg, wParam, lParam) : 0;
         case WM_PASTE:
         case WM_CUT:
         case WM_CLEAR:
@@ -802,6 +825,10 @@ bool TcxCustomTextEdit::InnerEditAllowed(UINT msg, WPARAM)
 
 void TcxCustomTextEdit::InnerFocusChanged(bool gained, HWND other)
 {
+    if (InnerFocusTransfer()) {
+        UpdateVisualStateAtCursor(false);
+        return;
+    }
     HWND self = HandleAllocated() ? Handle() : nullptr;
     // The container's own window passes the focus on: where it came from tells whether the
     // focus entered the editor.

@@ -177,6 +177,9 @@ protected:
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // A new window for settings only a new window takes, with the focus and the selection
+    // of the old one.
+    void RecreateKeepingFocus();
     cxedit::TAlignment WindowAlignment() const noexcept
     {
         return m_leftWhileEditing ? cxedit::TAlignment::taLeftJustify : m_alignment;
