@@ -3,6 +3,9 @@
 #include "controls/cxGroupBox.h"
 #include "controls/cxLabel.h"
 #include "controls/cxProgressBar.h"
+#include "editors/cxEditRegister.h"
+#include "lookandfeel/cxLookAndFeelPainters.h"
+#include "lookandfeel/cxLookAndFeels.h"
 #include "lookandfeel/dxOffice11.h"
 #include "tests/common/Artifacts.h"
 #include "tests/common/GdiCount.h"
@@ -193,6 +196,87 @@ end
         for (POINT at : {POINT{0, 0}, POINT{3, 0}, POINT{1, 2}})
             EXPECT_EQ(GetPixel(image->DC(), at.x, at.y), colour(at.x, at.y)) << at.x << "," << at.y;
     }
+}
+
+// A controller and skin names given in a description reach the root and the controls: a
+// control that assigns nothing follows the controller's values, one that assigns its own keeps
+// them, and a skin name that names a registered painter paints with it (the lookup ignores
+// case). Freeing the form with the last controller returns the root to its defaults.
+TEST_F(AllControlsTest, LookAndFeelSettingsAndTheControllerLoadAndTakeEffect)
+{
+    RegisterDisplayControlClasses();
+    RegisterEditorClasses();
+    ExtendedStylePainters()->Register(L"Lilian", TcxFlatLookAndFeelPainter::Instance());
+    struct Unregister {
+        ~Unregister() { ExtendedStylePainters()->Unregister(L"Lilian"); }
+    } unregister;
+    {
+        TForm root(app.get());
+        root.LoadFromDescription(LR"(object Root: TForm
+  object Ctl: TcxLookAndFeelController
+    Kind = lfOffice11
+    NativeStyle = False
+    SkinName = 'Nobody'
+  end
+  object Plain: TcxLabel
+    Caption = 'plain'
+  end
+  object Skinned: TcxGroupBox
+    Style.LookAndFeel.SkinName = 'LILIAN'
+  end
+  object Own: TcxProgressBar
+    Style.LookAndFeel.Kind = lfStandard
+    Style.LookAndFeel.SkinName = ''
+  end
+  object Start: TcxButton
+    LookAndFeel.SkinName = 'lilian'
+  end
+end
+)");
+        auto* controller = dynamic_cast<TcxLookAndFeelController*>(root.FindComponent(L"Ctl"));
+        auto* plain = Find<TcxLabel>(&root, L"Plain");
+        auto* skinned = Find<TcxGroupBox>(&root, L"Skinned");
+        auto* own = Find<TcxProgressBar>(&root, L"Own");
+        auto* button = Find<TcxButton>(&root, L"Start");
+        ASSERT_TRUE(controller && plain && skinned && own && button);
+        EXPECT_EQ(LookAndFeelControllerCount(), 1);
+        EXPECT_EQ(GlobalLookAndFeel()->Kind(), lfOffice11);
+        EXPECT_EQ(GlobalLookAndFeel()->SkinName(), L"Nobody");
+        EXPECT_EQ(controller->Kind(), lfOffice11);
+        EXPECT_EQ(controller->SkinName(), L"Nobody");
+        struct Row {
+            const wchar_t* name;
+            TcxLookAndFeel* lookAndFeel;
+            TcxLookAndFeelKind kind;
+            const wchar_t* skin;
+            TcxCustomLookAndFeelPainterClass painter;
+        } rows[] = {
+            // No painter is registered as "Nobody": the kind's painter paints.
+            {L"follows the root", plain->Style()->LookAndFeel(), lfOffice11, L"Nobody",
+             TcxOffice11LookAndFeelPainter::Instance()},
+            {L"own skin", skinned->Style()->LookAndFeel(), lfOffice11, L"LILIAN",
+             TcxFlatLookAndFeelPainter::Instance()},
+            {L"own kind, skin assigned empty", own->Style()->LookAndFeel(), lfStandard, L"",
+             TcxStandardLookAndFeelPainter::Instance()},
+            {L"button's own", button->LookAndFeel(), lfOffice11, L"lilian",
+             TcxFlatLookAndFeelPainter::Instance()},
+        };
+        for (const Row& r : rows) {
+            EXPECT_EQ(r.lookAndFeel->Kind(), r.kind) << r.name;
+            EXPECT_EQ(r.lookAndFeel->SkinName(), r.skin) << r.name;
+            EXPECT_EQ(r.lookAndFeel->ActivePainter(), r.painter) << r.name;
+        }
+        EXPECT_TRUE(own->Style()->LookAndFeel()->IsSkinNameStored())
+            << "an empty skin name is still assigned";
+        // A later change through the controller reaches the controls that follow the root.
+        controller->SetKind(lfFlat);
+        EXPECT_EQ(plain->Style()->LookAndFeel()->ActivePainter(), TcxFlatLookAndFeelPainter::Instance());
+        EXPECT_EQ(own->Style()->LookAndFeel()->Kind(), lfStandard);
+    }
+    EXPECT_EQ(LookAndFeelControllerCount(), 0);
+    EXPECT_EQ(GlobalLookAndFeel()->Kind(), lfUltraFlat);
+    EXPECT_EQ(GlobalLookAndFeel()->SkinName(), L"");
+    EXPECT_EQ(GlobalLookAndFeel()->AssignedValues(), 0);
 }
 
 // A form whose description holds a popup menu with items and a drop-down button naming it;
