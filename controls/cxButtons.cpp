@@ -548,12 +548,29 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
         }
         const bool flat = m_speedButtonOptions.Flat(), transparent = m_speedButtonOptions.Transparent();
         const bool resting = state == cxbsNormal || (state == cxbsDisabled && !m_mouseInside);
-        if ((flat || transparent) && resting) {
-            // A flat button shows no frame at rest; a transparent one shows what lies behind it.
-            if (transparent && HandleAllocated())
-                PaintParentImage(Handle(), cx, r, false);
-            else
-                painter->PaintButton(cx, r, L"", state, false, face, text);
+        if (flat || transparent) {
+            // A speed button's frame: none under a skin, the native style or the Office 2003
+            // look; else the painter's, a flat button's only while it is used (hot, pressed,
+            // down, default).
+            RECT faceRect = r;
+            const bool frameless = m_lookAndFeel.SkinPainter() || m_lookAndFeel.NativeStyle() ||
+                                   m_lookAndFeel.Kind() == lfOffice11;
+            if (!frameless && (!flat || (state != cxbsDisabled && state != cxbsNormal))) {
+                painter->PaintButtonFrame(cx, r, state);
+                const int width = painter->ButtonFrameWidth(state);
+                InflateRect(&faceRect, -width, -width);
+            }
+            {
+                // The face without a border; a transparent button at rest shows what lies
+                // behind it instead.
+                ContentClip faceClip(dc, faceRect);
+                const bool showsParent = transparent && resting &&
+                                         !(m_mouseInside && painter->ButtonTracksHot()) && HandleAllocated();
+                if (showsParent)
+                    PaintParentImage(Handle(), cx, r, false);
+                else
+                    painter->PaintButton(cx, faceRect, L"", state, false, face, text);
+            }
             canvas.RequiredState(TCanvas::csFontValid);
             SetBkMode(dc, TRANSPARENT);
             RECT c = r;

@@ -780,6 +780,78 @@ TEST_F(ButtonTest, AFlatButtonShowsNoFrameAtRest)
     EXPECT_EQ(transparent.At(2, 2), RGB(200, 30, 30)) << "what lies behind shows";
 }
 
+// No visual-style library: every theme request fails, so the native painter is never chosen.
+class NoThemeApi : public TdxThemeApi {
+public:
+    bool Loaded() const override { return false; }
+    bool IsThemeActive() override { return false; }
+    bool GetCurrentThemeName(std::wstring&, std::wstring&, std::wstring&) override { return false; }
+    HTHEME OpenThemeData(HWND, const wchar_t*) override { return nullptr; }
+    HRESULT CloseThemeData(HTHEME) override { return E_FAIL; }
+    HRESULT DrawThemeBackground(HTHEME, HDC, int, int, const RECT*, const RECT*) override { return E_FAIL; }
+    HRESULT DrawThemeText(HTHEME, HDC, int, int, const wchar_t*, int, DWORD, DWORD, const RECT*) override
+    {
+        return E_FAIL;
+    }
+    HRESULT GetThemeBackgroundContentRect(HTHEME, HDC, int, int, const RECT*, RECT*) override
+    {
+        return E_FAIL;
+    }
+    HRESULT GetThemeColor(HTHEME, int, int, int, COLORREF*) override { return E_FAIL; }
+    HRESULT DrawThemeParentBackground(HWND, HDC, const RECT*) override { return E_FAIL; }
+};
+
+// A flat or transparent speed button draws the painter's frame (a flat one only while hot,
+// pressed or default), except under the native style and the Office 2003 look, which draw
+// none at all; inside the frame, a transparent button at rest shows its parent.
+TEST_F(ButtonTest, FlatAndTransparentSpeedButtonsFollowTheFrameRule)
+{
+    NoThemeApi noTheme;
+    SetThemeApi(&noTheme);
+    struct Restore {
+        ~Restore() { SetThemeApi(nullptr); }
+    } restore;
+    const COLORREF back = RGB(200, 30, 30);
+    form->SetColor(back);
+    auto* button = Make<TcxButton>(20, 20, 100, 30);
+    button->SetCaption(L"");
+    struct Case {
+        const char* name;
+        TcxLookAndFeelKind kind;
+        bool native, flat, transparent;
+        TcxButtonState state;
+        bool frame;
+    } cases[] = {
+        {"standard, flat, hot", lfStandard, false, true, false, cxbsHot, true},
+        {"flat look, flat, pressed", lfFlat, false, true, false, cxbsPressed, true},
+        {"ultra flat, flat, hot", lfUltraFlat, false, true, false, cxbsHot, true},
+        {"standard, flat, at rest", lfStandard, false, true, false, cxbsNormal, false},
+        {"Office 2003, flat, hot", lfOffice11, false, true, false, cxbsHot, false},
+        {"Office 2003, flat, pressed", lfOffice11, false, true, false, cxbsPressed, false},
+        {"native, flat, hot", lfStandard, true, true, false, cxbsHot, false},
+        {"standard, transparent, at rest", lfStandard, false, false, true, cxbsNormal, true},
+        {"Office 2003, transparent, at rest", lfOffice11, false, false, true, cxbsNormal, false},
+    };
+    for (const Case& c : cases) {
+        button->LookAndFeel()->SetKind(c.kind);
+        button->LookAndFeel()->SetNativeStyle(c.native);
+        button->SpeedButtonOptions()->SetFlat(c.flat);
+        button->SpeedButtonOptions()->SetTransparent(c.transparent);
+        PixelCanvas canvas(100, 30);
+        button->PaintButtonTo(canvas.dc(), c.state, false);
+        // Inside: the face, or the parent for a transparent button at rest.
+        const COLORREF inside = canvas.At(50, 15);
+        if (c.transparent)
+            EXPECT_EQ(inside, back) << c.name;
+        for (POINT edge : {POINT{0, 15}, POINT{50, 0}, POINT{99, 15}, POINT{50, 29}}) {
+            if (c.frame)
+                EXPECT_NE(canvas.At(edge.x, edge.y), inside) << c.name << " at " << edge.x << "," << edge.y;
+            else
+                EXPECT_EQ(canvas.At(edge.x, edge.y), inside) << c.name << " at " << edge.x << "," << edge.y;
+        }
+    }
+}
+
 // What happens while a popup menu runs its own message loop: each time a menu of this thread
 // is shown and waits for input (the platform tells its owner with WM_ENTERIDLE), the menu's
 // window rectangle is recorded and the next action of the script is done to it.
