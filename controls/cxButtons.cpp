@@ -422,12 +422,17 @@ TcxButtonState TcxCustomButton::PaintState(bool pressed) const
     return cxbsNormal;
 }
 
+RECT TcxCustomButton::ContentRect(TcxButtonState state)
+{
+    int frame = Painter()->ButtonFrameWidth(state);
+    const int cut = m_kind == cxbkDropDownButton ? kDropDownMainCut : 0;
+    return {frame, frame, Width() - cut - frame, Height() - frame};
+}
+
 TcxButtonContentLayout TcxCustomButton::ContentLayout(TcxButtonState state)
 {
     TcxCustomLookAndFeelPainterClass painter = Painter();
-    int frame = painter->ButtonFrameWidth(state);
-    const int cut = m_kind == cxbkDropDownButton ? kDropDownMainCut : 0;
-    RECT content{frame, frame, Width() - cut - frame, Height() - frame};
+    RECT content = ContentRect(state);
     bool showGlyph = m_glyph && m_paintStyle != bpsCaption;
     bool showCaption = m_paintStyle != bpsGlyph || !m_glyph;
     SIZE glyph{0, 0}, caption{0, 0};
@@ -446,10 +451,13 @@ TcxButtonContentLayout TcxCustomButton::ContentLayout(TcxButtonState state)
 
 void TcxCustomButton::PaintGlyph(HDC dc, const RECT& at, TcxButtonState state)
 {
-    // The image for the state when the picture holds it, else the normal one.
+    // The image for the state when the picture holds it (normal, disabled, pressed, down),
+    // else the normal one.
     int index = 0;
     if (state == cxbsDisabled && m_numGlyphs >= 2)
         index = 1;
+    else if (state == cxbsPressed && m_speedButtonOptions.Down() && m_numGlyphs >= 4)
+        index = 3;
     else if (state == cxbsPressed && m_numGlyphs >= 3)
         index = 2;
     int w = m_glyph->Width() / m_numGlyphs, h = m_glyph->Height();
@@ -462,6 +470,22 @@ void TcxCustomButton::PaintGlyph(HDC dc, const RECT& at, TcxButtonState state)
     COLORREF oldBk = SetBkColor(src, key);
     BitBlt(maskDC.get(), 0, 0, w, h, src, index * w, 0, SRCCOPY);
     SetBkColor(src, oldBk);
+    if (state == cxbsDisabled && m_numGlyphs == 1) {
+        // No disabled image: the picture's shape embossed, a highlight copy one pixel right
+        // and down under a shadow copy, in place of its colours.
+        COLORREF oldText = ::SetTextColor(dc, RGB(0, 0, 0));
+        COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
+        // Where the mask is black (the picture) the brush, elsewhere what is there.
+        constexpr DWORD kBrushWhereBlack = 0x00B8074A;
+        for (auto [offset, colour] : {std::pair{1, clBtnHighlight}, std::pair{0, clBtnShadow}}) {
+            UniqueBrush brush(CreateSolidBrush(ColorToRGB(colour)));
+            SelectGuard brushSel(dc, brush.get());
+            BitBlt(dc, at.left + offset, at.top + offset, w, h, maskDC.get(), 0, 0, kBrushWhereBlack);
+        }
+        ::SetTextColor(dc, oldText);
+        SetBkColor(dc, oldBack);
+        return;
+    }
     COLORREF oldText = ::SetTextColor(dc, RGB(0, 0, 0));
     COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
     BitBlt(dc, at.left, at.top, w, h, src, index * w, 0, SRCINVERT);
@@ -470,6 +494,29 @@ void TcxCustomButton::PaintGlyph(HDC dc, const RECT& at, TcxButtonState state)
     ::SetTextColor(dc, oldText);
     SetBkColor(dc, oldBack);
 }
+
+namespace {
+
+// Limits a device context's clip to a rectangle and gives the clip back at the end of the
+// scope, leaving the selected objects alone (the canvas keeps track of those).
+class ContentClip {
+public:
+    ContentClip(HDC dc, const RECT& r) : m_dc(dc), m_saved(CreateRectRgn(0, 0, 0, 0))
+    {
+        m_had = GetClipRgn(dc, m_saved.get()) == 1;
+        IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+    }
+    ~ContentClip() { SelectClipRgn(m_dc, m_had ? m_saved.get() : nullptr); }
+    ContentClip(const ContentClip&) = delete;
+    ContentClip& operator=(const ContentClip&) = delete;
+
+private:
+    HDC m_dc;
+    UniqueRegion m_saved;
+    bool m_had = false;
+};
+
+} // namespace
 
 void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
 {
@@ -501,15 +548,33 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
         }
         const bool flat = m_speedButtonOptions.Flat(), transparent = m_speedButtonOptions.Transparent();
         const bool resting = state == cxbsNormal || (state == cxbsDisabled && !m_mouseInside);
-        if ((flat || transparent) && resting) {
-            // A flat button shows no frame at rest; a transparent one shows what lies behind it.
-            if (transparent && HandleAllocated())
-                PaintParentImage(Handle(), cx, r, false);
-            else
-                painter->PaintButton(cx, r, L"", state, false, face, text);
+        if (flat || transparent) {
+            // A speed button's frame: none under a skin, the native style or the Office 2003
+            // look; else the painter's, a flat button's only while it is used (hot, pressed,
+            // down, default).
+            RECT faceRect = r;
+            const bool frameless = m_lookAndFeel.SkinPainter() || m_lookAndFeel.NativeStyle() ||
+                                   m_lookAndFeel.Kind() == lfOffice11;
+            if (!frameless && (!flat || (state != cxbsDisabled && state != cxbsNormal))) {
+                painter->PaintButtonFrame(cx, r, state);
+                const int width = painter->ButtonFrameWidth(state);
+                InflateRect(&faceRect, -width, -width);
+            }
+            {
+                // The face without a border; a transparent button at rest shows what lies
+                // behind it instead.
+                ContentClip faceClip(dc, faceRect);
+                const bool showsParent = transparent && resting &&
+                                         !(m_mouseInside && painter->ButtonTracksHot()) && HandleAllocated();
+                if (showsParent)
+                    PaintParentImage(Handle(), cx, r, false);
+                else
+                    painter->PaintButton(cx, faceRect, L"", state, false, face, text);
+            }
             canvas.RequiredState(TCanvas::csFontValid);
             SetBkMode(dc, TRANSPARENT);
             RECT c = r;
+            ContentClip clipped(dc, ContentRect(state));
             if (m_glyph && m_paintStyle != bpsCaption)
                 PaintGlyph(dc, ContentLayout(state).glyph, state);
             if (!m_glyph || m_paintStyle != bpsGlyph) {
@@ -522,6 +587,8 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
         } else {
             // Face without caption; glyph and caption laid out in the content rectangle.
             painter->PaintButton(cx, r, L"", state, true, face, text);
+            // Glyph and caption stay inside the frame.
+            ContentClip clipped(dc, ContentRect(state));
             TcxButtonContentLayout l = ContentLayout(state);
             if (m_paintStyle != bpsCaption)
                 PaintGlyph(dc, l.glyph, state);
@@ -774,6 +841,11 @@ bool TcxCustomButton::HandleAccelerator(wchar_t key)
     if (!IsAccelerator(key, Caption()) || !CanFocus())
         return false;
     SetFocus();
+    // A whole-button drop-down opens its menu, as a click on it does.
+    if (m_kind == cxbkDropDown) {
+        DropDown();
+        return true;
+    }
     // Clicked through the accelerator: a group button keeps its down state.
     TNativeButton::Click();
     return true;

@@ -158,6 +158,9 @@ public:
     void SetGlyph(HBITMAP bitmap);
     // Where glyph and caption go for the given state (client coordinates).
     TcxButtonContentLayout ContentLayout(TcxButtonState state);
+    // The client area inside the painter's frame for the state (less the drop-down part):
+    // glyph and caption are clipped to it.
+    RECT ContentRect(TcxButtonState state);
     void FormFocusChanged() override;
     TcxSpeedButtonOptions* SpeedButtonOptions() noexcept { return &m_speedButtonOptions; }
     void SpeedButtonOptionsChanged();

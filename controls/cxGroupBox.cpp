@@ -5,6 +5,8 @@
 #include "lookandfeel/dxOffice11.h"
 #include "lookandfeel/dxThemeManager.h"
 
+#include <algorithm>
+
 namespace {
 
 const TEnumNames kAlignments{{L"alTopLeft", alTopLeft},           {L"alTopCenter", alTopCenter},
@@ -36,6 +38,18 @@ bool IsEmpty(const RECT& r)
     return r.right <= r.left || r.bottom <= r.top;
 }
 
+// A band or border larger than the box leaves no room (an empty rectangle), never an
+// inverted one.
+void KeepNotInverted(RECT& r, const RECT& bounds)
+{
+    if (r.right < r.left)
+        r.left = r.right =
+            std::clamp((r.left + r.right) / 2, bounds.left, std::max(bounds.left, bounds.right));
+    if (r.bottom < r.top)
+        r.top = r.bottom =
+            std::clamp((r.top + r.bottom) / 2, bounds.top, std::max(bounds.top, bounds.bottom));
+}
+
 } // namespace
 
 TcxCaptionSide CaptionSideOf(TcxCaptionAlignment a)
@@ -58,6 +72,7 @@ TcxGroupBoxLayout CalculateGroupBoxLayout(const RECT& b, TcxCaptionAlignment ali
     l.children = b;
     if (panel) {
         InflateRect(&l.children, -panelBorderWidth, -panelBorderWidth);
+        KeepNotInverted(l.children, b);
         if (hasText)
             l.caption = l.children;
         return l;
@@ -117,6 +132,7 @@ TcxGroupBoxLayout CalculateGroupBoxLayout(const RECT& b, TcxCaptionAlignment ali
         l.children.right -= frameWidth;
     if (side != cxcsBottom)
         l.children.bottom -= frameWidth;
+    KeepNotInverted(l.children, b);
     return l;
 }
 
@@ -288,13 +304,20 @@ TcxGroupBoxLayout TcxGroupBox::Layout()
     const std::wstring& caption = Caption();
     int band = TextLineHeight(L"Wg");
     if (OnMeasureCaptionHeight)
-        OnMeasureCaptionHeight(this, TcxStandardLookAndFeelPainter::Instance(), band);
+        OnMeasureCaptionHeight(this, Style()->LookAndFeel()->ActivePainter(), band);
     if (!caption.empty())
         text = MeasureTextForFont(*Style()->Font(), caption);
     int frameWidth =
         (m_viewInfo.borderStyle == cbsNone || m_viewInfo.edges == 0) ? 0 : m_viewInfo.borderWidth;
-    return CalculateGroupBoxLayout({0, 0, Width(), Height()}, m_alignment, text, band, frameWidth,
-                                   m_panelStyle.Active(), m_panelStyle.BorderWidth());
+    return CalculateGroupBoxLayout(BoxBounds(), m_alignment, text, band, frameWidth, m_panelStyle.Active(),
+                                   m_panelStyle.BorderWidth());
+}
+
+RECT TcxGroupBox::BoxBounds()
+{
+    // A shadow takes its width off the right and the bottom.
+    const int s = m_viewInfo.shadow ? kShadowWidth : 0;
+    return {0, 0, std::max(0, Width() - s), std::max(0, Height() - s)};
 }
 
 RECT TcxGroupBox::FrameBounds()
@@ -310,15 +333,18 @@ RECT TcxGroupBox::CaptionBounds()
 RECT TcxGroupBox::ClientRect() const
 {
     // Before the first layout (no view info yet) the whole control.
-    if (IsEmpty(m_layout.children))
+    if (!m_laidOut)
         return TcxCustomEdit::ClientRect();
-    return m_layout.children;
+    // Measured for the present size: children are aligned when the size changes, before the
+    // next layout of the box itself. (Reading the layout changes nothing.)
+    return const_cast<TcxGroupBox*>(this)->Layout().children;
 }
 
 void TcxGroupBox::ComputeViewInfo(POINT p, bool hotAllowed)
 {
     TcxCustomEdit::ComputeViewInfo(p, hotAllowed);
     m_layout = Layout();
+    m_laidOut = true;
     // The frame has no transparent margin: it sits at the edges (minus the caption's half height).
     RECT f = m_layout.frame;
     int w = m_viewInfo.borderStyle == cbsNone ? 0 : m_viewInfo.borderWidth;
@@ -334,7 +360,7 @@ void TcxGroupBox::PaintBackground(TcxCanvas& canvas)
     RECT all = m_viewInfo.bounds;
     bool done = false;
     if (OnCustomDrawContentBackground)
-        OnCustomDrawContentBackground(this, canvas, all, TcxStandardLookAndFeelPainter::Instance(), done);
+        OnCustomDrawContentBackground(this, canvas, all, Style()->LookAndFeel()->ActivePainter(), done);
     if (done)
         return;
     if (m_panelStyle.Active() && Style()->LookAndFeel()->Kind() == lfOffice11) {
@@ -355,6 +381,17 @@ void TcxGroupBox::PaintBackground(TcxCanvas& canvas)
         }
         return;
     }
+    if (m_viewInfo.shadow) {
+        // The shadow lies 3 pixels right of and below the frame; beside it the parent shows.
+        const RECT f = m_layout.frame;
+        PaintParentBackground(canvas.Handle());
+        FillRectSolid(canvas.Handle(),
+                      {f.left + kShadowWidth, f.bottom, f.right + kShadowWidth, f.bottom + kShadowWidth},
+                      clBtnShadow);
+        FillRectSolid(canvas.Handle(), {f.right, f.top + kShadowWidth, f.right + kShadowWidth, f.bottom},
+                      clBtnShadow);
+        all = BoxBounds();
+    }
     // The theme's group box is open inside: with ParentBackground, what lies behind shows there.
     if (m_transparent || (NativeLook() && m_parentBackground))
         PaintParentBackground(canvas.Handle());
@@ -369,7 +406,7 @@ void TcxGroupBox::PaintCaption(TcxCanvas& canvas, const RECT& caption)
         return;
     bool done = false;
     if (OnCustomDrawCaption)
-        OnCustomDrawCaption(this, canvas, caption, TcxStandardLookAndFeelPainter::Instance(), done);
+        OnCustomDrawCaption(this, canvas, caption, Style()->LookAndFeel()->ActivePainter(), done);
     if (done)
         return;
     HDC dc = canvas.Handle();

@@ -126,6 +126,9 @@ protected:
 
 private:
     TcxGroupBoxLayout Layout();
+    // The box without its shadow.
+    RECT BoxBounds();
+    static constexpr int kShadowWidth = 3;
     bool NativeLook();
     void PaintBackground(TcxCanvas& canvas);
     void PaintCaption(TcxCanvas& canvas, const RECT& caption);
@@ -139,4 +142,5 @@ private:
     TcxCaptionAlignment m_alignment = alTopLeft;
     TcxPanelStyle m_panelStyle{this};
     TcxGroupBoxLayout m_layout;
+    bool m_laidOut = false;
 };

@@ -367,8 +367,20 @@ void TcxLabel::ComputeViewInfo(POINT p, bool hotAllowed)
         m_cacheDirty = true;
 }
 
+void TcxLabel::SetDisplayValue(const std::wstring& text)
+{
+    m_showingEditValue = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{m_showingEditValue};
+    SetText(text);
+}
+
 void TcxLabel::TextChanged()
 {
+    if (!m_showingEditValue)
+        SetEditValue(TcxEditValue::Of(Caption()));
     m_cacheDirty = true;
     NameFocusControl();
     if (AutoSize())

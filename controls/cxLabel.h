@@ -60,6 +60,8 @@ public:
     explicit TcxLabelProperties(TcxCustomEdit* owner) : TcxCustomEditProperties(owner), m_lineOptions(this) {}
     const wchar_t* ClassName() const override { return L"TcxLabelProperties"; }
     static const TClassInfo* StaticProperties();
+    // The caption is the edit value: a change of either raises the change events once.
+    bool CompareEditValues() const override { return true; }
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
     void Assign(const TPersistent* source) override;
 
@@ -183,7 +185,11 @@ protected:
     {
         return new TcxLabelEditStyle(this, state);
     }
+    // The caption and the edit value always agree: a new caption becomes the edit value, and
+    // the edit value (as text; none is an empty caption) is shown as the caption.
     void TextChanged() override;
+    void SetDisplayValue(const std::wstring& text) override;
+    std::wstring DisplayText() override { return Caption(); }
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void HandleCreated() override;
     void Loaded() override;
@@ -213,6 +219,8 @@ private:
     TWinControl* m_focusControl = nullptr;
     std::wstring m_focusControlName;
     bool m_transparent = false;
+    // Set while the edit value is being shown as the caption.
+    bool m_showingEditValue = false;
     int m_depthCopiesDrawn = 0;
     // What the cached picture was drawn for; any difference makes it dirty.
     std::unique_ptr<TcxBitmap> m_captionBitmap;

@@ -9,6 +9,8 @@
 #include "runtime/rtGraphicsInfo.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cwctype>
 #include <vector>
 
 #include <commctrl.h>
@@ -261,26 +263,83 @@ double TcxCustomProgressBar::ValueRange()
     return range == 0 ? 1 : range;
 }
 
+namespace {
+
+// The shortest text that reads back as the same number.
+std::wstring PositionToText(double v)
+{
+    char buf[64];
+    auto result = std::to_chars(buf, buf + sizeof(buf), v);
+    return std::wstring(buf, result.ptr);
+}
+
+// A text value as a position: 0 when it is no number.
+double TextToPosition(const std::wstring& text)
+{
+    const wchar_t* start = text.c_str();
+    while (iswspace(*start))
+        ++start;
+    if (!*start)
+        return 0;
+    wchar_t* end = nullptr;
+    double v = std::wcstod(start, &end);
+    while (end && iswspace(*end))
+        ++end;
+    return end && *end == 0 ? v : 0;
+}
+
+} // namespace
+
+// The edit value is brought into the range after every change of the settings and when
+// loading ends (a stored position may come before the range that holds it).
 void TcxCustomProgressBar::ClampPosition()
 {
     TcxProgressBarProperties* p = Properties();
-    if (p->Max() > p->Min()) {
-        if (m_position < p->Min())
-            m_position = p->Min();
-        if (m_position > p->Max())
-            m_position = p->Max();
-    }
+    if (IsLoading() || !(p->Max() > p->Min()))
+        return;
+    double v =
+        TextToPosition(EditValue().kind == TcxEditValue::Kind::Text ? EditValue().text : std::wstring());
+    double held = std::clamp(v, p->Min(), p->Max());
+    if (held != v || held != m_position)
+        SetEditValue(TcxEditValue::Of(PositionToText(held)));
 }
 
 void TcxCustomProgressBar::SetPosition(double v)
 {
     if (v == m_position)
         return;
+    TcxProgressBarProperties* p = Properties();
+    if (!IsLoading() && p->Max() > p->Min())
+        v = std::clamp(v, p->Min(), p->Max());
+    SetEditValue(TcxEditValue::Of(PositionToText(v)));
+}
+
+void TcxCustomProgressBar::SetDisplayValue(const std::wstring& text)
+{
+    ShowPosition(TextToPosition(text));
+}
+
+std::wstring TcxCustomProgressBar::DisplayText()
+{
+    return ProgressText();
+}
+
+void TcxCustomProgressBar::Loaded()
+{
+    TcxCustomEdit::Loaded();
+    ClampPosition();
+}
+
+void TcxCustomProgressBar::ShowPosition(double v)
+{
+    TcxProgressBarProperties* p = Properties();
+    if (!IsLoading() && p->Max() > p->Min())
+        v = std::clamp(v, p->Min(), p->Max());
+    if (v == m_position)
+        return;
     RECT filledBefore = m_filledArea;
     std::wstring textBefore = ProgressText();
     m_position = v;
-    if (!IsLoading())
-        ClampPosition();
     if (!HandleAllocated() || IsLoading() || !m_viewInfo.bounds.right) {
         UpdateVisualStateAtCursor(false);
         return;
@@ -684,32 +743,45 @@ RECT TcxCustomProgressBar::CurrentSegment() const
     return s;
 }
 
+// The segment is lightened most in its middle ten pixels and not at all at its ends, with a
+// wider glow along the light band (the top rows, or the left columns of a vertical bar).
 void TcxCustomProgressBar::PaintSegmentGlow(HDC dc, const RECT& seg, const RECT& filled)
 {
-    if (Properties()->Orientation() != cxorHorizontal)
-        return;
-    int h = (seg.right - seg.left) / 2;
-    for (int y = seg.top; y < seg.top + 6 && y < seg.bottom; ++y) {
-        COLORREF base = GetPixel(dc, filled.left + 1, y);
-        TColor b = base == CLR_INVALID ? ColorToRGB(Properties()->BeginColor()) : base;
+    const bool horizontal = Properties()->Orientation() == cxorHorizontal;
+    const TColor fallback = ColorToRGB(Properties()->BeginColor());
+    // Along the bar a and across it c: (a, c) is (x, y) on a horizontal bar, (y, x) on a
+    // vertical one.
+    auto pixel = [&](int a, int c) {
+        COLORREF v = horizontal ? GetPixel(dc, a, c) : GetPixel(dc, c, a);
+        return v;
+    };
+    auto rect = [&](int a0, int c0, int a1, int c1) {
+        return horizontal ? RECT{a0, c0, a1, c1} : RECT{c0, a0, c1, a1};
+    };
+    const int segStart = horizontal ? seg.left : seg.top, segEnd = horizontal ? seg.right : seg.bottom;
+    const int across = horizontal ? seg.top : seg.left, acrossEnd = horizontal ? seg.bottom : seg.right;
+    const int h = (segEnd - segStart) / 2;
+    for (int c = across; c < across + 6 && c < acrossEnd; ++c) {
+        COLORREF base = horizontal ? pixel(filled.left + 1, c) : pixel(filled.bottom - 2, c);
+        TColor b = base == CLR_INVALID ? fallback : base;
         TColor g = LightenColor(b, 60);
-        FillRectGradient(dc, {seg.left - h, y, seg.left + h - 5, y + 1}, b, true, g);
-        FillRectSolid(dc, {seg.left + h - 5, y, seg.left + h + 5, y + 1}, g);
-        FillRectGradient(dc, {seg.left + h + 5, y, seg.right + h, y + 1}, g, true, b);
+        FillRectGradient(dc, rect(segStart - h, c, segStart + h - 5, c + 1), b, horizontal, g);
+        FillRectSolid(dc, rect(segStart + h - 5, c, segStart + h + 5, c + 1), g);
+        FillRectGradient(dc, rect(segStart + h + 5, c, segEnd + h, c + 1), g, horizontal, b);
     }
     SaveDCGuard saved(dc);
     IntersectClipRect(dc, seg.left, seg.top, seg.right, seg.bottom);
-    for (int x = seg.left; x <= seg.right; ++x) {
+    for (int a = segStart; a <= segEnd; ++a) {
         int d = 0;
-        if (x < seg.left + h - 5)
-            d = seg.left + h - 5 - x;
-        else if (x > seg.left + h + 5)
-            d = x - seg.left - h - 5;
+        if (a < segStart + h - 5)
+            d = segStart + h - 5 - a;
+        else if (a > segStart + h + 5)
+            d = a - segStart - h - 5;
         int percent = 60 + d * 40 / std::max(h - 5, 1);
-        COLORREF c = GetPixel(dc, x, seg.top + 6);
+        COLORREF c = pixel(a, across + 6);
         if (c == CLR_INVALID)
             continue;
-        FillRectSolid(dc, {x, seg.top + 6, x + 1, seg.bottom}, LightenColor(c, percent));
+        FillRectSolid(dc, rect(a, across + 6, a + 1, acrossEnd), LightenColor(c, percent));
     }
 }
 
@@ -760,9 +832,21 @@ void TcxCustomProgressBar::PaintFill(HDC dc, const RECT& f)
     case cxbsSolid:
     case cxbsLEDs:
         if (Themed()) {
-            // The theme's chunk, stretched over the filled part.
-            ThemeApi().DrawThemeBackground(ThemeHandleFor(totProgress), dc, vertical ? 4 : 3, 1,
-                                           &m_filledArea, nullptr);
+            // The theme's chunk drawn once, one pixel along the bar, and stretched over the
+            // filled part: one smooth bar, not the theme's row of blocks.
+            const int w = vertical ? m_filledArea.right - m_filledArea.left : 1;
+            const int h = vertical ? 1 : m_filledArea.bottom - m_filledArea.top;
+            if (w <= 0 || h <= 0 || !HasArea(m_filledArea))
+                break;
+            TcxBitmap chunk(w, h, 32);
+            // What the chunk is drawn over: the track at the start of the filled part.
+            BitBlt(chunk.DC(), 0, 0, w, h, dc, m_filledArea.left,
+                   vertical ? m_filledArea.bottom - 1 : m_filledArea.top, SRCCOPY);
+            RECT one{0, 0, w, h};
+            ThemeApi().DrawThemeBackground(ThemeHandleFor(totProgress), chunk.DC(), vertical ? 4 : 3, 1, &one,
+                                           nullptr);
+            StretchBlt(dc, m_filledArea.left, m_filledArea.top, m_filledArea.right - m_filledArea.left,
+                       m_filledArea.bottom - m_filledArea.top, chunk.DC(), 0, 0, w, h, SRCCOPY);
             break;
         }
         FillRectSolid(dc, m_filledArea, p->BeginColor());
@@ -887,7 +971,8 @@ void TcxCustomProgressBar::PaintContent(HDC dc)
         return;
     bool animated = IsAnimationStyle(props->BarStyle());
     bool themed = Themed();
-    if (animated && !themed)
+    // A transparent bar keeps what lies behind it (painted with the frame) as its track.
+    if (animated && !themed && !IsTransparent())
         PaintGlossy(dc, m_barArea, m_viewInfo.backgroundColor, TcxGlossyKind::Background, vertical);
     RECT f = Union(m_filledArea, m_overloadShown ? m_overloadArea : RECT{});
     if (props->Marquee()) {

@@ -35,6 +35,8 @@ public:
     static const TClassInfo* StaticProperties();
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
     void Assign(const TPersistent* source) override;
+    // The position is the edit value: a change of it is an edit value change (both events).
+    bool CompareEditValues() const override { return true; }
 
     double Min() const noexcept { return m_minAssigned ? m_min : 0; }
     void SetMin(double v);
@@ -153,6 +155,8 @@ public:
     {
         return static_cast<TcxProgressBarProperties*>(TcxCustomEdit::Properties());
     }
+    // The position shown: the edit value as a number (0 when it is none), held within the
+    // range once loading has ended. Setting it sets the edit value.
     double Position() const noexcept { return m_position; }
     void SetPosition(double v);
     bool CanTakeFocus() const override { return false; }
@@ -193,6 +197,12 @@ public:
 
 protected:
     void PropertiesChanged() override;
+    void Loaded() override;
+    // The edit value reaches the bar here, as text ("" for none).
+    void SetDisplayValue(const std::wstring& text) override;
+    std::wstring DisplayText() override;
+    // Shows position v (held within the range unless loading) and repaints what it changed.
+    void ShowPosition(double v);
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void CreateParams(TCreateParams& params) override;
     void HandleDestroying() override;

@@ -522,7 +522,13 @@ const TClassInfo* TcxLookAndFeelController::StaticProperties()
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
                     static_cast<C&>(o).SetKind(static_cast<TcxLookAndFeelKind>(ValueToEnum(v, kKinds)));
                 },
-                {},
+                [](const TPersistent& o) {
+                    int k = static_cast<const C&>(o).Kind();
+                    for (auto& [n, v] : kKinds)
+                        if (v == k)
+                            return TValue::Id(n);
+                    return TValue::Int(k);
+                },
                 {},
                 {}});
         ci.AddBool<C>(L"NativeStyle", &C::SetNativeStyle, &C::NativeStyle);
@@ -532,7 +538,7 @@ const TClassInfo* TcxLookAndFeelController::StaticProperties()
                         throw EReadError(L"Invalid property value " + v.ToText() + L" for SkinName");
                     static_cast<C&>(o).SetSkinName(v.text);
                 },
-                {},
+                [](const TPersistent& o) { return TValue::Str(static_cast<const C&>(o).SkinName()); },
                 {},
                 {}});
         return ci;

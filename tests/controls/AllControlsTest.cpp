@@ -3,6 +3,9 @@
 #include "controls/cxGroupBox.h"
 #include "controls/cxLabel.h"
 #include "controls/cxProgressBar.h"
+#include "editors/cxEditRegister.h"
+#include "lookandfeel/cxLookAndFeelPainters.h"
+#include "lookandfeel/cxLookAndFeels.h"
 #include "lookandfeel/dxOffice11.h"
 #include "tests/common/Artifacts.h"
 #include "tests/common/GdiCount.h"
@@ -10,6 +13,12 @@
 #include "tests/common/WindowFixture.h"
 
 #include "runtime/rtMenus.h"
+#include "runtime/rtStreaming.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cwctype>
+#include <set>
 
 namespace {
 
@@ -192,6 +201,319 @@ end
         EXPECT_EQ(image->Height(), 3);
         for (POINT at : {POINT{0, 0}, POINT{3, 0}, POINT{1, 2}})
             EXPECT_EQ(GetPixel(image->DC(), at.x, at.y), colour(at.x, at.y)) << at.x << "," << at.y;
+    }
+}
+
+// A controller and skin names given in a description reach the root and the controls: a
+// control that assigns nothing follows the controller's values, one that assigns its own keeps
+// them, and a skin name that names a registered painter paints with it (the lookup ignores
+// case). Freeing the form with the last controller returns the root to its defaults.
+TEST_F(AllControlsTest, LookAndFeelSettingsAndTheControllerLoadAndTakeEffect)
+{
+    RegisterDisplayControlClasses();
+    RegisterEditorClasses();
+    ExtendedStylePainters()->Register(L"Lilian", TcxFlatLookAndFeelPainter::Instance());
+    struct Unregister {
+        ~Unregister() { ExtendedStylePainters()->Unregister(L"Lilian"); }
+    } unregister;
+    {
+        TForm root(app.get());
+        root.LoadFromDescription(LR"(object Root: TForm
+  object Ctl: TcxLookAndFeelController
+    Kind = lfOffice11
+    NativeStyle = False
+    SkinName = 'Nobody'
+  end
+  object Plain: TcxLabel
+    Caption = 'plain'
+  end
+  object Skinned: TcxGroupBox
+    Style.LookAndFeel.SkinName = 'LILIAN'
+  end
+  object Own: TcxProgressBar
+    Style.LookAndFeel.Kind = lfStandard
+    Style.LookAndFeel.SkinName = ''
+  end
+  object Start: TcxButton
+    LookAndFeel.SkinName = 'lilian'
+  end
+end
+)");
+        auto* controller = dynamic_cast<TcxLookAndFeelController*>(root.FindComponent(L"Ctl"));
+        auto* plain = Find<TcxLabel>(&root, L"Plain");
+        auto* skinned = Find<TcxGroupBox>(&root, L"Skinned");
+        auto* own = Find<TcxProgressBar>(&root, L"Own");
+        auto* button = Find<TcxButton>(&root, L"Start");
+        ASSERT_TRUE(controller && plain && skinned && own && button);
+        EXPECT_EQ(LookAndFeelControllerCount(), 1);
+        EXPECT_EQ(GlobalLookAndFeel()->Kind(), lfOffice11);
+        EXPECT_EQ(GlobalLookAndFeel()->SkinName(), L"Nobody");
+        EXPECT_EQ(controller->Kind(), lfOffice11);
+        EXPECT_EQ(controller->SkinName(), L"Nobody");
+        struct Row {
+            const wchar_t* name;
+            TcxLookAndFeel* lookAndFeel;
+            TcxLookAndFeelKind kind;
+            const wchar_t* skin;
+            TcxCustomLookAndFeelPainterClass painter;
+        } rows[] = {
+            // No painter is registered as "Nobody": the kind's painter paints.
+            {L"follows the root", plain->Style()->LookAndFeel(), lfOffice11, L"Nobody",
+             TcxOffice11LookAndFeelPainter::Instance()},
+            {L"own skin", skinned->Style()->LookAndFeel(), lfOffice11, L"LILIAN",
+             TcxFlatLookAndFeelPainter::Instance()},
+            {L"own kind, skin assigned empty", own->Style()->LookAndFeel(), lfStandard, L"",
+             TcxStandardLookAndFeelPainter::Instance()},
+            {L"button's own", button->LookAndFeel(), lfOffice11, L"lilian",
+             TcxFlatLookAndFeelPainter::Instance()},
+        };
+        for (const Row& r : rows) {
+            EXPECT_EQ(r.lookAndFeel->Kind(), r.kind) << r.name;
+            EXPECT_EQ(r.lookAndFeel->SkinName(), r.skin) << r.name;
+            EXPECT_EQ(r.lookAndFeel->ActivePainter(), r.painter) << r.name;
+        }
+        EXPECT_TRUE(own->Style()->LookAndFeel()->IsSkinNameStored())
+            << "an empty skin name is still assigned";
+        // A later change through the controller reaches the controls that follow the root.
+        controller->SetKind(lfFlat);
+        EXPECT_EQ(plain->Style()->LookAndFeel()->ActivePainter(), TcxFlatLookAndFeelPainter::Instance());
+        EXPECT_EQ(own->Style()->LookAndFeel()->Kind(), lfStandard);
+    }
+    EXPECT_EQ(LookAndFeelControllerCount(), 0);
+    EXPECT_EQ(GlobalLookAndFeel()->Kind(), lfUltraFlat);
+    EXPECT_EQ(GlobalLookAndFeel()->SkinName(), L"");
+    EXPECT_EQ(GlobalLookAndFeel()->AssignedValues(), 0);
+}
+
+// The readable published properties that the display controls, their settings objects and
+// the look and feel declare (not those of the generic control and editor bases), as dotted
+// paths; the look and feel also where a base publishes it.
+bool OwnClass(const TClassInfo* ci)
+{
+    static const std::set<std::wstring> own{L"TcxButtonColors",
+                                            L"TcxSpeedButtonOptions",
+                                            L"TcxCustomButton",
+                                            L"TcxPanelStyle",
+                                            L"TcxGroupBox",
+                                            L"TcxLabelLineOptions",
+                                            L"TcxLabelProperties",
+                                            L"TcxLabel",
+                                            L"TcxProgressBarProperties",
+                                            L"TcxCustomProgressBar",
+                                            L"TcxLookAndFeel",
+                                            L"TcxLookAndFeelController"};
+    return own.count(ci->Name()) != 0;
+}
+
+void ReadablePaths(TPersistent& object, const std::wstring& prefix, std::set<std::wstring>& out)
+{
+    for (const TClassInfo* ci = PropertiesOf(object); ci; ci = ci->Parent())
+        for (const TPropertyInfo& p : ci->Properties()) {
+            if (p.object) {
+                if (OwnClass(ci) || (prefix.empty() && p.name == L"LookAndFeel"))
+                    if (TPersistent* inner = p.object(object))
+                        ReadablePaths(*inner, prefix + p.name + L".", out);
+            } else if (p.get && p.set && OwnClass(ci)) {
+                out.insert(prefix + p.name);
+            }
+        }
+}
+
+std::wstring Upper(std::wstring s)
+{
+    for (wchar_t& c : s)
+        c = static_cast<wchar_t>(std::towupper(c));
+    return s;
+}
+
+// Whether a value read back says what the stored one says: numbers by value, names without
+// regard to case, texts and sets exactly.
+bool SameValue(const TValue& stored, const TValue& read)
+{
+    auto number = [](const TValue& v, double& out) {
+        if (v.kind == TValue::Kind::Integer)
+            out = static_cast<double>(v.integer);
+        else if (v.kind == TValue::Kind::Float)
+            out = v.number;
+        else
+            return false;
+        return true;
+    };
+    double a = 0, b = 0;
+    if (number(stored, a) && number(read, b))
+        return a == b;
+    if (stored.kind == TValue::Kind::Set && read.kind == TValue::Kind::Set) {
+        std::set<std::wstring> x, y;
+        for (const auto& n : stored.names)
+            x.insert(Upper(n));
+        for (const auto& n : read.names)
+            y.insert(Upper(n));
+        return x == y;
+    }
+    if (stored.kind == TValue::Kind::Ident || read.kind == TValue::Kind::Ident)
+        return Upper(stored.ToText()) == Upper(read.ToText());
+    return stored.ToText() == read.ToText();
+}
+
+// For each display-control class and the look-and-feel controller, a description that sets
+// every readable published property (dotted paths into the properties object, the styles and
+// their look and feels included) loads, and each value reads back as stored; the few that the
+// class's own rules change read back as those rules say.
+TEST_F(AllControlsTest, EveryReadablePropertyOfEachClassLoadsAndReadsBack)
+{
+    RegisterDisplayControlClasses();
+    RegisterEditorClasses();
+    struct Row {
+        const wchar_t* className;
+        std::wstring lines;
+        // Values that read back otherwise than stored, by the class's own rules.
+        std::vector<std::pair<std::wstring, std::wstring>> readBack;
+    };
+    // What every control of the table sets: its place and its own look and feel.
+    const std::wstring control = LR"(Left = 12
+    Top = 14
+    Width = 160
+    Height = 40
+    Enabled = False
+    LookAndFeel.Kind = lfOffice11
+    LookAndFeel.NativeStyle = True
+    LookAndFeel.SkinName = 'Lilian'
+)";
+    // Editors size themselves unless told not to.
+    const std::wstring editor = L"AutoSize = False\n    " + control;
+    Row rows[] = {
+        {L"TcxLookAndFeelController",
+         LR"(Kind = lfFlat
+    NativeStyle = True
+    SkinName = 'Lilian'
+)",
+         {}},
+        {L"TcxProgressBar",
+         editor + LR"(Position = 30.5
+    Properties.AnimationPath = cxapPingPong
+    Properties.AnimationSpeed = 25
+    Properties.BarBevelOuter = cxbvRaised
+    Properties.BarStyle = cxbsAnimationLEDs
+    Properties.BeginColor = clRed
+    Properties.BorderWidth = 2
+    Properties.EndColor = clBlue
+    Properties.Min = 10
+    Properties.Max = 90
+    Properties.Orientation = cxorVertical
+    Properties.OverloadBeginColor = clGreen
+    Properties.OverloadEndColor = clNavy
+    Properties.OverloadValue = 70
+    Properties.PeakColor = clGray
+    Properties.PeakSize = 3
+    Properties.PeakValue = 40
+    Properties.ShowOverload = True
+    Properties.ShowPeak = True
+    Properties.ShowText = False
+    Properties.SolidTextColor = True
+    Properties.Text = 'busy'
+    Properties.TextOrientation = cxorVertical
+    Properties.TransparentImage = False
+    Properties.Marquee = True
+    Properties.ShowTextStyle = cxtsPosition
+)",
+         // Speeds above 20 are 20; while marquee, the text style stays cxtsText.
+         {{L"Properties.AnimationSpeed", L"20"}, {L"Properties.ShowTextStyle", L"cxtsText"}}},
+        {L"TcxLabel",
+         editor + LR"(Caption = 'Label'
+    Transparent = True
+    Properties.Angle = 30
+    Properties.Depth = 3
+    Properties.LabelEffect = cxleExtrude
+    Properties.LabelStyle = cxlsRaised
+    Properties.LineOptions.Alignment = cxllaBottom
+    Properties.LineOptions.InnerColor = clWhite
+    Properties.LineOptions.OuterColor = clGray
+    Properties.LineOptions.Visible = True
+    Properties.Orientation = cxoLeftTop
+    Properties.PenWidth = 2
+    Properties.ShadowedColor = clNavy
+    Properties.ShowAccelChar = False
+    Properties.ShowEndEllipsis = True
+    Properties.WordWrap = True
+)",
+         {}},
+        {L"TcxGroupBox",
+         editor + LR"(Caption = 'Group'
+    Alignment = alRightCenter
+    CaptionBkColor = clSilver
+    Color = clSilver
+    PanelStyle.Active = True
+    PanelStyle.BorderWidth = 3
+    PanelStyle.CaptionIndent = 1
+    PanelStyle.OfficeBackgroundKind = pobkGradient
+    PanelStyle.WordWrap = True
+    ParentBackground = False
+    RedrawOnResize = False
+    Transparent = True
+)",
+         // An indent below 2 is 2.
+         {{L"PanelStyle.CaptionIndent", L"2"}}},
+        {L"TcxButton",
+         control + LR"(Caption = 'Go'
+    Cancel = True
+    Default = True
+    Kind = cxbkDropDownButton
+    Layout = blGlyphTop
+    Margin = 3
+    ModalResult = 1
+    NumGlyphs = 2
+    PaintStyle = bpsGlyph
+    PopupAlignment = paCenter
+    Spacing = -1
+    UseSystemPaint = True
+    GroupIndex = 2
+    AllowAllUp = True
+    CanBeFocused = False
+    Down = True
+    SpeedButtonOptions.GroupIndex = 2
+    SpeedButtonOptions.AllowAllUp = True
+    SpeedButtonOptions.CanBeFocused = False
+    SpeedButtonOptions.Down = True
+    SpeedButtonOptions.Flat = True
+    SpeedButtonOptions.Transparent = True
+)",
+         {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.className);
+        std::wstring text = std::wstring(L"object Root: TForm\n  object Subject: ") + row.className +
+                            L"\n    " + row.lines + L"  end\nend\n";
+        TForm root(app.get());
+        ASSERT_NO_THROW(root.LoadFromDescription(text));
+        TComponent* subject = root.FindComponent(L"Subject");
+        ASSERT_NE(subject, nullptr);
+        TObjectDesc desc = ParseDescription(text);
+        ASSERT_EQ(desc.children.size(), 1u);
+        std::set<std::wstring> stored;
+        for (const auto& [name, value] : desc.children[0].properties) {
+            stored.insert(Upper(name));
+            TValue read;
+            try {
+                read = GetPropertyByName(*subject, name);
+            } catch (const std::exception&) {
+                continue; // written only (pictures, events, references)
+            }
+            TValue expected = value;
+            for (const auto& [path, text] : row.readBack)
+                if (Upper(path) == Upper(name)) {
+                    TObjectDesc one = ParseDescription(L"object A: B\n  V = " + text + L"\nend\n");
+                    expected = one.properties[0].second;
+                }
+            EXPECT_TRUE(SameValue(expected, read))
+                << ToUtf8(name) << " stored " << ToUtf8(value.ToText()) << " read " << ToUtf8(read.ToText());
+        }
+        std::set<std::wstring> readable;
+        ReadablePaths(*subject, L"", readable);
+        std::wstring missing;
+        for (const std::wstring& path : readable)
+            if (!stored.count(Upper(path)))
+                missing += path + L" ";
+        EXPECT_TRUE(missing.empty()) << "not set by the description: " << ToUtf8(missing);
     }
 }
 

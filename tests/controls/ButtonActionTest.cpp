@@ -124,7 +124,8 @@ TEST_F(ButtonActionTest, TheButtonShowsWhatItsActionSays)
         {L"checked", [&] { action->SetChecked(true); }, L"Run", true, kSquares[1], true},
         {L"unchecked", [&] { action->SetChecked(false); }, L"Run", true, kSquares[1], false},
         {L"caption", [&] { action->SetCaption(L"Halt"); }, L"Halt", true, kSquares[1], false},
-        {L"disabled", [&] { action->SetEnabled(false); }, L"Halt", false, kSquares[1], false},
+        // A single image has no disabled image of its own: its shape shows in the shadow colour.
+        {L"disabled", [&] { action->SetEnabled(false); }, L"Halt", false, ColorToRGB(clBtnShadow), false},
         {L"enabled", [&] { action->SetEnabled(true); }, L"Halt", true, kSquares[1], false},
         {L"out of its list", [&] { action->SetActionList(nullptr); }, L"Halt", true, kSquares[1], false},
         {L"image without a list", [&] { action->SetImageIndex(0); }, L"Halt", true, kSquares[1], false},

@@ -615,6 +615,93 @@ TEST_F(ButtonTest, GlyphIsDrawnTransparentlyInItsPlace)
     ASSERT_TRUE(sheet.SaveBmp((ArtifactFolder() / L"button-glyph-layouts.bmp").c_str()));
 }
 
+// Each state shows its own image of a four-image glyph: normal, disabled, pressed, and down
+// for a group button that is down. A single image has a derived disabled look: its shape
+// embossed in the shadow and highlight colours, none of its own colours.
+TEST_F(ButtonTest, GlyphImagesForEachStateAndADerivedDisabledLook)
+{
+    auto* button = Make<TcxButton>(20, 20, 120, 30);
+    button->LookAndFeel()->SetKind(lfStandard);
+    button->SetCaption(L"Go");
+    const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 160, 0), RGB(0, 0, 255), RGB(255, 255, 0)};
+    TcxBitmap four(64, 16, 32);
+    FillRectSolid(four.DC(), {0, 0, 64, 16}, RGB(255, 0, 255));
+    for (int i = 0; i < 4; ++i)
+        FillRectSolid(four.DC(), {i * 16 + 4, 4, i * 16 + 12, 12}, colours[i]);
+    button->SetGlyph(four.Handle());
+    button->SetNumGlyphs(4);
+    button->SpeedButtonOptions()->SetGroupIndex(1);
+    button->SpeedButtonOptions()->SetAllowAllUp(true);
+    struct Case {
+        const char* name;
+        TcxButtonState state;
+        bool down;
+        COLORREF shown;
+    } cases[] = {
+        {"normal", cxbsNormal, false, colours[0]},
+        {"disabled", cxbsDisabled, false, colours[1]},
+        {"pressed", cxbsPressed, false, colours[2]},
+        {"down", cxbsPressed, true, colours[3]},
+    };
+    for (const Case& c : cases) {
+        button->SpeedButtonOptions()->SetDown(c.down);
+        RECT g = button->ContentLayout(c.state).glyph;
+        PixelCanvas canvas(120, 30);
+        button->PaintButtonTo(canvas.dc(), c.state, false);
+        EXPECT_EQ(canvas.At(g.left + 8, g.top + 8), c.shown) << c.name;
+    }
+    button->SpeedButtonOptions()->SetDown(false);
+    // One image: disabled, its shape in the shadow colour, the highlight one pixel right and
+    // down showing at its right and bottom edges.
+    TcxBitmap one(16, 16, 32);
+    FillRectSolid(one.DC(), {0, 0, 16, 16}, RGB(255, 0, 255));
+    FillRectSolid(one.DC(), {4, 4, 12, 12}, RGB(255, 0, 0));
+    button->SetGlyph(one.Handle());
+    button->SetNumGlyphs(1);
+    RECT g = button->ContentLayout(cxbsDisabled).glyph;
+    PixelCanvas disabled(120, 30);
+    button->PaintButtonTo(disabled.dc(), cxbsDisabled, false);
+    ASSERT_TRUE(disabled.SaveBmp((ArtifactFolder() / L"button-derived-disabled-glyph.bmp").c_str()));
+    int red = 0;
+    for (int y = g.top; y < g.bottom + 1; ++y)
+        for (int x = g.left; x < g.right + 1; ++x)
+            red += disabled.At(x, y) == RGB(255, 0, 0);
+    EXPECT_EQ(red, 0) << "none of the picture's own colour";
+    EXPECT_EQ(disabled.At(g.left + 8, g.top + 8), ColorToRGB(clBtnShadow)) << "the shape in shadow";
+    EXPECT_EQ(disabled.At(g.left + 12, g.top + 8), ColorToRGB(clBtnHighlight)) << "its highlight edge";
+    PixelCanvas normal(120, 30);
+    button->PaintButtonTo(normal.dc(), cxbsNormal, false);
+    EXPECT_EQ(normal.At(g.left + 8, g.top + 8), RGB(255, 0, 0)) << "enabled, the picture itself";
+}
+
+// Glyph and caption are clipped to the content rectangle: a glyph larger than the button
+// never covers the frame, in any look.
+TEST_F(ButtonTest, AGlyphLargerThanTheButtonStaysInsideTheFrame)
+{
+    form->SetColor(RGB(200, 200, 200));
+    auto* button = Make<TcxButton>(20, 20, 60, 30);
+    button->SetCaption(L"");
+    TcxBitmap big(90, 50, 32);
+    FillRectSolid(big.DC(), {0, 0, 90, 50}, RGB(255, 0, 0));
+    SetPixel(big.DC(), 0, 49, RGB(255, 0, 255)); // the transparent colour, found in this corner
+    button->SetGlyph(big.Handle());
+    for (TcxLookAndFeelKind kind : {lfStandard, lfFlat, lfUltraFlat}) {
+        button->LookAndFeel()->SetKind(kind);
+        for (bool flat : {false, true}) {
+            button->SpeedButtonOptions()->SetFlat(flat);
+            const TcxButtonState state = flat ? cxbsHot : cxbsNormal;
+            RECT content = button->ContentRect(state);
+            ASSERT_GT(content.left, 0);
+            PixelCanvas canvas(60, 30);
+            button->PaintButtonTo(canvas.dc(), state, false);
+            for (POINT p : {POINT{0, 15}, POINT{30, 0}, POINT{59, 15}, POINT{30, 29}})
+                EXPECT_NE(canvas.At(p.x, p.y), RGB(255, 0, 0))
+                    << "kind " << kind << " flat " << flat << " at " << p.x << "," << p.y;
+            EXPECT_EQ(canvas.At(30, 15), RGB(255, 0, 0)) << "the glyph shows inside";
+        }
+    }
+}
+
 // Three buttons of one group, clicked with the real mouse: one is down at a time; a down
 // button stays down when clicked again unless all may be up.
 TEST_F(ButtonTest, GroupButtonsGoDownOneAtATime)
@@ -696,6 +783,78 @@ TEST_F(ButtonTest, AFlatButtonShowsNoFrameAtRest)
     PixelCanvas transparent(100, 30);
     button->PaintButtonTo(transparent.dc(), cxbsNormal, false);
     EXPECT_EQ(transparent.At(2, 2), RGB(200, 30, 30)) << "what lies behind shows";
+}
+
+// No visual-style library: every theme request fails, so the native painter is never chosen.
+class NoThemeApi : public TdxThemeApi {
+public:
+    bool Loaded() const override { return false; }
+    bool IsThemeActive() override { return false; }
+    bool GetCurrentThemeName(std::wstring&, std::wstring&, std::wstring&) override { return false; }
+    HTHEME OpenThemeData(HWND, const wchar_t*) override { return nullptr; }
+    HRESULT CloseThemeData(HTHEME) override { return E_FAIL; }
+    HRESULT DrawThemeBackground(HTHEME, HDC, int, int, const RECT*, const RECT*) override { return E_FAIL; }
+    HRESULT DrawThemeText(HTHEME, HDC, int, int, const wchar_t*, int, DWORD, DWORD, const RECT*) override
+    {
+        return E_FAIL;
+    }
+    HRESULT GetThemeBackgroundContentRect(HTHEME, HDC, int, int, const RECT*, RECT*) override
+    {
+        return E_FAIL;
+    }
+    HRESULT GetThemeColor(HTHEME, int, int, int, COLORREF*) override { return E_FAIL; }
+    HRESULT DrawThemeParentBackground(HWND, HDC, const RECT*) override { return E_FAIL; }
+};
+
+// A flat or transparent speed button draws the painter's frame (a flat one only while hot,
+// pressed or default), except under the native style and the Office 2003 look, which draw
+// none at all; inside the frame, a transparent button at rest shows its parent.
+TEST_F(ButtonTest, FlatAndTransparentSpeedButtonsFollowTheFrameRule)
+{
+    NoThemeApi noTheme;
+    SetThemeApi(&noTheme);
+    struct Restore {
+        ~Restore() { SetThemeApi(nullptr); }
+    } restore;
+    const COLORREF back = RGB(200, 30, 30);
+    form->SetColor(back);
+    auto* button = Make<TcxButton>(20, 20, 100, 30);
+    button->SetCaption(L"");
+    struct Case {
+        const char* name;
+        TcxLookAndFeelKind kind;
+        bool native, flat, transparent;
+        TcxButtonState state;
+        bool frame;
+    } cases[] = {
+        {"standard, flat, hot", lfStandard, false, true, false, cxbsHot, true},
+        {"flat look, flat, pressed", lfFlat, false, true, false, cxbsPressed, true},
+        {"ultra flat, flat, hot", lfUltraFlat, false, true, false, cxbsHot, true},
+        {"standard, flat, at rest", lfStandard, false, true, false, cxbsNormal, false},
+        {"Office 2003, flat, hot", lfOffice11, false, true, false, cxbsHot, false},
+        {"Office 2003, flat, pressed", lfOffice11, false, true, false, cxbsPressed, false},
+        {"native, flat, hot", lfStandard, true, true, false, cxbsHot, false},
+        {"standard, transparent, at rest", lfStandard, false, false, true, cxbsNormal, true},
+        {"Office 2003, transparent, at rest", lfOffice11, false, false, true, cxbsNormal, false},
+    };
+    for (const Case& c : cases) {
+        button->LookAndFeel()->SetKind(c.kind);
+        button->LookAndFeel()->SetNativeStyle(c.native);
+        button->SpeedButtonOptions()->SetFlat(c.flat);
+        button->SpeedButtonOptions()->SetTransparent(c.transparent);
+        PixelCanvas canvas(100, 30);
+        button->PaintButtonTo(canvas.dc(), c.state, false);
+        // Inside: the face, or the parent for a transparent button at rest.
+        const COLORREF inside = canvas.At(50, 15);
+        if (c.transparent)
+            EXPECT_EQ(inside, back) << c.name;
+        for (POINT edge : {POINT{0, 15}, POINT{50, 0}, POINT{99, 15}, POINT{50, 29}}) {
+            if (c.frame)
+                EXPECT_NE(canvas.At(edge.x, edge.y), inside) << c.name << " at " << edge.x << "," << edge.y;
+            else
+                EXPECT_EQ(canvas.At(edge.x, edge.y), inside) << c.name << " at " << edge.x << "," << edge.y;
+        }
+    }
 }
 
 // What happens while a popup menu runs its own message loop: each time a menu of this thread
@@ -914,6 +1073,43 @@ TEST_F(DropDownButtonTest, TheMenuOpensUnderTheButtonAndRunsTheChosenItem)
             else
                 EXPECT_LE(std::abs((m.left + m.right) / 2 - (b.left + b.right) / 2), 1);
         }
+    }
+}
+
+// The caption's accelerator: a whole-button drop-down opens its menu (an item chosen in it
+// runs, the button does not click); a button with a separate arrow part clicks.
+TEST_F(DropDownButtonTest, TheAcceleratorOfAWholeButtonDropDownOpensItsMenu)
+{
+    struct Case {
+        const char* name;
+        TcxButtonKind kind;
+        int menusShown;
+        int buttonClicks;
+    } cases[] = {
+        {"whole button", cxbkDropDown, 1, 0},
+        {"arrow part", cxbkDropDownButton, 0, 1},
+    };
+    auto* other = Make<TcxButton>(200, 20, 80, 30);
+    button->SetCaption(L"&Run");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        button->SetKind(c.kind);
+        other->SetFocus();
+        app->ProcessMessages();
+        buttonClicks = 0;
+        chosen.clear();
+        MenuWatch watch;
+        watch.actions.push_back([] { SendKeys({VK_DOWN, VK_RETURN}); });
+        SendChord(VK_MENU, 'R');
+        ASSERT_TRUE(WaitFor([&] {
+            bool menuDone =
+                static_cast<int>(watch.shown.size()) >= c.menusShown && !button->DropDownMenuOpen();
+            return menuDone && (c.menusShown ? !chosen.empty() : buttonClicks >= c.buttonClicks);
+        }));
+        EXPECT_EQ(static_cast<int>(watch.shown.size()), c.menusShown);
+        EXPECT_EQ(buttonClicks, c.buttonClicks);
+        if (c.menusShown)
+            EXPECT_EQ(chosen, std::vector<std::wstring>{L"First"});
     }
 }
 

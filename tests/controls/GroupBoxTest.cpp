@@ -1,5 +1,6 @@
 #include "controls/cxControlsRegister.h"
 #include "controls/cxGroupBox.h"
+#include "lookandfeel/cxLookAndFeels.h"
 #include "lookandfeel/dxOffice11.h"
 #include "tests/common/Artifacts.h"
 #include "tests/common/WindowFixture.h"
@@ -58,6 +59,29 @@ TEST(GroupBoxLayoutTest, CaptionFrameAndChildAreaForEachAlignment)
     TcxGroupBoxLayout panel = CalculateGroupBoxLayout(b, alTopLeft, text, 16, 2, true, 3);
     EXPECT_TRUE(Same(panel.children, RECT{3, 3, 197, 97})) << Show(panel.children);
     EXPECT_TRUE(Same(panel.frame, b));
+    // A band or a panel border larger than the box leaves the children no room: an empty
+    // rectangle inside the box, never an inverted one.
+    struct Tight {
+        RECT bounds;
+        TcxCaptionAlignment alignment;
+        bool panel;
+        int panelBorder;
+    } tight[] = {
+        {{0, 0, 200, 10}, alTopLeft, false, 0},
+        {{0, 0, 200, 10}, alBottomCenter, false, 0},
+        {{0, 0, 12, 100}, alLeftTop, false, 0},
+        {{0, 0, 200, 100}, alTopLeft, true, 120},
+    };
+    for (const Tight& t : tight) {
+        TcxGroupBoxLayout l =
+            CalculateGroupBoxLayout(t.bounds, t.alignment, text, 16, 2, t.panel, t.panelBorder);
+        EXPECT_LE(l.children.left, l.children.right) << Show(l.children);
+        EXPECT_LE(l.children.top, l.children.bottom) << Show(l.children);
+        EXPECT_TRUE(IsRectEmpty(&l.children)) << Show(l.children);
+        RECT inside;
+        UnionRect(&inside, &l.children, &t.bounds);
+        EXPECT_TRUE(Same(inside, t.bounds)) << Show(l.children);
+    }
 }
 
 class GroupBoxTest : public WindowFixture {
@@ -206,6 +230,86 @@ TEST_F(GroupBoxTest, PanelStyleAndCustomDrawing)
     PixelCanvas custom(200, 100);
     box->PaintTo(custom.dc());
     EXPECT_EQ(custom.At(100, 50), RGB(1, 2, 3)) << "nothing painted";
+}
+
+// A caption band taller than the box gives an aligned child no room, not the whole box.
+TEST_F(GroupBoxTest, ABandTallerThanTheBoxLeavesTheChildrenNoRoom)
+{
+    auto* box = Box(cbsSingle, L"Group");
+    auto* child = new TcxGroupBox(form);
+    child->SetParent(box);
+    child->SetAlign(alClient);
+    box->SetBounds(10, 10, 200, 12);
+    app->ProcessMessages();
+    RECT area = box->ClientRect();
+    EXPECT_TRUE(IsRectEmpty(&area)) << Show(area);
+    EXPECT_TRUE(child->Width() == 0 || child->Height() == 0) << child->Width() << " x " << child->Height();
+    // Room again once the box is tall enough.
+    box->SetBounds(10, 10, 200, 100);
+    app->ProcessMessages();
+    EXPECT_GT(child->Height(), 50);
+}
+
+// The custom-draw and measure events are given the painter the box's look and feel paints
+// with.
+TEST_F(GroupBoxTest, CustomDrawEventsGetTheLookAndFeelsPainter)
+{
+    auto* box = Box(cbsSingle, L"Group");
+    TcxCustomLookAndFeelPainterClass measured = nullptr, caption = nullptr, background = nullptr;
+    box->OnMeasureCaptionHeight = [&](TObject*, TcxCustomLookAndFeelPainterClass p, int&) { measured = p; };
+    box->OnCustomDrawCaption = [&](TObject*, TcxCanvas&, const RECT&, TcxCustomLookAndFeelPainterClass p,
+                                   bool&) { caption = p; };
+    box->OnCustomDrawContentBackground = [&](TObject*, TcxCanvas&, const RECT&,
+                                             TcxCustomLookAndFeelPainterClass p, bool&) { background = p; };
+    const std::pair<TcxLookAndFeelKind, TcxCustomLookAndFeelPainterClass> kinds[] = {
+        {lfFlat, TcxFlatLookAndFeelPainter::Instance()},
+        {lfStandard, TcxStandardLookAndFeelPainter::Instance()},
+        {lfUltraFlat, TcxUltraFlatLookAndFeelPainter::Instance()},
+        {lfOffice11, TcxOffice11LookAndFeelPainter::Instance()},
+    };
+    for (const auto& [kind, painter] : kinds) {
+        measured = caption = background = nullptr;
+        box->Style()->LookAndFeel()->SetKind(kind);
+        box->UpdateVisualStateAtCursor(false);
+        PixelCanvas canvas(200, 100);
+        box->PaintTo(canvas.dc());
+        EXPECT_EQ(measured, painter) << kind;
+        EXPECT_EQ(caption, painter) << kind;
+        EXPECT_EQ(background, painter) << kind;
+    }
+}
+
+// The style's shadow: a 3-pixel band right of and below the frame, the parent beside its ends;
+// frame and children move in by its width.
+TEST_F(GroupBoxTest, TheStylesShadowIsDrawn)
+{
+    const COLORREF back = RGB(230, 230, 200);
+    form->SetColor(back);
+    auto* box = Box(cbsSingle, L"");
+    box->SetParentColor(false);
+    box->Style()->SetColor(RGB(255, 255, 255));
+    RECT before = box->ClientRect();
+    box->Style()->SetShadow(true);
+    box->UpdateVisualStateAtCursor(false);
+    PixelCanvas canvas(200, 100);
+    box->PaintTo(canvas.dc());
+    ASSERT_TRUE(canvas.SaveBmp((ArtifactFolder() / L"group-box-shadow.bmp").c_str()));
+    const COLORREF shadow = ColorToRGB(clBtnShadow), frame = ColorToRGB(clWindowFrame);
+    struct Probe {
+        int x, y;
+        COLORREF colour;
+        const char* what;
+    } probes[] = {
+        {198, 50, shadow, "right shadow"},       {100, 98, shadow, "bottom shadow"},
+        {198, 1, back, "beside its top end"},    {1, 98, back, "beside its left end"},
+        {196, 50, frame, "right frame line"},    {100, 96, frame, "bottom frame line"},
+        {100, 50, RGB(255, 255, 255), "inside"},
+    };
+    for (const Probe& p : probes)
+        EXPECT_EQ(canvas.At(p.x, p.y), p.colour) << p.what;
+    RECT after = box->ClientRect();
+    EXPECT_EQ(after.right, before.right - 3);
+    EXPECT_EQ(after.bottom, before.bottom - 3);
 }
 
 // Pictures of every caption alignment in every look and feel, and the panel kinds.

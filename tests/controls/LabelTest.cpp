@@ -182,6 +182,62 @@ TEST_F(LabelTest, EveryChangeOfContentShowsAsANewLabelWouldShowIt)
     }
 }
 
+// The caption and the edit value always agree, whichever is set (by code or from a
+// description); each change raises OnChange and OnEditValueChanged once, and the label shows
+// and sizes itself to the new text.
+TEST_F(LabelTest, CaptionAndEditValueAlwaysAgree)
+{
+    auto* label = Make<TcxLabel>(10, 10, 50, 20);
+    int changes = 0, valueChanges = 0;
+    label->OnChange = [&](TObject*) { ++changes; };
+    label->OnEditValueChanged = [&](TObject*) { ++valueChanges; };
+    struct Step {
+        const wchar_t* what;
+        std::function<void()> act;
+        const wchar_t* caption;
+        TcxEditValue value;
+        int events;
+    } steps[] = {
+        {L"caption set", [&] { label->SetCaption(L"Ready"); }, L"Ready", TcxEditValue::Of(L"Ready"), 1},
+        {L"edit value set", [&] { label->SetEditValue(TcxEditValue::Of(L"Copying a.tbi")); },
+         L"Copying a.tbi", TcxEditValue::Of(L"Copying a.tbi"), 1},
+        {L"the same again", [&] { label->SetEditValue(TcxEditValue::Of(L"Copying a.tbi")); },
+         L"Copying a.tbi", TcxEditValue::Of(L"Copying a.tbi"), 0},
+        {L"edit value cleared", [&] { label->SetEditValue(TcxEditValue::Null()); }, L"", TcxEditValue::Null(),
+         1},
+        {L"caption after a cleared value", [&] { label->SetCaption(L"W"); }, L"W", TcxEditValue::Of(L"W"), 1},
+    };
+    for (const Step& s : steps) {
+        changes = valueChanges = 0;
+        s.act();
+        app->ProcessMessages();
+        EXPECT_EQ(label->Caption(), s.caption) << s.what;
+        EXPECT_TRUE(label->EditValue() == s.value) << s.what;
+        EXPECT_EQ(changes, s.events) << s.what;
+        EXPECT_EQ(valueChanges, s.events) << s.what;
+        wchar_t shown[64] = {};
+        GetWindowTextW(label->Handle(), shown, 64);
+        EXPECT_STREQ(shown, s.caption) << s.what;
+    }
+    // The label sizes itself to what the edit value says.
+    label->SetEditValue(TcxEditValue::Of(L"W"));
+    int narrow = label->Width();
+    label->SetEditValue(TcxEditValue::Of(L"WWWWWWWWWW"));
+    EXPECT_GT(label->Width(), narrow + 30);
+
+    RegisterDisplayControlClasses();
+    TForm root(app.get());
+    root.LoadFromDescription(LR"(object Root: TForm
+  object Stored: TcxLabel
+    Caption = 'Stored text'
+  end
+end
+)");
+    auto* stored = dynamic_cast<TcxLabel*>(root.FindComponent(L"Stored"));
+    ASSERT_NE(stored, nullptr);
+    EXPECT_TRUE(stored->EditValue() == TcxEditValue::Of(L"Stored text"));
+}
+
 TEST(LabelGeometryTest, AngleDepthAndTurnedSize)
 {
     struct AngleCase {

@@ -1,11 +1,14 @@
+#include "controls/cxControlsRegister.h"
 #include "controls/cxProgressBar.h"
 #include "lookandfeel/dxOffice11.h"
+#include "lookandfeel/dxThemeManager.h"
 #include "tests/common/Artifacts.h"
 #include "tests/common/GdiCount.h"
 #include "tests/common/WindowFixture.h"
 
 #include <uxtheme.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -474,6 +477,155 @@ TEST_F(ProgressBarPaintTest, WritesPicturesOfEveryStyle)
     EXPECT_GT(f.top, a.top);
 }
 
+// The position is the editor's edit value: setting either moves the other, each change raises
+// OnChange and OnEditValueChanged once, and a text that is no number counts as 0.
+TEST_F(ProgressBarPaintTest, PositionIsTheEditValue)
+{
+    auto* bar = Bar(10, 10, 200, 20);
+    int changes = 0, valueChanges = 0;
+    bar->OnChange = [&](TObject*) { ++changes; };
+    bar->OnEditValueChanged = [&](TObject*) { ++valueChanges; };
+    struct Step {
+        const wchar_t* what;
+        std::function<void()> act;
+        double position;
+        const wchar_t* editText; // nullptr: the edit value is not a text
+        int events;              // OnChange and OnEditValueChanged each
+    } steps[] = {
+        {L"position set", [&] { bar->SetPosition(42.5); }, 42.5, L"42.5", 1},
+        {L"the same again", [&] { bar->SetPosition(42.5); }, 42.5, L"42.5", 0},
+        {L"edit value as text", [&] { bar->SetEditValue(TcxEditValue::Of(L"30")); }, 30, L"30", 1},
+        {L"no number", [&] { bar->SetEditValue(TcxEditValue::Of(L"abc")); }, 0, L"abc", 1},
+        {L"cleared", [&] { bar->SetEditValue(TcxEditValue::Of(L" 12 ")); }, 12, L" 12 ", 1},
+        {L"null", [&] { bar->SetEditValue(TcxEditValue::Null()); }, 0, nullptr, 1},
+        {L"beyond Max", [&] { bar->SetPosition(150); }, 100, L"100", 1},
+        {L"Max lowered under it", [&] { bar->Properties()->SetMax(60); }, 60, L"60", 1},
+        {L"Min raised over it",
+         [&] {
+             bar->SetPosition(5);
+             bar->Properties()->SetMin(10);
+         },
+         10, L"10", 2},
+    };
+    for (const Step& s : steps) {
+        changes = valueChanges = 0;
+        s.act();
+        EXPECT_DOUBLE_EQ(bar->Position(), s.position) << s.what;
+        if (s.editText) {
+            EXPECT_EQ(bar->EditValue().kind, TcxEditValue::Kind::Text) << s.what;
+            EXPECT_EQ(bar->EditValue().text, s.editText) << s.what;
+        } else {
+            EXPECT_EQ(bar->EditValue().kind, TcxEditValue::Kind::Null) << s.what;
+        }
+        EXPECT_EQ(changes, s.events) << s.what;
+        EXPECT_EQ(valueChanges, s.events) << s.what;
+    }
+    // The picture follows the edit value: a value of half the range fills half the bar.
+    bar->Properties()->SetMin(0);
+    bar->Properties()->SetMax(100);
+    bar->SetEditValue(TcxEditValue::Of(L"50"));
+    bar->UpdateVisualStateAtCursor(false);
+    EXPECT_EQ(bar->ProgressText(), L"50 %");
+    RECT area = bar->BarArea();
+    EXPECT_EQ(bar->FilledArea().right - area.left, (area.right - area.left) / 2);
+}
+
+// A stored position is read before or after the range that holds it; once loading ends it is
+// held within the range (a range without room holds nothing).
+TEST_F(ProgressBarPaintTest, AStoredPositionIsHeldWithinTheRangeWhenLoadingEnds)
+{
+    RegisterDisplayControlClasses();
+    struct Case {
+        const wchar_t* lines;
+        double position;
+    } cases[] = {
+        {L"Position = 150\n    Properties.Max = 200", 150},
+        {L"Position = 150\n    Properties.Max = 120", 120},
+        {L"Properties.Max = 120\n    Position = 150", 120},
+        {L"Position = -5\n    Properties.Min = 10\n    Properties.Max = 20", 10},
+        {L"Properties.Max = 0\n    Position = 150", 150},
+    };
+    for (const Case& c : cases) {
+        TForm root(app.get());
+        root.LoadFromDescription(std::wstring(L"object Root: TForm\n  object Bar: TcxProgressBar\n    ") +
+                                 c.lines + L"\n  end\nend\n");
+        auto* bar = dynamic_cast<TcxProgressBar*>(root.FindComponent(L"Bar"));
+        ASSERT_NE(bar, nullptr);
+        EXPECT_DOUBLE_EQ(bar->Position(), c.position) << c.lines;
+        EXPECT_DOUBLE_EQ(std::wcstod(bar->EditValue().text.c_str(), nullptr), c.position) << c.lines;
+    }
+}
+
+// A transparent bar shows what lies behind it in its empty track, in the animation styles too
+// (whose track is otherwise shaded).
+TEST_F(ProgressBarPaintTest, ATransparentBarShowsItsParentInTheTrack)
+{
+    const COLORREF back = RGB(30, 160, 90);
+    form->SetColor(back);
+    auto* bar = Bar(10, 10, 200, 24);
+    bar->Style()->SetColor(RGB(250, 250, 250));
+    bar->Properties()->SetShowText(false);
+    bar->Properties()->SetAnimationSpeed(0);
+    bar->SetPosition(30);
+    for (TcxProgressBarBarStyle style : {cxbsSolid, cxbsGradient, cxbsAnimation, cxbsAnimationLEDs}) {
+        bar->Properties()->SetBarStyle(style);
+        for (bool transparent : {false, true}) {
+            bar->SetTransparent(transparent);
+            bar->UpdateVisualStateAtCursor(false);
+            PixelCanvas canvas(bar->Width(), bar->Height());
+            bar->PaintTo(canvas.dc());
+            RECT area = bar->BarArea();
+            int y = (area.top + area.bottom) / 2;
+            for (int x : {area.right - 40, area.right - 2}) {
+                COLORREF c = canvas.At(x, y);
+                if (transparent)
+                    EXPECT_EQ(c, back) << "style " << style << " at " << x;
+                else
+                    EXPECT_NE(c, back) << "style " << style << " at " << x;
+            }
+            // The filled part is drawn all the same.
+            EXPECT_NE(canvas.At(area.left + 30, y), back) << "style " << style;
+        }
+    }
+}
+
+// A vertical bar of an animation style shows its running segment: the part of the bar under
+// the segment is lighter than without it, most in its middle, and the glow moves with it.
+TEST_F(ProgressBarPaintTest, AVerticalAnimatedBarShowsItsRunningSegment)
+{
+    form->SetColor(RGB(236, 233, 216));
+    auto* bar = Bar(10, 10, 24, 200);
+    bar->Properties()->SetOrientation(cxorVertical);
+    bar->Properties()->SetShowText(false);
+    bar->Properties()->SetBarStyle(cxbsAnimation);
+    bar->Properties()->SetAnimationSpeed(10);
+    bar->SetPosition(100);
+    bar->UpdateVisualStateAtCursor(false);
+    ASSERT_TRUE(bar->AnimationRunning());
+    // The segment starts below the bar and climbs 20 pixels a step.
+    bar->ResetSegment();
+    PixelCanvas before(bar->Width(), bar->Height());
+    bar->PaintTo(before.dc());
+    for (int i = 0; i < 6; ++i)
+        bar->StepSegment();
+    RECT seg = bar->CurrentSegment();
+    ASSERT_EQ(seg.top + 25, bar->Height() + 25 - 6 * 20) << "the segment's middle";
+    PixelCanvas after(bar->Width(), bar->Height());
+    bar->PaintTo(after.dc());
+    auto lightness = [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); };
+    const int middle = (seg.top + seg.bottom) / 2;
+    const int x = seg.left + 10;
+    EXPECT_GT(lightness(after.At(x, middle)), lightness(before.At(x, middle)) + 60) << "lit in its middle";
+    EXPECT_GT(lightness(after.At(x, middle)), lightness(after.At(x, seg.top + 2))) << "most in its middle";
+    EXPECT_EQ(after.At(x, seg.top - 10), before.At(x, seg.top - 10)) << "the bar above it is untouched";
+    EXPECT_GT(lightness(after.At(seg.left + 2, middle)), lightness(before.At(seg.left + 2, middle)))
+        << "the light band glows too";
+    PixelCanvas sheet(2 * bar->Width() + 10, bar->Height(), RGB(255, 255, 255));
+    BitBlt(sheet.dc(), 0, 0, bar->Width(), bar->Height(), before.dc(), 0, 0, SRCCOPY);
+    BitBlt(sheet.dc(), bar->Width() + 10, 0, bar->Width(), bar->Height(), after.dc(), 0, 0, SRCCOPY);
+    ASSERT_TRUE(sheet.SaveBmp((ArtifactFolder() / L"progress-bar-vertical-segment.bmp").c_str()));
+}
+
 // Under the native look the platform's theme draws the track and the solid fill; the bar sits
 // inside the theme's frame.
 TEST_F(ProgressBarPaintTest, TheNativeLookDrawsThroughTheProgressTheme)
@@ -498,21 +650,100 @@ TEST_F(ProgressBarPaintTest, TheNativeLookDrawsThroughTheProgressTheme)
     // What the theme alone draws: the track over the parent, the chunk over the filled part.
     HTHEME theme = OpenThemeData(bar->Handle(), L"Progress");
     ASSERT_NE(theme, nullptr);
+    // The chunk is drawn once, one pixel wide, and stretched: every column of the filled part
+    // is that one column, not the theme's row of blocks.
     PixelCanvas expected(200, 20, back);
     RECT all{0, 0, 200, 20}, filled = bar->FilledArea();
     DrawThemeBackground(theme, expected.dc(), 1, 1, &all, nullptr);
-    DrawThemeBackground(theme, expected.dc(), 3, 1, &filled, nullptr);
+    RECT column{filled.left, filled.top, filled.left + 1, filled.bottom};
+    DrawThemeBackground(theme, expected.dc(), 3, 1, &column, nullptr);
     CloseThemeData(theme);
     PixelCanvas shown(200, 20);
     bar->PaintTo(shown.dc());
-    for (POINT p : {POINT{0, 0}, POINT{1, 10}, POINT{50, 10}, POINT{150, 10}, POINT{199, 19}})
+    for (POINT p : {POINT{0, 0}, POINT{1, 10}, POINT{150, 10}, POINT{199, 19}})
         EXPECT_EQ(shown.At(p.x, p.y), expected.At(p.x, p.y)) << p.x << "," << p.y;
+    for (int x = filled.left; x < filled.right; ++x)
+        for (int y = filled.top; y < filled.bottom; ++y)
+            ASSERT_EQ(shown.At(x, y), expected.At(filled.left, y)) << x << "," << y;
+    ASSERT_TRUE(shown.SaveBmp((ArtifactFolder() / L"progress-bar-native.bmp").c_str()));
     // The animation style keeps its glossy fill, the bar one pixel inside the frame.
     bar->Properties()->SetBarStyle(cxbsAnimation);
     bar->Properties()->SetAnimationSpeed(0);
     bar->UpdateVisualStateAtCursor(false);
     EXPECT_EQ(bar->BarArea().left, 1);
     EXPECT_EQ(bar->BarArea().bottom, 19);
+}
+
+// The platform's theme, except that its chunk is a row of blocks: a 2-pixel gap every 10 pixels
+// from the left of the rectangle it is drawn into (the look of a blocky theme).
+class BlockChunkTheme : public TdxThemeApi {
+public:
+    bool Loaded() const override { return m_system.Loaded(); }
+    bool IsThemeActive() override { return m_system.IsThemeActive(); }
+    bool GetCurrentThemeName(std::wstring& f, std::wstring& c, std::wstring& s) override
+    {
+        return m_system.GetCurrentThemeName(f, c, s);
+    }
+    HTHEME OpenThemeData(HWND w, const wchar_t* classes) override
+    {
+        return m_system.OpenThemeData(w, classes);
+    }
+    HRESULT CloseThemeData(HTHEME t) override { return m_system.CloseThemeData(t); }
+    HRESULT DrawThemeBackground(HTHEME t, HDC dc, int part, int state, const RECT* r,
+                                const RECT* clip) override
+    {
+        if (part != 3)
+            return m_system.DrawThemeBackground(t, dc, part, state, r, clip);
+        FillRectSolid(dc, *r, RGB(20, 180, 40));
+        for (int x = r->left + 8; x < r->right; x += 10)
+            FillRectSolid(dc, {x, r->top, std::min<int>(x + 2, r->right), r->bottom}, RGB(255, 255, 255));
+        return S_OK;
+    }
+    HRESULT DrawThemeText(HTHEME t, HDC dc, int p, int s, const wchar_t* text, int n, DWORD f, DWORD f2,
+                          const RECT* r) override
+    {
+        return m_system.DrawThemeText(t, dc, p, s, text, n, f, f2, r);
+    }
+    HRESULT GetThemeBackgroundContentRect(HTHEME t, HDC dc, int p, int s, const RECT* b, RECT* c) override
+    {
+        return m_system.GetThemeBackgroundContentRect(t, dc, p, s, b, c);
+    }
+    HRESULT GetThemeColor(HTHEME t, int p, int s, int prop, COLORREF* c) override
+    {
+        return m_system.GetThemeColor(t, p, s, prop, c);
+    }
+    HRESULT DrawThemeParentBackground(HWND w, HDC dc, const RECT* r) override
+    {
+        return m_system.DrawThemeParentBackground(w, dc, r);
+    }
+
+private:
+    TdxThemeApi& m_system = SystemThemeApi();
+};
+
+// The themed solid bar draws the theme's chunk once, one pixel along the bar, and stretches
+// it: a theme whose chunk is a row of blocks still gives one smooth bar.
+TEST_F(ProgressBarPaintTest, TheThemedChunkIsDrawnOnceAndStretched)
+{
+    BlockChunkTheme blocks;
+    SetThemeApi(&blocks);
+    struct Restore {
+        ~Restore() { SetThemeApi(nullptr); }
+    } restore;
+    auto* bar = Bar(10, 10, 200, 20);
+    bar->Style()->LookAndFeel()->SetNativeStyle(true);
+    if (!bar->Themed())
+        GTEST_SKIP() << "no progress theme on this display";
+    bar->Properties()->SetShowText(false);
+    bar->SetPosition(60);
+    bar->UpdateVisualStateAtCursor(false);
+    PixelCanvas shown(200, 20);
+    bar->PaintTo(shown.dc());
+    RECT filled = bar->FilledArea();
+    ASSERT_GT(filled.right - filled.left, 100);
+    for (int x = filled.left; x < filled.right; ++x)
+        for (int y = filled.top; y < filled.bottom; ++y)
+            ASSERT_EQ(shown.At(x, y), RGB(20, 180, 40)) << x << "," << y;
 }
 
 // A running animation shows each tick's frame by copying a picture kept for the segment's
