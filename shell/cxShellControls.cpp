@@ -39,10 +39,14 @@ struct FlagGuard {
     FlagGuard& operator=(const FlagGuard&) = delete;
 };
 
-// The overlay image number of an item: the link arrow, the share hand, or none. Taken from
-// the item's own flags so that no absolute query runs on the user-interface thread.
+// The overlay image number of an item: the one the shell gave it when the worker asked,
+// else the link arrow or the share hand from its attributes, or none. Nothing is asked here,
+// so that no absolute query runs on the user-interface thread.
 int OverlayNumber(const TcxShellItemInfo& item)
 {
+    // A node's state holds four bits of overlay: an image list has at most 15 overlays.
+    if (item.OverlayIndex > 0 && item.OverlayIndex <= 15)
+        return item.OverlayIndex;
     if (item.LinkItem)
         return 2;
     if (item.SharedItem)

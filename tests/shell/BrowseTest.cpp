@@ -716,10 +716,12 @@ TEST_F(ShellTreeTest, SelectLaterWaitsForTheContextMenuWithoutSpinning)
 // listing and the message it sends to the tree.
 class FakeBranchTest : public ShellTreeTest {
 protected:
-    void ListFake(std::vector<FakeItem> items)
+    void ListFake(std::vector<FakeItem> items, const std::function<void(FakeFolder&)>& configure = {})
     {
         MakeTree();
         fake = MakeFakeFolder(std::move(items));
+        if (configure)
+            configure(*fake.get());
         fake->uiObject = [this](REFIID riid, void** result) -> HRESULT {
             if (riid != IID_IQueryInfo)
                 return E_NOINTERFACE;
@@ -766,6 +768,27 @@ TEST_F(FakeBranchTest, AnItemUpdateShowsOverlayCutStateAndText)
     EXPECT_EQ(tree->OverlayIndex(y), 2) << "the link arrow";
     EXPECT_TRUE(tree->Cut(y));
     EXPECT_EQ(tree->OverlayIndex(tree->ChildAt(tree->TopLevelItem(), 0)), 0);
+}
+
+TEST_F(FakeBranchTest, TheWorkerBringsEveryOverlayTheFolderTells)
+{
+    // Overlays 3 and 5 are neither the share hand (1) nor the link arrow (2); a folder that
+    // says "none" leaves the node without one.
+    FakeItem plain{L"plain", true}, synced{L"synced", true}, pinned{L"pinned", true};
+    synced.overlay = 5;
+    pinned.overlay = 3;
+    ListFake({plain, synced, pinned}, [](FakeFolder& folder) {
+        folder.offerOverlay = true;
+        folder.offerShellIcon = true;
+    });
+    HTREEITEM top = tree->TopLevelItem();
+    HTREEITEM plainNode = ChildNamed(tree, top, L"plain"), syncedNode = ChildNamed(tree, top, L"synced"),
+              pinnedNode = ChildNamed(tree, top, L"pinned");
+    ASSERT_TRUE(plainNode && syncedNode && pinnedNode);
+    ASSERT_TRUE(PumpUntil(
+        [&] { return tree->OverlayIndex(syncedNode) == 5 && tree->OverlayIndex(pinnedNode) == 3; }, 5000))
+        << "overlays shown: " << tree->OverlayIndex(syncedNode) << ", " << tree->OverlayIndex(pinnedNode);
+    EXPECT_EQ(tree->OverlayIndex(plainNode), 0);
 }
 
 TEST_F(FakeBranchTest, InfoTipsComeFromTheShellWhenSwitchedOn)

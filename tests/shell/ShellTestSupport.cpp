@@ -288,6 +288,8 @@ HRESULT FakeFolder::QueryInterface(REFIID riid, void** object)
         *object = static_cast<IShellFolder*>(this);
     } else if (riid == IID_IShellIcon && offerShellIcon) {
         *object = static_cast<IShellIcon*>(this);
+    } else if (riid == IID_IShellIconOverlay && offerOverlay) {
+        *object = static_cast<IShellIconOverlay*>(this);
     } else {
         *object = nullptr;
         return E_NOINTERFACE;
@@ -427,6 +429,15 @@ HRESULT FakeFolder::GetIconOf(PCUITEMID_CHILD item, UINT flags, int* index)
         return E_INVALIDARG;
     *index = 100 + i + ((flags & GIL_OPENICON) ? 50 : 0);
     return S_OK;
+}
+
+HRESULT FakeFolder::GetOverlayIndex(PCUITEMID_CHILD item, int* index)
+{
+    const int i = IndexOf(item);
+    if (i < 0)
+        return E_INVALIDARG;
+    *index = items[static_cast<size_t>(i)].overlay;
+    return *index > 0 ? S_OK : S_FALSE;
 }
 
 ComPtr<FakeFolder> MakeFakeFolder(std::vector<FakeItem> items)

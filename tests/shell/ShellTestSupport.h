@@ -67,16 +67,18 @@ struct FakeItem {
     bool failAttributes = false; // GetAttributesOf fails for this item
     bool throwOnDetails = false; // the detail attribute query throws (worker error)
     int spin = 0;                // busy work in the detail query (slow item)
+    int overlay = 0;             // the overlay the folder tells (when it offers overlays)
 };
 
 enum class FakeNameKind { wide, offset, ansi };
 
-class FakeFolder final : public IShellFolder, public IShellIcon {
+class FakeFolder final : public IShellFolder, public IShellIcon, public IShellIconOverlay {
 public:
     std::vector<FakeItem> items;
     bool refuseBatch = false;     // Next with more than one item answers E_INVALIDARG
     bool partialLastBatch = true; // the last batch comes with S_FALSE and items
     bool offerShellIcon = false;
+    bool offerOverlay = false;
     bool failEnum = false;
     bool reverseCompare = false; // the folder's order is the reverse of the names' order
     FakeNameKind nameKind = FakeNameKind::wide;
@@ -118,6 +120,9 @@ public:
     }
     // IShellIcon
     HRESULT STDMETHODCALLTYPE GetIconOf(PCUITEMID_CHILD item, UINT flags, int* index) override;
+    // IShellIconOverlay
+    HRESULT STDMETHODCALLTYPE GetOverlayIndex(PCUITEMID_CHILD item, int* index) override;
+    HRESULT STDMETHODCALLTYPE GetOverlayIconIndex(PCUITEMID_CHILD, int*) override { return E_NOTIMPL; }
 
     std::function<HRESULT(REFIID, void**)> uiObject; // answers GetUIObjectOf when set
 
