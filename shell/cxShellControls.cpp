@@ -1,6 +1,7 @@
 #include "cxShellControls.h"
 
 #include "cxShellListView.h"
+#include "lookandfeel/cxGraphics.h"
 #include "runtime/rtApplication.h"
 
 #include <windowsx.h>
@@ -1148,6 +1149,30 @@ bool TcxCustomInnerShellTreeView::KeyPressed(UINT msg, WPARAM key)
     return false;
 }
 
+void TcxCustomInnerShellTreeView::PaintBuffered()
+{
+    // The tree draws its background and its items into a buffer that reaches the screen in
+    // one copy: an expand or a refresh never shows the empty background first.
+    PAINTSTRUCT ps{};
+    HDC dc = BeginPaint(m_window, &ps);
+    if (!dc)
+        return;
+    struct EndPaintGuard {
+        HWND wnd;
+        PAINTSTRUCT& ps;
+        ~EndPaintGuard() { EndPaint(wnd, &ps); }
+    } endPaint{m_window, ps};
+    const RECT r = ps.rcPaint;
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0)
+        return;
+    TcxPaintBuffer buffer(dc, width, height);
+    // The buffer's origin stands for the paint area's top-left corner.
+    SetWindowOrgEx(buffer.DC(), r.left, r.top, nullptr);
+    DefaultHandler(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(buffer.DC()), PRF_CLIENT | PRF_ERASEBKGND);
+    buffer.CopyTo(dc, r.left, r.top, width, height);
+}
+
 bool TcxCustomInnerShellTreeView::Allowed(const TcxTreeNodeAllowEvent& event, HTREEITEM node)
 {
     bool allow = true;
@@ -1256,6 +1281,12 @@ LRESULT TcxCustomInnerShellTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lPa
             return 0;
         }
         break;
+    case WM_ERASEBKGND: return 1; // the buffered paint fills the background itself
+    case WM_PAINT:
+        if (wParam)
+            break;
+        PaintBuffered();
+        return 0;
     case WM_SETFOCUS: {
         FlagGuard focusing(m_focusing);
         return TNativeTreeView::WndProc(msg, wParam, lParam);

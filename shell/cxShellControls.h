@@ -163,6 +163,7 @@ protected:
 private:
     LRESULT OnTreeNotify(NMHDR* header);
     bool Allowed(const TcxTreeNodeAllowEvent& event, HTREEITEM node);
+    void PaintBuffered();
     bool PopulateNode(HTREEITEM node);
     void ItemsProduced(int count, unsigned serial);
     void ItemUpdated(int index, unsigned serial);

@@ -129,6 +129,90 @@ TEST_F(ShellTreeTest, ListsFoldersOnlyWhenOpenedAndDropsTheButtonOfAnEmptyOne)
     EXPECT_FALSE(tree->HasChildren(nodeB)) << "the button goes once the empty folder was opened";
 }
 
+// Watches the tree's window from in front of its procedure: every erase is handed a memory
+// bitmap instead of the screen, so that an erase that draws (the empty background a person
+// would see flash before the items) shows as changed pixels.
+struct PaintWatch {
+    static inline PaintWatch* current = nullptr;
+    WNDPROC next = nullptr;
+    int paints = 0;
+    int erases = 0;
+    int erasesThatDrew = 0;
+
+    static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        PaintWatch* self = current;
+        if (msg == WM_PAINT)
+            ++self->paints;
+        if (msg == WM_ERASEBKGND) {
+            ++self->erases;
+            RECT r;
+            GetClientRect(wnd, &r);
+            const COLORREF sentinel = RGB(1, 2, 3);
+            PixelCanvas probe(r.right, r.bottom, sentinel);
+            LRESULT result =
+                CallWindowProcW(self->next, wnd, msg, reinterpret_cast<WPARAM>(probe.dc()), lParam);
+            bool drew = false;
+            for (int y = 0; y < r.bottom && !drew; y += 4)
+                for (int x = 0; x < r.right && !drew; x += 4)
+                    drew = probe.At(x, y) != sentinel;
+            if (drew)
+                ++self->erasesThatDrew;
+            return result;
+        }
+        return CallWindowProcW(self->next, wnd, msg, wParam, lParam);
+    }
+};
+
+TEST_F(ShellTreeTest, ExpandAndRefreshReachTheScreenInOneCopyWithoutAnEmptyBackgroundFirst)
+{
+    for (int i = 0; i < 30; ++i)
+        temp.MakeFolder(L"a\\many" + std::to_wstring(i));
+    MakeTree();
+    HWND wnd = tree->Handle();
+    PaintWatch watch;
+    PaintWatch::current = &watch;
+    watch.next = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PaintWatch::Proc)));
+    struct Unhook {
+        HWND wnd;
+        WNDPROC next;
+        ~Unhook()
+        {
+            SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
+            PaintWatch::current = nullptr;
+        }
+    } unhook{wnd, watch.next};
+
+    tree->Expand(top);
+    UpdateWindow(wnd);
+    tree->Expand(tree->ChildAt(top, 0));
+    UpdateWindow(wnd);
+    tree->RefreshKeepingState();
+    UpdateWindow(wnd);
+    Drain();
+    UpdateWindow(wnd);
+
+    EXPECT_GE(watch.paints, 3) << "both expands and the refresh are painted";
+    EXPECT_GE(watch.erases, 1) << "the refresh asks for an erase";
+    EXPECT_EQ(watch.erasesThatDrew, 0) << "an erase must not draw the bare background";
+
+    // What the screen holds is the whole picture: background, lines and items.
+    RECT r;
+    GetClientRect(wnd, &r);
+    PixelCanvas screen(r.right, r.bottom), printed(r.right, r.bottom);
+    HDC windowDC = GetDC(wnd);
+    BitBlt(screen.dc(), 0, 0, r.right, r.bottom, windowDC, 0, 0, SRCCOPY);
+    ReleaseDC(wnd, windowDC);
+    SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(printed.dc()), PRF_CLIENT | PRF_ERASEBKGND);
+    screen.SaveBmp((ArtifactFolder() / L"shell_tree_expanded.bmp").c_str());
+    int differing = 0;
+    for (int y = 0; y < r.bottom; ++y)
+        for (int x = 0; x < r.right; ++x)
+            differing += screen.At(x, y) != printed.At(x, y);
+    EXPECT_EQ(differing, 0) << "pixels on the screen that differ from the tree's own picture";
+}
+
 TEST_F(ShellTreeTest, OptionsAndTheAddFolderEventDecideWhatIsListed)
 {
     TcxShellTreeView* tv = MakeTree();
