@@ -238,7 +238,7 @@ void TcxCustomInnerShellTreeView::HandleCreated()
         }
         BuildNode(nullptr, false);
     }
-    m_dropTarget = new TcxTreeDropTarget(this, m_dragDropSettings->DefaultEffect());
+    m_dropTarget = new TcxTreeDropTarget(this);
     if (FAILED(RegisterDragDrop(m_window, m_dropTarget))) {
         m_dropTarget->Detach();
         m_dropTarget->Release();
@@ -1086,12 +1086,14 @@ bool TcxCustomInnerShellTreeView::EndLabelEdit(HTREEITEM node, const wchar_t* te
     return renamed;
 }
 
-void TcxCustomInnerShellTreeView::ShowContextMenu(POINT screenPoint)
+bool TcxCustomInnerShellTreeView::ShowContextMenu(POINT screenPoint)
 {
     POINT client = screenPoint;
     HTREEITEM node = nullptr;
     if (screenPoint.x == -1 && screenPoint.y == -1) {
         node = Selected();
+        if (!node)
+            return false;
         RECT r = ItemRect(node, true);
         client = {r.left, r.bottom};
         screenPoint = client;
@@ -1100,10 +1102,14 @@ void TcxCustomInnerShellTreeView::ShowContextMenu(POINT screenPoint)
         ScreenToClient(m_window, &client);
         node = HitTest(client);
     }
-    HTREEITEM parent = node ? ParentItem(node) : nullptr;
+    // Away from the nodes the control's own popup menu serves.
+    if (!node)
+        return false;
+    HTREEITEM parent = ParentItem(node);
     TcxShellTreeItemProducer* parentProducer = NodeProducer(parent);
-    if (!node || !parent || !parentProducer || !parentProducer->ListedFolder())
-        return;
+    // The top node has no menu of the shell's, and none of the control's either.
+    if (!parent || !parentProducer || !parentProducer->ListedFolder())
+        return true;
     // A copy of the item's list and a reference to its folder: a refresh meanwhile may free
     // the producer and its records.
     UniqueIdList item;
@@ -1114,7 +1120,7 @@ void TcxCustomInnerShellTreeView::ShowContextMenu(POINT screenPoint)
     }
     ComPtr<IShellFolder> folder = ComPtr<IShellFolder>::Copy(parentProducer->ListedFolder());
     if (!item)
-        return;
+        return true;
     RegisterChangeWatch(node);
     struct MenuOpen {
         TcxCustomInnerShellTreeView* tree;
@@ -1122,6 +1128,7 @@ void TcxCustomInnerShellTreeView::ShowContextMenu(POINT screenPoint)
     } open{this};
     SetContextMenuOpen(true);
     ShowShellContextMenu(m_window, folder.get(), {item.get()}, screenPoint);
+    return true;
 }
 
 void TcxCustomInnerShellTreeView::InfoTip(NMTVGETINFOTIPW* request)
@@ -1242,6 +1249,17 @@ LRESULT TcxCustomInnerShellTreeView::OnTreeNotify(NMHDR* header)
         EndLabelEdit(nm->item.hItem, text.c_str());
         return FALSE; // the label was set from the renamed item, or stays as it was
     }
+    case NM_RCLICK: {
+        // Answered here rather than through the menu request that follows a right click: the
+        // platform may send that request to the container directly. Not answering lets it go
+        // on to the control's own popup menu.
+        if (!m_options->ContextMenus())
+            return FALSE;
+        // Where the right click selected a node (the wrapper does so at the cursor).
+        POINT at{};
+        GetCursorPos(&at);
+        return ShowContextMenu(at) ? TRUE : FALSE;
+    }
     case TVN_GETINFOTIPW: InfoTip(reinterpret_cast<NMTVGETINFOTIPW*>(header)); return 0;
     case TVN_BEGINDRAGW:
     case TVN_BEGINRDRAGW: BeginDrag(reinterpret_cast<NMTREEVIEWW*>(header)->itemNew.hItem); return 0;
@@ -1292,10 +1310,11 @@ LRESULT TcxCustomInnerShellTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lPa
         return TNativeTreeView::WndProc(msg, wParam, lParam);
     }
     case WM_CONTEXTMENU:
-        if (m_options->ContextMenus()) {
-            ShowContextMenu({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        // From the keyboard, or passed on by the platform. Otherwise the request goes on to
+        // the container, whose popup menu opens.
+        if (m_options->ContextMenus() &&
+            ShowContextMenu({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}))
             return 0;
-        }
         break;
     default: break;
     }

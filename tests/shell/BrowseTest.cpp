@@ -5,6 +5,7 @@
 #include "../common/Artifacts.h"
 #include "../common/WindowFixture.h"
 #include "editors/cxEditErrors.h"
+#include "runtime/rtMenus.h"
 #include "shell/cxShellBrowserDialog.h"
 #include "shell/cxShellRegister.h"
 #include "shell/cxShellTreeView.h"
@@ -662,6 +663,94 @@ TEST_F(ShellTreeTest, TheShellsContextMenuRunsForANodeAndWatchesItWhileOpen)
     EXPECT_EQ(IdListToPath(tree->WatchedIdList()), a) << "the selected folder is watched again afterwards";
 }
 
+// Closes whatever menu is up; notes whether it was the shell's menu of the tree.
+struct AnyMenuCloser {
+    TcxInnerShellTreeView* tree = nullptr;
+    bool fired = false;
+    bool shellMenuOpen = false;
+};
+AnyMenuCloser g_closer;
+
+void CALLBACK CloseAnyMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    g_closer.fired = true;
+    g_closer.shellMenuOpen = g_closer.tree->ContextMenuOpen();
+    EndMenu();
+}
+
+// A right click of the real mouse: the shell's menu for a node below the top node when the
+// options ask for shell menus, nothing for the top node, and the control's own popup menu
+// away from the nodes or when shell menus are off.
+TEST_F(ShellTreeTest, ARightClickOpensTheShellsMenuOnANodeAndTheControlsMenuElsewhere)
+{
+    TcxShellTreeView* tv = MakeTree();
+    tree->Expand(top);
+    SetForegroundWindow(form->Handle());
+    Drain();
+    auto* menu = new TPopupMenu(form);
+    auto* item = new TMenuItem(form);
+    item->SetCaption(L"Choose");
+    menu->Add(item);
+    int popups = 0, chosen = 0;
+    item->OnClick = [&](TObject*) { ++chosen; };
+    menu->OnPopup = [&](TObject*) {
+        ++popups;
+        INPUT keys[4]{};
+        const WORD vks[2] = {VK_DOWN, VK_RETURN};
+        for (int i = 0; i < 4; ++i) {
+            keys[i].type = INPUT_KEYBOARD;
+            keys[i].ki.wVk = vks[i / 2];
+            keys[i].ki.dwFlags = (i % 2) ? KEYEVENTF_KEYUP : 0;
+        }
+        SendInput(4, keys, sizeof(INPUT));
+    };
+    tv->SetPopupMenu(menu);
+
+    auto centre = [&](HTREEITEM node) {
+        RECT r = tree->ItemRect(node, true);
+        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    };
+    RECT client;
+    GetClientRect(tree->Handle(), &client);
+    const POINT nodeB = centre(ChildNamed(tree, top, L"b"));
+    const POINT topNode = centre(top);
+    const POINT empty{client.right / 2, client.bottom - 10};
+    struct Case {
+        const char* name;
+        bool shellMenus;
+        POINT at;
+        int popups;
+        bool shellMenu;
+    };
+    const Case cases[] = {
+        {"away from the nodes", true, empty, 1, false},
+        {"on a node, shell menus off", false, nodeB, 1, false},
+        {"on a node", true, nodeB, 0, true},
+        {"on the top node", true, topNode, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tv->Options()->SetContextMenus(c.shellMenus);
+        popups = chosen = 0;
+        g_closer = {};
+        g_closer.tree = tree;
+        POINT p = c.at;
+        ClientToScreen(tree->Handle(), &p);
+        SendMouse(p, 0);
+        Drain();
+        SetTimer(nullptr, 0, 300, &CloseAnyMenu);
+        SendMouse(p, MOUSEEVENTF_RIGHTDOWN);
+        SendMouse(p, MOUSEEVENTF_RIGHTUP);
+        ASSERT_TRUE(PumpUntil([] { return g_closer.fired; }, 5000));
+        Drain();
+        EXPECT_EQ(popups, c.popups);
+        EXPECT_EQ(chosen, c.popups) << "the item chosen from the control's menu ran";
+        EXPECT_EQ(g_closer.shellMenuOpen, c.shellMenu);
+    }
+    SetCursorPos(0, 0);
+}
+
 TEST(DropSourceTest, CancelsOnEscapeAndDropsOnceTheButtonsAreUp)
 {
     TcxDropSource* source = new TcxDropSource();
@@ -873,6 +962,82 @@ TEST_F(FakeBranchTest, TheWorkerBringsEveryOverlayTheFolderTells)
         [&] { return tree->OverlayIndex(syncedNode) == 5 && tree->OverlayIndex(pinnedNode) == 3; }, 5000))
         << "overlays shown: " << tree->OverlayIndex(syncedNode) << ", " << tree->OverlayIndex(pinnedNode);
     EXPECT_EQ(tree->OverlayIndex(plainNode), 0);
+}
+
+// A folder's drop target that answers every move with the effect it was offered.
+class ProposalRecorder final : public IDropTarget {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
+    {
+        *object = (riid == IID_IUnknown || riid == IID_IDropTarget) ? this : nullptr;
+        if (!*object)
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override
+    {
+        offered = *effect;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject*, DWORD, POINTL, DWORD*) override { return S_OK; }
+    ULONG refs = 1;
+    DWORD offered = 0;
+};
+
+TEST_F(FakeBranchTest, ADropOffersTheDefaultEffectTheSettingsHoldAtThatMove)
+{
+    ProposalRecorder folderTarget;
+    ListFake({{L"x", true}}, [&](FakeFolder& folder) {
+        folder.viewObject = [&](REFIID riid, void** result) -> HRESULT {
+            if (riid != IID_IDropTarget)
+                return E_NOINTERFACE;
+            folderTarget.AddRef();
+            *result = static_cast<IDropTarget*>(&folderTarget);
+            return S_OK;
+        };
+    });
+    tree->Expand(tree->TopLevelItem());
+    HTREEITEM x = tree->ChildAt(tree->TopLevelItem(), 0);
+    RECT r = tree->ItemRect(x, true);
+    POINTL at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    POINT screen{at.x, at.y};
+    ClientToScreen(tree->Handle(), &screen);
+    at = {screen.x, screen.y};
+    IDropTarget* target = tree->DropTarget();
+    ASSERT_NE(target, nullptr);
+    const DWORD all = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    DWORD effect = all;
+    ASSERT_HRESULT_SUCCEEDED(target->DragEnter(nullptr, MK_LBUTTON, at, &effect));
+    ASSERT_TRUE(tree->DropHighlighted(x));
+    EXPECT_EQ(folderTarget.offered, static_cast<DWORD>(DROPEFFECT_MOVE)) << "moving is the default";
+
+    // The settings change while the drag goes on: each move offers what they say then.
+    struct Case {
+        TcxDropEffect setting;
+        DWORD sourceAllows;
+        DWORD offered;
+    };
+    const Case cases[] = {
+        {deCopy, all, DROPEFFECT_COPY},
+        {deLink, all, DROPEFFECT_LINK},
+        {deLink, DROPEFFECT_COPY | DROPEFFECT_MOVE, DROPEFFECT_COPY | DROPEFFECT_MOVE},
+        {deMove, all, DROPEFFECT_MOVE},
+    };
+    for (const Case& c : cases) {
+        tree->DragDropSettings()->SetDefaultDropEffect(c.setting);
+        effect = c.sourceAllows;
+        ASSERT_HRESULT_SUCCEEDED(target->DragOver(MK_LBUTTON, at, &effect));
+        EXPECT_EQ(folderTarget.offered, c.offered)
+            << "setting " << c.setting << ", source " << c.sourceAllows;
+        EXPECT_EQ(effect, c.offered) << "the folder's answer goes back to the source";
+    }
+    target->DragLeave();
+    EXPECT_FALSE(tree->DropHighlighted(x));
 }
 
 TEST_F(FakeBranchTest, InfoTipsComeFromTheShellWhenSwitchedOn)

@@ -335,6 +335,7 @@ HRESULT FakeFolder::BindToObject(PCUIDLIST_RELATIVE item, IBindCtx*, REFIID riid
     for (int i = 0; i < items[static_cast<size_t>(index)].children; ++i)
         children.push_back({L"c" + std::to_wstring(i)});
     auto child = MakeFakeFolder(std::move(children));
+    child->viewObject = viewObject;
     *result = static_cast<IShellFolder*>(child.detach());
     return S_OK;
 }

@@ -108,7 +108,11 @@ public:
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override;
-    HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID riid, void** result) override
+    {
+        *result = nullptr;
+        return viewObject ? viewObject(riid, result) : E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY items,
                                               SFGAOF* attributes) override;
     HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*,
@@ -125,6 +129,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetOverlayIconIndex(PCUITEMID_CHILD, int*) override { return E_NOTIMPL; }
 
     std::function<HRESULT(REFIID, void**)> uiObject; // answers GetUIObjectOf when set
+    // Answers CreateViewObject when set; the folders bound below this one answer alike.
+    std::function<HRESULT(REFIID, void**)> viewObject;
 
 private:
     std::atomic<ULONG> m_refs{1};
