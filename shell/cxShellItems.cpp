@@ -594,10 +594,30 @@ void TcxCustomItemProducer::SortByFolderOrder(std::vector<std::unique_ptr<TcxShe
 {
     if (items.size() < 2)
         return;
+    // Names of letters and digits alone (generated names, mostly) order alike under the
+    // locale's sort key and under their upper-cased characters: digits first, letters without
+    // regard to case. Such a listing is keyed without asking the locale for every name; the
+    // folder's own comparison below has the last word either way.
+    const bool plain = std::all_of(items.begin(), items.end(), [](const auto& item) {
+        const std::wstring& name = item->DisplayText;
+        return std::all_of(name.begin(), name.end(), [](wchar_t c) {
+            return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+        });
+    });
     std::vector<std::pair<std::string, size_t>> keyed;
     keyed.reserve(items.size());
-    for (size_t i = 0; i < items.size(); ++i)
-        keyed.emplace_back(CollationKey(*items[i]), i);
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!plain) {
+            keyed.emplace_back(CollationKey(*items[i]), i);
+            continue;
+        }
+        const std::wstring& name = items[i]->DisplayText;
+        std::string key(1, items[i]->IsContainer ? '0' : '1');
+        key.reserve(name.size() + 1);
+        for (wchar_t c : name)
+            key.push_back(static_cast<char>(c >= L'a' && c <= L'z' ? c - (L'a' - L'A') : c));
+        keyed.emplace_back(std::move(key), i);
+    }
     std::stable_sort(keyed.begin(), keyed.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<std::unique_ptr<TcxShellItemInfo>> sorted;
@@ -654,18 +674,20 @@ void TcxCustomItemProducer::QueueUnfetchedItems(int firstInView, int countInView
     TcxShellItemsInfoGatherer* gatherer = InfoGatherer();
     if (!gatherer)
         return;
-    BeginReadItems();
-    ReadGuard guard{m_itemsLock};
-    const int count = ItemCount();
-    const int viewEnd = std::min(count, firstInView + std::max(countInView, 0));
-    auto inView = [&](int i) { return i >= firstInView && i < viewEnd; };
-    for (int i = 0; i < count; ++i)
-        if (!inView(i) && m_items[static_cast<size_t>(i)]->FetchPending())
-            gatherer->QueueRequest(this, i, false);
-    // Front insertion one by one: walk the view backwards so it ends up in order.
-    for (int i = viewEnd - 1; i >= firstInView && i >= 0; --i)
-        if (m_items[static_cast<size_t>(i)]->FetchPending())
-            gatherer->QueueRequest(this, i, true);
+    std::vector<int> back, front;
+    {
+        BeginReadItems();
+        ReadGuard guard{m_itemsLock};
+        const int count = ItemCount();
+        const int viewEnd = std::min(count, firstInView + std::max(countInView, 0));
+        back.reserve(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            if (!m_items[static_cast<size_t>(i)]->FetchPending())
+                continue;
+            (i >= firstInView && i < viewEnd ? front : back).push_back(i);
+        }
+    }
+    gatherer->QueueRequests(this, back, front);
 }
 
 void TcxCustomItemProducer::CancelItemFetches()
