@@ -1,6 +1,7 @@
 #include "cxShellControls.h"
 
 #include "cxShellListView.h"
+#include "lookandfeel/cxGraphics.h"
 #include "runtime/rtApplication.h"
 
 #include <windowsx.h>
@@ -39,10 +40,14 @@ struct FlagGuard {
     FlagGuard& operator=(const FlagGuard&) = delete;
 };
 
-// The overlay image number of an item: the link arrow, the share hand, or none. Taken from
-// the item's own flags so that no absolute query runs on the user-interface thread.
+// The overlay image number of an item: the one the shell gave it when the worker asked,
+// else the link arrow or the share hand from its attributes, or none. Nothing is asked here,
+// so that no absolute query runs on the user-interface thread.
 int OverlayNumber(const TcxShellItemInfo& item)
 {
+    // A node's state holds four bits of overlay: an image list has at most 15 overlays.
+    if (item.OverlayIndex > 0 && item.OverlayIndex <= 15)
+        return item.OverlayIndex;
     if (item.LinkItem)
         return 2;
     if (item.SharedItem)
@@ -233,7 +238,7 @@ void TcxCustomInnerShellTreeView::HandleCreated()
         }
         BuildNode(nullptr, false);
     }
-    m_dropTarget = new TcxTreeDropTarget(this, m_dragDropSettings->DefaultEffect());
+    m_dropTarget = new TcxTreeDropTarget(this);
     if (FAILED(RegisterDragDrop(m_window, m_dropTarget))) {
         m_dropTarget->Detach();
         m_dropTarget->Release();
@@ -1081,12 +1086,14 @@ bool TcxCustomInnerShellTreeView::EndLabelEdit(HTREEITEM node, const wchar_t* te
     return renamed;
 }
 
-void TcxCustomInnerShellTreeView::ShowContextMenu(POINT screenPoint)
+bool TcxCustomInnerShellTreeView::ShowContextMenu(POINT screenPoint)
 {
     POINT client = screenPoint;
     HTREEITEM node = nullptr;
     if (screenPoint.x == -1 && screenPoint.y == -1) {
         node = Selected();
+        if (!node)
+            return false;
         RECT r = ItemRect(node, true);
         client = {r.left, r.bottom};
         screenPoint = client;
@@ -1095,10 +1102,14 @@ void TcxCustomInnerShellTreeView::ShowContextMenu(POINT screenPoint)
         ScreenToClient(m_window, &client);
         node = HitTest(client);
     }
-    HTREEITEM parent = node ? ParentItem(node) : nullptr;
+    // Away from the nodes the control's own popup menu serves.
+    if (!node)
+        return false;
+    HTREEITEM parent = ParentItem(node);
     TcxShellTreeItemProducer* parentProducer = NodeProducer(parent);
-    if (!node || !parent || !parentProducer || !parentProducer->ListedFolder())
-        return;
+    // The top node has no menu of the shell's, and none of the control's either.
+    if (!parent || !parentProducer || !parentProducer->ListedFolder())
+        return true;
     // A copy of the item's list and a reference to its folder: a refresh meanwhile may free
     // the producer and its records.
     UniqueIdList item;
@@ -1109,7 +1120,7 @@ void TcxCustomInnerShellTreeView::ShowContextMenu(POINT screenPoint)
     }
     ComPtr<IShellFolder> folder = ComPtr<IShellFolder>::Copy(parentProducer->ListedFolder());
     if (!item)
-        return;
+        return true;
     RegisterChangeWatch(node);
     struct MenuOpen {
         TcxCustomInnerShellTreeView* tree;
@@ -1117,6 +1128,7 @@ void TcxCustomInnerShellTreeView::ShowContextMenu(POINT screenPoint)
     } open{this};
     SetContextMenuOpen(true);
     ShowShellContextMenu(m_window, folder.get(), {item.get()}, screenPoint);
+    return true;
 }
 
 void TcxCustomInnerShellTreeView::InfoTip(NMTVGETINFOTIPW* request)
@@ -1142,6 +1154,30 @@ bool TcxCustomInnerShellTreeView::KeyPressed(UINT msg, WPARAM key)
         return true;
     }
     return false;
+}
+
+void TcxCustomInnerShellTreeView::PaintBuffered()
+{
+    // The tree draws its background and its items into a buffer that reaches the screen in
+    // one copy: an expand or a refresh never shows the empty background first.
+    PAINTSTRUCT ps{};
+    HDC dc = BeginPaint(m_window, &ps);
+    if (!dc)
+        return;
+    struct EndPaintGuard {
+        HWND wnd;
+        PAINTSTRUCT& ps;
+        ~EndPaintGuard() { EndPaint(wnd, &ps); }
+    } endPaint{m_window, ps};
+    const RECT r = ps.rcPaint;
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0)
+        return;
+    TcxPaintBuffer buffer(dc, width, height);
+    // The buffer's origin stands for the paint area's top-left corner.
+    SetWindowOrgEx(buffer.DC(), r.left, r.top, nullptr);
+    DefaultHandler(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(buffer.DC()), PRF_CLIENT | PRF_ERASEBKGND);
+    buffer.CopyTo(dc, r.left, r.top, width, height);
 }
 
 bool TcxCustomInnerShellTreeView::Allowed(const TcxTreeNodeAllowEvent& event, HTREEITEM node)
@@ -1213,6 +1249,17 @@ LRESULT TcxCustomInnerShellTreeView::OnTreeNotify(NMHDR* header)
         EndLabelEdit(nm->item.hItem, text.c_str());
         return FALSE; // the label was set from the renamed item, or stays as it was
     }
+    case NM_RCLICK: {
+        // Answered here rather than through the menu request that follows a right click: the
+        // platform may send that request to the container directly. Not answering lets it go
+        // on to the control's own popup menu.
+        if (!m_options->ContextMenus())
+            return FALSE;
+        // Where the right click selected a node (the wrapper does so at the cursor).
+        POINT at{};
+        GetCursorPos(&at);
+        return ShowContextMenu(at) ? TRUE : FALSE;
+    }
     case TVN_GETINFOTIPW: InfoTip(reinterpret_cast<NMTVGETINFOTIPW*>(header)); return 0;
     case TVN_BEGINDRAGW:
     case TVN_BEGINRDRAGW: BeginDrag(reinterpret_cast<NMTREEVIEWW*>(header)->itemNew.hItem); return 0;
@@ -1252,15 +1299,22 @@ LRESULT TcxCustomInnerShellTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lPa
             return 0;
         }
         break;
+    case WM_ERASEBKGND: return 1; // the buffered paint fills the background itself
+    case WM_PAINT:
+        if (wParam)
+            break;
+        PaintBuffered();
+        return 0;
     case WM_SETFOCUS: {
         FlagGuard focusing(m_focusing);
         return TNativeTreeView::WndProc(msg, wParam, lParam);
     }
     case WM_CONTEXTMENU:
-        if (m_options->ContextMenus()) {
-            ShowContextMenu({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        // From the keyboard, or passed on by the platform. Otherwise the request goes on to
+        // the container, whose popup menu opens.
+        if (m_options->ContextMenus() &&
+            ShowContextMenu({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}))
             return 0;
-        }
         break;
     default: break;
     }

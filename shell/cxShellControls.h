@@ -163,6 +163,7 @@ protected:
 private:
     LRESULT OnTreeNotify(NMHDR* header);
     bool Allowed(const TcxTreeNodeAllowEvent& event, HTREEITEM node);
+    void PaintBuffered();
     bool PopulateNode(HTREEITEM node);
     void ItemsProduced(int count, unsigned serial);
     void ItemUpdated(int index, unsigned serial);
@@ -181,7 +182,8 @@ private:
     bool IsLoadingNow() const;
     bool BeginLabelEdit(HTREEITEM node);
     bool EndLabelEdit(HTREEITEM node, const wchar_t* text);
-    void ShowContextMenu(POINT screenPoint);
+    // The shell's menu of the node at the point; false when no node is there.
+    bool ShowContextMenu(POINT screenPoint);
     void InfoTip(NMTVGETINFOTIPW* request);
     void DeleteNodeData(HTREEITEM node, LPARAM data);
     void BeginDrag(HTREEITEM node);
@@ -196,6 +198,7 @@ private:
     void DroppedOn(HTREEITEM node) override;
     void DragOverChanged(bool over) override;
     HWND DropWindow() const override { return m_window; }
+    DWORD DefaultDropEffect() const override { return m_dragDropSettings->DefaultEffect(); }
     bool KeyPressed(UINT msg, WPARAM key);
     unsigned ShowFlags() const;
 

@@ -64,11 +64,15 @@ void TcxTreeDropTarget::ReleaseTarget()
 
 void TcxTreeDropTarget::Track(DWORD keyState, POINTL point, DWORD* effect)
 {
-    // The settings' default effect is proposed first when the source allows it.
-    DWORD proposed = (*effect & m_defaultEffect) ? m_defaultEffect : *effect;
-    *effect = DROPEFFECT_NONE;
-    if (!m_owner)
+    if (!m_owner) {
+        *effect = DROPEFFECT_NONE;
         return;
+    }
+    // The settings' default effect is proposed first when the source allows it; asked at
+    // every move, so that a change of the settings counts from the next move on.
+    const DWORD defaultEffect = m_owner->DefaultDropEffect();
+    const DWORD proposed = (*effect & defaultEffect) ? defaultEffect : *effect;
+    *effect = DROPEFFECT_NONE;
     POINT p{point.x, point.y};
     ScreenToClient(m_owner->DropWindow(), &p);
     HTREEITEM node = m_owner->DropNodeAt(p);

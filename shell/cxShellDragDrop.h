@@ -38,6 +38,8 @@ public:
     // A drag entered (true) or left (false) the tree.
     virtual void DragOverChanged(bool over) = 0;
     virtual HWND DropWindow() const = 0;
+    // The effect a drop proposes first, as the settings say at this moment.
+    virtual DWORD DefaultDropEffect() const = 0;
 
 protected:
     ~IcxDropTargetOwner() = default;
@@ -45,11 +47,7 @@ protected:
 
 class TcxTreeDropTarget final : public IDropTarget {
 public:
-    TcxTreeDropTarget(IcxDropTargetOwner* owner, DWORD defaultEffect)
-        : m_owner(owner), m_defaultEffect(defaultEffect)
-    {
-    }
-    void SetDefaultEffect(DWORD effect) { m_defaultEffect = effect; }
+    explicit TcxTreeDropTarget(IcxDropTargetOwner* owner) : m_owner(owner) {}
     // The tree goes: no call reaches it any more.
     void Detach() { m_owner = nullptr; }
 
@@ -68,7 +66,6 @@ private:
 
     std::atomic<ULONG> m_refs{1};
     IcxDropTargetOwner* m_owner;
-    DWORD m_defaultEffect;
     ComPtr<IDataObject> m_data;
     HTREEITEM m_node = nullptr;
     ComPtr<IDropTarget> m_nodeTarget;

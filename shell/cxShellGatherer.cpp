@@ -179,6 +179,21 @@ void TcxShellItemsInfoGatherer::QueueRequest(TcxCustomItemProducer* producer, in
     m_wake.notify_all();
 }
 
+void TcxShellItemsInfoGatherer::QueueRequests(TcxCustomItemProducer* producer, const std::vector<int>& back,
+                                              const std::vector<int>& front)
+{
+    if (!producer || (back.empty() && front.empty()))
+        return;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (int index : back)
+        if (m_queuedSerials.find(RequestKey(producer, index)) == m_queuedSerials.end())
+            PushRequest({producer, index, false}, false);
+    // Front insertion one by one: walk backwards so that they end up in order.
+    for (auto it = front.rbegin(); it != front.rend(); ++it)
+        PushRequest({producer, *it, true}, true);
+    m_wake.notify_all();
+}
+
 void TcxShellItemsInfoGatherer::CancelRequests(TcxCustomItemProducer* producer)
 {
     std::unique_lock<std::mutex> lock(m_mutex);

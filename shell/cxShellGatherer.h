@@ -27,6 +27,10 @@ public:
     // Queues a fetch; an item already queued keeps one request, moved to the front when
     // priority is asked.
     void QueueRequest(TcxCustomItemProducer* producer, int index, bool priority);
+    // Queues many items of one producer at once: the back ones in their order, then the
+    // front ones so that they end up first, in their order. One lock and one wake-up for all.
+    void QueueRequests(TcxCustomItemProducer* producer, const std::vector<int>& back,
+                       const std::vector<int>& front);
     // Removes the queued requests of a producer (all of them for null); on return the
     // worker no longer touches that producer.
     void CancelRequests(TcxCustomItemProducer* producer);

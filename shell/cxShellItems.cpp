@@ -58,6 +58,25 @@ int FolderIconOf(IShellFolder* folder, PCItemIDList relative, UINT flags)
     return shellIcon->GetIconOf(relative, flags, &index) == S_OK ? index : -1;
 }
 
+// The parent folder's own overlay for a child (0 for none), where the folder offers it;
+// -1 otherwise. A question about one relative item: its cost does not grow with the
+// number of siblings.
+int FolderOverlayOf(IShellFolder* folder, PCItemIDList relative)
+{
+    if (!folder)
+        return -1;
+    ComPtr<IShellIconOverlay> overlay;
+    if (FAILED(folder->QueryInterface(IID_IShellIconOverlay, overlay.put_void())) || !overlay)
+        return -1;
+    int index = 0; // a synchronous answer: this runs on the worker
+    const HRESULT status = overlay->GetOverlayIndex(relative, &index);
+    if (status == S_FALSE)
+        return 0; // the folder knows the item has none
+    if (FAILED(status))
+        return -1;
+    return index > 0 ? index : 0;
+}
+
 std::string_view ListBytes(PCItemIDList list)
 {
     return {reinterpret_cast<const char*>(list), IdListSize(list)};
@@ -228,8 +247,8 @@ TcxShellItemInfo::TcxShellItemInfo(const TcxShellItemInfo& source, int)
       ShowsExpandButton(source.ShowsExpandButton), IconSlot(source.IconSlot), TipText(source.TipText),
       BasicsReady(source.BasicsReady), AcceptsDrops(source.AcceptsDrops), OnFileSystem(source.OnFileSystem),
       IsContainer(source.IsContainer), HiddenItem(source.HiddenItem), LinkItem(source.LinkItem),
-      RemovableItem(source.RemovableItem), SharedItem(source.SharedItem), OwnerProducer(source.OwnerProducer),
-      DisplayText(source.DisplayText), OpenIconSlot(source.OpenIconSlot),
+      RemovableItem(source.RemovableItem), SharedItem(source.SharedItem), OverlayIndex(source.OverlayIndex),
+      OwnerProducer(source.OwnerProducer), DisplayText(source.DisplayText), OpenIconSlot(source.OpenIconSlot),
       ItemIdList(IdListClone(source.ItemIdList.get())), DetailsFetched(source.DetailsFetched),
       FetchRunning(false), IconsExact(source.IconsExact), m_revision(source.m_revision)
 {
@@ -249,6 +268,7 @@ void TcxShellItemInfo::TakeFetchedFields(const TcxShellItemInfo& fetched)
     LinkItem = fetched.LinkItem;
     RemovableItem = fetched.RemovableItem;
     SharedItem = fetched.SharedItem;
+    OverlayIndex = fetched.OverlayIndex;
     DisplayText = fetched.DisplayText;
     OpenIconSlot = fetched.OpenIconSlot;
     DetailsFetched = fetched.DetailsFetched;
@@ -313,6 +333,7 @@ void TcxShellItemInfo::FetchDetails(IShellFolder* folder, PCItemIDList folderLis
             AcceptsDrops = (attributes & SFGAO_DROPTARGET) != 0;
             AllowsRename = (attributes & SFGAO_CANRENAME) != 0;
         }
+        OverlayIndex = FolderOverlayOf(folder, last);
     }
     // Icons: the parent's own answer when it gives one; otherwise the generic icon for
     // the item's kind now, and the exact one later from an absolute query.
@@ -341,11 +362,26 @@ void TcxShellItemInfo::FetchExactIcons(PCItemIDList folderList, std::stop_token 
     if (!absolute)
         return;
     SHFILEINFOW info{};
-    const int closed =
-        SafeFileInfo(absolute.get(), info, SHGFI_SYSICONINDEX | SHGFI_TYPENAME) ? info.iIcon : IconSlot;
+    // The overlay comes with the same absolute query when the folder did not tell it: the
+    // shell then puts it in the icon index's top byte, and asks for an icon to go with it.
+    const bool askOverlay = OverlayIndex < 0;
+    UINT flags = SHGFI_SYSICONINDEX | SHGFI_TYPENAME;
+    if (askOverlay)
+        flags |= SHGFI_ICON | SHGFI_OVERLAYINDEX;
+    const bool answered = SafeFileInfo(absolute.get(), info, flags);
+    if (info.hIcon)
+        DestroyIcon(info.hIcon);
+    int closed = IconSlot;
+    int overlay = OverlayIndex;
+    if (answered) {
+        closed = askOverlay ? (info.iIcon & 0x00FFFFFF) : info.iIcon;
+        if (askOverlay)
+            overlay = static_cast<int>((static_cast<unsigned>(info.iIcon) >> 24) & 0xFF);
+    }
     if (stop.stop_requested())
         return;
     IconSlot = closed;
+    OverlayIndex = overlay;
     if (IsContainer) {
         SHFILEINFOW openInfo{};
         if (SafeFileInfo(absolute.get(), openInfo, SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_OPENICON))
@@ -383,6 +419,7 @@ void TcxShellItemInfo::ReplaceIdList(IShellFolder* folder, PCItemIDList folderLi
     DetailsFetched = false;
     BasicsReady = false;
     IconsExact = false;
+    OverlayIndex = -1;
     ++m_revision;
     FetchDetails(folder, folderList, false);
 }
@@ -557,10 +594,30 @@ void TcxCustomItemProducer::SortByFolderOrder(std::vector<std::unique_ptr<TcxShe
 {
     if (items.size() < 2)
         return;
+    // Names of letters and digits alone (generated names, mostly) order alike under the
+    // locale's sort key and under their upper-cased characters: digits first, letters without
+    // regard to case. Such a listing is keyed without asking the locale for every name; the
+    // folder's own comparison below has the last word either way.
+    const bool plain = std::all_of(items.begin(), items.end(), [](const auto& item) {
+        const std::wstring& name = item->DisplayText;
+        return std::all_of(name.begin(), name.end(), [](wchar_t c) {
+            return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+        });
+    });
     std::vector<std::pair<std::string, size_t>> keyed;
     keyed.reserve(items.size());
-    for (size_t i = 0; i < items.size(); ++i)
-        keyed.emplace_back(CollationKey(*items[i]), i);
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!plain) {
+            keyed.emplace_back(CollationKey(*items[i]), i);
+            continue;
+        }
+        const std::wstring& name = items[i]->DisplayText;
+        std::string key(1, items[i]->IsContainer ? '0' : '1');
+        key.reserve(name.size() + 1);
+        for (wchar_t c : name)
+            key.push_back(static_cast<char>(c >= L'a' && c <= L'z' ? c - (L'a' - L'A') : c));
+        keyed.emplace_back(std::move(key), i);
+    }
     std::stable_sort(keyed.begin(), keyed.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<std::unique_ptr<TcxShellItemInfo>> sorted;
@@ -617,18 +674,20 @@ void TcxCustomItemProducer::QueueUnfetchedItems(int firstInView, int countInView
     TcxShellItemsInfoGatherer* gatherer = InfoGatherer();
     if (!gatherer)
         return;
-    BeginReadItems();
-    ReadGuard guard{m_itemsLock};
-    const int count = ItemCount();
-    const int viewEnd = std::min(count, firstInView + std::max(countInView, 0));
-    auto inView = [&](int i) { return i >= firstInView && i < viewEnd; };
-    for (int i = 0; i < count; ++i)
-        if (!inView(i) && m_items[static_cast<size_t>(i)]->FetchPending())
-            gatherer->QueueRequest(this, i, false);
-    // Front insertion one by one: walk the view backwards so it ends up in order.
-    for (int i = viewEnd - 1; i >= firstInView && i >= 0; --i)
-        if (m_items[static_cast<size_t>(i)]->FetchPending())
-            gatherer->QueueRequest(this, i, true);
+    std::vector<int> back, front;
+    {
+        BeginReadItems();
+        ReadGuard guard{m_itemsLock};
+        const int count = ItemCount();
+        const int viewEnd = std::min(count, firstInView + std::max(countInView, 0));
+        back.reserve(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            if (!m_items[static_cast<size_t>(i)]->FetchPending())
+                continue;
+            (i >= firstInView && i < viewEnd ? front : back).push_back(i);
+        }
+    }
+    gatherer->QueueRequests(this, back, front);
 }
 
 void TcxCustomItemProducer::CancelItemFetches()

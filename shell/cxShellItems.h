@@ -104,6 +104,10 @@ public:
     bool LinkItem = false;
     bool RemovableItem = false;
     bool SharedItem = false;
+    // The overlay image the shell gives the item (1-based as the image list counts; 0 for
+    // none); -1 until the shell was asked. Any overlay the shell knows, not only the link
+    // arrow and the share hand.
+    int OverlayIndex = -1;
     TcxCustomItemProducer* OwnerProducer;
     std::wstring DisplayText;
     int OpenIconSlot = -1;

@@ -161,6 +161,8 @@ double TimeTreeExpand(TForm* host, const std::wstring& base, const std::wstring&
 {
     auto* tree = new TcxShellTreeView(host);
     tree->SetBounds(0, 0, 300, 400);
+    // Folders only, as the browse dialog lists them and as the bare enumeration asks.
+    tree->Options()->SetShowNonFolders(false);
     tree->Root()->SetBrowseFolder(bfCustomPath);
     tree->Root()->SetCustomPath(base);
     tree->SetParent(host);

@@ -5,6 +5,7 @@
 #include "../common/Artifacts.h"
 #include "../common/WindowFixture.h"
 #include "editors/cxEditErrors.h"
+#include "runtime/rtMenus.h"
 #include "shell/cxShellBrowserDialog.h"
 #include "shell/cxShellRegister.h"
 #include "shell/cxShellTreeView.h"
@@ -127,6 +128,90 @@ TEST_F(ShellTreeTest, ListsFoldersOnlyWhenOpenedAndDropsTheButtonOfAnEmptyOne)
     tree->Expand(nodeB);
     EXPECT_EQ(tree->ChildCount(nodeB), 0);
     EXPECT_FALSE(tree->HasChildren(nodeB)) << "the button goes once the empty folder was opened";
+}
+
+// Watches the tree's window from in front of its procedure: every erase is handed a memory
+// bitmap instead of the screen, so that an erase that draws (the empty background a person
+// would see flash before the items) shows as changed pixels.
+struct PaintWatch {
+    static inline PaintWatch* current = nullptr;
+    WNDPROC next = nullptr;
+    int paints = 0;
+    int erases = 0;
+    int erasesThatDrew = 0;
+
+    static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        PaintWatch* self = current;
+        if (msg == WM_PAINT)
+            ++self->paints;
+        if (msg == WM_ERASEBKGND) {
+            ++self->erases;
+            RECT r;
+            GetClientRect(wnd, &r);
+            const COLORREF sentinel = RGB(1, 2, 3);
+            PixelCanvas probe(r.right, r.bottom, sentinel);
+            LRESULT result =
+                CallWindowProcW(self->next, wnd, msg, reinterpret_cast<WPARAM>(probe.dc()), lParam);
+            bool drew = false;
+            for (int y = 0; y < r.bottom && !drew; y += 4)
+                for (int x = 0; x < r.right && !drew; x += 4)
+                    drew = probe.At(x, y) != sentinel;
+            if (drew)
+                ++self->erasesThatDrew;
+            return result;
+        }
+        return CallWindowProcW(self->next, wnd, msg, wParam, lParam);
+    }
+};
+
+TEST_F(ShellTreeTest, ExpandAndRefreshReachTheScreenInOneCopyWithoutAnEmptyBackgroundFirst)
+{
+    for (int i = 0; i < 30; ++i)
+        temp.MakeFolder(L"a\\many" + std::to_wstring(i));
+    MakeTree();
+    HWND wnd = tree->Handle();
+    PaintWatch watch;
+    PaintWatch::current = &watch;
+    watch.next = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PaintWatch::Proc)));
+    struct Unhook {
+        HWND wnd;
+        WNDPROC next;
+        ~Unhook()
+        {
+            SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
+            PaintWatch::current = nullptr;
+        }
+    } unhook{wnd, watch.next};
+
+    tree->Expand(top);
+    UpdateWindow(wnd);
+    tree->Expand(tree->ChildAt(top, 0));
+    UpdateWindow(wnd);
+    tree->RefreshKeepingState();
+    UpdateWindow(wnd);
+    Drain();
+    UpdateWindow(wnd);
+
+    EXPECT_GE(watch.paints, 3) << "both expands and the refresh are painted";
+    EXPECT_GE(watch.erases, 1) << "the refresh asks for an erase";
+    EXPECT_EQ(watch.erasesThatDrew, 0) << "an erase must not draw the bare background";
+
+    // What the screen holds is the whole picture: background, lines and items.
+    RECT r;
+    GetClientRect(wnd, &r);
+    PixelCanvas screen(r.right, r.bottom), printed(r.right, r.bottom);
+    HDC windowDC = GetDC(wnd);
+    BitBlt(screen.dc(), 0, 0, r.right, r.bottom, windowDC, 0, 0, SRCCOPY);
+    ReleaseDC(wnd, windowDC);
+    SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(printed.dc()), PRF_CLIENT | PRF_ERASEBKGND);
+    screen.SaveBmp((ArtifactFolder() / L"shell_tree_expanded.bmp").c_str());
+    int differing = 0;
+    for (int y = 0; y < r.bottom; ++y)
+        for (int x = 0; x < r.right; ++x)
+            differing += screen.At(x, y) != printed.At(x, y);
+    EXPECT_EQ(differing, 0) << "pixels on the screen that differ from the tree's own picture";
 }
 
 TEST_F(ShellTreeTest, OptionsAndTheAddFolderEventDecideWhatIsListed)
@@ -578,6 +663,94 @@ TEST_F(ShellTreeTest, TheShellsContextMenuRunsForANodeAndWatchesItWhileOpen)
     EXPECT_EQ(IdListToPath(tree->WatchedIdList()), a) << "the selected folder is watched again afterwards";
 }
 
+// Closes whatever menu is up; notes whether it was the shell's menu of the tree.
+struct AnyMenuCloser {
+    TcxInnerShellTreeView* tree = nullptr;
+    bool fired = false;
+    bool shellMenuOpen = false;
+};
+AnyMenuCloser g_closer;
+
+void CALLBACK CloseAnyMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    g_closer.fired = true;
+    g_closer.shellMenuOpen = g_closer.tree->ContextMenuOpen();
+    EndMenu();
+}
+
+// A right click of the real mouse: the shell's menu for a node below the top node when the
+// options ask for shell menus, nothing for the top node, and the control's own popup menu
+// away from the nodes or when shell menus are off.
+TEST_F(ShellTreeTest, ARightClickOpensTheShellsMenuOnANodeAndTheControlsMenuElsewhere)
+{
+    TcxShellTreeView* tv = MakeTree();
+    tree->Expand(top);
+    SetForegroundWindow(form->Handle());
+    Drain();
+    auto* menu = new TPopupMenu(form);
+    auto* item = new TMenuItem(form);
+    item->SetCaption(L"Choose");
+    menu->Add(item);
+    int popups = 0, chosen = 0;
+    item->OnClick = [&](TObject*) { ++chosen; };
+    menu->OnPopup = [&](TObject*) {
+        ++popups;
+        INPUT keys[4]{};
+        const WORD vks[2] = {VK_DOWN, VK_RETURN};
+        for (int i = 0; i < 4; ++i) {
+            keys[i].type = INPUT_KEYBOARD;
+            keys[i].ki.wVk = vks[i / 2];
+            keys[i].ki.dwFlags = (i % 2) ? KEYEVENTF_KEYUP : 0;
+        }
+        SendInput(4, keys, sizeof(INPUT));
+    };
+    tv->SetPopupMenu(menu);
+
+    auto centre = [&](HTREEITEM node) {
+        RECT r = tree->ItemRect(node, true);
+        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    };
+    RECT client;
+    GetClientRect(tree->Handle(), &client);
+    const POINT nodeB = centre(ChildNamed(tree, top, L"b"));
+    const POINT topNode = centre(top);
+    const POINT empty{client.right / 2, client.bottom - 10};
+    struct Case {
+        const char* name;
+        bool shellMenus;
+        POINT at;
+        int popups;
+        bool shellMenu;
+    };
+    const Case cases[] = {
+        {"away from the nodes", true, empty, 1, false},
+        {"on a node, shell menus off", false, nodeB, 1, false},
+        {"on a node", true, nodeB, 0, true},
+        {"on the top node", true, topNode, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tv->Options()->SetContextMenus(c.shellMenus);
+        popups = chosen = 0;
+        g_closer = {};
+        g_closer.tree = tree;
+        POINT p = c.at;
+        ClientToScreen(tree->Handle(), &p);
+        SendMouse(p, 0);
+        Drain();
+        SetTimer(nullptr, 0, 300, &CloseAnyMenu);
+        SendMouse(p, MOUSEEVENTF_RIGHTDOWN);
+        SendMouse(p, MOUSEEVENTF_RIGHTUP);
+        ASSERT_TRUE(PumpUntil([] { return g_closer.fired; }, 5000));
+        Drain();
+        EXPECT_EQ(popups, c.popups);
+        EXPECT_EQ(chosen, c.popups) << "the item chosen from the control's menu ran";
+        EXPECT_EQ(g_closer.shellMenuOpen, c.shellMenu);
+    }
+    SetCursorPos(0, 0);
+}
+
 TEST(DropSourceTest, CancelsOnEscapeAndDropsOnceTheButtonsAreUp)
 {
     TcxDropSource* source = new TcxDropSource();
@@ -716,10 +889,12 @@ TEST_F(ShellTreeTest, SelectLaterWaitsForTheContextMenuWithoutSpinning)
 // listing and the message it sends to the tree.
 class FakeBranchTest : public ShellTreeTest {
 protected:
-    void ListFake(std::vector<FakeItem> items)
+    void ListFake(std::vector<FakeItem> items, const std::function<void(FakeFolder&)>& configure = {})
     {
         MakeTree();
         fake = MakeFakeFolder(std::move(items));
+        if (configure)
+            configure(*fake.get());
         fake->uiObject = [this](REFIID riid, void** result) -> HRESULT {
             if (riid != IID_IQueryInfo)
                 return E_NOINTERFACE;
@@ -766,6 +941,103 @@ TEST_F(FakeBranchTest, AnItemUpdateShowsOverlayCutStateAndText)
     EXPECT_EQ(tree->OverlayIndex(y), 2) << "the link arrow";
     EXPECT_TRUE(tree->Cut(y));
     EXPECT_EQ(tree->OverlayIndex(tree->ChildAt(tree->TopLevelItem(), 0)), 0);
+}
+
+TEST_F(FakeBranchTest, TheWorkerBringsEveryOverlayTheFolderTells)
+{
+    // Overlays 3 and 5 are neither the share hand (1) nor the link arrow (2); a folder that
+    // says "none" leaves the node without one.
+    FakeItem plain{L"plain", true}, synced{L"synced", true}, pinned{L"pinned", true};
+    synced.overlay = 5;
+    pinned.overlay = 3;
+    ListFake({plain, synced, pinned}, [](FakeFolder& folder) {
+        folder.offerOverlay = true;
+        folder.offerShellIcon = true;
+    });
+    HTREEITEM top = tree->TopLevelItem();
+    HTREEITEM plainNode = ChildNamed(tree, top, L"plain"), syncedNode = ChildNamed(tree, top, L"synced"),
+              pinnedNode = ChildNamed(tree, top, L"pinned");
+    ASSERT_TRUE(plainNode && syncedNode && pinnedNode);
+    ASSERT_TRUE(PumpUntil(
+        [&] { return tree->OverlayIndex(syncedNode) == 5 && tree->OverlayIndex(pinnedNode) == 3; }, 5000))
+        << "overlays shown: " << tree->OverlayIndex(syncedNode) << ", " << tree->OverlayIndex(pinnedNode);
+    EXPECT_EQ(tree->OverlayIndex(plainNode), 0);
+}
+
+// A folder's drop target that answers every move with the effect it was offered.
+class ProposalRecorder final : public IDropTarget {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
+    {
+        *object = (riid == IID_IUnknown || riid == IID_IDropTarget) ? this : nullptr;
+        if (!*object)
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override
+    {
+        offered = *effect;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject*, DWORD, POINTL, DWORD*) override { return S_OK; }
+    ULONG refs = 1;
+    DWORD offered = 0;
+};
+
+TEST_F(FakeBranchTest, ADropOffersTheDefaultEffectTheSettingsHoldAtThatMove)
+{
+    ProposalRecorder folderTarget;
+    ListFake({{L"x", true}}, [&](FakeFolder& folder) {
+        folder.viewObject = [&](REFIID riid, void** result) -> HRESULT {
+            if (riid != IID_IDropTarget)
+                return E_NOINTERFACE;
+            folderTarget.AddRef();
+            *result = static_cast<IDropTarget*>(&folderTarget);
+            return S_OK;
+        };
+    });
+    tree->Expand(tree->TopLevelItem());
+    HTREEITEM x = tree->ChildAt(tree->TopLevelItem(), 0);
+    RECT r = tree->ItemRect(x, true);
+    POINTL at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    POINT screen{at.x, at.y};
+    ClientToScreen(tree->Handle(), &screen);
+    at = {screen.x, screen.y};
+    IDropTarget* target = tree->DropTarget();
+    ASSERT_NE(target, nullptr);
+    const DWORD all = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    DWORD effect = all;
+    ASSERT_HRESULT_SUCCEEDED(target->DragEnter(nullptr, MK_LBUTTON, at, &effect));
+    ASSERT_TRUE(tree->DropHighlighted(x));
+    EXPECT_EQ(folderTarget.offered, static_cast<DWORD>(DROPEFFECT_MOVE)) << "moving is the default";
+
+    // The settings change while the drag goes on: each move offers what they say then.
+    struct Case {
+        TcxDropEffect setting;
+        DWORD sourceAllows;
+        DWORD offered;
+    };
+    const Case cases[] = {
+        {deCopy, all, DROPEFFECT_COPY},
+        {deLink, all, DROPEFFECT_LINK},
+        {deLink, DROPEFFECT_COPY | DROPEFFECT_MOVE, DROPEFFECT_COPY | DROPEFFECT_MOVE},
+        {deMove, all, DROPEFFECT_MOVE},
+    };
+    for (const Case& c : cases) {
+        tree->DragDropSettings()->SetDefaultDropEffect(c.setting);
+        effect = c.sourceAllows;
+        ASSERT_HRESULT_SUCCEEDED(target->DragOver(MK_LBUTTON, at, &effect));
+        EXPECT_EQ(folderTarget.offered, c.offered)
+            << "setting " << c.setting << ", source " << c.sourceAllows;
+        EXPECT_EQ(effect, c.offered) << "the folder's answer goes back to the source";
+    }
+    target->DragLeave();
+    EXPECT_FALSE(tree->DropHighlighted(x));
 }
 
 TEST_F(FakeBranchTest, InfoTipsComeFromTheShellWhenSwitchedOn)

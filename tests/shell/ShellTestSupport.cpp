@@ -288,6 +288,8 @@ HRESULT FakeFolder::QueryInterface(REFIID riid, void** object)
         *object = static_cast<IShellFolder*>(this);
     } else if (riid == IID_IShellIcon && offerShellIcon) {
         *object = static_cast<IShellIcon*>(this);
+    } else if (riid == IID_IShellIconOverlay && offerOverlay) {
+        *object = static_cast<IShellIconOverlay*>(this);
     } else {
         *object = nullptr;
         return E_NOINTERFACE;
@@ -333,6 +335,7 @@ HRESULT FakeFolder::BindToObject(PCUIDLIST_RELATIVE item, IBindCtx*, REFIID riid
     for (int i = 0; i < items[static_cast<size_t>(index)].children; ++i)
         children.push_back({L"c" + std::to_wstring(i)});
     auto child = MakeFakeFolder(std::move(children));
+    child->viewObject = viewObject;
     *result = static_cast<IShellFolder*>(child.detach());
     return S_OK;
 }
@@ -427,6 +430,15 @@ HRESULT FakeFolder::GetIconOf(PCUITEMID_CHILD item, UINT flags, int* index)
         return E_INVALIDARG;
     *index = 100 + i + ((flags & GIL_OPENICON) ? 50 : 0);
     return S_OK;
+}
+
+HRESULT FakeFolder::GetOverlayIndex(PCUITEMID_CHILD item, int* index)
+{
+    const int i = IndexOf(item);
+    if (i < 0)
+        return E_INVALIDARG;
+    *index = items[static_cast<size_t>(i)].overlay;
+    return *index > 0 ? S_OK : S_FALSE;
 }
 
 ComPtr<FakeFolder> MakeFakeFolder(std::vector<FakeItem> items)

@@ -67,16 +67,18 @@ struct FakeItem {
     bool failAttributes = false; // GetAttributesOf fails for this item
     bool throwOnDetails = false; // the detail attribute query throws (worker error)
     int spin = 0;                // busy work in the detail query (slow item)
+    int overlay = 0;             // the overlay the folder tells (when it offers overlays)
 };
 
 enum class FakeNameKind { wide, offset, ansi };
 
-class FakeFolder final : public IShellFolder, public IShellIcon {
+class FakeFolder final : public IShellFolder, public IShellIcon, public IShellIconOverlay {
 public:
     std::vector<FakeItem> items;
     bool refuseBatch = false;     // Next with more than one item answers E_INVALIDARG
     bool partialLastBatch = true; // the last batch comes with S_FALSE and items
     bool offerShellIcon = false;
+    bool offerOverlay = false;
     bool failEnum = false;
     bool reverseCompare = false; // the folder's order is the reverse of the names' order
     FakeNameKind nameKind = FakeNameKind::wide;
@@ -106,7 +108,11 @@ public:
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override;
-    HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID riid, void** result) override
+    {
+        *result = nullptr;
+        return viewObject ? viewObject(riid, result) : E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY items,
                                               SFGAOF* attributes) override;
     HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*,
@@ -118,8 +124,13 @@ public:
     }
     // IShellIcon
     HRESULT STDMETHODCALLTYPE GetIconOf(PCUITEMID_CHILD item, UINT flags, int* index) override;
+    // IShellIconOverlay
+    HRESULT STDMETHODCALLTYPE GetOverlayIndex(PCUITEMID_CHILD item, int* index) override;
+    HRESULT STDMETHODCALLTYPE GetOverlayIconIndex(PCUITEMID_CHILD, int*) override { return E_NOTIMPL; }
 
     std::function<HRESULT(REFIID, void**)> uiObject; // answers GetUIObjectOf when set
+    // Answers CreateViewObject when set; the folders bound below this one answer alike.
+    std::function<HRESULT(REFIID, void**)> viewObject;
 
 private:
     std::atomic<ULONG> m_refs{1};
