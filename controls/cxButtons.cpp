@@ -41,76 +41,22 @@ const TClassInfo* TcxButtonColors::StaticProperties()
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxButtonColors", nullptr);
         using B = TcxButtonColors;
-        ci.Add({L"Default",
-                [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<B&>(o).Set(cxbcDefault, ValueToColor(v));
-                },
-                {},
-                {},
-                {}});
-        ci.Add({L"DefaultText",
-                [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<B&>(o).Set(cxbcDefaultText, ValueToColor(v));
-                },
-                {},
-                {},
-                {}});
-        ci.Add({L"Disabled",
-                [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<B&>(o).Set(cxbcDisabled, ValueToColor(v));
-                },
-                {},
-                {},
-                {}});
-        ci.Add({L"DisabledText",
-                [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<B&>(o).Set(cxbcDisabledText, ValueToColor(v));
-                },
-                {},
-                {},
-                {}});
-        ci.Add({L"Hot",
-                [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<B&>(o).Set(cxbcHot, ValueToColor(v));
-                },
-                {},
-                {},
-                {}});
-        ci.Add({L"HotText",
-                [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<B&>(o).Set(cxbcHotText, ValueToColor(v));
-                },
-                {},
-                {},
-                {}});
-        ci.Add({L"Normal",
-                [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<B&>(o).Set(cxbcNormal, ValueToColor(v));
-                },
-                {},
-                {},
-                {}});
-        ci.Add({L"NormalText",
-                [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<B&>(o).Set(cxbcNormalText, ValueToColor(v));
-                },
-                {},
-                {},
-                {}});
-        ci.Add({L"Pressed",
-                [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<B&>(o).Set(cxbcPressed, ValueToColor(v));
-                },
-                {},
-                {},
-                {}});
-        ci.Add({L"PressedText",
-                [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<B&>(o).Set(cxbcPressedText, ValueToColor(v));
-                },
-                {},
-                {},
-                {}});
+        static const std::pair<const wchar_t*, TcxButtonAssignedColor> kColors[] = {
+            {L"Default", cxbcDefault},   {L"DefaultText", cxbcDefaultText},
+            {L"Disabled", cxbcDisabled}, {L"DisabledText", cxbcDisabledText},
+            {L"Hot", cxbcHot},           {L"HotText", cxbcHotText},
+            {L"Normal", cxbcNormal},     {L"NormalText", cxbcNormalText},
+            {L"Pressed", cxbcPressed},   {L"PressedText", cxbcPressedText}};
+        for (const auto& [name, which] : kColors)
+            ci.Add({name,
+                    [which](TPersistent& o, const TValue& v, const TReaderContext*) {
+                        static_cast<B&>(o).Set(which, ValueToColor(v));
+                    },
+                    [which](const TPersistent& o) {
+                        return TValue::Id(ColorToIdent(static_cast<const B&>(o).Get(which)));
+                    },
+                    {},
+                    {}});
         return ci;
     }();
     return &info;
@@ -355,14 +301,20 @@ const TClassInfo* TcxCustomButton::StaticProperties()
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
                     static_cast<TcxCustomButton&>(o).SetDropDownMenuName(v.text);
                 },
-                {},
+                [](const TPersistent& o) {
+                    TPopupMenu* m = static_cast<const TcxCustomButton&>(o).DropDownMenu();
+                    return TValue::Id(m ? m->Name() : L"nil");
+                },
                 {},
                 {}});
         ci.Add({L"PopupMenu",
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
                     static_cast<TcxCustomButton&>(o).SetPopupMenuName(v.text);
                 },
-                {},
+                [](const TPersistent& o) {
+                    TPopupMenu* m = static_cast<const TcxCustomButton&>(o).PopupMenu();
+                    return TValue::Id(m ? m->Name() : L"nil");
+                },
                 {},
                 {}});
         ci.AddBool<TcxCustomButton>(L"CanBeFocused", &TcxCustomButton::SetCanBeFocused,

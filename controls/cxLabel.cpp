@@ -210,7 +210,10 @@ const TClassInfo* TcxLabel::StaticProperties()
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
                     static_cast<TcxLabel&>(o).SetFocusControlName(v.text);
                 },
-                {},
+                [](const TPersistent& o) {
+                    TWinControl* c = static_cast<const TcxLabel&>(o).FocusControl();
+                    return TValue::Id(c ? c->Name() : L"nil");
+                },
                 {},
                 {}});
         return ci;

@@ -66,7 +66,9 @@ const TClassInfo* TcxProgressBarProperties::StaticProperties()
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
                     static_cast<P&>(o).SetAnimationRestartDelay(static_cast<unsigned>(ValueToInt(v)));
                 },
-                {},
+                [](const TPersistent& o) {
+                    return TValue::Int(static_cast<const P&>(o).AnimationRestartDelay());
+                },
                 {},
                 {}});
         ci.AddEnum<P, TcxProgressBarAnimationPath>(L"AnimationPath", kPaths, &P::SetAnimationPath,

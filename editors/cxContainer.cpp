@@ -120,10 +120,19 @@ const TClassInfo* TcxContainerStyle::StaticProperties()
                                                               &TcxContainerStyle::AssignedValues);
         ci.Add({L"IsFontAssigned",
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    auto& assigned = static_cast<TcxContainerStyle&>(o).Root()->m_assigned;
                     if (ValueToBool(v))
-                        static_cast<TcxContainerStyle&>(o).Root()->m_assigned |= svFont;
+                        assigned |= svFont;
+                    else
+                        assigned &= ~svFont;
                 },
-                {},
+                [](const TPersistent& o) {
+                    const bool set = (const_cast<TcxContainerStyle&>(static_cast<const TcxContainerStyle&>(o))
+                                          .Root()
+                                          ->m_assigned &
+                                      svFont) != 0;
+                    return TValue::Id(set ? L"True" : L"False");
+                },
                 {},
                 {}});
         return ci;
@@ -688,8 +697,12 @@ const TClassInfo* TcxContainer::StaticProperties()
         ci.AddObject<TcxContainer, TcxContainerStyle>(L"StyleDisabled", &TcxContainer::StyleDisabled);
         ci.AddObject<TcxContainer, TcxContainerStyle>(L"StyleFocused", &TcxContainer::StyleFocused);
         ci.AddObject<TcxContainer, TcxContainerStyle>(L"StyleHot", &TcxContainer::StyleHot);
-        ci.Add(
-            {L"FakeStyleController", [](TPersistent&, const TValue&, const TReaderContext*) {}, {}, {}, {}});
+        // Kept so that older descriptions load; it refers to nothing, so it reads as nil.
+        ci.Add({L"FakeStyleController",
+                [](TPersistent&, const TValue&, const TReaderContext*) {},
+                [](const TPersistent&) { return TValue::Id(L"nil"); },
+                {},
+                {}});
         return ci;
     }();
     return &info;

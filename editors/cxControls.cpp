@@ -93,17 +93,24 @@ const TClassInfo* TcxControl::StaticProperties()
                 {}});
         ci.AddBool<C>(L"ShowHint", &C::SetShowHint, &C::ShowHintSetting);
         ci.AddBool<C>(L"ParentShowHint", &C::SetParentShowHint, &C::ParentShowHint);
+        static const TEnumNames kDragCursors{{L"crDefault", crDefault},
+                                             {L"crArrow", crArrow},
+                                             {L"crDrag", crDrag},
+                                             {L"crNoDrop", crNoDrop},
+                                             {L"crMultiDrag", crMultiDrag}};
         ci.Add({L"DragCursor",
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static const TEnumNames names{{L"crDefault", crDefault},
-                                                  {L"crArrow", crArrow},
-                                                  {L"crDrag", crDrag},
-                                                  {L"crNoDrop", crNoDrop},
-                                                  {L"crMultiDrag", crMultiDrag}};
-                    static_cast<C&>(o).SetDragCursor(v.kind == TValue::Kind::Ident ? ValueToEnum(v, names)
-                                                                                   : ValueToInt(v));
+                    static_cast<C&>(o).SetDragCursor(
+                        v.kind == TValue::Kind::Ident ? ValueToEnum(v, kDragCursors) : ValueToInt(v));
                 },
-                {},
+                // A cursor with a name is written by its name, any other by its number.
+                [](const TPersistent& o) {
+                    const int cursor = static_cast<const C&>(o).DragCursor();
+                    for (const auto& [name, value] : kDragCursors)
+                        if (value == cursor)
+                            return TValue::Id(name);
+                    return TValue::Int(cursor);
+                },
                 {},
                 {}});
         ci.AddEnum<C, TDragKind>(L"DragKind", {{L"dkDrag", dkDrag}, {L"dkDock", dkDock}}, &C::SetDragKind,

@@ -260,19 +260,12 @@ const TClassInfo* TcxEditStyle::StaticProperties()
                                                                 {L"ebsOffice11", cbsOffice11}},
                                                                &TcxContainerStyle::SetBorderStyle,
                                                                &TcxContainerStyle::BorderStyle);
-        ci.Add({L"ButtonStyle",
-                [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static const TEnumNames names{
-                        {L"btsDefault", btsDefault},  {L"bts3D", bts3D},
-                        {L"btsFlat", btsFlat},        {L"btsSimple", btsSimple},
-                        {L"btsHotFlat", btsHotFlat},  {L"btsUltraFlat", btsUltraFlat},
-                        {L"btsOffice11", btsOffice11}};
-                    static_cast<TcxEditStyle&>(o).SetButtonStyle(
-                        static_cast<TcxEditButtonStyle>(ValueToEnum(v, names)));
-                },
-                {},
-                {},
-                {}});
+        static const TEnumNames kButtonStyles{{L"btsDefault", btsDefault},  {L"bts3D", bts3D},
+                                              {L"btsFlat", btsFlat},        {L"btsSimple", btsSimple},
+                                              {L"btsHotFlat", btsHotFlat},  {L"btsUltraFlat", btsUltraFlat},
+                                              {L"btsOffice11", btsOffice11}};
+        ci.AddEnum<TcxEditStyle, TcxEditButtonStyle>(
+            L"ButtonStyle", kButtonStyles, &TcxEditStyle::SetButtonStyle, &TcxEditStyle::ButtonStyle);
         ci.AddEnum<TcxEditStyle, TcxEditButtonTransparency>(L"ButtonTransparency",
                                                             {{L"ebtNone", ebtNone},
                                                              {L"ebtInactive", ebtInactive},
@@ -296,14 +289,16 @@ const TClassInfo* TcxEditStyle::StaticProperties()
     return &info;
 }
 
+// The style holding the values all four states share: the editor's normal style, or for a
+// style controller's state styles the controller's normal style.
 const TcxEditStyle* TcxEditStyle::RootEdit() const
 {
-    return IsRootStyle() || !Container() ? this : static_cast<const TcxEditStyle*>(Container()->Style());
+    return static_cast<const TcxEditStyle*>(Root());
 }
 
 TcxEditStyle* TcxEditStyle::RootEdit()
 {
-    return IsRootStyle() || !Container() ? this : static_cast<TcxEditStyle*>(Container()->Style());
+    return static_cast<TcxEditStyle*>(Root());
 }
 
 const TcxEditStyle* TcxEditStyle::ButtonStyleSource(int depth) const
@@ -362,7 +357,9 @@ TcxEditButtonStyle TcxEditStyle::ButtonStyle() const
         return m_buttonStyle;
     if (const TcxEditStyle* src = ButtonStyleSource())
         return src->m_buttonStyle;
-    return IsRootStyle() ? btsDefault : RootEdit()->ButtonStyle();
+    // A style that is its own root has nobody else to ask.
+    const TcxEditStyle* root = RootEdit();
+    return IsRootStyle() || root == this ? btsDefault : root->ButtonStyle();
 }
 
 TcxEditButtonStyle TcxEditStyle::EffectiveButtonStyle()
@@ -605,7 +602,10 @@ const TClassInfo* TcxCustomEdit::StaticProperties()
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
                     static_cast<TcxCustomEdit&>(o).SetRepositoryItemName(v.text);
                 },
-                {},
+                [](const TPersistent& o) {
+                    auto* item = static_cast<const TcxCustomEdit&>(o).RepositoryItem();
+                    return TValue::Id(item ? item->Name() : L"nil");
+                },
                 {},
                 {}});
         ci.AddEvent<TcxCustomEdit, TNotifyEvent>(L"OnChange", &TcxCustomEdit::OnChange);

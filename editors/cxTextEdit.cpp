@@ -17,7 +17,12 @@ const TClassInfo* TcxLookupItems::StaticProperties()
                     else
                         throw EReadError(L"Invalid property value " + v.ToText() + L" for Strings");
                 },
-                {},
+                [](const TPersistent& o) {
+                    TValue v;
+                    v.kind = TValue::Kind::List;
+                    v.names = static_cast<const TcxLookupItems&>(o).Lines();
+                    return v;
+                },
                 {},
                 {}});
         return ci;
@@ -552,7 +557,10 @@ const TClassInfo* TcxCustomTextEdit::StaticProperties()
                 [set = imeMode->set](TPersistent& o, const TValue& v, const TReaderContext* ctx) {
                     set(*static_cast<TcxCustomTextEdit&>(o).TextProperties(), v, ctx);
                 },
-                {},
+                [get = imeMode->get](const TPersistent& o) {
+                    return get(*const_cast<TcxCustomTextEdit&>(static_cast<const TcxCustomTextEdit&>(o))
+                                    .TextProperties());
+                },
                 {},
                 {}});
         ci.Add({L"ImeName",
@@ -561,7 +569,12 @@ const TClassInfo* TcxCustomTextEdit::StaticProperties()
                         ValueToInt(v);
                     static_cast<TcxCustomTextEdit&>(o).TextProperties()->SetImeName(v.text);
                 },
-                {},
+                [](const TPersistent& o) {
+                    return TValue::Str(
+                        const_cast<TcxCustomTextEdit&>(static_cast<const TcxCustomTextEdit&>(o))
+                            .TextProperties()
+                            ->ImeName());
+                },
                 {},
                 {}});
         ci.Add({L"Text",

@@ -101,7 +101,7 @@ bool SameValue(const TValue& a, const TValue& b)
 
 // Every published property of object that holds a value, by its dotted path through the settings
 // objects it owns; collections and pictures are left to the tests of their classes, events need
-// handlers of their own type. A plain property without a reader lands in unreadable.
+// handlers of their own type. Any other property without a reader lands in unreadable.
 void Collect(TPersistent& object, const std::wstring& prefix, int depth, std::vector<StoredProperty>& out,
              std::vector<std::wstring>& unreadable)
 {
@@ -129,7 +129,10 @@ void Collect(TPersistent& object, const std::wstring& prefix, int depth, std::ve
                 continue;
             }
             if (!p.get) {
-                if (p.name.rfind(L"On", 0) != 0)
+                // Events name handlers of the root; pictures are binary data that only the
+                // tests of their classes write.
+                static const std::set<std::wstring> kPictures{L"GLYPH", L"BITMAP", L"FOREGROUNDIMAGE"};
+                if (p.name.rfind(L"On", 0) != 0 && !kPictures.count(Upper(p.name)))
                     unreadable.push_back(path);
                 continue;
             }
@@ -177,7 +180,8 @@ TEST_F(PublishedPropertiesTest, EveryClassLoadsADescriptionSettingEachPublishedP
             // the follow-the-parent flags a fresh instance reports are written after the values.
             std::stable_partition(stored.begin(), stored.end(), [](const StoredProperty& p) {
                 const std::wstring leaf = p.path.substr(p.path.rfind(L'.') + 1);
-                return leaf != L"AssignedValues" && leaf.rfind(L"Parent", 0) != 0;
+                return leaf != L"AssignedValues" && leaf != L"IsFontAssigned" &&
+                       leaf.rfind(L"Parent", 0) != 0;
             });
         }
         for (const std::wstring& path : unreadable)

@@ -50,6 +50,21 @@ TEST_F(StyleControllerTest, UnassignedValuesComeFromTheControllerChainThenTheFal
     EXPECT_EQ(edit->Style()->Color(), clWindow);
 }
 
+// The values a style keeps once for all four states (button style, transparency, gradient, popup
+// frame) are answered for a controller's state styles by the controller's normal style; asking
+// one of them used to call itself without end.
+TEST_F(StyleControllerTest, AControllersStateStylesAnswerTheSharedValuesFromItsNormalStyle)
+{
+    TcxEditStyleController controller(nullptr);
+    controller.Style()->SetButtonStyle(btsUltraFlat);
+    for (TcxEditStyle* s : {controller.StyleDisabled(), controller.StyleFocused(), controller.StyleHot()}) {
+        EXPECT_EQ(s->ButtonStyle(), btsUltraFlat);
+        EXPECT_EQ(s->ButtonTransparency(), controller.Style()->ButtonTransparency());
+    }
+    TcxEditStyleController bare(nullptr);
+    EXPECT_EQ(bare.StyleHot()->ButtonStyle(), btsDefault);
+}
+
 TEST_F(StyleControllerTest, AControllerThatWouldLeadBackToTheStyleIsRefused)
 {
     TcxEditStyleController a(nullptr), b(nullptr), c(nullptr);
