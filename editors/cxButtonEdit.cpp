@@ -160,20 +160,34 @@ const TClassInfo* TcxButtonEdit::StaticProperties()
     return &info;
 }
 
+HFONT TcxButtonEdit::CaptionFont()
+{
+    const TFont& font = CurrentStyle()->EffectiveFont();
+    if (!m_captionFont.SameAs(font))
+        m_captionFont.Assign(&font);
+    return m_captionFont.Handle();
+}
+
 int TcxButtonEdit::ButtonWidth(const TcxEditButton& button)
 {
     // The platform's buttons keep their own margins around the content.
     SIZE native{};
     int margin = UsesNativeTheme() && NativeButtonMargins(native) ? native.cx : 4;
-    if (button.Width() > 0)
-        return std::max(button.Width(), margin);
+    // In the automatic-width view every button takes the width its content asks for.
+    int width = ActiveButtonProperties()->ViewStyle() == vsButtonsAutoWidth ? 0 : button.Width();
+    if (width == 0 && OnGetDefaultButtonWidth && button.Collection) {
+        int index = button.Collection->IndexOf(&button);
+        CallHandler([&] { OnGetDefaultButtonWidth(this, index, width); });
+    }
+    if (width > 0)
+        return std::max(width, margin);
     if (button.Kind() == bkGlyph && button.HasGlyph())
         return button.GlyphIfAny()->Width() + margin;
     int scrollBar = GetSystemMetrics(SM_CYHSCROLL);
     if (button.Kind() == bkText) {
         std::wstring caption = EditButtonDisplayCaption(button.Caption());
         HDC dc = MeasureDC();
-        SelectGuard sel(dc, Style()->Font()->Handle());
+        SelectGuard sel(dc, CaptionFont());
         SIZE sz{};
         GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &sz);
         return std::max(scrollBar, margin + static_cast<int>(sz.cx) + 3);
@@ -210,6 +224,7 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
         vi.index = i;
         vi.kind = b->Kind();
         vi.caption = EditButtonDisplayCaption(b->Caption());
+        vi.captionColor = ButtonTextColor(i, b->TextColor());
         vi.hint = b->Hint();
         vi.isDefault = b->Default();
         vi.leftAligned = b->LeftAlignment();
@@ -315,6 +330,11 @@ void TcxButtonEdit::CalculateButtons(POINT p, bool hotAllowed)
         } else {
             vi.state = ebsNormal;
         }
+        vi.state = ButtonState(vi.index, vi.state);
+        if (m_pressedButton == k && vi.state != ebsPressed)
+            m_pressedButton = -1;
+        if (m_hotButton == k && vi.state != ebsSelected)
+            m_hotButton = -1;
         vi.themeState = EditButtonThemeState(vi.state);
     }
     m_buttonInfos = std::move(infos);
@@ -580,7 +600,7 @@ void TcxButtonEdit::PaintContent(HDC dc)
         context.borderRect = m_viewInfo.borderRect;
         context.hasBorder = m_viewInfo.borderStyle != cbsNone;
         context.textColor = CurrentStyle()->TextColor();
-        context.font = Style()->Font()->Handle();
+        context.font = CaptionFont();
         context.hooks = &hooks;
         for (const auto& vi : m_buttonInfos) {
             bool handled = false;

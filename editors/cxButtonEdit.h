@@ -6,6 +6,9 @@
 #include "editors/cxTextEdit.h"
 
 using TcxEditButtonClickEvent = std::function<void(TObject* Sender, int AButtonIndex)>;
+// Asked for the width of a button whose Width is 0 (AButtonIndex: in the collection); a
+// width left at 0 keeps the automatic one.
+using TcxGetEditButtonWidthEvent = std::function<void(TObject* Sender, int AButtonIndex, int& AWidth)>;
 
 enum TcxTextEditViewStyle { vsNormal, vsHideCursor, vsButtonsOnly, vsButtonsAutoWidth };
 enum TcxEditMaskKind { emkStandard, emkRegExpr, emkRegExprEx };
@@ -92,6 +95,7 @@ public:
     static constexpr unsigned kHintHidePause = 2500;
     void HoverEnded() override;
 
+    TcxGetEditButtonWidthEvent OnGetDefaultButtonWidth;
     TcxEditCustomButtonEvent OnCustomButton;
     TcxEditCustomButtonBorderEvent OnCustomButtonBorder;
     TcxEditCustomButtonBackgroundEvent OnCustomButtonBackground;
@@ -117,12 +121,19 @@ protected:
         return dynamic_cast<TcxButtonEditProperties*>(p) != nullptr;
     }
     virtual void DoButtonDown(int viewIndex) {}
+    // Hooks for kinds built on the button edit: a button's state as computed, and its
+    // caption colour (the button's own TextColor), may be changed here.
+    virtual TcxEditButtonState ButtonState(int index, TcxEditButtonState computed) { return computed; }
+    virtual TColor ButtonTextColor(int index, TColor own) { return own; }
     virtual void DoButtonUp(int viewIndex) {}
 
 private:
     void CalculateButtons(POINT p, bool hotAllowed);
     // The height the buttons' content needs inside the frame (0: none asks for more).
     int ButtonsContentHeight();
+    // The font of text buttons: the current style's effective font (its text style included).
+    HFONT CaptionFont();
+    TFont m_captionFont;
     // Waits for the cursor to rest over a button with a hint (k: its view index, -1: none).
     void FollowHint(int k);
     void CancelHint();

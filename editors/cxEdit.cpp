@@ -1374,6 +1374,7 @@ void TcxEditButton::Assign(const TPersistent* source)
         m_hint = b->m_hint;
         m_stretchable = b->m_stretchable;
         m_tag = b->m_tag;
+        m_textColor = b->m_textColor;
         if (OnChanged)
             OnChanged(this);
         return;

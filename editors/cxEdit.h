@@ -512,6 +512,9 @@ public:
     void SetStretchable(bool v) { Set(m_stretchable, v); }
     int Tag() const noexcept { return m_tag; }
     void SetTag(int v) { Set(m_tag, v); }
+    // The colour of a text button's caption (not stored; clDefault: the editor's text colour).
+    TColor TextColor() const noexcept { return m_textColor; }
+    void SetTextColor(TColor v) { Set(m_textColor, v); }
     // The picture of a glyph button, created on first use. Whoever draws into it calls
     // GlyphChanged; SetGlyph copies a bitmap the caller keeps.
     TcxBitmap* Glyph();
@@ -543,6 +546,7 @@ private:
     std::wstring m_hint;
     bool m_stretchable = true;
     int m_tag = 0;
+    TColor m_textColor = clBtnText;
     std::unique_ptr<TcxBitmap> m_glyph;
 };
 

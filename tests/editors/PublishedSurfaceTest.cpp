@@ -388,4 +388,33 @@ TEST_P(PublishedSurfaceTest, EveryPublishedSettingLoadsAndArrives)
 
 INSTANTIATE_TEST_SUITE_P(EditorClasses, PublishedSurfaceTest, testing::Range(0, 5));
 
+// "PropertiesEvents" reaches the events of the editor's properties, and nothing else.
+TEST(PropertiesEventsTest, ADescriptionSetsThePropertiesEventsThroughItAndNoOtherSetting)
+{
+    RegisterEditorClasses();
+    RegisterComponentClass(L"TSurfaceForm", [](TComponent* o) -> TComponent* { return new SurfaceForm(o); });
+    TApplication app;
+    const wchar_t* const events[] = {L"OnButtonClick = ButtonHandler", L"OnChange = NotifyHandler",
+                                     L"OnEditValueChanged = NotifyHandler", L"OnValidate = ValidateHandler",
+                                     L"OnNewLookupDisplayText = LookupHandler"};
+    std::wstring text = L"object Surface: TSurfaceForm\n  object Field: TcxButtonEdit\n";
+    for (const wchar_t* e : events)
+        text += std::wstring(L"    PropertiesEvents.") + e + L"\n";
+    text += L"  end\nend\n";
+    {
+        SurfaceForm form(&app);
+        ASSERT_NO_THROW(form.LoadFromDescription(text));
+        auto* field = dynamic_cast<TcxButtonEdit*>(form.fields[L"Field"]);
+        ASSERT_TRUE(field);
+        TcxButtonEditProperties* p = field->Properties();
+        EXPECT_TRUE(p->OnButtonClick && p->OnChange && p->OnEditValueChanged && p->OnValidate &&
+                    p->OnNewLookupDisplayText);
+    }
+    SurfaceForm form(&app);
+    EXPECT_THROW(form.LoadFromDescription(L"object Surface: TSurfaceForm\n  object Field: TcxButtonEdit\n"
+                                          L"    PropertiesEvents.MaxLength = 3\n  end\nend\n"),
+                 Exception)
+        << "a setting that is no event";
+}
+
 } // namespace
