@@ -195,6 +195,9 @@ public:
     // A change of the look and feel re-creates the window instead of only repainting it.
     bool UseSystemPaint() const noexcept { return m_useSystemPaint; }
     void SetUseSystemPaint(bool v);
+    // The caption breaks into lines at the content rectangle's width.
+    bool WordWrap() const noexcept { return m_wordWrap; }
+    void SetWordWrap(bool v);
     // The speed-button options under their own names (not stored: the options are).
     bool CanBeFocused() const noexcept { return m_speedButtonOptions.CanBeFocused(); }
     void SetCanBeFocused(bool v) { m_speedButtonOptions.SetCanBeFocused(v); }
@@ -227,6 +230,7 @@ private:
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::wstring m_popupMenuName;
     bool m_useSystemPaint = false;
+    bool m_wordWrap = false;
     TcxButtonState DropDownPartState(TcxButtonState mainState) const;
     void PaintDropDownPart(TcxCanvas& canvas, TcxCustomLookAndFeelPainterClass painter,
                            TcxButtonState mainState, TColor text);

@@ -466,6 +466,7 @@ TEST_F(AllControlsTest, EveryReadablePropertyOfEachClassLoadsAndReadsBack)
     PopupAlignment = paCenter
     Spacing = -1
     UseSystemPaint = True
+    WordWrap = True
     GroupIndex = 2
     AllowAllUp = True
     CanBeFocused = False
