@@ -25,6 +25,10 @@ const TEnumNames kPopupAlignments{{L"paLeft", paLeft}, {L"paRight", paRight}, {L
 constexpr UINT kDropDownMessage = WM_APP + 0x2201;
 constexpr UINT kCloseUpMessage = WM_APP + 0x2202;
 
+const TEnumNames kBiDiModes{{L"bdLeftToRight", bdLeftToRight},
+                            {L"bdRightToLeft", bdRightToLeft},
+                            {L"bdRightToLeftNoAlign", bdRightToLeftNoAlign},
+                            {L"bdRightToLeftReadingOnly", bdRightToLeftReadingOnly}};
 const TEnumNames kLayouts{{L"blGlyphLeft", blGlyphLeft},
                           {L"blGlyphRight", blGlyphRight},
                           {L"blGlyphTop", blGlyphTop},
@@ -376,6 +380,8 @@ const TClassInfo* TcxCustomButton::StaticProperties()
         ci.AddBool<TcxCustomButton>(L"UseSystemPaint", &TcxCustomButton::SetUseSystemPaint,
                                     &TcxCustomButton::UseSystemPaint);
         ci.AddBool<TcxCustomButton>(L"WordWrap", &TcxCustomButton::SetWordWrap, &TcxCustomButton::WordWrap);
+        ci.AddEnum<TcxCustomButton, TBiDiMode>(L"BiDiMode", kBiDiModes, &TcxCustomButton::SetBiDiMode,
+                                               &TcxCustomButton::BiDiMode);
         ci.AddEvent<TcxCustomButton, TcxButtonGetDrawParamsEvent>(L"OnGetDrawParams",
                                                                   &TcxCustomButton::OnGetDrawParams);
         ci.AddEvent<TcxCustomButton, TcxButtonDropDownMenuPopupEvent>(L"OnDropDownMenuPopup",
@@ -457,9 +463,12 @@ TcxButtonContentLayout TcxCustomButton::ContentLayout(TcxButtonState state)
             caption = {measured.right - measured.left, measured.bottom - measured.top};
         }
     }
+    TButtonLayout layout = m_layout;
+    if (UseRightToLeftReading() && (layout == blGlyphLeft || layout == blGlyphRight))
+        layout = layout == blGlyphLeft ? blGlyphRight : blGlyphLeft;
     TcxButtonContentLayout l =
         LayoutGlyphAndCaption(content.right - content.left, content.bottom - content.top, glyph, caption,
-                              m_layout, m_margin, m_spacing);
+                              layout, m_margin, m_spacing);
     int shift = state == cxbsPressed ? painter->ButtonPressShift() : 0;
     OffsetRect(&l.glyph, content.left + shift, content.top + shift);
     OffsetRect(&l.caption, content.left + shift, content.top + shift);
@@ -636,8 +645,9 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
 void TcxCustomButton::DrawCaption(HDC dc, RECT r, TcxButtonState state,
                                   TcxCustomLookAndFeelPainterClass painter, TColor text)
 {
-    const UINT flags = m_wordWrap ? DT_WORDBREAK | DT_CENTER | DT_NOCLIP
-                                  : DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP;
+    const UINT reading = UseRightToLeftReading() ? DT_RTLREADING : 0;
+    const UINT flags = reading | (m_wordWrap ? DT_WORDBREAK | DT_CENTER | DT_NOCLIP
+                                             : DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP);
     if (state == cxbsDisabled && painter != TcxWinXPLookAndFeelPainter::Instance()) {
         RECT shifted = r;
         OffsetRect(&shifted, 1, 1);
@@ -986,6 +996,14 @@ bool TcxCustomButton::OnContextMenu(LPARAM lParam)
     HWND owner = Handle();
     CallHandler([&] { menu->Popup(owner, p.x, p.y); });
     return true;
+}
+
+void TcxCustomButton::SetBiDiMode(TBiDiMode v)
+{
+    if (v == m_biDiMode)
+        return;
+    m_biDiMode = v;
+    Invalidate();
 }
 
 void TcxCustomButton::SetWordWrap(bool v)

@@ -467,6 +467,7 @@ TEST_F(AllControlsTest, EveryReadablePropertyOfEachClassLoadsAndReadsBack)
     Spacing = -1
     UseSystemPaint = True
     WordWrap = True
+    BiDiMode = bdRightToLeft
     GroupIndex = 2
     AllowAllUp = True
     CanBeFocused = False

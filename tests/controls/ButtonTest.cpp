@@ -834,6 +834,43 @@ TEST_F(ButtonTest, ACaptionWrapsIntoLinesWithWordWrap)
     ASSERT_TRUE(sheet.SaveBmp((ArtifactFolder() / L"button-word-wrap.bmp").c_str()));
 }
 
+// Right-to-left reading swaps the glyph's left and right layouts (top and bottom stay).
+TEST_F(ButtonTest, RightToLeftReadingSwapsGlyphAndCaption)
+{
+    auto* button = Make<TcxButton>(20, 20, 120, 30);
+    button->LookAndFeel()->SetKind(lfStandard);
+    button->SetCaption(L"Go");
+    TcxBitmap picture(16, 16, 32);
+    FillRectSolid(picture.DC(), {0, 0, 16, 16}, RGB(255, 0, 255));
+    FillRectSolid(picture.DC(), {2, 2, 14, 14}, RGB(255, 0, 0));
+    button->SetGlyph(picture.Handle());
+    struct Case {
+        TButtonLayout layout;
+        TBiDiMode mode;
+        bool glyphRightOfCaption;
+    } cases[] = {
+        {blGlyphLeft, bdLeftToRight, false},
+        {blGlyphLeft, bdRightToLeft, true},
+        {blGlyphRight, bdRightToLeft, false},
+        {blGlyphLeft, bdRightToLeftReadingOnly, true},
+    };
+    for (const Case& c : cases) {
+        button->SetLayout(c.layout);
+        button->SetBiDiMode(c.mode);
+        TcxButtonContentLayout l = button->ContentLayout(cxbsNormal);
+        EXPECT_EQ(l.glyph.left >= l.caption.right, c.glyphRightOfCaption) << c.layout << " " << c.mode;
+        EXPECT_EQ(l.glyph.right <= l.caption.left, !c.glyphRightOfCaption) << c.layout << " " << c.mode;
+        // The picture shows where the layout put it.
+        PixelCanvas canvas(120, 30);
+        button->PaintButtonTo(canvas.dc(), cxbsNormal, false);
+        EXPECT_EQ(canvas.At((l.glyph.left + l.glyph.right) / 2, 15), RGB(255, 0, 0))
+            << c.layout << " " << c.mode;
+    }
+    button->SetLayout(blGlyphTop);
+    TcxButtonContentLayout top = button->ContentLayout(cxbsNormal);
+    EXPECT_LE(top.glyph.bottom, top.caption.top) << "top stays top";
+}
+
 // No visual-style library: every theme request fails, so the native painter is never chosen.
 class NoThemeApi : public TdxThemeApi {
 public:
