@@ -932,8 +932,9 @@ TEST_F(ButtonTest, FlatAndTransparentSpeedButtonsFollowTheFrameRule)
         button->PaintButtonTo(canvas.dc(), c.state, false);
         // Inside: the face, or the parent for a transparent button at rest.
         const COLORREF inside = canvas.At(50, 15);
-        if (c.transparent)
+        if (c.transparent) {
             EXPECT_EQ(inside, back) << c.name;
+        }
         for (POINT edge : {POINT{0, 15}, POINT{50, 0}, POINT{99, 15}, POINT{50, 29}}) {
             if (c.frame)
                 EXPECT_NE(canvas.At(edge.x, edge.y), inside) << c.name << " at " << edge.x << "," << edge.y;
@@ -1194,8 +1195,9 @@ TEST_F(DropDownButtonTest, TheAcceleratorOfAWholeButtonDropDownOpensItsMenu)
         }));
         EXPECT_EQ(static_cast<int>(watch.shown.size()), c.menusShown);
         EXPECT_EQ(buttonClicks, c.buttonClicks);
-        if (c.menusShown)
+        if (c.menusShown) {
             EXPECT_EQ(chosen, std::vector<std::wstring>{L"First"});
+        }
     }
 }
 
