@@ -9,6 +9,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -24,6 +25,10 @@ const TEnumNames kPopupAlignments{{L"paLeft", paLeft}, {L"paRight", paRight}, {L
 constexpr UINT kDropDownMessage = WM_APP + 0x2201;
 constexpr UINT kCloseUpMessage = WM_APP + 0x2202;
 
+const TEnumNames kBiDiModes{{L"bdLeftToRight", bdLeftToRight},
+                            {L"bdRightToLeft", bdRightToLeft},
+                            {L"bdRightToLeftNoAlign", bdRightToLeftNoAlign},
+                            {L"bdRightToLeftReadingOnly", bdRightToLeftReadingOnly}};
 const TEnumNames kLayouts{{L"blGlyphLeft", blGlyphLeft},
                           {L"blGlyphRight", blGlyphRight},
                           {L"blGlyphTop", blGlyphTop},
@@ -326,6 +331,9 @@ const TClassInfo* TcxCustomButton::StaticProperties()
         ci.AddBool<TcxCustomButton>(L"Down", &TcxCustomButton::SetDown, &TcxCustomButton::Down);
         ci.AddBool<TcxCustomButton>(L"UseSystemPaint", &TcxCustomButton::SetUseSystemPaint,
                                     &TcxCustomButton::UseSystemPaint);
+        ci.AddBool<TcxCustomButton>(L"WordWrap", &TcxCustomButton::SetWordWrap, &TcxCustomButton::WordWrap);
+        ci.AddEnum<TcxCustomButton, TBiDiMode>(L"BiDiMode", kBiDiModes, &TcxCustomButton::SetBiDiMode,
+                                               &TcxCustomButton::BiDiMode);
         ci.AddEvent<TcxCustomButton, TcxButtonGetDrawParamsEvent>(L"OnGetDrawParams",
                                                                   &TcxCustomButton::OnGetDrawParams);
         ci.AddEvent<TcxCustomButton, TcxButtonDropDownMenuPopupEvent>(L"OnDropDownMenuPopup",
@@ -390,11 +398,29 @@ TcxButtonContentLayout TcxCustomButton::ContentLayout(TcxButtonState state)
     SIZE glyph{0, 0}, caption{0, 0};
     if (showGlyph)
         glyph = {m_glyph->Width() / m_numGlyphs, m_glyph->Height()};
-    if (showCaption && !Caption().empty())
+    if (showCaption && !Caption().empty()) {
         caption = MeasureTextForFont(*Font(), Caption());
+        if (m_wordWrap) {
+            // Wrapped at the width the glyph leaves beside it.
+            const bool beside = m_layout == blGlyphLeft || m_layout == blGlyphRight;
+            int width = content.right - content.left -
+                        (beside && glyph.cx > 0 ? glyph.cx + std::max(m_spacing, 0) : 0);
+            RECT measured{0, 0, std::max(width, 1), 0};
+            HDC screen = GetDC(nullptr);
+            {
+                SelectGuard sel(screen, Font()->Handle());
+                DrawTextW(screen, Caption().c_str(), -1, &measured, DT_CALCRECT | DT_WORDBREAK);
+            }
+            ReleaseDC(nullptr, screen);
+            caption = {measured.right - measured.left, measured.bottom - measured.top};
+        }
+    }
+    TButtonLayout layout = m_layout;
+    if (UseRightToLeftReading() && (layout == blGlyphLeft || layout == blGlyphRight))
+        layout = layout == blGlyphLeft ? blGlyphRight : blGlyphLeft;
     TcxButtonContentLayout l =
         LayoutGlyphAndCaption(content.right - content.left, content.bottom - content.top, glyph, caption,
-                              m_layout, m_margin, m_spacing);
+                              layout, m_margin, m_spacing);
     int shift = state == cxbsPressed ? painter->ButtonPressShift() : 0;
     OffsetRect(&l.glyph, content.left + shift, content.top + shift);
     OffsetRect(&l.caption, content.left + shift, content.top + shift);
@@ -534,8 +560,15 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
                     c = ContentLayout(state).caption;
                 DrawCaption(dc, c, state, painter, text);
             }
-        } else if (!m_glyph) {
+        } else if (!m_glyph && !m_wordWrap) {
             painter->PaintButton(cx, r, Caption(), state, true, face, text);
+        } else if (!m_glyph) {
+            // A wrapped caption is laid out and drawn here, the same under every painter.
+            painter->PaintButton(cx, r, L"", state, true, face, text);
+            canvas.RequiredState(TCanvas::csFontValid);
+            SetBkMode(dc, TRANSPARENT);
+            ContentClip clipped(dc, ContentRect(state));
+            DrawCaption(dc, ContentLayout(state).caption, state, painter, text);
         } else {
             // Face without caption; glyph and caption laid out in the content rectangle.
             painter->PaintButton(cx, r, L"", state, true, face, text);
@@ -564,7 +597,9 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
 void TcxCustomButton::DrawCaption(HDC dc, RECT r, TcxButtonState state,
                                   TcxCustomLookAndFeelPainterClass painter, TColor text)
 {
-    const UINT flags = DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP;
+    const UINT reading = UseRightToLeftReading() ? DT_RTLREADING : 0;
+    const UINT flags = reading | (m_wordWrap ? DT_WORDBREAK | DT_CENTER | DT_NOCLIP
+                                             : DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP);
     if (state == cxbsDisabled && painter != TcxWinXPLookAndFeelPainter::Instance()) {
         RECT shifted = r;
         OffsetRect(&shifted, 1, 1);
@@ -913,6 +948,22 @@ bool TcxCustomButton::OnContextMenu(LPARAM lParam)
     HWND owner = Handle();
     CallHandler([&] { menu->Popup(owner, p.x, p.y); });
     return true;
+}
+
+void TcxCustomButton::SetBiDiMode(TBiDiMode v)
+{
+    if (v == m_biDiMode)
+        return;
+    m_biDiMode = v;
+    Invalidate();
+}
+
+void TcxCustomButton::SetWordWrap(bool v)
+{
+    if (v == m_wordWrap)
+        return;
+    m_wordWrap = v;
+    Invalidate();
 }
 
 void TcxCustomButton::SetUseSystemPaint(bool v)

@@ -109,6 +109,8 @@ constexpr int kDropDownMainCut = 13;
 // Where glyph and caption go in the content rectangle.
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
 struct TcxButtonContentLayout {
     RECT glyph{};
     RECT caption{};
@@ -195,6 +197,14 @@ public:
     // A change of the look and feel re-creates the window instead of only repainting it.
     bool UseSystemPaint() const noexcept { return m_useSystemPaint; }
     void SetUseSystemPaint(bool v);
+    // Right-to-left reading (any mode but bdLeftToRight) swaps the glyph's left and right
+    // layouts and reads the caption from the right.
+    TBiDiMode BiDiMode() const noexcept { return m_biDiMode; }
+    void SetBiDiMode(TBiDiMode v);
+    bool UseRightToLeftReading() const noexcept { return m_biDiMode != bdLeftToRight; }
+    // The caption breaks into lines at the content rectangle's width.
+    bool WordWrap() const noexcept { return m_wordWrap; }
+    void SetWordWrap(bool v);
     // The speed-button options under their own names (not stored: the options are).
     bool CanBeFocused() const noexcept { return m_speedButtonOptions.CanBeFocused(); }
     void SetCanBeFocused(bool v) { m_speedButtonOptions.SetCanBeFocused(v); }
@@ -227,6 +237,8 @@ private:
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::wstring m_popupMenuName;
     bool m_useSystemPaint = false;
+    bool m_wordWrap = false;
+    TBiDiMode m_biDiMode = bdLeftToRight;
     TcxButtonState DropDownPartState(TcxButtonState mainState) const;
     void PaintDropDownPart(TcxCanvas& canvas, TcxCustomLookAndFeelPainterClass painter,
                            TcxButtonState mainState, TColor text);

@@ -466,6 +466,8 @@ TEST_F(AllControlsTest, EveryReadablePropertyOfEachClassLoadsAndReadsBack)
     PopupAlignment = paCenter
     Spacing = -1
     UseSystemPaint = True
+    WordWrap = True
+    BiDiMode = bdRightToLeft
     GroupIndex = 2
     AllowAllUp = True
     CanBeFocused = False

@@ -785,6 +785,97 @@ TEST_F(ButtonTest, AFlatButtonShowsNoFrameAtRest)
     EXPECT_EQ(transparent.At(2, 2), RGB(200, 30, 30)) << "what lies behind shows";
 }
 
+// With word wrap the caption breaks into lines inside the content rectangle, with a glyph
+// beside it or without one; without, it stays one line.
+TEST_F(ButtonTest, ACaptionWrapsIntoLinesWithWordWrap)
+{
+    auto* button = Make<TcxButton>(20, 20, 90, 56);
+    button->LookAndFeel()->SetKind(lfStandard);
+    button->SetCaption(L"Alpha Beta Gamma");
+    TcxBitmap picture(12, 12, 32);
+    FillRectSolid(picture.DC(), {0, 0, 12, 12}, RGB(255, 0, 255));
+    FillRectSolid(picture.DC(), {2, 2, 10, 10}, RGB(255, 0, 0));
+    // The bands of rows that hold caption ink (the caption is black, the face is not).
+    auto lines = [](const PixelCanvas& c, const RECT& within, int& outside) {
+        int bands = 0;
+        bool inBand = false;
+        outside = 0;
+        for (int y = 0; y < 56; ++y) {
+            bool ink = false;
+            for (int x = 0; x < 90; ++x)
+                if (c.At(x, y) == RGB(0, 0, 0)) {
+                    POINT p{x, y};
+                    if (PtInRect(&within, p))
+                        ink = true;
+                    else
+                        ++outside;
+                }
+            bands += ink && !inBand;
+            inBand = ink;
+        }
+        return bands;
+    };
+    PixelCanvas sheet(4 * 94, 56, RGB(255, 255, 255));
+    int i = 0;
+    for (bool glyph : {false, true}) {
+        button->SetGlyph(glyph ? picture.Handle() : nullptr);
+        for (bool wrap : {false, true}) {
+            button->SetWordWrap(wrap);
+            PixelCanvas canvas(90, 56);
+            button->PaintButtonTo(canvas.dc(), cxbsNormal, false);
+            BitBlt(sheet.dc(), i++ * 94, 0, 90, 56, canvas.dc(), 0, 0, SRCCOPY);
+            RECT content = button->ContentRect(cxbsNormal);
+            InflateRect(&content, -1, -1); // the frame's dark line lies just outside
+            int outside = 0;
+            int bands = lines(canvas, content, outside);
+            if (wrap) {
+                EXPECT_GE(bands, 2) << "glyph " << glyph;
+                EXPECT_EQ(outside, 0) << "glyph " << glyph;
+            } else {
+                EXPECT_EQ(bands, 1) << "glyph " << glyph;
+            }
+        }
+    }
+    ASSERT_TRUE(sheet.SaveBmp((ArtifactFolder() / L"button-word-wrap.bmp").c_str()));
+}
+
+// Right-to-left reading swaps the glyph's left and right layouts (top and bottom stay).
+TEST_F(ButtonTest, RightToLeftReadingSwapsGlyphAndCaption)
+{
+    auto* button = Make<TcxButton>(20, 20, 120, 30);
+    button->LookAndFeel()->SetKind(lfStandard);
+    button->SetCaption(L"Go");
+    TcxBitmap picture(16, 16, 32);
+    FillRectSolid(picture.DC(), {0, 0, 16, 16}, RGB(255, 0, 255));
+    FillRectSolid(picture.DC(), {2, 2, 14, 14}, RGB(255, 0, 0));
+    button->SetGlyph(picture.Handle());
+    struct Case {
+        TButtonLayout layout;
+        TBiDiMode mode;
+        bool glyphRightOfCaption;
+    } cases[] = {
+        {blGlyphLeft, bdLeftToRight, false},
+        {blGlyphLeft, bdRightToLeft, true},
+        {blGlyphRight, bdRightToLeft, false},
+        {blGlyphLeft, bdRightToLeftReadingOnly, true},
+    };
+    for (const Case& c : cases) {
+        button->SetLayout(c.layout);
+        button->SetBiDiMode(c.mode);
+        TcxButtonContentLayout l = button->ContentLayout(cxbsNormal);
+        EXPECT_EQ(l.glyph.left >= l.caption.right, c.glyphRightOfCaption) << c.layout << " " << c.mode;
+        EXPECT_EQ(l.glyph.right <= l.caption.left, !c.glyphRightOfCaption) << c.layout << " " << c.mode;
+        // The picture shows where the layout put it.
+        PixelCanvas canvas(120, 30);
+        button->PaintButtonTo(canvas.dc(), cxbsNormal, false);
+        EXPECT_EQ(canvas.At((l.glyph.left + l.glyph.right) / 2, 15), RGB(255, 0, 0))
+            << c.layout << " " << c.mode;
+    }
+    button->SetLayout(blGlyphTop);
+    TcxButtonContentLayout top = button->ContentLayout(cxbsNormal);
+    EXPECT_LE(top.glyph.bottom, top.caption.top) << "top stays top";
+}
+
 // No visual-style library: every theme request fails, so the native painter is never chosen.
 class NoThemeApi : public TdxThemeApi {
 public:
@@ -846,8 +937,9 @@ TEST_F(ButtonTest, FlatAndTransparentSpeedButtonsFollowTheFrameRule)
         button->PaintButtonTo(canvas.dc(), c.state, false);
         // Inside: the face, or the parent for a transparent button at rest.
         const COLORREF inside = canvas.At(50, 15);
-        if (c.transparent)
+        if (c.transparent) {
             EXPECT_EQ(inside, back) << c.name;
+        }
         for (POINT edge : {POINT{0, 15}, POINT{50, 0}, POINT{99, 15}, POINT{50, 29}}) {
             if (c.frame)
                 EXPECT_NE(canvas.At(edge.x, edge.y), inside) << c.name << " at " << edge.x << "," << edge.y;
@@ -1108,8 +1200,9 @@ TEST_F(DropDownButtonTest, TheAcceleratorOfAWholeButtonDropDownOpensItsMenu)
         }));
         EXPECT_EQ(static_cast<int>(watch.shown.size()), c.menusShown);
         EXPECT_EQ(buttonClicks, c.buttonClicks);
-        if (c.menusShown)
+        if (c.menusShown) {
             EXPECT_EQ(chosen, std::vector<std::wstring>{L"First"});
+        }
     }
 }
 
