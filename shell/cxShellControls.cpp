@@ -644,6 +644,14 @@ void TcxCustomInnerShellTreeView::NavigateToIdList(PCItemIDList list)
         return;
     {
         FlagGuard navigating(m_navigating);
+        // Each level is listed as its node is selected: the worker keeps off the shell until
+        // the path is open, as while a node is expanded, instead of competing with the listing
+        // of the next level. It goes on once the posted message comes round.
+        if (m_window) {
+            m_gatherer->PauseFetching();
+            ++m_expandPauses;
+            PostMessageW(m_window, MsgResumeFetching, 0, 0);
+        }
         BeginUpdate();
         struct EndUpdateGuard {
             TNativeTreeView* tree;

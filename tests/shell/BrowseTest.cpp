@@ -332,6 +332,26 @@ TEST_F(ShellTreeTest, AStaleItemUpdateIsDroppedAfterARebuild)
     EXPECT_EQ(ChildTexts(tree, tree->TopLevelItem()), (std::vector<std::wstring>{L"a", L"b"}));
 }
 
+// Opening a path lists one level after the other as each node is selected: the worker keeps
+// off the shell meanwhile (it would compete with the next level's listing) and goes on after.
+TEST_F(ShellTreeTest, TheWorkerWaitsWhileAPathIsOpenedAndGoesOnAfter)
+{
+    TcxShellTreeView* tv = MakeTree();
+    TcxShellItemsInfoGatherer* gatherer = tree->ItemsInfoGatherer();
+    ASSERT_TRUE(gatherer->WaitUntilIdle(10000));
+    Drain();
+    std::vector<int> pausesSeen;
+    tv->OnChange = [&](TObject*) { pausesSeen.push_back(gatherer->PauseCount()); };
+    tv->SetSelectedPath(a1);
+    ASSERT_EQ(tv->SelectedPath(), a1);
+    ASSERT_FALSE(pausesSeen.empty());
+    for (int pauses : pausesSeen)
+        EXPECT_EQ(pauses, 1) << "a level was selected while the worker ran";
+    Drain();
+    EXPECT_EQ(gatherer->PauseCount(), 0) << "the worker was not let go after the path was open";
+    EXPECT_TRUE(gatherer->WaitUntilIdle(10000));
+}
+
 // The worker finishes the children of an opened folder while the user-interface thread is
 // busy elsewhere: however many it finished, one message waits for the tree, and that one
 // message brings every finished child along. A second folder opened after it gets its own.
