@@ -225,6 +225,38 @@ void TcxCustomInnerTextEdit::SetStyleSettings(TcxEditEchoMode echo, wchar_t pass
         RecreateKeepingFocus();
 }
 
+bool TcxCustomInnerTextEdit::PaintBuffered()
+{
+    // The part to repaint is taken over before the platform would erase it on the screen;
+    // the box then erases and draws its text into a picture of that part, which reaches the
+    // screen in one copy: no frame shows the erased box without its text.
+    UniqueRegion update(CreateRectRgn(0, 0, 0, 0));
+    if (!update.get() || GetUpdateRgn(Handle(), update.get(), FALSE) == ERROR)
+        return false;
+    RECT r;
+    if (GetRgnBox(update.get(), &r) == NULLREGION || IsRectEmpty(&r)) {
+        ValidateRect(Handle(), nullptr);
+        return true;
+    }
+    WindowDC screen(Handle());
+    UniqueMemoryDC memory(CreateCompatibleDC(screen.get()));
+    UniqueBitmap picture(CreateCompatibleBitmap(screen.get(), r.right - r.left, r.bottom - r.top));
+    if (!screen.get() || !memory.get() || !picture.get())
+        return false; // the platform's own painting then
+    ValidateRgn(Handle(), update.get());
+    {
+        SelectGuard select(memory.get(), picture.get());
+        SetViewportOrgEx(memory.get(), -r.left, -r.top, nullptr);
+        SendMessageW(Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.get()), 0);
+        SendMessageW(Handle(), WM_PAINT, reinterpret_cast<WPARAM>(memory.get()), 0);
+        SaveDCGuard saved(screen.get());
+        SelectClipRgn(screen.get(), update.get());
+        BitBlt(screen.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, memory.get(), r.left, r.top,
+               SRCCOPY);
+    }
+    return true;
+}
+
 void TcxCustomInnerTextEdit::RecreateKeepingFocus()
 {
     bool focused = GetFocus() == Handle();
@@ -437,6 +469,8 @@ LRESULT TcxCustomInnerTextEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         PlaceText(true);
     else if (msg == WM_SETFONT)
         RemoveAlignmentMargin();
+    else if (msg == WM_PAINT && wParam == 0 && PaintBuffered())
+        return 0;
     LRESULT r = HandleMessage(msg, wParam, lParam);
     switch (msg) {
     case WM_KILLFOCUS: PlaceText(false); break;

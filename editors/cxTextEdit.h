@@ -180,6 +180,9 @@ private:
     // A new window for settings only a new window takes, with the focus and the selection
     // of the old one.
     void RecreateKeepingFocus();
+    // Repaints what the platform asks for through an off-screen picture; false when there was
+    // nothing to paint with.
+    bool PaintBuffered();
     cxedit::TAlignment WindowAlignment() const noexcept
     {
         return m_leftWhileEditing ? cxedit::TAlignment::taLeftJustify : m_alignment;
