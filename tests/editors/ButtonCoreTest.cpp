@@ -100,8 +100,9 @@ TEST_F(ButtonCoreTest, AButtonWithoutAWidthAsksTheProgramThenTakesWhatItsContent
         edit->UpdateVisualStateAtCursor(false);
         EXPECT_EQ(WidthOf(edit, 0), c.expected);
         EXPECT_EQ(!asked.empty(), c.asked);
-        if (!asked.empty())
+        if (!asked.empty()) {
             EXPECT_EQ(asked.front(), 0);
+        }
     }
 }
 

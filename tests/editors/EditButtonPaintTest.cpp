@@ -154,7 +154,6 @@ TEST_F(EditButtonPaintTest, PictureOfTheButtonsInEveryStyleAndState)
 // A glyph 10 wide and 30 high: the transparent colour (named by its bottom-left pixel)
 // everywhere but for a red block at x 3..6, y 10..19.
 constexpr COLORREF kGlyphKey = RGB(255, 0, 255), kGlyphInk = RGB(200, 0, 0);
-constexpr TColor clYellow = 0x00FFFF;
 UniqueBitmap MakeGlyph()
 {
     HDC screen = GetDC(nullptr);

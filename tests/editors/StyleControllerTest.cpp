@@ -7,8 +7,6 @@ namespace {
 
 using StyleControllerTest = WindowFixture;
 
-constexpr TColor clYellow = 0x00FFFF, clAqua = 0xFFFF00, clLime = 0x00FF00, clPurple = 0x800080;
-
 TEST_F(StyleControllerTest, UnassignedValuesComeFromTheControllerChainThenTheFallbacks)
 {
     auto* edit = Make<TcxTextEdit>(10, 10, 150, 21);

@@ -158,6 +158,37 @@ TEST(StreamingTest, PropertiesByNameReadBackWhatWasSet)
     EXPECT_EQ(GetPropertyByName(p, L"Color").text, L"clNone");
 }
 
+// The named colours a description may use read as their values; each is written back by the
+// first of its names.
+TEST(StreamingTest, NamedColoursReadAndWriteByName)
+{
+    const struct {
+        const wchar_t* name;
+        TColor value;
+        const wchar_t* written;
+    } cases[] = {
+        {L"clYellow", 0x00FFFF, L"clYellow"},
+        {L"clMaroon", 0x000080, L"clMaroon"},
+        {L"clOlive", 0x008080, L"clOlive"},
+        {L"clPurple", 0x800080, L"clPurple"},
+        {L"clTeal", 0x808000, L"clTeal"},
+        {L"clLime", 0x00FF00, L"clLime"},
+        {L"clFuchsia", 0xFF00FF, L"clFuchsia"},
+        {L"clAqua", 0xFFFF00, L"clAqua"},
+        {L"clMoneyGreen", 0xC0DCC0, L"clMoneyGreen"},
+        {L"clSkyBlue", 0xF0CAA6, L"clSkyBlue"},
+        {L"clCream", 0xF0FBFF, L"clCream"},
+        {L"clMedGray", 0xA4A0A0, L"clMedGray"},
+        {L"clLtGray", 0xC0C0C0, L"clSilver"},
+        {L"clDkGray", 0x808080, L"clGray"},
+        {L"clbtnface", clBtnFace, L"clBtnFace"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ValueToColor(TValue::Id(c.name)), c.value) << ToUtf8(c.name);
+        EXPECT_EQ(ColorToIdent(c.value), c.written) << ToUtf8(c.name);
+    }
+}
+
 // A picture stored as the bytes of a bitmap file arrives pixel for pixel, top row first.
 TEST(StreamingTest, PicturesLoadFromStoredBitmapFiles)
 {
