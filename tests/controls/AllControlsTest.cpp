@@ -392,6 +392,7 @@ TEST_F(AllControlsTest, EveryReadablePropertyOfEachClassLoadsAndReadsBack)
          editor + LR"(Position = 30.5
     Properties.AnimationPath = cxapPingPong
     Properties.AnimationSpeed = 25
+    Properties.AnimationRestartDelay = 500
     Properties.BarBevelOuter = cxbvRaised
     Properties.BarStyle = cxbsAnimationLEDs
     Properties.BeginColor = clRed
@@ -421,6 +422,7 @@ TEST_F(AllControlsTest, EveryReadablePropertyOfEachClassLoadsAndReadsBack)
         {L"TcxLabel",
          editor + LR"(Caption = 'Label'
     Transparent = True
+    FocusControl = nil
     Properties.Angle = 30
     Properties.Depth = 3
     Properties.LabelEffect = cxleExtrude
@@ -467,6 +469,18 @@ TEST_F(AllControlsTest, EveryReadablePropertyOfEachClassLoadsAndReadsBack)
     Spacing = -1
     UseSystemPaint = True
     WordWrap = True
+    Colors.Default = clRed
+    Colors.DefaultText = clWhite
+    Colors.Disabled = clSilver
+    Colors.DisabledText = clGray
+    Colors.Hot = clYellow
+    Colors.HotText = clNavy
+    Colors.Normal = clBtnFace
+    Colors.NormalText = clBtnText
+    Colors.Pressed = clMaroon
+    Colors.PressedText = clAqua
+    DropDownMenu = nil
+    PopupMenu = nil
     BiDiMode = bdRightToLeft
     GroupIndex = 2
     AllowAllUp = True
