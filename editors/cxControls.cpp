@@ -281,6 +281,24 @@ void TcxControl::Notification(TComponent* component, TOperation operation)
         m_popupMenu = nullptr;
 }
 
+bool TcxControl::DialogKeyHook(WPARAM key)
+{
+    TPopupMenu* menu = PopupMenu();
+    if (!menu)
+        return false;
+    bool taken = false;
+    CallHandler([&] { taken = menu->IsShortCut(ShortCutOf(key)); });
+    return taken;
+}
+
+bool TcxControl::PopupMenusTakeShortCut(WPARAM key)
+{
+    for (TWinControl* c = this; c; c = c->Parent())
+        if (auto* control = dynamic_cast<TcxControl*>(c); control && control->DialogKeyHook(key))
+            return true;
+    return false;
+}
+
 bool TcxControl::DoKeyDown(WORD& key)
 {
     if (OnKeyDown)
@@ -438,8 +456,14 @@ LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         if (DoContextPopup({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
             return 0;
         break;
+    case WM_SYSKEYDOWN:
+        if (PopupMenusTakeShortCut(wParam))
+            return 0;
+        break;
     case WM_KEYDOWN:
     case WM_KEYUP: {
+        if (msg == WM_KEYDOWN && PopupMenusTakeShortCut(wParam))
+            return 0;
         WORD key = static_cast<WORD>(wParam);
         if (msg == WM_KEYDOWN ? DoKeyDown(key) : DoKeyUp(key))
             return 0;

@@ -139,6 +139,11 @@ protected:
     // are raised for the whole control only.
     virtual void MouseEnter();
     virtual void MouseLeave();
+    // The key as a shortcut of this control's popup menu: the item is clicked, the key taken.
+    bool DialogKeyHook(WPARAM key) override;
+    // A key down offered to the popup menus of this control and of the library controls
+    // around it before anything else sees it.
+    bool PopupMenusTakeShortCut(WPARAM key);
     // Raise OnKeyDown, OnKeyUp, OnKeyPress; true when a handler set the key to 0.
     bool DoKeyDown(WORD& key);
     bool DoKeyUp(WORD& key);

@@ -72,12 +72,6 @@ void TcxEditAlignment::SetVert(TcxEditVertAlignment v)
 
 const wchar_t* const cxSEditValidateErrorText = L"Invalid input value. Use escape key to abandon changes";
 
-unsigned ShortCutOf(WPARAM key)
-{
-    return static_cast<unsigned>(key) | (GetKeyState(VK_SHIFT) < 0 ? scShift : 0) |
-           (GetKeyState(VK_CONTROL) < 0 ? scCtrl : 0) | (GetKeyState(VK_MENU) < 0 ? scAlt : 0);
-}
-
 const TClassInfo* TcxCustomEditProperties::StaticProperties()
 {
     static const TClassInfo info = [] {

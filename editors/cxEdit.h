@@ -4,6 +4,7 @@
 
 #include "editors/cxContainer.h"
 #include "editors/cxEditButtons.h"
+#include "runtime/rtMenus.h"
 
 #include <algorithm>
 #include <climits>
@@ -37,13 +38,6 @@ struct TcxEditValue {
     bool operator==(const TcxEditValue& o) const { return kind == o.kind && text == o.text; }
     bool operator!=(const TcxEditValue& o) const { return !(*this == o); }
 };
-
-// Shortcuts: a virtual-key code with the shift state in the high bits.
-constexpr unsigned scShift = 0x2000;
-constexpr unsigned scCtrl = 0x4000;
-constexpr unsigned scAlt = 0x8000;
-// The shortcut of key with the modifier keys held now.
-unsigned ShortCutOf(WPARAM key);
 
 using TcxEditValidateEvent =
     std::function<void(TObject* Sender, std::wstring& DisplayValue, std::wstring& ErrorText, bool& Error)>;

@@ -222,6 +222,10 @@ public:
     // Dialog keys (Return, Escape) offered by the form before the focused control sees
     // them; answer true to consume the key. focused tells whether this control has the focus.
     virtual bool HandleDialogKey(WPARAM key, bool focused) { return false; }
+    // Every key down (and Alt key down) offered by the form, before it is translated into a
+    // character, to the focused window's control and then to each control around it; answer
+    // true to take the key.
+    virtual bool DialogKeyHook(WPARAM key) { return false; }
     // Called on every control of a form after the focus moved to another control of it (a
     // default button changes its look with it).
     virtual void FormFocusChanged() {}

@@ -264,6 +264,10 @@ bool TCustomForm::DialogKey(const MSG& msg)
 {
     if (msg.message == WM_SYSCHAR)
         return OfferAccelerator(this, static_cast<wchar_t>(msg.wParam));
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)
+        for (TWinControl* c = TWinControl::FindControl(msg.hwnd); c && c != this; c = c->Parent())
+            if (c->DialogKeyHook(msg.wParam))
+                return true;
     if (msg.message != WM_KEYDOWN)
         return false;
     bool ctrl = GetKeyState(VK_CONTROL) < 0;

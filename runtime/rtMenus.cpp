@@ -91,6 +91,7 @@ const TClassInfo* TMenuItem::StaticProperties()
         TClassInfo ci(L"TMenuItem", nullptr);
         ci.AddString<TMenuItem>(L"Caption", &TMenuItem::SetCaption, &TMenuItem::Caption);
         ci.AddBool<TMenuItem>(L"Enabled", &TMenuItem::SetEnabled, &TMenuItem::Enabled);
+        ci.AddInt<TMenuItem>(L"ShortCut", &TMenuItem::SetShortCut, &TMenuItem::ShortCut);
         ci.AddEvent<TMenuItem, TNotifyEvent>(L"OnClick", &TMenuItem::OnClick);
         return ci;
     }();
@@ -103,6 +104,40 @@ void TMenuItem::SetParentComponent(TComponent* parent)
         menu->Add(this);
     else if (auto* item = dynamic_cast<TMenuItem*>(parent))
         item->Add(this);
+}
+
+unsigned ShortCutOf(WPARAM key)
+{
+    return (static_cast<unsigned>(key) & 0xFF) | (GetKeyState(VK_SHIFT) < 0 ? scShift : 0) |
+           (GetKeyState(VK_CONTROL) < 0 ? scCtrl : 0) | (GetKeyState(VK_MENU) < 0 ? scAlt : 0);
+}
+
+namespace {
+
+TMenuItem* FindShortCut(TMenuItem* item, unsigned shortCut)
+{
+    if (!item->Enabled() || item->IsSeparator())
+        return nullptr;
+    if (item->Count() == 0)
+        return item->ShortCut() != 0 && static_cast<unsigned>(item->ShortCut()) == shortCut ? item : nullptr;
+    for (int i = 0; i < item->Count(); ++i)
+        if (TMenuItem* found = FindShortCut(item->Items(i), shortCut))
+            return found;
+    return nullptr;
+}
+
+} // namespace
+
+bool TPopupMenu::IsShortCut(unsigned shortCut)
+{
+    if (shortCut == 0)
+        return false;
+    for (TMenuItem* item : m_items)
+        if (TMenuItem* found = FindShortCut(item, shortCut)) {
+            found->Click();
+            return true;
+        }
+    return false;
 }
 
 void TMenuItem::Click()

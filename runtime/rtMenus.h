@@ -13,6 +13,13 @@
 
 class TPopupMenu;
 
+// Shortcuts: a virtual-key code with the shift state in the high bits.
+constexpr unsigned scShift = 0x2000;
+constexpr unsigned scCtrl = 0x4000;
+constexpr unsigned scAlt = 0x8000;
+// The shortcut of key with the modifier keys held now.
+unsigned ShortCutOf(WPARAM key);
+
 class TMenuItem : public TComponent {
 public:
     explicit TMenuItem(TComponent* owner) : TComponent(owner) {}
@@ -25,6 +32,9 @@ public:
     void SetCaption(const std::wstring& v) { m_caption = v; }
     bool Enabled() const noexcept { return m_enabled; }
     void SetEnabled(bool v) { m_enabled = v; }
+    // The key that clicks the item without opening its menu; 0 for none.
+    int ShortCut() const noexcept { return static_cast<int>(m_shortCut); }
+    void SetShortCut(int v) { m_shortCut = static_cast<unsigned>(v) & 0xFFFF; }
     TPopupMenu* Menu() const noexcept { return m_menu; }
     // The item whose submenu holds this one; null for an item of the menu itself.
     TMenuItem* Parent() const noexcept { return m_parent; }
@@ -54,6 +64,7 @@ private:
     std::vector<TMenuItem*> m_items;
     std::wstring m_caption;
     bool m_enabled = true;
+    unsigned m_shortCut = 0;
 };
 
 enum TPopupAlignment { paLeft, paRight, paCenter };
@@ -80,6 +91,9 @@ public:
                      const RECT* exclude = nullptr);
     // Whether the menu is on the screen now.
     bool IsShowing() const noexcept { return m_showing; }
+    // Clicks the enabled item, in any enabled submenu, whose shortcut is shortCut; false when
+    // no item has it (the key is then left to others).
+    bool IsShortCut(unsigned shortCut);
 
     // Asked before the menu opens.
     TNotifyEvent OnPopup;

@@ -205,3 +205,76 @@ TEST_F(EditorEventsTest, ARightClickOpensTheEditorsMenuUnlessOnContextPopupHandl
 }
 
 } // namespace
+
+namespace {
+
+// A shortcut of the editor's popup menu, pressed while the editor has the focus, clicks its
+// item before the editor or the program's key events see the key, and types nothing; a
+// disabled item, or a key no item has, leaves the key to the editor.
+TEST_F(EditorEventsTest, APopupMenuShortcutClicksItsItemAndTakesTheKey)
+{
+    auto* menu = new TPopupMenu(form);
+    auto* open = new TMenuItem(form);
+    open->SetCaption(L"Open");
+    open->SetShortCut('K' | scCtrl);
+    auto* more = new TMenuItem(form);
+    more->SetCaption(L"More");
+    auto* deep = new TMenuItem(form);
+    deep->SetCaption(L"Deep");
+    deep->SetShortCut(VK_F7);
+    auto* off = new TMenuItem(form);
+    off->SetCaption(L"Off");
+    off->SetShortCut('J' | scCtrl);
+    off->SetEnabled(false);
+    menu->Add(open);
+    menu->Add(more);
+    more->Add(deep);
+    menu->Add(off);
+    std::vector<std::string> clicked;
+    for (TMenuItem* item : {open, deep, off})
+        item->OnClick = [&, item](TObject*) { clicked.push_back(ToUtf8(item->Caption())); };
+    std::vector<WORD> downs;
+    edit->OnKeyDown = [&](TObject*, WORD& key, TShiftState) { downs.push_back(key); };
+    edit->SetPopupMenu(menu);
+    edit->SetText(L"ab");
+    edit->SetFocus();
+    Settle(app.get());
+    SendMessageW(edit->InnerEdit()->Handle(), EM_SETSEL, 2, 2);
+
+    const struct {
+        const char* what;
+        WORD modifier, key;
+        const char* clicked; // nullptr: no item clicked
+        bool keySeen;        // whether the editor's key event saw the key
+    } cases[] = {
+        {"an item's shortcut", VK_CONTROL, 'K', "Open", false},
+        {"an item's shortcut inside a submenu", 0, VK_F7, "Deep", false},
+        {"a disabled item's shortcut", VK_CONTROL, 'J', nullptr, true},
+        {"a key no item has", VK_CONTROL, 'L', nullptr, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        clicked.clear();
+        downs.clear();
+        if (c.modifier)
+            SendChord(c.modifier, c.key);
+        else
+            Tap(c.key);
+        Settle(app.get());
+        if (c.clicked) {
+            ASSERT_EQ(clicked.size(), 1u);
+            EXPECT_EQ(clicked[0], c.clicked);
+        } else {
+            EXPECT_TRUE(clicked.empty());
+        }
+        EXPECT_EQ(std::find(downs.begin(), downs.end(), c.key) != downs.end(), c.keySeen);
+        EXPECT_EQ(edit->Text(), L"ab") << "no character typed";
+    }
+    edit->SetPopupMenu(nullptr);
+    clicked.clear();
+    SendChord(VK_CONTROL, 'K');
+    Settle(app.get());
+    EXPECT_TRUE(clicked.empty()) << "without the menu the shortcut is an ordinary key";
+}
+
+} // namespace
