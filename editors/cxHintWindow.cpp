@@ -1,5 +1,6 @@
 #include "cxHintWindow.h"
 
+#include "runtime/rtControls.h"
 #include "runtime/rtHandles.h"
 
 #include <algorithm>
@@ -114,15 +115,23 @@ LRESULT CALLBACK TcxHintWindow::WindowProc(HWND wnd, UINT msg, WPARAM wParam, LP
     case WM_PAINT:
     case WM_PRINTCLIENT: {
         if (msg == WM_PRINTCLIENT) {
-            if (self)
-                self->Paint(reinterpret_cast<HDC>(wParam));
+            try {
+                if (self)
+                    self->Paint(reinterpret_cast<HDC>(wParam));
+            } catch (...) {
+                RouteException(std::current_exception());
+            }
             return 0;
         }
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(wnd, &ps);
-        if (self)
-            self->Paint(dc);
-        EndPaint(wnd, &ps);
+        PaintGuard paint(wnd);
+        // No error may unwind into the platform's window procedure: it goes to the program's
+        // error handling instead.
+        try {
+            if (self)
+                self->Paint(paint.dc());
+        } catch (...) {
+            RouteException(std::current_exception());
+        }
         return 0;
     }
     default: return DefWindowProcW(wnd, msg, wParam, lParam);
