@@ -6,15 +6,11 @@
 
 namespace {
 
-class ContainerStateTest : public InputFixture {
+class ContainerStateTest : public TallEditFixture {
 protected:
     void SetUp() override
     {
-        InputFixture::SetUp();
-        other = Make<TcxTextEdit>(10, 80, 150, 21);
-        edit = Make<TcxTextEdit>(10, 10, 200, 40);
-        edit->SetAutoSize(false);
-        edit->SetBounds(10, 10, 200, 40);
+        TallEditFixture::SetUp();
         other->SetFocus();
         MoveCursor(form, {450, 250});
     }
@@ -27,8 +23,6 @@ protected:
         Settle(app.get());
     }
     bool Hot() const { return (edit->ViewInfo().state & csfHot) != 0; }
-    TcxTextEdit* edit = nullptr;
-    TcxTextEdit* other = nullptr;
     const POINT onFrame{100, 37}; // the frame's own window, below the edit box
 };
 

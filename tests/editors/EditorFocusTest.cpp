@@ -10,15 +10,11 @@
 
 namespace {
 
-class EditorFocusTest : public InputFixture {
+class EditorFocusTest : public TallEditFixture {
 protected:
     void SetUp() override
     {
-        InputFixture::SetUp();
-        other = Make<TcxTextEdit>(10, 80, 150, 21);
-        edit = Make<TcxTextEdit>(10, 10, 200, 40);
-        edit->SetAutoSize(false);
-        edit->SetBounds(10, 10, 200, 40);
+        TallEditFixture::SetUp();
         edit->SetText(L"hello world");
         edit->OnEnter = [this](TObject*) { events.push_back("enter"); };
         edit->OnExit = [this](TObject*) { events.push_back("exit"); };
@@ -27,8 +23,6 @@ protected:
         Settle(app.get());
         events.clear();
     }
-    TcxTextEdit* edit = nullptr;
-    TcxTextEdit* other = nullptr;
     std::vector<std::string> events;
 };
 

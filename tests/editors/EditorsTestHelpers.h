@@ -3,6 +3,7 @@
 #pragma once
 
 #include "editors/cxControls.h"
+#include "editors/cxTextEdit.h"
 #include "tests/common/WindowFixture.h"
 
 // Returns once the messages that were waiting have been handled: timer ticks come only
@@ -71,4 +72,20 @@ protected:
         ParkCursor();
         WindowFixture::TearDown();
     }
+};
+
+// A text edit 40 pixels high, so that there is room for a click on the frame's own window
+// below its edit box, and a second editor beside it for the focus to come from.
+class TallEditFixture : public InputFixture {
+protected:
+    void SetUp() override
+    {
+        InputFixture::SetUp();
+        other = Make<TcxTextEdit>(10, 80, 150, 21);
+        edit = Make<TcxTextEdit>(10, 10, 200, 40);
+        edit->SetAutoSize(false);
+        edit->SetBounds(10, 10, 200, 40);
+    }
+    TcxTextEdit* edit = nullptr;
+    TcxTextEdit* other = nullptr;
 };
