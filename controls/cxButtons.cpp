@@ -6,6 +6,7 @@
 #include "lookandfeel/cxGraphics.h"
 #include "lookandfeel/dxThemeManager.h"
 #include "runtime/rtForms.h"
+#include "runtime/rtStreaming.h"
 
 #include <windowsx.h>
 
@@ -307,8 +308,7 @@ const TClassInfo* TcxCustomButton::StaticProperties()
                     static_cast<TcxCustomButton&>(o).SetDropDownMenuName(v.text);
                 },
                 [](const TPersistent& o) {
-                    TPopupMenu* m = static_cast<const TcxCustomButton&>(o).DropDownMenu();
-                    return TValue::Id(m ? m->Name() : L"nil");
+                    return ReferenceValue(static_cast<const TcxCustomButton&>(o).DropDownMenu());
                 },
                 {},
                 {}});
@@ -317,8 +317,7 @@ const TClassInfo* TcxCustomButton::StaticProperties()
                     static_cast<TcxCustomButton&>(o).SetPopupMenuName(v.text);
                 },
                 [](const TPersistent& o) {
-                    TPopupMenu* m = static_cast<const TcxCustomButton&>(o).PopupMenu();
-                    return TValue::Id(m ? m->Name() : L"nil");
+                    return ReferenceValue(static_cast<const TcxCustomButton&>(o).PopupMenu());
                 },
                 {},
                 {}});

@@ -4,6 +4,7 @@
 #include "controls/cxBitmapCopy.h"
 #include "controls/cxWindowText.h"
 #include "runtime/rtStdCtrls.h"
+#include "runtime/rtStreaming.h"
 
 #include "lookandfeel/dxOffice11.h"
 #include "lookandfeel/cxLookAndFeelPainters.h"
@@ -211,8 +212,7 @@ const TClassInfo* TcxLabel::StaticProperties()
                     static_cast<TcxLabel&>(o).SetFocusControlName(v.text);
                 },
                 [](const TPersistent& o) {
-                    TWinControl* c = static_cast<const TcxLabel&>(o).FocusControl();
-                    return TValue::Id(c ? c->Name() : L"nil");
+                    return ReferenceValue(static_cast<const TcxLabel&>(o).FocusControl());
                 },
                 {},
                 {}});

@@ -93,8 +93,7 @@ const TClassInfo* TcxContainerStyle::StaticProperties()
                     static_cast<TcxContainerStyle&>(o).SetStyleControllerName(v.text);
                 },
                 [](const TPersistent& o) {
-                    TcxStyleController* c = static_cast<const TcxContainerStyle&>(o).StyleController();
-                    return c ? TValue::Id(c->Name()) : TValue::Id(L"nil");
+                    return ReferenceValue(static_cast<const TcxContainerStyle&>(o).StyleController());
                 },
                 {},
                 {}});
@@ -127,10 +126,8 @@ const TClassInfo* TcxContainerStyle::StaticProperties()
                         assigned &= ~svFont;
                 },
                 [](const TPersistent& o) {
-                    const bool set = (const_cast<TcxContainerStyle&>(static_cast<const TcxContainerStyle&>(o))
-                                          .Root()
-                                          ->m_assigned &
-                                      svFont) != 0;
+                    const bool set =
+                        (static_cast<const TcxContainerStyle&>(o).Root()->m_assigned & svFont) != 0;
                     return TValue::Id(set ? L"True" : L"False");
                 },
                 {},
@@ -700,7 +697,7 @@ const TClassInfo* TcxContainer::StaticProperties()
         // Kept so that older descriptions load; it refers to nothing, so it reads as nil.
         ci.Add({L"FakeStyleController",
                 [](TPersistent&, const TValue&, const TReaderContext*) {},
-                [](const TPersistent&) { return TValue::Id(L"nil"); },
+                [](const TPersistent&) { return ReferenceValue(nullptr); },
                 {},
                 {}});
         return ci;

@@ -85,10 +85,7 @@ const TClassInfo* TcxControl::StaticProperties()
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
                     static_cast<C&>(o).SetPopupMenuName(ReferenceName(v));
                 },
-                [](const TPersistent& o) {
-                    TPopupMenu* m = static_cast<const C&>(o).PopupMenu();
-                    return TValue::Id(m ? m->Name() : L"nil");
-                },
+                [](const TPersistent& o) { return ReferenceValue(static_cast<const C&>(o).PopupMenu()); },
                 {},
                 {}});
         ci.AddBool<C>(L"ShowHint", &C::SetShowHint, &C::ShowHintSetting);
@@ -105,11 +102,7 @@ const TClassInfo* TcxControl::StaticProperties()
                 },
                 // A cursor with a name is written by its name, any other by its number.
                 [](const TPersistent& o) {
-                    const int cursor = static_cast<const C&>(o).DragCursor();
-                    for (const auto& [name, value] : kDragCursors)
-                        if (value == cursor)
-                            return TValue::Id(name);
-                    return TValue::Int(cursor);
+                    return EnumToValue(static_cast<const C&>(o).DragCursor(), kDragCursors);
                 },
                 {},
                 {}});

@@ -597,8 +597,7 @@ const TClassInfo* TcxCustomEdit::StaticProperties()
                     static_cast<TcxCustomEdit&>(o).SetRepositoryItemName(v.text);
                 },
                 [](const TPersistent& o) {
-                    auto* item = static_cast<const TcxCustomEdit&>(o).RepositoryItem();
-                    return TValue::Id(item ? item->Name() : L"nil");
+                    return ReferenceValue(static_cast<const TcxCustomEdit&>(o).RepositoryItem());
                 },
                 {},
                 {}});

@@ -397,16 +397,14 @@ const TClassInfo* TActionList::StaticProperties()
 {
     static const TClassInfo info = [] {
         TClassInfo ci(L"TActionList", nullptr);
-        ci.Add({L"Images",
-                [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<TActionList&>(o).SetImagesName(ReferenceName(v));
-                },
-                [](const TPersistent& o) {
-                    TCustomImageList* images = static_cast<const TActionList&>(o).Images();
-                    return TValue::Id(images ? images->Name() : L"nil");
-                },
-                {},
-                {}});
+        ci.Add(
+            {L"Images",
+             [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                 static_cast<TActionList&>(o).SetImagesName(ReferenceName(v));
+             },
+             [](const TPersistent& o) { return ReferenceValue(static_cast<const TActionList&>(o).Images()); },
+             {},
+             {}});
         return ci;
     }();
     return &info;

@@ -135,16 +135,14 @@ const TClassInfo* TWinControl::StaticProperties()
             &TWinControl::SetAnchors, &TWinControl::Anchors);
         ci.AddObject<TWinControl, TSizeConstraints>(L"Constraints", &TWinControl::Constraints);
         ci.AddString<TWinControl>(L"Hint", &TWinControl::SetHint, &TWinControl::Hint);
-        ci.Add({L"Action",
-                [](TPersistent& o, const TValue& v, const TReaderContext*) {
-                    static_cast<TWinControl&>(o).SetActionName(ReferenceName(v));
-                },
-                [](const TPersistent& o) {
-                    TBasicAction* a = static_cast<const TWinControl&>(o).Action();
-                    return TValue::Id(a ? a->Name() : L"nil");
-                },
-                {},
-                {}});
+        ci.Add(
+            {L"Action",
+             [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                 static_cast<TWinControl&>(o).SetActionName(ReferenceName(v));
+             },
+             [](const TPersistent& o) { return ReferenceValue(static_cast<const TWinControl&>(o).Action()); },
+             {},
+             {}});
         ci.AddEvent<TWinControl, TNotifyEvent>(L"OnClick", &TWinControl::OnClick);
         ci.AddEvent<TWinControl, TNotifyEvent>(L"OnResize", &TWinControl::OnResize);
         return ci;

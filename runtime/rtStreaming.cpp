@@ -373,6 +373,11 @@ std::wstring ReferenceName(const TValue& value)
     return value.text;
 }
 
+TValue ReferenceValue(const TComponent* component)
+{
+    return TValue::Id(component ? component->Name() : L"nil");
+}
+
 TComponent* FindReferencedComponent(TComponent* owner, const std::wstring& name)
 {
     for (TComponent* o = owner; o; o = o->Owner())

@@ -37,6 +37,8 @@ std::wstring LoadTextResource(const wchar_t* name);
 
 // The name a stored reference holds: an identifier; any other value raises EReadError.
 std::wstring ReferenceName(const TValue& value);
+// A reference as a description stores it: the component's name, or nil for none.
+TValue ReferenceValue(const TComponent* component);
 
 // The component a stored reference names, looked up among the components of owner and of its
 // owners; nullptr when none has that name.

@@ -303,6 +303,14 @@ std::wstring ColorToIdent(TColor c)
     return std::to_wstring(static_cast<std::int32_t>(c));
 }
 
+TValue EnumToValue(int value, const TEnumNames& names)
+{
+    for (const auto& [name, e] : names)
+        if (e == value)
+            return TValue::Id(name);
+    return TValue::Int(value);
+}
+
 int ValueToEnum(const TValue& v, const TEnumNames& names)
 {
     if (v.kind == TValue::Kind::Ident)

@@ -166,6 +166,8 @@ double ValueToFloat(const TValue& v);
 bool ValueToBool(const TValue& v);
 TColor ValueToColor(const TValue& v);
 int ValueToEnum(const TValue& v, const TEnumNames& names);
+// A value as a description stores it: by its name when names has one, else as a number.
+TValue EnumToValue(int value, const TEnumNames& names);
 unsigned ValueToSet(const TValue& v, const TEnumNames& bits);
 std::wstring ColorToIdent(TColor c);
 
@@ -264,11 +266,7 @@ void TClassInfo::AddEnum(const wchar_t* name, TEnumNames names, void (T::*set)(E
                     {}};
     if (get)
         p.get = [get, names](const TPersistent& o) {
-            int value = static_cast<int>((static_cast<const T&>(o).*get)());
-            for (auto& [n, e] : names)
-                if (e == value)
-                    return TValue::Id(n);
-            return TValue::Int(value);
+            return EnumToValue(static_cast<int>((static_cast<const T&>(o).*get)()), names);
         };
     Add(std::move(p));
 }

@@ -71,11 +71,7 @@ const TClassInfo* TcxDlgShellRoot::StaticProperties()
                         static_cast<TcxBrowseFolder>(ValueToEnum(v, TcxBrowseFolderNames()));
                 },
                 [](const TPersistent& o) {
-                    const int folder = static_cast<const T&>(o).BrowseFolder;
-                    for (const auto& [name, value] : TcxBrowseFolderNames())
-                        if (value == folder)
-                            return TValue::Id(name);
-                    return TValue::Int(folder);
+                    return EnumToValue(static_cast<const T&>(o).BrowseFolder, TcxBrowseFolderNames());
                 },
                 {},
                 {}});

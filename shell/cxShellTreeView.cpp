@@ -106,20 +106,14 @@ const TClassInfo* TcxCustomShellTreeView::StaticProperties()
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
                     static_cast<T&>(o).SetStateImagesName(ReferenceName(v));
                 },
-                [](const TPersistent& o) {
-                    TCustomImageList* list = static_cast<const T&>(o).StateImages();
-                    return TValue::Id(list ? list->Name() : L"nil");
-                },
+                [](const TPersistent& o) { return ReferenceValue(static_cast<const T&>(o).StateImages()); },
                 {},
                 {}});
         ci.Add({L"ShellListView",
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
                     static_cast<T&>(o).SetShellListViewName(ReferenceName(v));
                 },
-                [](const TPersistent& o) {
-                    TComponent* view = static_cast<const T&>(o).ShellListView();
-                    return TValue::Id(view ? view->Name() : L"nil");
-                },
+                [](const TPersistent& o) { return ReferenceValue(static_cast<const T&>(o).ShellListView()); },
                 {},
                 {}});
         return ci;
