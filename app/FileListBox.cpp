@@ -54,19 +54,25 @@ public:
         size_t length;
     };
 
-    Key Add(const std::wstring& text)
+    Key Add(std::wstring_view text)
     {
+        // Most keys fit the buffer on the stack; only the bytes written are kept, so the
+        // buffer of all keys grows by what it holds and nothing is filled in advance.
+        char room[1024];
+        const int size = static_cast<int>(text.size());
+        int written = LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.data(), size,
+                                   reinterpret_cast<LPWSTR>(room), static_cast<int>(sizeof room));
         const size_t offset = m_bytes.size();
-        // Room enough for the usual key, so most names take one conversion.
-        m_bytes.resize(offset + 8 * text.size() + 64);
-        int written = Map(text, offset);
-        if (written == 0) {
-            m_bytes.resize(offset +
-                           static_cast<size_t>(LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.data(),
-                                                            static_cast<int>(text.size()), nullptr, 0)));
-            written = Map(text, offset);
+        if (written > 0) {
+            m_bytes.append(room, static_cast<size_t>(written));
+        } else {
+            const int needed = LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.data(), size, nullptr, 0);
+            m_bytes.resize(offset + static_cast<size_t>(std::max(needed, 0)));
+            written = needed > 0 ? LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.data(), size,
+                                                reinterpret_cast<LPWSTR>(m_bytes.data() + offset), needed)
+                                 : 0;
+            m_bytes.resize(offset + static_cast<size_t>(written));
         }
-        m_bytes.resize(offset + static_cast<size_t>(written));
         return {offset, static_cast<size_t>(written)};
     }
 
@@ -74,13 +80,6 @@ public:
 
 private:
     static constexpr DWORD kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
-
-    int Map(const std::wstring& text, size_t offset)
-    {
-        return LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.data(), static_cast<int>(text.size()),
-                            reinterpret_cast<LPWSTR>(m_bytes.data() + offset),
-                            static_cast<int>(m_bytes.size() - offset));
-    }
 
     std::string m_bytes;
 };
@@ -169,7 +168,7 @@ void TFileListBox::SetFileType(TFileType fileType)
     ReadEntries();
 }
 
-const std::vector<std::wstring>& TFileListBox::Items()
+const TFileListEntries& TFileListBox::Items()
 {
     EnsureRead();
     return m_items;
@@ -197,10 +196,11 @@ std::wstring TFileListBox::SelectedFilePath() const
 {
     if (m_itemIndex < 0)
         return {};
-    const std::wstring& entry = m_items[static_cast<size_t>(m_itemIndex)];
-    if (!m_folder.empty() && m_folder.back() == L'\\')
-        return m_folder + entry;
-    return m_folder + L'\\' + entry;
+    const std::wstring_view entry = m_items[static_cast<size_t>(m_itemIndex)];
+    std::wstring path = m_folder;
+    if (path.empty() || path.back() != L'\\')
+        path += L'\\';
+    return path.append(entry);
 }
 
 void TFileListBox::EnsureRead()
@@ -220,11 +220,15 @@ void TFileListBox::ReadEntries()
     m_itemIndex = -1;
     m_read = true;
 
+    // The names as found, end to end, and their keys; sorted, they are copied once more into
+    // the entries in their order.
     struct Entry {
         SortKeys::Key key;
-        std::wstring text;
+        size_t start;
+        size_t length;
     };
     std::vector<Entry> entries;
+    std::wstring found;
     SortKeys keys;
     BusyScope busy(m_busyCursor);
 
@@ -244,11 +248,16 @@ void TFileListBox::ReadEntries()
             const DWORD attributes = data.dwFileAttributes;
             if ((attributes & skipped) != 0 || (!everyFile && (attributes & wanted) == 0))
                 continue;
-            std::wstring text = (attributes & FILE_ATTRIBUTE_DIRECTORY)
-                                    ? L"[" + std::wstring(data.cFileName) + L"]"
-                                    : std::wstring(data.cFileName);
-            const SortKeys::Key key = keys.Add(text);
-            entries.push_back({key, std::move(text)});
+            const size_t at = found.size();
+            if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+                found += L'[';
+                found += data.cFileName;
+                found += L']';
+            } else {
+                found += data.cFileName;
+            }
+            const std::wstring_view text = std::wstring_view(found).substr(at);
+            entries.push_back({keys.Add(text), at, text.size()});
             if (entries.size() == kBusyAfterEntries + 1)
                 busy.Show();
         } while (FindNextFileW(find.get(), &data));
@@ -262,9 +271,9 @@ void TFileListBox::ReadEntries()
     std::stable_sort(order.begin(), order.end(), [&](unsigned a, unsigned b) {
         return keys.View(entries[a].key) < keys.View(entries[b].key);
     });
-    m_items.reserve(entries.size());
+    m_items.reserve(entries.size(), found.size());
     for (unsigned i : order)
-        m_items.push_back(std::move(entries[i].text));
+        m_items.push_back(std::wstring_view(found).substr(entries[i].start, entries[i].length));
 }
 
 void TFileListBox::ApplyTypedPath(const std::wstring& text)
@@ -334,11 +343,12 @@ void TFileListBox::ApplyTypedPath(const std::wstring& text)
         return;
 
     auto selectLast = [this, &last] {
-        const std::vector<std::wstring>& items = Items();
+        const TFileListEntries& items = Items();
         m_itemIndex = -1;
         for (size_t i = 0; i < items.size(); ++i) {
-            if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, items[i].c_str(), -1, last.c_str(),
-                               -1) == CSTR_EQUAL) {
+            const std::wstring_view item = items[i];
+            if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, item.data(),
+                               static_cast<int>(item.size()), last.c_str(), -1) == CSTR_EQUAL) {
                 m_itemIndex = static_cast<int>(i);
                 break;
             }

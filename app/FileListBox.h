@@ -4,8 +4,11 @@
 // nothing of it is ever shown.
 #pragma once
 
+#include <cstddef>
 #include <initializer_list>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum class TFileAttr { ftReadOnly, ftHidden, ftSystem, ftVolumeID, ftDirectory, ftArchive, ftNormal };
@@ -49,6 +52,69 @@ private:
     void* m_previous = nullptr; // HCURSOR, kept opaque so this header needs no platform headers
 };
 
+// The entries of a listing, their texts kept end to end in one buffer: a folder of 100,000
+// files costs a few allocations instead of one per name.
+class TFileListEntries {
+public:
+    class const_iterator {
+    public:
+        using iterator_category = std::input_iterator_tag;
+        using value_type = std::wstring_view;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = std::wstring_view;
+
+        const_iterator(const TFileListEntries* entries, size_t index) : m_entries(entries), m_index(index) {}
+        std::wstring_view operator*() const { return (*m_entries)[m_index]; }
+        const_iterator& operator++()
+        {
+            ++m_index;
+            return *this;
+        }
+        const_iterator operator++(int)
+        {
+            const_iterator old = *this;
+            ++m_index;
+            return old;
+        }
+        bool operator==(const const_iterator& other) const noexcept { return m_index == other.m_index; }
+
+    private:
+        const TFileListEntries* m_entries;
+        size_t m_index;
+    };
+
+    size_t size() const noexcept { return m_starts.size() - 1; }
+    bool empty() const noexcept { return size() == 0; }
+    std::wstring_view operator[](size_t i) const noexcept
+    {
+        return std::wstring_view(m_text).substr(m_starts[i], m_starts[i + 1] - m_starts[i]);
+    }
+    const_iterator begin() const noexcept { return {this, 0}; }
+    const_iterator end() const noexcept { return {this, size()}; }
+
+    void clear() noexcept
+    {
+        m_text.clear();
+        m_starts.assign(1, 0);
+    }
+    void reserve(size_t entries, size_t characters)
+    {
+        m_starts.reserve(entries + 1);
+        m_text.reserve(characters);
+    }
+    void push_back(std::wstring_view text)
+    {
+        m_text.append(text);
+        m_starts.push_back(m_text.size());
+    }
+    size_t characters() const noexcept { return m_text.size(); }
+
+private:
+    std::wstring m_text;
+    std::vector<size_t> m_starts{0}; // one past the end of each entry, after the start of the first
+};
+
 class TFileListBox {
 public:
     // Starts at the process's current folder, mask "*.*" and [ftNormal]; the entries are read
@@ -67,7 +133,7 @@ public:
     TFileType FileType() const noexcept { return m_fileType; }
     void SetFileType(TFileType fileType);
 
-    const std::vector<std::wstring>& Items();
+    const TFileListEntries& Items();
     int Count();
 
     // -1 when no entry is selected.
@@ -91,7 +157,7 @@ private:
     std::wstring m_folder;
     std::wstring m_mask = L"*.*";
     TFileType m_fileType{TFileAttr::ftNormal};
-    std::vector<std::wstring> m_items;
+    TFileListEntries m_items;
     int m_itemIndex = -1;
     bool m_read = false;
 };
