@@ -36,15 +36,17 @@ inline std::unique_ptr<TcxBitmap> CopyBitmap(HBITMAP bitmap)
 }
 
 // A picture property of stored descriptions: the bytes of a bitmap file, handed to the setter
-// (which keeps a copy of its own).
-template <typename T> void AddPictureProperty(TClassInfo& ci, const wchar_t* name, void (T::*set)(HBITMAP))
+// (which keeps a copy of its own), and read back from the copy the getter answers.
+template <typename T>
+void AddPictureProperty(TClassInfo& ci, const wchar_t* name, void (T::*set)(HBITMAP),
+                        const TcxBitmap* (T::*get)() const)
 {
     ci.Add({name,
             [set](TPersistent& o, const TValue& v, const TReaderContext*) {
                 UniqueBitmap picture = ValueToBitmap(v);
                 (static_cast<T&>(o).*set)(picture.get());
             },
-            {},
+            [get](const TPersistent& o) { return PictureValue((static_cast<const T&>(o).*get)()); },
             {},
             {}});
 }

@@ -297,7 +297,8 @@ const TClassInfo* TcxCustomButton::StaticProperties()
         ci.AddBool<TNativeButton>(L"Default", &TNativeButton::SetDefault, &TNativeButton::Default);
         ci.AddBool<TNativeButton>(L"Cancel", &TNativeButton::SetCancel, &TNativeButton::Cancel);
         ci.AddInt<TNativeButton>(L"ModalResult", &TNativeButton::SetModalResult, &TNativeButton::ModalResult);
-        AddPictureProperty<TcxCustomButton>(ci, L"Glyph", &TcxCustomButton::SetGlyph);
+        AddPictureProperty<TcxCustomButton>(ci, L"Glyph", &TcxCustomButton::SetGlyph,
+                                            &TcxCustomButton::Glyph);
         ci.AddEnum<TcxCustomButton, TcxButtonKind>(L"Kind", kKinds, &TcxCustomButton::SetKind,
                                                    &TcxCustomButton::Kind);
         ci.AddEnum<TcxCustomButton, TPopupAlignment>(L"PopupAlignment", kPopupAlignments,

@@ -141,7 +141,7 @@ const TClassInfo* TcxLabelProperties::StaticProperties()
         ci.AddInt<P>(L"PenWidth", &P::SetPenWidth, &P::PenWidth);
         ci.AddColor<P>(L"ShadowedColor", &P::SetShadowedColor, &P::ShadowedColor);
         ci.AddObject<P, TcxLabelLineOptions>(L"LineOptions", &P::LineOptions);
-        AddPictureProperty<P>(ci, L"Glyph", &P::SetGlyph);
+        AddPictureProperty<P>(ci, L"Glyph", &P::SetGlyph, &P::Glyph);
         ci.AddBool<P>(L"ShowEndEllipsis", &P::SetShowEndEllipsis, &P::ShowEndEllipsis);
         return ci;
     }();

@@ -86,7 +86,7 @@ const TClassInfo* TcxProgressBarProperties::StaticProperties()
         ci.AddEnum<P, TcxProgressBarOrientation>(L"TextOrientation", kOrientations, &P::SetTextOrientation,
                                                  &P::TextOrientation);
         ci.AddBool<P>(L"TransparentImage", &P::SetTransparentImage, &P::TransparentImage);
-        AddPictureProperty<P>(ci, L"ForegroundImage", &P::SetForegroundImage);
+        AddPictureProperty<P>(ci, L"ForegroundImage", &P::SetForegroundImage, &P::ForegroundImage);
         return ci;
     }();
     return &info;

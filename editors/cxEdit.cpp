@@ -1304,7 +1304,9 @@ const TClassInfo* TcxEditButton::StaticProperties()
                     UniqueBitmap picture = ValueToBitmap(v);
                     static_cast<TcxEditButton&>(o).SetGlyph(picture.get());
                 },
-                {},
+                [](const TPersistent& o) {
+                    return PictureValue(static_cast<const TcxEditButton&>(o).GlyphIfAny());
+                },
                 {},
                 {}});
         return ci;

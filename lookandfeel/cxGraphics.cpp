@@ -4,6 +4,7 @@
 #include "dxThemeManager.h"
 
 #include "runtime/rtControls.h"
+#include "runtime/rtTypInfo.h"
 
 #include <algorithm>
 #include <set>
@@ -1013,6 +1014,12 @@ void PaintThemedParentBackground(HWND control, TcxCanvas& canvas, const RECT& r,
     HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
     ThemeApi().DrawThemeParentBackground(control, dc, &r);
     SelectObject(dc, font);
+}
+
+TValue PictureValue(const TcxBitmap* picture)
+{
+    return picture ? BitmapToValue(picture->DC(), picture->Width(), picture->Height())
+                   : BitmapToValue(nullptr, 0, 0);
 }
 
 // ---- start-up ----

@@ -282,6 +282,11 @@ private:
     std::unique_ptr<TcxCanvas> m_cxCanvas;
 };
 
+// The value a description stores for a kept picture (the bytes of a bitmap file); empty data
+// for none.
+struct TValue;
+TValue PictureValue(const TcxBitmap* picture);
+
 // An off-screen context for one paint, taken from buffers kept from one paint to the next (a
 // new bitmap per paint costs more than painting a small control). There is one buffer per
 // nesting level, as a control may paint its parent's surface while it paints itself; buffers

@@ -16,7 +16,7 @@ const TClassInfo* TCustomImageList::StaticProperties()
                     UniqueBitmap picture = ValueToBitmap(v);
                     static_cast<TCustomImageList&>(o).SetBitmap(picture.get());
                 },
-                {},
+                [](const TPersistent& o) { return static_cast<const TCustomImageList&>(o).BitmapValue(); },
                 {},
                 {}});
         return ci;
@@ -121,6 +121,26 @@ void TCustomImageList::Loaded()
 COLORREF TCustomImageList::TransparentColor(int index) const
 {
     return index >= 0 && index < Count() ? m_keys[static_cast<size_t>(index)] : CLR_INVALID;
+}
+
+TValue TCustomImageList::BitmapValue() const
+{
+    if (Count() == 0)
+        return BitmapToValue(nullptr, 0, 0);
+    // The images side by side, each on its own transparent colour, as SetBitmap cuts them.
+    HDC screen = GetDC(nullptr);
+    UniqueBitmap strip(CreateCompatibleBitmap(screen, m_width * Count(), m_height));
+    UniqueMemoryDC dc(CreateCompatibleDC(screen)), from(CreateCompatibleDC(screen));
+    ReleaseDC(nullptr, screen);
+    if (!strip || !dc || !from)
+        throw Exception(L"Out of system resources: a picture could not be copied");
+    SelectGuard sel(dc.get(), strip.get());
+    for (int i = 0; i < Count(); ++i) {
+        UniqueBitmap image = ImageBitmap(i);
+        SelectGuard fromSel(from.get(), image.get());
+        BitBlt(dc.get(), i * m_width, 0, m_width, m_height, from.get(), 0, 0, SRCCOPY);
+    }
+    return BitmapToValue(dc.get(), m_width * Count(), m_height);
 }
 
 UniqueBitmap TCustomImageList::ImageBitmap(int index) const

@@ -57,6 +57,8 @@ public:
     // colour (so a picture of the bottom-left-pixel rule shows it the same); empty for an
     // index out of range.
     UniqueBitmap ImageBitmap(int index) const;
+    // The stored "Bitmap": the images side by side, each on its transparent colour.
+    TValue BitmapValue() const;
     // The colour that stands for transparency in ImageBitmap; CLR_INVALID out of range.
     COLORREF TransparentColor(int index) const;
 

@@ -543,6 +543,8 @@ UniqueBitmap ValueToBitmap(const TValue& value)
     auto bad = [](const wchar_t* why) { return EReadError(std::wstring(L"Invalid picture data: ") + why); };
     const std::string& data = value.bytes;
     const size_t size = data.size();
+    if (size == 0)
+        return UniqueBitmap();
     BITMAPFILEHEADER file{};
     BITMAPINFOHEADER info{};
     if (size < sizeof(file) + sizeof(info))
@@ -589,6 +591,44 @@ UniqueBitmap ValueToBitmap(const TValue& value)
     if (copied != static_cast<int>(rows))
         throw bad(L"not readable");
     return bitmap;
+}
+
+TValue BitmapToValue(HDC source, int width, int height)
+{
+    TValue value;
+    value.kind = TValue::Kind::Binary;
+    if (!source || width <= 0 || height <= 0)
+        return value;
+    // Rows bottom up, as bitmap files usually keep them; 32 bits, so rows need no padding and
+    // no colour is lost whatever the depth of the source.
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof(info);
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    info.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueBitmap copy(
+        CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueMemoryDC dc(CreateCompatibleDC(source));
+    if (!copy || !bits || !dc)
+        throw Exception(L"Out of system resources: a picture could not be copied");
+    {
+        SelectGuard sel(dc.get(), copy.get());
+        BitBlt(dc.get(), 0, 0, width, height, source, 0, 0, SRCCOPY);
+    }
+    GdiFlush();
+    const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels);
+    value.bytes.reserve(file.bfSize);
+    value.bytes.append(reinterpret_cast<const char*>(&file), sizeof(file));
+    value.bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
+    value.bytes.append(static_cast<const char*>(bits), pixels);
+    return value;
 }
 
 // ---- DrawingStateGuard ----

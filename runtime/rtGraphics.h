@@ -12,9 +12,14 @@
 
 struct TValue;
 
-// A picture stored in a description: the bytes of a bitmap file, as a binary value. Raises
-// EReadError for any other value and for data that is not a whole, uncompressed bitmap file.
+// A picture stored in a description: the bytes of a bitmap file, as a binary value; empty data
+// is no picture (a null bitmap). Raises EReadError for any other value and for data that is
+// not a whole, uncompressed bitmap file.
 UniqueBitmap ValueToBitmap(const TValue& value);
+// The description's value of a picture: the width x height pixels at the origin of source as
+// the bytes of a 32-bit bitmap file, which ValueToBitmap reads back; empty data when there is
+// no picture (no context or an empty size).
+TValue BitmapToValue(HDC source, int width, int height);
 
 class TGraphicsObject : public TPersistent {
 public:
