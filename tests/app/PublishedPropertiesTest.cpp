@@ -13,6 +13,7 @@
 #include "runtime/rtMenus.h"
 #include "runtime/rtTypInfo.h"
 #include "shell/cxShellRegister.h"
+#include "tests/common/StoredPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -82,19 +83,7 @@ std::wstring Written(const TValue& v)
             r += L" " + Quoted(item);
         return r + L" )";
     }
-    case TValue::Kind::Binary: {
-        // Pairs of hexadecimal digits, a line break now and then as descriptions keep them.
-        static const wchar_t kDigits[] = L"0123456789ABCDEF";
-        std::wstring r = L"{";
-        for (size_t i = 0; i < v.bytes.size(); ++i) {
-            if (i % 32 == 0)
-                r += L"\n      ";
-            const auto byte = static_cast<unsigned char>(v.bytes[i]);
-            r += kDigits[byte >> 4];
-            r += kDigits[byte & 15];
-        }
-        return r + L"}";
-    }
+    case TValue::Kind::Binary: return StoredBinary(v.bytes);
     default: return v.ToText();
     }
 }
@@ -224,38 +213,10 @@ TEST_F(PublishedPropertiesTest, EveryClassLoadsADescriptionSettingEachPublishedP
     }
 }
 
-// A 24-bit bitmap file of width x height whose pixel (x, y) has the colour PixelColour(x, y).
+// The colour of pixel (x, y) of the pictures below.
 COLORREF PixelColour(int x, int y)
 {
     return RGB(40 + 50 * x, 30 + 70 * y, 200 - 20 * x - 10 * y);
-}
-
-std::string BitmapFile(int width, int height)
-{
-    const int stride = (width * 3 + 3) / 4 * 4;
-    BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(stride * height);
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-    bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
-    for (int row = height - 1; row >= 0; --row) {
-        std::string line(static_cast<size_t>(stride), '\0');
-        for (int x = 0; x < width; ++x) {
-            const COLORREF c = PixelColour(x, row);
-            line[static_cast<size_t>(x) * 3] = static_cast<char>(GetBValue(c));
-            line[static_cast<size_t>(x) * 3 + 1] = static_cast<char>(GetGValue(c));
-            line[static_cast<size_t>(x) * 3 + 2] = static_cast<char>(GetRValue(c));
-        }
-        bytes += line;
-    }
-    return bytes;
 }
 
 // The pixels that differ from PixelColour, or why the value is no picture of that size.
@@ -303,7 +264,7 @@ TEST_F(PublishedPropertiesTest, PicturesReadBackAsTheyWereLoaded)
     for (const Case& c : cases) {
         SCOPED_TRACE(ToUtf8(c.path));
         SCOPED_TRACE(ToUtf8(c.className));
-        stored.bytes = BitmapFile(c.width, c.height);
+        stored.bytes = BitmapFile(c.width, c.height, PixelColour);
         TValue readBack;
         for (int round = 0; round < 2; ++round) {
             const TValue& written = round == 0 ? stored : readBack;
@@ -326,7 +287,7 @@ TEST_F(PublishedPropertiesTest, PicturesReadBackAsTheyWereLoaded)
 
     // An edit button's glyph, inside the buttons collection.
     TForm form(&app);
-    stored.bytes = BitmapFile(4, 4);
+    stored.bytes = BitmapFile(4, 4, PixelColour);
     form.LoadFromDescription(
         L"object Root: TForm\n  object Subject: TcxButtonEdit\n"
         L"    Properties.Buttons = <\n      item\n        Kind = bkGlyph\n        Glyph = " +
