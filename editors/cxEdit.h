@@ -194,7 +194,7 @@ using TcxEditButtonClickEvent = std::function<void(TObject* Sender, int AButtonI
 using TcxGetEditButtonWidthEvent = std::function<void(TObject* Sender, int AButtonIndex, int& AWidth)>;
 
 // What an editor shows, as its last calculation left it: the container's geometry and
-// colours, its buttons and their states.
+// colours, its buttons and their states, and the frame its drop-down lists take.
 struct TcxCustomEditViewInfo : TcxContainerViewInfo {
     // The visible buttons, in collection order.
     std::vector<TcxEditButtonViewInfo> ButtonViewInfos;
@@ -207,6 +207,8 @@ struct TcxCustomEditViewInfo : TcxContainerViewInfo {
     bool reallyPressed = false;
     // Where the inner edit goes: the client rectangle less what the editor kind keeps around it.
     RECT innerEditRect{};
+    // The frame of the editor's drop-down lists.
+    TcxEditPopupBorderStyle popupBorderStyle = epbsDefault;
 
     // The position in ButtonViewInfos of the button under p; -1 when p is elsewhere inside
     // the border rectangle, -2 outside it.
@@ -437,6 +439,8 @@ public:
     int ButtonWidth(const TcxEditButton& button);
     // The height the visible buttons' content needs inside the frame; 0 without buttons.
     int ButtonsContentHeight();
+    // The frame of the editor's drop-down lists, for vi as calculated.
+    TcxEditPopupBorderStyle CalculatePopupBorderStyle(const TcxCustomEditViewInfo& vi) const;
 
     TcxCustomEditProperties* Properties;
     TcxEditStyle* Style;

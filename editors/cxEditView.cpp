@@ -53,6 +53,26 @@ void TcxCustomEditViewData::CalculateViewInfo(POINT p, bool hotAllowed, TcxCusto
     NativeTheme = vi.usesNativeTheme;
     CalculateButtons(p, hotAllowed, vi, isMouseEvent);
     vi.innerEditRect = vi.clientRect;
+    vi.popupBorderStyle = CalculatePopupBorderStyle(vi);
+}
+
+TcxEditPopupBorderStyle
+TcxCustomEditViewData::CalculatePopupBorderStyle(const TcxCustomEditViewInfo& vi) const
+{
+    TcxEditPopupBorderStyle own = Style->PopupBorderStyle();
+    if (own != epbsDefault)
+        return own;
+    static const TcxEditPopupBorderStyle byKind[] = {epbsFlat, epbsFrame3D, epbsSingle, epbsSingle};
+    if (IsEmbedded)
+        return byKind[Style->LookAndFeel()->Kind()];
+    // A list below a framed editor (or one without buttons) takes a frame like the editor's;
+    // below a frameless editor with buttons it looks like the buttons of the kind.
+    if (vi.borderStyle != cbsNone || vi.ButtonViewInfos.empty()) {
+        static const TcxEditPopupBorderStyle byBorder[] = {epbsFlat,   epbsSingle, epbsSingle, epbsFlat,
+                                                           epbsSingle, epbsSingle, epbsSingle};
+        return byBorder[vi.borderStyle];
+    }
+    return byKind[Style->LookAndFeel()->Kind()];
 }
 
 TcxEditButtonStyle TcxCustomEditViewData::EffectiveButtonStyle() const

@@ -115,6 +115,60 @@ TEST_F(EditViewDataTest, EachUpdateCalculatesThroughAViewDataOfThePropertiesInTh
     EXPECT_EQ(edit->Height(), 30 + 2 + frame) << "the glyph and the ultra-flat button's margins";
 }
 
+// The frame of an editor's drop-down lists: the style's own, else embedded editors by the
+// look-and-feel kind, editors with a frame or without buttons by the frame, frameless editors
+// with buttons by the kind again.
+TEST_F(EditViewDataTest, ThePopupBorderStyleComesFromTheStyleTheFrameOrTheKind)
+{
+    struct Case {
+        TcxEditPopupBorderStyle own;
+        bool embedded;
+        TcxContainerBorderStyle border;
+        bool buttons;
+        TcxLookAndFeelKind kind;
+        TcxEditPopupBorderStyle expected;
+    };
+    const Case cases[] = {
+        {epbsFrame3D, false, cbsSingle, true, lfFlat, epbsFrame3D},
+        {epbsFlat, true, cbsSingle, true, lfOffice11, epbsFlat},
+        {epbsDefault, true, cbsSingle, true, lfFlat, epbsFlat},
+        {epbsDefault, true, cbsFlat, true, lfStandard, epbsFrame3D},
+        {epbsDefault, true, cbsFlat, true, lfUltraFlat, epbsSingle},
+        {epbsDefault, true, cbsNone, false, lfOffice11, epbsSingle},
+        {epbsDefault, false, cbsFlat, true, lfStandard, epbsFlat},
+        {epbsDefault, false, cbs3D, true, lfFlat, epbsSingle},
+        {epbsDefault, false, cbsSingle, true, lfFlat, epbsSingle},
+        {epbsDefault, false, cbsThick, true, lfFlat, epbsSingle},
+        {epbsDefault, false, cbsUltraFlat, true, lfFlat, epbsSingle},
+        {epbsDefault, false, cbsOffice11, true, lfFlat, epbsSingle},
+        {epbsDefault, false, cbsNone, false, lfStandard, epbsFlat},
+        {epbsDefault, false, cbsNone, true, lfStandard, epbsFrame3D},
+        {epbsDefault, false, cbsNone, true, lfFlat, epbsFlat},
+        {epbsDefault, false, cbsNone, true, lfOffice11, epbsSingle},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "own " << c.own << (c.embedded ? ", embedded" : "") << ", border " << c.border
+                     << (c.buttons ? ", buttons" : "") << ", kind " << static_cast<int>(c.kind));
+        auto* edit = Make<TcxTextEdit>(10, 10, 200, 21);
+        if (c.own != epbsDefault)
+            edit->EditStyle()->SetPopupBorderStyle(c.own);
+        edit->Style()->SetBorderStyle(c.border);
+        edit->Style()->LookAndFeel()->SetKind(c.kind);
+        if (c.buttons)
+            edit->Properties()->Buttons()->Add()->SetKind(bkDown);
+        edit->UpdateVisualStateAtCursor(false);
+        ASSERT_EQ(edit->ButtonViewInfos().empty(), !c.buttons);
+        if (c.embedded) {
+            auto data = edit->Properties()->CreateViewData(edit->EditStyle(), true, false);
+            EXPECT_EQ(data->CalculatePopupBorderStyle(edit->EditViewInfo()), c.expected);
+        } else {
+            EXPECT_EQ(edit->EditViewInfo().popupBorderStyle, c.expected);
+        }
+        delete edit;
+    }
+}
+
 // The effective button style: the style's own, else by the frame, else (embedded, or without
 // frame and hot tracking) by the look-and-feel kind.
 TEST(EditViewDataRules, TheEffectiveButtonStyle)
@@ -153,7 +207,7 @@ TEST(EditViewDataRules, TheEffectiveButtonStyle)
         auto data = edit.Properties()->CreateViewData(edit.EditStyle(), c.embedded, true);
         EXPECT_EQ(data->EffectiveButtonStyle(), c.expected)
             << "assigned " << c.assigned << ", border " << c.border << ", hot tracking " << c.hotTrack
-            << ", kind " << c.kind << (c.embedded ? ", embedded" : "");
+            << ", kind " << static_cast<int>(c.kind) << (c.embedded ? ", embedded" : "");
     }
 }
 
