@@ -471,7 +471,8 @@ public:
 
 private:
     HFONT MeasureFont();
-    TFont m_ownFont;
+    // Made only when a text caption is measured without an editor.
+    std::unique_ptr<TFont> m_ownFont;
 };
 
 class TcxCustomEdit : public TcxContainer {

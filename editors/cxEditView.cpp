@@ -96,8 +96,10 @@ HFONT TcxCustomEditViewData::MeasureFont()
         return CaptionFont;
     if (Editor)
         return CaptionFont = Editor->CaptionFont();
-    m_ownFont.Assign(&Style->EffectiveFont());
-    return CaptionFont = m_ownFont.Handle();
+    if (!m_ownFont)
+        m_ownFont = std::make_unique<TFont>();
+    m_ownFont->Assign(&Style->EffectiveFont());
+    return CaptionFont = m_ownFont->Handle();
 }
 
 int TcxCustomEditViewData::ButtonWidth(const TcxEditButton& button)
