@@ -426,10 +426,10 @@ public:
 
     // The whole view at p (client coordinates; hotAllowed: no key or button held, or the
     // editor holds the mouse) into vi, which must be the editor's own.
-    virtual void CalculateViewInfo(POINT p, bool hotAllowed, TcxCustomEditViewInfo& vi, bool isMouseEvent);
+    virtual void CalculateViewInfo(POINT p, bool hotAllowed, TcxCustomEditViewInfo& vi);
     // The buttons inside vi's border rectangle, their states at p, and the client rectangle
     // they leave.
-    virtual void CalculateButtons(POINT p, bool hotAllowed, TcxCustomEditViewInfo& vi, bool isMouseEvent);
+    virtual void CalculateButtons(POINT p, bool hotAllowed, TcxCustomEditViewInfo& vi);
     // The style buttons are drawn in: the assigned one, else the one that goes with the
     // border style (or, embedded or without border and hot tracking, with the look-and-feel
     // kind).
@@ -458,6 +458,8 @@ public:
     int LeftSideLeftmost = -1, LeftSideRightmost = -1, RightSideLeftmost = -1, RightSideRightmost = -1;
     // The position of the button the mouse went down on while it is held (-1: none).
     int CapturedButton = -1;
+    // The editor holds the mouse capture.
+    bool HoldsMouse = false;
     // The font text captions are measured in (nullptr: the style's effective font).
     HFONT CaptionFont = nullptr;
 

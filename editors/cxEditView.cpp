@@ -40,8 +40,7 @@ TcxCustomEditViewData::TcxCustomEditViewData(TcxCustomEditProperties* properties
         VisibleButtonCount += buttons->Items(i)->Visible() ? 1 : 0;
 }
 
-void TcxCustomEditViewData::CalculateViewInfo(POINT p, bool hotAllowed, TcxCustomEditViewInfo& vi,
-                                              bool isMouseEvent)
+void TcxCustomEditViewData::CalculateViewInfo(POINT p, bool hotAllowed, TcxCustomEditViewInfo& vi)
 {
     if (Editor) {
         // The state, the style chosen for it, the frame and the colours are the container's.
@@ -51,7 +50,8 @@ void TcxCustomEditViewData::CalculateViewInfo(POINT p, bool hotAllowed, TcxCusto
     Focused = (vi.state & csfFocused) != 0;
     HasFocusOrHot = (vi.state & (csfFocused | csfHot)) != 0;
     NativeTheme = vi.usesNativeTheme;
-    CalculateButtons(p, hotAllowed, vi, isMouseEvent);
+    // A button under the mouse the editor has captured may be hot although a button is held.
+    CalculateButtons(p, hotAllowed || HoldsMouse, vi);
     vi.innerEditRect = vi.clientRect;
     vi.popupBorderStyle = CalculatePopupBorderStyle(vi);
 }
@@ -146,8 +146,7 @@ int TcxCustomEditViewData::ButtonsContentHeight()
     return glyph + styleMargins[EffectiveButtonStyle()];
 }
 
-void TcxCustomEditViewData::CalculateButtons(POINT p, bool hotAllowed, TcxCustomEditViewInfo& vi,
-                                             bool isMouseEvent)
+void TcxCustomEditViewData::CalculateButtons(POINT p, bool hotAllowed, TcxCustomEditViewInfo& vi)
 {
     vi.PressedButton = vi.HotButton = -1;
     vi.reallyPressed = false;
@@ -316,6 +315,7 @@ void TcxCustomEdit::PrepareViewData(TcxCustomEditViewData& data)
     data.Enabled = IsEnabledDeep();
     data.Designing = IsDesigning();
     data.CapturedButton = m_capturedButton;
+    data.HoldsMouse = HandleAllocated() && GetCapture() == Handle();
     if (OnGetDefaultButtonWidth)
         data.OnGetDefaultButtonWidth = [this](TcxCustomEditViewData*, int index, int& width) {
             CallHandler([&] { OnGetDefaultButtonWidth(this, index, width); });
@@ -343,9 +343,7 @@ void TcxCustomEdit::ComputeViewInfo(POINT p, bool hotAllowed)
     std::unique_ptr<TcxCustomEditViewData> data =
         properties->CreateViewData(static_cast<TcxEditStyle*>(CurrentStyle()), IsEmbedded(), false);
     PrepareViewData(*data);
-    // A button under the mouse the editor has captured may be hot although a button is held.
-    bool buttonsHotAllowed = hotAllowed || (HandleAllocated() && GetCapture() == Handle());
-    data->CalculateViewInfo(p, buttonsHotAllowed, vi, false);
+    data->CalculateViewInfo(p, hotAllowed, vi);
     m_capturedButton = data->CapturedButton;
 }
 

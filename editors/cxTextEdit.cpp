@@ -906,10 +906,9 @@ TcxTextEditProperties::CreateViewData(TcxEditStyle* style, bool isEmbedded, bool
     return std::make_unique<TcxCustomTextEditViewData>(this, style, isEmbedded, isForMeasuring);
 }
 
-void TcxCustomTextEditViewData::CalculateViewInfo(POINT p, bool hotAllowed, TcxCustomEditViewInfo& vi,
-                                                  bool isMouseEvent)
+void TcxCustomTextEditViewData::CalculateViewInfo(POINT p, bool hotAllowed, TcxCustomEditViewInfo& vi)
 {
-    TcxCustomEditViewData::CalculateViewInfo(p, hotAllowed, vi, isMouseEvent);
+    TcxCustomEditViewData::CalculateViewInfo(p, hotAllowed, vi);
     // One pixel of text offset on each side keeps the caret off the frame.
     InflateRect(&vi.innerEditRect, -1, -1);
 }

@@ -144,7 +144,7 @@ class TcxCustomTextEdit;
 class TcxCustomTextEditViewData : public TcxCustomEditViewData {
 public:
     using TcxCustomEditViewData::TcxCustomEditViewData;
-    void CalculateViewInfo(POINT p, bool hotAllowed, TcxCustomEditViewInfo& vi, bool isMouseEvent) override;
+    void CalculateViewInfo(POINT p, bool hotAllowed, TcxCustomEditViewInfo& vi) override;
 };
 
 // The platform's edit box inside a text editor. It keeps its settings (length limit,

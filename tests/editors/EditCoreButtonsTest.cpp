@@ -112,7 +112,10 @@ TEST_F(EditCoreButtonsTest, EveryEditorShowsPressesAndClicksTheButtonsOfItsPrope
         EXPECT_EQ(edit->HotButton(), 0);
         Mouse(MOUSEEVENTF_LEFTDOWN);
         EXPECT_EQ(edit->PressedButton(), 0);
+        EXPECT_EQ(edit->ViewInfo().state & csfHot, 0u)
+            << "the editor is not hot while the mouse button is held";
         Mouse(MOUSEEVENTF_LEFTUP);
+        EXPECT_NE(edit->ViewInfo().state & csfHot, 0u) << "hot again once it is released";
         MoveCursor(edit, Centre(edit, 1));
         Mouse(MOUSEEVENTF_LEFTDOWN);
         Mouse(MOUSEEVENTF_LEFTUP);

@@ -28,9 +28,9 @@ public:
         m_trace.made.push_back({embedded, measuring});
     }
     ~ShiftedViewData() override { --m_trace.alive; }
-    void CalculateViewInfo(POINT p, bool hotAllowed, TcxCustomEditViewInfo& vi, bool isMouseEvent) override
+    void CalculateViewInfo(POINT p, bool hotAllowed, TcxCustomEditViewInfo& vi) override
     {
-        TcxCustomTextEditViewData::CalculateViewInfo(p, hotAllowed, vi, isMouseEvent);
+        TcxCustomTextEditViewData::CalculateViewInfo(p, hotAllowed, vi);
         vi.innerEditRect.left += 20;
         m_trace.calculatedIn.push_back(Style);
     }
@@ -239,7 +239,7 @@ TEST(EditViewDataRules, TheButtonHooksAreTheViewDatas)
     };
     TcxCustomEditViewInfo vi;
     vi.borderRect = {1, 1, 199, 20};
-    data->CalculateButtons({-1, -1}, true, vi, false);
+    data->CalculateButtons({-1, -1}, true, vi);
     ASSERT_EQ(vi.ButtonViewInfos.size(), 2u) << "the visible ones";
     EXPECT_EQ(asked, std::vector<int>{1}) << "only the button without a width, by its collection index";
     EXPECT_EQ(vi.ButtonViewInfos[0].bounds.right - vi.ButtonViewInfos[0].bounds.left, 33);
