@@ -651,7 +651,12 @@ const TFont& TcxContainerStyle::EffectiveFont()
 
 // ---- TcxContainer ------------------------------------------------------------------------------
 
-TcxContainer::TcxContainer(TComponent* owner) : TcxControl(owner)
+TcxContainer::TcxContainer(TComponent* owner) : TcxContainer(owner, nullptr) {}
+
+TcxContainer::TcxContainer(TComponent* owner, std::unique_ptr<TcxContainerViewInfo> viewInfo)
+    : TcxControl(owner),
+      m_viewInfoStorage(viewInfo ? std::move(viewInfo) : std::make_unique<TcxContainerViewInfo>()),
+      m_viewInfo(*m_viewInfoStorage)
 {
     SetTabStop(true);
 }

@@ -229,8 +229,12 @@ private:
 TcxStyleController* DefaultStyleController();
 void FreeDefaultStyleController();
 
-// Geometry and colours computed at each visual-state update.
+// Geometry and colours computed at each visual-state update. Editors keep a larger one.
 struct TcxContainerViewInfo {
+    TcxContainerViewInfo() = default;
+    TcxContainerViewInfo(const TcxContainerViewInfo&) = default;
+    TcxContainerViewInfo& operator=(const TcxContainerViewInfo&) = default;
+    virtual ~TcxContainerViewInfo() = default;
     TColor backgroundColor = clWindow;
     TColor borderColor = clBtnShadow;
     RECT bounds{};
@@ -313,6 +317,8 @@ public:
     bool InnerFocusTransfer() const noexcept { return m_innerFocusTransfer > 0; }
 
 protected:
+    // A control kind whose view info carries more (editors) hands in its own.
+    TcxContainer(TComponent* owner, std::unique_ptr<TcxContainerViewInfo> viewInfo);
     virtual TcxContainerStyle* CreateStyle(TcxContainerStateIndex state);
     void CreateStyles();
     void SetInnerControl(TWinControl* control);
@@ -361,7 +367,12 @@ protected:
     void MouseDown(int button, POINT p) override;
     void MouseUp(int button, POINT p) override;
 
-    TcxContainerViewInfo m_viewInfo;
+private:
+    std::unique_ptr<TcxContainerViewInfo> m_viewInfoStorage;
+
+protected:
+    // The control's view info (of the kind's own class); lives as long as the control.
+    TcxContainerViewInfo& m_viewInfo;
     bool m_constructing = true;
     // The focus last reached the container's own window from outside the control (and was
     // passed on to the inner control).

@@ -121,6 +121,7 @@ void TcxCustomEditProperties::Assign(const TPersistent* source)
     LockUpdate();
     try {
         m_autoSelect = p->m_autoSelect;
+        m_buttons.Assign(&p->m_buttons);
         m_beepOnError = p->m_beepOnError;
         m_clearKey = p->m_clearKey;
         m_clickKey = p->m_clickKey;
@@ -140,12 +141,21 @@ void TcxCustomEditProperties::Assign(const TPersistent* source)
         OnChange = p->OnChange;
         OnEditValueChanged = p->OnEditValueChanged;
         OnValidate = p->OnValidate;
+        OnButtonClick = p->OnButtonClick;
         MarkChanged();
     } catch (...) {
         UnlockUpdate();
         throw;
     }
     UnlockUpdate();
+}
+
+TcxCustomEditProperties::~TcxCustomEditProperties() = default;
+
+std::unique_ptr<TcxCustomEditViewData>
+TcxCustomEditProperties::CreateViewData(TcxEditStyle* style, bool isEmbedded, bool isForMeasuring)
+{
+    return std::make_unique<TcxCustomEditViewData>(this, style, isEmbedded, isForMeasuring);
 }
 
 void TcxCustomEditProperties::SetReadOnly(bool v)
@@ -356,21 +366,6 @@ TcxEditButtonStyle TcxEditStyle::ButtonStyle() const
     return IsRootStyle() || root == this ? btsDefault : root->ButtonStyle();
 }
 
-TcxEditButtonStyle TcxEditStyle::EffectiveButtonStyle()
-{
-    TcxEditButtonStyle assigned = ButtonStyle();
-    if (assigned != btsDefault)
-        return assigned;
-    TcxContainerBorderStyle border = BorderStyle();
-    if (border == cbsNone && !HotTrack()) {
-        static const TcxEditButtonStyle byKind[] = {btsFlat, bts3D, btsUltraFlat, btsOffice11};
-        return byKind[LookAndFeel()->Kind()];
-    }
-    static const TcxEditButtonStyle byBorder[] = {btsSimple, btsHotFlat,   bts3D,      btsFlat,
-                                                  bts3D,     btsUltraFlat, btsOffice11};
-    return byBorder[border];
-}
-
 TcxEditButtonTransparency TcxEditStyle::ButtonTransparency() const
 {
     if (DirectValueMode())
@@ -561,7 +556,8 @@ void FreeDefaultStyleController()
 
 // ---- TcxCustomEdit -----------------------------------------------------------------------------
 
-TcxCustomEdit::TcxCustomEdit(TComponent* owner) : TcxContainer(owner)
+TcxCustomEdit::TcxCustomEdit(TComponent* owner)
+    : TcxContainer(owner, std::make_unique<TcxCustomEditViewInfo>())
 {
     SetBounds(0, 0, 121, 21);
 }
@@ -569,6 +565,8 @@ TcxCustomEdit::TcxCustomEdit(TComponent* owner) : TcxContainer(owner)
 TcxCustomEdit::~TcxCustomEdit()
 {
     Destroying();
+    // The watch must not tell an editor that is half gone that the cursor left.
+    StopHoverWatch(this);
     if (m_repositoryItem)
         m_repositoryItem->RemoveUser(this);
 }
@@ -1119,6 +1117,14 @@ LRESULT TcxCustomEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         if (used)
             return 0;
     }
+    if (msg == WM_KEYDOWN && ClickKeyDown(wParam))
+        return 0;
+
+    if (msg == WM_CAPTURECHANGED && m_capturedButton >= 0 && reinterpret_cast<HWND>(lParam) != Handle()) {
+        // Another window took the mouse: the pressed button comes up without a click.
+        m_capturedButton = -1;
+        UpdateVisualStateAtCursor(true);
+    }
     if (msg == WM_LBUTTONDBLCLK) {
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         bool press = DblClickIsButtonPress(p);
@@ -1192,7 +1198,18 @@ int TcxCustomEdit::AutoHeight()
     TcxContainerStyle* style = Style();
     RECT frame = ContainerBorderExtent(style->BorderStyle(), style->Edges(), style->TransparentBorder());
     int shadow = style->Shadow() ? 3 : 0;
-    return TextLineHeight() + 2 + frame.top + frame.bottom + shadow;
+    int height = TextLineHeight() + 2 + frame.top + frame.bottom + shadow;
+    // At least as tall as the tallest glyph of a glyph button and the button style's
+    // margins around it need.
+    if (m_properties && ActiveProperties()) {
+        std::unique_ptr<TcxCustomEditViewData> data =
+            ActiveProperties()->CreateViewData(EditStyle(), IsEmbedded(), true);
+        data->NativeTheme = UsesNativeTheme();
+        int content = data->ButtonsContentHeight();
+        if (content > 0)
+            height = std::max(height, content + static_cast<int>(frame.top + frame.bottom) + shadow);
+    }
+    return height;
 }
 
 void TcxCustomEdit::ApplyAutoSize()

@@ -897,10 +897,20 @@ void TcxCustomTextEdit::InnerFocusChanged(bool gained, HWND other)
 
 RECT TcxCustomTextEdit::TextArea()
 {
-    RECT r = m_viewInfo.clientRect;
+    return EditViewInfo().innerEditRect;
+}
+
+std::unique_ptr<TcxCustomEditViewData>
+TcxTextEditProperties::CreateViewData(TcxEditStyle* style, bool isEmbedded, bool isForMeasuring)
+{
+    return std::make_unique<TcxCustomTextEditViewData>(this, style, isEmbedded, isForMeasuring);
+}
+
+void TcxCustomTextEditViewData::CalculateViewInfo(POINT p, bool hotAllowed, TcxCustomEditViewInfo& vi)
+{
+    TcxCustomEditViewData::CalculateViewInfo(p, hotAllowed, vi);
     // One pixel of text offset on each side keeps the caret off the frame.
-    InflateRect(&r, -1, -1);
-    return r;
+    InflateRect(&vi.innerEditRect, -1, -1);
 }
 
 void TcxCustomTextEdit::PlaceInnerControl()
@@ -954,6 +964,9 @@ bool TcxCustomTextEdit::EditKey(UINT msg, WPARAM key)
     switch (msg) {
     case WM_KEYDOWN: {
         m_enterHandled = false;
+        if (ClickKeyDown(key))
+            return true;
+
         if (TabKeyDown(key))
             return true;
         if (EditorKeyDown(key)) {

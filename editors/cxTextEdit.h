@@ -118,6 +118,8 @@ public:
     bool RememberValueOnEnter() const override { return true; }
     // A text entering the editor: CharCase applied.
     std::wstring CheckedText(const std::wstring& text) const;
+    std::unique_ptr<TcxCustomEditViewData> CreateViewData(TcxEditStyle* style, bool isEmbedded,
+                                                          bool isForMeasuring) override;
 
 private:
     int m_maxLength = 0;
@@ -136,6 +138,14 @@ private:
 };
 
 class TcxCustomTextEdit;
+
+// The view calculation of a text editor: the inner edit box keeps one pixel off the frame
+// and the buttons on every side.
+class TcxCustomTextEditViewData : public TcxCustomEditViewData {
+public:
+    using TcxCustomEditViewData::TcxCustomEditViewData;
+    void CalculateViewInfo(POINT p, bool hotAllowed, TcxCustomEditViewInfo& vi) override;
+};
 
 // The platform's edit box inside a text editor. It keeps its settings (length limit,
 // password character, letter case) and applies them whenever its window is (re)created;
