@@ -328,8 +328,26 @@ std::wstring Upper(std::wstring s)
 
 // Whether a value read back says what the stored one says: numbers by value, names without
 // regard to case, texts and sets exactly.
+// A stored picture as its size and pixels, whatever depth its file has.
+std::vector<COLORREF> PicturePixels(const TValue& value)
+{
+    UniqueBitmap picture = ValueToBitmap(value);
+    BITMAP info{};
+    if (!picture || !GetObjectW(picture.get(), sizeof(info), &info))
+        return {};
+    UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
+    SelectGuard sel(dc.get(), picture.get());
+    std::vector<COLORREF> pixels{static_cast<COLORREF>(info.bmWidth), static_cast<COLORREF>(info.bmHeight)};
+    for (int y = 0; y < info.bmHeight; ++y)
+        for (int x = 0; x < info.bmWidth; ++x)
+            pixels.push_back(GetPixel(dc.get(), x, y));
+    return pixels;
+}
+
 bool SameValue(const TValue& stored, const TValue& read)
 {
+    if (stored.kind == TValue::Kind::Binary && read.kind == TValue::Kind::Binary)
+        return PicturePixels(stored) == PicturePixels(read);
     auto number = [](const TValue& v, double& out) {
         if (v.kind == TValue::Kind::Integer)
             out = static_cast<double>(v.integer);
@@ -370,6 +388,8 @@ TEST_F(AllControlsTest, EveryReadablePropertyOfEachClassLoadsAndReadsBack)
         std::vector<std::pair<std::wstring, std::wstring>> readBack;
     };
     // What every control of the table sets: its place and its own look and feel.
+    const std::wstring picture =
+        StoredBinary(BitmapFile(3, 2, [](int x, int y) { return RGB(30 + 60 * x, 90 * y, 120); }));
     const std::wstring control = LR"(Left = 12
     Top = 14
     Width = 160
@@ -389,7 +409,7 @@ TEST_F(AllControlsTest, EveryReadablePropertyOfEachClassLoadsAndReadsBack)
 )",
          {}},
         {L"TcxProgressBar",
-         editor + LR"(Position = 30.5
+         editor + L"Properties.ForegroundImage = " + picture + L"\n    " + LR"(Position = 30.5
     Properties.AnimationPath = cxapPingPong
     Properties.AnimationSpeed = 25
     Properties.AnimationRestartDelay = 500
@@ -420,7 +440,7 @@ TEST_F(AllControlsTest, EveryReadablePropertyOfEachClassLoadsAndReadsBack)
          // Speeds above 20 are 20; while marquee, the text style stays cxtsText.
          {{L"Properties.AnimationSpeed", L"20"}, {L"Properties.ShowTextStyle", L"cxtsText"}}},
         {L"TcxLabel",
-         editor + LR"(Caption = 'Label'
+         editor + L"Properties.Glyph = " + picture + L"\n    " + LR"(Caption = 'Label'
     Transparent = True
     FocusControl = nil
     Properties.Angle = 30
@@ -456,7 +476,7 @@ TEST_F(AllControlsTest, EveryReadablePropertyOfEachClassLoadsAndReadsBack)
          // An indent below 2 is 2.
          {{L"PanelStyle.CaptionIndent", L"2"}}},
         {L"TcxButton",
-         control + LR"(Caption = 'Go'
+         control + L"Glyph = " + picture + L"\n    " + LR"(Caption = 'Go'
     Cancel = True
     Default = True
     Kind = cxbkDropDownButton
