@@ -484,6 +484,28 @@ int GenericIconForName(const std::wstring& name, bool open)
     return info.iIcon;
 }
 
+namespace {
+std::atomic<TcxShellStepObserver> g_stepObserver{nullptr};
+}
+
+void SetShellStepObserver(TcxShellStepObserver observer) noexcept
+{
+    g_stepObserver.store(observer);
+}
+
+TcxShellStepScope::TcxShellStepScope(TcxShellStep step) noexcept
+    : m_observer(g_stepObserver.load(std::memory_order_relaxed)), m_step(step)
+{
+    if (m_observer)
+        m_observer(m_step, true);
+}
+
+TcxShellStepScope::~TcxShellStepScope()
+{
+    if (m_observer)
+        m_observer(m_step, false);
+}
+
 const TcxShellEntryPoints& ShellEntryPoints()
 {
     return g_module.entries;

@@ -185,6 +185,42 @@ bool ShellModuleStart();
 // and uninitialises OLE when the start initialised it.
 void ShellModuleStop();
 
+// ---- Steps of listing and browsing, for a caller that splits the time they take ----
+
+// The stages a tree goes through while it opens a folder and while the browse dialog starts.
+// A stage may hold others (a navigation lists each folder on its way).
+enum class TcxShellStep {
+    PauseWorker,    // the background worker is stopped before a folder is listed
+    BindFolder,     // the folder of a node is bound and its producer made
+    ReadChildren,   // the folder's children are enumerated and recorded
+    SortChildren,   // the records are put in the folder's order
+    InsertNodes,    // the child nodes go into the tree
+    QueueFetches,   // the items are queued for the background worker
+    DialogForm,     // the dialog's form is read from its description
+    DialogSetup,    // the dialog's settings go to the tree (the start path is resolved)
+    TreeWindow,     // the tree's window is created: the top node is listed, the start path opened
+    Navigate,       // a path is opened level by level
+    SelectedPath,   // the selected folder's path is read
+    CheckSelection, // a folder to select is checked
+    Count
+};
+// Called at the start (begin true) and at the end of each stage, on the thread that runs it.
+using TcxShellStepObserver = void (*)(TcxShellStep step, bool begin);
+// Null (the default) observes nothing; a stage then costs one test of a global.
+void SetShellStepObserver(TcxShellStepObserver observer) noexcept;
+// Marks a stage for as long as it lives.
+class TcxShellStepScope {
+public:
+    explicit TcxShellStepScope(TcxShellStep step) noexcept;
+    ~TcxShellStepScope();
+    TcxShellStepScope(const TcxShellStepScope&) = delete;
+    TcxShellStepScope& operator=(const TcxShellStepScope&) = delete;
+
+private:
+    TcxShellStepObserver m_observer;
+    TcxShellStep m_step;
+};
+
 // What shell settings objects and item producers need of the control that owns them.
 class IcxShellOwner {
 public:

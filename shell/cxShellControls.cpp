@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 
 namespace {
 
@@ -226,6 +227,7 @@ bool TcxCustomInnerShellTreeView::IsLoadingNow() const
 void TcxCustomInnerShellTreeView::HandleCreated()
 {
     TNativeTreeView::HandleCreated();
+    TcxShellStepScope step(TcxShellStep::TreeWindow);
     m_window = Handle();
     ApplyTipStyle();
     if (!IsLoadingNow()) {
@@ -398,6 +400,7 @@ void TcxCustomInnerShellTreeView::BuildNode(HTREEITEM node, bool refresh)
 
 bool TcxCustomInnerShellTreeView::PopulateNode(HTREEITEM node)
 {
+    std::optional<TcxShellStepScope> binding(std::in_place, TcxShellStep::BindFolder);
     HTREEITEM parent = ParentItem(node);
     ComPtr<IShellFolder> folder;
     UniqueIdList absolute;
@@ -440,6 +443,7 @@ bool TcxCustomInnerShellTreeView::PopulateNode(HTREEITEM node)
         if (SafeFileInfo(absolute.get(), open, SHGFI_SYSICONINDEX | SHGFI_OPENICON))
             SetSelectedIndex(node, open.iIcon);
     }
+    binding.reset();
     producer->ProduceItems(folder.get(), absolute.get(), 0);
     return true;
 }
@@ -484,11 +488,15 @@ void TcxCustomInnerShellTreeView::ItemsProduced(int count, unsigned serial)
     }
     {
         ReadItemsGuard read(producer);
-        BeginUpdate();
-        for (int i = 0; i < producer->ItemCount(); ++i)
-            AddChildNode(node, producer, i);
-        EndUpdate();
+        {
+            TcxShellStepScope step(TcxShellStep::InsertNodes);
+            BeginUpdate();
+            for (int i = 0; i < producer->ItemCount(); ++i)
+                AddChildNode(node, producer, i);
+            EndUpdate();
+        }
         // The children a person sees first get their details first.
+        TcxShellStepScope step(TcxShellStep::QueueFetches);
         const int rows = static_cast<int>(SendMessageW(m_window, TVM_GETVISIBLECOUNT, 0, 0));
         producer->QueueUnfetchedItems(0, std::max(rows, 1));
     }
@@ -601,6 +609,7 @@ std::wstring TcxCustomInnerShellTreeView::SelectedPath()
 {
     if (IsDestroying() || m_destroyingWindow)
         return {};
+    TcxShellStepScope step(TcxShellStep::SelectedPath);
     if (!m_window)
         return m_hasPendingSelected
                    ? IdListToPath(m_pendingSelected ? m_pendingSelected.get() : m_root->RootIdList())
@@ -629,6 +638,7 @@ void TcxCustomInnerShellTreeView::SelectIdList(PCItemIDList list)
         return;
     }
     if (list) {
+        TcxShellStepScope step(TcxShellStep::CheckSelection);
         if (!IdListAtOrBelow(m_root->RootIdList(), list))
             return;
         SHFILEINFOW info{};
@@ -647,7 +657,9 @@ void TcxCustomInnerShellTreeView::NavigateToIdList(PCItemIDList list)
         // Each level is listed as its node is selected: the worker keeps off the shell until
         // the path is open, as while a node is expanded, instead of competing with the listing
         // of the next level. It goes on once the posted message comes round.
+        TcxShellStepScope step(TcxShellStep::Navigate);
         if (m_window) {
+            TcxShellStepScope pause(TcxShellStep::PauseWorker);
             m_gatherer->PauseFetching();
             ++m_expandPauses;
             PostMessageW(m_window, MsgResumeFetching, 0, 0);
@@ -1207,6 +1219,7 @@ LRESULT TcxCustomInnerShellTreeView::OnTreeNotify(NMHDR* header)
                 // The worker keeps off the shell while the folder is listed and its nodes go
                 // in and are shown: it would compete for the same folder and the icon lock.
                 // It goes on once the expansion is through (the posted message comes after it).
+                TcxShellStepScope step(TcxShellStep::PauseWorker);
                 m_gatherer->PauseFetching();
                 ++m_expandPauses;
                 PostMessageW(m_window, MsgResumeFetching, 0, 0);
