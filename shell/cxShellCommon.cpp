@@ -394,6 +394,13 @@ std::wstring IdListToPath(PCItemIDList list)
     return FileSystemPathOnly(PlatformPath(list));
 }
 
+std::wstring ChildItemPath(IShellFolder* folder, PCItemIDList relative)
+{
+    if (!folder || !relative || !ItemHasAttributes(folder, relative, SFGAO_FILESYSTEM))
+        return {};
+    return FileSystemPathOnly(ItemDisplayName(folder, relative, SHGDN_FORPARSING));
+}
+
 namespace {
 std::wstring PlatformPath(PCItemIDList list)
 {

@@ -617,7 +617,32 @@ std::wstring TcxCustomInnerShellTreeView::SelectedPath()
     HTREEITEM selected = Selected();
     if (!selected)
         return {};
-    UniqueIdList list = NodeIdList(selected);
+    return NodePath(selected);
+}
+
+std::wstring TcxCustomInnerShellTreeView::NodePath(HTREEITEM node)
+{
+    // Inside a file-system folder a child's path is its parsing name there, asked with its
+    // relative list; the folder is a file-system folder when its own parent says so. Nodes
+    // nearer the root (the root itself, drives, virtual folders) are asked with their absolute
+    // lists.
+    HTREEITEM parent = node ? ParentItem(node) : nullptr;
+    HTREEITEM grandparent = parent ? ParentItem(parent) : nullptr;
+    TcxShellTreeItemProducer* parentProducer = NodeProducer(parent);
+    TcxShellTreeItemProducer* grandProducer = NodeProducer(grandparent);
+    if (parentProducer && grandProducer && parentProducer->ListedFolder() && grandProducer->ListedFolder()) {
+        ReadItemsGuard readGrand(grandProducer);
+        ReadItemsGuard readParent(parentProducer);
+        const int folderIndex = IndexOf(parent);
+        const int index = IndexOf(node);
+        if (folderIndex >= 0 && folderIndex < grandProducer->ItemCount() && index >= 0 &&
+            index < parentProducer->ItemCount() &&
+            ItemHasAttributes(grandProducer->ListedFolder(),
+                              grandProducer->Item(folderIndex)->ItemIdList.get(), SFGAO_FILESYSTEM))
+            return ChildItemPath(parentProducer->ListedFolder(),
+                                 parentProducer->Item(index)->ItemIdList.get());
+    }
+    UniqueIdList list = NodeIdList(node);
     return IdListToPath(list.get());
 }
 

@@ -100,6 +100,8 @@ public:
     HTREEITEM NodeForIdList(PCItemIDList list);
     // A new absolute list of the node's folder; null when it cannot be told.
     UniqueIdList NodeIdList(HTREEITEM node);
+    // The file-system path of the node's folder; empty for a folder outside the file system.
+    std::wstring NodePath(HTREEITEM node);
     TcxShellTreeItemProducer* NodeProducer(HTREEITEM node);
     // The item record that a node stands for (null for the top node), read under the
     // parent producer's lock by the caller.
