@@ -249,7 +249,7 @@ void TcxCustomInnerShellTreeView::HandleCreated()
     if (m_hasPendingSelected) {
         UniqueIdList pending = std::move(m_pendingSelected);
         m_hasPendingSelected = false;
-        SelectIdList(pending.get());
+        SelectIdList(pending.get(), m_pendingKnown);
     }
 }
 
@@ -266,6 +266,7 @@ void TcxCustomInnerShellTreeView::HandleDestroying()
     if (HTREEITEM selected = Selected()) {
         m_pendingSelected = NodeIdList(selected);
         m_hasPendingSelected = static_cast<bool>(m_pendingSelected);
+        m_pendingKnown = true;
     }
     m_dropRefreshes.clear();
     ResumeExpandPauses(); // their posted messages go with the window
@@ -652,22 +653,30 @@ void TcxCustomInnerShellTreeView::SetSelectedPath(const std::wstring& path)
         return;
     UniqueIdList list = ResolvePath(path, *m_root, ShowFlags() | cxsfHidden, true);
     if (list)
-        SelectIdList(list.get());
+        SelectIdList(list.get(), true);
 }
 
 void TcxCustomInnerShellTreeView::SelectIdList(PCItemIDList list)
 {
+    SelectIdList(list, false);
+}
+
+void TcxCustomInnerShellTreeView::SelectIdList(PCItemIDList list, bool known)
+{
     if (!m_window) {
         m_pendingSelected = IdListClone(list);
         m_hasPendingSelected = true;
+        m_pendingKnown = known;
         return;
     }
     if (list) {
         TcxShellStepScope step(TcxShellStep::CheckSelection);
         if (!IdListAtOrBelow(m_root->RootIdList(), list))
             return;
+        // Whether the shell knows a list given from outside; the question starts from the desktop
+        // and costs more the more siblings the folder has.
         SHFILEINFOW info{};
-        if (!SafeFileInfo(list, info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+        if (!known && !SafeFileInfo(list, info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
             return;
     }
     SendMessageW(m_window, MsgNavigate, reinterpret_cast<WPARAM>(list ? list : m_root->RootIdList()), 0);

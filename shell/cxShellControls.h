@@ -174,6 +174,9 @@ private:
     void AddChildNode(HTREEITEM parent, TcxShellTreeItemProducer* producer, int index);
     void ApplyItemToNode(HTREEITEM node, const TcxShellItemInfo& item);
     void NavigateToIdList(PCItemIDList list);
+    // known: the shell gave the list just now (a path it resolved, a node it listed), so it
+    // need not be asked again whether it knows the list.
+    void SelectIdList(PCItemIDList list, bool known);
     void SelectLater(PItemIDList list);
     void ApplyPendingSelectLater();
     void RegisterChangeWatch(HTREEITEM node);
@@ -224,6 +227,8 @@ private:
     UniqueIdList m_watchedList;
     UniqueIdList m_pendingSelected;
     bool m_hasPendingSelected = false;
+    // The pending list came from the shell itself (a resolved path or a node of this tree).
+    bool m_pendingKnown = false;
     // The one list waiting to be selected once a context menu has closed.
     UniqueIdList m_selectLater;
     bool m_selectLaterPosted = false;
