@@ -459,7 +459,10 @@ void TcxCustomInnerShellTreeView::ApplyItemToNode(HTREEITEM node, const TcxShell
     tv.iSelectedImage = item.OpenIconSlot;
     tv.stateMask = TVIS_CUT | TVIS_OVERLAYMASK;
     tv.state = (item.HiddenItem ? TVIS_CUT : 0) | INDEXTOOVERLAYMASK(OverlayNumber(item));
-    if (ChildCount(node) == 0) {
+    // The item's answer is a guess made without opening the folder; a node whose folder was
+    // opened knows its children, and a node with children shows them.
+    TcxShellTreeItemProducer* own = NodeProducer(node);
+    if (ChildCount(node) == 0 && !(own && own->ListedFolder())) {
         tv.mask |= TVIF_CHILDREN;
         tv.cChildren = item.ShowsExpandButton ? 1 : 0;
     }
