@@ -3,6 +3,7 @@
 #include "runtime/rtApplication.h"
 
 #include <memory>
+#include <optional>
 
 TcxCustomShellBrowserDialog::TcxCustomShellBrowserDialog(TComponent* owner)
     : TComponent(owner), m_lookAndFeel(this)
@@ -42,7 +43,9 @@ TcxShellBrowserDlg* TcxCustomShellBrowserDialog::CreateBrowserForm()
 bool TcxCustomShellBrowserDialog::RunDialog()
 {
     TScreenCursorScope hourglass(crHourGlass);
+    std::optional<TcxShellStepScope> step(std::in_place, TcxShellStep::DialogForm);
     std::unique_ptr<TcxShellBrowserDlg> form(CreateBrowserForm());
+    step.emplace(TcxShellStep::DialogSetup);
     struct FormScope {
         TcxShellBrowserDlg*& current;
         ~FormScope() { current = nullptr; }
@@ -71,6 +74,7 @@ bool TcxCustomShellBrowserDialog::RunDialog()
     form->cxStv->SetShowRoot(m_showRoot);
     form->cxStv->SetSelectedPath(m_path);
     form->LookAndFeel()->SetMaster(&m_lookAndFeel);
+    step.reset();
 
     if (OnShow) {
         TcxShellBrowserDlg* shown = form.get();

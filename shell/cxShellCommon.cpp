@@ -394,6 +394,13 @@ std::wstring IdListToPath(PCItemIDList list)
     return FileSystemPathOnly(PlatformPath(list));
 }
 
+std::wstring ChildItemPath(IShellFolder* folder, PCItemIDList relative)
+{
+    if (!folder || !relative || !ItemHasAttributes(folder, relative, SFGAO_FILESYSTEM))
+        return {};
+    return FileSystemPathOnly(ItemDisplayName(folder, relative, SHGDN_FORPARSING));
+}
+
 namespace {
 std::wstring PlatformPath(PCItemIDList list)
 {
@@ -482,6 +489,28 @@ int GenericIconForName(const std::wstring& name, bool open)
         flags |= SHGFI_OPENICON;
     SafeFileInfo(fileName.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), flags);
     return info.iIcon;
+}
+
+namespace {
+std::atomic<TcxShellStepObserver> g_stepObserver{nullptr};
+}
+
+void SetShellStepObserver(TcxShellStepObserver observer) noexcept
+{
+    g_stepObserver.store(observer);
+}
+
+TcxShellStepScope::TcxShellStepScope(TcxShellStep step) noexcept
+    : m_observer(g_stepObserver.load(std::memory_order_relaxed)), m_step(step)
+{
+    if (m_observer)
+        m_observer(m_step, true);
+}
+
+TcxShellStepScope::~TcxShellStepScope()
+{
+    if (m_observer)
+        m_observer(m_step, false);
 }
 
 const TcxShellEntryPoints& ShellEntryPoints()

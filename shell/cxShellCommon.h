@@ -129,6 +129,11 @@ bool ItemHasChildren(IShellFolder* folder, PCItemIDList absoluteList, DWORD enum
 bool SearchListsEntry(DWORD fileAttributes, DWORD enumFlags) noexcept;
 // File-system path of an item; empty for null or for an item without one.
 std::wstring IdListToPath(PCItemIDList list);
+// The file-system path of a folder's child, asked of the folder with the child's relative list:
+// the same text as IdListToPath of the child's absolute list, for a fraction of its cost in a
+// large folder (a question that starts from the desktop looks the child up among its siblings
+// again). Empty for a child outside the file system.
+std::wstring ChildItemPath(IShellFolder* folder, PCItemIDList relative);
 // The identifier list of a special folder (CSIDL); the status of the shell call.
 HRESULT SpecialFolderIdList(HWND owner, int csidl, UniqueIdList& list);
 // SHGetFileInfoW under the process-wide icon-query lock.
@@ -184,6 +189,42 @@ bool ShellModuleStart();
 // Module stop: ends every background worker, releases the allocator, unloads the module
 // and uninitialises OLE when the start initialised it.
 void ShellModuleStop();
+
+// ---- Steps of listing and browsing, for a caller that splits the time they take ----
+
+// The stages a tree goes through while it opens a folder and while the browse dialog starts.
+// A stage may hold others (a navigation lists each folder on its way).
+enum class TcxShellStep {
+    PauseWorker,    // the background worker is stopped before a folder is listed
+    BindFolder,     // the folder of a node is bound and its producer made
+    ReadChildren,   // the folder's children are enumerated and recorded
+    SortChildren,   // the records are put in the folder's order
+    InsertNodes,    // the child nodes go into the tree
+    QueueFetches,   // the items are queued for the background worker
+    DialogForm,     // the dialog's form is read from its description
+    DialogSetup,    // the dialog's settings go to the tree (the start path is resolved)
+    TreeWindow,     // the tree's window is created: the top node is listed, the start path opened
+    Navigate,       // a path is opened level by level
+    SelectedPath,   // the selected folder's path is read
+    CheckSelection, // a folder to select is checked
+    Count
+};
+// Called at the start (begin true) and at the end of each stage, on the thread that runs it.
+using TcxShellStepObserver = void (*)(TcxShellStep step, bool begin);
+// Null (the default) observes nothing; a stage then costs one test of a global.
+void SetShellStepObserver(TcxShellStepObserver observer) noexcept;
+// Marks a stage for as long as it lives.
+class TcxShellStepScope {
+public:
+    explicit TcxShellStepScope(TcxShellStep step) noexcept;
+    ~TcxShellStepScope();
+    TcxShellStepScope(const TcxShellStepScope&) = delete;
+    TcxShellStepScope& operator=(const TcxShellStepScope&) = delete;
+
+private:
+    TcxShellStepObserver m_observer;
+    TcxShellStep m_step;
+};
 
 // What shell settings objects and item producers need of the control that owns them.
 class IcxShellOwner {

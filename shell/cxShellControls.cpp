@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 
 namespace {
 
@@ -226,6 +227,7 @@ bool TcxCustomInnerShellTreeView::IsLoadingNow() const
 void TcxCustomInnerShellTreeView::HandleCreated()
 {
     TNativeTreeView::HandleCreated();
+    TcxShellStepScope step(TcxShellStep::TreeWindow);
     m_window = Handle();
     ApplyTipStyle();
     if (!IsLoadingNow()) {
@@ -247,7 +249,7 @@ void TcxCustomInnerShellTreeView::HandleCreated()
     if (m_hasPendingSelected) {
         UniqueIdList pending = std::move(m_pendingSelected);
         m_hasPendingSelected = false;
-        SelectIdList(pending.get());
+        SelectIdList(pending.get(), m_pendingKnown);
     }
 }
 
@@ -264,6 +266,7 @@ void TcxCustomInnerShellTreeView::HandleDestroying()
     if (HTREEITEM selected = Selected()) {
         m_pendingSelected = NodeIdList(selected);
         m_hasPendingSelected = static_cast<bool>(m_pendingSelected);
+        m_pendingKnown = true;
     }
     m_dropRefreshes.clear();
     ResumeExpandPauses(); // their posted messages go with the window
@@ -398,6 +401,7 @@ void TcxCustomInnerShellTreeView::BuildNode(HTREEITEM node, bool refresh)
 
 bool TcxCustomInnerShellTreeView::PopulateNode(HTREEITEM node)
 {
+    std::optional<TcxShellStepScope> binding(std::in_place, TcxShellStep::BindFolder);
     HTREEITEM parent = ParentItem(node);
     ComPtr<IShellFolder> folder;
     UniqueIdList absolute;
@@ -440,6 +444,7 @@ bool TcxCustomInnerShellTreeView::PopulateNode(HTREEITEM node)
         if (SafeFileInfo(absolute.get(), open, SHGFI_SYSICONINDEX | SHGFI_OPENICON))
             SetSelectedIndex(node, open.iIcon);
     }
+    binding.reset();
     producer->ProduceItems(folder.get(), absolute.get(), 0);
     return true;
 }
@@ -454,7 +459,10 @@ void TcxCustomInnerShellTreeView::ApplyItemToNode(HTREEITEM node, const TcxShell
     tv.iSelectedImage = item.OpenIconSlot;
     tv.stateMask = TVIS_CUT | TVIS_OVERLAYMASK;
     tv.state = (item.HiddenItem ? TVIS_CUT : 0) | INDEXTOOVERLAYMASK(OverlayNumber(item));
-    if (ChildCount(node) == 0) {
+    // The item's answer is a guess made without opening the folder; a node whose folder was
+    // opened knows its children, and a node with children shows them.
+    TcxShellTreeItemProducer* own = NodeProducer(node);
+    if (ChildCount(node) == 0 && !(own && own->ListedFolder())) {
         tv.mask |= TVIF_CHILDREN;
         tv.cChildren = item.ShowsExpandButton ? 1 : 0;
     }
@@ -484,11 +492,15 @@ void TcxCustomInnerShellTreeView::ItemsProduced(int count, unsigned serial)
     }
     {
         ReadItemsGuard read(producer);
-        BeginUpdate();
-        for (int i = 0; i < producer->ItemCount(); ++i)
-            AddChildNode(node, producer, i);
-        EndUpdate();
+        {
+            TcxShellStepScope step(TcxShellStep::InsertNodes);
+            BeginUpdate();
+            for (int i = 0; i < producer->ItemCount(); ++i)
+                AddChildNode(node, producer, i);
+            EndUpdate();
+        }
         // The children a person sees first get their details first.
+        TcxShellStepScope step(TcxShellStep::QueueFetches);
         const int rows = static_cast<int>(SendMessageW(m_window, TVM_GETVISIBLECOUNT, 0, 0));
         producer->QueueUnfetchedItems(0, std::max(rows, 1));
     }
@@ -601,6 +613,7 @@ std::wstring TcxCustomInnerShellTreeView::SelectedPath()
 {
     if (IsDestroying() || m_destroyingWindow)
         return {};
+    TcxShellStepScope step(TcxShellStep::SelectedPath);
     if (!m_window)
         return m_hasPendingSelected
                    ? IdListToPath(m_pendingSelected ? m_pendingSelected.get() : m_root->RootIdList())
@@ -608,7 +621,32 @@ std::wstring TcxCustomInnerShellTreeView::SelectedPath()
     HTREEITEM selected = Selected();
     if (!selected)
         return {};
-    UniqueIdList list = NodeIdList(selected);
+    return NodePath(selected);
+}
+
+std::wstring TcxCustomInnerShellTreeView::NodePath(HTREEITEM node)
+{
+    // Inside a file-system folder a child's path is its parsing name there, asked with its
+    // relative list; the folder is a file-system folder when its own parent says so. Nodes
+    // nearer the root (the root itself, drives, virtual folders) are asked with their absolute
+    // lists.
+    HTREEITEM parent = node ? ParentItem(node) : nullptr;
+    HTREEITEM grandparent = parent ? ParentItem(parent) : nullptr;
+    TcxShellTreeItemProducer* parentProducer = NodeProducer(parent);
+    TcxShellTreeItemProducer* grandProducer = NodeProducer(grandparent);
+    if (parentProducer && grandProducer && parentProducer->ListedFolder() && grandProducer->ListedFolder()) {
+        ReadItemsGuard readGrand(grandProducer);
+        ReadItemsGuard readParent(parentProducer);
+        const int folderIndex = IndexOf(parent);
+        const int index = IndexOf(node);
+        if (folderIndex >= 0 && folderIndex < grandProducer->ItemCount() && index >= 0 &&
+            index < parentProducer->ItemCount() &&
+            ItemHasAttributes(grandProducer->ListedFolder(),
+                              grandProducer->Item(folderIndex)->ItemIdList.get(), SFGAO_FILESYSTEM))
+            return ChildItemPath(parentProducer->ListedFolder(),
+                                 parentProducer->Item(index)->ItemIdList.get());
+    }
+    UniqueIdList list = NodeIdList(node);
     return IdListToPath(list.get());
 }
 
@@ -618,21 +656,30 @@ void TcxCustomInnerShellTreeView::SetSelectedPath(const std::wstring& path)
         return;
     UniqueIdList list = ResolvePath(path, *m_root, ShowFlags() | cxsfHidden, true);
     if (list)
-        SelectIdList(list.get());
+        SelectIdList(list.get(), true);
 }
 
 void TcxCustomInnerShellTreeView::SelectIdList(PCItemIDList list)
 {
+    SelectIdList(list, false);
+}
+
+void TcxCustomInnerShellTreeView::SelectIdList(PCItemIDList list, bool known)
+{
     if (!m_window) {
         m_pendingSelected = IdListClone(list);
         m_hasPendingSelected = true;
+        m_pendingKnown = known;
         return;
     }
     if (list) {
+        TcxShellStepScope step(TcxShellStep::CheckSelection);
         if (!IdListAtOrBelow(m_root->RootIdList(), list))
             return;
+        // Whether the shell knows a list given from outside; the question starts from the desktop
+        // and costs more the more siblings the folder has.
         SHFILEINFOW info{};
-        if (!SafeFileInfo(list, info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+        if (!known && !SafeFileInfo(list, info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
             return;
     }
     SendMessageW(m_window, MsgNavigate, reinterpret_cast<WPARAM>(list ? list : m_root->RootIdList()), 0);
@@ -647,7 +694,9 @@ void TcxCustomInnerShellTreeView::NavigateToIdList(PCItemIDList list)
         // Each level is listed as its node is selected: the worker keeps off the shell until
         // the path is open, as while a node is expanded, instead of competing with the listing
         // of the next level. It goes on once the posted message comes round.
+        TcxShellStepScope step(TcxShellStep::Navigate);
         if (m_window) {
+            TcxShellStepScope pause(TcxShellStep::PauseWorker);
             m_gatherer->PauseFetching();
             ++m_expandPauses;
             PostMessageW(m_window, MsgResumeFetching, 0, 0);
@@ -1207,6 +1256,7 @@ LRESULT TcxCustomInnerShellTreeView::OnTreeNotify(NMHDR* header)
                 // The worker keeps off the shell while the folder is listed and its nodes go
                 // in and are shown: it would compete for the same folder and the icon lock.
                 // It goes on once the expansion is through (the posted message comes after it).
+                TcxShellStepScope step(TcxShellStep::PauseWorker);
                 m_gatherer->PauseFetching();
                 ++m_expandPauses;
                 PostMessageW(m_window, MsgResumeFetching, 0, 0);

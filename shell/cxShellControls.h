@@ -100,6 +100,8 @@ public:
     HTREEITEM NodeForIdList(PCItemIDList list);
     // A new absolute list of the node's folder; null when it cannot be told.
     UniqueIdList NodeIdList(HTREEITEM node);
+    // The file-system path of the node's folder; empty for a folder outside the file system.
+    std::wstring NodePath(HTREEITEM node);
     TcxShellTreeItemProducer* NodeProducer(HTREEITEM node);
     // The item record that a node stands for (null for the top node), read under the
     // parent producer's lock by the caller.
@@ -172,6 +174,9 @@ private:
     void AddChildNode(HTREEITEM parent, TcxShellTreeItemProducer* producer, int index);
     void ApplyItemToNode(HTREEITEM node, const TcxShellItemInfo& item);
     void NavigateToIdList(PCItemIDList list);
+    // known: the shell gave the list just now (a path it resolved, a node it listed), so it
+    // need not be asked again whether it knows the list.
+    void SelectIdList(PCItemIDList list, bool known);
     void SelectLater(PItemIDList list);
     void ApplyPendingSelectLater();
     void RegisterChangeWatch(HTREEITEM node);
@@ -222,6 +227,8 @@ private:
     UniqueIdList m_watchedList;
     UniqueIdList m_pendingSelected;
     bool m_hasPendingSelected = false;
+    // The pending list came from the shell itself (a resolved path or a node of this tree).
+    bool m_pendingKnown = false;
     // The one list waiting to be selected once a context menu has closed.
     UniqueIdList m_selectLater;
     bool m_selectLaterPosted = false;

@@ -484,8 +484,10 @@ void TcxCustomItemProducer::ProduceItems(IShellFolder* folder, PCItemIDList fold
     }
     PrepareDetails(folder, syncCount);
     EnumerateItems(syncCount);
-    if (FetchInBackground())
+    if (FetchInBackground()) {
+        TcxShellStepScope step(TcxShellStep::QueueFetches);
         QueueUnfetchedItems();
+    }
 }
 
 bool TcxCustomItemProducer::ReadChildren(std::vector<std::unique_ptr<TcxShellItemInfo>>& items, bool filter,
@@ -557,7 +559,11 @@ void TcxCustomItemProducer::EnumerateItems(int syncCount)
         BeginWriteItems();
         WriteGuard guard{m_itemsLock};
         ++m_itemsStamp;
-        ReadChildren(m_items, true, syncCount);
+        {
+            TcxShellStepScope step(TcxShellStep::ReadChildren);
+            ReadChildren(m_items, true, syncCount);
+        }
+        TcxShellStepScope step(TcxShellStep::SortChildren);
         SortItems();
     }
     NotifyItemsProduced(ItemCount());

@@ -32,10 +32,50 @@ int CountGdiObjects()
 
 AllocationSpy g_spy;
 
+// The time spent in each stage the shell code marks, summed over the stages of one run; a
+// stage inside another of its kind counts once.
+struct StepTimes {
+    static constexpr size_t Kinds = static_cast<size_t>(TcxShellStep::Count);
+    double total[Kinds] = {};
+    double started[Kinds] = {};
+    int depth[Kinds] = {};
+    int calls[Kinds] = {};
+    double Ms(TcxShellStep step) const { return total[static_cast<size_t>(step)] * 1000; }
+    int Calls(TcxShellStep step) const { return calls[static_cast<size_t>(step)]; }
+};
+StepTimes g_steps;
+
+void ObserveStep(TcxShellStep step, bool begin)
+{
+    const auto i = static_cast<size_t>(step);
+    if (begin) {
+        ++g_steps.calls[i];
+        if (g_steps.depth[i]++ == 0)
+            g_steps.started[i] = Seconds();
+    } else if (g_steps.depth[i] > 0 && --g_steps.depth[i] == 0) {
+        g_steps.total[i] += Seconds() - g_steps.started[i];
+    }
+}
+
+// The listing stages of a split, and what is left of the whole when they are taken away.
+void PrintListingStages(const StepTimes& steps, double wholeMs)
+{
+    using S = TcxShellStep;
+    const double listed = steps.Ms(S::PauseWorker) + steps.Ms(S::BindFolder) + steps.Ms(S::ReadChildren) +
+                          steps.Ms(S::SortChildren) + steps.Ms(S::InsertNodes) + steps.Ms(S::QueueFetches);
+    std::printf(
+        "    pause worker %.1f ms (%d), bind folders %.1f ms (%d), read children %.1f ms (%d), sort %.1f "
+        "ms, insert nodes %.1f ms, queue fetches %.1f ms; the rest %.1f ms\n",
+        steps.Ms(S::PauseWorker), steps.Calls(S::PauseWorker), steps.Ms(S::BindFolder),
+        steps.Calls(S::BindFolder), steps.Ms(S::ReadChildren), steps.Calls(S::ReadChildren),
+        steps.Ms(S::SortChildren), steps.Ms(S::InsertNodes), steps.Ms(S::QueueFetches), wholeMs - listed);
+}
+
 // RunDialog until the start folder is selected; answers the seconds, or -1 when the
 // dialog selected something else.
 double TimeOurDialog(TComponent* owner, const std::wstring& target)
 {
+    g_steps = {};
     TcxShellBrowserDialog dialog(owner);
     dialog.SetPath(target);
     double reached = -1;
@@ -110,6 +150,46 @@ double TimeBareEnumeration(const std::wstring& path, int& count)
     return Seconds() - start;
 }
 
+// The platform tree's own share of the reach: in a bare tree view of the dialog's tree size, with
+// drawing held back, a node with as many children as the large folder (named as the folders are),
+// then its middle child selected, which expands the node; best of three, in milliseconds.
+double PlatformSelectInLargeNode(HWND parent, int count)
+{
+    double best = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        HWND tree = CreateWindowExW(0, WC_TREEVIEWW, L"",
+                                    WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
+                                        TVS_SHOWSELALWAYS,
+                                    0, 0, 284, 261, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(tree, WM_SETFONT, SendMessageW(parent, WM_GETFONT, 0, 0), FALSE);
+        TVINSERTSTRUCTW insert{};
+        insert.hParent = TVI_ROOT;
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_CHILDREN;
+        insert.item.cChildren = 1;
+        insert.item.pszText = const_cast<wchar_t*>(L"f2000");
+        auto node = reinterpret_cast<HTREEITEM>(
+            SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+        insert.hParent = node;
+        HTREEITEM middle = nullptr;
+        for (int i = 1; i <= count; ++i) {
+            wchar_t name[32];
+            swprintf(name, 32, L"sub%05d", i);
+            insert.item.pszText = name;
+            auto child = reinterpret_cast<HTREEITEM>(
+                SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+            if (i == count / 2)
+                middle = child;
+        }
+        SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
+        const double start = Seconds();
+        SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(middle));
+        best = std::min(best, Seconds() - start);
+        DestroyWindow(tree);
+    }
+    return best * 1000;
+}
+
 // What an expansion does beyond the bare enumeration, each part timed alone with the
 // platform's own calls: the folder's comparison of each neighbouring pair (the check of the
 // sorted order) and the insertion of as many items into a bare tree view.
@@ -150,10 +230,43 @@ void PrintExpandSplit(HWND parent, const std::wstring& path)
     }
     const double inserted = Seconds() - start;
     DestroyWindow(tree);
-    std::printf("  split: %u neighbour comparisons %.3f s, %u insertions into a bare tree view without "
-                "drawing %.3f s\n",
-                static_cast<unsigned>(children.size() - 1), compare, static_cast<unsigned>(children.size()),
-                inserted);
+    // The same with the names as texts below one node, then that node expanded: the platform
+    // tree's own share of an expansion.
+    std::vector<std::wstring> names;
+    names.reserve(children.size());
+    for (const UniqueIdList& child : children)
+        names.push_back(ItemDisplayName(folder.get(), child.get()));
+    tree = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS, 0, 0, 300, 400,
+                           parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    TVINSERTSTRUCTW top{};
+    top.hParent = TVI_ROOT;
+    top.hInsertAfter = TVI_LAST;
+    top.item.mask = TVIF_TEXT | TVIF_CHILDREN;
+    top.item.pszText = const_cast<wchar_t*>(L"f10000");
+    top.item.cChildren = 1;
+    auto node =
+        reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&top)));
+    SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
+    start = Seconds();
+    insert.hParent = node;
+    insert.item.mask = TVIF_TEXT | TVIF_CHILDREN | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    insert.item.cChildren = 1;
+    for (size_t i = 0; i < names.size(); ++i) {
+        insert.item.pszText = names[i].data();
+        insert.item.lParam = static_cast<LPARAM>(i);
+        SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert));
+    }
+    const double namedInserted = Seconds() - start;
+    SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
+    start = Seconds();
+    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node));
+    const double expanded = Seconds() - start;
+    DestroyWindow(tree);
+    std::printf(
+        "  the platform's calls alone: %u neighbour comparisons %.1f ms; %u insertions into a bare tree "
+        "view without drawing %.1f ms (texts asked back), %.1f ms (texts given); expanding them %.1f ms\n",
+        static_cast<unsigned>(children.size() - 1), compare * 1000, static_cast<unsigned>(children.size()),
+        inserted * 1000, namedInserted * 1000, expanded * 1000);
 }
 
 // Expands the node of base\name in a tree rooted at base; answers the seconds.
@@ -172,6 +285,7 @@ double TimeTreeExpand(TForm* host, const std::wstring& base, const std::wstring&
     for (int i = 0; i < inner->ChildCount(top); ++i)
         if (inner->ItemText(inner->ChildAt(top, i)) == name)
             node = inner->ChildAt(top, i);
+    g_steps = {};
     const double start = Seconds();
     if (node)
         inner->Expand(node);
@@ -193,6 +307,8 @@ int wmain(int argc, wchar_t** argv)
     const int large = _wtoi(argv[2]);
     // Only the expansion of the large folder, in more rounds (quick checks while tuning).
     const bool expandOnly = argc > 3 && std::wstring(argv[3]) == L"--expand";
+    // Only our dialog's reach and its split, without the platform's picker (quick checks).
+    const bool reachOnly = argc > 3 && std::wstring(argv[3]) == L"--reach";
     TcxShellModuleScope shellModule;
     RegisterShellClasses();
     TApplication application;
@@ -205,36 +321,70 @@ int wmain(int argc, wchar_t** argv)
     swprintf(child, 32, L"sub%05d", large / 2);
     const std::wstring target = base + L"\\f" + std::to_wstring(large) + L"\\" + child;
 
+    SetShellStepObserver(&ObserveStep);
     double ours = 1e9;
-    for (int round = 0; round < (expandOnly ? 0 : 3); ++round) {
+    StepTimes reachSteps;
+    for (int round = 0; round < (expandOnly ? 0 : 5); ++round) {
         double t = TimeOurDialog(host, target);
         if (t < 0) {
             std::printf("dialog: the start folder was not selected\n");
             return 1;
         }
+        if (t < ours)
+            reachSteps = g_steps;
         ours = std::min(ours, t);
     }
-    if (!expandOnly) {
+    if (reachOnly) {
+        std::printf("reach child of a %d-subfolder folder: dialog %.3f s\n", large, ours);
+    } else if (!expandOnly) {
         double platform = TimePlatformPicker(target);
         std::printf("reach child of a %d-subfolder folder: dialog %.3f s, platform picker %.3f s, ratio %.0f "
                     "(target >= 150)\n",
                     large, ours, platform, platform > 0 ? platform / ours : 0.0);
     }
+    if (!expandOnly) {
+        using S = TcxShellStep;
+        const double treeMs = reachSteps.Ms(S::TreeWindow);
+        std::printf(
+            "  split of the best round: form from its description %.1f ms, settings to the tree %.1f ms, "
+            "tree window %.1f ms (navigation %.1f ms), other windows and the show %.1f ms\n",
+            reachSteps.Ms(S::DialogForm), reachSteps.Ms(S::DialogSetup), treeMs, reachSteps.Ms(S::Navigate),
+            ours * 1000 - reachSteps.Ms(S::DialogForm) - reachSteps.Ms(S::DialogSetup) - treeMs);
+        std::printf("  inside the tree window:\n");
+        PrintListingStages(reachSteps, treeMs);
+        std::printf("    reading the selected path %.1f ms (%d), checking the start folder %.1f ms\n",
+                    reachSteps.Ms(S::SelectedPath), reachSteps.Calls(S::SelectedPath),
+                    reachSteps.Ms(S::CheckSelection));
+        std::printf(
+            "    the platform's own, in a bare tree view: selecting the middle one of %d children of a "
+            "collapsed node %.1f ms\n",
+            large, PlatformSelectInLargeNode(host->Handle(), large));
+    }
+    if (reachOnly)
+        return 0;
 
     int bareCount = 0, treeCount = 0;
     double bare = 1e9, tree = 1e9;
+    StepTimes expandSteps;
     // Best of several rounds: single rounds vary by half their time on a busy machine.
     for (int round = 0; round < (expandOnly ? 9 : 5); ++round) {
         bare = std::min(bare, TimeBareEnumeration(base + L"\\f10000", bareCount));
-        tree = std::min(tree, TimeTreeExpand(host, base, L"f10000", treeCount));
+        const double t = TimeTreeExpand(host, base, L"f10000", treeCount);
+        if (t < tree)
+            expandSteps = g_steps;
+        tree = std::min(tree, t);
     }
     std::printf("expand 10,000 subfolders: tree %.3f s (%d nodes), bare enumeration %.3f s (%d), ratio %.2f "
                 "(targets: <= 1 s, <= 1.3)\n",
                 tree, treeCount, bare, bareCount, tree / bare);
+    std::printf(
+        "  split of the best round (the rest: the platform tree's own expansion and notifications):\n");
+    PrintListingStages(expandSteps, tree * 1000);
     PrintExpandSplit(host->Handle(), base + L"\\f10000");
     if (expandOnly)
         return 0;
 
+    SetShellStepObserver(nullptr);
     auto cycle = [&] {
         TcxShellBrowserDialog dialog(host);
         dialog.SetPath(base);

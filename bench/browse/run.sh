@@ -2,7 +2,8 @@
 # Builds bench_browse, makes folders of 2,000 and 10,000 subfolders on the Linux side of the
 # Wine drive, runs the benchmark on them and removes them again. The platform's picker needs
 # about 46 s at 2,000; pass --quick to measure at 1,000 subfolders instead, or --expand to
-# time only the expansion of the 10,000-subfolder folder (in more rounds).
+# time only the expansion of the 10,000-subfolder folder (in more rounds), or --reach to time only
+# the dialog reaching the child, with its split, without the platform's picker.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # The variant this machine runs (or CORVANE_ARCH forces), its build folder and its Wine.
@@ -14,6 +15,7 @@ mode=()
 case "${1:-}" in
   --quick) large=1000 ;;
   --expand) large=1000; mode=(--expand) ;;
+  --reach) mode=(--reach) ;;
 esac
 fixtures="$WINEPREFIX/drive_c/cvbrowse"
 rm -rf "$fixtures"

@@ -352,6 +352,35 @@ TEST_F(ShellTreeTest, TheWorkerWaitsWhileAPathIsOpenedAndGoesOnAfter)
     EXPECT_TRUE(gatherer->WaitUntilIdle(10000));
 }
 
+// A folder that was opened and found empty keeps no expand button when the worker's details of
+// its item arrive later (the worker tells whether the folder has children without opening it);
+// a folder not opened yet shows what the worker found.
+TEST_F(ShellTreeTest, TheWorkersAnswerDoesNotOverrideAnOpenedFolder)
+{
+    TcxShellTreeView* tv = MakeTree(&a1); // a, then a1 (empty) are opened on the way
+    ASSERT_EQ(tv->SelectedPath(), a1);
+    TcxShellItemsInfoGatherer* gatherer = tree->ItemsInfoGatherer();
+    Drain(); // the worker goes on once the path is open
+    ASSERT_TRUE(gatherer->WaitUntilIdle(10000));
+    Drain(); // its results reach the tree
+    HTREEITEM nodeA = ChildNamed(tree, top, L"a");
+    TcxShellTreeItemProducer* producerA = tree->NodeProducer(nodeA);
+    ASSERT_NE(producerA, nullptr);
+    struct Case {
+        const wchar_t* name;
+        bool opened;
+    } const cases[] = {{L"a1", true}, {L"a2", false}};
+    for (const Case& c : cases) {
+        HTREEITEM node = ChildNamed(tree, nodeA, c.name);
+        ASSERT_NE(node, nullptr) << c.name;
+        TcxShellItemInfo* item = tree->NodeItem(node);
+        ASSERT_NE(item, nullptr) << c.name;
+        ASSERT_TRUE(item->DetailsFetched) << c.name << ": the worker has been at it";
+        EXPECT_EQ(tree->ChildCount(node), 0) << c.name;
+        EXPECT_EQ(tree->HasChildren(node), c.opened ? false : item->ShowsExpandButton) << c.name;
+    }
+}
+
 // The worker finishes the children of an opened folder while the user-interface thread is
 // busy elsewhere: however many it finished, one message waits for the tree, and that one
 // message brings every finished child along. A second folder opened after it gets its own.

@@ -143,6 +143,58 @@ TEST_F(RealFolderTest, PathOfAnItem)
     EXPECT_EQ(IdListToPath(printers.get()), L""); // a virtual folder has no path
 }
 
+// The path asked of the parent folder with the relative list is the one the absolute list gives,
+// for children of a file-system folder, of the computer folder (drives) and of the desktop, and
+// empty where the child has no file-system path.
+TEST_F(RealFolderTest, PathOfAChildAskedOfItsFolder)
+{
+    struct Case {
+        std::wstring parent; // a path, or empty for the desktop
+        int csidl;           // the parent as a special folder when no path is given
+        std::wstring child;  // the child's parsing name in the parent; empty: every child
+    };
+    const Case cases[] = {
+        {root.Path(), 0, L"withfile"},
+        {root.Path(), 0, L"withfolder"},
+        {root.Path() + L"\\withfile", 0, L"plain.txt"},
+        {L"", CSIDL_DRIVES, L""},
+        {L"", CSIDL_DESKTOP, L""},
+        {L"", CSIDL_CONTROLS, L""},
+    };
+    for (const auto& c : cases) {
+        UniqueIdList parentList;
+        if (!c.parent.empty())
+            parentList = ParsePath(c.parent);
+        else
+            ASSERT_EQ(SpecialFolderIdList(nullptr, c.csidl, parentList), S_OK) << c.csidl;
+        ASSERT_TRUE(parentList) << c.parent;
+        ComPtr<IShellFolder> parent =
+            IdListItemCount(parentList.get()) == 0 ? DesktopFolder() : BindFolder(parentList.get());
+        ASSERT_TRUE(parent) << c.parent << " " << c.csidl;
+        ComPtr<IEnumIDList> children;
+        ASSERT_EQ(parent->EnumObjects(nullptr, cxEnumFolders | cxEnumNonFolders, children.put()), S_OK);
+        int compared = 0, withPath = 0;
+        UniqueIdList child;
+        while (children->Next(1, child.put(), nullptr) == S_OK) {
+            const std::wstring name =
+                ItemDisplayName(parent.get(), child.get(), SHGDN_INFOLDER | SHGDN_FORPARSING);
+            if (!c.child.empty() && lstrcmpiW(name.c_str(), c.child.c_str()) != 0)
+                continue;
+            UniqueIdList absolute = IdListJoin(parentList.get(), child.get());
+            const std::wstring expected = IdListToPath(absolute.get());
+            EXPECT_EQ(ChildItemPath(parent.get(), child.get()), expected)
+                << c.parent << " " << c.csidl << " " << name;
+            ++compared;
+            withPath += expected.empty() ? 0 : 1;
+        }
+        EXPECT_GT(compared, 0) << c.parent << " " << c.csidl << " " << c.child;
+        if (!c.parent.empty())
+            EXPECT_EQ(withPath, compared) << "every child of a file-system folder has a path";
+    }
+    EXPECT_EQ(ChildItemPath(nullptr, rootList.get()), L"");
+    EXPECT_EQ(ChildItemPath(folder.get(), nullptr), L"");
+}
+
 TEST(ShellQuestionsTest, SpecialFolderOfTheDesktopIsTheEmptyList)
 {
     UniqueIdList list;
