@@ -7,7 +7,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
 #include <string_view>
+#include <thread>
 
 namespace {
 
@@ -82,6 +88,160 @@ private:
     static constexpr DWORD kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
 
     std::string m_bytes;
+};
+
+// The names of a folder read as found and their sort keys. The keys of a large folder are made
+// on a second thread while the folder is still being read, so on a machine with a core to
+// spare they add next to nothing to the wait; a small folder never starts the thread. Names
+// reach that thread in batches whose buffers go back and forth, so the reading side only
+// copies each name once into memory that is already there.
+class KeyedNames {
+public:
+    struct Entry {
+        SortKeys::Key key;
+        size_t start;
+        size_t length;
+    };
+
+    KeyedNames() : m_filling(std::make_unique<Batch>()) {}
+    KeyedNames(const KeyedNames&) = delete;
+    KeyedNames& operator=(const KeyedNames&) = delete;
+    ~KeyedNames()
+    {
+        // Left early by an error of the reading side: the thread is told to end and waited for.
+        Stop();
+    }
+
+    // Adds a name as found; a folder's name in brackets.
+    void Add(const wchar_t* name, bool folder)
+    {
+        Batch& b = *m_filling;
+        if (folder)
+            b.text += L'[';
+        b.text += name;
+        if (folder)
+            b.text += L']';
+        b.ends.push_back(b.text.size());
+        if (b.ends.size() == kBatchNames)
+            Hand();
+    }
+
+    // Waits until every name has its key; rethrows an error of the second thread.
+    void Finish()
+    {
+        if (!m_filling->ends.empty()) {
+            if (m_worker.joinable())
+                Hand();
+            else
+                Key(*m_filling);
+        }
+        Stop();
+        if (m_error)
+            std::rethrow_exception(m_error);
+    }
+
+    size_t Count() const noexcept { return m_entries.size(); }
+    const std::vector<Entry>& Entries() const noexcept { return m_entries; }
+    std::wstring_view Text(const Entry& e) const
+    {
+        return std::wstring_view(m_found).substr(e.start, e.length);
+    }
+    std::string_view KeyOf(const Entry& e) const { return m_keys.View(e.key); }
+    size_t Characters() const noexcept { return m_found.size(); }
+
+private:
+    static constexpr size_t kBatchNames = 1024;
+
+    struct Batch {
+        std::wstring text;
+        std::vector<size_t> ends; // one past each name in text
+        void Clear()
+        {
+            text.clear();
+            ends.clear();
+        }
+    };
+
+    // Gives the filled batch to the second thread (starting it with the first one) and takes
+    // an emptied buffer back.
+    void Hand()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (!m_worker.joinable())
+            m_worker = std::thread([this] { Work(); });
+        m_full.push_back(std::move(m_filling));
+        if (!m_empty.empty()) {
+            m_filling = std::move(m_empty.back());
+            m_empty.pop_back();
+        } else {
+            m_filling = std::make_unique<Batch>();
+        }
+        lock.unlock();
+        m_changed.notify_all();
+    }
+
+    void Stop()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_changed.notify_all();
+        if (m_worker.joinable())
+            m_worker.join();
+    }
+
+    // The second thread: keys every batch handed to it, in the order handed. Nothing may leave
+    // a thread procedure, so an error is kept for Finish to raise on the reading side.
+    void Work()
+    {
+        try {
+            for (;;) {
+                std::unique_ptr<Batch> batch;
+                {
+                    std::unique_lock<std::mutex> lock(m_mutex);
+                    m_changed.wait(lock, [this] { return !m_full.empty() || m_done; });
+                    if (m_full.empty())
+                        return;
+                    batch = std::move(m_full.front());
+                    m_full.pop_front();
+                }
+                Key(*batch);
+                batch->Clear();
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_empty.push_back(std::move(batch));
+            }
+        } catch (...) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_error = std::current_exception();
+        }
+    }
+
+    void Key(const Batch& batch)
+    {
+        size_t begin = 0;
+        for (size_t end : batch.ends) {
+            const std::wstring_view name = std::wstring_view(batch.text).substr(begin, end - begin);
+            const size_t at = m_found.size();
+            m_found.append(name);
+            m_entries.push_back({m_keys.Add(name), at, name.size()});
+            begin = end;
+        }
+    }
+
+    // Written by the second thread while it runs, read once it has ended.
+    std::wstring m_found;
+    SortKeys m_keys;
+    std::vector<Entry> m_entries;
+
+    std::unique_ptr<Batch> m_filling; // the reading side's own
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::unique_ptr<Batch>> m_full;
+    std::vector<std::unique_ptr<Batch>> m_empty;
+    bool m_done = false;
+    std::exception_ptr m_error;
+    std::thread m_worker;
 };
 
 // Shows the hourglass once asked and puts the old cursor back when the read ends, however
@@ -220,17 +380,9 @@ void TFileListBox::ReadEntries()
     m_itemIndex = -1;
     m_read = true;
 
-    // The names as found, end to end, and their keys; sorted, they are copied once more into
-    // the entries in their order.
-    struct Entry {
-        SortKeys::Key key;
-        size_t start;
-        size_t length;
-    };
-    std::vector<Entry> entries;
-    std::wstring found;
-    SortKeys keys;
+    KeyedNames names;
     BusyScope busy(m_busyCursor);
+    size_t added = 0;
 
     size_t start = 0;
     while (start <= m_mask.size()) {
@@ -248,32 +400,25 @@ void TFileListBox::ReadEntries()
             const DWORD attributes = data.dwFileAttributes;
             if ((attributes & skipped) != 0 || (!everyFile && (attributes & wanted) == 0))
                 continue;
-            const size_t at = found.size();
-            if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-                found += L'[';
-                found += data.cFileName;
-                found += L']';
-            } else {
-                found += data.cFileName;
-            }
-            const std::wstring_view text = std::wstring_view(found).substr(at);
-            entries.push_back({keys.Add(text), at, text.size()});
-            if (entries.size() == kBusyAfterEntries + 1)
+            names.Add(data.cFileName, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+            if (++added == kBusyAfterEntries + 1)
                 busy.Show();
         } while (FindNextFileW(find.get(), &data));
     }
+    names.Finish();
 
     // Sorting indexes moves four bytes per step instead of a whole entry. Stable, so names
     // that compare equal keep the order in which they were found.
+    const std::vector<KeyedNames::Entry>& entries = names.Entries();
     std::vector<unsigned> order(entries.size());
     for (unsigned i = 0; i < order.size(); ++i)
         order[i] = i;
     std::stable_sort(order.begin(), order.end(), [&](unsigned a, unsigned b) {
-        return keys.View(entries[a].key) < keys.View(entries[b].key);
+        return names.KeyOf(entries[a]) < names.KeyOf(entries[b]);
     });
-    m_items.reserve(entries.size(), found.size());
+    m_items.reserve(entries.size(), names.Characters());
     for (unsigned i : order)
-        m_items.push_back(std::wstring_view(found).substr(entries[i].start, entries[i].length));
+        m_items.push_back(names.Text(entries[i]));
 }
 
 void TFileListBox::ApplyTypedPath(const std::wstring& text)

@@ -119,6 +119,55 @@ TEST_F(FileListBoxTest, OrderIsThePlatformsCaseInsensitiveLocaleOrder)
     EXPECT_EQ(items, sortedNames);
 }
 
+// A folder large enough that its names are keyed in batches on a second thread lists the same
+// entries in the same order as the platform's comparison gives, shows the hourglass once and
+// puts the cursor back; reading it again with another mask starts afresh.
+TEST_F(FileListBoxTest, ALargeFolderListsInTheSameOrderAsASmallOne)
+{
+    Names names;
+    for (int i = 0; i < 2600; ++i) {
+        wchar_t name[32];
+        swprintf(name, 32, L"%ls%04d.%ls", i % 3 == 0 ? L"IMG_" : (i % 3 == 1 ? L"img_" : L"Img-"),
+                 (i * 7919) % 2600, i % 5 == 0 ? L"jpg" : L"tbi");
+        names.push_back(name);
+        temp.MakeFile(name, i % 97 == 0 ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL);
+    }
+    temp.MakeFolder(L"sub");
+    Names expected;
+    for (size_t i = 0; i < names.size(); ++i)
+        if (i % 97 != 0)
+            expected.push_back(names[i]);
+    std::stable_sort(expected.begin(), expected.end(), [](const std::wstring& a, const std::wstring& b) {
+        return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) ==
+               CSTR_LESS_THAN;
+    });
+
+    RecordingBusyCursor cursor;
+    TFileListBox list(&cursor);
+    list.ApplyTypedPath(temp.Path());
+    const Names items = ItemsOf(list);
+    ASSERT_EQ(items.size(), expected.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        // Names the comparison holds equal may come in either order.
+        EXPECT_EQ(CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, items[i].c_str(), -1,
+                                 expected[i].c_str(), -1),
+                  CSTR_EQUAL)
+            << i << ": " << Utf8(items[i]) << " where " << Utf8(expected[i]) << " belongs";
+    }
+    Names sortedItems = items, sortedExpected = expected;
+    std::sort(sortedItems.begin(), sortedItems.end());
+    std::sort(sortedExpected.begin(), sortedExpected.end());
+    EXPECT_EQ(sortedItems, sortedExpected);
+    EXPECT_EQ(cursor.calls, (std::vector<std::wstring>{L"busy", L"restore"}));
+
+    list.SetMask(L"*.jpg");
+    const Names jpgs = ItemsOf(list);
+    EXPECT_EQ(jpgs.size(),
+              static_cast<size_t>(std::count_if(expected.begin(), expected.end(), [](const std::wstring& n) {
+                  return n.size() > 4 && n.compare(n.size() - 4, 4, L".jpg") == 0;
+              })));
+}
+
 TEST_F(FileListBoxTest, TwoPatternsMergeIntoOneOrderAndAnEntryMatchingBothIsListedTwice)
 {
     for (const wchar_t* n : {L"d.jpg", L"c.tbi", L"b.jpg", L"a.tbi", L"e.txt"})

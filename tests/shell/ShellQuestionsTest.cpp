@@ -188,8 +188,9 @@ TEST_F(RealFolderTest, PathOfAChildAskedOfItsFolder)
             withPath += expected.empty() ? 0 : 1;
         }
         EXPECT_GT(compared, 0) << c.parent << " " << c.csidl << " " << c.child;
-        if (!c.parent.empty())
+        if (!c.parent.empty()) {
             EXPECT_EQ(withPath, compared) << "every child of a file-system folder has a path";
+        }
     }
     EXPECT_EQ(ChildItemPath(nullptr, rootList.get()), L"");
     EXPECT_EQ(ChildItemPath(folder.get(), nullptr), L"");
