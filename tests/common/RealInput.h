@@ -1,4 +1,4 @@
-// Keys pressed as real input, the way a person's keyboard sends them.
+// Keys and mouse buttons pressed as real input, the way a person's keyboard and mouse send them.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +16,15 @@ inline void SendChord(WORD modifier, WORD key)
     in[3].ki.wVk = modifier;
     in[3].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(4, in, sizeof(INPUT));
+}
+
+// One event of the real mouse where the cursor stands: a button pressed or released.
+inline void SendMouseButton(DWORD flags)
+{
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    SendInput(1, &in, sizeof(in));
 }
 
 // A left click of the real mouse at a point of a window's client area.

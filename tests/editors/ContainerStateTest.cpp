@@ -1,5 +1,6 @@
 // How a container's frame answers the cursor and the mouse buttons, driven by real input.
 #include "editors/cxTextEdit.h"
+#include "tests/common/RealInput.h"
 #include "tests/editors/EditorsTestHelpers.h"
 
 #include <string>
@@ -16,10 +17,7 @@ protected:
     }
     void Mouse(DWORD flags)
     {
-        INPUT in{};
-        in.type = INPUT_MOUSE;
-        in.mi.dwFlags = flags;
-        SendInput(1, &in, sizeof(in));
+        SendMouseButton(flags);
         Settle(app.get());
     }
     bool Hot() const { return (edit->ViewInfo().state & csfHot) != 0; }

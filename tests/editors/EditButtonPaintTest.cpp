@@ -3,6 +3,7 @@
 #include "editors/cxButtonEdit.h"
 #include "lookandfeel/dxOffice11.h"
 #include "tests/common/Artifacts.h"
+#include "tests/common/RealInput.h"
 #include "tests/common/GdiCount.h"
 #include "tests/editors/EditorsTestHelpers.h"
 
@@ -356,10 +357,7 @@ TEST_F(ButtonLayoutTest, DraggingOffAPressedButtonCancelsTheClickAndComingBackRe
     RECT b = edit->ButtonViewInfos()[0].bounds;
     POINT on{(b.left + b.right) / 2, 10}, off{50, 10};
     auto mouse = [&](DWORD flags) {
-        INPUT in{};
-        in.type = INPUT_MOUSE;
-        in.mi.dwFlags = flags;
-        SendInput(1, &in, sizeof(in));
+        SendMouseButton(flags);
         Settle(app.get());
     };
     SetForegroundWindow(form->Handle());

@@ -32,10 +32,7 @@ protected:
     }
     void Mouse(DWORD flags)
     {
-        INPUT in{};
-        in.type = INPUT_MOUSE;
-        in.mi.dwFlags = flags;
-        SendInput(1, &in, sizeof(in));
+        SendMouseButton(flags);
         Settle(app.get());
     }
 };

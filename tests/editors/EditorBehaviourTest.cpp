@@ -3,6 +3,7 @@
 // alignment says, and a size the editor gives itself keeps the anchored edge in place.
 #include "editors/cxButtonEdit.h"
 #include "editors/cxEditRepositoryItems.h"
+#include "tests/common/RealInput.h"
 #include "tests/editors/EditorsTestHelpers.h"
 
 #include <string>
@@ -109,10 +110,7 @@ TEST_F(EditorBehaviourTest, AButtonClickFiresWithAndWithoutHotTracking)
     int clicks = 0;
     edit->Properties()->OnButtonClick = [&](TObject*, int) { ++clicks; };
     auto mouse = [&](DWORD flags) {
-        INPUT in{};
-        in.type = INPUT_MOUSE;
-        in.mi.dwFlags = flags;
-        SendInput(1, &in, sizeof(in));
+        SendMouseButton(flags);
         Settle(app.get());
     };
     for (bool hotTrack : {true, false}) {

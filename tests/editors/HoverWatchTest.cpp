@@ -1,5 +1,6 @@
 // Library timers and the hover watch, driven by real cursor moves.
 #include "editors/cxButtonEdit.h"
+#include "tests/common/RealInput.h"
 #include "tests/editors/EditorsTestHelpers.h"
 
 #include <new>
@@ -135,10 +136,7 @@ TEST_F(CursorHoverTest, AModifierKeyOrAHeldButtonKeepsTheFieldFromTurningHot)
 TEST_F(CursorHoverTest, AHeldMouseButtonKeepsTheFieldFromTurningHot)
 {
     auto button = [&](DWORD flags) {
-        INPUT in{};
-        in.type = INPUT_MOUSE;
-        in.mi.dwFlags = flags;
-        SendInput(1, &in, sizeof(in));
+        SendMouseButton(flags);
         Settle(app.get());
     };
     MoveCursor(form, {450, 250});
