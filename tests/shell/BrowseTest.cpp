@@ -1014,18 +1014,9 @@ TEST_F(FakeBranchTest, TheWorkerBringsEveryOverlayTheFolderTells)
 }
 
 // A folder's drop target that answers every move with the effect it was offered.
-class ProposalRecorder final : public IDropTarget {
+class ProposalRecorder final : public TestComObject<IDropTarget> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
-    {
-        *object = (riid == IID_IUnknown || riid == IID_IDropTarget) ? this : nullptr;
-        if (!*object)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    ProposalRecorder() : TestComObject(IID_IDropTarget) {}
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD*) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override
     {
@@ -1034,7 +1025,6 @@ public:
     }
     HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Drop(IDataObject*, DWORD, POINTL, DWORD*) override { return S_OK; }
-    ULONG refs = 1;
     DWORD offered = 0;
 };
 

@@ -136,13 +136,14 @@ private:
     std::atomic<ULONG> m_refs{1};
 };
 
-// Info tips of a fake item: answers the text it was made with.
-class FakeQueryInfo final : public IQueryInfo {
+// A test's COM object of one interface, owned by the test (it never frees itself): it answers
+// IUnknown and that interface, and refs shows the references the code under test left.
+template <typename Interface> class TestComObject : public Interface {
 public:
-    explicit FakeQueryInfo(std::wstring tip) : m_tip(std::move(tip)) {}
+    explicit TestComObject(const IID& iid) : m_iid(iid) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
     {
-        *object = (riid == IID_IUnknown || riid == IID_IQueryInfo) ? this : nullptr;
+        *object = (riid == IID_IUnknown || riid == m_iid) ? static_cast<Interface*>(this) : nullptr;
         if (!*object)
             return E_NOINTERFACE;
         AddRef();
@@ -150,6 +151,16 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
     ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    ULONG refs = 1;
+
+private:
+    IID m_iid;
+};
+
+// Info tips of a fake item: answers the text it was made with.
+class FakeQueryInfo final : public TestComObject<IQueryInfo> {
+public:
+    explicit FakeQueryInfo(std::wstring tip) : TestComObject(IID_IQueryInfo), m_tip(std::move(tip)) {}
     HRESULT STDMETHODCALLTYPE GetInfoTip(DWORD, LPWSTR* tip) override
     {
         size_t bytes = (m_tip.size() + 1) * sizeof(wchar_t);
@@ -160,7 +171,6 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetInfoFlags(DWORD*) override { return E_NOTIMPL; }
-    ULONG refs = 1;
 
 private:
     std::wstring m_tip;
