@@ -140,7 +140,6 @@ public:
             std::rethrow_exception(m_error);
     }
 
-    size_t Count() const noexcept { return m_entries.size(); }
     const std::vector<Entry>& Entries() const noexcept { return m_entries; }
     std::wstring_view Text(const Entry& e) const
     {

@@ -108,7 +108,6 @@ public:
         m_text.append(text);
         m_starts.push_back(m_text.size());
     }
-    size_t characters() const noexcept { return m_text.size(); }
 
 private:
     std::wstring m_text;
