@@ -2,6 +2,8 @@
 
 #include "PathRules.h"
 
+#include "runtime/rtExceptions.h"
+
 #include <shellapi.h>
 
 const wchar_t kClosingQuestionText[] = L"处理完毕，是否打开查看目录？";
@@ -13,6 +15,11 @@ constexpr wchar_t kRenamedText[] = L"命名成功，已经重命名 ";
 constexpr wchar_t kRenamedTailText[] = L" 个文件，持续执行... ";
 constexpr wchar_t kBackupFailedText[] = L"备份失败！ ";
 constexpr wchar_t kFinishedText[] = L"处理完毕！ ";
+// Said before the closing question when entries failed or the journal could not be kept.
+constexpr wchar_t kFailedCountText[] = L"有 ";
+constexpr wchar_t kFailedCountTailText[] = L" 个文件处理失败";
+constexpr wchar_t kSeeJournalText[] = L"，详见运行记录：\n";
+constexpr wchar_t kNoJournalText[] = L"运行记录未能保存，本次修改无法撤销。\n\n";
 
 std::wstring WithErrorCode(const wchar_t* text, DWORD code)
 {
@@ -167,12 +174,12 @@ bool OnOneLocalVolume(const std::wstring& a, const std::wstring& b)
 // Which kind of move it is is asked once per pair of folders, so once per run unless the
 // fields change under it.
 std::optional<DWORD> TBatchRun::MoveLeavingNoNewFile(const std::wstring& from, const std::wstring& to,
+                                                     const std::wstring& fullFrom, const std::wstring& fullTo,
                                                      TMoveFolders& folders)
 {
-    const std::wstring fullTo = FullPath(to);
     if (NamesADevice(fullTo))
         return ERROR_ALREADY_EXISTS;
-    const std::wstring fromFolder = FolderOf(FullPath(from));
+    const std::wstring fromFolder = FolderOf(fullFrom);
     const std::wstring toFolder = FolderOf(fullTo);
     if (fromFolder != folders.from || toFolder != folders.to) {
         folders.from = fromFolder;
@@ -198,7 +205,58 @@ std::optional<DWORD> TBatchRun::MoveLeavingNoNewFile(const std::wstring& from, c
     return error;
 }
 
+bool MatchesSourceSuffix(const std::wstring& path, const std::wstring& sourceSuffixText)
+{
+    return ExtractFileExt(path) == TrimText(sourceSuffixText);
+}
+
+std::wstring TargetPathFor(const std::wstring& path, const std::wstring& newSuffixText,
+                           const std::wstring& exportFolderText)
+{
+    const std::wstring name = ChangeFileExt(ExtractFileName(path), TrimText(newSuffixText));
+    return TrimText(TrimText(exportFolderText) + L"\\" + name);
+}
+
+std::wstring ClosingQuestionFor(const TRunCounts& counts, const TRunJournal* journal)
+{
+    std::wstring text;
+    const bool kept = journal && journal->Kept();
+    if (counts.failed > 0) {
+        text = kFailedCountText + std::to_wstring(counts.failed) + kFailedCountTailText;
+        text += kept ? kSeeJournalText + journal->Path() + L"\n\n" : std::wstring(L"。\n\n");
+    }
+    if (journal && !kept)
+        text += kNoJournalText;
+    return text + kClosingQuestionText;
+}
+
 void TBatchRun::Execute()
+{
+    // The journal reads the fields once more at the start; the run itself goes on reading them
+    // afresh at each point of use.
+    std::optional<TRunJournal> journal;
+    if (m_journalFolder)
+        journal.emplace(*m_journalFolder, TRunFields{m_host.SourceFolderText(), m_host.SourceSuffixText(),
+                                                     m_host.NewSuffixText(), m_host.ExportFolderText()});
+    TRunJournal* log = journal ? &*journal : nullptr;
+    TRunCounts counts;
+    try {
+        Loop(log, counts);
+    } catch (const Exception& e) {
+        if (log)
+            log->End(counts, e.Message());
+        throw;
+    }
+    if (log)
+        log->End(counts);
+
+    m_host.SetStatusText(kFinishedText);
+    m_host.SetProgressPosition(0);
+    if (m_host.AskClosingQuestion(ClosingQuestionFor(counts, log)))
+        m_host.OpenExportFolder(TrimText(m_host.ExportFolderText()));
+}
+
+void TBatchRun::Loop(TRunJournal* journal, TRunCounts& counts)
 {
     TFileListBox list(&m_host.BusyCursor());
     list.ApplyTypedPath(TrimText(m_host.SourceFolderText()));
@@ -206,6 +264,18 @@ void TBatchRun::Execute()
     m_host.SetProgressPosition(1);
     const int count = list.Count();
     m_host.SetProgressMax(count);
+
+    // Each folder the export folder's forcing creates goes into the journal before it is made.
+    TRunJournal::TRecordId folderRecord = 0;
+    TFolderCreationWatch folderWatch;
+    if (journal) {
+        folderWatch.before = [&](const std::wstring& level) {
+            folderRecord = journal->BeginFolder(FullPath(level));
+        };
+        folderWatch.after = [&](const std::wstring&, std::optional<DWORD> error) {
+            journal->SetFolderMade(folderRecord, error);
+        };
+    }
 
     // The success text tells how many files this run has renamed so far, not where the entry
     // stands in the listing.
@@ -217,34 +287,46 @@ void TBatchRun::Execute()
         m_host.ProcessMessages();
 
         const std::wstring path = list.SelectedFilePath();
-        if (ExtractFileExt(path) != TrimText(m_host.SourceSuffixText()))
+        if (!MatchesSourceSuffix(path, m_host.SourceSuffixText()))
             continue;
+        ++counts.matching;
 
-        const std::wstring name = ChangeFileExt(ExtractFileName(path), TrimText(m_host.NewSuffixText()));
-        const std::wstring target = TrimText(TrimText(m_host.ExportFolderText()) + L"\\" + name);
+        const std::wstring target = TargetPathFor(path, m_host.NewSuffixText(), m_host.ExportFolderText());
 
         // A relative export folder belongs to this run's source folder, even when a run
         // started from the message step has made another folder current meanwhile.
         const std::wstring exportFolder = TrimText(m_host.ExportFolderText());
         if (!IsFullyQualified(exportFolder))
             SetCurrentDirectoryW(list.Folder().c_str());
-        ForceDirectories(exportFolder);
+        ForceDirectories(exportFolder, journal ? &folderWatch : nullptr);
 
-        if (const std::optional<DWORD> error = MoveLeavingNoNewFile(path, target, folders); !error)
+        const std::wstring fullFrom = FullPath(path);
+        const std::wstring fullTo = FullPath(target);
+        const TRunJournal::TRecordId record = journal ? journal->BeginEntry(fullFrom, fullTo) : 0;
+
+        const std::optional<DWORD> moveError = MoveLeavingNoNewFile(path, target, fullFrom, fullTo, folders);
+        if (journal)
+            journal->SetMove(record, moveError);
+        if (!moveError) {
             ++renamed;
-        else
-            m_host.SetStatusText(WithErrorCode(kMoveFailedText, *error));
+            ++counts.moved;
+        } else {
+            m_host.SetStatusText(WithErrorCode(kMoveFailedText, *moveError));
+        }
 
-        if (m_files.CopyNew(target, path))
+        const bool copied = m_files.CopyNew(target, path);
+        const DWORD copyError = copied ? 0 : GetLastError();
+        if (journal)
+            journal->SetBackup(record, copied ? std::nullopt : std::optional<DWORD>(copyError));
+        if (copied) {
+            ++counts.backedUp;
             m_host.SetStatusText(kRenamedText + std::to_wstring(renamed) + kRenamedTailText);
-        else
-            m_host.SetStatusText(WithErrorCode(kBackupFailedText, GetLastError()));
+        } else {
+            m_host.SetStatusText(WithErrorCode(kBackupFailedText, copyError));
+        }
+        if (moveError || !copied)
+            ++counts.failed;
     }
-
-    m_host.SetStatusText(kFinishedText);
-    m_host.SetProgressPosition(0);
-    if (m_host.AskClosingQuestion(kClosingQuestionText))
-        m_host.OpenExportFolder(TrimText(m_host.ExportFolderText()));
 }
 
 std::wstring FileManagerParameters(const std::wstring& folder)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "FileListBox.h"
+#include "RunJournal.h"
 
 #include <windows.h>
 
@@ -82,6 +83,14 @@ public:
     {
     }
 
+    // Every run from now on writes a journal into folder (RunJournal.h); without this call a
+    // run keeps none.
+    TBatchRun& KeepJournalIn(std::wstring folder)
+    {
+        m_journalFolder = std::move(folder);
+        return *this;
+    }
+
     // Raises EInOutError (or "Invalid file name - ...") when the source folder text cannot be
     // listed, and "Unable to create directory" when the export folder cannot be forced; file
     // failures are reported in the status text and the run goes on.
@@ -95,12 +104,26 @@ private:
         bool renames = false;
     };
 
+    void Loop(TRunJournal* journal, TRunCounts& counts);
     std::optional<DWORD> MoveLeavingNoNewFile(const std::wstring& from, const std::wstring& to,
+                                              const std::wstring& fullFrom, const std::wstring& fullTo,
                                               TMoveFolders& folders);
 
     IBatchHost& m_host;
     IFileOperations& m_files;
+    std::optional<std::wstring> m_journalFolder;
 };
+
+// The run's rules for one listed file, shared by everything that plans or runs a batch: whether
+// its suffix is the source suffix (exactly, after trimming the field), and the path it is
+// moved to (the new suffix in the export folder, texts trimmed as the run trims them).
+bool MatchesSourceSuffix(const std::wstring& path, const std::wstring& sourceSuffixText);
+std::wstring TargetPathFor(const std::wstring& path, const std::wstring& newSuffixText,
+                           const std::wstring& exportFolderText);
+
+// The closing question: the fixed question, after a count of the failed entries with the
+// journal's path when any failed, and a note when the journal could not be kept.
+std::wstring ClosingQuestionFor(const TRunCounts& counts, const TRunJournal* journal);
 
 // The closing question's text.
 extern const wchar_t kClosingQuestionText[];

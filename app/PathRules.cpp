@@ -133,7 +133,7 @@ void ChangeFolder(const std::wstring& path)
         throw EInOutError(GetLastError());
 }
 
-bool ForceDirectories(std::wstring dir)
+bool ForceDirectories(std::wstring dir, const TFolderCreationWatch* watch)
 {
     if (dir.empty())
         throw Exception(L"Unable to create directory");
@@ -142,5 +142,16 @@ bool ForceDirectories(std::wstring dir)
     std::wstring parent = ExtractFilePath(dir);
     if (dir.size() < 3 || DirectoryExists(dir) || parent == dir)
         return true;
-    return ForceDirectories(parent) && CreateDirectoryW(dir.c_str(), nullptr) != FALSE;
+    if (!ForceDirectories(parent, watch))
+        return false;
+    if (watch && watch->before)
+        watch->before(dir);
+    // A dry run creates nothing: a level can be made when nothing lies at its path yet.
+    const bool made = watch && watch->dryRun ? GetFileAttributesW(dir.c_str()) == INVALID_FILE_ATTRIBUTES
+                                             : CreateDirectoryW(dir.c_str(), nullptr) != FALSE;
+    const DWORD error = made ? 0 : watch && watch->dryRun ? ERROR_ALREADY_EXISTS : GetLastError();
+    if (watch && watch->after)
+        watch->after(dir, made ? std::optional<DWORD>() : std::optional<DWORD>(error));
+    SetLastError(error);
+    return made;
 }

@@ -4,6 +4,10 @@
 // so any file name works whatever the system's code page.
 #pragma once
 
+#include <windows.h>
+
+#include <functional>
+#include <optional>
 #include <string>
 
 // Removes every character whose code is 32 (blank) or lower from both ends.
@@ -52,5 +56,12 @@ void ChangeFolder(const std::wstring& path);
 // Makes sure the folder exists, creating missing levels from the top down. An empty text
 // raises "Unable to create directory"; so does a relative text whose first level is missing,
 // because its parent part runs out before an existing folder is reached. Answers whether
-// the folder is there afterwards (as far as the rules can tell).
-bool ForceDirectories(std::wstring dir);
+// the folder is there afterwards (as far as the rules can tell). A watch hears of each level
+// just before it is created and of the outcome (nothing, or the platform's code) after. With
+// dryRun set nothing is created: the watch hears what would be.
+struct TFolderCreationWatch {
+    bool dryRun = false;
+    std::function<void(const std::wstring& level)> before;
+    std::function<void(const std::wstring& level, std::optional<DWORD> error)> after;
+};
+bool ForceDirectories(std::wstring dir, const TFolderCreationWatch* watch = nullptr);

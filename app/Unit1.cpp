@@ -2,6 +2,8 @@
 
 #include "BatchRun.h"
 #include "PathRules.h"
+#include "PreviewForm.h"
+#include "RunUndo.h"
 
 #include "runtime/rtApplication.h"
 #include "shell/cxShellRegister.h"
@@ -30,6 +32,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner)
                       cxButtonEdit1PropertiesButtonClick(s, i);
                   }));
     OpenFolder = &OpenFolderInFileManager;
+    JournalFolder = DefaultJournalFolder();
     RegisterShellClasses();
     LoadFromResource(L"TFORM1");
 }
@@ -68,7 +71,88 @@ private:
 void TForm1::cxButton30Click(TObject* Sender)
 {
     BatchHost host(*this);
-    TBatchRun(host).Execute();
+    ++m_runsGoing;
+    UpdateSystemMenu();
+    try {
+        TBatchRun(host).KeepJournalIn(JournalFolder).Execute();
+    } catch (...) {
+        --m_runsGoing;
+        UpdateSystemMenu();
+        throw;
+    }
+    --m_runsGoing;
+    UpdateSystemMenu();
+}
+
+namespace {
+
+constexpr wchar_t kPreviewMenuText[] = L"预览(&P)...";
+constexpr wchar_t kUndoMenuText[] = L"撤销上次修改(&U)";
+
+} // namespace
+
+void TForm1::HandleCreated()
+{
+    TForm::HandleCreated();
+    HMENU menu = GetSystemMenu(Handle(), FALSE);
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, kPreviewCommand, kPreviewMenuText);
+    AppendMenuW(menu, MF_STRING, kUndoCommand, kUndoMenuText);
+    UpdateSystemMenu();
+}
+
+void TForm1::UpdateSystemMenu()
+{
+    if (!HandleAllocated())
+        return;
+    HMENU menu = GetSystemMenu(Handle(), FALSE);
+    const UINT state = MF_BYCOMMAND | (RunGoing() ? MF_GRAYED : MF_ENABLED);
+    EnableMenuItem(menu, kPreviewCommand, state);
+    EnableMenuItem(menu, kUndoCommand, state);
+}
+
+LRESULT TForm1::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_SYSCOMMAND) {
+        switch (wParam & 0xFFF0) {
+        case kPreviewCommand: CallHandler([this] { ShowPreview(); }); return 0;
+        case kUndoCommand: CallHandler([this] { UndoLastRun(); }); return 0;
+        default: break;
+        }
+    }
+    return TForm::WndProc(msg, wParam, lParam);
+}
+
+void TForm1::ShowPreview()
+{
+    if (RunGoing())
+        return;
+    SystemBusyCursor cursor;
+    const TRunFields fields{cxButtonEdit1->Text(), cxTextEdit9->Text(), cxTextEdit10->Text(),
+                            cxButtonEdit2->Text()};
+    TPreviewForm preview(this, fields, &cursor);
+    preview.ShowModal();
+}
+
+void TForm1::UndoLastRun()
+{
+    if (RunGoing())
+        return;
+    ++m_runsGoing;
+    UpdateSystemMenu();
+    TUndoOutcome outcome;
+    try {
+        TScreenCursorScope busy(crHourGlass);
+        outcome = ::UndoLastRun(JournalFolder);
+    } catch (...) {
+        --m_runsGoing;
+        UpdateSystemMenu();
+        throw;
+    }
+    --m_runsGoing;
+    UpdateSystemMenu();
+    const UINT icon = outcome.conflicts > 0 ? MB_ICONWARNING : MB_ICONINFORMATION;
+    Application->ShowMessageBox(UndoOutcomeText(outcome), L"", MB_OK | icon);
 }
 
 void TForm1::cxButtonEdit1PropertiesButtonClick(TObject* Sender, int AButtonIndex)

@@ -41,8 +41,29 @@ public:
     // Opens the export folder in the file manager (tests replace it).
     std::function<void(HWND owner, const std::wstring& folder)> OpenFolder;
 
+    // Where every run keeps its journal (tests point it elsewhere).
+    std::wstring JournalFolder;
+
+    // The two commands the window's system menu adds: the preview of what a run would do with
+    // the fields as they stand, and the undo of the last run. Both wait while a run goes on.
+    void ShowPreview();
+    void UndoLastRun();
+    bool RunGoing() const noexcept { return m_runsGoing > 0; }
+
+protected:
+    void HandleCreated() override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
 private:
     class BatchHost;
+    // Greys the two commands of the system menu while a run goes on.
+    void UpdateSystemMenu();
+
+    int m_runsGoing = 0; // a run started inside another's message step counts too
 };
+
+// The system menu's commands (below 0xF000, low four bits clear, as the platform asks).
+constexpr UINT kPreviewCommand = 0x0110;
+constexpr UINT kUndoCommand = 0x0120;
 
 extern TForm1* Form1;

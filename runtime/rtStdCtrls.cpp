@@ -777,3 +777,77 @@ LRESULT TNativeTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     return TNativeInputControl::WndProc(msg, wParam, lParam);
 }
+
+TNativeListView::TNativeListView(TComponent* owner) : TNativeInputControl(owner)
+{
+    SetTabStop(true);
+    SetColor(clWindow);
+}
+
+void TNativeListView::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.windowClass = WC_LISTVIEWW;
+    params.systemClass = true;
+    params.style |= LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL;
+    params.exStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TNativeListView::HandleCreated()
+{
+    TNativeInputControl::HandleCreated();
+    SendMessageW(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    for (int i = 0; i < ColumnCount(); ++i)
+        InsertColumn(i);
+    SendMessageW(Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(m_rows), LVSICF_NOINVALIDATEALL);
+}
+
+void TNativeListView::InsertColumn(int index)
+{
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.pszText = const_cast<wchar_t*>(m_columns[static_cast<size_t>(index)].caption.c_str());
+    column.cx = m_columns[static_cast<size_t>(index)].width;
+    column.iSubItem = index;
+    SendMessageW(Handle(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
+void TNativeListView::AddColumn(const std::wstring& caption, int width)
+{
+    m_columns.push_back({caption, width});
+    if (HandleAllocated())
+        InsertColumn(ColumnCount() - 1);
+}
+
+void TNativeListView::SetColumnWidth(int column, int width)
+{
+    m_columns.at(static_cast<size_t>(column)).width = width;
+    if (HandleAllocated())
+        SendMessageW(Handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), width);
+}
+
+void TNativeListView::SetRowCount(size_t rows)
+{
+    m_rows = rows;
+    if (HandleAllocated())
+        SendMessageW(Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
+}
+
+std::wstring TNativeListView::CellText(size_t row, int column) const
+{
+    return OnGetText && row < m_rows ? OnGetText(row, column) : std::wstring();
+}
+
+LRESULT TNativeListView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == CN_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == LVN_GETDISPINFOW) {
+        LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+            std::wstring text;
+            CallHandler([&] { text = CellText(static_cast<size_t>(item.iItem), item.iSubItem); });
+            lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
+        }
+        return 0;
+    }
+    return TNativeInputControl::WndProc(msg, wParam, lParam);
+}

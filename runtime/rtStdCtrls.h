@@ -249,3 +249,38 @@ private:
     HIMAGELIST m_normalImages = nullptr;
     HIMAGELIST m_stateImages = nullptr;
 };
+
+// A platform list view in report mode that asks for the text of a row only when it shows it
+// (owner data), so a list of a hundred thousand rows opens as fast as one of ten.
+class TNativeListView : public TNativeInputControl {
+public:
+    explicit TNativeListView(TComponent* owner);
+    const wchar_t* ClassName() const override { return L"TNativeListView"; }
+
+    // Columns are set before the window exists or at any time after.
+    void AddColumn(const std::wstring& caption, int width);
+    int ColumnCount() const noexcept { return static_cast<int>(m_columns.size()); }
+    void SetColumnWidth(int column, int width);
+    size_t RowCount() const noexcept { return m_rows; }
+    void SetRowCount(size_t rows);
+    // The text of a cell as the list shows it.
+    std::wstring CellText(size_t row, int column) const;
+
+    // Answers the text of a cell; the list asks for what it draws.
+    std::function<std::wstring(size_t row, int column)> OnGetText;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void HandleCreated() override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void InsertColumn(int index);
+
+    struct Column {
+        std::wstring caption;
+        int width;
+    };
+    std::vector<Column> m_columns;
+    size_t m_rows = 0;
+};
