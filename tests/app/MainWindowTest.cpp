@@ -14,6 +14,7 @@
 #include <map>
 
 #include <oleacc.h>
+#include <commctrl.h>
 
 namespace {
 
@@ -450,6 +451,146 @@ TEST_F(MainWindowTest, EmptyExportFolderShowsTheErrorBoxAndMovesNothing)
               L"Unable to create directory.|" + app->Title() + L"|" + std::to_wstring(MB_OK | MB_ICONSTOP));
     EXPECT_TRUE(PathExists(source + L"\\a.tbi"));
     EXPECT_EQ(form->cxLabel33->Caption(), L"before");
+}
+
+std::wstring MenuText(HMENU menu, UINT command)
+{
+    wchar_t text[128] = {};
+    GetMenuStringW(menu, command, text, 128, MF_BYCOMMAND);
+    return text;
+}
+
+// The system menu ends with the preview and the undo; both wait while a run goes on, and undo
+// takes the run back.
+TEST_F(MainWindowTest, SystemMenuUndoesTheLastRunAndWaitsWhileARunGoesOn)
+{
+    TempFolder dir;
+    form->JournalFolder = dir.MakeFolder(L"journals");
+    const std::wstring source = dir.MakeFolder(L"src");
+    dir.MakeFile(L"src\\a.tbi", std::string("alpha"));
+    form->cxButtonEdit1->SetText(source);
+    form->cxButtonEdit2->SetText(dir / L"out");
+    HMENU menu = GetSystemMenu(form->Handle(), FALSE);
+    const int count = GetMenuItemCount(menu);
+    ASSERT_GE(count, 3);
+    EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(count - 3), MF_BYPOSITION) & MF_SEPARATOR,
+              UINT(MF_SEPARATOR));
+    EXPECT_EQ(GetMenuItemID(menu, count - 2), kPreviewCommand);
+    EXPECT_EQ(GetMenuItemID(menu, count - 1), kUndoCommand);
+    EXPECT_EQ(MenuText(menu, kPreviewCommand), L"预览(&P)...");
+    EXPECT_EQ(MenuText(menu, kUndoCommand), L"撤销上次修改(&U)");
+
+    std::vector<UINT> statesDuringRun;
+    app->SetMessageBoxFunction([&](HWND, const std::wstring& t, const std::wstring& c, UINT f) {
+        boxes.push_back(t + L"|" + c + L"|" + std::to_wstring(f));
+        statesDuringRun.push_back(GetMenuState(menu, kPreviewCommand, MF_BYCOMMAND) & MF_GRAYED);
+        statesDuringRun.push_back(GetMenuState(menu, kUndoCommand, MF_BYCOMMAND) & MF_GRAYED);
+        // Undo asked for while the run goes on does nothing.
+        SendMessageW(form->Handle(), WM_SYSCOMMAND, kUndoCommand, 0);
+        return IDNO;
+    });
+    SendMessageW(form->cxButton30->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(statesDuringRun, (std::vector<UINT>{MF_GRAYED, MF_GRAYED}));
+    EXPECT_EQ(GetMenuState(menu, kUndoCommand, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    ASSERT_EQ(boxes.size(), 1u) << "undo ran during the run";
+    EXPECT_TRUE(PathExists(dir / L"out\\a.jpg"));
+    app->SetMessageBoxFunction([&](HWND, const std::wstring& t, const std::wstring& c, UINT f) {
+        boxes.push_back(t + L"|" + c + L"|" + std::to_wstring(f));
+        return IDOK;
+    });
+
+    SendMessageW(form->Handle(), WM_SYSCOMMAND, kUndoCommand, 0);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1],
+              L"撤销完毕！已恢复 1 个文件，0 个冲突未处理。||" + std::to_wstring(MB_OK | MB_ICONINFORMATION));
+    EXPECT_FALSE(PathExists(dir / L"out"));
+    EXPECT_EQ(ReadFileContent(source + L"\\a.tbi"), "alpha");
+
+    SendMessageW(form->Handle(), WM_SYSCOMMAND, kUndoCommand, 0);
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[2], L"没有可以撤销的修改。||" + std::to_wstring(MB_OK | MB_ICONINFORMATION));
+}
+
+// What the preview test's timer saw of the preview window.
+struct PreviewSeen {
+    std::wstring caption;
+    int rows = -1;
+    std::vector<std::wstring> cells;
+    bool focusInList = false;
+};
+PreviewSeen* g_previewSeen = nullptr;
+
+BOOL CALLBACK FindPreview(HWND wnd, LPARAM found)
+{
+    wchar_t caption[32] = {};
+    GetWindowTextW(wnd, caption, 32);
+    if (IsWindowVisible(wnd) && std::wstring(caption) == L"预览") {
+        *reinterpret_cast<HWND*>(found) = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Reads the preview window as it stands and presses Escape in it, as a person would.
+void CALLBACK ReadAndClosePreview(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND preview = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindPreview, reinterpret_cast<LPARAM>(&preview));
+    if (!preview)
+        return;
+    KillTimer(nullptr, timer);
+    HWND list = FindWindowExW(preview, nullptr, WC_LISTVIEWW, nullptr);
+    g_previewSeen->caption = L"预览";
+    g_previewSeen->focusInList = list && GetFocus() == list;
+    g_previewSeen->rows = list ? static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) : -1;
+    for (int row = 0; row < g_previewSeen->rows; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            wchar_t text[512] = {};
+            LVITEMW item{};
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = 512;
+            SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+            g_previewSeen->cells.push_back(text);
+        }
+    }
+    HWND target = list ? list : preview;
+    PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    PostMessageW(target, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+}
+
+TEST_F(MainWindowTest, PreviewListsWhatARunWouldDoAndEscapeClosesIt)
+{
+    TempFolder dir;
+    form->JournalFolder = dir.MakeFolder(L"journals");
+    const std::wstring source = dir.MakeFolder(L"src");
+    dir.MakeFile(L"src\\a.tbi", std::string("alpha"));
+    dir.MakeFile(L"src\\b.tbi", std::string("beta"));
+    dir.MakeFile(L"src\\c.txt", std::string("gamma"));
+    dir.MakeFolder(L"out");
+    dir.MakeFile(L"out\\b.jpg", std::string("there"));
+    form->cxButtonEdit1->SetText(source);
+    form->cxButtonEdit2->SetText(L" " + dir / L"out");
+    PreviewSeen seen;
+    g_previewSeen = &seen;
+    SetTimer(nullptr, 0, 20, ReadAndClosePreview);
+
+    SendMessageW(form->Handle(), WM_SYSCOMMAND, kPreviewCommand, 0);
+    g_previewSeen = nullptr;
+
+    EXPECT_EQ(seen.caption, L"预览");
+    EXPECT_TRUE(seen.focusInList);
+    ASSERT_EQ(seen.rows, 2);
+    EXPECT_EQ(seen.cells, (std::vector<std::wstring>{L"a.tbi", dir / L"out\\a.jpg", L"移动并备份", L"b.tbi",
+                                                     dir / L"out\\b.jpg", L"失败：目标文件已存在"}));
+    EXPECT_FALSE(PathExists(dir / L"out\\a.jpg")) << "the preview moved a file";
+    EXPECT_TRUE(boxes.empty());
+
+    // A source folder that cannot be listed: the run's error box, no preview.
+    form->cxButtonEdit1->SetText(dir / L"missing");
+    SendMessageW(form->Handle(), WM_SYSCOMMAND, kPreviewCommand, 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], L"File not found.|" + app->Title() + L"|" + std::to_wstring(MB_OK | MB_ICONSTOP));
 }
 
 TEST_F(MainWindowTest, BrowseHandlerRefusesASenderThatIsNoButtonEdit)
