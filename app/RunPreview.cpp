@@ -34,9 +34,12 @@ std::wstring Upper(std::wstring text)
 
 std::wstring FullPathOf(const std::wstring& path)
 {
-    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    wchar_t small[MAX_PATH];
+    const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, small, nullptr);
     if (n == 0)
         return path;
+    if (n < MAX_PATH)
+        return std::wstring(small, n);
     std::wstring full(n, L'\0');
     const DWORD written = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
     full.resize(written < n ? written : 0);
@@ -133,6 +136,8 @@ TRunPreview::TRunPreview(const TRunFields& fields, IBusyCursor* busyCursor)
     };
 
     TDiskPicture disk;
+    std::wstring lastFolder; // whether the folder of the last target was there, asked once per folder
+    bool lastFolderThere = false;
     const TFileListEntries& entries = m_list->Items();
     const std::wstring folderPrefix = m_folder.ends_with(L'\\') ? m_folder : m_folder + L"\\";
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -147,7 +152,11 @@ TRunPreview::TRunPreview(const TRunFields& fields, IBusyCursor* busyCursor)
         const std::wstring upperTarget = Upper(row.target);
         const std::wstring upperSource = Upper(path);
         const std::wstring targetFolder = upperTarget.substr(0, LastDelimiter(upperTarget));
-        const bool folderThere = madeFolders.contains(targetFolder) || DirectoryExists(targetFolder);
+        if (targetFolder != lastFolder) {
+            lastFolder = targetFolder;
+            lastFolderThere = madeFolders.contains(targetFolder) || DirectoryExists(targetFolder);
+        }
+        const bool folderThere = lastFolderThere;
         if (row.target.starts_with(L"\\\\.\\") || (upperTarget != upperSource && disk.Exists(upperTarget)))
             row.action = TPreviewAction::TargetExists;
         else if (exportFails || !folderThere)
