@@ -109,7 +109,7 @@ corvane_check_loader() {
 }
 
 # Bump when the prefix settings below change: older prefixes get the settings applied again.
-CORVANE_PREFIX_VERSION=3
+CORVANE_PREFIX_VERSION=4
 
 corvane_prefix() {
   [ "$(cat "$WINEPREFIX/.corvane-ready" 2>/dev/null)" = "$CORVANE_PREFIX_VERSION" ] && return 0
@@ -126,11 +126,15 @@ corvane_prefix() {
       [ "$rc" = 0 ] && [ -f "$WINEPREFIX/system.reg" ] ||
         corvane_die "could not create the Wine prefix in $WINEPREFIX (wineboot exited $rc); remove that folder and run again"
     fi
-    # The CJK font stands in for the program's "宋体" typeface. Without a window manager on
-    # the virtual display, managed windows make every hide and destroy wait two seconds for
-    # an answer that never comes; unmanaged ones draw their own frame.
+    # The CJK font stands in for the program's "宋体" typeface and for the message font of the
+    # platform's boxes and lists ("MS Shell Dlg", which the prefix maps to a Tahoma it lacks,
+    # so that the glyphs came from whatever font came first). It must be an outline font
+    # drawn smoothed: the CJK font with embedded bitmap strikes was drawn from those at every
+    # size used here, and lost strokes ("路径" read "路衿", "Yes" read "Yos"). Without a window
+    # manager on the virtual display, managed windows make every hide and destroy wait two
+    # seconds for an answer that never comes; unmanaged ones draw their own frame.
     reg="$CORVANE_BUILD/prefix.reg"
-    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"宋体"="WenQuanYi Zen Hei"\r\n"SimSun"="WenQuanYi Zen Hei"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n' |
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"宋体"="WenQuanYi Micro Hei"\r\n"SimSun"="WenQuanYi Micro Hei"\r\n"Tahoma"="WenQuanYi Micro Hei"\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n"MS Shell Dlg"="WenQuanYi Micro Hei"\r\n"MS Shell Dlg 2"="WenQuanYi Micro Hei"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n' |
       iconv -f UTF-8 -t UTF-16 >"$reg"
     corvane_wine regedit /S "$reg" >/dev/null 2>&1 ||
       corvane_die "could not write the prefix settings into $WINEPREFIX; remove that folder and run again"

@@ -9,7 +9,7 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 # Both cross compilers everywhere: where the 32-bit build is the product, the 64-bit one is
 # built beside it so that it keeps compiling.
-packages=(wine xvfb xdotool g++-mingw-w64-x86-64-posix cmake make fonts-wqy-zenhei fonts-wine
+packages=(wine xvfb xdotool g++-mingw-w64-x86-64-posix cmake make fonts-wqy-microhei fonts-wine
   imagemagick googletest xauth openbox x11-utils xclip)
 if [ "$CORVANE_VARIANT" = x86 ]; then
   packages+=(wine32:i386 g++-mingw-w64-i686-posix)
