@@ -6,6 +6,12 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
 const wchar_t kClosingQuestionText[] = L"处理完毕，是否打开查看目录？";
 
 namespace {
@@ -245,10 +251,14 @@ void TBatchRun::Execute()
     } catch (const Exception& e) {
         if (log)
             log->End(counts, e.Message());
+        m_journalPath = log ? log->Path() : std::wstring();
+        m_journalKept = log && log->Kept();
         throw;
     }
     if (log)
         log->End(counts);
+    m_journalPath = log ? log->Path() : std::wstring();
+    m_journalKept = log && log->Kept();
 
     m_host.SetStatusText(kFinishedText);
     m_host.SetProgressPosition(0);
@@ -300,33 +310,166 @@ void TBatchRun::Loop(TRunJournal* journal, TRunCounts& counts)
             SetCurrentDirectoryW(list.Folder().c_str());
         ForceDirectories(exportFolder, journal ? &folderWatch : nullptr);
 
-        const std::wstring fullFrom = FullPath(path);
-        const std::wstring fullTo = FullPath(target);
-        const TRunJournal::TRecordId record = journal ? journal->BeginEntry(fullFrom, fullTo) : 0;
-
-        const std::optional<DWORD> moveError = MoveLeavingNoNewFile(path, target, fullFrom, fullTo, folders);
-        if (journal)
-            journal->SetMove(record, moveError);
-        if (!moveError) {
+        const TEntryReport report =
+            DoEntry({path, target, FullPath(path), FullPath(target)}, folders, journal);
+        if (!report.moveError) {
             ++renamed;
             ++counts.moved;
         } else {
-            m_host.SetStatusText(WithErrorCode(kMoveFailedText, *moveError));
+            m_host.SetStatusText(WithErrorCode(kMoveFailedText, *report.moveError));
         }
-
-        const bool copied = m_files.CopyNew(target, path);
-        const DWORD copyError = copied ? 0 : GetLastError();
-        if (journal)
-            journal->SetBackup(record, copied ? std::nullopt : std::optional<DWORD>(copyError));
-        if (copied) {
+        if (!report.backupError) {
             ++counts.backedUp;
             m_host.SetStatusText(kRenamedText + std::to_wstring(renamed) + kRenamedTailText);
         } else {
-            m_host.SetStatusText(WithErrorCode(kBackupFailedText, copyError));
+            m_host.SetStatusText(WithErrorCode(kBackupFailedText, *report.backupError));
         }
-        if (moveError || !copied)
+        if (report.moveError || report.backupError)
             ++counts.failed;
+        m_host.EntryFinished(report);
     }
+}
+
+// One matching entry: its record goes into the journal before anything is touched, the move,
+// the backup copy (from the target back to the old name, so it fails whenever the move did
+// not free that name), each outcome into the journal as soon as it is known.
+TEntryReport TBatchRun::DoEntry(const TEntryPaths& entry, TMoveFolders& folders, TRunJournal* journal,
+                                std::optional<TRunJournal::TRecordId> record)
+{
+    if (journal && !record)
+        record = journal->BeginEntry(entry.fullFrom, entry.fullTo);
+    TEntryReport report{entry.fullFrom, entry.fullTo, std::nullopt, std::nullopt};
+    report.moveError = MoveLeavingNoNewFile(entry.path, entry.target, entry.fullFrom, entry.fullTo, folders);
+    if (journal)
+        journal->SetMove(*record, report.moveError);
+    if (!m_files.CopyNew(entry.target, entry.path))
+        report.backupError = GetLastError();
+    if (journal)
+        journal->SetBackup(*record, report.backupError);
+    return report;
+}
+
+TRunCounts TBatchRun::ExecuteUnattended(int jobs)
+{
+    const TRunFields fields{m_host.SourceFolderText(), m_host.SourceSuffixText(), m_host.NewSuffixText(),
+                            m_host.ExportFolderText()};
+    std::optional<TRunJournal> journal;
+    if (m_journalFolder)
+        journal.emplace(*m_journalFolder, fields);
+    TRunJournal* log = journal ? &*journal : nullptr;
+    TRunCounts counts;
+    try {
+        UnattendedLoop(fields, log, counts, std::max(1, jobs));
+    } catch (const Exception& e) {
+        if (log)
+            log->End(counts, e.Message());
+        m_journalPath = log ? log->Path() : std::wstring();
+        m_journalKept = log && log->Kept();
+        throw;
+    }
+    if (log)
+        log->End(counts);
+    m_journalPath = log ? log->Path() : std::wstring();
+    m_journalKept = log && log->Kept();
+    return counts;
+}
+
+void TBatchRun::UnattendedLoop(const TRunFields& fields, TRunJournal* journal, TRunCounts& counts, int jobs)
+{
+    TFileListBox list(&m_host.BusyCursor());
+    list.ApplyTypedPath(TrimText(fields.sourceFolder));
+    std::vector<TEntryPaths> entries;
+    const int count = list.Count();
+    for (int i = 0; i < count; ++i) {
+        list.SetItemIndex(i);
+        std::wstring path = list.SelectedFilePath();
+        if (!MatchesSourceSuffix(path, fields.sourceSuffix))
+            continue;
+        std::wstring target = TargetPathFor(path, fields.newSuffix, fields.exportFolder);
+        entries.push_back({std::move(path), std::move(target), {}, {}});
+    }
+    if (entries.empty())
+        return;
+
+    // The export folder is made before the first file is touched; one that cannot be made
+    // ends the run with nothing moved.
+    const std::wstring exportFolder = TrimText(fields.exportFolder);
+    if (!IsFullyQualified(exportFolder))
+        SetCurrentDirectoryW(list.Folder().c_str());
+    TRunJournal::TRecordId folderRecord = 0;
+    TFolderCreationWatch folderWatch;
+    if (journal) {
+        folderWatch.before = [&](const std::wstring& level) {
+            folderRecord = journal->BeginFolder(FullPath(level));
+        };
+        folderWatch.after = [&](const std::wstring&, std::optional<DWORD> error) {
+            journal->SetFolderMade(folderRecord, error);
+        };
+    }
+    if (!ForceDirectories(exportFolder, journal ? &folderWatch : nullptr))
+        throw EExportFolderError(L"Unable to create directory");
+    // The workers share the process's current folder: every path they use is a full one.
+    for (TEntryPaths& entry : entries) {
+        entry.fullFrom = FullPath(entry.path);
+        entry.fullTo = FullPath(entry.target);
+        entry.path = entry.fullFrom;
+        entry.target = entry.fullTo;
+    }
+    counts.matching = static_cast<int>(entries.size());
+
+    // Each worker takes the next entry and writes its record before it touches the files, so
+    // the journal's records stay in listing order; finished entries are reported from the
+    // front, so the reports do too.
+    std::mutex lock;
+    size_t next = 0;
+    size_t reported = 0;
+    std::vector<std::optional<TEntryReport>> finished(entries.size());
+    std::exception_ptr failure;
+    auto work = [&] {
+        TMoveFolders folders;
+        for (;;) {
+            size_t i = 0;
+            std::optional<TRunJournal::TRecordId> record;
+            {
+                std::lock_guard guard(lock);
+                if (next == entries.size() || failure)
+                    return;
+                i = next++;
+                if (journal)
+                    record = journal->BeginEntry(entries[i].fullFrom, entries[i].fullTo);
+            }
+            TEntryReport report = DoEntry(entries[i], folders, journal, record);
+            std::lock_guard guard(lock);
+            counts.moved += report.moveError ? 0 : 1;
+            counts.backedUp += report.backupError ? 0 : 1;
+            counts.failed += report.moveError || report.backupError ? 1 : 0;
+            finished[i] = std::move(report);
+            while (reported < finished.size() && finished[reported]) {
+                m_host.EntryFinished(*finished[reported]);
+                finished[reported].reset();
+                ++reported;
+            }
+        }
+    };
+    // Nothing may leave a thread procedure: an error is kept and raised here after the join.
+    auto guarded = [&] {
+        try {
+            work();
+        } catch (...) {
+            std::lock_guard guard(lock);
+            if (!failure)
+                failure = std::current_exception();
+        }
+    };
+    std::vector<std::thread> helpers;
+    const size_t helperCount = std::min(entries.size(), static_cast<size_t>(jobs)) - 1;
+    for (size_t h = 0; h < helperCount; ++h)
+        helpers.emplace_back(guarded);
+    guarded();
+    for (std::thread& helper : helpers)
+        helper.join();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 std::wstring FileManagerParameters(const std::wstring& folder)

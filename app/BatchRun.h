@@ -7,10 +7,21 @@
 #include "FileListBox.h"
 #include "RunJournal.h"
 
+#include "runtime/rtExceptions.h"
+
 #include <windows.h>
 
 #include <optional>
 #include <string>
+
+// One matching entry once its move and backup copy are over (full paths; nothing for a step
+// that succeeded, else the platform's error code).
+struct TEntryReport {
+    std::wstring source;
+    std::wstring target;
+    std::optional<DWORD> moveError;
+    std::optional<DWORD> backupError;
+};
 
 // What the run needs from its window. Field texts are read afresh at each point of use, so
 // edits made while the run processes messages take effect at the next read.
@@ -39,6 +50,9 @@ public:
 
     // The hourglass shown while a long folder listing is read.
     virtual IBusyCursor& BusyCursor() = 0;
+
+    // Each matching entry once its work is done, in listing order.
+    virtual void EntryFinished(const TEntryReport& report) {}
 
 protected:
     ~IBatchHost() = default;
@@ -96,7 +110,23 @@ public:
     // failures are reported in the status text and the run goes on.
     void Execute();
 
+    // The run with nobody watching (the command line): the fields are read once, no message is
+    // processed, the closing question is not asked, the export folder is made before the first
+    // file is touched (EExportFolderError when it cannot be), and up to jobs entries are moved
+    // and copied at once. The journal's records and the host's reports stay in listing order;
+    // jobs 1 works through the entries in the window's order.
+    TRunCounts ExecuteUnattended(int jobs);
+    // The journal of the last run (empty when none was made), and whether it was kept whole.
+    const std::wstring& JournalPath() const noexcept { return m_journalPath; }
+    bool JournalKept() const noexcept { return m_journalKept; }
+
 private:
+    struct TEntryPaths {
+        std::wstring path; // as the run uses it (relative to the source folder, or full)
+        std::wstring target;
+        std::wstring fullFrom;
+        std::wstring fullTo;
+    };
     // What a run knows about the folders its moves go between, asked once per pair.
     struct TMoveFolders {
         std::wstring from;
@@ -105,6 +135,9 @@ private:
     };
 
     void Loop(TRunJournal* journal, TRunCounts& counts);
+    void UnattendedLoop(const TRunFields& fields, TRunJournal* journal, TRunCounts& counts, int jobs);
+    TEntryReport DoEntry(const TEntryPaths& entry, TMoveFolders& folders, TRunJournal* journal,
+                         std::optional<TRunJournal::TRecordId> record = std::nullopt);
     std::optional<DWORD> MoveLeavingNoNewFile(const std::wstring& from, const std::wstring& to,
                                               const std::wstring& fullFrom, const std::wstring& fullTo,
                                               TMoveFolders& folders);
@@ -112,6 +145,13 @@ private:
     IBatchHost& m_host;
     IFileOperations& m_files;
     std::optional<std::wstring> m_journalFolder;
+    std::wstring m_journalPath;
+    bool m_journalKept = false;
+};
+
+// The export folder of an unattended run cannot be made.
+class EExportFolderError : public Exception {
+    using Exception::Exception;
 };
 
 // The run's rules for one listed file, shared by everything that plans or runs a batch: whether

@@ -133,7 +133,7 @@ void ChangeFolder(const std::wstring& path)
         throw EInOutError(GetLastError());
 }
 
-bool ForceDirectories(std::wstring dir, const TFolderCreationWatch* watch)
+bool ForceDirectories(std::wstring dir, TFolderCreationWatch* watch)
 {
     if (dir.empty())
         throw Exception(L"Unable to create directory");
@@ -146,9 +146,20 @@ bool ForceDirectories(std::wstring dir, const TFolderCreationWatch* watch)
         return false;
     if (watch && watch->before)
         watch->before(dir);
-    // A dry run creates nothing: a level can be made when nothing lies at its path yet.
-    const bool made = watch && watch->dryRun ? GetFileAttributesW(dir.c_str()) == INVALID_FILE_ATTRIBUTES
-                                             : CreateDirectoryW(dir.c_str(), nullptr) != FALSE;
+    // A dry run creates nothing: a level could be made when nothing lies at its path yet and
+    // its parent is a folder, or would have been made just before.
+    bool made = false;
+    if (watch && watch->dryRun) {
+        std::wstring parentLevel = parent;
+        if (parentLevel.size() > 3 && parentLevel.back() == L'\\')
+            parentLevel.pop_back();
+        made = GetFileAttributesW(dir.c_str()) == INVALID_FILE_ATTRIBUTES &&
+               (DirectoryExists(parentLevel) || parentLevel == watch->lastMade);
+        if (made)
+            watch->lastMade = dir;
+    } else {
+        made = CreateDirectoryW(dir.c_str(), nullptr) != FALSE;
+    }
     const DWORD error = made ? 0 : watch && watch->dryRun ? ERROR_ALREADY_EXISTS : GetLastError();
     if (watch && watch->after)
         watch->after(dir, made ? std::optional<DWORD>() : std::optional<DWORD>(error));

@@ -61,7 +61,8 @@ void ChangeFolder(const std::wstring& path);
 // dryRun set nothing is created: the watch hears what would be.
 struct TFolderCreationWatch {
     bool dryRun = false;
+    std::wstring lastMade; // the level a dry run would have made last
     std::function<void(const std::wstring& level)> before;
     std::function<void(const std::wstring& level, std::optional<DWORD> error)> after;
 };
-bool ForceDirectories(std::wstring dir, const TFolderCreationWatch* watch = nullptr);
+bool ForceDirectories(std::wstring dir, TFolderCreationWatch* watch = nullptr);

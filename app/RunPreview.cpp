@@ -133,6 +133,7 @@ TRunPreview::TRunPreview(const TRunFields& fields, IBusyCursor* busyCursor)
             exportFails = true;
         }
         m_exportCreated = !exportFails && !madeFolders.empty();
+        m_exportFails = exportFails;
     };
 
     TDiskPicture disk;

@@ -40,6 +40,8 @@ public:
     size_t Successes() const noexcept { return m_successes; }
     size_t Failures() const noexcept { return m_rows.size() - m_successes; }
     bool ExportFolderCreated() const noexcept { return m_exportCreated; }
+    // Whether the run could not make the export folder (asked only when an entry matches).
+    bool ExportFolderFails() const noexcept { return m_exportFails; }
 
 private:
     struct TRow {
@@ -55,6 +57,7 @@ private:
     std::vector<TRow> m_rows;
     size_t m_successes = 0;
     bool m_exportCreated = false;
+    bool m_exportFails = false;
 };
 
 // The texts of the preview window (and the command line's dry run).

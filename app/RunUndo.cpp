@@ -164,11 +164,13 @@ TPathsOnDisk LookAtPaths(const std::wstring& source, const std::wstring& target)
     return disk;
 }
 
-TUndoOutcome UndoJournal(const std::wstring& path, const std::function<void()>& afterRecord)
+TUndoOutcome UndoJournal(const std::wstring& path, const TUndoRecordEvent& onRecord)
 {
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        throw EInOutError(GetLastError());
     std::optional<TJournalContents> contents = ReadJournal(path);
     if (!contents)
-        throw EInOutError(GetLastError() ? GetLastError() : ERROR_INVALID_DATA);
+        throw EInOutError(ERROR_INVALID_DATA);
     TUndoOutcome outcome;
     outcome.found = true;
     outcome.journal = path;
@@ -181,8 +183,8 @@ TUndoOutcome UndoJournal(const std::wstring& path, const std::function<void()>& 
             const TUndoMark mark = kind == TJournalRecord::Entry ? UndoEntry(*it) : UndoFolder(*it);
             WriteUndoMark(path, *it, mark);
             it->undo = mark;
-            if (afterRecord)
-                afterRecord();
+            if (onRecord)
+                onRecord(*it, mark);
         }
     }
     for (const TJournalRecord& record : records) {
@@ -208,10 +210,10 @@ std::optional<std::wstring> NewestJournalToUndo(const std::wstring& folder)
     return std::nullopt;
 }
 
-TUndoOutcome UndoLastRun(const std::wstring& folder)
+TUndoOutcome UndoLastRun(const std::wstring& folder, const TUndoRecordEvent& onRecord)
 {
     const std::optional<std::wstring> journal = NewestJournalToUndo(folder);
-    return journal ? UndoJournal(*journal) : TUndoOutcome{};
+    return journal ? UndoJournal(*journal, onRecord) : TUndoOutcome{};
 }
 
 std::wstring UndoOutcomeText(const TUndoOutcome& outcome)

@@ -43,16 +43,19 @@ struct TUndoOutcome {
     int foldersRemoved = 0;
 };
 
-// Undoes the run of one journal. afterRecord (for tests) is called after each record's mark
-// is written. Raises EInOutError when the journal cannot be read or written.
-TUndoOutcome UndoJournal(const std::wstring& path, const std::function<void()>& afterRecord = {});
+// Hears of each record undo has been to, once its mark is written.
+using TUndoRecordEvent = std::function<void(const TJournalRecord& record, TUndoMark mark)>;
+
+// Undoes the run of one journal. Raises EInOutError when the journal cannot be read or
+// written (ERROR_INVALID_DATA for a file that is no journal).
+TUndoOutcome UndoJournal(const std::wstring& path, const TUndoRecordEvent& onRecord = {});
 
 // The newest journal of folder not yet undone that has anything to undo, or that an undo
 // began (and was stopped before its end); nothing when there is none.
 std::optional<std::wstring> NewestJournalToUndo(const std::wstring& folder);
 
 // Undoes the newest run of folder that can be undone; found is false when there is none.
-TUndoOutcome UndoLastRun(const std::wstring& folder);
+TUndoOutcome UndoLastRun(const std::wstring& folder, const TUndoRecordEvent& onRecord = {});
 
 // The text of the box that ends an undo.
 std::wstring UndoOutcomeText(const TUndoOutcome& outcome);

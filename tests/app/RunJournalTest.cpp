@@ -391,7 +391,7 @@ TEST_F(RunJournalTest, AnUndoKilledHalfWayIsFinishedByTheNextWithoutTouchingAFil
     struct Killed {};
     int records = 0;
     EXPECT_THROW(UndoJournal(journal,
-                             [&] {
+                             [&](const TJournalRecord&, TUndoMark) {
                                  if (++records == 3)
                                      throw Killed{};
                              }),
@@ -510,6 +510,7 @@ TEST_F(RunJournalTest, ThePreviewShowsWhatTheRunThenDoes)
          false},
         {"into the source folder, the same name", {L"a.tbi"}, L".tbi", L".", {}, false},
         {"a file where the export folder would go", {L"a.tbi"}, L".jpg", L"<src>\\blocked\\out", {}, false},
+        {"a relative export folder below a missing short level", {L"a.tbi"}, L".jpg", L"no\\such", {}, false},
     };
     int n = 0;
     for (const Case& c : cases) {
