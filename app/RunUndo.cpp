@@ -42,8 +42,11 @@ std::optional<TFileIdentity> IdentityOf(const std::wstring& path)
     return TFileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
-// Whether two paths hold files of identical content; false whenever either cannot be read.
-bool SameBytes(const std::wstring& a, const std::wstring& b)
+enum class TComparison { Different, Same, FirstIsPart };
+
+// How the content of a compares with b's: identical, a shorter file holding b's first bytes
+// (a copy cut short), or anything else (also whenever either cannot be read).
+TComparison CompareBytes(const std::wstring& a, const std::wstring& b)
 {
     auto open = [](const std::wstring& path) {
         return CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -51,31 +54,37 @@ bool SameBytes(const std::wstring& a, const std::wstring& b)
     };
     HANDLE first = open(a);
     if (first == INVALID_HANDLE_VALUE)
-        return false;
+        return TComparison::Different;
     HANDLE second = open(b);
     if (second == INVALID_HANDLE_VALUE) {
         CloseHandle(first);
-        return false;
+        return TComparison::Different;
     }
     LARGE_INTEGER sizeA{}, sizeB{};
-    bool same =
-        GetFileSizeEx(first, &sizeA) && GetFileSizeEx(second, &sizeB) && sizeA.QuadPart == sizeB.QuadPart;
+    bool alike = GetFileSizeEx(first, &sizeA) && GetFileSizeEx(second, &sizeB) && sizeA.QuadPart <= sizeB.QuadPart;
+    // Compares a's bytes with as many of b's.
     std::vector<char> bufferA(65536), bufferB(65536);
-    while (same) {
+    while (alike) {
         DWORD readA = 0, readB = 0;
         if (!ReadFile(first, bufferA.data(), static_cast<DWORD>(bufferA.size()), &readA, nullptr) ||
-            !ReadFile(second, bufferB.data(), static_cast<DWORD>(bufferB.size()), &readB, nullptr) ||
-            readA != readB) {
-            same = false;
+            !ReadFile(second, bufferB.data(), readA, &readB, nullptr) || readA != readB) {
+            alike = false;
             break;
         }
         if (readA == 0)
             break;
-        same = std::equal(bufferA.begin(), bufferA.begin() + readA, bufferB.begin());
+        alike = std::equal(bufferA.begin(), bufferA.begin() + readA, bufferB.begin());
     }
     CloseHandle(first);
     CloseHandle(second);
-    return same;
+    if (!alike)
+        return TComparison::Different;
+    return sizeA.QuadPart == sizeB.QuadPart ? TComparison::Same : TComparison::FirstIsPart;
+}
+
+bool SameBytes(const std::wstring& a, const std::wstring& b)
+{
+    return CompareBytes(a, b) == TComparison::Same;
 }
 
 bool Moved(const TStepOutcome& move)
@@ -97,6 +106,7 @@ TUndoMark MarkFor(TUndoStep step)
     switch (step) {
     case TUndoStep::Nothing: return TUndoMark::Nothing;
     case TUndoStep::DeleteMoved:
+    case TUndoStep::FinishBackup:
     case TUndoStep::MoveBack:
     case TUndoStep::AlreadyBack: return TUndoMark::Returned;
     case TUndoStep::Conflict: return TUndoMark::Conflict;
@@ -112,6 +122,12 @@ TUndoMark UndoEntry(const TJournalRecord& record)
     const TUndoStep step = DecideUndo(record.move, record.backup, LookAtPaths(record.source, record.target));
     switch (step) {
     case TUndoStep::DeleteMoved:
+        return DeleteFileW(record.target.c_str()) ? TUndoMark::Returned : TUndoMark::Conflict;
+    case TUndoStep::FinishBackup:
+        // The moved file stays until the backup holds every byte of it again.
+        if (!CopyFileW(record.target.c_str(), record.source.c_str(), FALSE) ||
+            !SameBytes(record.source, record.target))
+            return TUndoMark::Conflict;
         return DeleteFileW(record.target.c_str()) ? TUndoMark::Returned : TUndoMark::Conflict;
     case TUndoStep::MoveBack:
         // Never over an existing file: a move refuses an existing target, except the one file
@@ -147,7 +163,12 @@ TUndoStep DecideUndo(const TStepOutcome& move, const TStepOutcome& backup, const
     if (move.state == TStepOutcome::Pending)
         return TUndoStep::Nothing;
     const bool backedUp = backup.state == TStepOutcome::Done || backup.state == TStepOutcome::Pending;
-    return backedUp && disk.sameBytes ? TUndoStep::DeleteMoved : TUndoStep::Conflict;
+    if (backedUp && disk.sameBytes)
+        return TUndoStep::DeleteMoved;
+    // A backup copy that a kill cut short holds the moved file's first bytes and no others.
+    if (backup.state == TStepOutcome::Pending && disk.sourceIsPart)
+        return TUndoStep::FinishBackup;
+    return TUndoStep::Conflict;
 }
 
 TPathsOnDisk LookAtPaths(const std::wstring& source, const std::wstring& target)
@@ -159,7 +180,9 @@ TPathsOnDisk LookAtPaths(const std::wstring& source, const std::wstring& target)
         const auto a = IdentityOf(source);
         const auto b = IdentityOf(target);
         disk.sameFile = a && b && *a == *b;
-        disk.sameBytes = !disk.sameFile && SameBytes(source, target);
+        const TComparison comparison = disk.sameFile ? TComparison::Different : CompareBytes(source, target);
+        disk.sameBytes = comparison == TComparison::Same;
+        disk.sourceIsPart = comparison == TComparison::FirstIsPart;
     }
     return disk;
 }

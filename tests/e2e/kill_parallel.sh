@@ -23,14 +23,15 @@ RANDOM=${KILL_SEED:-$$}
 for round in 1 2 3; do
   # Between the start of Wine and the end of the run.
   delay=$(awk -v r=$RANDOM 'BEGIN { printf "%.2f", 0.4 + (r % 200) / 100 }')
-  corvane_wine "$exe" --source 'C:\corvane-kill\src' --export 'C:\corvane-kill\out\deep' --from .tbi --to .jpg \
-    --jobs 4 --quiet >/dev/null 2>&1 &
+  # exec, so that the process killed is the program itself, not a shell around it.
+  (exec "$CORVANE_WINE_LOADER" "$exe" --source 'C:\corvane-kill\src' --export 'C:\corvane-kill\out\deep' \
+    --from .tbi --to .jpg --jobs 4 --quiet >/dev/null 2>&1) &
   pid=$!
   sleep "$delay"
   kill -9 "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   wineserver -w 2>/dev/null || true
-  moved=$(find "$root/out" -name '*.jpg' 2>/dev/null | wc -l)
+  moved=$( (find "$root/out" -name "*.jpg" 2>/dev/null || true) | wc -l)
   rc=0
   corvane_wine "$exe" --undo --quiet >"$root/undo.txt" 2>/dev/null || rc=$?
   [ "$rc" = 0 ] || fail "round $round (killed after ${delay}s, $moved moved): undo exited $rc: $(cat "$root/undo.txt")"
