@@ -7,6 +7,7 @@
 #include "app/BatchRun.h"
 #include "app/FileListBox.h"
 #include "app/PathRules.h"
+#include "app/CommandLine.h"
 #include "app/PreviewForm.h"
 #include "app/Unit1.h"
 #include "controls/cxControlsRegister.h"
@@ -19,6 +20,8 @@
 #include <map>
 #include <cstdio>
 #include <string>
+#include <thread>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -175,6 +178,47 @@ Times TimeBatchRun(const std::wstring& root, bool journal = true)
         std::printf("  batch run: %u files in the export folder, expected %d\n", static_cast<unsigned>(moved),
                     kFiles);
     return elapsed;
+}
+
+class NoOutput final : public ICommandOutput {
+public:
+    void Out(const std::wstring&) override {}
+    void Error(const std::wstring& line) override { std::printf("  command line: %s\n", ToUtf8(line).c_str()); }
+};
+
+// The command line's run as a script starts it (with its journal, jobs by the processors).
+Times TimeCommandLineRun(const std::wstring& root, int& jobs)
+{
+    const TCommandLineRequest request =
+        ParseCommandLine({L"--source", root + L"\\src", L"--export", root + L"\\export", L"--from", L".tbi",
+                          L"--to", L".jpg", L"--quiet"},
+                         static_cast<int>(std::thread::hardware_concurrency()));
+    jobs = std::get<TRunRequest>(request).jobs;
+    NoOutput output;
+    const Stopwatch watch;
+    const int code = RunCommand(request, output, root + L"\\journals");
+    const Times elapsed = watch.Elapsed();
+    if (code != kExitDone)
+        std::printf("  command line: exit code %d\n", code);
+    return elapsed;
+}
+
+// The bare loop of move and copy split between two threads: what two workers can reach here.
+Times TimeTwoThreadBaseline(const std::wstring& root)
+{
+    const Stopwatch watch;
+    auto half = [&](int first) {
+        for (int i = first; i < kFiles; i += 2) {
+            const std::wstring source = root + L"\\src\\" + FileName(i) + L".tbi";
+            const std::wstring target = root + L"\\export\\" + FileName(i) + L".jpg";
+            MoveFileW(source.c_str(), target.c_str());
+            CopyFileW(target.c_str(), source.c_str(), TRUE);
+        }
+    };
+    std::thread other(half, 1);
+    half(0);
+    other.join();
+    return watch.Elapsed();
 }
 
 // The run as the program does it: the main window built from its stored description, on
@@ -390,9 +434,37 @@ void BenchBatchRun(const std::wstring& base, const wchar_t* tempPath)
         bestBare = Best(bestBare, bare);
         bestWindow = Best(bestWindow, window);
     }
+    Times bestCommandLine;
+    Times bestTwoThreads;
+    Times bestSerial;
+    int jobs = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        MakeFixture(base + L"\\serial");
+        MakeFixture(base + L"\\cli");
+        MakeFixture(base + L"\\two");
+        Times serial, cli, two;
+        if (round % 2 == 0) {
+            serial = TimeBaseline(base + L"\\serial");
+            cli = TimeCommandLineRun(base + L"\\cli", jobs);
+            two = TimeTwoThreadBaseline(base + L"\\two");
+        } else {
+            two = TimeTwoThreadBaseline(base + L"\\two");
+            cli = TimeCommandLineRun(base + L"\\cli", jobs);
+            serial = TimeBaseline(base + L"\\serial");
+        }
+        std::printf("  round %d: serial move+copy %.3f s, command line (%d jobs) %.3f s, two threads of the bare loop "
+                    "%.3f s\n",
+                    round + 1, serial.wall, jobs, cli.wall, two.wall);
+        bestSerial = Best(bestSerial, serial);
+        bestCommandLine = Best(bestCommandLine, cli);
+        bestTwoThreads = Best(bestTwoThreads, two);
+    }
     SplitMainWindowRun(base + L"\\split");
     SetCurrentDirectoryW(tempPath);
     RemoveTree(base);
+    PrintPair("command line", "command-line run", bestCommandLine, "serial move+copy baseline", bestSerial, 0.85);
+    PrintPair("two threads", "bare loop on two threads", bestTwoThreads, "serial move+copy baseline", bestSerial,
+              0.85);
     PrintPair("batch", "batch run", bestRun, "move+copy baseline", bestBaseline, 1.08);
     PrintPair("journal", "batch run", bestRun, "the same run without its journal", bestBare, 1.03);
     PrintPair("batch in the main window", "main window run", bestWindow, "move+copy baseline", bestBaseline,
