@@ -61,7 +61,8 @@ TComparison CompareBytes(const std::wstring& a, const std::wstring& b)
         return TComparison::Different;
     }
     LARGE_INTEGER sizeA{}, sizeB{};
-    bool alike = GetFileSizeEx(first, &sizeA) && GetFileSizeEx(second, &sizeB) && sizeA.QuadPart <= sizeB.QuadPart;
+    bool alike =
+        GetFileSizeEx(first, &sizeA) && GetFileSizeEx(second, &sizeB) && sizeA.QuadPart <= sizeB.QuadPart;
     // Compares a's bytes with as many of b's.
     std::vector<char> bufferA(65536), bufferB(65536);
     while (alike) {

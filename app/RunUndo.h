@@ -13,22 +13,22 @@
 
 // What lies at an entry's two paths now.
 struct TPathsOnDisk {
-    bool source = false;    // something is at the source path
-    bool target = false;    // something is at the target path
-    bool sameFile = false;  // both names lead to one file (a change of letter case only)
-    bool sameBytes = false; // two files of identical content
+    bool source = false;       // something is at the source path
+    bool target = false;       // something is at the target path
+    bool sameFile = false;     // both names lead to one file (a change of letter case only)
+    bool sameBytes = false;    // two files of identical content
     bool sourceIsPart = false; // the source holds the first bytes of the target, and fewer
 };
 
 // What undo does to one entry.
 enum class TUndoStep {
-    Nothing,     // the entry was never moved
-    DeleteMoved, // the backup at the source path is identical: the moved file goes
+    Nothing,      // the entry was never moved
+    DeleteMoved,  // the backup at the source path is identical: the moved file goes
     FinishBackup, // a backup copy cut short by a kill is made whole first, then as DeleteMoved
-    MoveBack,    // the moved file goes back to its source path
-    AlreadyBack, // the file is at its source path and the moved one is gone
-    Conflict,    // both stay: the backup differs, or something else holds the source path
-    Missing,     // neither path holds anything
+    MoveBack,     // the moved file goes back to its source path
+    AlreadyBack,  // the file is at its source path and the moved one is gone
+    Conflict,     // both stay: the backup differs, or something else holds the source path
+    Missing,      // neither path holds anything
 };
 
 // The decision for an entry whose move and backup copy ended as the journal says.

@@ -183,7 +183,10 @@ Times TimeBatchRun(const std::wstring& root, bool journal = true)
 class NoOutput final : public ICommandOutput {
 public:
     void Out(const std::wstring&) override {}
-    void Error(const std::wstring& line) override { std::printf("  command line: %s\n", ToUtf8(line).c_str()); }
+    void Error(const std::wstring& line) override
+    {
+        std::printf("  command line: %s\n", ToUtf8(line).c_str());
+    }
 };
 
 // The command line's run as a script starts it (with its journal, jobs by the processors).
@@ -452,7 +455,8 @@ void BenchBatchRun(const std::wstring& base, const wchar_t* tempPath)
             cli = TimeCommandLineRun(base + L"\\cli", jobs);
             serial = TimeBaseline(base + L"\\serial");
         }
-        std::printf("  round %d: serial move+copy %.3f s, command line (%d jobs) %.3f s, two threads of the bare loop "
+        std::printf("  round %d: serial move+copy %.3f s, command line (%d jobs) %.3f s, two threads of the "
+                    "bare loop "
                     "%.3f s\n",
                     round + 1, serial.wall, jobs, cli.wall, two.wall);
         bestSerial = Best(bestSerial, serial);
@@ -462,9 +466,10 @@ void BenchBatchRun(const std::wstring& base, const wchar_t* tempPath)
     SplitMainWindowRun(base + L"\\split");
     SetCurrentDirectoryW(tempPath);
     RemoveTree(base);
-    PrintPair("command line", "command-line run", bestCommandLine, "serial move+copy baseline", bestSerial, 0.85);
-    PrintPair("two threads", "bare loop on two threads", bestTwoThreads, "serial move+copy baseline", bestSerial,
+    PrintPair("command line", "command-line run", bestCommandLine, "serial move+copy baseline", bestSerial,
               0.85);
+    PrintPair("two threads", "bare loop on two threads", bestTwoThreads, "serial move+copy baseline",
+              bestSerial, 0.85);
     PrintPair("batch", "batch run", bestRun, "move+copy baseline", bestBaseline, 1.08);
     PrintPair("journal", "batch run", bestRun, "the same run without its journal", bestBare, 1.03);
     PrintPair("batch in the main window", "main window run", bestWindow, "move+copy baseline", bestBaseline,

@@ -277,12 +277,14 @@ TEST_F(RunJournalTest, UndoDecidesFromTheJournalAndWhatLiesOnDisk)
         {"killed at a move whose target was there", pending, pending, a, edited, a, edited,
          TUndoMark::Nothing},
         {"killed during the backup, whole copy", done, pending, a, a, a, std::nullopt, TUndoMark::Returned},
-        {"killed during the backup, part of a copy: made whole first", done, pending, "cont", a, a, std::nullopt,
+        {"killed during the backup, part of a copy: made whole first", done, pending, "cont", a, a,
+         std::nullopt, TUndoMark::Returned},
+        {"killed during the backup, an empty copy", done, pending, "", a, a, std::nullopt,
          TUndoMark::Returned},
-        {"killed during the backup, an empty copy", done, pending, "", a, a, std::nullopt, TUndoMark::Returned},
         {"killed during the backup, other bytes there since", done, pending, "conX", a, "conX", a,
          TUndoMark::Conflict},
-        {"a finished backup cut short since: both stay", done, done, "cont", a, "cont", a, TUndoMark::Conflict},
+        {"a finished backup cut short since: both stay", done, done, "cont", a, "cont", a,
+         TUndoMark::Conflict},
     };
     const std::wstring folder = temp.MakeFolder(L"undo");
     auto journal =
