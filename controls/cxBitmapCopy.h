@@ -8,10 +8,14 @@
 #include <memory>
 #include <vector>
 
-// A 32-bit copy of bitmap, or nothing for no bitmap or an empty one. The copy goes through
-// device-independent bits: the caller's bitmap may still be selected into a device context
-// of its own, where no second context can select it.
-inline std::unique_ptr<TcxBitmap> CopyBitmap(HBITMAP bitmap)
+// Reads a bitmap's rows as device-independent bits (the platform's GetDIBits by default).
+using TDibReader = int (*)(HDC, HBITMAP, UINT, UINT, LPVOID, LPBITMAPINFO, UINT);
+
+// A 32-bit copy of bitmap, or nothing for no bitmap, an empty one, or one whose bits cannot be
+// read (a blank copy would pass for the picture). The copy goes through device-independent
+// bits: the caller's bitmap may still be selected into a device context of its own, where no
+// second context can select it.
+inline std::unique_ptr<TcxBitmap> CopyBitmap(HBITMAP bitmap, TDibReader readBits = &GetDIBits)
 {
     BITMAP info{};
     if (!bitmap || !GetObjectW(bitmap, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
@@ -25,13 +29,13 @@ inline std::unique_ptr<TcxBitmap> CopyBitmap(HBITMAP bitmap)
     bi.bmiHeader.biBitCount = 32;
     std::vector<DWORD> bits(static_cast<size_t>(info.bmWidth) * static_cast<size_t>(info.bmHeight));
     HDC screen = GetDC(nullptr);
-    int rows =
-        GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), bits.data(), &bi, DIB_RGB_COLORS);
+    const int rows =
+        readBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), bits.data(), &bi, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
-    if (rows > 0)
-        SetDIBitsToDevice(copy->DC(), 0, 0, static_cast<DWORD>(info.bmWidth),
-                          static_cast<DWORD>(info.bmHeight), 0, 0, 0, static_cast<UINT>(info.bmHeight),
-                          bits.data(), &bi, DIB_RGB_COLORS);
+    if (rows != info.bmHeight)
+        return nullptr;
+    SetDIBitsToDevice(copy->DC(), 0, 0, static_cast<DWORD>(info.bmWidth), static_cast<DWORD>(info.bmHeight),
+                      0, 0, 0, static_cast<UINT>(info.bmHeight), bits.data(), &bi, DIB_RGB_COLORS);
     return copy;
 }
 

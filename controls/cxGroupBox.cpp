@@ -232,7 +232,6 @@ const TClassInfo* TcxGroupBox::StaticProperties()
 {
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxGroupBox", TcxCustomEdit::StaticProperties());
-        ci.AddBool<TcxGroupBox>(L"Transparent", &TcxGroupBox::SetTransparent, &TcxGroupBox::Transparent);
         ci.AddEnum<TcxGroupBox, TcxCaptionAlignment>(L"Alignment", kAlignments, &TcxGroupBox::SetAlignment,
                                                      &TcxGroupBox::Alignment);
         ci.AddObject<TcxGroupBox, TcxPanelStyle>(L"PanelStyle", &TcxGroupBox::PanelStyle);
@@ -268,14 +267,6 @@ void TcxGroupBox::SetParentBackground(bool v)
     if (v == m_parentBackground)
         return;
     m_parentBackground = v;
-    Invalidate();
-}
-
-void TcxGroupBox::SetTransparent(bool v)
-{
-    if (v == m_transparent)
-        return;
-    m_transparent = v;
     Invalidate();
 }
 
@@ -393,7 +384,7 @@ void TcxGroupBox::PaintBackground(TcxCanvas& canvas)
         all = BoxBounds();
     }
     // The theme's group box is open inside: with ParentBackground, what lies behind shows there.
-    if (m_transparent || (NativeLook() && m_parentBackground))
+    if (Transparent() || (NativeLook() && m_parentBackground))
         PaintParentBackground(canvas.Handle());
     else
         FillRectSolid(canvas.Handle(), all, m_viewInfo.backgroundColor);

@@ -80,8 +80,6 @@ public:
 
     bool CanTakeFocus() const override { return false; }
     bool UsesParentBackground() const override { return true; }
-    bool Transparent() const noexcept { return m_transparent; }
-    void SetTransparent(bool v);
     TcxCaptionAlignment Alignment() const noexcept { return m_alignment; }
     void SetAlignment(TcxCaptionAlignment v);
     TcxPanelStyle* PanelStyle() noexcept { return &m_panelStyle; }
@@ -133,7 +131,6 @@ private:
     void PaintBackground(TcxCanvas& canvas);
     void PaintCaption(TcxCanvas& canvas, const RECT& caption);
     void PaintGroupFrame(TcxCanvas& canvas, const RECT& frame);
-    bool m_transparent = false;
     bool m_parentBackground = true;
     bool m_redrawOnResize = true;
     // Set while a size change runs the update, with the state it started from.

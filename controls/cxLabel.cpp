@@ -206,7 +206,6 @@ const TClassInfo* TcxLabel::StaticProperties()
     static const TClassInfo info = [] {
         TClassInfo ci(L"TcxLabel", TcxCustomEdit::StaticProperties());
         ci.AddObject<TcxLabel, TcxLabelProperties>(L"Properties", &TcxLabel::Properties);
-        ci.AddBool<TcxLabel>(L"Transparent", &TcxLabel::SetTransparent, &TcxLabel::Transparent);
         ci.Add({L"FocusControl",
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
                     static_cast<TcxLabel&>(o).SetFocusControlName(v.text);
@@ -221,11 +220,8 @@ const TClassInfo* TcxLabel::StaticProperties()
     return &info;
 }
 
-void TcxLabel::SetTransparent(bool v)
+void TcxLabel::TransparentChanged()
 {
-    if (v == m_transparent)
-        return;
-    m_transparent = v;
     m_cacheDirty = true;
     Invalidate();
 }
@@ -405,7 +401,7 @@ void TcxLabel::TextChanged()
 
 void TcxLabel::PaintFrame(HDC dc)
 {
-    if (m_transparent)
+    if (Transparent())
         PaintParentBackground(dc);
     else {
         UniqueBrush b(CreateSolidBrush(ColorToRGB(m_viewInfo.backgroundColor)));
@@ -671,7 +667,7 @@ void TcxLabel::PaintContent(HDC dc)
     if (w <= 0 || h <= 0)
         return;
     // A transparent label shows whatever lies behind it, so it draws its text every time.
-    if (m_transparent) {
+    if (Transparent()) {
         DrawContent(dc, client);
         return;
     }

@@ -145,8 +145,6 @@ public:
     {
         return static_cast<TcxLabelProperties*>(TcxCustomEdit::Properties());
     }
-    bool Transparent() const noexcept { return m_transparent; }
-    void SetTransparent(bool v);
     bool CanTakeFocus() const override { return false; }
     bool UsesParentBackground() const override { return true; }
     // Computed at each layout: the turn of the text, the depth effect's reach, the shift of
@@ -198,6 +196,7 @@ protected:
     void StyleValuesChanged(TcxContainerStyle* style) override;
     void ComputeViewInfo(POINT p, bool hotAllowed) override;
     void PaintFrame(HDC dc) override;
+    void TransparentChanged() override;
     void PaintContent(HDC dc) override;
     UINT TextFlags() const;
 
@@ -218,7 +217,6 @@ private:
     std::wstring ShownCaption();
     TWinControl* m_focusControl = nullptr;
     std::wstring m_focusControlName;
-    bool m_transparent = false;
     // Set while the edit value is being shown as the caption.
     bool m_showingEditValue = false;
     int m_depthCopiesDrawn = 0;

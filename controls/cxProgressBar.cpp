@@ -275,19 +275,29 @@ std::wstring PositionToText(double v)
     return std::wstring(buf, result.ptr);
 }
 
-// A text value as a position: 0 when it is no number.
+// A text value as a position: 0 when it is no number. Read with the convention the position
+// is written in ("." whatever the C runtime's locale), so that a value reads back the same.
 double TextToPosition(const std::wstring& text)
 {
-    const wchar_t* start = text.c_str();
-    while (iswspace(*start))
-        ++start;
-    if (!*start)
-        return 0;
-    wchar_t* end = nullptr;
-    double v = std::wcstod(start, &end);
-    while (end && iswspace(*end))
-        ++end;
-    return end && *end == 0 ? v : 0;
+    size_t first = 0, last = text.size();
+    while (first < last && iswspace(text[first]))
+        ++first;
+    while (last > first && iswspace(text[last - 1]))
+        --last;
+    std::string narrow;
+    for (size_t i = first; i < last; ++i) {
+        if (text[i] > 0x7F)
+            return 0;
+        narrow += static_cast<char>(text[i]);
+    }
+    // from_chars takes no leading "+", which the text of a number may carry.
+    const char* begin = narrow.data();
+    const char* end = narrow.data() + narrow.size();
+    if (begin != end && *begin == '+')
+        ++begin;
+    double v = 0;
+    const auto result = std::from_chars(begin, end, v);
+    return result.ec == std::errc() && result.ptr == end && begin != end ? v : 0;
 }
 
 } // namespace
@@ -401,9 +411,9 @@ std::wstring TcxCustomProgressBar::ProgressText()
     switch (p->ShowTextStyle()) {
     case cxtsPercent: return std::to_wstring(PercentDone()) + L" %";
     case cxtsPosition: {
-        wchar_t buf[64];
-        swprintf(buf, 64, L"%.15g", m_position);
-        return buf;
+        char buf[64];
+        const auto result = std::to_chars(buf, buf + sizeof(buf), m_position, std::chars_format::general, 15);
+        return std::wstring(buf, result.ptr);
     }
     case cxtsText: return p->Text();
     }

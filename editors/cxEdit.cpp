@@ -665,6 +665,11 @@ void TcxCustomEdit::SetTransparent(bool v)
     if (v == m_transparent)
         return;
     m_transparent = v;
+    TransparentChanged();
+}
+
+void TcxCustomEdit::TransparentChanged()
+{
     if (HandleAllocated())
         Invalidate();
 }
@@ -1408,6 +1413,8 @@ void TcxEditButton::SetDefault(bool v)
 void TcxEditButtons::Assign(const TPersistent* source)
 {
     if (auto* other = dynamic_cast<const TcxEditButtons*>(source)) {
+        if (other == this)
+            return;
         m_items.clear();
         for (auto& item : other->m_items)
             Add()->Assign(item.get());
@@ -1429,6 +1436,8 @@ TcxEditButton* TcxEditButtons::Add()
 
 void TcxEditButtons::Delete(int index)
 {
+    if (index < 0 || index >= Count())
+        throw EInvalidOperation(L"List index out of bounds (" + std::to_wstring(index) + L")");
     m_items.erase(m_items.begin() + index);
     Changed();
 }

@@ -545,6 +545,8 @@ public:
     bool Transparent() const noexcept { return m_transparent; }
     void SetTransparent(bool v);
     bool IsTransparent() const override { return m_transparent; }
+    // Repaints after Transparent changed; a kind that keeps a picture of itself drops it.
+    virtual void TransparentChanged();
     // The events of the editor's properties, as a description sets them
     // ("PropertiesEvents.OnChange" is "Properties.OnChange").
     TPersistent* PropertiesEvents() noexcept;

@@ -3,6 +3,8 @@
 #include "rtGraphics.h"
 #include "rtStdCtrls.h"
 
+#include <algorithm>
+
 // ---- image list ----
 
 const TClassInfo* TCustomImageList::StaticProperties()
@@ -170,6 +172,12 @@ void TCustomImageList::AddChangeListener(const void* key, std::function<void()> 
 void TCustomImageList::RemoveChangeListener(const void* key)
 {
     std::erase_if(m_listeners, [key](const auto& l) { return l.first == key; });
+}
+
+bool TCustomImageList::HasChangeListener(const void* key) const
+{
+    return std::any_of(m_listeners.begin(), m_listeners.end(),
+                       [key](const auto& l) { return l.first == key; });
 }
 
 void TCustomImageList::Changed()

@@ -65,6 +65,7 @@ public:
     // Who wants to hear of every change of the images; listeners are told by key.
     void AddChangeListener(const void* key, std::function<void()> listener);
     void RemoveChangeListener(const void* key);
+    bool HasChangeListener(const void* key) const;
 
     void Loaded() override;
 

@@ -66,6 +66,12 @@ TcxCustomShellTreeView::TcxCustomShellTreeView(TComponent* owner) : TcxContainer
 
 TcxCustomShellTreeView::~TcxCustomShellTreeView()
 {
+    // A state image list shared on the form outlives the tree: it must not call into it.
+    if (m_stateImages) {
+        m_stateImages->RemoveChangeListener(this);
+        m_stateImages->RemoveFreeNotification(this);
+        m_stateImages = nullptr;
+    }
     Destroying();
 }
 

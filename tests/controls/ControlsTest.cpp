@@ -1,3 +1,4 @@
+#include "controls/cxBitmapCopy.h"
 #include "controls/cxButtons.h"
 #include "controls/cxControlsRegister.h"
 #include "lookandfeel/dxThemeManager.h"
@@ -381,6 +382,35 @@ TEST_F(ControlsTest, ParentImageOfALibraryWindowIsPaintedIntoTheCopy)
     RECT pending{};
     EXPECT_TRUE(GetUpdateRect(form->Handle(), &pending, FALSE)) << "the form's own paint is still due";
     DestroyWindow(child);
+}
+
+} // namespace
+
+namespace {
+
+int NoRowsRead(HDC, HBITMAP, UINT, UINT, LPVOID, LPBITMAPINFO, UINT)
+{
+    return 0;
+}
+
+// Reads only the first row, as a reader cut short would.
+int OneRowRead(HDC dc, HBITMAP bitmap, UINT start, UINT, LPVOID bits, LPBITMAPINFO info, UINT usage)
+{
+    return GetDIBits(dc, bitmap, start, 1, bits, info, usage);
+}
+
+// A copy of a picture whose rows cannot all be read is no picture, not a blank one.
+TEST(BitmapCopyTest, APictureWhoseRowsCannotAllBeReadGivesNoCopy)
+{
+    TcxBitmap picture(6, 4, 32);
+    RECT all{0, 0, 6, 4};
+    UniqueBrush red(CreateSolidBrush(RGB(255, 0, 0)));
+    FillRect(picture.DC(), &all, red.get());
+    const auto copy = CopyBitmap(picture.Handle());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(GetPixel(copy->DC(), 5, 3), RGB(255, 0, 0));
+    EXPECT_EQ(CopyBitmap(picture.Handle(), &NoRowsRead), nullptr);
+    EXPECT_EQ(CopyBitmap(picture.Handle(), &OneRowRead), nullptr);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "controls/cxControlsRegister.h"
+#include "controls/cxGroupBox.h"
 #include "controls/cxLabel.h"
+#include "runtime/rtExceptions.h"
 #include "lookandfeel/cxGraphics.h"
 #include "lookandfeel/dxOffice11.h"
 #include "runtime/rtStreaming.h"
@@ -605,6 +607,56 @@ TEST_F(LabelLookTest, WritesPicturesOfEveryLook)
         ++row;
     }
     ASSERT_TRUE(sheet.SaveBmp((ArtifactFolder() / L"label-looks.bmp").c_str()));
+}
+
+} // namespace
+
+namespace {
+
+// Transparent is one flag: whether set through the label's or the group box's own type or
+// through the editor base, both read it back, and the control shows its parent instead of its
+// own background colour.
+TEST_F(LabelTest, TransparentIsOneFlagWhicheverTypeSetsIt)
+{
+    const COLORREF parent = RGB(220, 30, 40);
+    form->SetColor(parent);
+    auto* label = Make<TcxLabel>(10, 10, 120, 24);
+    label->SetCaption(L"x");
+    auto* box = Make<TcxGroupBox>(10, 60, 120, 60);
+    box->SetCaption(L"box");
+    struct Case {
+        const char* what;
+        TcxCustomEdit* control;
+        std::function<void(bool)> set; // through the control's own type
+        std::function<bool()> ownFlag; // read through the control's own type
+    };
+    const Case cases[] = {
+        {"label", label, [&](bool v) { label->SetTransparent(v); }, [&] { return label->Transparent(); }},
+        {"group box", box, [&](bool v) { box->SetTransparent(v); }, [&] { return box->Transparent(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.control->Style()->SetColor(RGB(255, 255, 255));
+        const bool isBox = c.control == box;
+        // A point away from the text (the label sizes itself to it) and the box's frame.
+        auto shown = [&] {
+            app->ProcessMessages();
+            PixelCanvas canvas(c.control->Width(), c.control->Height());
+            SendMessageW(c.control->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()),
+                         PRF_CLIENT);
+            return canvas.At(isBox ? c.control->Width() - 10 : 0, isBox ? c.control->Height() / 2 + 4 : 0);
+        };
+        EXPECT_EQ(shown(), RGB(255, 255, 255));
+        c.set(true);
+        EXPECT_TRUE(c.control->IsTransparent()) << "set through its own type";
+        EXPECT_EQ(shown(), parent);
+        c.control->SetTransparent(false);
+        EXPECT_FALSE(c.ownFlag()) << "cleared through the editor base";
+        EXPECT_EQ(shown(), RGB(255, 255, 255));
+        c.control->SetTransparent(true);
+        EXPECT_TRUE(c.ownFlag()) << "set through the editor base";
+        EXPECT_EQ(shown(), parent);
+    }
 }
 
 } // namespace

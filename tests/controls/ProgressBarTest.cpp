@@ -9,6 +9,7 @@
 #include <uxtheme.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -528,6 +529,31 @@ TEST_F(ProgressBarPaintTest, PositionIsTheEditValue)
     EXPECT_EQ(bar->ProgressText(), L"50 %");
     RECT area = bar->BarArea();
     EXPECT_EQ(bar->FilledArea().right - area.left, (area.right - area.left) / 2);
+}
+
+// The position goes into the edit value as text and is read back from it: with one convention,
+// whatever the C runtime's numeric locale of the program is (a host with a decimal comma too).
+TEST_F(ProgressBarPaintTest, ThePositionReadsBackTheSameWhateverTheNumericLocale)
+{
+    auto* bar = Bar(10, 10, 200, 20);
+    bar->Properties()->SetShowTextStyle(cxtsPosition);
+    const std::string saved = setlocale(LC_NUMERIC, nullptr);
+    for (const char* locale : {"C", "German"}) {
+        SCOPED_TRACE(locale);
+        ASSERT_NE(setlocale(LC_NUMERIC, locale), nullptr);
+        if (std::string(locale) != "C") {
+            ASSERT_EQ(*localeconv()->decimal_point, ',') << "the locale has no decimal comma";
+        }
+        bar->SetPosition(42.5);
+        EXPECT_DOUBLE_EQ(bar->Position(), 42.5);
+        EXPECT_EQ(bar->EditValue().text, L"42.5");
+        bar->SetEditValue(TcxEditValue::Of(L"17.25"));
+        EXPECT_DOUBLE_EQ(bar->Position(), 17.25);
+        EXPECT_EQ(bar->ProgressText(), L"17.25");
+        bar->SetEditValue(TcxEditValue::Of(L"17,25"));
+        EXPECT_DOUBLE_EQ(bar->Position(), 0) << "a number has one form: 17,25 is none";
+    }
+    setlocale(LC_NUMERIC, saved.c_str());
 }
 
 // A stored position is read before or after the range that holds it; once loading ends it is

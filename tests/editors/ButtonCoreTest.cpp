@@ -158,3 +158,35 @@ TEST_F(ButtonCoreTest, AKindBuiltOnTheButtonEditMayChangeAButtonsStateAndCaption
 }
 
 } // namespace
+
+namespace {
+
+// The button list as a collection: assigned onto itself it keeps its buttons; a deletion
+// outside the list is refused and leaves the list as it was.
+TEST(EditButtonsCollectionTest, AssignOntoItselfKeepsTheButtonsAndDeleteChecksTheIndex)
+{
+    TcxEditButtons buttons;
+    int changes = 0;
+    buttons.OnChanged = [&](TObject*) { ++changes; };
+    buttons.Add()->SetCaption(L"first");
+    buttons.Add()->SetCaption(L"second");
+    changes = 0;
+
+    buttons.Assign(&buttons);
+    ASSERT_EQ(buttons.Count(), 2);
+    EXPECT_EQ(buttons.Items(0)->Caption(), L"first");
+    EXPECT_EQ(buttons.Items(1)->Caption(), L"second");
+
+    for (int index : {-1, 2, 100}) {
+        SCOPED_TRACE(index);
+        EXPECT_THROW(buttons.Delete(index), EInvalidOperation);
+        EXPECT_EQ(buttons.Count(), 2);
+    }
+    EXPECT_EQ(changes, 0);
+    buttons.Delete(1);
+    ASSERT_EQ(buttons.Count(), 1);
+    EXPECT_EQ(buttons.Items(0)->Caption(), L"first");
+    EXPECT_EQ(changes, 1);
+}
+
+} // namespace

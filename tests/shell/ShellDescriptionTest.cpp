@@ -286,6 +286,16 @@ end
     for (const Event& e : events)
         EXPECT_EQ(root.Ran(e.run), e.handler) << e.name;
 
+    // A tree freed before its state images leaves no listener on them behind.
+    {
+        auto* other = new TcxShellTreeView(&root);
+        other->SetParent(&root);
+        other->SetStateImages(states);
+        ASSERT_TRUE(states->HasChangeListener(other));
+        delete other;
+        EXPECT_FALSE(states->HasChangeListener(other));
+        EXPECT_TRUE(states->HasChangeListener(tv));
+    }
     // The list view link and the state images are forgotten when their components go.
     delete Named<TComponent>(root, L"Viewer");
     EXPECT_EQ(tv->ShellListView(), nullptr);
