@@ -1528,6 +1528,16 @@ void TcxStyleController::MarkChanged()
 
 void TcxStyleController::SetPixelsPerInch(int value)
 {
+    // While a description is read, the fonts may still follow: they are scaled once it ends.
+    if (IsLoading()) {
+        m_storedPixelsPerInch = value;
+        return;
+    }
+    ScaleFontsFrom(value);
+}
+
+void TcxStyleController::ScaleFontsFrom(int value)
+{
     int screen = ScreenDotsPerInchY();
     if (value <= 0 || value == screen)
         return;
@@ -1550,6 +1560,11 @@ void TcxStyleController::SetPixelsPerInch(int value)
 void TcxStyleController::Loaded()
 {
     TComponent::Loaded();
+    if (m_storedPixelsPerInch) {
+        const int stored = m_storedPixelsPerInch;
+        m_storedPixelsPerInch = 0;
+        ScaleFontsFrom(stored);
+    }
     Style()->ResolveStyleControllerName(Owner());
     MarkChanged();
 }

@@ -215,11 +215,14 @@ protected:
     void Loaded() override;
 
 private:
+    void ScaleFontsFrom(int storedPixelsPerInch);
+
     std::array<std::unique_ptr<TcxContainerStyle>, 4> m_styles;
     std::vector<TcxContainerStyle*> m_listeners;
     bool m_destroying = false;
     bool m_isDefault;
     int m_pixelsPerInch;
+    int m_storedPixelsPerInch = 0; // read from a description, applied when loading ends
     bool m_scaling = false;
 };
 

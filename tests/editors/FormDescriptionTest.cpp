@@ -231,6 +231,32 @@ TEST(FormDescriptionTest, AFontAStyleAssignsFollowsTheFormsResolutionAndAnInheri
     }
 }
 
+// A style controller stored for twice the screen's resolution halves its fonts, whether the
+// description lists them before or after its PixelsPerInch.
+TEST(FormDescriptionTest, AStyleControllersFontsScaleWhateverTheirPlaceInTheDescription)
+{
+    RegisterEditorClasses();
+    RegisterComponentClass(L"TDescribedForm",
+                           [](TComponent* o) -> TComponent* { return new DescribedForm(o); });
+    TApplication app;
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    const std::wstring ppi = L"    PixelsPerInch = " + std::to_wstring(dpi * 2) + L"\n";
+    const std::wstring font = L"    Style.Font.Height = -30\n";
+    for (const bool fontFirst : {false, true}) {
+        SCOPED_TRACE(fontFirst ? "fonts first" : "PixelsPerInch first");
+        DescribedForm form(&app);
+        const std::wstring text =
+            L"object Scaled: TDescribedForm\n  object Controller: TcxEditStyleController\n" +
+            (fontFirst ? font + ppi : ppi + font) + L"  end\nend\n";
+        ASSERT_NO_THROW(form.LoadFromDescription(text));
+        auto* controller = dynamic_cast<TcxEditStyleController*>(form.fields[L"Controller"]);
+        ASSERT_NE(controller, nullptr);
+        EXPECT_EQ(controller->Style()->Font()->Height(), -15);
+    }
+}
+
 TEST(FormDescriptionTest, AnEditorFindsTheRepositoryItemItNamesAndAButtonItsStoredGlyph)
 {
     RegisterEditorClasses();
