@@ -115,7 +115,7 @@ public:
 
     // A mouse message of a window the control hosts, with p in this control's client
     // coordinates: it raises the control's mouse events and clicks as its own.
-    void ChildMouseMessage(UINT msg, WPARAM keyFlags, POINT p);
+    virtual void ChildMouseMessage(UINT msg, WPARAM keyFlags, POINT p);
     // A context menu asked for at a screen point ((-1, -1): from the keyboard). True when it
     // was taken care of: OnContextPopup handled it or PopupMenu opened.
     bool DoContextPopup(POINT screen);

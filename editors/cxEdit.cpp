@@ -1141,6 +1141,13 @@ LRESULT TcxCustomEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     return TcxContainer::WndProc(msg, wParam, lParam);
 }
 
+void TcxCustomEdit::ChildMouseMessage(UINT msg, WPARAM keyFlags, POINT p)
+{
+    TcxContainer::ChildMouseMessage(msg, keyFlags, p);
+    if (msg == WM_LBUTTONDBLCLK && OnDblClick && !IsDestroying())
+        CallHandler([this] { OnDblClick(this); });
+}
+
 void TcxCustomEdit::PaintControl(HDC dc)
 {
     PrepareForPaint();

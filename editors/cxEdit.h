@@ -564,6 +564,8 @@ public:
     TcxEditEditingEvent OnEditing;
     // A double click that is not taken as a press of one of the editor's buttons.
     TNotifyEvent OnDblClick;
+    // A double click on the hosted edit box (the text) is the editor's double click too.
+    void ChildMouseMessage(UINT msg, WPARAM keyFlags, POINT p) override;
     // Raised first in every paint; then the frame and background are drawn unless
     // OnCustomBackground draws them.
     TcxEditBeforePaintEvent OnBeforePaint;

@@ -99,6 +99,11 @@ TEST_F(EditorBehaviourTest, AQuickSecondClickOnAButtonIsASecondClickAndElsewhere
     twoClicks({1, edit->Height() / 2});
     EXPECT_EQ(clicks, 2);
     EXPECT_EQ(doubleClicks, 1);
+    // So is a double click on the text, in the edit box.
+    edit->SetText(L"some text");
+    twoClicks({edit->Width() / 4, edit->Height() / 2});
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(doubleClicks, 2);
 }
 
 // A click on a button is a press and a release over it, whether or not the editor shows
