@@ -1125,9 +1125,11 @@ LRESULT TcxCustomEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     if (msg == WM_KEYDOWN && ClickKeyDown(wParam))
         return 0;
 
-    if (msg == WM_CAPTURECHANGED && m_capturedButton >= 0 && reinterpret_cast<HWND>(lParam) != Handle()) {
+    if (msg == WM_CAPTURECHANGED && (m_capturedButton >= 0 || m_capturedItem) &&
+        reinterpret_cast<HWND>(lParam) != Handle()) {
         // Another window took the mouse: the pressed button comes up without a click.
         m_capturedButton = -1;
+        m_capturedItem = nullptr;
         UpdateVisualStateAtCursor(true);
     }
     if (msg == WM_LBUTTONDBLCLK) {

@@ -456,8 +456,11 @@ public:
     int VisibleButtonCount = 0;
     // Positions in the view info's buttons of the outer buttons of each side (-1: none).
     int LeftSideLeftmost = -1, LeftSideRightmost = -1, RightSideLeftmost = -1, RightSideRightmost = -1;
-    // The position of the button the mouse went down on while it is held (-1: none).
+    // The position of the button the mouse went down on while it is held (-1: none). The
+    // button itself, where given, decides: its position is found again in the buttons shown
+    // now, so that hiding or showing others does not move the press to another button.
     int CapturedButton = -1;
+    const TcxEditButton* CapturedItem = nullptr;
     // The editor holds the mouse capture.
     bool HoldsMouse = false;
     // The font text captions are measured in (nullptr: the style's effective font).
@@ -738,6 +741,7 @@ private:
     int m_hintButton = -1;     // the button whose hint is awaited or shown
     bool m_hintDone = false;   // shown and gone (or pressed): not again until the cursor moves on
     int m_capturedButton = -1; // the button the mouse went down on, while the mouse is held
+    const TcxEditButton* m_capturedItem = nullptr; // that button itself
     // The button a left-button release happened over, while that release is handled.
     int m_releasedOnButton = -1;
     TFont m_captionFont;

@@ -267,6 +267,12 @@ void TcxCustomEditViewData::CalculateButtons(POINT p, bool hotAllowed, TcxCustom
         infos[static_cast<size_t>(RightSideLeftmost)].leftmost = true;
         infos[static_cast<size_t>(RightSideRightmost)].rightmost = true;
     }
+    if (CapturedItem) {
+        CapturedButton = -1;
+        for (int k = 0; k < n; ++k)
+            if (buttons->Items(infos[static_cast<size_t>(k)].index) == CapturedItem)
+                CapturedButton = k;
+    }
     if (CapturedButton >= n)
         CapturedButton = -1;
     for (int k = 0; k < n; ++k) {
@@ -315,6 +321,7 @@ void TcxCustomEdit::PrepareViewData(TcxCustomEditViewData& data)
     data.Enabled = IsEnabledDeep();
     data.Designing = IsDesigning();
     data.CapturedButton = m_capturedButton;
+    data.CapturedItem = m_capturedItem;
     data.HoldsMouse = HandleAllocated() && GetCapture() == Handle();
     if (OnGetDefaultButtonWidth)
         data.OnGetDefaultButtonWidth = [this](TcxCustomEditViewData*, int index, int& width) {
@@ -538,20 +545,24 @@ void TcxCustomEdit::MouseDown(int button, POINT p)
         return;
     }
     m_capturedButton = k;
+    m_capturedItem = ActiveProperties()->Buttons()->Items(ButtonViewInfos()[static_cast<size_t>(k)].index);
     SetCapture(Handle());
     UpdateVisualState(p, true);
 }
 
 void TcxCustomEdit::MouseUp(int button, POINT p)
 {
-    if (button != 1 || m_capturedButton < 0) {
+    // Every left release while a button holds the mouse frees it, also when that button is no
+    // longer shown.
+    if (button != 1 || (m_capturedButton < 0 && !m_capturedItem)) {
         TcxContainer::MouseUp(button, p);
         return;
     }
     // Whether the release is over the pressed button is known only now: once the capture is
     // gone, the update sees a plain cursor position.
-    m_releasedOnButton = ButtonAt(p) == m_capturedButton ? m_capturedButton : -1;
+    m_releasedOnButton = m_capturedButton >= 0 && ButtonAt(p) == m_capturedButton ? m_capturedButton : -1;
     m_capturedButton = -1;
+    m_capturedItem = nullptr;
     if (GetCapture() == Handle())
         ReleaseCapture();
     try {

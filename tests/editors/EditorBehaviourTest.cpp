@@ -139,6 +139,57 @@ TEST_F(EditorBehaviourTest, AButtonClickFiresWithAndWithoutHotTracking)
     }
 }
 
+// The buttons shown may change while one is held down: the press stays with the button that
+// was pressed, and the release always frees the mouse.
+TEST_F(EditorBehaviourTest, AButtonHiddenOrMovedWhileHeldNeitherKeepsTheMouseNorMovesThePress)
+{
+    auto* edit = Make<TcxButtonEdit>(10, 10, 240, 21);
+    TcxEditButtons* buttons = edit->Properties()->Buttons();
+    buttons->Add()->SetKind(bkEllipsis);
+    buttons->Add()->SetKind(bkEllipsis);
+    std::vector<int> clicks;
+    edit->Properties()->OnButtonClick = [&](TObject*, int index) { clicks.push_back(index); };
+    auto mouse = [&](DWORD flags) {
+        SendMouseButton(flags);
+        Settle(app.get());
+    };
+    auto centreOf = [&](int visible) {
+        RECT b = edit->ButtonViewInfos().at(static_cast<size_t>(visible)).bounds;
+        return POINT{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+    };
+    struct Case {
+        const char* what;
+        int pressed;                  // the button pressed (index in the list)
+        int changed;                  // the button hidden while it is held
+        std::vector<int> clicksAfter; // released where the pressed button is now
+    };
+    const Case cases[] = {
+        {"the held button hidden", 1, 1, {}},
+        {"a button before it hidden: the held one moves", 1, 0, {1}},
+        {"a button after it hidden", 1, 2, {1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (int i = 0; i < buttons->Count(); ++i)
+            buttons->Items(i)->SetVisible(true);
+        Settle(app.get());
+        clicks.clear();
+        MoveCursor(edit, centreOf(c.pressed));
+        mouse(MOUSEEVENTF_LEFTDOWN);
+        ASSERT_EQ(GetCapture(), edit->Handle());
+        buttons->Items(c.changed)->SetVisible(false);
+        Settle(app.get());
+        if (c.changed != c.pressed) {
+            const int visible = c.pressed - (c.changed < c.pressed ? 1 : 0);
+            MoveCursor(edit, centreOf(visible));
+            EXPECT_EQ(edit->PressedButton(), visible) << "the press stays with the held button";
+        }
+        mouse(MOUSEEVENTF_LEFTUP);
+        EXPECT_EQ(GetCapture(), nullptr) << "the release freed the mouse";
+        EXPECT_EQ(clicks, c.clicksAfter);
+    }
+}
+
 TEST_F(EditorBehaviourTest, TheEditBoxSitsWhereTheAlignmentSays)
 {
     auto* edit = Make<TcxTextEdit>(10, 10, 150, 41);
