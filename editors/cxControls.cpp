@@ -426,11 +426,31 @@ LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         LRESULT r = TWinControl::WndProc(msg, wParam, lParam);
         MouseDown(1, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        // Like the platform's buttons, the control holds the mouse until the button comes up,
+        // so the release comes here wherever it happens (and a press that ends outside is no
+        // click for a later release). Not when the button is up already: a handler that ran a
+        // modal loop took the release, and the capture would take the next click anywhere.
+        if (!IsDestroying() && HandleAllocated() && !GetCapture() && GetKeyState(VK_LBUTTON) < 0) {
+            SetCapture(Handle());
+            m_holdsMouseForClick = true;
+        }
         return r;
     }
     case WM_LBUTTONUP:
         MouseUp(1, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (m_holdsMouseForClick && !IsDestroying()) {
+            m_holdsMouseForClick = false;
+            if (GetCapture() == Handle())
+                ReleaseCapture();
+        }
+        break;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse: the press ends without a click.
+        if (m_holdsMouseForClick && reinterpret_cast<HWND>(lParam) != Handle()) {
+            m_holdsMouseForClick = false;
+            m_clickPressed = false;
+        }
         break;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:

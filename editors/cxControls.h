@@ -170,9 +170,10 @@ private:
     std::unique_ptr<TcxTimer> m_paceTimer;
     void RaiseMouseEvent(UINT msg, WPARAM keyFlags, POINT p);
     TcxLookAndFeel m_lookAndFeel;
-    bool m_mouseInControl = false; // the platform's view: over the control's own window
-    bool m_mouseInside = false;    // over the control or a window it hosts
-    bool m_clickPressed = false;   // a left press began on the control
+    bool m_mouseInControl = false;     // the platform's view: over the control's own window
+    bool m_mouseInside = false;        // over the control or a window it hosts
+    bool m_clickPressed = false;       // a left press began on the control
+    bool m_holdsMouseForClick = false; // the control took the capture at that press
     TPopupMenu* m_popupMenu = nullptr;
     std::wstring m_popupMenuName;
     bool m_showHint = false;

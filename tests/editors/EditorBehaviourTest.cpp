@@ -190,6 +190,36 @@ TEST_F(EditorBehaviourTest, AButtonHiddenOrMovedWhileHeldNeitherKeepsTheMouseNor
     }
 }
 
+// A press on the frame that ends outside the control is no click, and leaves nothing behind
+// that a later release without a press would take for one.
+TEST_F(EditorBehaviourTest, APressEndingOutsideLeavesNoClickForALaterRelease)
+{
+    auto* edit = Make<TcxTextEdit>(20, 20, 200, 21);
+    int clicks = 0;
+    edit->OnClick = [&](TObject*) { ++clicks; };
+    auto mouse = [&](DWORD flags) {
+        SendMouseButton(flags);
+        Settle(app.get());
+    };
+    const POINT ring{1, edit->Height() / 2};
+    POINT outside{-10, -10}; // on the form, beside the editor
+    MoveCursor(edit, ring);
+    mouse(MOUSEEVENTF_LEFTDOWN);
+    MoveCursor(edit, outside);
+    mouse(MOUSEEVENTF_LEFTUP);
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+    // Pressed on the form, released over the editor's frame.
+    mouse(MOUSEEVENTF_LEFTDOWN);
+    MoveCursor(edit, ring);
+    mouse(MOUSEEVENTF_LEFTUP);
+    EXPECT_EQ(clicks, 0) << "a release without a press on the control";
+    // A real click still is one.
+    mouse(MOUSEEVENTF_LEFTDOWN);
+    mouse(MOUSEEVENTF_LEFTUP);
+    EXPECT_EQ(clicks, 1);
+}
+
 TEST_F(EditorBehaviourTest, TheEditBoxSitsWhereTheAlignmentSays)
 {
     auto* edit = Make<TcxTextEdit>(10, 10, 150, 41);

@@ -289,7 +289,6 @@ end
     // A tree freed before its state images leaves no listener on them behind.
     {
         auto* other = new TcxShellTreeView(&root);
-        other->SetParent(&root);
         other->SetStateImages(states);
         ASSERT_TRUE(states->HasChangeListener(other));
         delete other;
