@@ -401,6 +401,12 @@ void TcxLabel::TextChanged()
 
 void TcxLabel::PaintFrame(HDC dc)
 {
+    // A frame (a border, the hot style's frame, the theme's) is the container's to draw, in
+    // the room the measuring keeps for it; it shows the parent around it where transparent.
+    if (m_viewInfo.borderStyle != cbsNone) {
+        TcxContainer::PaintFrame(dc);
+        return;
+    }
     if (Transparent())
         PaintParentBackground(dc);
     else {

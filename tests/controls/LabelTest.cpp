@@ -660,3 +660,35 @@ TEST_F(LabelTest, TransparentIsOneFlagWhicheverTypeSetsIt)
 }
 
 } // namespace
+
+namespace {
+
+// A label whose style has a border draws it in the room its measuring keeps for it, opaque or
+// transparent.
+TEST_F(LabelTest, ALabelWithABorderDrawsItsFrame)
+{
+    form->SetColor(RGB(200, 220, 240));
+    auto* label = Make<TcxLabel>(10, 10, 150, 30);
+    label->SetCaption(L"framed");
+    label->Style()->SetBorderStyle(cbsSingle);
+    label->Style()->SetBorderColor(RGB(255, 0, 0));
+    for (const bool transparent : {false, true}) {
+        SCOPED_TRACE(transparent ? "transparent" : "opaque");
+        label->SetTransparent(transparent);
+        app->ProcessMessages();
+        PixelCanvas canvas(label->Width(), label->Height());
+        SendMessageW(label->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+        canvas.SaveBmp(
+            (ArtifactFolder() / (transparent ? L"label_frame_transparent.bmp" : L"label_frame.bmp")).c_str());
+        const RECT inner = label->ViewInfo().borderRect;
+        ASSERT_GT(inner.left, 0) << "the measuring keeps room for the frame";
+        // The frame's line just outside the border rectangle, on each side.
+        const int midX = (inner.left + inner.right) / 2, midY = (inner.top + inner.bottom) / 2;
+        EXPECT_EQ(canvas.At(inner.left - 1, midY), RGB(255, 0, 0));
+        EXPECT_EQ(canvas.At(inner.right, midY), RGB(255, 0, 0));
+        EXPECT_EQ(canvas.At(midX, inner.top - 1), RGB(255, 0, 0));
+        EXPECT_EQ(canvas.At(midX, inner.bottom), RGB(255, 0, 0));
+    }
+}
+
+} // namespace
