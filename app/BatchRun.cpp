@@ -52,20 +52,20 @@ public:
     }
 };
 
-// The platform's full form of path (current folder applied, "." and ".." resolved, "/" made
-// "\"); empty when it has none.
-std::wstring FullPath(const std::wstring& path)
+// Each folder the export folder's forcing creates goes into the journal before it is made,
+// its outcome after; record holds the folder's record meanwhile.
+TFolderCreationWatch JournalFolderWatch(TRunJournal* journal, TRunJournal::TRecordId& record)
 {
-    wchar_t small[MAX_PATH];
-    const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, small, nullptr);
-    if (n == 0)
-        return {};
-    if (n < MAX_PATH)
-        return std::wstring(small, n);
-    std::wstring full(n, L'\0');
-    const DWORD written = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
-    full.resize(written < n ? written : 0);
-    return full;
+    TFolderCreationWatch watch;
+    if (journal) {
+        watch.before = [journal, &record](const std::wstring& level) {
+            record = journal->BeginFolder(FullPathName(level));
+        };
+        watch.after = [journal, &record](const std::wstring&, std::optional<DWORD> error) {
+            journal->SetFolderMade(record, error);
+        };
+    }
+    return watch;
 }
 
 // The folder part of a full path, its last "\" included.
@@ -88,15 +88,8 @@ std::wstring VolumePath(const std::wstring& path)
 // The serial number of the volume that holds the folder itself, after any link on its path.
 std::optional<DWORD> FolderVolumeSerial(const std::wstring& folder)
 {
-    HANDLE file = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool known = GetFileInformationByHandle(file, &info) != FALSE;
-    CloseHandle(file);
-    return known ? std::optional(info.dwVolumeSerialNumber) : std::nullopt;
+    const std::optional<TFileIdentity> identity = FileIdentity(folder);
+    return identity ? std::optional(identity->volume) : std::nullopt;
 }
 
 // The size of an existing file; nothing for a folder or a missing entry.
@@ -113,23 +106,9 @@ std::optional<ULONGLONG> FileSize(const std::wstring& path)
 // about to remove one of them leaves both alone.
 bool MaybeSameFile(const std::wstring& a, const std::wstring& b)
 {
-    auto identity = [](const std::wstring& path) -> std::optional<BY_HANDLE_FILE_INFORMATION> {
-        HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return std::nullopt;
-        BY_HANDLE_FILE_INFORMATION info;
-        const bool known = GetFileInformationByHandle(file, &info) != FALSE;
-        CloseHandle(file);
-        return known ? std::optional(info) : std::nullopt;
-    };
-    const auto first = identity(a);
-    const auto second = identity(b);
-    if (!first || !second)
-        return true;
-    return first->dwVolumeSerialNumber == second->dwVolumeSerialNumber &&
-           first->nFileIndexHigh == second->nFileIndexHigh && first->nFileIndexLow == second->nFileIndexLow;
+    const auto first = FileIdentity(a);
+    const auto second = FileIdentity(b);
+    return !first || !second || *first == *second;
 }
 
 // Whether the platform reads a path whose full form is full as a device (NUL, CON, AUX,
@@ -275,17 +254,8 @@ void TBatchRun::Loop(TRunJournal* journal, TRunCounts& counts)
     const int count = list.Count();
     m_host.SetProgressMax(count);
 
-    // Each folder the export folder's forcing creates goes into the journal before it is made.
     TRunJournal::TRecordId folderRecord = 0;
-    TFolderCreationWatch folderWatch;
-    if (journal) {
-        folderWatch.before = [&](const std::wstring& level) {
-            folderRecord = journal->BeginFolder(FullPath(level));
-        };
-        folderWatch.after = [&](const std::wstring&, std::optional<DWORD> error) {
-            journal->SetFolderMade(folderRecord, error);
-        };
-    }
+    TFolderCreationWatch folderWatch = JournalFolderWatch(journal, folderRecord);
 
     // The success text tells how many files this run has renamed so far, not where the entry
     // stands in the listing.
@@ -311,7 +281,7 @@ void TBatchRun::Loop(TRunJournal* journal, TRunCounts& counts)
         ForceDirectories(exportFolder, journal ? &folderWatch : nullptr);
 
         const TEntryReport report =
-            DoEntry({path, target, FullPath(path), FullPath(target)}, folders, journal);
+            DoEntry({path, target, FullPathName(path), FullPathName(target)}, folders, journal);
         if (!report.moveError) {
             ++renamed;
             ++counts.moved;
@@ -397,21 +367,13 @@ void TBatchRun::UnattendedLoop(const TRunFields& fields, TRunJournal* journal, T
     if (!IsFullyQualified(exportFolder))
         SetCurrentDirectoryW(list.Folder().c_str());
     TRunJournal::TRecordId folderRecord = 0;
-    TFolderCreationWatch folderWatch;
-    if (journal) {
-        folderWatch.before = [&](const std::wstring& level) {
-            folderRecord = journal->BeginFolder(FullPath(level));
-        };
-        folderWatch.after = [&](const std::wstring&, std::optional<DWORD> error) {
-            journal->SetFolderMade(folderRecord, error);
-        };
-    }
+    TFolderCreationWatch folderWatch = JournalFolderWatch(journal, folderRecord);
     if (!ForceDirectories(exportFolder, journal ? &folderWatch : nullptr))
         throw EExportFolderError(L"Unable to create directory");
     // The workers share the process's current folder: every path they use is a full one.
     for (TEntryPaths& entry : entries) {
-        entry.fullFrom = FullPath(entry.path);
-        entry.fullTo = FullPath(entry.target);
+        entry.fullFrom = FullPathName(entry.path);
+        entry.fullTo = FullPathName(entry.target);
         entry.path = entry.fullFrom;
         entry.target = entry.fullTo;
     }

@@ -120,6 +120,35 @@ std::wstring BrowseStartFolder(const std::wstring& text)
     return path;
 }
 
+std::wstring FullPathName(const std::wstring& path)
+{
+    wchar_t small[MAX_PATH];
+    const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, small, nullptr);
+    if (n == 0)
+        return {};
+    if (n < MAX_PATH)
+        return std::wstring(small, n);
+    std::wstring full(n, L'\0');
+    const DWORD written = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    full.resize(written < n ? written : 0);
+    return full;
+}
+
+std::optional<TFileIdentity> FileIdentity(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(file, &info) != FALSE;
+    CloseHandle(file);
+    if (!known)
+        return std::nullopt;
+    return TFileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
 std::wstring CurrentFolder()
 {
     std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');

@@ -48,6 +48,20 @@ bool FileExists(const std::wstring& path);
 // is a drive's root.
 std::wstring BrowseStartFolder(const std::wstring& text);
 
+// The platform's full form of path (current folder applied, "." and ".." resolved, "/" made
+// "\", trailing dots and blanks of the last part dropped), of any length; empty when it has none.
+std::wstring FullPathName(const std::wstring& path);
+
+// What makes a file (or folder) itself: its volume's serial number and its index there, after
+// any link on the way; nothing when it cannot be opened.
+struct TFileIdentity {
+    DWORD volume = 0;
+    DWORD high = 0;
+    DWORD low = 0;
+    bool operator==(const TFileIdentity&) const = default;
+};
+std::optional<TFileIdentity> FileIdentity(const std::wstring& path);
+
 // The process's current folder as the platform reports it.
 std::wstring CurrentFolder();
 // Makes path the process's current folder; raises EInOutError with the platform's code.

@@ -32,18 +32,11 @@ std::wstring Upper(std::wstring text)
     return text;
 }
 
+// The full form of path, or path itself where the platform gives none.
 std::wstring FullPathOf(const std::wstring& path)
 {
-    wchar_t small[MAX_PATH];
-    const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, small, nullptr);
-    if (n == 0)
-        return path;
-    if (n < MAX_PATH)
-        return std::wstring(small, n);
-    std::wstring full(n, L'\0');
-    const DWORD written = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
-    full.resize(written < n ? written : 0);
-    return full;
+    std::wstring full = FullPathName(path);
+    return full.empty() ? path : full;
 }
 
 size_t LastDelimiter(const std::wstring& full)

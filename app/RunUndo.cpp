@@ -1,5 +1,7 @@
 #include "RunUndo.h"
 
+#include "PathRules.h"
+
 #include "runtime/rtExceptions.h"
 
 #include <windows.h>
@@ -18,28 +20,6 @@ constexpr wchar_t kConflictsJournalText[] = L"\n冲突的文件见运行记录�
 bool Exists(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-struct TFileIdentity {
-    DWORD volume = 0;
-    DWORD high = 0;
-    DWORD low = 0;
-    bool operator==(const TFileIdentity&) const = default;
-};
-
-std::optional<TFileIdentity> IdentityOf(const std::wstring& path)
-{
-    HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool known = GetFileInformationByHandle(file, &info) != FALSE;
-    CloseHandle(file);
-    if (!known)
-        return std::nullopt;
-    return TFileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
 enum class TComparison { Different, Same, FirstIsPart };
@@ -178,8 +158,8 @@ TPathsOnDisk LookAtPaths(const std::wstring& source, const std::wstring& target)
     disk.source = Exists(source);
     disk.target = Exists(target);
     if (disk.source && disk.target) {
-        const auto a = IdentityOf(source);
-        const auto b = IdentityOf(target);
+        const auto a = FileIdentity(source);
+        const auto b = FileIdentity(target);
         disk.sameFile = a && b && *a == *b;
         const TComparison comparison = disk.sameFile ? TComparison::Different : CompareBytes(source, target);
         disk.sameBytes = comparison == TComparison::Same;

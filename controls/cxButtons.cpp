@@ -551,15 +551,14 @@ void TcxCustomButton::PaintButtonTo(HDC dc, TcxButtonState state, bool focused)
             }
             canvas.RequiredState(TCanvas::csFontValid);
             SetBkMode(dc, TRANSPARENT);
-            RECT c = r;
             ContentClip clipped(dc, ContentRect(state));
+            // The layout places the caption (wrapped, centred, moved by the press) with or
+            // without a glyph.
+            const TcxButtonContentLayout l = ContentLayout(state);
             if (m_glyph && m_paintStyle != bpsCaption)
-                PaintGlyph(dc, ContentLayout(state).glyph, state);
-            if (!m_glyph || m_paintStyle != bpsGlyph) {
-                if (m_glyph)
-                    c = ContentLayout(state).caption;
-                DrawCaption(dc, c, state, painter, text);
-            }
+                PaintGlyph(dc, l.glyph, state);
+            if (!m_glyph || m_paintStyle != bpsGlyph)
+                DrawCaption(dc, l.caption, state, painter, text);
         } else if (!m_glyph && !m_wordWrap) {
             painter->PaintButton(cx, r, Caption(), state, true, face, text);
         } else if (!m_glyph) {

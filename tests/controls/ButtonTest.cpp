@@ -839,6 +839,54 @@ TEST_F(ButtonTest, ACaptionWrapsIntoLinesWithWordWrap)
     ASSERT_TRUE(sheet.SaveBmp((ArtifactFolder() / L"button-word-wrap.bmp").c_str()));
 }
 
+// A flat or transparent button with a caption and no glyph centres its caption, wrapped or
+// not, and moves it with the press as the other buttons do.
+TEST_F(ButtonTest, AFlatOrTransparentCaptionIsCentredAndMovesWhenPressed)
+{
+    auto* button = Make<TcxButton>(20, 20, 90, 56);
+    button->LookAndFeel()->SetKind(lfStandard);
+    button->SetCaption(L"Alpha Beta Gamma");
+    const int shift = button->Painter()->ButtonPressShift();
+    ASSERT_GT(shift, 0);
+    PixelCanvas sheet(8 * 94, 56, RGB(255, 255, 255));
+    int painted = 0;
+    // The box around the caption's ink (black) inside the content rectangle.
+    auto inkBox = [&](TcxButtonState state) {
+        PixelCanvas canvas(90, 56);
+        button->PaintButtonTo(canvas.dc(), state, false);
+        BitBlt(sheet.dc(), painted++ * 94, 0, 90, 56, canvas.dc(), 0, 0, SRCCOPY);
+        RECT content = button->ContentRect(cxbsNormal);
+        InflateRect(&content, -1, -1);
+        RECT box{90, 56, -1, -1};
+        for (int y = content.top; y < content.bottom; ++y)
+            for (int x = content.left; x < content.right; ++x)
+                if (canvas.At(x, y) == RGB(0, 0, 0)) {
+                    box.left = std::min<LONG>(box.left, x);
+                    box.top = std::min<LONG>(box.top, y);
+                    box.right = std::max<LONG>(box.right, x + 1);
+                    box.bottom = std::max<LONG>(box.bottom, y + 1);
+                }
+        return box;
+    };
+    for (const bool transparent : {false, true}) {
+        button->SpeedButtonOptions()->SetFlat(!transparent);
+        button->SpeedButtonOptions()->SetTransparent(transparent);
+        for (const bool wrap : {false, true}) {
+            SCOPED_TRACE(std::string(transparent ? "transparent" : "flat") + (wrap ? ", wrapped" : ""));
+            button->SetWordWrap(wrap);
+            const RECT normal = inkBox(cxbsNormal);
+            ASSERT_LT(normal.left, normal.right) << "no caption drawn";
+            const RECT content = button->ContentRect(cxbsNormal);
+            EXPECT_NEAR((normal.top + normal.bottom) / 2.0, (content.top + content.bottom) / 2.0, 2.0)
+                << "the caption sits in the middle, whole";
+            const RECT pressed = inkBox(cxbsPressed);
+            EXPECT_EQ(pressed.left, normal.left + shift);
+            EXPECT_EQ(pressed.top, normal.top + shift);
+        }
+    }
+    ASSERT_TRUE(sheet.SaveBmp((ArtifactFolder() / L"button-flat-captions.bmp").c_str()));
+}
+
 // Right-to-left reading swaps the glyph's left and right layouts (top and bottom stay).
 TEST_F(ButtonTest, RightToLeftReadingSwapsGlyphAndCaption)
 {
