@@ -567,6 +567,10 @@ public:
     TcxEditEditingEvent OnEditing;
     // A double click that is not taken as a press of one of the editor's buttons.
     TNotifyEvent OnDblClick;
+    // Whether the editor handles the key itself now, so that the form must leave it: Enter
+    // that validates, Escape that restores a changed value, the click key of a default edit
+    // button, Tab that the editor reports before it moves the focus.
+    bool ClaimsDialogKey(WPARAM key);
     // A double click on the hosted edit box (the text) is the editor's double click too.
     void ChildMouseMessage(UINT msg, WPARAM keyFlags, POINT p) override;
     // Raised first in every paint; then the frame and background are drawn unless

@@ -452,6 +452,23 @@ bool TcxCustomEdit::ClickKeyDown(WPARAM key)
     return true;
 }
 
+bool TcxCustomEdit::ClaimsDialogKey(WPARAM key)
+{
+    TcxCustomEditProperties* p = m_properties ? ActiveProperties() : nullptr;
+    if (!p)
+        return false;
+    const unsigned shortCut = ShortCutOf(key);
+    if (p->ClickKey() != 0 && shortCut == p->ClickKey() && DefaultButtonIndex() >= 0)
+        return true;
+    const bool ctrlOrAlt = (shortCut & (scCtrl | scAlt)) != 0;
+    switch (key) {
+    case VK_RETURN: return !ctrlOrAlt && p->ValidateOnEnter();
+    case VK_ESCAPE: return m_modifiedAfterEnter && p->RememberValueOnEnter();
+    case VK_TAB: return !ctrlOrAlt && Focused() && TabLeavesControl();
+    default: return false;
+    }
+}
+
 void TcxCustomEdit::FollowHint(int k)
 {
     if (k >= 0 && (ButtonViewInfos()[static_cast<size_t>(k)].hint.empty() || !ShowHint()))

@@ -473,6 +473,12 @@ LRESULT TcxCustomInnerTextEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     LRESULT r = HandleMessage(msg, wParam, lParam);
     switch (msg) {
+    case WM_GETDLGCODE:
+        // The keys the editor claims for its own key handling are not the form's.
+        if (auto* asked = reinterpret_cast<const MSG*>(lParam);
+            asked && asked->message == WM_KEYDOWN && m_editor && m_editor->ClaimsDialogKey(asked->wParam))
+            r |= DLGC_WANTMESSAGE;
+        break;
     case WM_KILLFOCUS: PlaceText(false); break;
     case WM_SETTEXT:
     case WM_SIZE:
@@ -967,8 +973,14 @@ bool TcxCustomTextEdit::EditKey(UINT msg, WPARAM key)
         if (ClickKeyDown(key))
             return true;
 
-        if (TabKeyDown(key))
+        // Tab that leaves the editor is reported first; a handler that takes it keeps the focus.
+        if (key == VK_TAB && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0 && Focused() &&
+            TabLeavesControl()) {
+            WORD reported = VK_TAB;
+            if (!DoKeyDown(reported))
+                TabKeyDown(key);
             return true;
+        }
         if (EditorKeyDown(key)) {
             m_enterHandled = key == VK_RETURN;
             return true;

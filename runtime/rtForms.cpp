@@ -273,6 +273,12 @@ bool TCustomForm::DialogKey(const MSG& msg)
     bool ctrl = GetKeyState(VK_CONTROL) < 0;
     bool alt = GetKeyState(VK_MENU) < 0;
     if (msg.wParam == VK_TAB && !ctrl && !alt) {
+        // A window that takes Tab itself (an editor that reports it before it moves the focus,
+        // a multi-line edit box) gets it.
+        MSG copy = msg;
+        LRESULT code = SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&copy));
+        if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE))
+            return false;
         SelectNext(GetKeyState(VK_SHIFT) >= 0);
         return true;
     }

@@ -1,9 +1,11 @@
 // The focus of an editor is the focus of the whole control: passing it between the frame's
 // window and the edit box inside, or making a new edit box, is no entry and no exit.
+#include "editors/cxButtonEdit.h"
 #include "editors/cxTextEdit.h"
 #include "tests/common/RealInput.h"
 #include "tests/editors/EditorsTestHelpers.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -108,6 +110,61 @@ TEST_F(EditorFocusTest, ANewEditBoxKeepsTheFocusAndTheSelection)
     Settle(app.get());
     EXPECT_TRUE(other->Focused());
     EXPECT_EQ(events, std::vector<std::string>{});
+}
+
+} // namespace
+
+namespace {
+
+// A form with a default and a cancel button: the keys an editor claims (Enter that validates,
+// Escape that restores a changed value, the click key of its default edit button, Tab that it
+// reports before the focus moves) reach the editor; the rest are the form's.
+TEST_F(EditorFocusTest, TheFormLeavesAnEditorTheDialogKeysItClaims)
+{
+    auto* ok = Make<TNativeButton>(250, 10, 80, 24);
+    ok->SetDefault(true);
+    auto* cancel = Make<TNativeButton>(250, 40, 80, 24);
+    cancel->SetCancel(true);
+    int okClicks = 0, cancelClicks = 0, editClicks = 0, validations = 0;
+    ok->OnClick = [&](TObject*) { ++okClicks; };
+    cancel->OnClick = [&](TObject*) { ++cancelClicks; };
+    auto* field = Make<TcxButtonEdit>(10, 120, 200, 21);
+    field->Properties()->Buttons()->Items(0)->SetDefault(true);
+    field->Properties()->OnButtonClick = [&](TObject*, int) { ++editClicks; };
+    field->Properties()->OnValidate = [&](TObject*, std::wstring&, std::wstring&, bool&) { ++validations; };
+    std::vector<WORD> keysDown;
+    field->OnKeyDown = [&](TObject*, WORD& key, TShiftState) { keysDown.push_back(key); };
+    field->SetText(L"before");
+    field->SetFocus();
+    Settle(app.get());
+    auto press = [&](WORD key) {
+        PressKey(key, false);
+        PressKey(key, true);
+    };
+
+    press('X'); // a change by the user
+    press(VK_RETURN);
+    EXPECT_EQ(validations, 1) << "Enter validates";
+    EXPECT_EQ(okClicks, 0) << "the default button took Enter from the editor";
+
+    press('Y');
+    press(VK_ESCAPE);
+    EXPECT_EQ(field->Text(), L"before") << "Escape brings back the value the editor had on entry";
+    EXPECT_EQ(cancelClicks, 0) << "the cancel button took Escape from the editor";
+    press(VK_ESCAPE);
+    EXPECT_EQ(cancelClicks, 1) << "with nothing to undo, Escape is the form's";
+
+    PressKey(VK_CONTROL, false);
+    press(VK_RETURN);
+    PressKey(VK_CONTROL, true);
+    EXPECT_EQ(editClicks, 1) << "Ctrl+Enter clicks the editor's default button";
+    EXPECT_EQ(okClicks, 0);
+
+    keysDown.clear();
+    press(VK_TAB);
+    EXPECT_NE(std::find(keysDown.begin(), keysDown.end(), WORD(VK_TAB)), keysDown.end())
+        << "Tab reached OnKeyDown";
+    EXPECT_FALSE(field->Focused()) << "and then the focus moved on";
 }
 
 } // namespace
