@@ -301,7 +301,10 @@ TEST_F(MainWindowTest, FocusStartsInTheSourceSuffixFieldAndTabWalksTheFiveFields
     for (TWinControl* next : expected) {
         HWND focus = GetFocus();
         MSG msg{focus, WM_KEYDOWN, VK_TAB, 0, 0, {}};
-        EXPECT_TRUE(form->DialogKey(msg));
+        // As the message loop does: the form's dialog-key step, else the focused window (an
+        // editor reports Tab before it moves the focus itself).
+        if (!form->DialogKey(msg))
+            DispatchMessageW(&msg);
         EXPECT_EQ(form->TabControlOf(GetFocus()), next);
     }
     auto list = form->TabList();
