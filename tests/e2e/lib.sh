@@ -37,10 +37,11 @@ fail() {
   exit 1
 }
 
-# Waits (up to 10 s) for a top-level window whose name matches the pattern; prints its id.
+# Waits (up to 10 s, or the given tenths of a second) for a top-level window whose name matches
+# the pattern; prints its id.
 wait_window() {
   local pattern=$1 w=""
-  for _ in $(seq 1 100); do
+  for _ in $(seq 1 "${2:-100}"); do
     w=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1 || true)
     [ -n "$w" ] && break
     sleep 0.1
@@ -52,7 +53,9 @@ start_corvane() {
   corvane_wine "$1" &
   e2e_pid=$!
   trap 'kill $e2e_pid 2>/dev/null || true' EXIT
-  e2e_win=$(wait_window '^Corvane$')
+  # A start can take longer than usual on a busy machine (once seen: over 10 s in a run on a
+  # fresh prefix); the wait ends as soon as the window is there.
+  e2e_win=$(wait_window '^Corvane$' 300)
   [ -n "$e2e_win" ] || fail "main window did not appear"
   if [ "$E2E_WM" != 1 ]; then
     xdotool windowfocus "$e2e_win"
