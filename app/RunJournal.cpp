@@ -312,7 +312,7 @@ TRunJournal::TRunJournal(const std::wstring& folder, const TRunFields& fields)
             EncodeJournalText(fields.exportFolder) + "\t" + EncodeJournalText(fields.sourceSuffix) + "\t" +
             EncodeJournalText(fields.newSuffix) + kNewLine;
     std::lock_guard guard(m_lock);
-    Append(head, nullptr);
+    Append(head);
 }
 
 TRunJournal::~TRunJournal()
@@ -336,13 +336,21 @@ bool TRunJournal::WriteAt(uint64_t offset, const std::string& bytes)
     return !m_failed;
 }
 
-void TRunJournal::Append(const std::string& line, std::optional<uint64_t>* fieldOffset)
+std::optional<uint64_t> TRunJournal::Append(const std::string& line)
 {
-    if (WriteAt(m_size, line)) {
-        if (fieldOffset)
-            *fieldOffset = m_size + fieldOffset->value();
-        m_size += line.size();
-    }
+    if (!WriteAt(m_size, line))
+        return std::nullopt;
+    const uint64_t start = m_size;
+    m_size += line.size();
+    return start;
+}
+
+TRunJournal::TRecordId TRunJournal::AppendRecord(const std::string& prefix, const std::string& line)
+{
+    std::lock_guard guard(m_lock);
+    const std::optional<uint64_t> start = Append(line);
+    m_fieldOffsets.push_back(start ? *start + prefix.size() : UINT64_MAX);
+    return m_fieldOffsets.size() - 1;
 }
 
 TRunJournal::TRecordId TRunJournal::BeginEntry(const std::wstring& source, const std::wstring& target)
@@ -350,23 +358,14 @@ TRunJournal::TRecordId TRunJournal::BeginEntry(const std::wstring& source, const
     const std::string prefix =
         "entry\t" + EncodeJournalText(source) + "\t" + EncodeJournalText(target) + "\t";
     const std::string pending = Padded("pending");
-    const std::string line = prefix + pending + "\t" + pending + "\t" + Padded("-") + kNewLine;
-    std::lock_guard guard(m_lock);
-    std::optional<uint64_t> offset = prefix.size();
-    Append(line, &offset);
-    m_fieldOffsets.push_back(m_failed ? UINT64_MAX : *offset);
-    return m_fieldOffsets.size() - 1;
+    return AppendRecord(prefix, prefix + pending + "\t" + pending + "\t" + Padded("-") + kNewLine);
 }
 
 TRunJournal::TRecordId TRunJournal::BeginFolder(const std::wstring& folder)
 {
     const std::string prefix = "folder\t\t" + EncodeJournalText(folder) + "\t";
-    const std::string line = prefix + Padded("pending") + "\t" + Padded("-") + "\t" + Padded("-") + kNewLine;
-    std::lock_guard guard(m_lock);
-    std::optional<uint64_t> offset = prefix.size();
-    Append(line, &offset);
-    m_fieldOffsets.push_back(m_failed ? UINT64_MAX : *offset);
-    return m_fieldOffsets.size() - 1;
+    return AppendRecord(prefix,
+                        prefix + Padded("pending") + "\t" + Padded("-") + "\t" + Padded("-") + kNewLine);
 }
 
 void TRunJournal::WriteField(TRecordId record, int field, const TStepOutcome& outcome)
@@ -401,7 +400,7 @@ void TRunJournal::End(const TRunCounts& counts, const std::wstring& stoppedBy)
         line += "\tstopped: " + EncodeJournalText(stoppedBy);
     line += kNewLine;
     std::lock_guard guard(m_lock);
-    Append(line, nullptr);
+    Append(line);
 }
 
 std::optional<TJournalContents> ReadJournal(const std::wstring& path)

@@ -82,7 +82,10 @@ public:
     void End(const TRunCounts& counts, const std::wstring& stoppedBy = {});
 
 private:
-    void Append(const std::string& line, std::optional<uint64_t>* fieldOffset);
+    // Appends a line (the lock held); answers where it starts, nothing when it was not written.
+    std::optional<uint64_t> Append(const std::string& line);
+    // Appends a record whose outcome fields follow prefix, and keeps where they start.
+    TRecordId AppendRecord(const std::string& prefix, const std::string& line);
     void WriteField(TRecordId record, int field, const TStepOutcome& outcome);
     bool WriteAt(uint64_t offset, const std::string& bytes);
 
