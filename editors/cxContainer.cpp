@@ -1010,14 +1010,18 @@ void TcxContainer::RunVisualStateUpdate(POINT p, bool invalidate, bool isMouseEv
     }
     --m_visualStateLock;
     if (isMouseEvent && m_afterMouseLock == 0 && canUpdate()) {
+        // The step after a mouse change runs the button handlers, which may free the control.
+        const TLife life = Life();
         ++m_afterMouseLock;
         try {
             AfterMouseUpdate();
         } catch (...) {
-            --m_afterMouseLock;
+            if (life.Alive())
+                --m_afterMouseLock;
             throw;
         }
-        --m_afterMouseLock;
+        if (life.Alive())
+            --m_afterMouseLock;
     }
 }
 

@@ -334,6 +334,7 @@ void TcxControl::RaiseMouseEvent(UINT msg, WPARAM keyFlags, POINT p)
     case WM_MBUTTONUP: up = true, button = mbMiddle; break;
     default: return;
     }
+    const TLife life = Life();
     if (down) {
         if (button == mbLeft)
             m_clickPressed = true;
@@ -351,6 +352,8 @@ void TcxControl::RaiseMouseEvent(UINT msg, WPARAM keyFlags, POINT p)
         m_clickPressed = false;
     if (click && !IsDestroying())
         CallHandler([this] { Click(); });
+    if (!life.Alive())
+        return;
     if (OnMouseUp && !IsDestroying())
         CallHandler([&] { OnMouseUp(this, button, shift, p.x, p.y); });
 }
@@ -360,6 +363,7 @@ void TcxControl::ChildMouseMessage(UINT msg, WPARAM keyFlags, POINT p)
     if (msg == WM_MOUSEMOVE && !m_mouseInside)
         MouseEnter();
     // A press or release in the hosted window counts for the control's look as well.
+    const TLife life = Life();
     switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: MouseDown(1, p); break;
@@ -372,7 +376,8 @@ void TcxControl::ChildMouseMessage(UINT msg, WPARAM keyFlags, POINT p)
     case WM_MBUTTONUP: MouseUp(3, p); break;
     default: break;
     }
-    RaiseMouseEvent(msg, keyFlags, p);
+    if (life.Alive())
+        RaiseMouseEvent(msg, keyFlags, p);
 }
 
 bool TcxControl::DoContextPopup(POINT screen)
@@ -405,6 +410,9 @@ bool TcxControl::DoContextPopup(POINT screen)
 
 LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    // Handlers run from here may free this control: after each step that can run one, the
+    // rest of the message is dropped when it is gone.
+    const TLife life = Life();
     switch (msg) {
     case WM_MOUSEMOVE: {
         if (!m_mouseInControl) {
@@ -414,7 +422,11 @@ LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
             MouseEnter();
         }
         MouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (!life.Alive())
+            return 0;
         RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (!life.Alive())
+            return 0;
         break;
     }
     case WM_MOUSELEAVE:
@@ -424,8 +436,14 @@ LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
         LRESULT r = TWinControl::WndProc(msg, wParam, lParam);
+        if (!life.Alive())
+            return r;
         MouseDown(1, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (!life.Alive())
+            return r;
         RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (!life.Alive())
+            return r;
         // Like the platform's buttons, the control holds the mouse until the button comes up,
         // so the release comes here wherever it happens (and a press that ends outside is no
         // click for a later release). Not when the button is up already: a handler that ran a
@@ -438,7 +456,12 @@ LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_LBUTTONUP:
         MouseUp(1, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (life.Alive())
+            RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (!life.Alive()) {
+            // The platform took the capture away with the window.
+            return 0;
+        }
         if (m_holdsMouseForClick && !IsDestroying()) {
             m_holdsMouseForClick = false;
             if (GetCapture() == Handle())
@@ -458,15 +481,21 @@ LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_MBUTTONDBLCLK:
         MouseDown(msg == WM_MBUTTONDOWN || msg == WM_MBUTTONDBLCLK ? 3 : 2,
                   {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (life.Alive())
+            RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (!life.Alive())
+            return 0;
         break;
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
         MouseUp(msg == WM_MBUTTONUP ? 3 : 2, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (life.Alive())
+            RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (!life.Alive())
+            return 0;
         break;
     case WM_CONTEXTMENU:
-        if (DoContextPopup({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
+        if (DoContextPopup({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}) || !life.Alive())
             return 0;
         break;
     case WM_SYSKEYDOWN:
@@ -478,14 +507,14 @@ LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         if (msg == WM_KEYDOWN && PopupMenusTakeShortCut(wParam))
             return 0;
         WORD key = static_cast<WORD>(wParam);
-        if (msg == WM_KEYDOWN ? DoKeyDown(key) : DoKeyUp(key))
+        if ((msg == WM_KEYDOWN ? DoKeyDown(key) : DoKeyUp(key)) || !life.Alive())
             return 0;
         wParam = key;
         break;
     }
     case WM_CHAR: {
         wchar_t key = static_cast<wchar_t>(wParam);
-        if (DoKeyPress(key))
+        if (DoKeyPress(key) || !life.Alive())
             return 0;
         wParam = key;
         break;

@@ -403,7 +403,10 @@ void TcxCustomEdit::AfterMouseUpdate()
     vi.PreviousPressedButton = pressed;
     vi.PreviousHotButton = hot;
     if (released != -1 && released != pressed) {
+        const TLife life = Life();
         DoButtonUp(released);
+        if (!life.Alive())
+            return;
         // Released over itself: that is a click. The hot look may be switched off, so the
         // release of the mouse button itself says where it happened.
         if (released == hot || released == releasedOn)
@@ -582,13 +585,17 @@ void TcxCustomEdit::MouseUp(int button, POINT p)
     m_capturedItem = nullptr;
     if (GetCapture() == Handle())
         ReleaseCapture();
+    // The update clicks the button, and the click's handler may free this editor.
+    const TLife life = Life();
     try {
         UpdateVisualState(p, true);
     } catch (...) {
-        m_releasedOnButton = -1;
+        if (life.Alive())
+            m_releasedOnButton = -1;
         throw;
     }
-    m_releasedOnButton = -1;
+    if (life.Alive())
+        m_releasedOnButton = -1;
 }
 
 void TcxCustomEdit::ExcludeFromBackground(HDC dc)

@@ -90,6 +90,8 @@ TWinControl::TWinControl(TComponent* owner) : TComponent(owner)
 
 TWinControl::~TWinControl()
 {
+    if (m_life)
+        *m_life = false;
     Destroying();
     // Children go first so that their windows are destroyed while ours still exists.
     while (!m_controls.empty())
@@ -615,6 +617,13 @@ void TWinControl::CallHandler(const std::function<void()>& handler)
     } catch (...) {
         RouteException(std::current_exception());
     }
+}
+
+TWinControl::TLife TWinControl::Life() const
+{
+    if (!m_life)
+        m_life = std::make_shared<bool>(true);
+    return TLife(m_life);
 }
 
 // ---- window handle ----------------------------------------------------------------------

@@ -267,6 +267,20 @@ protected:
     // Fires a user handler: errors go to the application's error box, and a close that a
     // handler asks for waits until the outermost handler has returned.
     void CallHandler(const std::function<void()>& handler);
+    // Tells, after a call that may run a program's handler, whether this control still exists.
+    // A handler may free the control that called it, as a program may destroy a platform button
+    // from its own click; what the control still meant to do for that message is then dropped,
+    // and its code must not touch the object again. Take it before the call.
+    class TLife {
+    public:
+        bool Alive() const noexcept { return *m_flag; }
+
+    private:
+        friend class TWinControl;
+        explicit TLife(std::shared_ptr<const bool> flag) : m_flag(std::move(flag)) {}
+        std::shared_ptr<const bool> m_flag;
+    };
+    TLife Life() const;
     void ChildFontChanged();
     // Records the text that the window itself already shows (an edit box the user typed into).
     void StoreWindowText(const std::wstring& text) { m_text = text; }
@@ -299,6 +313,8 @@ private:
     std::wstring m_accessibleName;
     std::wstring m_hint;
     std::unique_ptr<TActionLink> m_actionLink;
+    // Made on first use of Life(), false once the destructor has begun.
+    mutable std::shared_ptr<bool> m_life;
     std::wstring m_actionName; // named by a description, resolved when loading ends
     TFont m_font;
     UniqueFont m_nativeFont; // the font handed to a platform control

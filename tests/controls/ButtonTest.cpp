@@ -4,6 +4,7 @@
 #include "lookandfeel/dxThemeManager.h"
 #include "runtime/rtStdCtrls.h"
 #include "tests/common/Artifacts.h"
+#include "tests/common/FreedObjectTrap.h"
 #include "tests/common/RealInput.h"
 #include "tests/common/WindowFixture.h"
 
@@ -389,6 +390,40 @@ TEST_F(ButtonTest, LosingTheMouseCaptureEndsTheHover)
     SendInput(1, &up, sizeof(INPUT));
     SetCursorPos(0, 0);
     app->ProcessMessages();
+}
+
+// A click handler may free its button, as with the platform's own buttons, by the mouse and by
+// the keyboard: nothing of the freed button is touched afterwards.
+TEST_F(ButtonTest, AClickHandlerThatFreesItsButtonLeavesNothingTouchingIt)
+{
+    SetForegroundWindow(form->Handle());
+    for (bool byMouse : {true, false}) {
+        SCOPED_TRACE(byMouse ? "mouse" : "space key");
+        FreedMemoryWatch watch;
+        TcxButton* button = new FreedObjectTrap<TcxButton>(form);
+        button->SetParent(form);
+        button->SetBounds(20, 20, 100, 30);
+        button->SetCaption(L"Free");
+        bool freed = false;
+        button->OnClick = [&](TObject*) {
+            freed = true;
+            delete button;
+        };
+        button->SetFocus();
+        Settle();
+        if (byMouse) {
+            SendLeftClick(button->Handle(), {50, 15});
+        } else {
+            PressKey(VK_SPACE);
+        }
+        EXPECT_TRUE(WaitFor([&] { return freed; }));
+        Settle();
+        EXPECT_EQ(FreedMemoryWatch::Touches(), 0) << "the freed button was used";
+        EXPECT_EQ(GetCapture(), nullptr);
+        if (!freed)
+            delete button;
+    }
+    SetCursorPos(0, 0);
 }
 
 // Which colour each state is painted in, when only some are assigned.

@@ -3,6 +3,7 @@
 // alignment says, and a size the editor gives itself keeps the anchored edge in place.
 #include "editors/cxButtonEdit.h"
 #include "editors/cxEditRepositoryItems.h"
+#include "tests/common/FreedObjectTrap.h"
 #include "tests/common/RealInput.h"
 #include "tests/editors/EditorsTestHelpers.h"
 
@@ -187,6 +188,83 @@ TEST_F(EditorBehaviourTest, AButtonHiddenOrMovedWhileHeldNeitherKeepsTheMouseNor
         mouse(MOUSEEVENTF_LEFTUP);
         EXPECT_EQ(GetCapture(), nullptr) << "the release freed the mouse";
         EXPECT_EQ(clicks, c.clicksAfter);
+    }
+}
+
+// A handler may free the editor it was called for, as with the platform's own controls: what
+// the editor still had to do for that click or key is dropped, and nothing of it is touched.
+TEST_F(EditorBehaviourTest, AHandlerThatFreesItsEditorLeavesNothingTouchingTheFreedEditor)
+{
+    enum class Event { ButtonClick, Click, DblClick, MouseDown, MouseUp };
+    enum class By { MouseOnButton, MouseOnFrame, MouseOnText, DoubleClickOnText, ClickKey };
+    struct Case {
+        const char* what;
+        Event event;
+        By by;
+    };
+    const Case cases[] = {
+        {"an edit button clicked by the mouse", Event::ButtonClick, By::MouseOnButton},
+        {"the default edit button clicked by Ctrl+Enter", Event::ButtonClick, By::ClickKey},
+        {"a click on the frame", Event::Click, By::MouseOnFrame},
+        {"a click on the text", Event::Click, By::MouseOnText},
+        {"a double click on the text", Event::DblClick, By::DoubleClickOnText},
+        {"a press on the frame", Event::MouseDown, By::MouseOnFrame},
+        {"a press on an edit button", Event::MouseDown, By::MouseOnButton},
+        {"a release on the text", Event::MouseUp, By::MouseOnText},
+        {"a release on an edit button", Event::MouseUp, By::MouseOnButton},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FreedMemoryWatch watch;
+        TcxButtonEdit* edit = new FreedObjectTrap<TcxButtonEdit>(form);
+        edit->SetParent(form);
+        edit->SetAutoSize(false);
+        edit->SetBounds(10, 10, 240, 40);
+        edit->SetText(L"some text");
+        edit->Properties()->Buttons()->Add()->SetKind(bkEllipsis);
+        bool freed = false;
+        auto free = [&](TObject*) {
+            if (!freed) {
+                freed = true;
+                delete edit;
+            }
+        };
+        switch (c.event) {
+        case Event::ButtonClick: edit->Properties()->OnButtonClick = [&](TObject* s, int) { free(s); }; break;
+        case Event::Click: edit->OnClick = free; break;
+        case Event::DblClick: edit->OnDblClick = free; break;
+        case Event::MouseDown:
+            edit->OnMouseDown = [&](TObject* s, TMouseButton, TShiftState, int, int) { free(s); };
+            break;
+        case Event::MouseUp:
+            edit->OnMouseUp = [&](TObject* s, TMouseButton, TShiftState, int, int) { free(s); };
+            break;
+        }
+        edit->SetFocus();
+        Settle(app.get());
+        const RECT b = edit->ButtonViewInfos().at(0).bounds;
+        switch (c.by) {
+        case By::MouseOnButton: MoveCursor(edit, {(b.left + b.right) / 2, (b.top + b.bottom) / 2}); break;
+        case By::MouseOnFrame: MoveCursor(edit, {1, edit->Height() - 2}); break;
+        case By::MouseOnText:
+        case By::DoubleClickOnText: MoveCursor(edit, {edit->Width() / 4, edit->Height() / 2}); break;
+        case By::ClickKey: break;
+        }
+        if (c.by == By::ClickKey) {
+            SendChord(VK_CONTROL, VK_RETURN);
+        } else {
+            const int presses = c.by == By::DoubleClickOnText ? 2 : 1;
+            for (int i = 0; i < presses; ++i) {
+                SendMouseButton(MOUSEEVENTF_LEFTDOWN);
+                SendMouseButton(MOUSEEVENTF_LEFTUP);
+            }
+        }
+        Settle(app.get());
+        EXPECT_TRUE(freed) << "the handler ran";
+        EXPECT_EQ(FreedMemoryWatch::Touches(), 0) << "the freed editor was used";
+        EXPECT_EQ(GetCapture(), nullptr);
+        if (!freed)
+            delete edit;
     }
 }
 
