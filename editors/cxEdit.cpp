@@ -128,7 +128,7 @@ void TcxCustomEditProperties::Assign(const TPersistent* source)
         m_useLeftAlignmentOnEditing = p->m_useLeftAlignmentOnEditing;
         m_alignment.Assign(&p->m_alignment);
         // The range and read-only settings are taken only where the source set them.
-        m_assignedValues = 0;
+        m_assignedValues &= ~(epvReadOnly | epvMinValue | epvMaxValue);
         if (p->m_assignedValues & epvMaxValue)
             SetMaxValue(p->m_maxValue);
         if (p->m_assignedValues & epvMinValue)
@@ -187,7 +187,7 @@ void TcxCustomEditProperties::SetMaxValue(double v)
 
 void TcxCustomEditProperties::SetAssignedValues(unsigned v)
 {
-    v &= epvReadOnly | epvMinValue | epvMaxValue;
+    v &= AssignableValues();
     if (v == m_assignedValues)
         return;
     m_assignedValues = v;

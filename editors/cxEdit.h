@@ -219,7 +219,15 @@ struct TcxCustomEditViewInfo : TcxContainerViewInfo {
 };
 
 // Which of the range and read-only settings were set explicitly.
-enum TcxEditPropertiesValue : unsigned { epvReadOnly = 1, epvMinValue = 2, epvMaxValue = 4 };
+// Which settings of a properties object were set; the text editors add their formats and length.
+enum TcxEditPropertiesValue : unsigned {
+    epvReadOnly = 1,
+    epvMinValue = 2,
+    epvMaxValue = 4,
+    epvDisplayFormat = 8,
+    epvEditFormat = 16,
+    epvMaxLength = 32,
+};
 
 // Settings of an editor; the editor listens to their changes. Changes made between
 // LockUpdate and UnlockUpdate reach the editor once, at the end.
@@ -305,6 +313,13 @@ public:
     TcxEditButtonClickEvent OnButtonClick;
 
 protected:
+    // The assigned flags this kind of properties has; others are dropped.
+    virtual unsigned AssignableValues() const noexcept { return epvReadOnly | epvMinValue | epvMaxValue; }
+    // Sets or clears one flag without a change notice: the caller reports the change.
+    void SetAssigned(unsigned flag, bool on) noexcept
+    {
+        m_assignedValues = on ? m_assignedValues | flag : m_assignedValues & ~flag;
+    }
     void Changed() { MarkChanged(); }
     template <typename T> void SetValue(T& field, T value)
     {

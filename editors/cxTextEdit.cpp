@@ -129,6 +129,26 @@ const TClassInfo* TcxTextEditProperties::StaticProperties()
         ci.AddObject<P, TcxLookupItems>(L"LookupItems", &P::LookupItems);
         ci.AddBool<P>(L"LookupItemsSorted", &P::SetLookupItemsSorted, &P::LookupItemsSorted);
         ci.AddEvent<P, TcxNewLookupDisplayTextEvent>(L"OnNewLookupDisplayText", &P::OnNewLookupDisplayText);
+        // The text kinds add the formats to the assigned values; the length is not stored there.
+        ci.AddSet<P, unsigned>(L"AssignedValues",
+                               {{L"evsReadOnly", epvReadOnly},
+                                {L"evsMinValue", epvMinValue},
+                                {L"evsMaxValue", epvMaxValue},
+                                {L"evsDisplayFormat", epvDisplayFormat},
+                                {L"evsEditFormat", epvEditFormat}},
+                               &P::SetAssignedValues, &P::AssignedValues);
+        // Older descriptions kept whether a display format was set as a boolean of its own. It is
+        // read, never written.
+        ci.Add({L"IsDisplayFormatAssigned",
+                [](TPersistent& o, const TValue& v, const TReaderContext*) {
+                    auto& p = static_cast<P&>(o);
+                    const unsigned flags = p.AssignedValues();
+                    p.SetAssignedValues(ValueToBool(v) ? flags | epvDisplayFormat
+                                                       : flags & ~epvDisplayFormat);
+                },
+                {},
+                {},
+                {}});
         ci.AddInt<P>(L"MaxLength", &P::SetMaxLength, &P::MaxLength);
         ci.AddBool<P>(L"OEMConvert", &P::SetOEMConvert, &P::OEMConvert);
         // Stored as the character's code or as a one-character text.
@@ -160,8 +180,13 @@ void TcxTextEditProperties::Assign(const TPersistent* source)
         m_echoMode = p->m_echoMode;
         m_hideSelection = p->m_hideSelection;
         m_incrementalSearch = p->m_incrementalSearch;
-        m_maxLengthAssigned = false;
-        if (p->m_maxLengthAssigned)
+        // The formats and the length only where the source set them.
+        SetAssigned(epvDisplayFormat | epvEditFormat | epvMaxLength, false);
+        if (p->AssignedValues() & epvDisplayFormat)
+            SetDisplayFormat(p->m_displayFormat);
+        if (p->AssignedValues() & epvEditFormat)
+            SetEditFormat(p->m_editFormat);
+        if (p->IsMaxLengthAssigned())
             SetMaxLength(p->m_maxLength);
         m_oemConvert = p->m_oemConvert;
         m_imeMode = p->m_imeMode;
@@ -185,11 +210,30 @@ void TcxTextEditProperties::Assign(const TPersistent* source)
 void TcxTextEditProperties::SetMaxLength(int v)
 {
     v = std::max(v, 0);
-    if (m_maxLengthAssigned && v == m_maxLength)
+    if (IsMaxLengthAssigned() && v == m_maxLength)
         return;
     m_maxLength = v;
-    m_maxLengthAssigned = true;
+    SetAssigned(epvMaxLength, true);
     MarkChanged();
+}
+
+void TcxTextEditProperties::SetAssignedText(std::wstring& field, unsigned flag, const std::wstring& v)
+{
+    if ((AssignedValues() & flag) && field == v)
+        return;
+    field = v;
+    SetAssigned(flag, true);
+    MarkChanged();
+}
+
+void TcxTextEditProperties::SetDisplayFormat(const std::wstring& v)
+{
+    SetAssignedText(m_displayFormat, epvDisplayFormat, v);
+}
+
+void TcxTextEditProperties::SetEditFormat(const std::wstring& v)
+{
+    SetAssignedText(m_editFormat, epvEditFormat, v);
 }
 
 std::wstring TcxTextEditProperties::CheckedText(const std::wstring& text) const

@@ -73,9 +73,18 @@ public:
     void Assign(const TPersistent* source) override;
 
     // 0: no limit; counted in characters; negative values become 0.
-    int MaxLength() const noexcept { return m_maxLengthAssigned ? m_maxLength : 0; }
+    int MaxLength() const noexcept { return IsMaxLengthAssigned() ? m_maxLength : 0; }
     void SetMaxLength(int v);
-    bool IsMaxLengthAssigned() const noexcept { return m_maxLengthAssigned; }
+    bool IsMaxLengthAssigned() const noexcept { return (AssignedValues() & epvMaxLength) != 0; }
+    // The formats a numeric editor shows and edits its value in; empty unless assigned. Not
+    // published: the kinds that format values publish them.
+    std::wstring DisplayFormat() const
+    {
+        return (AssignedValues() & epvDisplayFormat) ? m_displayFormat : L"";
+    }
+    void SetDisplayFormat(const std::wstring& v);
+    std::wstring EditFormat() const { return (AssignedValues() & epvEditFormat) ? m_editFormat : L""; }
+    void SetEditFormat(const std::wstring& v);
     TEditCharCase CharCase() const noexcept { return m_charCase; }
     void SetCharCase(TEditCharCase v) { SetValue(m_charCase, v); }
     TcxEditEchoMode EchoMode() const noexcept { return m_echoMode; }
@@ -121,9 +130,17 @@ public:
     std::unique_ptr<TcxCustomEditViewData> CreateViewData(TcxEditStyle* style, bool isEmbedded,
                                                           bool isForMeasuring) override;
 
+protected:
+    unsigned AssignableValues() const noexcept override
+    {
+        return TcxCustomEditProperties::AssignableValues() | epvDisplayFormat | epvEditFormat | epvMaxLength;
+    }
+
 private:
+    // Sets an assigned text, reporting a change only when the text or the flag changes.
+    void SetAssignedText(std::wstring& field, unsigned flag, const std::wstring& v);
     int m_maxLength = 0;
-    bool m_maxLengthAssigned = false;
+    std::wstring m_displayFormat, m_editFormat;
     TEditCharCase m_charCase = ecNormal;
     TcxEditEchoMode m_echoMode = eemNormal;
     wchar_t m_passwordChar = 0;

@@ -257,6 +257,53 @@ TEST(FormDescriptionTest, AStyleControllersFontsScaleWhateverTheirPlaceInTheDesc
     }
 }
 
+// Older descriptions store whether a display format was set as a boolean of its own; newer ones
+// list it among the assigned values. Both load, and only the formats a source set are copied.
+TEST(FormDescriptionTest, TheDisplayAndEditFormatFlagsLoadFromOldAndNewDescriptionsAndCopyOnlyWhenSet)
+{
+    RegisterEditorClasses();
+    RegisterComponentClass(L"TDescribedForm",
+                           [](TComponent* o) -> TComponent* { return new DescribedForm(o); });
+    TApplication app;
+    struct Case {
+        const wchar_t* line;
+        unsigned assigned;
+    };
+    const Case cases[] = {
+        {L"Properties.IsDisplayFormatAssigned = True", epvDisplayFormat},
+        {L"Properties.IsDisplayFormatAssigned = False", 0},
+        {L"Properties.AssignedValues = [evsDisplayFormat, evsEditFormat]", epvDisplayFormat | epvEditFormat},
+        {L"Properties.AssignedValues = [evsEditFormat, evsReadOnly]", epvEditFormat | epvReadOnly},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::string(c.line, c.line + wcslen(c.line)));
+        DescribedForm form(&app);
+        const std::wstring text =
+            std::wstring(L"object Old: TDescribedForm\n  object Field: TcxTextEdit\n    ") + c.line +
+            L"\n  end\nend\n";
+        ASSERT_NO_THROW(form.LoadFromDescription(text));
+        auto* field = dynamic_cast<TcxTextEdit*>(form.fields[L"Field"]);
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(field->Properties()->AssignedValues(), c.assigned);
+    }
+
+    TcxTextEdit source(nullptr), target(nullptr);
+    source.Properties()->SetDisplayFormat(L"0.00");
+    target.Properties()->SetEditFormat(L"#");
+    target.Properties()->SetMaxLength(5);
+    target.Properties()->Assign(source.Properties());
+    EXPECT_EQ(target.Properties()->DisplayFormat(), L"0.00");
+    EXPECT_EQ(target.Properties()->AssignedValues(), unsigned{epvDisplayFormat})
+        << "the edit format and the length the source never set are no longer assigned";
+    EXPECT_EQ(target.Properties()->EditFormat(), L"");
+    EXPECT_EQ(target.Properties()->MaxLength(), 0);
+    // A reset of the flags clears them all, the length's as well.
+    target.Properties()->SetMaxLength(7);
+    target.Properties()->SetAssignedValues(0);
+    EXPECT_EQ(target.Properties()->MaxLength(), 0);
+    EXPECT_EQ(target.Properties()->DisplayFormat(), L"");
+}
+
 TEST(FormDescriptionTest, AnEditorFindsTheRepositoryItemItNamesAndAButtonItsStoredGlyph)
 {
     RegisterEditorClasses();
