@@ -136,6 +136,7 @@ void TcxCustomEditProperties::Assign(const TPersistent* source)
         if (p->m_assignedValues & epvReadOnly)
             SetReadOnly(p->m_readOnly);
         m_immediatePost = p->m_immediatePost;
+        m_transparent = p->m_transparent;
         m_useMouseWheel = p->m_useMouseWheel;
         m_validateOnEnter = p->m_validateOnEnter;
         OnChange = p->OnChange;
@@ -746,6 +747,8 @@ void TcxCustomEdit::PropertiesChanged()
         m_modifiedAfterEnter = false;
     if (m_constructing || IsLoading() || IsDestroying())
         return;
+    if (ActiveProperties()->Transparent())
+        SetTransparent(true);
     UpdateAnchors();
     ApplyAutoSize();
     UpdateVisualStateAtCursor(false);
@@ -1291,6 +1294,9 @@ void TcxCustomEdit::Loaded()
     }
     TcxContainer::Loaded();
     ApplyAutoSize();
+    // What the properties say was held back while the description was read: the step runs once
+    // now, after the size, so that the anchors come from the place the editor has taken.
+    PropertiesChanged();
 }
 
 void TcxCustomEdit::FontChanged()

@@ -267,6 +267,10 @@ public:
     void SetUseLeftAlignmentOnEditing(bool v) { SetValue(m_useLeftAlignmentOnEditing, v); }
     bool ImmediatePost() const noexcept { return m_immediatePost; }
     void SetImmediatePost(bool v) { SetValue(m_immediatePost, v); }
+    // Makes the editors that use these properties transparent (not published: kinds that show
+    // their parent set it).
+    bool Transparent() const noexcept { return m_transparent; }
+    void SetTransparent(bool v) { SetValue(m_transparent, v); }
     // Whether the editor takes turns of the mouse wheel (editors that step through values);
     // when it does not, they go to the parent.
     bool UseMouseWheel() const noexcept { return m_useMouseWheel; }
@@ -341,6 +345,7 @@ private:
     bool m_validateOnEnter = true;
     bool m_useLeftAlignmentOnEditing = true;
     bool m_immediatePost = false;
+    bool m_transparent = false;
     bool m_useMouseWheel = true;
     cxedit::TcxEditAlignment m_alignment;
     TcxEditButtons m_buttons;
@@ -563,6 +568,7 @@ public:
     bool Transparent() const noexcept { return m_transparent; }
     void SetTransparent(bool v);
     bool IsTransparent() const override { return m_transparent; }
+    bool ShowsWhatLiesBehind() const override { return m_transparent; }
     // Repaints after Transparent changed; a kind that keeps a picture of itself drops it.
     virtual void TransparentChanged();
     // The events of the editor's properties, as a description sets them

@@ -489,8 +489,11 @@ void TWinControl::ParentColorChanged()
 
 void TWinControl::ColorChanged()
 {
-    for (TWinControl* c : m_controls)
+    for (TWinControl* c : m_controls) {
         c->ParentColorChanged();
+        if (c->m_handle && c->ShowsWhatLiesBehind())
+            RedrawWindow(c->m_handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
     Invalidate();
 }
 
@@ -892,6 +895,9 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_WINDOWPOSCHANGED:
         if (!(reinterpret_cast<WINDOWPOS*>(lParam)->flags & SWP_NOSIZE))
             ++m_pictureGeneration;
+        // A move copies the window's pixels along, and with them the old place's background.
+        if (!(reinterpret_cast<WINDOWPOS*>(lParam)->flags & SWP_NOMOVE) && ShowsWhatLiesBehind())
+            RedrawWindow(m_handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         if (!m_settingBounds) {
             LRESULT r = DefaultHandler(msg, wParam, lParam);
             auto* wp = reinterpret_cast<WINDOWPOS*>(lParam);

@@ -259,6 +259,9 @@ protected:
     virtual void EnabledChanged();
     virtual void TextChanged();
     virtual void VisibleChanged() {}
+    // Whether the control's look depends on what lies behind it (a transparent control): it is
+    // then painted again when it moves or when its parent's colour changes.
+    virtual bool ShowsWhatLiesBehind() const { return false; }
     virtual void FocusEntered();
     virtual void FocusLeft();
     // The link that keeps the control in step with its action; controls that show more of an

@@ -268,6 +268,37 @@ TEST_F(EditorBehaviourTest, AHandlerThatFreesItsEditorLeavesNothingTouchingTheFr
     }
 }
 
+// A transparent editor shows its parent, so a move (which copies its old pixels along) and a
+// new colour of the parent paint it again; an opaque one keeps its copied pixels. Properties
+// that say transparent make their editor so.
+TEST_F(EditorBehaviourTest, ATransparentEditorIsPaintedAgainWhenMovedOrWhenItsParentsColourChanges)
+{
+    for (const bool transparent : {false, true}) {
+        SCOPED_TRACE(transparent ? "transparent" : "opaque");
+        auto* edit = Make<TcxTextEdit>(10, 10, 150, 21);
+        edit->Properties()->SetTransparent(transparent);
+        EXPECT_EQ(edit->Transparent(), transparent);
+        edit->Update();
+        UpdateWindow(edit->InnerEdit()->Handle());
+        auto needsPaint = [&] {
+            RECT r;
+            return GetUpdateRect(edit->Handle(), &r, FALSE) ||
+                   GetUpdateRect(edit->InnerEdit()->Handle(), &r, FALSE);
+        };
+        ASSERT_FALSE(needsPaint());
+        edit->SetBounds(edit->Left() + 7, edit->Top() + 3, edit->Width(), edit->Height());
+        EXPECT_EQ(needsPaint(), transparent) << "after a move";
+        RECT r;
+        EXPECT_EQ(GetUpdateRect(edit->InnerEdit()->Handle(), &r, FALSE) != FALSE, transparent)
+            << "the edit box shows the parent too";
+        edit->Update();
+        UpdateWindow(edit->InnerEdit()->Handle());
+        form->SetColor(transparent ? clYellow : clAqua);
+        EXPECT_EQ(needsPaint(), transparent) << "after the parent's colour changed";
+        delete edit;
+    }
+}
+
 // A press on the frame that ends outside the control is no click, and leaves nothing behind
 // that a later release without a press would take for one.
 TEST_F(EditorBehaviourTest, APressEndingOutsideLeavesNoClickForALaterRelease)

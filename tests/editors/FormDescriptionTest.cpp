@@ -304,6 +304,28 @@ TEST(FormDescriptionTest, TheDisplayAndEditFormatFlagsLoadFromOldAndNewDescripti
     EXPECT_EQ(target.Properties()->DisplayFormat(), L"");
 }
 
+// Once a description is read, the editor takes its properties in one step: a bottom-aligned
+// editor then keeps its bottom edge when a bigger font makes it taller, as one made in code does.
+TEST(FormDescriptionTest, AfterLoadingAnAutomaticHeightKeepsTheEdgeTheAlignmentAnchors)
+{
+    RegisterEditorClasses();
+    RegisterComponentClass(L"TDescribedForm",
+                           [](TComponent* o) -> TComponent* { return new DescribedForm(o); });
+    TApplication app;
+    DescribedForm form(&app);
+    ASSERT_NO_THROW(
+        form.LoadFromDescription(L"object Anchored: TDescribedForm\n"
+                                 L"  object Field: TcxTextEdit\n    Top = 100\n"
+                                 L"    Properties.Alignment.Vert = taBottomJustify\n  end\nend\n"));
+    auto* field = dynamic_cast<TcxTextEdit*>(form.fields[L"Field"]);
+    ASSERT_NE(field, nullptr);
+    const int bottom = field->Top() + field->Height();
+    EXPECT_EQ(field->AnchorY(), bottom);
+    field->Style()->Font()->SetHeight(field->Style()->Font()->Height() * 2);
+    EXPECT_GT(field->Height(), bottom - 100);
+    EXPECT_EQ(field->Top() + field->Height(), bottom);
+}
+
 TEST(FormDescriptionTest, AnEditorFindsTheRepositoryItemItNamesAndAButtonItsStoredGlyph)
 {
     RegisterEditorClasses();
