@@ -301,6 +301,38 @@ bool TcxCustomInnerTextEdit::PaintBuffered()
     return true;
 }
 
+HBRUSH TcxCustomInnerTextEdit::SeeThroughBrush(HDC dc)
+{
+    if (!HandleAllocated() || !m_editor->HandleAllocated())
+        return nullptr;
+    RECT client;
+    GetClientRect(Handle(), &client);
+    if (IsRectEmpty(&client))
+        return nullptr;
+    POINT place{0, 0};
+    MapWindowPoints(Handle(), m_editor->Handle(), &place, 1);
+    // Made anew for each paint: what lies behind changes with every move and every repaint
+    // of the parent, and a transparent editor is rare enough for the picture's cost.
+    UniqueMemoryDC memory(CreateCompatibleDC(dc));
+    UniqueBitmap picture(CreateCompatibleBitmap(dc, client.right, client.bottom));
+    if (!memory.get() || !picture.get())
+        return nullptr;
+    {
+        SelectGuard select(memory.get(), picture.get());
+        SetWindowOrgEx(memory.get(), place.x, place.y, nullptr);
+        m_editor->PaintWhatLiesBehind(memory.get());
+    }
+    m_seeThroughBrush.reset(CreatePatternBrush(picture.get()));
+    if (!m_seeThroughBrush)
+        return nullptr;
+    // The pattern starts at the client area's corner, wherever the box paints (on the screen
+    // or into its off-screen picture).
+    POINT origin{0, 0};
+    LPtoDP(dc, &origin, 1);
+    SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
+    return m_seeThroughBrush.get();
+}
+
 void TcxCustomInnerTextEdit::RecreateKeepingFocus()
 {
     bool focused = GetFocus() == Handle();
@@ -515,6 +547,17 @@ LRESULT TcxCustomInnerTextEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         RemoveAlignmentMargin();
     else if (msg == WM_PAINT && wParam == 0 && PaintBuffered())
         return 0;
+    if ((msg == CN_CTLCOLOREDIT || msg == CN_CTLCOLORSTATIC) && m_editor && m_editor->Transparent()) {
+        // The colours as for any box, then the picture behind it instead of the plain fill; the
+        // text is drawn over it without a background of its own.
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        LRESULT plain = TNativeEdit::WndProc(msg, wParam, lParam);
+        if (HBRUSH brush = SeeThroughBrush(dc)) {
+            SetBkMode(dc, TRANSPARENT);
+            return reinterpret_cast<LRESULT>(brush);
+        }
+        return plain;
+    }
     LRESULT r = HandleMessage(msg, wParam, lParam);
     switch (msg) {
     case WM_GETDLGCODE:

@@ -210,6 +210,10 @@ private:
     // Repaints what the platform asks for through an off-screen picture; false when there was
     // nothing to paint with.
     bool PaintBuffered();
+    // The brush a transparent editor's box fills itself with: a picture of what lies behind
+    // the box, aligned with the box's client area in dc; null when there is none to make.
+    HBRUSH SeeThroughBrush(HDC dc);
+    UniqueBrush m_seeThroughBrush;
     cxedit::TAlignment WindowAlignment() const noexcept
     {
         return m_leftWhileEditing ? cxedit::TAlignment::taLeftJustify : m_alignment;
@@ -248,6 +252,8 @@ public:
     {
         return static_cast<TcxTextEditProperties*>(ActiveProperties());
     }
+    // Draws what lies behind the editor into dc, in the editor's client coordinates.
+    void PaintWhatLiesBehind(HDC dc) { PaintParentBackground(dc); }
 
     // The shown text: the edit box's live text. Setting it by code passes the value check
     // (CharCase) but not the length limit, and does not mark the editor modified.

@@ -74,3 +74,50 @@ TEST_F(EditBoxPaintTest, TheEditBoxRepaintsThroughAPictureAndShowsItsText)
 }
 
 } // namespace
+
+namespace {
+
+// A transparent editor's edit box shows what lies behind it, with its text on top; an opaque one
+// fills itself with the editor's colour.
+TEST_F(EditBoxPaintTest, TheEditBoxOfATransparentEditorShowsItsParentUnderTheText)
+{
+    form->SetColor(static_cast<TColor>(RGB(255, 255, 0)));
+    for (const bool transparent : {false, true}) {
+        SCOPED_TRACE(transparent ? "transparent" : "opaque");
+        auto* edit = Make<TcxTextEdit>(10, 10, 200, 21);
+        edit->Style()->SetColor(clWhite);
+        edit->SetTransparent(transparent);
+        edit->SetText(L"MMMMMMMM");
+        app->ProcessMessages();
+        HWND box = edit->InnerEdit()->Handle();
+        for (const bool focused : {false, true}) {
+            if (focused) {
+                edit->SetFocus();
+                SendMessageW(box, EM_SETSEL, 0, 0); // no selection: the text in its own colour
+            }
+            RedrawWindow(edit->Handle(), nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            app->ProcessMessages();
+            RECT r;
+            GetClientRect(box, &r);
+            HDC screen = GetDC(box);
+            PixelCanvas shot(r.right, r.bottom);
+            BitBlt(shot.dc(), 0, 0, r.right, r.bottom, screen, 0, 0, SRCCOPY);
+            ReleaseDC(box, screen);
+            if (transparent)
+                shot.SaveBmp((ArtifactFolder() / (focused ? L"editor_box_transparent_focused.bmp"
+                                                          : L"editor_box_transparent.bmp"))
+                                 .c_str());
+            const COLORREF empty = shot.At(r.right - 5, r.bottom / 2);
+            EXPECT_EQ(empty, transparent ? RGB(255, 255, 0) : RGB(255, 255, 255)) << "focused " << focused;
+            int ink = 0;
+            for (int x = 0; x < 60; ++x)
+                for (int y = 0; y < r.bottom; ++y)
+                    ink += shot.At(x, y) == GetSysColor(COLOR_WINDOWTEXT);
+            EXPECT_GT(ink, 20) << "the text is drawn, focused " << focused;
+        }
+        delete edit;
+    }
+}
+
+} // namespace
