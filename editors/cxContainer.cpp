@@ -282,6 +282,10 @@ void TcxContainerStyle::Assign(const TPersistent* source)
     }
     LockUpdate();
     try {
+        // The normal style takes the source's controller with its look-and-feel: the values the
+        // source leaves to its controller then come from the same place.
+        if (IsRootStyle() && !m_direct && !s->m_direct)
+            SetStyleController(s->StyleController());
         if (IsRootStyle())
             m_lookAndFeel.Assign(&s->Root()->m_lookAndFeel);
         m_borderColor = s->m_borderColor;
@@ -332,6 +336,13 @@ void TcxContainerStyle::ResetStyle()
             TcxStyleController* c = m_controller;
             if (!c || !c->Style()->AssignedSource(svColor))
                 m_container->SetParentColor(true);
+        }
+        if (!m_container && !m_direct) {
+            // No control to follow: the font starts again from the default one.
+            ++m_fontAssignedLock;
+            TFont defaultFont;
+            m_font.Assign(&defaultFont);
+            --m_fontAssignedLock;
         }
     }
     MarkChanged();

@@ -107,6 +107,8 @@ public:
     // reference instead (the font must outlive its use).
     void SetFont(TFont* font);
     TcxLookAndFeel* LookAndFeel() noexcept;
+    // Copies the given look-and-feel's values into the owner's one.
+    void SetLookAndFeel(const TcxLookAndFeel* v) { LookAndFeel()->Assign(v); }
     // The font with the state's text colour and text style.
     const TFont& EffectiveFont();
     bool IsRootStyle() const noexcept { return m_direct || m_state == csNormal; }
@@ -274,6 +276,11 @@ public:
     TcxContainerStyle* StyleFocused() noexcept { return m_styles[csFocused].get(); }
     TcxContainerStyle* StyleHot() noexcept { return m_styles[csHot].get(); }
     TcxContainerStyle* StateStyle(TcxContainerStateIndex i) noexcept { return m_styles[i].get(); }
+    // Assigning a style copies its settings into the control's own style of that state.
+    void SetStyle(const TcxContainerStyle* v) { Style()->Assign(v); }
+    void SetStyleDisabled(const TcxContainerStyle* v) { StyleDisabled()->Assign(v); }
+    void SetStyleFocused(const TcxContainerStyle* v) { StyleFocused()->Assign(v); }
+    void SetStyleHot(const TcxContainerStyle* v) { StyleHot()->Assign(v); }
     // Reads the normal style's controller; writes are ignored (old descriptions name it).
     TcxStyleController* FakeStyleController() { return Style()->StyleController(); }
 

@@ -509,6 +509,8 @@ public:
     const TClassInfo* ClassProperties() const override { return StaticProperties(); }
 
     TcxCustomEditProperties* Properties() noexcept { return m_properties.get(); }
+    // Copies the given settings into the editor's own properties.
+    void SetProperties(const TcxCustomEditProperties* v) { m_properties->Assign(v); }
     // The settings in use: the repository item's when one is set, else the editor's own.
     TcxCustomEditProperties* ActiveProperties() noexcept;
     // A repository item whose properties the editor uses instead of its own; its events run

@@ -169,6 +169,54 @@ TEST_F(StyleControllerTest, AFontNoControllerGivesAnyMoreIsNotKept)
     EXPECT_EQ(loose.Font()->Height(), TFont().Height());
 }
 
+// Copying settings between editors: whole styles (with the controller the values come from),
+// a look-and-feel into a style and the properties into an editor; and a reset of a style that
+// no control owns starts its font again from the default.
+TEST_F(StyleControllerTest, StylesLookAndFeelAndPropertiesAssignedCarryTheirSettingsAndController)
+{
+    auto* from = Make<TcxButtonEdit>(10, 10, 150, 21);
+    auto* to = Make<TcxButtonEdit>(10, 40, 150, 21);
+    TcxEditStyleController controller(nullptr);
+    controller.Style()->SetColor(clYellow);
+    from->Style()->SetStyleController(&controller);
+    from->StyleFocused()->SetBorderColor(clRed);
+    from->StyleHot()->SetBorderColor(clBlue);
+    from->StyleDisabled()->SetTextColor(clNavy);
+
+    to->SetStyle(from->Style());
+    EXPECT_EQ(to->Style()->StyleController(), &controller) << "the controller comes along";
+    EXPECT_EQ(to->Style()->Color(), clYellow);
+    to->SetStyleFocused(from->StyleFocused());
+    to->SetStyleHot(from->StyleHot());
+    to->SetStyleDisabled(from->StyleDisabled());
+    EXPECT_EQ(to->StyleFocused()->BorderColor(), clRed);
+    EXPECT_EQ(to->StyleHot()->BorderColor(), clBlue);
+    EXPECT_EQ(to->StyleDisabled()->TextColor(), clNavy);
+    // A style that leaves its controller to the default takes the other editor off its own.
+    auto* plain = Make<TcxButtonEdit>(10, 70, 150, 21);
+    to->SetStyle(plain->Style());
+    EXPECT_EQ(to->Style()->StyleController(), nullptr);
+    EXPECT_NE(to->Style()->Color(), clYellow);
+
+    TcxLookAndFeel standard(nullptr);
+    standard.SetKind(lfStandard);
+    to->Style()->SetLookAndFeel(&standard);
+    EXPECT_EQ(to->Style()->LookAndFeel()->Kind(), lfStandard);
+    EXPECT_EQ(to->Style()->BorderStyle(), cbs3D);
+
+    from->Properties()->SetReadOnly(true);
+    from->Properties()->SetClickKey(0);
+    to->SetProperties(from->Properties());
+    EXPECT_TRUE(to->Properties()->ReadOnly());
+    EXPECT_EQ(to->Properties()->ClickKey(), 0u);
+
+    TFont defaultFont;
+    controller.Style()->Font()->SetHeight(-30);
+    controller.Style()->ResetStyle();
+    EXPECT_EQ(controller.Style()->Font()->Height(), defaultFont.Height());
+    EXPECT_FALSE(controller.Style()->IsAssigned(svFont));
+}
+
 TEST(StyleDirectValueModeTest, ALightStyleAnswersItsOwnFieldsBorrowsItsFontAndTellsNobody)
 {
     TcxEditStyle direct(nullptr, csNormal, true);
