@@ -297,11 +297,19 @@ TcxGroupBoxLayout TcxGroupBox::Layout()
     if (OnMeasureCaptionHeight)
         OnMeasureCaptionHeight(this, Style()->LookAndFeel()->ActivePainter(), band);
     if (!caption.empty())
-        text = MeasureTextForFont(*Style()->Font(), caption);
+        text = MeasureTextForFont(CaptionFont(), caption);
     int frameWidth =
         (m_viewInfo.borderStyle == cbsNone || m_viewInfo.edges == 0) ? 0 : m_viewInfo.borderWidth;
     return CalculateGroupBoxLayout(BoxBounds(), m_alignment, text, band, frameWidth, m_panelStyle.Active(),
                                    m_panelStyle.BorderWidth());
+}
+
+TFont& TcxGroupBox::CaptionFont()
+{
+    // The style's font with the state's text style and colour, kept apart so that measuring
+    // and painting never change the style's own font.
+    m_captionFont.Assign(&CurrentStyle()->EffectiveFont());
+    return m_captionFont;
 }
 
 RECT TcxGroupBox::BoxBounds()
@@ -408,7 +416,7 @@ void TcxGroupBox::PaintCaption(TcxCanvas& canvas, const RECT& caption)
     ::SetTextColor(dc, ColorToRGB(colour));
     if (m_panelStyle.Active()) {
         // Inside the panel, indented, placed by the alignment.
-        SelectGuard sel(dc, Style()->Font()->Handle());
+        SelectGuard sel(dc, CaptionFont().Handle());
         RECT r = caption;
         InflateRect(&r, -m_panelStyle.CaptionIndent(), -m_panelStyle.CaptionIndent());
         static const UINT horz[] = {DT_LEFT, DT_CENTER, DT_RIGHT};
@@ -437,7 +445,7 @@ void TcxGroupBox::PaintCaption(TcxCanvas& canvas, const RECT& caption)
     if (side == cxcsLeft || side == cxcsRight) {
         // Turned by a quarter: left captions read upwards, right captions downwards.
         LOGFONTW lf{};
-        GetObjectW(Style()->Font()->Handle(), sizeof(lf), &lf);
+        GetObjectW(CaptionFont().Handle(), sizeof(lf), &lf);
         lf.lfEscapement = lf.lfOrientation = side == cxcsLeft ? 900 : 2700;
         lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;
         UniqueFont rotated(CreateFontIndirectW(&lf));
@@ -448,7 +456,7 @@ void TcxGroupBox::PaintCaption(TcxCanvas& canvas, const RECT& caption)
             TextOutW(dc, caption.right, caption.top, text.c_str(), static_cast<int>(text.size()));
         return;
     }
-    SelectGuard sel(dc, Style()->Font()->Handle());
+    SelectGuard sel(dc, CaptionFont().Handle());
     RECT r = caption;
     DrawTextW(dc, text.c_str(), -1, &r, DT_SINGLELINE | DT_NOCLIP);
 }

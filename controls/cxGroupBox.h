@@ -124,6 +124,9 @@ protected:
 
 private:
     TcxGroupBoxLayout Layout();
+    // The font the caption is measured and drawn in.
+    TFont& CaptionFont();
+    TFont m_captionFont;
     // The box without its shadow.
     RECT BoxBounds();
     static constexpr int kShadowWidth = 3;

@@ -175,6 +175,10 @@ TcxCustomInnerShellTreeView::TcxCustomInnerShellTreeView(TComponent* owner) : TN
 {
     m_gatherer = std::make_unique<TcxShellItemsInfoGatherer>(this);
     m_root = std::make_unique<TcxShellTreeRoot>(this);
+    m_root->OnRootSettingsChanged = [this](TObject*) {
+        if (OnTellLinkedRoot && !(IsOwnerLoading && IsOwnerLoading()))
+            OnTellLinkedRoot(m_root.get());
+    };
     m_dragDropSettings = std::make_unique<TcxDragDropSettings>();
     m_options = std::make_unique<TcxShellTreeViewOptions>(this);
     m_options->OnShowToolTipChanged = [this](TObject*) { ApplyTipStyle(); };
@@ -682,7 +686,10 @@ void TcxCustomInnerShellTreeView::SelectIdList(PCItemIDList list, bool known)
         if (!known && !SafeFileInfo(list, info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
             return;
     }
-    SendMessageW(m_window, MsgNavigate, reinterpret_cast<WPARAM>(list ? list : m_root->RootIdList()), 0);
+    PCItemIDList target = list ? list : m_root->RootIdList();
+    SendMessageW(m_window, MsgNavigate, reinterpret_cast<WPARAM>(target), 0);
+    if (OnTellLinkedFolder && target)
+        OnTellLinkedFolder(target);
 }
 
 void TcxCustomInnerShellTreeView::NavigateToIdList(PCItemIDList list)
@@ -757,6 +764,8 @@ void TcxCustomInnerShellTreeView::ApplyPendingSelectLater()
     bool autoExpand = AutoExpand();
     SetAutoExpand(false);
     NavigateToIdList(list.get());
+    if (OnTellLinkedFolder && list)
+        OnTellLinkedFolder(list.get());
     SetAutoExpand(autoExpand);
 }
 
@@ -1289,8 +1298,13 @@ LRESULT TcxCustomInnerShellTreeView::OnTreeNotify(NMHDR* header)
     case TVN_SELCHANGEDW: {
         // OnChange comes through the wrapper's selection report, after the change delay;
         // the folder is filled now, so that a navigation can go on into it.
-        if (HTREEITEM selected = Selected())
+        if (HTREEITEM selected = Selected()) {
             BuildNode(selected, !m_navigating);
+            // A navigation tells the linked view once, at its end.
+            if (!m_navigating && OnTellLinkedFolder)
+                if (UniqueIdList folder = NodeIdList(selected))
+                    OnTellLinkedFolder(folder.get());
+        }
         return 0;
     }
     case TVN_BEGINLABELEDITW: {

@@ -138,6 +138,10 @@ public:
     std::function<void(UINT msg, WPARAM keyFlags, POINT p)> OnMouseMessage;
     TNotifyEvent OnChange;
     TNotifyEvent OnRootChanged;
+    // A linked view is told what the tree shows: the folder now selected (an absolute list,
+    // valid during the call) and each change of the root's settings.
+    std::function<void(PCItemIDList folder)> OnTellLinkedFolder;
+    std::function<void(TcxCustomShellRoot* root)> OnTellLinkedRoot;
     TcxTreeNodeAllowEvent OnChanging;
     TcxTreeNodeAllowEvent OnExpanding;
     TcxTreeNodeEvent OnExpanded;

@@ -7,6 +7,13 @@ TcxCustomShellTreeView::TcxCustomShellTreeView(TComponent* owner) : TcxContainer
     m_innerTree = new TcxInnerShellTreeView(this);
     m_innerTree->SetTabStop(false);
     m_innerTree->IsOwnerLoading = [this] { return IsLoading(); };
+    // The linked view hears of the folder shown and of the root, through its window's messages.
+    m_innerTree->OnTellLinkedFolder = [this](PCItemIDList folder) {
+        TellLinkedView(MsgNavigate, reinterpret_cast<WPARAM>(folder));
+    };
+    m_innerTree->OnTellLinkedRoot = [this](TcxCustomShellRoot* root) {
+        TellLinkedView(MsgSyncRoot, reinterpret_cast<WPARAM>(root));
+    };
     m_innerTree->OnChange = [this](TObject*) {
         if (OnChange)
             CallHandler([this] { OnChange(this); });
@@ -180,6 +187,12 @@ void TcxCustomShellTreeView::SetShellListView(TComponent* view)
     m_shellListView = view;
     if (view)
         view->FreeNotification(this);
+}
+
+void TcxCustomShellTreeView::TellLinkedView(UINT msg, WPARAM wParam)
+{
+    if (auto* view = dynamic_cast<TWinControl*>(m_shellListView); view && view->HandleAllocated())
+        SendMessageW(view->Handle(), msg, wParam, 0);
 }
 
 void TcxCustomShellTreeView::SetShellListViewName(const std::wstring& name)

@@ -75,6 +75,8 @@ private:
     TcxInnerShellTreeView* m_innerTree = nullptr;
     TCustomImageList* m_stateImages = nullptr;
     std::wstring m_stateImagesName;
+    // Sends a linked view that has a window what the tree now shows.
+    void TellLinkedView(UINT msg, WPARAM wParam);
     TComponent* m_shellListView = nullptr;
     std::wstring m_shellListViewName;
 };

@@ -3,6 +3,7 @@
 #include "lookandfeel/cxLookAndFeels.h"
 #include "lookandfeel/dxOffice11.h"
 #include "tests/common/Artifacts.h"
+#include "tests/common/RealInput.h"
 #include "tests/common/WindowFixture.h"
 
 namespace {
@@ -340,6 +341,31 @@ TEST_F(GroupBoxTest, WritesPicturesOfEveryAlignmentAndLook)
 // CaptionBkColor, Color and Font are the normal style's colour and font, whichever name a
 // description uses: they are assigned in the style, they paint, and a font given this way is
 // the box's own (a later change of the parent's font leaves it).
+// The caption is measured and drawn in a font of the box's own, made from the style's font with
+// the text style the style gives; a rotated caption keeps the same font. The box holds the mouse
+// while its left button is down, as the library's other controls do.
+TEST_F(GroupBoxTest, TheCaptionTakesTheStylesTextStyleAndAPressHoldsTheMouse)
+{
+    TcxGroupBox* box = Box(cbsSingle, L"Some caption text");
+    const RECT plain = box->CaptionBounds();
+    const LONG plainFontHeight = box->Style()->Font()->Height();
+    box->Style()->SetTextStyle(static_cast<TFontStyles>(fsBold));
+    box->UpdateVisualStateAtCursor(false);
+    const RECT bold = box->CaptionBounds();
+    EXPECT_GT(bold.right - bold.left, plain.right - plain.left) << Show(plain) << " " << Show(bold);
+    EXPECT_EQ(box->Style()->Font()->Height(), plainFontHeight);
+    EXPECT_FALSE(box->Style()->Font()->Style() & fsBold) << "the style's own font is left as it is";
+
+    SetForegroundWindow(form->Handle());
+    app->ProcessMessages();
+    SendLeftClick(box->Handle(), {box->Width() / 2, box->Height() / 2}); // down and up
+    SendMouseButton(MOUSEEVENTF_LEFTDOWN);
+    EXPECT_TRUE(WaitFor([&] { return GetCapture() == box->Handle(); }));
+    SendMouseButton(MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(WaitFor([&] { return GetCapture() == nullptr; }));
+    SetCursorPos(0, 0);
+}
+
 TEST_F(GroupBoxTest, CaptionBkColorColorAndFontAreTheNormalStyles)
 {
     struct Case {

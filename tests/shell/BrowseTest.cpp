@@ -279,6 +279,59 @@ TEST_F(ShellTreeTest, SelectingSomethingOutsideTheRootOrUnknownChangesNothing)
     }
 }
 
+// A window linked as the tree's list view hears of every folder the tree comes to show (set by
+// the program or selected in the tree) and of every change of the root, until it is unlinked.
+class LinkedView : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+    std::vector<std::wstring> folders;
+    std::vector<void*> roots;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == MsgNavigate) {
+            wchar_t path[MAX_PATH] = {};
+            SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(wParam), path);
+            folders.push_back(path);
+            return 0;
+        }
+        if (msg == MsgSyncRoot) {
+            roots.push_back(reinterpret_cast<void*>(wParam));
+            return 0;
+        }
+        return TWinControl::WndProc(msg, wParam, lParam);
+    }
+};
+
+TEST_F(ShellTreeTest, ALinkedListViewHearsOfTheFolderShownAndOfRootChanges)
+{
+    TcxShellTreeView* tv = MakeTree();
+    auto* view = new LinkedView(form);
+    view->SetParent(form);
+    view->SetBounds(320, 10, 100, 100);
+    tv->SetShellListView(view);
+    app->ProcessMessages();
+
+    tv->SetSelectedPath(a1);
+    EXPECT_EQ(view->folders, std::vector<std::wstring>{a1}) << "one notice for the whole way down";
+    view->folders.clear();
+    TreeView_SelectItem(tree->Handle(), top);
+    EXPECT_EQ(view->folders, std::vector<std::wstring>{temp.Path()}) << "a selection in the tree";
+
+    tv->Root()->SetCustomPath(b);
+    ASSERT_FALSE(view->roots.empty());
+    EXPECT_EQ(view->roots.back(), static_cast<void*>(tv->Root()));
+
+    tv->SetShellListView(nullptr);
+    view->folders.clear();
+    view->roots.clear();
+    tv->Root()->SetCustomPath(temp.Path());
+    tv->SetSelectedPath(a);
+    EXPECT_TRUE(view->folders.empty());
+    EXPECT_TRUE(view->roots.empty());
+}
+
 TEST_F(ShellTreeTest, WithoutTrackingNoWatchIsRegistered)
 {
     TcxShellTreeView* tv = MakeTree();
