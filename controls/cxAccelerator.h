@@ -22,3 +22,17 @@ inline bool IsAccelerator(wchar_t key, const std::wstring& caption)
     }
     return false;
 }
+
+// The caption as read and as drawn when turned: accelerator marks removed ("&&" stays one "&").
+inline std::wstring WithoutAccelMarks(const std::wstring& text)
+{
+    std::wstring out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'&' && i + 1 < text.size())
+            ++i;
+        else if (text[i] == L'&')
+            continue;
+        out += text[i];
+    }
+    return out;
+}

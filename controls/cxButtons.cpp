@@ -5,9 +5,11 @@
 
 #include "lookandfeel/cxGraphics.h"
 #include "lookandfeel/dxThemeManager.h"
+#include "runtime/rtAccessibleName.h"
 #include "runtime/rtForms.h"
 #include "runtime/rtStreaming.h"
 
+#include <oleacc.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -847,6 +849,21 @@ void TcxCustomButton::SpeedButtonOptionsChanged()
     }
     SetTabStop(m_speedButtonOptions.CanBeFocused());
     Invalidate();
+}
+
+bool TcxCustomButton::DescribeAccessible(TAccessibleDescription& d)
+{
+    d.role = ROLE_SYSTEM_PUSHBUTTON;
+    d.hasName = true;
+    d.name = AccessibleName().empty() ? WithoutAccelMarks(Caption()) : AccessibleName();
+    d.defaultAction = L"Press";
+    return true;
+}
+
+void TcxCustomButton::DoAccessibleAction(int part)
+{
+    if (part == 0 && IsWindowEnabled(Handle()) && IsWindowVisible(Handle()))
+        Click();
 }
 
 void TcxCustomButton::Click()

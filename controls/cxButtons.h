@@ -217,6 +217,9 @@ public:
     void Click() override;
     // Alt with the caption's accelerator clicks the button when it can take the focus.
     bool HandleAccelerator(wchar_t key) override;
+    // A push button named by its caption, pressed as a click is.
+    bool DescribeAccessible(TAccessibleDescription& d) override;
+    void DoAccessibleAction(int part) override;
 
 protected:
     DWORD ButtonStyle() const override { return BS_OWNERDRAW; }

@@ -4,6 +4,9 @@
 #include "controls/cxWindowText.h"
 #include "lookandfeel/dxOffice11.h"
 #include "lookandfeel/dxThemeManager.h"
+#include "runtime/rtAccessibleName.h"
+
+#include <oleacc.h>
 
 #include <algorithm>
 
@@ -511,6 +514,14 @@ void TcxGroupBox::PaintFrame(HDC dc)
         }
     }
     base.SetHandle(nullptr);
+}
+
+bool TcxGroupBox::DescribeAccessible(TAccessibleDescription& d)
+{
+    d.role = ROLE_SYSTEM_GROUPING;
+    d.hasName = true;
+    d.name = WithoutAccelMarks(Caption());
+    return true;
 }
 
 void TcxGroupBox::TextChanged()

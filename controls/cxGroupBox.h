@@ -118,6 +118,7 @@ protected:
     void PaintFrame(HDC dc) override;
     void PaintContent(HDC) override {}
     void TextChanged() override;
+    bool DescribeAccessible(TAccessibleDescription& d) override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Resized() override;
     void InvalidateAfterUpdate() override;

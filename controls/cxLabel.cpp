@@ -3,12 +3,15 @@
 #include "controls/cxAccelerator.h"
 #include "controls/cxBitmapCopy.h"
 #include "controls/cxWindowText.h"
+#include "runtime/rtAccessibleName.h"
 #include "runtime/rtStdCtrls.h"
 #include "runtime/rtStreaming.h"
 
 #include "lookandfeel/dxOffice11.h"
 #include "lookandfeel/cxLookAndFeelPainters.h"
 #include "runtime/rtGraphicsInfo.h"
+
+#include <oleacc.h>
 
 #include <cmath>
 
@@ -33,20 +36,6 @@ const TEnumNames kLineAlignments{
     {L"cxllaTop", cxllaTop}, {L"cxllaCenter", cxllaCenter}, {L"cxllaBottom", cxllaBottom}};
 
 constexpr double kPi = 3.14159265358979323846;
-
-// The caption as drawn when turned: accelerator marks removed ("&&" stays one "&").
-std::wstring WithoutAccelMarks(const std::wstring& text)
-{
-    std::wstring out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == L'&' && i + 1 < text.size())
-            ++i;
-        else if (text[i] == L'&')
-            continue;
-        out += text[i];
-    }
-    return out;
-}
 
 } // namespace
 
@@ -376,12 +365,23 @@ void TcxLabel::SetDisplayValue(const std::wstring& text)
     SetText(text);
 }
 
+bool TcxLabel::DescribeAccessible(TAccessibleDescription& d)
+{
+    d.role = ROLE_SYSTEM_STATICTEXT;
+    d.hasName = true;
+    d.name = ShownCaption();
+    return true;
+}
+
 void TcxLabel::TextChanged()
 {
     if (!m_showingEditValue)
         SetEditValue(TcxEditValue::Of(Caption()));
     m_cacheDirty = true;
     NameFocusControl();
+    // A status line changes all through a run: a screen reader hears of each new text.
+    if (HandleAllocated())
+        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, Handle(), OBJID_CLIENT, CHILDID_SELF);
     if (AutoSize())
         SetBounds(Left(), Top(), Width(), Height());
     if (!HandleAllocated() || (!RepaintPending() && GetTickCount64() - LastPaintTick() >= kRepaintInterval)) {

@@ -164,6 +164,8 @@ public:
     // The control a reader of the screen takes this label as the name of (the label's window
     // is kept just before it); cleared when that control is freed.
     TWinControl* FocusControl() const noexcept { return m_focusControl; }
+    // The caption as read: accelerator marks taken out when they are marks.
+    std::wstring ShownCaption();
     void SetFocusControl(TWinControl* control);
     // The name of the focus control as a description gives it, looked up among the owner's
     // components once loading ends.
@@ -186,6 +188,7 @@ protected:
     // The caption and the edit value always agree: a new caption becomes the edit value, and
     // the edit value (as text; none is an empty caption) is shown as the caption.
     void TextChanged() override;
+    bool DescribeAccessible(TAccessibleDescription& d) override;
     void SetDisplayValue(const std::wstring& text) override;
     std::wstring DisplayText() override { return Caption(); }
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -213,8 +216,6 @@ private:
     // Gives the focus control and the edit boxes inside it the caption as accessible name;
     // cleared, they answer the platform's own again.
     void NameFocusControl(bool clear = false);
-    // The caption as read: accelerator marks taken out when they are marks.
-    std::wstring ShownCaption();
     TWinControl* m_focusControl = nullptr;
     std::wstring m_focusControlName;
     // Set while the edit value is being shown as the caption.

@@ -1,7 +1,9 @@
 #include "cxProgressBar.h"
 
 #include "controls/cxBitmapCopy.h"
+#include "controls/cxLabel.h"
 #include "controls/cxWindowText.h"
+#include "runtime/rtAccessibleName.h"
 
 #include "lookandfeel/cxLookAndFeelPainters.h"
 #include "lookandfeel/dxOffice11.h"
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cmath>
 #include <cwchar>
@@ -331,6 +334,42 @@ void TcxCustomProgressBar::SetDisplayValue(const std::wstring& text)
     ShowPosition(TextToPosition(text));
 }
 
+bool TcxCustomProgressBar::DescribeAccessible(TAccessibleDescription& d)
+{
+    d.role = ROLE_SYSTEM_PROGRESSBAR;
+    d.hasValue = true;
+    d.value = ProgressText();
+    d.hasName = true;
+    d.name = AccessibleName();
+    TWinControl* parent = Parent();
+    if (!d.name.empty() || !parent)
+        return true;
+    // The label that names the bar: one linked to it, else the nearest one to its left whose
+    // middle lies within the bar's height.
+    TcxLabel* beside = nullptr;
+    int nearest = 0;
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        auto* label = dynamic_cast<TcxLabel*>(parent->Controls(i));
+        if (!label || !label->Visible())
+            continue;
+        if (label->FocusControl() == this) {
+            beside = label;
+            break;
+        }
+        const int middle = label->Top() + label->Height() / 2;
+        const int gap = Left() - (label->Left() + label->Width());
+        if (middle < Top() || middle > Top() + Height() || gap < -2)
+            continue;
+        if (!beside || gap < nearest) {
+            beside = label;
+            nearest = gap;
+        }
+    }
+    if (beside)
+        d.name = beside->ShownCaption();
+    return true;
+}
+
 std::wstring TcxCustomProgressBar::DisplayText()
 {
     return ProgressText();
@@ -352,6 +391,9 @@ void TcxCustomProgressBar::ShowPosition(double v)
     RECT filledBefore = m_filledArea;
     std::wstring textBefore = ProgressText();
     m_position = v;
+    // A screen reader hears of each new value shown, not of every step below it.
+    if (HandleAllocated() && !IsLoading() && textBefore != ProgressText())
+        NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, Handle(), OBJID_CLIENT, CHILDID_SELF);
     if (!HandleAllocated() || IsLoading() || !m_viewInfo.bounds.right) {
         UpdateVisualStateAtCursor(false);
         return;

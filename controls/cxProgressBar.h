@@ -204,6 +204,9 @@ protected:
     // Shows position v (held within the range unless loading) and repaints what it changed.
     void ShowPosition(double v);
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // A progress bar named by its label (linked to it, or the label just to its left), with
+    // the text it shows as its value.
+    bool DescribeAccessible(TAccessibleDescription& d) override;
     void CreateParams(TCreateParams& params) override;
     void HandleDestroying() override;
     void ComputeViewInfo(POINT p, bool hotAllowed) override;

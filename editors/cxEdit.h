@@ -609,6 +609,9 @@ public:
         return static_cast<const TcxCustomEditViewInfo&>(m_viewInfo);
     }
     // The visible buttons, in collection order.
+    // The buttons shown are parts a screen reader can find and press.
+    bool DescribeAccessible(TAccessibleDescription& d) override;
+    void DoAccessibleAction(int part) override;
     const std::vector<TcxEditButtonViewInfo>& ButtonViewInfos() const noexcept
     {
         return EditViewInfo().ButtonViewInfos;

@@ -2,8 +2,10 @@
 // editor shows inside its frame (layout, states, hit test, clicks, hints, drawing).
 #include "cxEdit.h"
 
+#include "runtime/rtAccessibleName.h"
 #include "runtime/rtGraphicsInfo.h"
 
+#include <oleacc.h>
 #include <windowsx.h>
 
 #include <utility>
@@ -414,6 +416,39 @@ void TcxCustomEdit::AfterMouseUpdate()
     }
     if (pressed != -1 && released == -1)
         DoButtonDown(pressed);
+}
+
+bool TcxCustomEdit::DescribeAccessible(TAccessibleDescription& d)
+{
+    const bool named = TcxContainer::DescribeAccessible(d);
+    for (const TcxEditButtonViewInfo& b : ButtonViewInfos()) {
+        if (IsRectEmpty(&b.visibleBounds))
+            continue;
+        TAccessiblePart part;
+        part.role = ROLE_SYSTEM_PUSHBUTTON;
+        part.name = !b.hint.empty() ? b.hint : b.caption;
+        part.defaultAction = L"Press";
+        part.bounds = b.visibleBounds;
+        part.enabled = b.state != ebsDisabled && IsWindowEnabled(Handle());
+        d.parts.push_back(std::move(part));
+    }
+    return named || !d.parts.empty();
+}
+
+void TcxCustomEdit::DoAccessibleAction(int part)
+{
+    // The parts are the shown buttons, in order, as DescribeAccessible counted them.
+    int shown = 0;
+    const auto& infos = ButtonViewInfos();
+    for (size_t k = 0; k < infos.size(); ++k) {
+        if (IsRectEmpty(&infos[k].visibleBounds))
+            continue;
+        if (++shown == part) {
+            if (infos[k].state != ebsDisabled && IsWindowEnabled(Handle()))
+                DoButtonClick(static_cast<int>(k));
+            return;
+        }
+    }
 }
 
 int TcxCustomEdit::DefaultButtonIndex() const

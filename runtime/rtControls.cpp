@@ -622,6 +622,15 @@ void TWinControl::CallHandler(const std::function<void()>& handler)
     }
 }
 
+bool TWinControl::DescribeAccessible(TAccessibleDescription& d)
+{
+    if (m_accessibleName.empty())
+        return false;
+    d.hasName = true;
+    d.name = m_accessibleName;
+    return true;
+}
+
 TWinControl::TLife TWinControl::Life() const
 {
     if (!m_life)
@@ -864,10 +873,14 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_GETOBJECT:
-        if (!m_accessibleName.empty() && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT))
-            if (LRESULT r = AnswerAccessibleName(m_handle, wParam, m_accessibleName))
-                return r;
+        if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
+            TAccessibleDescription d;
+            if (DescribeAccessible(d))
+                if (LRESULT r = AnswerAccessible(m_handle, wParam))
+                    return r;
+        }
         break;
+    case WM_ACCESSIBLE_ACTION: DoAccessibleAction(static_cast<int>(wParam)); return 0;
     case WM_ERASEBKGND:
         if (m_defaultProc)
             break;

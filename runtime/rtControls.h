@@ -30,6 +30,8 @@ enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 }
 using TAnchors = unsigned;
 
 // Smallest and largest size of a control; 0 means no limit.
+struct TAccessibleDescription;
+
 class TSizeConstraints : public TPersistent {
 public:
     const wchar_t* ClassName() const override { return L"TSizeConstraints"; }
@@ -236,6 +238,12 @@ public:
     // cannot find by itself); empty leaves the platform's own.
     const std::wstring& AccessibleName() const noexcept { return m_accessibleName; }
     void SetAccessibleName(const std::wstring& name) { m_accessibleName = name; }
+    // What assistive technology reads of the control (role, name, value, parts, default
+    // actions), asked anew at every question; false leaves all of it to the platform. The base
+    // gives AccessibleName when there is one.
+    virtual bool DescribeAccessible(TAccessibleDescription& d);
+    // Runs a default action that DescribeAccessible offered: part 0 is the control itself.
+    virtual void DoAccessibleAction(int part) {}
     TNotifyEvent OnClick;
     TNotifyEvent OnResize;
     TNotifyEvent OnEnter;

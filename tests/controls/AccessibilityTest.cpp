@@ -145,6 +145,152 @@ TEST_F(AccessibilityTest, EachFieldsEditBoxAnswersItsLabelsCaption)
     EXPECT_EQ(AccessibleNameOf(folderBox), platformName);
 }
 
+// Runs the probe program on wnd as a second process and returns what it printed; the windows
+// are served meanwhile, as a screen reader's questions reach them through their messages.
+std::string ProbeFromOutside(TApplication* app, HWND wnd, long press = -1)
+{
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring dir(self);
+    dir.resize(dir.find_last_of(L"\\/") + 1);
+    wchar_t out[MAX_PATH], outDir[MAX_PATH];
+    GetTempPathW(MAX_PATH, outDir);
+    GetTempFileNameW(outDir, L"acc", 0, out);
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE file = CreateFileW(out, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    std::wstring command = L"\"" + dir + L"accessible_probe.exe\" " +
+                           std::to_wstring(reinterpret_cast<INT_PTR>(wnd)) +
+                           (press >= 0 ? L" --press " + std::to_wstring(press) : L"");
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = file;
+    si.hStdError = file;
+    PROCESS_INFORMATION pi{};
+    const BOOL started =
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    CloseHandle(file);
+    if (!started)
+        return "not started";
+    const ULONGLONG until = GetTickCount64() + 30000;
+    while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0 &&
+           GetTickCount64() < until)
+        app->ProcessMessages();
+    TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    app->ProcessMessages();
+    std::string text;
+    HANDLE read = CreateFileW(out, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    char buf[4096];
+    DWORD got = 0;
+    while (read != INVALID_HANDLE_VALUE && ReadFile(read, buf, sizeof(buf), &got, nullptr) && got)
+        text.append(buf, got);
+    if (read != INVALID_HANDLE_VALUE)
+        CloseHandle(read);
+    DeleteFileW(out);
+    return text;
+}
+
+// The own-drawn controls, read by a separate program as a screen reader reads them: each says
+// what it is, what it is called and what it shows; a field's buttons are parts that can be
+// found, hit and pressed; the library's push button is pressed the same way.
+TEST_F(AccessibilityTest, ASecondProgramReadsEachControlForWhatItIsAndPressesTheButtons)
+{
+    auto* box = Make<TcxGroupBox>(5, 5, 480, 280);
+    box->SetCaption(L"后缀");
+    auto make = [&](auto* control, int left, int top, int width, int height) {
+        control->SetParent(box);
+        control->SetBounds(left, top, width, height);
+        return control;
+    };
+    auto* progressLabel = make(new TcxLabel(form), 20, 200, 10, 10);
+    progressLabel->SetCaption(L"进度");
+    auto* bar = make(new TcxProgressBar(form), 80, 196, 300, 20);
+    bar->SetPosition(42);
+    auto* status = make(new TcxLabel(form), 20, 240, 10, 10);
+    status->SetCaption(L"成功 1.tbi");
+    auto* folder = make(new TcxButtonEdit(form), 80, 40, 300, 21);
+    folder->Properties()->Buttons()->Add()->SetKind(bkEllipsis);
+    folder->Properties()->Buttons()->Items(0)->SetHint(L"浏览...");
+    int browsed = 0;
+    folder->Properties()->OnButtonClick = [&](TObject*, int) { ++browsed; };
+    auto* start = make(new TcxButton(form), 80, 100, 120, 30);
+    start->SetCaption(L"开始修改");
+    int started = 0;
+    start->OnClick = [&](TObject*) { ++started; };
+    app->ProcessMessages();
+
+    struct Case {
+        const char* what;
+        HWND wnd;
+        std::string expected; // the probe's first line
+    };
+    const Case cases[] = {
+        {"progress bar", bar->Handle(), "self role=48 name=进度 value=42 % action=- children=0"},
+        {"label", status->Handle(), "self role=41 name=成功 1.tbi value=- action=- children=0"},
+        {"group box", box->Handle(), "self role=20 name=后缀"},
+        {"push button", start->Handle(), "self role=43 name=开始修改 value=- action=Press"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string text = ProbeFromOutside(app.get(), c.wnd);
+        EXPECT_EQ(text.substr(0, c.expected.size()), c.expected) << text;
+    }
+
+    // The field's "..." button: a part with a name, a place on the screen, a hit test and an action.
+    RECT b = folder->ButtonViewInfos().at(0).visibleBounds;
+    POINT corner{b.left, b.top};
+    ClientToScreen(folder->Handle(), &corner);
+    const std::string text = ProbeFromOutside(app.get(), folder->Handle(), 1);
+    const std::string expected =
+        "child 1 role=43 name=浏览... action=Press state=0 at=" + std::to_string(corner.x) + "," +
+        std::to_string(corner.y) + "," + std::to_string(b.right - b.left) + "," +
+        std::to_string(b.bottom - b.top) + " hit=1";
+    EXPECT_NE(text.find(expected), std::string::npos) << text;
+    EXPECT_NE(text.find("pressed 1 0x00000000"), std::string::npos) << text;
+    EXPECT_TRUE(WaitFor([&] { return browsed == 1; })) << "the press reached the button";
+    // A disabled button is found but not pressed.
+    folder->Properties()->Buttons()->Items(0)->SetEnabled(false);
+    app->ProcessMessages();
+    const std::string disabled = ProbeFromOutside(app.get(), folder->Handle(), 1);
+    EXPECT_NE(disabled.find("state=1 "), std::string::npos) << disabled;
+    app->ProcessMessages();
+    EXPECT_EQ(browsed, 1);
+
+    const std::string pressed = ProbeFromOutside(app.get(), start->Handle(), 0);
+    EXPECT_NE(pressed.find("pressed 0 0x00000000"), std::string::npos) << pressed;
+    EXPECT_TRUE(WaitFor([&] { return started == 1; })) << "the press reached the push button";
+}
+
+// A screen reader hears of each new text of a status label and of each new value the bar shows,
+// and of no step of the bar that leaves its text as it was.
+TEST_F(AccessibilityTest, NewStatusTextsAndShownValuesAreAnnounced)
+{
+    auto* bar = Make<TcxProgressBar>(10, 10, 200, 20);
+    auto* status = Make<TcxLabel>(10, 40, 10, 10);
+    static std::vector<std::pair<DWORD, HWND>> heard;
+    heard.clear();
+    HWINEVENTHOOK hook = SetWinEventHook(
+        EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr,
+        [](HWINEVENTHOOK, DWORD event, HWND wnd, LONG object, LONG child, DWORD, DWORD) {
+            if (object == OBJID_CLIENT && child == CHILDID_SELF)
+                heard.emplace_back(event, wnd);
+        },
+        GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    status->SetCaption(L"成功 1.tbi");
+    bar->SetPosition(42);
+    bar->SetPosition(42.2); // still "42 %"
+    bar->SetPosition(43);
+    WaitFor([] { return heard.size() >= 3; });
+    UnhookWinEvent(hook);
+    const std::vector<std::pair<DWORD, HWND>> expected = {{EVENT_OBJECT_NAMECHANGE, status->Handle()},
+                                                          {EVENT_OBJECT_VALUECHANGE, bar->Handle()},
+                                                          {EVENT_OBJECT_VALUECHANGE, bar->Handle()}};
+    EXPECT_EQ(heard, expected);
+}
+
 TEST_F(AccessibilityTest, FocusControlLoadsFromADescription)
 {
     RegisterDisplayControlClasses();
