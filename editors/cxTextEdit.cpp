@@ -137,8 +137,8 @@ const TClassInfo* TcxTextEditProperties::StaticProperties()
                                 {L"evsDisplayFormat", epvDisplayFormat},
                                 {L"evsEditFormat", epvEditFormat}},
                                &P::SetAssignedValues, &P::AssignedValues);
-        // Older descriptions kept whether a display format was set as a boolean of its own. It is
-        // read, never written.
+        // Older descriptions kept whether a display format was set as a boolean of its own; it
+        // reads and sets that flag among the assigned values.
         ci.Add({L"IsDisplayFormatAssigned",
                 [](TPersistent& o, const TValue& v, const TReaderContext*) {
                     auto& p = static_cast<P&>(o);
@@ -146,7 +146,10 @@ const TClassInfo* TcxTextEditProperties::StaticProperties()
                     p.SetAssignedValues(ValueToBool(v) ? flags | epvDisplayFormat
                                                        : flags & ~epvDisplayFormat);
                 },
-                {},
+                [](const TPersistent& o) {
+                    const bool set = (static_cast<const P&>(o).AssignedValues() & epvDisplayFormat) != 0;
+                    return TValue::Id(set ? L"True" : L"False");
+                },
                 {},
                 {}});
         ci.AddInt<P>(L"MaxLength", &P::SetMaxLength, &P::MaxLength);

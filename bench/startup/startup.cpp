@@ -65,21 +65,26 @@ double TimeStart(const std::wstring& exe)
 int wmain(int argc, wchar_t** argv)
 {
     if (argc < 3) {
-        fwprintf(stderr, L"usage: bench_startup Corvane.exe minimal.exe [runs] [platform.exe]\n");
+        fwprintf(stderr, L"usage: bench_startup Corvane.exe minimal.exe [runs] [platform.exe [twin.exe]]\n");
         return 2;
     }
     int runs = argc > 3 ? _wtoi(argv[3]) : 9;
     const wchar_t* platform = argc > 4 ? argv[4] : nullptr;
-    std::vector<double> program, minimal, started;
+    const wchar_t* twin = argc > 5 ? argv[5] : nullptr;
+    std::vector<double> program, minimal, started, twins;
     TimeStart(argv[1]); // warm the file cache and the prefix
     TimeStart(argv[2]);
     if (platform)
         TimeStart(platform);
+    if (twin)
+        TimeStart(twin);
     for (int i = 0; i < runs; ++i) {
         program.push_back(TimeStart(argv[1]));
         minimal.push_back(TimeStart(argv[2]));
         if (platform)
             started.push_back(TimeStart(platform));
+        if (twin)
+            twins.push_back(TimeStart(twin));
     }
     double p = Median(program), m = Median(minimal);
     wprintf(
@@ -92,6 +97,13 @@ int wmain(int argc, wchar_t** argv)
         wprintf(L"  minimal window with Corvane's platform libraries started: %.1f ms\n"
                 L"  split: platform libraries %.1f ms, Corvane's own work %.1f ms\n",
                 s, s - m, p - s);
+    }
+    if (twin) {
+        // The fair floor: the same window, texts and font made of the platform's own controls.
+        double t = Median(twins);
+        wprintf(
+            L"  the same window of platform controls: %.1f ms; Corvane's ratio to it %.2f (target <= 1.15)\n",
+            t, p / t);
     }
     return 0;
 }
