@@ -11,6 +11,8 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <algorithm>
+#include <cwchar>
 #include <functional>
 #include <string>
 #include <utility>
@@ -81,7 +83,50 @@ int wmain(int argc, wchar_t** argv)
                 return CallNextHookEx(nullptr, code, wParam, lParam);
             },
             nullptr, GetCurrentThreadId());
+    const bool createMessages = argc > 1 && std::wstring(argv[1]) == L"--create-messages";
+    static std::vector<std::pair<UINT, double>> createStack;
+    static std::vector<std::pair<double, std::wstring>> createHandled;
+    HHOOK cBefore = nullptr, cAfter = nullptr;
+    if (createMessages) {
+        cBefore = SetWindowsHookExW(
+            WH_CALLWNDPROC,
+            [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+                createStack.emplace_back(reinterpret_cast<CWPSTRUCT*>(lParam)->message, NowMs());
+                return CallNextHookEx(nullptr, code, wParam, lParam);
+            },
+            nullptr, GetCurrentThreadId());
+        cAfter = SetWindowsHookExW(
+            WH_CALLWNDPROCRET,
+            [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+                auto* cw = reinterpret_cast<CWPRETSTRUCT*>(lParam);
+                if (!createStack.empty()) {
+                    auto s = createStack.back();
+                    createStack.pop_back();
+                    wchar_t cls[64] = L"";
+                    GetClassNameW(cw->hwnd, cls, 64);
+                    wchar_t text[160];
+                    swprintf(text, 160, L"depth %zu message 0x%04x to %ls", createStack.size(), cw->message,
+                             cls);
+                    createHandled.emplace_back(NowMs() - s.second, text);
+                }
+                return CallNextHookEx(nullptr, code, wParam, lParam);
+            },
+            nullptr, GetCurrentThreadId());
+    }
     Form1->HandleNeeded();
+    if (createMessages) {
+        UnhookWindowsHookEx(cBefore);
+        UnhookWindowsHookEx(cAfter);
+        std::sort(createHandled.begin(), createHandled.end(),
+                  [](auto& a, auto& b) { return a.first > b.first; });
+        double sum = 0;
+        for (auto& h : createHandled)
+            if (h.second.rfind(L"depth 0", 0) == 0)
+                sum += h.first;
+        std::printf("  messages handled at depth 0 during creation: %.1f ms\n", sum);
+        for (size_t i = 0; i < createHandled.size() && i < 25; ++i)
+            std::printf("  %6.2f ms %ls\n", createHandled[i].first, createHandled[i].second.c_str());
+    }
     if (hook) {
         UnhookWindowsHookEx(hook);
         const double end = NowMs();
@@ -111,7 +156,51 @@ int wmain(int argc, wchar_t** argv)
         UpdateWindow(Form1->Handle());
         step("  UpdateWindow alone");
     }
+    // "--show-split": the messages the show and the first paint send, each with the time its
+    // handling took (inclusive), the longest first, as far as they reach window procedures.
+    const bool showSplit = argc > 1 && std::wstring(argv[1]) == L"--show-split";
+    struct Sent {
+        UINT msg;
+        HWND wnd;
+        double start;
+    };
+    static std::vector<Sent> stack;
+    static std::vector<std::pair<double, std::wstring>> handled;
+    HHOOK before = nullptr, after = nullptr;
+    if (showSplit) {
+        before = SetWindowsHookExW(
+            WH_CALLWNDPROC,
+            [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+                auto* cw = reinterpret_cast<CWPSTRUCT*>(lParam);
+                stack.push_back({cw->message, cw->hwnd, NowMs()});
+                return CallNextHookEx(nullptr, code, wParam, lParam);
+            },
+            nullptr, GetCurrentThreadId());
+        after = SetWindowsHookExW(
+            WH_CALLWNDPROCRET,
+            [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+                auto* cw = reinterpret_cast<CWPRETSTRUCT*>(lParam);
+                if (!stack.empty()) {
+                    Sent s = stack.back();
+                    stack.pop_back();
+                    wchar_t cls[64] = L"";
+                    GetClassNameW(cw->hwnd, cls, 64);
+                    wchar_t text[160];
+                    swprintf(text, 160, L"depth %zu message 0x%04x to %ls", stack.size(), cw->message, cls);
+                    handled.emplace_back(NowMs() - s.start, text);
+                }
+                return CallNextHookEx(nullptr, code, wParam, lParam);
+            },
+            nullptr, GetCurrentThreadId());
+    }
     application.ShowMainForm();
+    if (showSplit) {
+        UnhookWindowsHookEx(before);
+        UnhookWindowsHookEx(after);
+        std::sort(handled.begin(), handled.end(), [](auto& a, auto& b) { return a.first > b.first; });
+        for (size_t i = 0; i < handled.size() && i < 40; ++i)
+            std::printf("  %6.2f ms %ls\n", handled[i].first, handled[i].second.c_str());
+    }
     step("shown and first paint");
     // The messages still waiting after the first paint, each with the time its handling took.
     MSG msg;

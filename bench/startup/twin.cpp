@@ -9,6 +9,8 @@
 #include <ole2.h>
 #include <shlobj.h>
 
+#include <cstdio>
+
 namespace {
 
 HFONT g_font = nullptr;
@@ -60,8 +62,35 @@ LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM w, LPARAM l)
 
 } // namespace
 
+// With CORVANE_TWIN_SPLIT set, the time of each step goes to standard error.
+double NowMs()
+{
+    FILETIME t;
+    GetSystemTimePreciseAsFileTime(&t);
+    return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) /
+           1e4;
+}
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 {
+    const bool split = GetEnvironmentVariableW(L"CORVANE_TWIN_SPLIT", nullptr, 0) > 0;
+    double last = NowMs();
+    auto step = [&](const char* what) {
+        if (!split)
+            return;
+        const double now = NowMs();
+        std::fprintf(stderr, "%-44s %.1f ms\n", what, now - last);
+        last = now;
+    };
+    if (split) {
+        FILETIME creation, exit, kernel, user;
+        GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
+        std::fprintf(
+            stderr, "process creation to entry: %.1f ms\n",
+            last - static_cast<double>((static_cast<unsigned long long>(creation.dwHighDateTime) << 32) |
+                                       creation.dwLowDateTime) /
+                       1e4);
+    }
     SetProcessDPIAware();
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
@@ -76,6 +105,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     if (SUCCEEDED(SHGetMalloc(&malloc)))
         malloc->Release();
 
+    step("platform libraries started");
     g_font = CreateFontW(-15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体");
     HDC screen = GetDC(nullptr);
@@ -98,6 +128,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     HWND wnd = CreateWindowW(L"PlatformTwin", L"Corvane twin", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 412,
                              221, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                              instance, nullptr);
+    step("font and main window created");
     Label(wnd, L"", 142, 308);
     Child(wnd, L"BUTTON", L"", BS_GROUPBOX, 0, 0, 836, 380);
     Child(wnd, PROGRESS_CLASSW, L"", 0, 85, 259, 695, 21);
@@ -111,8 +142,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     Label(wnd, L"修改后导出文件目录", 38, 157);
     Child(wnd, L"BUTTON", L"开始修改", WS_TABSTOP | BS_PUSHBUTTON, 85, 199, 189, 35);
     Label(wnd, L"进度", 38, 261);
+    step("controls created");
     ShowWindow(wnd, show);
     UpdateWindow(wnd);
+    step("shown and first paint");
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (IsDialogMessageW(wnd, &msg))
