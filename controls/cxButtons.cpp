@@ -276,10 +276,7 @@ TcxCustomButton::TcxCustomButton(TComponent* owner) : TNativeButton(owner), m_lo
     };
 }
 
-TcxCustomButton::~TcxCustomButton()
-{
-    *m_alive = false;
-}
+TcxCustomButton::~TcxCustomButton() = default;
 
 const TClassInfo* TcxCustomButton::StaticProperties()
 {
@@ -1060,11 +1057,12 @@ bool TcxCustomButton::OnDropDownKey(WPARAM key)
 LRESULT TcxCustomButton::OnDropDownMessage()
 {
     m_menuPending = false;
-    const std::shared_ptr<bool> alive = m_alive;
+    // The menu's handlers may free the button that opened it.
+    const TLife life = Life();
     bool handled = !m_dropDownMenu || IsDestroying();
     if (!handled && OnDropDownMenuPopup)
         CallHandler([&] { OnDropDownMenuPopup(this, m_dropDownMenu, handled); });
-    if (!*alive)
+    if (!life.Alive())
         return 0;
     if (handled || !m_dropDownMenu) {
         m_dropDownPressed = false;
@@ -1083,7 +1081,7 @@ LRESULT TcxCustomButton::OnDropDownMessage()
     HWND owner = Handle();
     const TPopupAlignment alignment = m_popupAlignment;
     CallHandler([&] { menu->Popup(owner, x, wr.bottom, alignment, &wr); });
-    if (!*alive)
+    if (!life.Alive())
         return 0;
     MSG press{};
     m_closingPressPending =

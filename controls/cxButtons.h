@@ -236,8 +236,6 @@ private:
     bool OnContextMenu(LPARAM lParam);
     void ReferMenu(TPopupMenu*& field, TPopupMenu* menu);
     TPopupMenu* m_popupMenu = nullptr;
-    // Cleared when the button is freed: a menu's handler may free the button that opened it.
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::wstring m_popupMenuName;
     bool m_useSystemPaint = false;
     bool m_wordWrap = false;
