@@ -99,8 +99,12 @@ public:
         VariantInit(&child);
         child.vt = VT_I4;
         child.lVal = CHILDID_SELF;
+        // The child is the first argument; left out (an optional argument arrives as an error
+        // value) it is the object itself.
         if (params && params->cArgs >= 1) {
-            if (FAILED(VariantChangeType(&child, &params->rgvarg[params->cArgs - 1], 0, VT_I4)))
+            VARIANT& given = params->rgvarg[params->cArgs - 1];
+            if (given.vt != VT_ERROR && given.vt != VT_EMPTY &&
+                FAILED(VariantChangeType(&child, &given, 0, VT_I4)))
                 return DISP_E_TYPEMISMATCH;
         }
         auto text = [&](HRESULT (ControlAccessible::*get)(VARIANT, BSTR*)) {

@@ -263,6 +263,54 @@ TEST_F(AccessibilityTest, ASecondProgramReadsEachControlForWhatItIsAndPressesThe
     EXPECT_TRUE(WaitFor([&] { return started == 1; })) << "the press reached the push button";
 }
 
+// Clients that ask through IDispatch (scripting hosts do) get the same answers, with the child
+// given or left out.
+TEST_F(AccessibilityTest, QuestionsAskedThroughInvokeGetTheSameAnswers)
+{
+    auto* bar = Make<TcxProgressBar>(10, 10, 200, 20);
+    bar->SetPosition(42);
+    IAccessible* acc = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromWindow(bar->Handle(), static_cast<DWORD>(OBJID_CLIENT),
+                                                        __uuidof(IAccessible),
+                                                        reinterpret_cast<void**>(&acc)));
+    struct Case {
+        const char* what;
+        DISPID id;
+        bool withChild;
+        VARTYPE type;
+        std::wstring text;
+        long number;
+    };
+    const Case cases[] = {
+        {"value, child given", DISPID_ACC_VALUE, true, VT_BSTR, L"42 %", 0},
+        {"value, child left out", DISPID_ACC_VALUE, false, VT_BSTR, L"42 %", 0},
+        {"value, child passed as a missing optional argument", DISPID_ACC_VALUE, true, VT_BSTR, L"42 %", -1},
+        {"role", DISPID_ACC_ROLE, true, VT_I4, L"", ROLE_SYSTEM_PROGRESSBAR},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        VARIANT child, result;
+        VariantInit(&child);
+        VariantInit(&result);
+        child.vt = VT_I4;
+        child.lVal = CHILDID_SELF;
+        if (c.number == -1) {
+            child.vt = VT_ERROR;
+            child.scode = DISP_E_PARAMNOTFOUND;
+        }
+        DISPPARAMS params{c.withChild ? &child : nullptr, nullptr, c.withChild ? 1u : 0u, 0};
+        ASSERT_EQ(acc->Invoke(c.id, IID_NULL, 0, DISPATCH_PROPERTYGET, &params, &result, nullptr, nullptr),
+                  S_OK);
+        ASSERT_EQ(result.vt, c.type);
+        if (c.type == VT_BSTR)
+            EXPECT_EQ(std::wstring(result.bstrVal), c.text);
+        else
+            EXPECT_EQ(result.lVal, c.number);
+        VariantClear(&result);
+    }
+    acc->Release();
+}
+
 // A screen reader hears of each new text of a status label and of each new value the bar shows,
 // and of no step of the bar that leaves its text as it was.
 TEST_F(AccessibilityTest, NewStatusTextsAndShownValuesAreAnnounced)
