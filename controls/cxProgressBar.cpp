@@ -391,8 +391,9 @@ void TcxCustomProgressBar::ShowPosition(double v)
     RECT filledBefore = m_filledArea;
     std::wstring textBefore = ProgressText();
     m_position = v;
+    const bool textDiffers = textBefore != ProgressText();
     // A screen reader hears of each new value shown, not of every step below it.
-    if (HandleAllocated() && !IsLoading() && textBefore != ProgressText())
+    if (textDiffers && HandleAllocated() && !IsLoading())
         NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, Handle(), OBJID_CLIENT, CHILDID_SELF);
     if (!HandleAllocated() || IsLoading() || !m_viewInfo.bounds.right) {
         UpdateVisualStateAtCursor(false);
@@ -401,7 +402,7 @@ void TcxCustomProgressBar::ShowPosition(double v)
     // A step too small to move the filled part or change the text paints the same picture:
     // only the layout is brought up to date (the running segment repaints on its own).
     RecomputeFilledArea();
-    bool textChanged = Properties()->ShowText() && textBefore != ProgressText();
+    bool textChanged = Properties()->ShowText() && textDiffers;
     if (EqualRect(&filledBefore, &m_filledArea) && !textChanged)
         return;
     RECT changed = m_barArea;

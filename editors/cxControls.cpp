@@ -376,8 +376,9 @@ void TcxControl::ChildMouseMessage(UINT msg, WPARAM keyFlags, POINT p)
     case WM_MBUTTONUP: MouseUp(3, p); break;
     default: break;
     }
-    if (life.Alive())
-        RaiseMouseEvent(msg, keyFlags, p);
+    if (!life.Alive())
+        return;
+    RaiseMouseEvent(msg, keyFlags, p);
 }
 
 bool TcxControl::DoContextPopup(POINT screen)
@@ -456,12 +457,11 @@ LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_LBUTTONUP:
         MouseUp(1, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        if (life.Alive())
-            RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        if (!life.Alive()) {
-            // The platform took the capture away with the window.
+        if (!life.Alive())
             return 0;
-        }
+        RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (!life.Alive())
+            return 0; // the platform took the capture away with the window
         if (m_holdsMouseForClick && !IsDestroying()) {
             m_holdsMouseForClick = false;
             if (GetCapture() == Handle())
@@ -481,16 +481,18 @@ LRESULT TcxControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_MBUTTONDBLCLK:
         MouseDown(msg == WM_MBUTTONDOWN || msg == WM_MBUTTONDBLCLK ? 3 : 2,
                   {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        if (life.Alive())
-            RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (!life.Alive())
+            return 0;
+        RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         if (!life.Alive())
             return 0;
         break;
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
         MouseUp(msg == WM_MBUTTONUP ? 3 : 2, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        if (life.Alive())
-            RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (!life.Alive())
+            return 0;
+        RaiseMouseEvent(msg, wParam, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         if (!life.Alive())
             return 0;
         break;

@@ -609,9 +609,12 @@ public:
         return static_cast<const TcxCustomEditViewInfo&>(m_viewInfo);
     }
     // The visible buttons, in collection order.
-    // The buttons shown are parts a screen reader can find and press.
+    // The buttons shown are parts a screen reader can find and press, numbered from 1 in the
+    // order of ShownButtons.
     bool DescribeAccessible(TAccessibleDescription& d) override;
     void DoAccessibleAction(int part) override;
+    // The view indexes of the buttons that are shown.
+    std::vector<int> ShownButtons() const;
     const std::vector<TcxEditButtonViewInfo>& ButtonViewInfos() const noexcept
     {
         return EditViewInfo().ButtonViewInfos;

@@ -418,12 +418,21 @@ void TcxCustomEdit::AfterMouseUpdate()
         DoButtonDown(pressed);
 }
 
+std::vector<int> TcxCustomEdit::ShownButtons() const
+{
+    std::vector<int> shown;
+    const auto& infos = ButtonViewInfos();
+    for (size_t k = 0; k < infos.size(); ++k)
+        if (!IsRectEmpty(&infos[k].visibleBounds))
+            shown.push_back(static_cast<int>(k));
+    return shown;
+}
+
 bool TcxCustomEdit::DescribeAccessible(TAccessibleDescription& d)
 {
     const bool named = TcxContainer::DescribeAccessible(d);
-    for (const TcxEditButtonViewInfo& b : ButtonViewInfos()) {
-        if (IsRectEmpty(&b.visibleBounds))
-            continue;
+    for (int k : ShownButtons()) {
+        const TcxEditButtonViewInfo& b = ButtonViewInfos()[static_cast<size_t>(k)];
         TAccessiblePart part;
         part.role = ROLE_SYSTEM_PUSHBUTTON;
         part.name = !b.hint.empty() ? b.hint : b.caption;
@@ -437,18 +446,12 @@ bool TcxCustomEdit::DescribeAccessible(TAccessibleDescription& d)
 
 void TcxCustomEdit::DoAccessibleAction(int part)
 {
-    // The parts are the shown buttons, in order, as DescribeAccessible counted them.
-    int shown = 0;
-    const auto& infos = ButtonViewInfos();
-    for (size_t k = 0; k < infos.size(); ++k) {
-        if (IsRectEmpty(&infos[k].visibleBounds))
-            continue;
-        if (++shown == part) {
-            if (infos[k].state != ebsDisabled && IsWindowEnabled(Handle()))
-                DoButtonClick(static_cast<int>(k));
-            return;
-        }
-    }
+    const std::vector<int> shown = ShownButtons();
+    if (part < 1 || part > static_cast<int>(shown.size()))
+        return;
+    const int k = shown[static_cast<size_t>(part - 1)];
+    if (ButtonViewInfos()[static_cast<size_t>(k)].state != ebsDisabled && IsWindowEnabled(Handle()))
+        DoButtonClick(k);
 }
 
 int TcxCustomEdit::DefaultButtonIndex() const
