@@ -485,6 +485,22 @@ void TcxGroupBox::PaintGroupFrame(TcxCanvas& canvas, const RECT& frame)
     }
 }
 
+// A box that fills its plain colour and draws its frame lines around it overdraws nothing: it
+// paints on the screen directly. Anything drawn over the fill (a caption, a gradient, what lies
+// behind, a shadow, a program's own drawing) goes through the off-screen picture, so that no
+// repaint ever shows the fill without it. A box that fills the form this way skips copying a
+// picture of the whole window at every paint.
+bool TcxGroupBox::PaintsThroughBuffer() const
+{
+    auto* self = const_cast<TcxGroupBox*>(this);
+    if (OnCustomDraw || OnCustomDrawCaption || OnCustomDrawContentBackground || OnBeforePaint ||
+        OnCustomBackground)
+        return true;
+    if (!Caption().empty() || m_viewInfo.shadow || Transparent() || self->NativeLook())
+        return true;
+    return m_panelStyle.Active() && self->Style()->LookAndFeel()->Kind() == lfOffice11;
+}
+
 void TcxGroupBox::PaintFrame(HDC dc)
 {
     bool done = false;

@@ -117,6 +117,7 @@ protected:
     void ComputeViewInfo(POINT p, bool hotAllowed) override;
     void PaintFrame(HDC dc) override;
     void PaintContent(HDC) override {}
+    bool PaintsThroughBuffer() const override;
     void TextChanged() override;
     bool DescribeAccessible(TAccessibleDescription& d) override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -152,8 +152,17 @@ void TcxControl::Paint(HDC dc, const RECT& updateRect)
     if (w <= 0 || h <= 0)
         return;
     m_lastPaintTick = GetTickCount64();
+    if (!PaintsThroughBuffer()) {
+        SaveDCGuard saved(dc);
+        PaintControl(dc);
+        return;
+    }
     TcxPaintBuffer buffer(dc, w, h);
     SetWindowOrgEx(buffer.DC(), updateRect.left, updateRect.top, nullptr);
+    // The kept buffer may be larger than this paint: what lies outside the update rectangle is
+    // never copied, so nothing (a parent's whole surface drawn behind a small control) is
+    // drawn there either.
+    IntersectClipRect(buffer.DC(), updateRect.left, updateRect.top, updateRect.right, updateRect.bottom);
     PaintControl(buffer.DC());
     buffer.CopyTo(dc, updateRect.left, updateRect.top, w, h);
 }

@@ -132,6 +132,10 @@ protected:
     bool EraseBackground(HDC dc) override { return true; }
     // Draws the whole control on dc (an off-screen bitmap of the control's size).
     virtual void PaintControl(HDC dc) {}
+    // Whether the paint goes through an off-screen picture first. A control whose parts never
+    // overlap (a plain fill with lines around it) may answer false: it then draws on the
+    // screen directly and saves copying a picture of its whole update area.
+    virtual bool PaintsThroughBuffer() const { return true; }
     virtual void LookAndFeelChanged() { Invalidate(); }
     // The text lives in the object and is drawn by the control: the window needs no copy.
     void TextChanged() override { Invalidate(); }

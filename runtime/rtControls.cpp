@@ -666,7 +666,10 @@ void TWinControl::RegisterWindowClass(const TCreateParams& params)
     wc.lpfnWndProc = &TWinControl::StaticWndProc;
     wc.hInstance = instance;
     wc.hCursor = params.cursor;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    // Only a window of its own on the desktop shows the program's icon. Reading it from the
+    // resources for every class of child windows cost most of the first window of each kind.
+    if (!(params.style & WS_CHILD))
+        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
     wc.lpszClassName = params.windowClass.c_str();
     if (!RegisterClassExW(&wc))
         throw EInvalidOperation(L"Cannot register window class " + params.windowClass);
@@ -706,7 +709,8 @@ void TWinControl::CreateWnd()
         ApplyNativeFont(FALSE);
     }
     // Stored order is stacking order: the first child lies on top of its later siblings.
-    if (m_parent)
+    // A new window starts on top of its siblings; the only child already lies at the bottom.
+    if (m_parent && GetWindow(wnd, GW_HWNDNEXT))
         SetWindowPos(wnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     UpdateBoundsFromWindow();
     RECT client;

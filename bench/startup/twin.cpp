@@ -15,6 +15,9 @@ namespace {
 
 HFONT g_font = nullptr;
 int g_textHeight = 15;
+// The control that has the keyboard when the window is active: the first field at start, as
+// in the program, so that typing right after start goes into it.
+HWND g_focus = nullptr;
 
 int S(int v)
 {
@@ -53,6 +56,17 @@ void FolderField(HWND parent, int x, int y, int w)
 
 LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM w, LPARAM l)
 {
+    if (msg == WM_ACTIVATE) {
+        if (LOWORD(w) != WA_INACTIVE && g_focus && IsWindow(g_focus)) {
+            SetFocus(g_focus);
+            return 0;
+        }
+        if (LOWORD(w) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(wnd, focus))
+                g_focus = focus;
+        }
+    }
     if (msg == WM_DESTROY) {
         PostQuitMessage(0);
         return 0;
@@ -133,7 +147,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     Child(wnd, L"BUTTON", L"", BS_GROUPBOX, 0, 0, 836, 380);
     Child(wnd, PROGRESS_CLASSW, L"", 0, 85, 259, 695, 21);
     Label(wnd, L"原后缀", 175, 58);
-    Child(wnd, L"EDIT", L".tbi", WS_TABSTOP | ES_AUTOHSCROLL, 230, 56, 77, 21, WS_EX_CLIENTEDGE);
+    g_focus = Child(wnd, L"EDIT", L".tbi", WS_TABSTOP | ES_AUTOHSCROLL, 230, 56, 77, 21, WS_EX_CLIENTEDGE);
     Label(wnd, L"修改成后缀", 375, 58);
     Child(wnd, L"EDIT", L".jpg", WS_TABSTOP | ES_AUTOHSCROLL, 459, 56, 77, 21, WS_EX_CLIENTEDGE);
     Label(wnd, L"请选择源文件目录", 38, 115);

@@ -86,6 +86,17 @@ TEST_F(MainWindowTest, WindowHasItsCaptionPlaceAndSize)
     EXPECT_EQ(form->Font()->Height(), -15);
 }
 
+TEST_F(MainWindowTest, TheWindowShowsTheProgramsIconAndItsControlsCarryNone)
+{
+    // The icon is the resource the program ships; only the window on the desktop shows it.
+    HICON programIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    ASSERT_NE(programIcon, nullptr);
+    EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrW(form->Handle(), GCLP_HICON)), programIcon);
+    for (TWinControl* child : std::initializer_list<TWinControl*>{
+             form->cxLabel28, form->cxGroupBox1, form->cxProgressBar, form->cxTextEdit9, form->cxButtonEdit1})
+        EXPECT_EQ(GetClassLongPtrW(child->Handle(), GCLP_HICON), 0) << static_cast<const void*>(child);
+}
+
 struct ControlRow {
     const wchar_t* name;
     const wchar_t* className;

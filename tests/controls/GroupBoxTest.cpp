@@ -313,6 +313,68 @@ TEST_F(GroupBoxTest, TheStylesShadowIsDrawn)
     EXPECT_EQ(after.bottom, before.bottom - 3);
 }
 
+// A plain box paints straight onto the screen, the others through an off-screen picture: either
+// way the screen shows what the box's picture shows, after a whole repaint and after a repaint
+// of a part of it (which the off-screen way draws with a moved origin).
+TEST_F(GroupBoxTest, TheScreenShowsTheBoxsPictureWhicheverWayItPaints)
+{
+    form->SetColor(RGB(230, 230, 200));
+    struct Case {
+        const char* what;
+        TcxContainerBorderStyle style;
+        const wchar_t* caption;
+        bool office;
+    } cases[] = {
+        {"plain, 3D frame", cbs3D, L"", false},   {"plain, single frame", cbsSingle, L"", false},
+        {"plain, no frame", cbsNone, L"", false}, {"captioned", cbs3D, L"Group", false},
+        {"office panel", cbs3D, L"", true},
+    };
+    for (const Case& c : cases) {
+        auto* box = Box(c.style, c.caption);
+        box->SetParentColor(false);
+        box->Style()->SetColor(RGB(250, 240, 220));
+        if (c.office) {
+            box->Style()->LookAndFeel()->SetKind(lfOffice11);
+            box->PanelStyle()->SetActive(true);
+            box->PanelStyle()->SetOfficeBackgroundKind(pobkGradient);
+        }
+        // A child keeps its own place: the box paints around it.
+        auto* child = new TcxGroupBox(form);
+        child->SetParent(box);
+        child->SetBounds(60, 40, 50, 30);
+        child->SetParentColor(false);
+        child->Style()->SetColor(RGB(0, 0, 255));
+        box->UpdateVisualStateAtCursor(false);
+        app->ProcessMessages();
+        PixelCanvas picture(200, 100);
+        box->PaintTo(picture.dc());
+        for (const RECT& part : {RECT{0, 0, 200, 100}, RECT{7, 3, 57, 93}, RECT{150, 60, 200, 100}}) {
+            // The screen is first spoilt, so that only this repaint can have put the box there.
+            HDC screen = GetDC(box->Handle());
+            UniqueBrush spoil(CreateSolidBrush(RGB(255, 0, 255)));
+            FillRect(screen, &part, spoil.get());
+            ReleaseDC(box->Handle(), screen);
+            RedrawWindow(box->Handle(), &part, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            screen = GetDC(box->Handle());
+            PixelCanvas shown(200, 100);
+            BitBlt(shown.dc(), 0, 0, 200, 100, screen, 0, 0, SRCCOPY);
+            ReleaseDC(box->Handle(), screen);
+            int differing = 0, overChild = 0;
+            for (int y = part.top; y < part.bottom; ++y)
+                for (int x = part.left; x < part.right; ++x) {
+                    // The child's inside (its own frame runs along its edges).
+                    if (x >= 65 && x < 105 && y >= 50 && y < 65)
+                        overChild += shown.At(x, y) != RGB(0, 0, 255);
+                    else if (!(x >= 60 && x < 110 && y >= 40 && y < 70))
+                        differing += shown.At(x, y) != picture.At(x, y);
+                }
+            EXPECT_EQ(differing, 0) << c.what << ", repainting " << Show(part);
+            EXPECT_EQ(overChild, 0) << c.what << " paints over its child, repainting " << Show(part);
+        }
+        delete box;
+    }
+}
+
 // Pictures of every caption alignment in every look and feel, and the panel kinds.
 TEST_F(GroupBoxTest, WritesPicturesOfEveryAlignmentAndLook)
 {
