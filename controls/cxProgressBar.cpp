@@ -402,6 +402,9 @@ void TcxCustomProgressBar::ShowPosition(double v)
     // A step too small to move the filled part or change the text paints the same picture:
     // only the layout is brought up to date (the running segment repaints on its own).
     RecomputeFilledArea();
+    // The first filled pixels start the glow that an empty bar went without.
+    if (AnimationDue())
+        StartAnimation();
     bool textChanged = Properties()->ShowText() && textDiffers;
     if (EqualRect(&filledBefore, &m_filledArea) && !textChanged)
         return;
@@ -491,8 +494,7 @@ void TcxCustomProgressBar::ComputeViewInfo(POINT p, bool hotAllowed)
     int look = props->Orientation() | (props->BarStyle() << 1) | (props->Marquee() << 4) |
                (props->AnimationPath() << 5);
     int speed = props->AnimationSpeed();
-    if (look != m_animatedLook || (m_animatedSpeed == 0 && speed > 0) ||
-        (m_animating && !m_stepTimer->Enabled()))
+    if (look != m_animatedLook || (m_animatedSpeed == 0 && speed > 0) || AnimationDue())
         StartAnimation();
     else if (speed == 0)
         StopAnimation();
@@ -682,7 +684,11 @@ void TcxCustomProgressBar::PaintGlossy(HDC dc, const RECT& r, TColor colour, Tcx
 bool TcxCustomProgressBar::AnimationWanted()
 {
     TcxProgressBarProperties* p = Properties();
-    return (IsAnimationStyle(p->BarStyle()) || p->Marquee()) && p->AnimationSpeed() > 0;
+    if (!(IsAnimationStyle(p->BarStyle()) || p->Marquee()) || p->AnimationSpeed() <= 0)
+        return false;
+    // The glow runs over the filled part only: an empty bar has nothing to animate, and a timer
+    // would repaint the same picture many times a second while the window waits at 0 %.
+    return p->Marquee() || SegmentEnd() > SegmentStart();
 }
 
 int TcxCustomProgressBar::SegmentStart()
@@ -757,6 +763,11 @@ void TcxCustomProgressBar::StepSegment()
     }
 }
 
+bool TcxCustomProgressBar::AnimationDue()
+{
+    return AnimationWanted() && !(m_stepTimer && m_stepTimer->Enabled());
+}
+
 void TcxCustomProgressBar::StartAnimation()
 {
     StopAnimation();
@@ -769,8 +780,9 @@ void TcxCustomProgressBar::StartAnimation()
         m_stepTimer->SetInterval(kStepInterval);
         m_stepTimer->SetOnTimer([this](TObject*) {
             if (!AnimationWanted()) {
-                // The next layout decides whether the animation starts again.
+                // The next layout, or the next filled pixels, start the animation again.
                 m_stepTimer->SetEnabled(false);
+                m_animating = false;
                 return;
             }
             ShowNextFrame();

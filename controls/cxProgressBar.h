@@ -180,6 +180,8 @@ public:
     RECT TextRect();
 
     // The animated segment: 50 pixels long, moved along the bar by SegmentOffset.
+    // Whether the look asks for the animation and the bar has something to show it on (a
+    // filled part, or the marquee).
     bool AnimationWanted();
     bool AnimationRunning() const noexcept { return m_animating; }
     int SegmentOffset() const noexcept { return m_segmentOffset; }
@@ -198,6 +200,8 @@ public:
 protected:
     void PropertiesChanged() override;
     void Loaded() override;
+    // Wanted but not running (the bar was empty, or a tick found it so).
+    bool AnimationDue();
     // The edit value reaches the bar here, as text ("" for none).
     void SetDisplayValue(const std::wstring& text) override;
     std::wstring DisplayText() override;

@@ -9,7 +9,11 @@
 #include <ole2.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -66,6 +70,11 @@ LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM w, LPARAM l)
             if (focus && IsChild(wnd, focus))
                 g_focus = focus;
         }
+    }
+    // The static texts on the window's face colour, as a dialog gives them.
+    if (msg == WM_CTLCOLORSTATIC) {
+        SetBkColor(reinterpret_cast<HDC>(w), GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     if (msg == WM_DESTROY) {
         PostQuitMessage(0);
@@ -134,12 +143,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     wc.lpfnWndProc = Proc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = L"PlatformTwin";
     RegisterClassW(&wc);
     RECT frame{0, 0, S(836), S(380)};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND wnd = CreateWindowW(L"PlatformTwin", L"Corvane twin", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 412,
+    // Without clipping its children, as a dialog: the group box that covers the whole window
+    // draws only its frame, so the window's own background must show inside it.
+    HWND wnd = CreateWindowW(L"PlatformTwin", L"Corvane twin", WS_OVERLAPPEDWINDOW, 412,
                              221, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                              instance, nullptr);
     step("font and main window created");
@@ -157,8 +169,48 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     Child(wnd, L"BUTTON", L"开始修改", WS_TABSTOP | BS_PUSHBUTTON, 85, 199, 189, 35);
     Label(wnd, L"进度", 38, 261);
     step("controls created");
+    // With the split, the messages the show and the first paint send, each with the time its
+    // handling took, the longest first (as the program's own split prints them).
+    struct Sent {
+        double start;
+    };
+    static std::vector<Sent> stack;
+    static std::vector<std::pair<double, std::wstring>> handled;
+    HHOOK before = nullptr, after = nullptr;
+    if (split) {
+        before = SetWindowsHookExW(
+            WH_CALLWNDPROC,
+            [](int code, WPARAM w, LPARAM l) -> LRESULT {
+                stack.push_back({NowMs()});
+                return CallNextHookEx(nullptr, code, w, l);
+            },
+            nullptr, GetCurrentThreadId());
+        after = SetWindowsHookExW(
+            WH_CALLWNDPROCRET,
+            [](int code, WPARAM w, LPARAM l) -> LRESULT {
+                auto* cw = reinterpret_cast<CWPRETSTRUCT*>(l);
+                if (!stack.empty()) {
+                    const double start = stack.back().start;
+                    stack.pop_back();
+                    wchar_t cls[64] = L"";
+                    GetClassNameW(cw->hwnd, cls, 64);
+                    wchar_t text[160];
+                    swprintf(text, 160, L"depth %zu message 0x%04x to %ls", stack.size(), cw->message, cls);
+                    handled.emplace_back(NowMs() - start, text);
+                }
+                return CallNextHookEx(nullptr, code, w, l);
+            },
+            nullptr, GetCurrentThreadId());
+    }
     ShowWindow(wnd, show);
     UpdateWindow(wnd);
+    if (split) {
+        UnhookWindowsHookEx(before);
+        UnhookWindowsHookEx(after);
+        std::sort(handled.begin(), handled.end(), [](auto& a, auto& b) { return a.first > b.first; });
+        for (const auto& [ms, what] : handled)
+            std::fprintf(stderr, "  %6.2f ms %ls\n", ms, what.c_str());
+    }
     step("shown and first paint");
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -138,6 +138,31 @@ TEST_F(ProgressAnimationTest, PingPongTurnsOneSegmentHalfBeforeTheEnds)
     EXPECT_GE(turns, 2);
 }
 
+// The glow runs over the filled part: an empty bar keeps no timer repainting it, starts with its
+// first filled pixels, and stops at the next tick once emptied again. The marquee always runs.
+TEST_F(ProgressAnimationTest, AnEmptyBarRunsNoAnimationUntilItFills)
+{
+    auto* bar = Make<TcxProgressBar>(10, 10, 200, 20);
+    bar->Properties()->SetBarStyle(cxbsAnimation);
+    bar->UpdateVisualStateAtCursor(false);
+    app->ProcessMessages();
+    EXPECT_FALSE(bar->AnimationRunning()) << "at 0 %";
+    bar->SetPosition(0.4);
+    EXPECT_FALSE(bar->AnimationRunning()) << "0.4 % of 200 pixels fills none";
+    bar->SetPosition(30);
+    EXPECT_TRUE(bar->AnimationRunning());
+    const int offset = bar->SegmentOffset();
+    EXPECT_TRUE(WaitFor([&] { return bar->SegmentOffset() != offset; })) << "the timer moves the glow";
+    bar->SetPosition(0);
+    EXPECT_TRUE(WaitFor([&] { return !bar->AnimationRunning(); })) << "a tick on the empty bar stops it";
+    bar->SetPosition(60);
+    EXPECT_TRUE(bar->AnimationRunning()) << "filled again";
+    bar->SetPosition(0);
+    bar->Properties()->SetMarquee(true);
+    bar->UpdateVisualStateAtCursor(false);
+    EXPECT_TRUE(bar->AnimationRunning()) << "the marquee runs on an empty bar";
+}
+
 TEST_F(ProgressAnimationTest, SpeedZeroStopsTheTimer)
 {
     auto* bar = FullBar(cxapCycle);
