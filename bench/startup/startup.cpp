@@ -68,7 +68,7 @@ int wmain(int argc, wchar_t** argv)
         fwprintf(stderr, L"usage: bench_startup Corvane.exe minimal.exe [runs] [platform.exe [twin.exe]]\n");
         return 2;
     }
-    int runs = argc > 3 ? _wtoi(argv[3]) : 9;
+    int runs = argc > 3 ? _wtoi(argv[3]) : 21;
     const wchar_t* platform = argc > 4 ? argv[4] : nullptr;
     const wchar_t* twin = argc > 5 ? argv[5] : nullptr;
     std::vector<double> program, minimal, started, twins;

@@ -151,9 +151,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
     // Without clipping its children, as a dialog: the group box that covers the whole window
     // draws only its frame, so the window's own background must show inside it.
-    HWND wnd = CreateWindowW(L"PlatformTwin", L"Corvane twin", WS_OVERLAPPEDWINDOW, 412,
-                             221, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                             instance, nullptr);
+    HWND wnd = CreateWindowW(L"PlatformTwin", L"Corvane twin", WS_OVERLAPPEDWINDOW, 412, 221,
+                             frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
+                             nullptr);
     step("font and main window created");
     Label(wnd, L"", 142, 308);
     Child(wnd, L"BUTTON", L"", BS_GROUPBOX, 0, 0, 836, 380);
