@@ -118,6 +118,8 @@ protected:
     void PaintFrame(HDC dc) override;
     void PaintContent(HDC) override {}
     bool PaintsThroughBuffer() const override;
+    // The box's frame lies on its edges, with no ring around it.
+    RECT ShadowCaster() override { return BoxBounds(); }
     void TextChanged() override;
     bool DescribeAccessible(TAccessibleDescription& d) override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -1334,25 +1334,28 @@ void TcxContainer::ColorChanged()
         UpdateVisualStateAtCursor(false);
 }
 
+RECT TcxContainer::ShadowCaster()
+{
+    RECT ext = BorderExtent();
+    RECT caster{ext.left, ext.top, Width() - ext.right, Height() - ext.bottom};
+    int w = m_viewInfo.borderWidth;
+    TcxBorders e = m_viewInfo.edges;
+    if (e & cxBorder(bLeft))
+        caster.left -= w;
+    if (e & cxBorder(bTop))
+        caster.top -= w;
+    if (e & cxBorder(bRight))
+        caster.right += w;
+    if (e & cxBorder(bBottom))
+        caster.bottom += w;
+    return caster;
+}
+
 void TcxContainer::ApplyWindowRegion()
 {
     if (!HandleAllocated())
         return;
-    RECT wanted{};
-    if (m_viewInfo.shadow) {
-        RECT ext = BorderExtent();
-        wanted = {ext.left, ext.top, Width() - ext.right, Height() - ext.bottom};
-        int w = m_viewInfo.borderWidth;
-        TcxBorders e = m_viewInfo.edges;
-        if (e & cxBorder(bLeft))
-            wanted.left -= w;
-        if (e & cxBorder(bTop))
-            wanted.top -= w;
-        if (e & cxBorder(bRight))
-            wanted.right += w;
-        if (e & cxBorder(bBottom))
-            wanted.bottom += w;
-    }
+    const RECT wanted = m_viewInfo.shadow ? ShadowCaster() : RECT{};
     if (EqualRect(&wanted, &m_appliedRegion))
         return;
     m_appliedRegion = wanted;

@@ -368,6 +368,9 @@ protected:
     virtual bool TabLeavesControl() const { return true; }
     // Shapes the window: with a shadow, the frame and its copy moved 3 pixels right and down.
     void ApplyWindowRegion();
+    // The rectangle the shadow falls from: the frame's outer edge, inside the transparent ring
+    // an editor keeps around it.
+    virtual RECT ShadowCaster();
     // Clips the inner control to the client rectangle (an empty region when it lies outside).
     void ClipInnerControl();
     void MouseEnter() override;

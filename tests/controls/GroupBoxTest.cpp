@@ -324,15 +324,22 @@ TEST_F(GroupBoxTest, TheScreenShowsTheBoxsPictureWhicheverWayItPaints)
         TcxContainerBorderStyle style;
         const wchar_t* caption;
         bool office;
+        bool shadow = false;
     } cases[] = {
-        {"plain, 3D frame", cbs3D, L"", false},   {"plain, single frame", cbsSingle, L"", false},
-        {"plain, no frame", cbsNone, L"", false}, {"captioned", cbs3D, L"Group", false},
+        {"plain, 3D frame", cbs3D, L"", false},
+        {"plain, single frame", cbsSingle, L"", false},
+        {"plain, no frame", cbsNone, L"", false},
+        {"captioned", cbs3D, L"Group", false},
         {"office panel", cbs3D, L"", true},
+        // The window's shape keeps the frame on its edges and the whole shadow.
+        {"shadowed", cbsSingle, L"", false, true},
+        {"shadowed, captioned", cbs3D, L"Group", false, true},
     };
     for (const Case& c : cases) {
         auto* box = Box(c.style, c.caption);
         box->SetParentColor(false);
         box->Style()->SetColor(RGB(250, 240, 220));
+        box->Style()->SetShadow(c.shadow);
         if (c.office) {
             box->Style()->LookAndFeel()->SetKind(lfOffice11);
             box->PanelStyle()->SetActive(true);
