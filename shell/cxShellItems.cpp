@@ -207,6 +207,71 @@ TcxShellFolder::TcxShellFolder(PCItemIDList absoluteList, IShellFolder* parentFo
 
 // ---- TcxShellItemInfo ----
 
+namespace {
+
+// A free list of item-sized blocks carved from chunks that are never returned: the peak of
+// items alive at once stays allocated for the rest of the program.
+class TItemBlocks {
+public:
+    void* Take()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (!m_free) {
+            constexpr std::size_t kPerChunk = 256;
+            auto* chunk = static_cast<Block*>(::operator new(sizeof(Block) * kPerChunk));
+            for (std::size_t i = 0; i < kPerChunk; ++i) {
+                chunk[i].next = m_free;
+                m_free = &chunk[i];
+            }
+        }
+        Block* block = m_free;
+        m_free = block->next;
+        return block;
+    }
+    void Give(void* p) noexcept
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        auto* block = static_cast<Block*>(p);
+        block->next = m_free;
+        m_free = block;
+    }
+
+private:
+    union Block {
+        Block* next;
+        alignas(TcxShellItemInfo) unsigned char bytes[sizeof(TcxShellItemInfo)];
+    };
+    std::mutex m_lock;
+    Block* m_free = nullptr;
+};
+
+TItemBlocks& ItemBlocks()
+{
+    // Never destroyed: an item freed during the program's shutdown still finds its list.
+    static auto* blocks = new TItemBlocks();
+    return *blocks;
+}
+
+} // namespace
+
+void* TcxShellItemInfo::operator new(std::size_t size)
+{
+    if (size != sizeof(TcxShellItemInfo))
+        return ::operator new(size);
+    return ItemBlocks().Take();
+}
+
+void TcxShellItemInfo::operator delete(void* block, std::size_t size) noexcept
+{
+    if (!block)
+        return;
+    if (size != sizeof(TcxShellItemInfo)) {
+        ::operator delete(block);
+        return;
+    }
+    ItemBlocks().Give(block);
+}
+
 TcxShellItemInfo::TcxShellItemInfo(TcxCustomItemProducer* producer, bool placeholder,
                                    PCItemIDList relativeList, PCItemIDList folderList, IShellFolder* folder,
                                    bool knownFolder)

@@ -75,6 +75,10 @@ public:
                      IShellFolder* folder, bool knownFolder, bool withFolderInfo);
     TcxShellItemInfo(const TcxShellItemInfo&) = delete;
     TcxShellItemInfo& operator=(const TcxShellItemInfo&) = delete;
+    // Items come and go by the thousand with each large folder: they live in chunks that are
+    // kept for the next listing instead of one heap block each.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
 
     // Reads the basic data once: container or not, display name, generic icons.
     void InitializeBasics(IShellFolder* folder, PCItemIDList list, bool knownFolder = false);

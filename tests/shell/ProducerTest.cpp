@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
+#include <string>
+#include <memory>
+#include <thread>
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -236,6 +241,40 @@ TEST_F(FakeProducerTest, ClearingFreesEverything)
     EXPECT_EQ(producer.ItemCount(), 0);
     EXPECT_EQ(producer.ListedFolder(), nullptr);
     EXPECT_EQ(producer.ListedIdList(), nullptr);
+}
+
+// Items live in blocks shared by every thread (the worker makes private copies of them): two
+// items alive at once never share a block, whichever threads make and free them.
+TEST(ShellItemBlocksTest, ItemsMadeAndFreedOnSeveralThreadsKeepTheirOwnData)
+{
+    constexpr int kThreads = 4, kRounds = 200, kBatch = 500;
+    std::atomic<int> damaged{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([t, &damaged] {
+            for (int round = 0; round < kRounds; ++round) {
+                std::vector<std::unique_ptr<TcxShellItemInfo>> items;
+                for (int i = 0; i < kBatch; ++i) {
+                    items.push_back(
+                        std::make_unique<TcxShellItemInfo>(nullptr, true, nullptr, nullptr, nullptr));
+                    items.back()->DisplayText = std::to_wstring(t) + L"/" + std::to_wstring(i);
+                    items.back()->IconSlot = t * kBatch + i;
+                }
+                // Every other one freed, then made again, while the other threads do the same.
+                for (int i = 0; i < kBatch; i += 2)
+                    items[static_cast<size_t>(i)].reset(
+                        new TcxShellItemInfo(nullptr, true, nullptr, nullptr, nullptr));
+                for (int i = 1; i < kBatch; i += 2) {
+                    const TcxShellItemInfo& item = *items[static_cast<size_t>(i)];
+                    if (item.DisplayText != std::to_wstring(t) + L"/" + std::to_wstring(i) ||
+                        item.IconSlot != t * kBatch + i)
+                        ++damaged;
+                }
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(damaged.load(), 0);
 }
 
 // ---- the real shell ----
