@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory_resource>
 #include <mutex>
 #include <stop_token>
 #include <thread>
@@ -77,7 +78,11 @@ private:
     void PushRequest(const TcxFetchRequest& request, bool front);
     bool IsLive(const QueuedRequest& entry) const;
     std::deque<QueuedRequest> RequestQueue;
-    std::unordered_map<unsigned long long, unsigned> m_queuedSerials; // live entries by key
+    // Its entries come and go by the thousand with a large folder: they are carved from chunks
+    // the gatherer keeps (every use is under m_mutex), not one heap block each.
+    std::pmr::unsynchronized_pool_resource m_serialsPool;
+    std::pmr::unordered_map<unsigned long long, unsigned> m_queuedSerials{
+        &m_serialsPool}; // live entries by key
     unsigned m_nextRequestSerial = 0;
     int m_pauseCount = 0;
     bool m_terminate = false;
