@@ -365,7 +365,7 @@ void TcxGroupBox::PaintBackground(TcxCanvas& canvas)
         OnCustomDrawContentBackground(this, canvas, all, Style()->LookAndFeel()->ActivePainter(), done);
     if (done)
         return;
-    if (m_panelStyle.Active() && Style()->LookAndFeel()->Kind() == lfOffice11) {
+    if (OfficePanel()) {
         TcxCustomLookAndFeelPainterClass office = TcxOffice11LookAndFeelPainter::Instance();
         switch (m_panelStyle.OfficeBackgroundKind()) {
         case pobkGradient:
@@ -496,9 +496,13 @@ bool TcxGroupBox::PaintsThroughBuffer() const
     if (OnCustomDraw || OnCustomDrawCaption || OnCustomDrawContentBackground || OnBeforePaint ||
         OnCustomBackground)
         return true;
-    if (!Caption().empty() || m_viewInfo.shadow || Transparent() || self->NativeLook())
-        return true;
-    return m_panelStyle.Active() && self->Style()->LookAndFeel()->Kind() == lfOffice11;
+    return !Caption().empty() || m_viewInfo.shadow || Transparent() || self->NativeLook() ||
+           self->OfficePanel();
+}
+
+bool TcxGroupBox::OfficePanel()
+{
+    return m_panelStyle.Active() && Style()->LookAndFeel()->Kind() == lfOffice11;
 }
 
 void TcxGroupBox::PaintFrame(HDC dc)

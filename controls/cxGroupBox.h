@@ -135,6 +135,8 @@ private:
     RECT BoxBounds();
     static constexpr int kShadowWidth = 3;
     bool NativeLook();
+    // A panel in the office look: its background is the look's own (a gradient or its colour).
+    bool OfficePanel();
     void PaintBackground(TcxCanvas& canvas);
     void PaintCaption(TcxCanvas& canvas, const RECT& caption);
     void PaintGroupFrame(TcxCanvas& canvas, const RECT& frame);

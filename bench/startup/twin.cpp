@@ -171,17 +171,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     step("controls created");
     // With the split, the messages the show and the first paint send, each with the time its
     // handling took, the longest first (as the program's own split prints them).
-    struct Sent {
-        double start;
-    };
-    static std::vector<Sent> stack;
+    static std::vector<double> stack; // the start of each message being handled
     static std::vector<std::pair<double, std::wstring>> handled;
     HHOOK before = nullptr, after = nullptr;
     if (split) {
         before = SetWindowsHookExW(
             WH_CALLWNDPROC,
             [](int code, WPARAM w, LPARAM l) -> LRESULT {
-                stack.push_back({NowMs()});
+                stack.push_back(NowMs());
                 return CallNextHookEx(nullptr, code, w, l);
             },
             nullptr, GetCurrentThreadId());
@@ -190,7 +187,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
             [](int code, WPARAM w, LPARAM l) -> LRESULT {
                 auto* cw = reinterpret_cast<CWPRETSTRUCT*>(l);
                 if (!stack.empty()) {
-                    const double start = stack.back().start;
+                    const double start = stack.back();
                     stack.pop_back();
                     wchar_t cls[64] = L"";
                     GetClassNameW(cw->hwnd, cls, 64);
