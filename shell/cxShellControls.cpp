@@ -102,14 +102,15 @@ bool TcxShellTreeItemProducer::InfoTipsEnabled()
 bool TcxShellTreeItemProducer::CanAddItem(TcxShellFolder* folderInfo)
 {
     bool canAdd = true;
-    if (m_tree->OnAddFolder)
+    // Without folder info there is no listener to ask (see ItemsNeedFolderInfo).
+    if (folderInfo && m_tree->OnAddFolder)
         m_tree->OnAddFolder(m_tree, folderInfo, canAdd);
     return canAdd;
 }
 
 bool TcxShellTreeItemProducer::ItemsNeedFolderInfo()
 {
-    return static_cast<bool>(m_tree->OnAddFolder);
+    return m_tree->AddFolderListened();
 }
 
 void TcxShellTreeItemProducer::NotifyItemsProduced(int count)
@@ -767,6 +768,13 @@ void TcxCustomInnerShellTreeView::ApplyPendingSelectLater()
     if (OnTellLinkedFolder && list)
         OnTellLinkedFolder(list.get());
     SetAutoExpand(autoExpand);
+}
+
+bool TcxCustomInnerShellTreeView::AddFolderListened() const
+{
+    if (!OnAddFolder)
+        return false;
+    return !HasAddFolderListener || HasAddFolderListener();
 }
 
 void TcxCustomInnerShellTreeView::SetContextMenuOpen(bool open)

@@ -133,6 +133,12 @@ public:
     void SetContextMenuOpen(bool open);
 
     TcxShellAddFolderEvent OnAddFolder;
+    // For a container that forwards OnAddFolder to an event of its own: whether that event has
+    // a handler. A listing then builds each item's folder info only for a real listener (three
+    // allocations and a reference per item). Unset: OnAddFolder itself tells.
+    std::function<bool()> HasAddFolderListener;
+    // Whether anyone looks at the folders a listing adds.
+    bool AddFolderListened() const;
     TcxShellChangeEvent OnShellChange;
     // Every mouse message of the tree, after the tree handled it (p in the tree's coordinates).
     std::function<void(UINT msg, WPARAM keyFlags, POINT p)> OnMouseMessage;

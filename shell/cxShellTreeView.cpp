@@ -44,6 +44,7 @@ TcxCustomShellTreeView::TcxCustomShellTreeView(TComponent* owner) : TcxContainer
         if (OnAddFolder)
             OnAddFolder(this, folder, canAdd);
     };
+    m_innerTree->HasAddFolderListener = [this] { return static_cast<bool>(OnAddFolder); };
     m_innerTree->OnShellChange = [this](TObject*, LONG eventId, PCItemIDList a, PCItemIDList b) {
         if (OnShellChange)
             CallHandler([&] { OnShellChange(this, eventId, a, b); });

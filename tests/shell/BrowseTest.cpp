@@ -226,6 +226,34 @@ TEST_F(ShellTreeTest, OptionsAndTheAddFolderEventDecideWhatIsListed)
     EXPECT_EQ(ChildTexts(tree, tree->TopLevelItem()), (std::vector<std::wstring>{L"a"}));
 }
 
+// The control forwards its inner tree's OnAddFolder to an event of its own, so the inner event
+// is always set: a listing must still skip each item's folder info while nobody handles the
+// control's event, and build it again for a handler that comes later.
+TEST_F(ShellTreeTest, ItemsCarryFolderInfoOnlyWhileTheAddFolderEventIsHandled)
+{
+    TcxShellTreeView* tv = MakeTree();
+    auto folderInfoOfListedItems = [&] {
+        TcxShellTreeItemProducer* producer = tree->NodeProducer(tree->TopLevelItem());
+        std::vector<bool> carried;
+        if (!producer)
+            return carried;
+        producer->BeginReadItems();
+        for (const auto& item : producer->Items())
+            carried.push_back(item->ItemFolderInfo && item->AbsoluteItemIdList);
+        producer->EndReadItems();
+        return carried;
+    };
+    EXPECT_EQ(folderInfoOfListedItems(), (std::vector<bool>{false, false}));
+    int asked = 0;
+    tv->OnAddFolder = [&](TObject*, TcxShellFolder* folder, bool& canAdd) {
+        ++asked;
+        canAdd = folder != nullptr;
+    };
+    tv->Options()->SetShowNonFolders(true); // listed again, now with a listener
+    EXPECT_EQ(folderInfoOfListedItems(), (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(asked, 3);
+}
+
 TEST_F(ShellTreeTest, TheNativeTreesEventsReachTheControlAndCanRefuse)
 {
     TcxShellTreeView* tv = MakeTree();
