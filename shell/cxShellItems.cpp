@@ -676,27 +676,39 @@ void TcxCustomItemProducer::SortByFolderOrder(std::vector<std::unique_ptr<TcxShe
             return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
         });
     });
-    std::vector<std::pair<std::string, size_t>> keyed;
-    keyed.reserve(items.size());
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (!plain) {
+    if (plain) {
+        // Compared in place: a listing usually comes in this order already, and then one pass
+        // over the neighbours is all the cheap order costs.
+        const auto upper = [](wchar_t c) {
+            return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - (L'a' - L'A')) : c;
+        };
+        const auto plainLess = [&upper](const std::unique_ptr<TcxShellItemInfo>& a,
+                                        const std::unique_ptr<TcxShellItemInfo>& b) {
+            if (a->IsContainer != b->IsContainer)
+                return a->IsContainer;
+            const std::wstring& x = a->DisplayText;
+            const std::wstring& y = b->DisplayText;
+            return std::lexicographical_compare(
+                x.begin(), x.end(), y.begin(), y.end(),
+                [&upper](wchar_t p, wchar_t q) { return upper(p) < upper(q); });
+        };
+        if (!std::is_sorted(items.begin(), items.end(), plainLess))
+            std::stable_sort(items.begin(), items.end(), plainLess);
+    } else {
+        std::vector<std::pair<std::string, size_t>> keyed;
+        keyed.reserve(items.size());
+        for (size_t i = 0; i < items.size(); ++i)
             keyed.emplace_back(CollationKey(*items[i]), i);
-            continue;
+        const auto keyLess = [](const auto& a, const auto& b) { return a.first < b.first; };
+        if (!std::is_sorted(keyed.begin(), keyed.end(), keyLess)) {
+            std::stable_sort(keyed.begin(), keyed.end(), keyLess);
+            std::vector<std::unique_ptr<TcxShellItemInfo>> sorted;
+            sorted.reserve(items.size());
+            for (const auto& entry : keyed)
+                sorted.push_back(std::move(items[entry.second]));
+            items = std::move(sorted);
         }
-        const std::wstring& name = items[i]->DisplayText;
-        std::string key(1, items[i]->IsContainer ? '0' : '1');
-        key.reserve(name.size() + 1);
-        for (wchar_t c : name)
-            key.push_back(static_cast<char>(c >= L'a' && c <= L'z' ? c - (L'a' - L'A') : c));
-        keyed.emplace_back(std::move(key), i);
     }
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<std::unique_ptr<TcxShellItemInfo>> sorted;
-    sorted.reserve(items.size());
-    for (const auto& entry : keyed)
-        sorted.push_back(std::move(items[entry.second]));
-    items = std::move(sorted);
     bool ordered = true;
     for (size_t i = 1; i < items.size() && ordered; ++i)
         ordered = CompareItems(*items[i - 1], *items[i], custom) <= 0;
