@@ -235,6 +235,7 @@ private:
     void SelectionChanged();
     void ReportSelectionChange();
     void NoteInserted(HTREEITEM parent, HTREEITEM item);
+    HTREEITEM InsertItem(HTREEITEM parent, TVINSERTSTRUCTW& is);
 
     std::unordered_map<HTREEITEM, NodeRecord> m_nodes; // key null: the top items
     HTREEITEM m_clearingParent = nullptr;
