@@ -70,8 +70,7 @@ void TcxShellItemsInfoGatherer::WorkerLoop()
     std::unique_lock<std::mutex> lock(m_mutex);
     try {
         for (;;) {
-            m_wake.wait(lock,
-                        [this] { return m_terminate || (m_pauseCount == 0 && !m_queuedSerials.empty()); });
+            m_wake.wait(lock, [this] { return m_terminate || (m_pauseCount == 0 && m_queuedCount > 0); });
             if (m_terminate)
                 break;
             while (!RequestQueue.empty() && !IsLive(RequestQueue.front()))
@@ -80,7 +79,7 @@ void TcxShellItemsInfoGatherer::WorkerLoop()
                 continue;
             const TcxFetchRequest request = RequestQueue.front().request;
             RequestQueue.pop_front();
-            m_queuedSerials.erase(RequestKey(request.Producer, request.Index));
+            SetQueuedSerial(request.Producer, request.Index, 0);
             m_current = request;
             m_hasCurrent = true;
             m_currentCancelled = false;
@@ -103,7 +102,7 @@ void TcxShellItemsInfoGatherer::WorkerLoop()
             lock.lock();
             // A request given up because of a pause is served again after it.
             if (outcome == TcxCustomItemProducer::TcxFetchOutcome::Interrupted && !m_currentCancelled &&
-                !m_terminate && !m_queuedSerials.count(RequestKey(request.Producer, request.Index)))
+                !m_terminate && !QueuedSerial(request.Producer, request.Index))
                 PushRequest(request, true);
             m_busy = false;
             m_hasCurrent = false;
@@ -150,10 +149,49 @@ void TcxShellItemsInfoGatherer::ResumeFetching()
         m_wake.notify_all();
 }
 
+unsigned TcxShellItemsInfoGatherer::QueuedSerial(const TcxCustomItemProducer* producer, int index) const
+{
+    auto it = m_queuedSerials.find(producer);
+    if (it == m_queuedSerials.end() || index < 0 || static_cast<size_t>(index) >= it->second.serials.size())
+        return 0;
+    return it->second.serials[static_cast<size_t>(index)];
+}
+
+void TcxShellItemsInfoGatherer::SetQueuedSerial(const TcxCustomItemProducer* producer, int index,
+                                                unsigned serial)
+{
+    if (index < 0)
+        return;
+    const auto at = static_cast<size_t>(index);
+    if (!serial) {
+        auto it = m_queuedSerials.find(producer);
+        if (it == m_queuedSerials.end() || at >= it->second.serials.size() || !it->second.serials[at])
+            return;
+        it->second.serials[at] = 0;
+        --m_queuedCount;
+        if (--it->second.live == 0)
+            m_queuedSerials.erase(it);
+        return;
+    }
+    TProducerSerials& entry = m_queuedSerials[producer];
+    if (at >= entry.serials.size())
+        entry.serials.resize(at + 1, 0);
+    if (!entry.serials[at]) {
+        ++entry.live;
+        ++m_queuedCount;
+    }
+    entry.serials[at] = serial;
+}
+
 void TcxShellItemsInfoGatherer::PushRequest(const TcxFetchRequest& request, bool front)
 {
-    const unsigned serial = ++m_nextRequestSerial;
-    m_queuedSerials[RequestKey(request.Producer, request.Index)] = serial;
+    if (request.Index < 0)
+        return; // no item has it; nothing to fetch
+    // Serial 0 means "not queued": skipped when the count wraps.
+    unsigned serial = ++m_nextRequestSerial;
+    if (!serial)
+        serial = ++m_nextRequestSerial;
+    SetQueuedSerial(request.Producer, request.Index, serial);
     if (front)
         RequestQueue.push_front({request, serial});
     else
@@ -162,8 +200,7 @@ void TcxShellItemsInfoGatherer::PushRequest(const TcxFetchRequest& request, bool
 
 bool TcxShellItemsInfoGatherer::IsLive(const QueuedRequest& entry) const
 {
-    auto it = m_queuedSerials.find(RequestKey(entry.request.Producer, entry.request.Index));
-    return it != m_queuedSerials.end() && it->second == entry.serial;
+    return QueuedSerial(entry.request.Producer, entry.request.Index) == entry.serial;
 }
 
 void TcxShellItemsInfoGatherer::QueueRequest(TcxCustomItemProducer* producer, int index, bool priority)
@@ -171,8 +208,7 @@ void TcxShellItemsInfoGatherer::QueueRequest(TcxCustomItemProducer* producer, in
     if (!producer)
         return;
     std::lock_guard<std::mutex> lock(m_mutex);
-    auto it = m_queuedSerials.find(RequestKey(producer, index));
-    if (it == m_queuedSerials.end())
+    if (!QueuedSerial(producer, index))
         PushRequest({producer, index, priority}, priority);
     else if (priority)
         PushRequest({producer, index, true}, true); // the older entry is stale from now on
@@ -185,9 +221,26 @@ void TcxShellItemsInfoGatherer::QueueRequests(TcxCustomItemProducer* producer, c
     if (!producer || (back.empty() && front.empty()))
         return;
     std::lock_guard<std::mutex> lock(m_mutex);
-    for (int index : back)
-        if (m_queuedSerials.find(RequestKey(producer, index)) == m_queuedSerials.end())
-            PushRequest({producer, index, false}, false);
+    // A large folder queues thousands at once: its table is found and grown once.
+    if (!back.empty()) {
+        TProducerSerials& entry = m_queuedSerials[producer];
+        const int highest = *std::max_element(back.begin(), back.end());
+        if (highest >= 0 && static_cast<size_t>(highest) >= entry.serials.size())
+            entry.serials.resize(static_cast<size_t>(highest) + 1, 0);
+        for (int index : back) {
+            if (index < 0 || entry.serials[static_cast<size_t>(index)])
+                continue;
+            unsigned serial = ++m_nextRequestSerial;
+            if (!serial)
+                serial = ++m_nextRequestSerial;
+            entry.serials[static_cast<size_t>(index)] = serial;
+            ++entry.live;
+            ++m_queuedCount;
+            RequestQueue.push_back({{producer, index, false}, serial});
+        }
+        if (entry.live == 0)
+            m_queuedSerials.erase(producer);
+    }
     // Front insertion one by one: walk backwards so that they end up in order.
     for (auto it = front.rbegin(); it != front.rend(); ++it)
         PushRequest({producer, *it, true}, true);
@@ -203,16 +256,14 @@ void TcxShellItemsInfoGatherer::CancelRequests(TcxCustomItemProducer* producer)
     if (!producer) {
         RequestQueue.clear();
         m_queuedSerials.clear();
-    } else if (!m_queuedSerials.empty()) {
+        m_queuedCount = 0;
+    } else if (auto it = m_queuedSerials.find(producer); it != m_queuedSerials.end()) {
         RequestQueue.erase(
             std::remove_if(RequestQueue.begin(), RequestQueue.end(),
                            [producer](const QueuedRequest& r) { return r.request.Producer == producer; }),
             RequestQueue.end());
-        for (auto it = m_queuedSerials.begin(); it != m_queuedSerials.end();)
-            it = (it->first >> 32) ==
-                         static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(producer))
-                     ? m_queuedSerials.erase(it)
-                     : std::next(it);
+        m_queuedCount -= it->second.live;
+        m_queuedSerials.erase(it);
     }
     if (m_hasCurrent && (!producer || m_current.Producer == producer)) {
         m_currentCancelled = true;
@@ -247,7 +298,7 @@ bool TcxShellItemsInfoGatherer::WaitUntilIdle(unsigned timeoutMs)
     std::unique_lock<std::mutex> lock(m_mutex);
     if (OnWorkerThread())
         return false;
-    auto idle = [this] { return !m_hasCurrent && m_queuedSerials.empty(); };
+    auto idle = [this] { return !m_hasCurrent && m_queuedCount == 0; };
     m_idle.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return idle() || !m_workerAlive; });
     return idle();
 }

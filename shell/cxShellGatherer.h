@@ -7,7 +7,6 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <memory_resource>
 #include <mutex>
 #include <stop_token>
 #include <thread>
@@ -70,19 +69,21 @@ private:
         TcxFetchRequest request;
         unsigned serial;
     };
-    static unsigned long long RequestKey(const TcxCustomItemProducer* producer, int index) noexcept
-    {
-        return (static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(producer)) << 32) ^
-               static_cast<unsigned>(index);
-    }
+    // The serial each item of a producer was last queued under (0: not queued), so that a
+    // live check, a queueing and a removal each cost one index into an array.
+    struct TProducerSerials {
+        std::vector<unsigned> serials;
+        size_t live = 0;
+    };
+    unsigned QueuedSerial(const TcxCustomItemProducer* producer, int index) const;
+    // Marks the item queued under serial, or not queued for 0.
+    void SetQueuedSerial(const TcxCustomItemProducer* producer, int index, unsigned serial);
     void PushRequest(const TcxFetchRequest& request, bool front);
     bool IsLive(const QueuedRequest& entry) const;
     std::deque<QueuedRequest> RequestQueue;
-    // Its entries come and go by the thousand with a large folder: they are carved from chunks
-    // the gatherer keeps (every use is under m_mutex), not one heap block each.
-    std::pmr::unsynchronized_pool_resource m_serialsPool;
-    std::pmr::unordered_map<unsigned long long, unsigned> m_queuedSerials{
-        &m_serialsPool}; // live entries by key
+    std::unordered_map<const TcxCustomItemProducer*, TProducerSerials>
+        m_queuedSerials;      // producers with live entries
+    size_t m_queuedCount = 0; // live entries of all producers
     unsigned m_nextRequestSerial = 0;
     int m_pauseCount = 0;
     bool m_terminate = false;

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <new>
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -85,6 +88,53 @@ TEST_F(GathererTest, CancellingOneProducerKeepsTheOthersInOrder)
     EXPECT_EQ(Queue(gatherer), (std::vector<std::pair<TcxCustomItemProducer*, int>>{{&q, 0}, {&q, 1}}));
     gatherer.CancelRequests(nullptr);
     gatherer.ResumeFetching();
+}
+
+// Two producers whose addresses agree in their low 32 bits, placed where a 64-bit process can
+// put them: the queue must keep their requests apart and cancel each one's own.
+TEST_F(GathererTest, ProducersFourGigabytesApartAreKeptApart)
+{
+    if constexpr (sizeof(void*) < 8) {
+        GTEST_SKIP() << "a 32-bit process has no addresses four gigabytes apart";
+    } else {
+        const size_t size = sizeof(TestProducer);
+        void* blocks[2] = {};
+        for (std::uintptr_t base = 0x0000'0100'0000'0000; base < 0x0000'7000'0000'0000 && !blocks[1];
+             base += 0x0000'0100'0000'0000) {
+            blocks[0] =
+                VirtualAlloc(reinterpret_cast<void*>(base), size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+            blocks[1] = VirtualAlloc(reinterpret_cast<void*>(base + 0x1'0000'0000), size,
+                                     MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+            if (!blocks[0] || !blocks[1]) {
+                for (void*& block : blocks)
+                    if (block)
+                        VirtualFree(std::exchange(block, nullptr), 0, MEM_RELEASE);
+            }
+        }
+        ASSERT_TRUE(blocks[0] && blocks[1]) << "no two free places four gigabytes apart";
+        auto* a = new (blocks[0]) TestProducer(&sink, &gatherer);
+        auto* b = new (blocks[1]) TestProducer(&sink, &gatherer);
+        gatherer.PauseFetching();
+        gatherer.QueueRequest(a, 0, false);
+        gatherer.QueueRequest(b, 0, false);
+        gatherer.QueueRequests(b, {1, 2}, {});
+        EXPECT_EQ(Queue(gatherer),
+                  (std::vector<std::pair<TcxCustomItemProducer*, int>>{{a, 0}, {b, 0}, {b, 1}, {b, 2}}));
+        gatherer.CancelRequests(b);
+        EXPECT_EQ(Queue(gatherer), (std::vector<std::pair<TcxCustomItemProducer*, int>>{{a, 0}}));
+        gatherer.CancelRequests(a);
+        EXPECT_TRUE(Queue(gatherer).empty());
+        EXPECT_TRUE(gatherer.WaitUntilIdle(0)) << "a cancelled request still counts as queued";
+        // A request queued again after the cancel is a new one.
+        gatherer.QueueRequest(a, 0, false);
+        EXPECT_EQ(Queue(gatherer), (std::vector<std::pair<TcxCustomItemProducer*, int>>{{a, 0}}));
+        gatherer.CancelRequests(a);
+        gatherer.ResumeFetching();
+        a->~TestProducer();
+        b->~TestProducer();
+        for (void* block : blocks)
+            VirtualFree(block, 0, MEM_RELEASE);
+    }
 }
 
 TEST_F(GathererTest, ItemsInViewAreQueuedFirstInTheirOrder)
