@@ -149,6 +149,14 @@ void TcxShellItemsInfoGatherer::ResumeFetching()
         m_wake.notify_all();
 }
 
+unsigned TcxShellItemsInfoGatherer::NextSerial() noexcept
+{
+    // Serial 0 means "not queued": skipped when the count wraps.
+    if (++m_nextRequestSerial == 0)
+        ++m_nextRequestSerial;
+    return m_nextRequestSerial;
+}
+
 unsigned TcxShellItemsInfoGatherer::QueuedSerial(const TcxCustomItemProducer* producer, int index) const
 {
     auto it = m_queuedSerials.find(producer);
@@ -187,10 +195,7 @@ void TcxShellItemsInfoGatherer::PushRequest(const TcxFetchRequest& request, bool
 {
     if (request.Index < 0)
         return; // no item has it; nothing to fetch
-    // Serial 0 means "not queued": skipped when the count wraps.
-    unsigned serial = ++m_nextRequestSerial;
-    if (!serial)
-        serial = ++m_nextRequestSerial;
+    const unsigned serial = NextSerial();
     SetQueuedSerial(request.Producer, request.Index, serial);
     if (front)
         RequestQueue.push_front({request, serial});
@@ -230,9 +235,7 @@ void TcxShellItemsInfoGatherer::QueueRequests(TcxCustomItemProducer* producer, c
         for (int index : back) {
             if (index < 0 || entry.serials[static_cast<size_t>(index)])
                 continue;
-            unsigned serial = ++m_nextRequestSerial;
-            if (!serial)
-                serial = ++m_nextRequestSerial;
+            const unsigned serial = NextSerial();
             entry.serials[static_cast<size_t>(index)] = serial;
             ++entry.live;
             ++m_queuedCount;

@@ -75,6 +75,7 @@ private:
         std::vector<unsigned> serials;
         size_t live = 0;
     };
+    unsigned NextSerial() noexcept;
     unsigned QueuedSerial(const TcxCustomItemProducer* producer, int index) const;
     // Marks the item queued under serial, or not queued for 0.
     void SetQueuedSerial(const TcxCustomItemProducer* producer, int index, unsigned serial);
